@@ -1,0 +1,52 @@
+#include "cli/command_options.h"
+
+namespace xkm {
+
+const char* const kUsageText =
+    "Usage:\n"
+    "  xkmtool [XML,HEX,A2L]                         the desktop window\n"
+    "  xkmtool --batch [--report FILE] XML,HEX,A2L   one run without a window\n"
+    "  xkmtool --help | --version\n"
+    "\n"
+    "Exit codes of --batch: 0 completed, 1 a step failed, 2 start-up failed,\n"
+    "3 completed with message boxes, 4 stopped.\n";
+
+CommandOptions ParseCommandOptions(const std::vector<std::string>& arguments) {
+  CommandOptions options;
+  size_t i = 0;
+  for (; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument.rfind("--", 0) != 0) break;
+    if (argument == "--batch") {
+      options.action = CommandAction::Batch;
+    } else if (argument == "--help") {
+      options.action = CommandAction::Help;
+      return options;
+    } else if (argument == "--version") {
+      options.action = CommandAction::Version;
+      return options;
+    } else if (argument == "--report" || argument.rfind("--report=", 0) == 0) {
+      if (argument == "--report") {
+        if (i + 1 >= arguments.size()) {
+          options.action = CommandAction::Invalid;
+          options.error = "--report needs a file name";
+          return options;
+        }
+        options.reportPath = arguments[++i];
+      } else {
+        options.reportPath = argument.substr(9);
+      }
+    } else {
+      options.action = CommandAction::Invalid;
+      options.error = "unknown option " + argument;
+      return options;
+    }
+  }
+  for (; i < arguments.size(); ++i) {
+    if (!options.commandLine.empty()) options.commandLine += ' ';
+    options.commandLine += arguments[i];
+  }
+  return options;
+}
+
+}  // namespace xkm

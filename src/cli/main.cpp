@@ -1,0 +1,44 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/batch_host.h"
+#include "cli/batch_mode.h"
+#include "cli/command_options.h"
+#include "core/session/app_state.h"
+#include "core/shell/startup.h"
+
+#ifdef XKM_WITH_GUI
+#include "gui/gui_main.h"
+#endif
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  xkm::CommandOptions options = xkm::ParseCommandOptions(arguments);
+
+  switch (options.action) {
+    case xkm::CommandAction::Help:
+      std::cout << xkm::kUsageText;
+      return 0;
+    case xkm::CommandAction::Version:
+      std::cout << "xkmtool " << XKM_VERSION << "\n";
+      return 0;
+    case xkm::CommandAction::Invalid:
+      std::cerr << "xkmtool: " << options.error << "\n" << xkm::kUsageText;
+      return xkm::kExitStartupFailed;
+    case xkm::CommandAction::Batch: {
+      xkm::AppState app;
+      xkm::LocateExecutable(app);
+      xkm::InstallStopSignalHandlers();
+      return xkm::RunBatch(app, {options.commandLine, options.reportPath}, std::cout, std::cerr);
+    }
+    case xkm::CommandAction::Gui:
+#ifdef XKM_WITH_GUI
+      return xkm::RunGui(argc, argv, options.commandLine);
+#else
+      std::cerr << "xkmtool: this build has no desktop window; use --batch\n" << xkm::kUsageText;
+      return xkm::kExitStartupFailed;
+#endif
+  }
+  return xkm::kExitStartupFailed;
+}

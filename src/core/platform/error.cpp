@@ -1,0 +1,47 @@
+#include "core/platform/error.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace xkm {
+
+std::string Error::numberAndDescription() const {
+  return std::to_string(number_) + " " + description_;
+}
+
+namespace platform_error {
+
+Error InvalidProcedureCall(std::string source) {
+  return Error(kInvalidProcedureCall, "Invalid procedure call or argument", std::move(source));
+}
+Error Overflow(std::string source) { return Error(kOverflow, "Overflow", std::move(source)); }
+Error SubscriptOutOfRange(std::string source) {
+  return Error(kSubscriptOutOfRange, "Subscript out of range", std::move(source));
+}
+Error TypeMismatch(std::string source) {
+  return Error(kTypeMismatch, "Type mismatch", std::move(source));
+}
+Error FileNotFound(std::string source) {
+  return Error(kFileNotFound, "File not found", std::move(source));
+}
+Error ObjectDoesNotSupport(std::string source) {
+  return Error(kObjectDoesNotSupport, "Object doesn't support this property or method",
+               std::move(source));
+}
+
+Error FileSystem(int errnoValue, const std::string& path, std::string source) {
+  switch (errnoValue) {
+    case ENOENT:
+      return Error(kFileNotFound, "File not found: " + path, std::move(source));
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return Error(kPermissionDenied, "Permission denied: " + path, std::move(source));
+    default:
+      return Error(kPathFileAccess, std::string(std::strerror(errnoValue)) + ": " + path,
+                   std::move(source));
+  }
+}
+
+}  // namespace platform_error
+}  // namespace xkm

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace xkm {
+
+// The one failure type of the system: a number and a description, as the
+// operator sees them ("<number> <description>"), and the routine it came from.
+class Error : public std::exception {
+ public:
+  Error(int number, std::string description, std::string source = {})
+      : number_(number), description_(std::move(description)), source_(std::move(source)) {}
+
+  int number() const noexcept { return number_; }
+  const std::string& description() const noexcept { return description_; }
+  const std::string& source() const noexcept { return source_; }
+  const char* what() const noexcept override { return description_.c_str(); }
+
+  // "<number> <description>", the text of the "Error" boxes.
+  std::string numberAndDescription() const;
+
+ private:
+  int number_;
+  std::string description_;
+  std::string source_;
+};
+
+// Numbers and texts of the platform's own run-time errors.
+namespace platform_error {
+inline constexpr int kInvalidProcedureCall = 5;
+inline constexpr int kOverflow = 6;
+inline constexpr int kSubscriptOutOfRange = 9;
+inline constexpr int kTypeMismatch = 13;
+inline constexpr int kFileNotFound = 53;
+inline constexpr int kPathFileAccess = 75;
+inline constexpr int kPermissionDenied = 70;
+inline constexpr int kObjectDoesNotSupport = 438;
+
+Error InvalidProcedureCall(std::string source = {});
+Error Overflow(std::string source = {});
+Error SubscriptOutOfRange(std::string source = {});
+Error TypeMismatch(std::string source = {});
+Error FileNotFound(std::string source = {});
+Error ObjectDoesNotSupport(std::string source = {});
+// An operating-system failure on a file, with the file named in the text.
+Error FileSystem(int errnoValue, const std::string& path, std::string source = {});
+}  // namespace platform_error
+
+}  // namespace xkm

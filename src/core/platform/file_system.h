@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace xkm::fs {
+
+// The platform's path separator; the system joins folder and name with it.
+inline constexpr char kSeparator = '/';
+
+bool FileExists(const std::string& path);  // a regular file (or a link to one)
+
+// The whole file as bytes. Throws Error 53 when it does not exist, another
+// numbered Error when it cannot be read.
+std::string ReadAllBytes(const std::string& path);
+
+// Writes the bytes under `path`, replacing an existing file atomically: the
+// bytes go to a temporary file in the same folder, which is then renamed.
+// On failure nothing is left under `path` that was not there before, and the
+// temporary file is removed. Throws a numbered Error.
+void WriteFileAtomic(const std::string& path, const std::string& bytes);
+
+// Removes a file, read-only or not. Throws a numbered Error on failure.
+void DeleteFile(const std::string& path);
+
+// Copies a file, replacing the target atomically. Throws a numbered Error.
+void CopyFile(const std::string& from, const std::string& to);
+
+// Names (not paths) of the regular files directly in a folder, in the order the
+// file system lists them. Throws a numbered Error when it cannot be listed.
+std::vector<std::string> ListFiles(const std::string& folder);
+
+std::string CurrentFolder();
+bool SetCurrentFolder(const std::string& folder);
+
+// `path` made absolute against the current folder (lexically; nothing resolved).
+std::string MakeAbsolute(const std::string& path);
+
+// The real path of the running executable.
+std::string ExecutablePath();
+
+}  // namespace xkm::fs

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace xkm {
+
+struct ProcessOutcome {
+  bool started = false;  // false when the program could not be started at all
+  int exitCode = -1;     // exit status when it exited normally
+  int signal = 0;        // terminating signal, 0 when it exited normally
+};
+
+// Starts argv[0] (searched on PATH when it holds no "/") with argv, the inherited
+// environment and current folder, never through a shell, and waits for it to end
+// without a time limit. While waiting, `whileWaiting` is called every
+// `tick` so that a window can repaint.
+ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
+                            const std::function<void()>& whileWaiting = {},
+                            std::chrono::milliseconds tick = std::chrono::milliseconds(30));
+
+}  // namespace xkm

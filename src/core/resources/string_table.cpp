@@ -1,0 +1,88 @@
+#include "core/resources/string_table.h"
+
+#include <unordered_map>
+
+#include "core/platform/error.h"
+
+namespace xkm {
+namespace {
+
+struct Entry {
+  int id;
+  const char* german;
+  const char* english;
+};
+
+// UTF-8 texts; the English twin lives at the German id + 1000.
+constexpr Entry kEntries[] = {
+    {60001, "Keine Information über ECU in der Library gefunden",
+     "No information about ECU was found in library"},
+    {60006, "Keine Zurodnung zu einem Adress-Layout möglich",
+     "No allocation to Adress-Layout in library"},
+    {60007, "Keine Information über Label für System-Frequenz in Library gefunden",
+     "No information about System-Frequency - label was found in Library"},
+    {60008, "Keine Information über System-Frequenz in A2L-File gefunden",
+     "No information about System-Frequency was found in A2L-File"},
+    {60009, "Keine Information über Baud-Konfiguration in Library gefunden",
+     "No information about Baud-configuration was found in library"},
+    {60011, "Keine System-Konstanten in A2L-File gefunden",
+     "No System-Constants was found in A2L-File"},
+    {60012, "Keine Information über ECU in A2L-File gefunden",
+     "No information about ECU was found in A2L-File"},
+    {60013, "Kein oder mehr als ein Library-File gefunden", "No or more then one library-file found"},
+    {60014, "Library-File ist korrupt oder wurde geändert", "Library-file is corrupt or was changed"},
+    {60015, "Library-File ist defekt", "Library-file is corrupt"},
+    {60016, "Keine Information über Datablock-Anzahl in Library gefunden",
+     "No information about datablock-count was found in library"},
+    {60017, "Keine Information über RAW-Template in Library gefunden",
+     "No information about RAW-template was found in library"},
+    {60018, "Keine Information über QSR-Template in Library gefunden",
+     "No information about QSR-template was found in library"},
+    {60019, "Checksummen-File nicht gefunden - Checksummen können nicht eingelesen werden",
+     "Checksum-file not found - checksums could not be imported"},
+    {60020, "unbekannte Variablen in MCS-File", "unknown variables in mcs-file"},
+    {60022, "Fehler beim Austausch von Variablen in Fkt. ReplaceData",
+     "error while replacing variables in function ReplaceData"},
+    {60024, "Keine Information über MCS-Template in Library gefunden",
+     "No information about MCS-template was found in library"},
+    {60028, "Datei nicht gefunden", "File not found"},
+    {60029, "RAW-Template korrupt!", "RAW-Template corrupt"},
+    {60030, "unbekannte Variable in RAW-Template", "unknown variable in RAW-Template"},
+    {60300, "Bearbeitung beendet", "Ready!"},
+    {60303, "Lese Informationen aus A2L-Datei ...", "Get infos from A2L-File ..."},
+    {60307, "Erstelle XKM-Container ...", "Build XKM-Container ..."},
+    {60312,
+     "Möchten Sie Ihre Benutzerangaben erfassen?  Sie können die Erfassung auch später über "
+     "einen Button im Hauptformular vornehmen.",
+     "Would you like to enter your user data now?  You can do this also later over a button in "
+     "the form.  "},
+    {60313, "Lese logistische Daten", "Read logistic data"},
+    {60314, "Konvertiere in BCB-Format", "Conversion to BCB-Format"},
+    {60315, "Konvertiere in MIM-Format", "Conversion to MIM-Format"},
+    {60316, "Lösche temporäre Dateien", "Delete temporary files"},
+};
+
+const std::unordered_map<int, const char*>& Table() {
+  static const std::unordered_map<int, const char*> table = [] {
+    std::unordered_map<int, const char*> t;
+    for (const Entry& e : kEntries) {
+      t.emplace(e.id, e.german);
+      t.emplace(e.id + kEnglishOffset, e.english);
+    }
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace
+
+std::string LoadResString(int id) {
+  auto it = Table().find(id);
+  if (it == Table().end()) {
+    throw Error(326, "Resource with identifier '" + std::to_string(id) + "' not found",
+                "LoadResString");
+  }
+  return it->second;
+}
+
+}  // namespace xkm

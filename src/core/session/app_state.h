@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/platform/xml.h"
+#include "core/session/session_table.h"
+
+namespace xkm {
+
+class clsUserData;
+
+// The process-wide state the main window owns for the life of the program.
+struct AppState {
+  std::string ProcessKey;
+  std::string ToolConfigPath;
+  std::string InputXmlPath;
+  std::string InputHexPath;
+  std::string InputA2lPath;
+  XmlDocument ProcessDocument;
+  std::shared_ptr<clsUserData> UserDataObject;
+  std::shared_ptr<SessionTable> UserInfoTable = std::make_shared<SessionTable>(
+      std::vector<std::string>{"Name", "Field", "DisplayField", "Mandatory", "Value"});
+  bool StopRequested = false;
+  int LanguageOffset = 0;
+
+  // Where the configuration files lie: the executable's folder (no trailing
+  // separator) and its file name without extension.
+  std::string ExecutableFolder;
+  std::string ExecutableName;
+  std::string WindowTitle = "xkmtool";
+};
+
+}  // namespace xkm

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+
+namespace xkm {
+
+class SessionTable;
+
+// One row of the state display: the step shown at the moment of the report,
+// the local time it was made (ISO 8601) and the report text.
+struct StateRow {
+  std::string modul;
+  std::string start;
+  std::string action;
+};
+
+// The three paths the input dialog hands back, and whether it was cancelled.
+struct InputDialogResult {
+  bool cancelled = true;
+  std::string xmlPath;
+  std::string hexPath;
+  std::string a2lPath;
+};
+
+// Everything the core needs from a user interface. The desktop window, the
+// batch mode and the tests each implement it.
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // A message box with an OK button.
+  virtual void showMessage(const std::string& text, const std::string& title) = 0;
+  // A Yes/No question; true for Yes.
+  virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
+  // Lets pending user-interface events run (repaint, clicks on Stop).
+  virtual void processEvents() = 0;
+  virtual void setBusyPointer(bool busy) = 0;
+
+  // The state display.
+  virtual void appendStateRow(const StateRow& row) = 0;
+  virtual void clearStateRows() {}
+
+  // The process display while a run goes on.
+  virtual void runStarted() {}                   // Stop enabled, help pane shows text
+  virtual void stepStarted(int /*column*/) {}    // the step's cell turns green
+  virtual void stepFinished(int /*column*/) {}   // the step's cell back to rest colour
+  virtual void setHelpText(const std::string& /*text*/) {}
+  virtual void runFinished() {}                  // help text cleared, Stop disabled
+
+  // The modal forms.
+  virtual InputDialogResult showInputDialog() = 0;
+  // Edits the user-data table in place; returns true when cancelled.
+  virtual bool showUserDataForm(SessionTable& /*table*/, int /*language*/) { return true; }
+};
+
+}  // namespace xkm

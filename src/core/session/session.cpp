@@ -1,0 +1,71 @@
+#include "core/session/session.h"
+
+#include "core/platform/error.h"
+#include "core/session/conversions.h"
+
+namespace xkm {
+
+const char* const kConfigCatalogue[23] = {
+    "HEXFILE",
+    "BAUDRATE_TESTER",
+    "BAUDRATE_ECU",
+    "PFADZIELABLAGE",
+    "CNT_FILENAME",
+    "HEXINFO_STARTADRESS",
+    "HEXINFO_STOPADRESS",
+    "A2LFILE",
+    "EPKDIFF",
+    "DATE",
+    "CPU_TYPE",
+    "CONFIG_NUM",
+    "QSR_TEMPLATE",
+    "MCS_CONTENT",
+    "RAW_CONTENT",
+    "DATABLOCK_COUNT",
+    "MIM_CONVERSION_YES_NO",
+    "QSR_ADRESSINFO_TEMPLATE",
+    "HEXFILESHORT",
+    "HEXFILESHORT_WITHOUT_EXTENSION",
+    "OPTIONS_KEY",
+    "AST",
+    "BSL_TEMPLATE",
+};
+
+void InitSessionTables(Session& session) {
+  try {
+    session.ConfigTable = SessionTable({"Name", "Value"});
+    for (const char* name : kConfigCatalogue) {
+      size_t row = session.ConfigTable.appendRow();
+      session.ConfigTable.setField(row, 0, name);
+    }
+    session.UserDataTable = SessionTable({"Name", "Value"});
+    session.SysConstTable = SessionTable({"Name", "Value"});
+    session.DataTable = SessionTable({"Name", "Value"});
+    session.MemorySegmentTable = SessionTable({"Name", "F1", "F2", "F3", "F4", "F5"});
+  } catch (const Error& e) {
+    throw Error(60000, e.description(), "InitSessionTables");
+  } catch (const std::exception& e) {
+    throw Error(60000, e.what(), "InitSessionTables");
+  }
+}
+
+std::string ReadValue(const SessionTable& table, std::string_view name, int field) {
+  if (table.rowCount() == 0) return {};
+  const std::vector<size_t>& rows = table.rowsNamed(TrimBlanks(name));
+  if (rows.size() != 1) return {};
+  if (field < 0) throw Error(kItemNotFoundError, "Item cannot be found", "ReadValue");
+  return std::string(TrimBlanks(table.text(rows.front(), static_cast<size_t>(field))));
+}
+
+void WriteValue(SessionTable& table, std::string_view name, std::string_view value) {
+  const std::vector<size_t>& rows = table.rowsNamed(TrimBlanks(name));
+  if (rows.size() == 1) {
+    table.setField(rows.front(), 1, std::string(value));
+    return;
+  }
+  size_t row = table.appendRow();
+  table.setField(row, 0, std::string(name));
+  table.setField(row, 1, std::string(value));
+}
+
+}  // namespace xkm

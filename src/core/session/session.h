@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include "core/platform/xml.h"
+#include "core/session/session_table.h"
+
+namespace xkm {
+
+// The state one run shares between its steps: the session tables and the
+// loaded configuration library. Both are replaced at the start of every run.
+struct Session {
+  SessionTable ConfigTable;
+  SessionTable UserDataTable;
+  SessionTable SysConstTable;
+  SessionTable DataTable;
+  SessionTable MemorySegmentTable;
+
+  XmlDocument LibraryDocument;
+  std::string LibraryFilePath;
+};
+
+// The 23 session variables created in advance, in their order.
+extern const char* const kConfigCatalogue[23];
+
+// Drops the five tables and creates them afresh: ConfigTable with the 23
+// catalogue rows (values null), the other four empty. A failure is raised as
+// error 60000 with the underlying description.
+void InitSessionTables(Session& session);
+
+// The value of the one row named `name` (trimmed) at column `field`, trimmed of
+// blanks, null as empty; the empty text when the table has no rows or not
+// exactly one row carries the name. A column the table lacks raises an error.
+std::string ReadValue(const SessionTable& table, std::string_view name, int field);
+
+// Sets column 1 of the one row named `name` (trimmed) to `value`, stored as
+// given; when not exactly one row carries the name, appends a row with the
+// name as given and the value.
+void WriteValue(SessionTable& table, std::string_view name, std::string_view value);
+
+}  // namespace xkm

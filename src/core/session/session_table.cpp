@@ -1,0 +1,92 @@
+#include "core/session/session_table.h"
+
+#include "core/platform/error.h"
+#include "core/session/conversions.h"
+
+namespace xkm {
+namespace {
+
+Error ItemNotFound() {
+  return Error(kItemNotFoundError,
+               "Item cannot be found in the collection corresponding to the requested name or "
+               "ordinal.",
+               "SessionTable");
+}
+
+const std::vector<size_t>& NoRows() {
+  static const std::vector<size_t> none;
+  return none;
+}
+
+}  // namespace
+
+SessionTable::SessionTable(std::vector<std::string> columnNames)
+    : columns_(std::move(columnNames)) {}
+
+void SessionTable::addColumn(std::string name) {
+  columns_.push_back(std::move(name));
+  for (Row& r : rows_) r.resize(columns_.size());
+}
+
+size_t SessionTable::columnIndex(std::string_view name) const {
+  for (size_t i = 0; i < columns_.size(); ++i)
+    if (EqualsIgnoreCaseAscii(columns_[i], name)) return i;
+  throw ItemNotFound();
+}
+
+size_t SessionTable::appendRow() {
+  rows_.emplace_back(columns_.size());
+  // A new row's name is null, which no lookup finds: the index stays right.
+  return rows_.size() - 1;
+}
+
+void SessionTable::checkColumn(size_t column) const {
+  if (column >= columns_.size()) throw ItemNotFound();
+}
+
+void SessionTable::setField(size_t row, size_t column, std::string value) {
+  checkColumn(column);
+  Field& target = rows_.at(row)[column];
+  if (column == 0 && indexValid_) {
+    // Naming the newest row keeps the index in row order; anything else rebuilds it.
+    if (row + 1 == rows_.size() && !target)
+      nameIndex_[NameKey(value)].push_back(row);
+    else
+      indexValid_ = false;
+  }
+  target = std::move(value);
+}
+
+const SessionTable::Field& SessionTable::field(size_t row, size_t column) const {
+  checkColumn(column);
+  return rows_.at(row)[column];
+}
+
+std::string SessionTable::text(size_t row, size_t column) const {
+  const Field& f = field(row, column);
+  return f ? *f : std::string();
+}
+
+std::string SessionTable::NameKey(std::string_view name) {
+  return ToLowerAscii(TrimTrailingBlanks(name));
+}
+
+const std::vector<size_t>& SessionTable::rowsNamed(std::string_view name) const {
+  if (columns_.empty()) return NoRows();
+  if (!indexValid_) {
+    nameIndex_.clear();
+    for (size_t i = 0; i < rows_.size(); ++i)
+      if (rows_[i][0]) nameIndex_[NameKey(*rows_[i][0])].push_back(i);
+    indexValid_ = true;
+  }
+  auto it = nameIndex_.find(NameKey(name));
+  return it == nameIndex_.end() ? NoRows() : it->second;
+}
+
+void SessionTable::clear() {
+  rows_.clear();
+  nameIndex_.clear();
+  indexValid_ = false;
+}
+
+}  // namespace xkm

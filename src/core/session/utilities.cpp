@@ -1,0 +1,64 @@
+#include "core/session/utilities.h"
+
+#include "core/platform/command_line.h"
+#include "core/platform/cp1252.h"
+#include "core/platform/error.h"
+#include "core/platform/file_system.h"
+#include "core/platform/ini_reader.h"
+#include "core/platform/process.h"
+#include "core/session/conversions.h"
+#include "core/session/host.h"
+
+namespace xkm {
+
+namespace {
+constexpr size_t kIniValueLimit = 255;
+}
+
+std::string ReadIniValue(const std::string& file, const std::string& section,
+                         const std::string& key, const std::string& defaultValue) {
+  std::string value = ReadPrivateProfileString(file, section, key, defaultValue);
+  if (value.size() > kIniValueLimit) {
+    // The limit counts characters; INI text is single-byte on disk.
+    value = std::string(Utf8Head(value, kIniValueLimit));
+  }
+  return value;
+}
+
+void SplitPath(std::string& path, std::string& fileName) {
+  size_t separator = path.rfind(fs::kSeparator);
+  if (separator == std::string::npos) throw platform_error::InvalidProcedureCall("SplitPath");
+  fileName = path.substr(separator + 1);
+  path.resize(separator);
+}
+
+std::string RunAndWait(Host& host, const std::string& commandLine, int /*showState*/,
+                       const std::string& /*title*/, int /*x*/, int /*y*/, int /*width*/,
+                       int /*height*/) {
+  std::vector<std::string> argv = SplitCommandLine(commandLine);
+  if (!argv.empty()) SpawnAndWait(argv, [&host] { host.processEvents(); });
+  return "ok";
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view search,
+                       std::string_view replacement) {
+  if (search.empty()) return std::string(text);
+  std::string result;
+  result.reserve(text.size());
+  size_t start = 0;
+  for (size_t p = text.find(search); p != std::string_view::npos; p = text.find(search, start)) {
+    result.append(text, start, p - start);
+    result.append(replacement);
+    start = p + search.size();
+  }
+  result.append(text, start);
+  return result;
+}
+
+bool IsBlank(std::string_view value) { return TrimBlanks(value).empty(); }
+
+bool IsBlank(const std::optional<std::string>& value) { return value && IsBlank(*value); }
+
+std::string NullToEmpty(const std::optional<std::string>& value) { return value ? *value : ""; }
+
+}  // namespace xkm

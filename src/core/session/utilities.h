@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace xkm {
+
+class Host;
+
+// One value of an INI file (see ReadPrivateProfileString for the rules), cut
+// to its first 255 characters; a missing file, section or key gives the default.
+std::string ReadIniValue(const std::string& file, const std::string& section,
+                         const std::string& key, const std::string& defaultValue);
+
+// Splits a path at its last separator: `path` becomes the folder part (without
+// the separator), `fileName` the rest. A path without a separator raises
+// error 5.
+void SplitPath(std::string& path, std::string& fileName);
+
+// Runs a command line (split into argv by the Windows rules, started without a
+// shell) and waits for it to end; the host's pending events run meanwhile.
+// Window title, placement and show state only matter where a tool gets a
+// console window of its own, which is not the case here. Always "ok": callers
+// judge a tool by the files it leaves.
+std::string RunAndWait(Host& host, const std::string& commandLine, int showState = 1,
+                       const std::string& title = {}, int x = 0, int y = 0, int width = 0,
+                       int height = 0);
+
+// Every non-overlapping occurrence of `search` replaced, left to right; text a
+// replacement brings in is not searched again. No length limit.
+std::string ReplaceAll(std::string_view text, std::string_view search,
+                       std::string_view replacement);
+
+// True when the value trimmed of blanks is empty; a null value is not blank.
+bool IsBlank(std::string_view value);
+inline bool IsBlank(const std::string& value) { return IsBlank(std::string_view(value)); }
+inline bool IsBlank(const char* value) { return IsBlank(std::string_view(value)); }
+bool IsBlank(const std::optional<std::string>& value);
+
+std::string NullToEmpty(const std::optional<std::string>& value);
+
+}  // namespace xkm

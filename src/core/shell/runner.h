@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/session/context.h"
+#include "core/shell/process_step.h"
+#include "core/toolchain/tool_chain.h"
+
+namespace xkm {
+
+enum class RunOutcome { Completed, Stopped, Failed };
+
+// Runs the steps of the process list one after another on a fresh tool chain,
+// turns their reports into state rows and stops between steps on request.
+class Runner {
+ public:
+  explicit Runner(Context& context);
+
+  void setSteps(std::vector<ProcessStep> steps);
+  const std::vector<ProcessStep>& steps() const { return steps_; }
+
+  // Runs every step; a step's error ends the run with an "Error" box.
+  // Calling it while a run is in progress does nothing (returns Failed).
+  RunOutcome RunProcess();
+  bool running() const { return running_; }
+
+  // The Stop button: sets StopRequested and reports "Canceled by user".
+  void Stop();
+
+  // A step report: one state row naming the step shown at that moment.
+  void ToolChain_UpdateState(const std::string& text);
+
+ private:
+  // The text of the process display's current cell (row 1 display, 2 name, 3 help).
+  std::string currentCellText() const;
+
+  Context& ctx_;
+  std::vector<ProcessStep> steps_;
+  std::unique_ptr<clsToolChain> ToolChain;
+  int currentColumn_ = -1;
+  int currentRow_ = 3;
+  bool running_ = false;
+};
+
+// The local time as ISO 8601 text, for the "Start" column.
+std::string LocalTimestamp();
+
+}  // namespace xkm

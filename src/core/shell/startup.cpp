@@ -1,0 +1,138 @@
+#include "core/shell/startup.h"
+
+#include "core/platform/error.h"
+#include "core/platform/file_system.h"
+#include "core/session/conversions.h"
+#include "core/session/utilities.h"
+
+namespace xkm {
+namespace {
+
+// A failure of start-up with a text of its own (not a numbered error).
+struct StartupFailure {
+  std::string message;
+};
+
+std::vector<std::string> SplitAtCommas(const std::string& text) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    size_t comma = text.find(',', start);
+    parts.push_back(text.substr(start, comma == std::string::npos ? comma : comma - start));
+    if (comma == std::string::npos) return parts;
+    start = comma + 1;
+  }
+}
+
+// Reading a child that a MODUL must have; its absence is a run-time error.
+std::string RequiredChildText(const XmlDocument& document, const XmlNode& parent,
+                              const char* child) {
+  XmlNode node = document.selectSingleNode(child, {}, parent);
+  if (!node) throw Error(91, "Object variable or With block variable not set", "Startup");
+  return node.text();
+}
+
+void LoadProcessList(AppState& app, std::vector<ProcessStep>& steps) {
+  const std::string libPath = app.ExecutableFolder + fs::kSeparator + "LIB.xml";
+  if (!app.ProcessDocument.load(libPath)) throw StartupFailure{app.ProcessDocument.parseErrorReason()};
+
+  const XPathVariables key = {{"key", app.ProcessKey}};
+  XmlNode comment =
+      app.ProcessDocument.selectSingleNode("//PROCESSES/PROCESS[@KEY=$key]/COMMENT", key);
+  if (comment) app.WindowTitle += " " + comment.text();
+
+  for (const XmlNode& modul :
+       app.ProcessDocument.selectNodes("//PROCESSES/PROCESS[@KEY=$key]/MODULS/MODUL", key)) {
+    ProcessStep step;
+    step.display = RequiredChildText(app.ProcessDocument, modul, "DISPLAY");
+    step.name = RequiredChildText(app.ProcessDocument, modul, "NAME");
+    step.help = RequiredChildText(app.ProcessDocument, modul, "HELP");
+    steps.push_back(std::move(step));
+  }
+}
+
+}  // namespace
+
+void LocateExecutable(AppState& app) {
+  std::string folder = fs::ExecutablePath();
+  std::string name;
+  SplitPath(folder, name);
+  size_t dot = name.rfind('.');
+  app.ExecutableFolder = folder;
+  app.ExecutableName = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+std::string OwnIniPath(const AppState& app) {
+  return app.ExecutableFolder + fs::kSeparator + app.ExecutableName + ".ini";
+}
+
+void ReadCommandLine(AppState& app, const std::string& commandLine) {
+  if (IsBlank(commandLine)) return;
+  std::string message;
+  try {
+    std::vector<std::string> parts = SplitAtCommas(commandLine);
+    if (parts.size() != 3) {
+      message = "Wrong parameter: " + commandLine;
+    } else {
+      app.InputXmlPath = std::string(TrimBlanks(parts[0]));
+      app.InputHexPath = std::string(TrimBlanks(parts[1]));
+      app.InputA2lPath = std::string(TrimBlanks(parts[2]));
+      for (const std::string* path :
+           {&app.InputXmlPath, &app.InputHexPath, &app.InputA2lPath}) {
+        if (!fs::FileExists(*path)) {
+          message = "File not found : " + *path;
+          break;
+        }
+      }
+      if (message.empty() && !fs::FileExists(OwnIniPath(app)))
+        message = "File not found : " + OwnIniPath(app);
+      if (message.empty()) {
+        // Later steps split these paths at their last separator and change
+        // the current folder, so a relative path would lose its meaning.
+        app.InputXmlPath = fs::MakeAbsolute(app.InputXmlPath);
+        app.InputHexPath = fs::MakeAbsolute(app.InputHexPath);
+        app.InputA2lPath = fs::MakeAbsolute(app.InputA2lPath);
+        return;
+      }
+    }
+  } catch (const Error& e) {
+    message = e.description();
+  }
+  throw Error(60000, message, "ReadCommandLine");
+}
+
+StartupResult RunStartup(AppState& app, Host& host, const std::string& commandLine) {
+  StartupResult result;
+  try {
+    app.ProcessKey = "1";
+    app.ToolConfigPath = ReadIniValue(OwnIniPath(app), "System", "ToolConfig", "");
+    if (IsBlank(app.ToolConfigPath))
+      throw StartupFailure{"No Config-File: " + app.ExecutableName + ".ini found"};
+
+    ReadCommandLine(app, commandLine);
+    if (IsBlank(app.InputXmlPath)) {
+      InputDialogResult input = host.showInputDialog();
+      if (input.cancelled)
+        throw StartupFailure{"Information about XML-File, Hex/S19-File and A2L-File required!"};
+      app.InputXmlPath = fs::MakeAbsolute(input.xmlPath);
+      app.InputHexPath = fs::MakeAbsolute(input.hexPath);
+      app.InputA2lPath = fs::MakeAbsolute(input.a2lPath);
+    }
+
+    LoadProcessList(app, result.steps);
+    result.ok = true;
+  } catch (const StartupFailure& failure) {
+    result.failureMessage = failure.message;
+  } catch (const Error& e) {
+    result.failureMessage = e.numberAndDescription();
+  } catch (const std::exception& e) {
+    result.failureMessage = std::string("51 ") + e.what();
+  }
+  if (!result.ok) {
+    result.steps.clear();
+    host.showMessage(result.failureMessage, kStartupErrorTitle);
+  }
+  return result;
+}
+
+}  // namespace xkm

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/session/app_state.h"
+#include "core/session/host.h"
+#include "core/shell/process_step.h"
+
+namespace xkm {
+
+inline constexpr const char* kStartupErrorTitle = "Error while initializing application";
+
+// Fills in the executable's folder and name from the running executable.
+void LocateExecutable(AppState& app);
+
+// The executable's own INI file: <folder>/<name>.ini.
+std::string OwnIniPath(const AppState& app);
+
+// Parses "XML,HEX,A2L" into the three input paths (trimmed, checked to exist,
+// then made absolute). A blank command line sets nothing. Raises error 60000
+// with the reason.
+void ReadCommandLine(AppState& app, const std::string& commandLine);
+
+struct StartupResult {
+  bool ok = false;
+  std::string failureMessage;  // the text of the one failure box
+  std::vector<ProcessStep> steps;
+};
+
+// Start-up: configuration, input paths (command line or dialog), the process
+// list and the operator's user data. Any failure shows one box titled
+// "Error while initializing application" and gives ok = false.
+StartupResult RunStartup(AppState& app, Host& host, const std::string& commandLine);
+
+}  // namespace xkm

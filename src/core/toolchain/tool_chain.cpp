@@ -1,0 +1,48 @@
+#include "core/toolchain/tool_chain.h"
+
+#include <utility>
+#include <vector>
+
+#include "core/platform/error.h"
+#include "core/session/conversions.h"
+
+namespace xkm {
+namespace {
+
+using Step = void (clsToolChain::*)();
+
+struct StepEntry {
+  const char* name;
+  Step step;
+};
+
+// The public steps, the only methods the process list may name.
+const std::vector<StepEntry>& Steps() {
+  static const std::vector<StepEntry> steps = {};
+  return steps;
+}
+
+const StepEntry* FindStep(const std::string& name) {
+  for (const StepEntry& entry : Steps())
+    if (EqualsIgnoreCaseAscii(entry.name, name)) return &entry;
+  return nullptr;
+}
+
+}  // namespace
+
+clsToolChain::clsToolChain(Context& context, UpdateStateHandler updateState)
+    : ctx_(context), updateState_(std::move(updateState)) {}
+
+void clsToolChain::CallByName(const std::string& name) {
+  const StepEntry* entry = FindStep(name);
+  if (entry == nullptr) throw platform_error::ObjectDoesNotSupport("clsToolChain");
+  (this->*(entry->step))();
+}
+
+bool clsToolChain::IsStep(const std::string& name) { return FindStep(name) != nullptr; }
+
+void clsToolChain::UpdateState(const std::string& text) {
+  if (updateState_) updateState_(text);
+}
+
+}  // namespace xkm

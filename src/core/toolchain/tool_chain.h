@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/session/context.h"
+
+namespace xkm {
+
+// The process steps the runner calls by name, one fresh object per run. A step
+// takes no arguments, reports progress through UpdateState and stops the whole
+// process only by throwing an Error (number 60000 with a text).
+class clsToolChain {
+ public:
+  using UpdateStateHandler = std::function<void(const std::string& text)>;
+
+  clsToolChain(Context& context, UpdateStateHandler updateState);
+
+  // Calls the public step whose name equals `name` without regard to ASCII
+  // case. A name that is no step raises error 438.
+  void CallByName(const std::string& name);
+  static bool IsStep(const std::string& name);
+
+ private:
+  void UpdateState(const std::string& text);
+
+  Context& ctx_;
+  UpdateStateHandler updateState_;
+};
+
+}  // namespace xkm
