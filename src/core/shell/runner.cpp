@@ -15,7 +15,14 @@ std::string LocalTimestamp() {
   return buffer;
 }
 
-Runner::Runner(Context& context) : ctx_(context) {}
+Runner::Runner(Context& context, StepTargetFactory makeToolChain)
+    : ctx_(context), makeToolChain_(std::move(makeToolChain)) {
+  if (!makeToolChain_) {
+    makeToolChain_ = [](Context& ctx, UpdateStateHandler updateState) {
+      return std::make_unique<clsToolChain>(ctx, std::move(updateState));
+    };
+  }
+}
 
 void Runner::setSteps(std::vector<ProcessStep> steps) {
   steps_ = std::move(steps);
@@ -49,8 +56,7 @@ void Runner::Stop() {
 RunOutcome Runner::RunProcess() {
   if (running_) return RunOutcome::Failed;
   running_ = true;
-  ToolChain = std::make_unique<clsToolChain>(
-      ctx_, [this](const std::string& text) { ToolChain_UpdateState(text); });
+  ToolChain = makeToolChain_(ctx_, [this](const std::string& text) { ToolChain_UpdateState(text); });
   ctx_.host.runStarted();
   ctx_.host.clearStateRows();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,7 +17,11 @@ enum class RunOutcome { Completed, Stopped, Failed };
 // turns their reports into state rows and stops between steps on request.
 class Runner {
  public:
-  explicit Runner(Context& context);
+  using StepTargetFactory =
+      std::function<std::unique_ptr<StepTarget>(Context&, UpdateStateHandler)>;
+
+  // `makeToolChain` makes the object of one run; a clsToolChain by default.
+  explicit Runner(Context& context, StepTargetFactory makeToolChain = {});
 
   void setSteps(std::vector<ProcessStep> steps);
   const std::vector<ProcessStep>& steps() const { return steps_; }
@@ -38,7 +43,8 @@ class Runner {
 
   Context& ctx_;
   std::vector<ProcessStep> steps_;
-  std::unique_ptr<clsToolChain> ToolChain;
+  StepTargetFactory makeToolChain_;
+  std::unique_ptr<StepTarget> ToolChain;
   int currentColumn_ = -1;
   int currentRow_ = 3;
   bool running_ = false;

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "core/platform/error.h"
+#include "core/session/utilities.h"
+#include "support/recording_host.h"
+#include "support/scratch_folder.h"
+
+namespace xkm {
+namespace {
+
+TEST(ReadIniValue, CutsAt255CharactersAndFallsBackToTheDefault) {
+  test::ScratchFolder folder;
+  std::string ini = folder.write("a.ini", "[S]\r\nlong=" + std::string(300, 'v') + "\r\nk= x \r\n");
+  EXPECT_EQ(ReadIniValue(ini, "S", "long", ""), std::string(255, 'v'));
+  EXPECT_EQ(ReadIniValue(ini, "s", "K", ""), "x");
+  EXPECT_EQ(ReadIniValue(ini, "S", "none", "dflt"), "dflt");
+  EXPECT_EQ(ReadIniValue(folder.file("missing.ini"), "S", "k", "dflt"), "dflt");
+}
+
+TEST(SplitPath, SplitsAtTheLastSeparator) {
+  std::string path = "/work/sub/image.v2.hex";
+  std::string name;
+  SplitPath(path, name);
+  EXPECT_EQ(path, "/work/sub");
+  EXPECT_EQ(name, "image.v2.hex");
+
+  path = "/image.hex";
+  SplitPath(path, name);
+  EXPECT_EQ(path, "");
+  EXPECT_EQ(name, "image.hex");
+
+  for (std::string bare : {std::string("image.hex"), std::string()}) {
+    try {
+      SplitPath(bare, name);
+      FAIL() << "no separator must fail";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.number(), 5);
+      EXPECT_EQ(e.description(), "Invalid procedure call or argument");
+    }
+  }
+}
+
+TEST(ReplaceAll, ReplacesWithoutOverlapOrRescanAndHasNoLengthLimit) {
+  EXPECT_EQ(ReplaceAll("aaa", "aa", "X"), "Xa");
+  EXPECT_EQ(ReplaceAll("ab", "a", "aa"), "aab");
+  EXPECT_EQ(ReplaceAll("abc", "x", "y"), "abc");
+  EXPECT_EQ(ReplaceAll("ABC", "b", "x"), "ABC");  // case-sensitive
+  std::string longText(40'000, '.');
+  longText += "<$X>";
+  EXPECT_EQ(ReplaceAll(longText, "<$X>", "v"), std::string(40'000, '.') + "v");
+}
+
+TEST(IsBlankAndNullToEmpty, TellNullFromEmpty) {
+  EXPECT_TRUE(IsBlank("   "));
+  EXPECT_TRUE(IsBlank(""));
+  EXPECT_FALSE(IsBlank("0"));
+  EXPECT_FALSE(IsBlank("\t"));
+  EXPECT_FALSE(IsBlank(std::optional<std::string>()));
+  EXPECT_TRUE(IsBlank(std::optional<std::string>("  ")));
+  EXPECT_EQ(NullToEmpty(std::nullopt), "");
+  EXPECT_EQ(NullToEmpty(std::optional<std::string>("x")), "x");
+}
+
+TEST(RunAndWait, RunsWithoutAShellAndKeepsEventsFlowing) {
+  test::ScratchFolder folder;
+  test::RecordingHost host;
+  const std::string target = folder.file("out; $(touch pwned) 'q'.txt");
+  // The quoted path reaches the program as one literal argument.
+  EXPECT_EQ(RunAndWait(host, "/bin/sh -c \"sleep 0.2; echo done > \\\"$0\\\"\" \"" + target + "\""),
+            "ok");
+  EXPECT_EQ(test::ReadFileBytes(target), "done\n");
+  EXPECT_FALSE(std::ifstream(folder.file("pwned")).good());
+  EXPECT_GT(host.processEventsCount, 0);
+  EXPECT_EQ(RunAndWait(host, "\"" + folder.file("no such tool") + "\" -x"), "ok");
+}
+
+}  // namespace
+}  // namespace xkm

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "core/platform/error.h"
+#include "core/shell/runner.h"
+#include "support/recording_host.h"
+
+namespace xkm {
+namespace {
+
+// Steps of a fake tool chain: each reports its name, some do more.
+class FakeToolChain : public StepTarget {
+ public:
+  FakeToolChain(UpdateStateHandler report, std::map<std::string, std::function<void()>>& extra,
+                std::vector<std::string>& called)
+      : report_(std::move(report)), extra_(extra), called_(called) {}
+
+  void CallByName(const std::string& name) override {
+    called_.push_back(name);
+    report_("in " + name);
+    if (auto it = extra_.find(name); it != extra_.end()) it->second();
+  }
+
+ private:
+  UpdateStateHandler report_;
+  std::map<std::string, std::function<void()>>& extra_;
+  std::vector<std::string>& called_;
+};
+
+class RunnerTest : public ::testing::Test {
+ protected:
+  RunnerTest()
+      : context{app, session, host},
+        runner(context, [this](Context&, UpdateStateHandler report) {
+          return std::make_unique<FakeToolChain>(std::move(report), extra, called);
+        }) {}
+
+  void setSteps(int count) {
+    std::vector<ProcessStep> steps;
+    for (int i = 1; i <= count; ++i) {
+      std::string n = std::to_string(i);
+      steps.push_back({"Display " + n, "S" + n, "Help " + n});
+    }
+    runner.setSteps(steps);
+  }
+
+  AppState app;
+  Session session;
+  test::RecordingHost host;
+  Context context;
+  std::map<std::string, std::function<void()>> extra;
+  std::vector<std::string> called;
+  Runner runner;
+};
+
+TEST_F(RunnerTest, RunsEveryStepInOrderAndTidiesUp) {
+  setSteps(3);
+  host.rows.push_back({"old", "", "row of an earlier run"});
+  extra["S2"] = [this] { EXPECT_EQ(host.helpText, "Help 2"); };
+  EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
+  EXPECT_EQ(called, (std::vector<std::string>{"S1", "S2", "S3"}));
+  EXPECT_EQ(host.actions(), (std::vector<std::string>{"in S1", "in S2", "in S3"}));
+  EXPECT_EQ(host.rows[1].modul, "S2");  // the step's name while it runs
+  EXPECT_EQ(host.events,
+            (std::vector<std::string>{"runStarted", "stepStarted 0", "stepFinished 0",
+                                      "stepStarted 1", "stepFinished 1", "stepStarted 2",
+                                      "stepFinished 2", "runFinished"}));
+  EXPECT_EQ(host.helpText, "");
+  EXPECT_EQ(host.processEventsCount, 6);  // twice after each step
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(RunnerTest, StopDuringAStepLetsItEndAndRunsNoFurtherStep) {
+  setSteps(5);
+  extra["S2"] = [this] { runner.Stop(); };
+  EXPECT_EQ(runner.RunProcess(), RunOutcome::Stopped);
+  EXPECT_EQ(called, (std::vector<std::string>{"S1", "S2"}));
+  ASSERT_EQ(host.rows.size(), 3u);
+  EXPECT_EQ(host.rows[2].action, "Canceled by user");
+  EXPECT_EQ(host.rows[2].modul, "S2");
+  EXPECT_TRUE(app.StopRequested);  // never cleared by the runner
+}
+
+TEST_F(RunnerTest, AStepErrorEndsTheRunWithOneBox) {
+  setSteps(3);
+  extra["S1"] = [] { throw Error(60000, "Tool : QSR not found - program stops!"); };
+  EXPECT_EQ(runner.RunProcess(), RunOutcome::Failed);
+  EXPECT_EQ(called, (std::vector<std::string>{"S1"}));
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0],
+            (test::RecordedMessage{"Error", "60000 Tool : QSR not found - program stops!"}));
+  EXPECT_EQ(host.events.back(), "runFinished");
+  EXPECT_EQ(host.events[host.events.size() - 2], "stepStarted 0");  // stays green
+}
+
+TEST_F(RunnerTest, AnEmptyProcessOnlyStartsAndFinishes) {
+  setSteps(0);
+  EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
+  EXPECT_EQ(host.events, (std::vector<std::string>{"runStarted", "runFinished"}));
+}
+
+TEST(RunnerWithToolChain, AnUnknownStepFailsWithError438AndNamesIgnoreCase) {
+  AppState app;
+  Session session;
+  test::RecordingHost host;
+  Context context{app, session, host};
+  Runner runner(context);
+  runner.setSteps({{"Bogus", "bogus", ""}});
+  EXPECT_EQ(runner.RunProcess(), RunOutcome::Failed);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "438 Object doesn't support this property or method");
+}
+
+TEST(RunnerStop, BetweenRunsAddsARowNamedAfterTheShownCell) {
+  AppState app;
+  Session session;
+  test::RecordingHost host;
+  Context context{app, session, host};
+  Runner runner(context);
+  runner.setSteps({{"One", "Init", "help of one"}});
+  runner.Stop();
+  ASSERT_EQ(host.rows.size(), 1u);
+  EXPECT_EQ(host.rows[0].action, "Canceled by user");
+  EXPECT_TRUE(app.StopRequested);
+}
+
+}  // namespace
+}  // namespace xkm

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/platform/error.h"
+#include "core/shell/startup.h"
+#include "support/recording_host.h"
+#include "support/scratch_folder.h"
+
+namespace xkm {
+namespace {
+
+const char* kProcessList = R"(<?xml version="1.0"?>
+<LIB><PROCESSES>
+  <PROCESS KEY="2"><MODULS><MODUL><DISPLAY>Other</DISPLAY><NAME>X</NAME><HELP>h</HELP></MODUL></MODULS></PROCESS>
+  <PROCESS KEY="1"><COMMENT>Line A</COMMENT><MODULS>
+    <MODUL><DISPLAY>Start</DISPLAY><NAME>Init</NAME><HELP>Prepares</HELP><COMMUNICATION/></MODUL>
+    <MODUL><DISPLAY>Logistic data</DISPLAY><NAME>READ_LOGISTIC_DATA</NAME><HELP>Reads</HELP></MODUL>
+  </MODULS></PROCESS>
+</PROCESSES></LIB>)";
+
+class StartupTest : public ::testing::Test {
+ protected:
+  StartupTest() {
+    app.ExecutableFolder = folder.path();
+    app.ExecutableName = "xkmtool";
+    folder.write("xkmtool.ini", "[System]\r\nToolConfig=tools.ini\r\n");
+    folder.write("LIB.xml", kProcessList);
+    xml = folder.write("in/a.xml", "<x/>");
+    hex = folder.write("in/a.hex", ":00000001FF\r\n");
+    a2l = folder.write("in/a.a2l", "");
+  }
+
+  StartupResult start(const std::string& commandLine) {
+    return RunStartup(app, host, commandLine);
+  }
+
+  std::string onlyMessage() const {
+    EXPECT_EQ(host.messages.size(), 1u);
+    if (host.messages.empty()) return {};
+    EXPECT_EQ(host.messages[0].title, kStartupErrorTitle);
+    return host.messages[0].text;
+  }
+
+  test::ScratchFolder folder;
+  AppState app;
+  test::RecordingHost host;
+  std::string xml, hex, a2l;
+};
+
+TEST_F(StartupTest, ReadsConfigurationPathsAndTheProcessList) {
+  StartupResult result = start(" " + xml + " , " + hex + "," + a2l + "  ");
+  ASSERT_TRUE(result.ok) << result.failureMessage;
+  EXPECT_EQ(app.ToolConfigPath, "tools.ini");
+  EXPECT_EQ(app.InputXmlPath, xml);
+  EXPECT_EQ(app.InputHexPath, hex);
+  EXPECT_EQ(app.InputA2lPath, a2l);
+  ASSERT_EQ(result.steps.size(), 2u);
+  EXPECT_EQ(result.steps[0].display, "Start");
+  EXPECT_EQ(result.steps[1].name, "READ_LOGISTIC_DATA");
+  EXPECT_EQ(result.steps[1].help, "Reads");
+  EXPECT_EQ(app.WindowTitle, "xkmtool Line A");
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(host.inputDialogCount, 0);
+}
+
+TEST_F(StartupTest, MissingOrBlankToolConfigFails) {
+  for (const char* ini : {"[System]\r\nToolConfig=\r\n", "[System]\r\nToolConfig=   \r\n", ""}) {
+    folder.write("xkmtool.ini", ini);
+    host.messages.clear();
+    EXPECT_FALSE(start(xml + "," + hex + "," + a2l).ok);
+    EXPECT_EQ(onlyMessage(), "No Config-File: xkmtool.ini found");
+  }
+}
+
+TEST_F(StartupTest, WrongNumberOfPartsNamesTheWholeCommandLine) {
+  EXPECT_FALSE(start("a,b").ok);
+  EXPECT_EQ(onlyMessage(), "60000 Wrong parameter: a,b");
+  host.messages.clear();
+  EXPECT_FALSE(start("a,b,c,d").ok);
+  EXPECT_EQ(onlyMessage(), "60000 Wrong parameter: a,b,c,d");
+}
+
+TEST_F(StartupTest, TheFirstMissingFileIsNamedTrimmed) {
+  EXPECT_FALSE(start(xml + ", /nowhere/b.hex , /nowhere/c.a2l").ok);
+  EXPECT_EQ(onlyMessage(), "60000 File not found : /nowhere/b.hex");
+}
+
+TEST_F(StartupTest, RelativePathsAreMadeAbsolute) {
+  std::string previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  StartupResult result = start("in/a.xml,in/a.hex,in/a.a2l");
+  std::filesystem::current_path(previous);
+  ASSERT_TRUE(result.ok) << result.failureMessage;
+  EXPECT_EQ(app.InputHexPath, hex);
+}
+
+TEST_F(StartupTest, NoCommandLineAsksAndACancelEndsStartUp) {
+  EXPECT_FALSE(start("  ").ok);
+  EXPECT_EQ(host.inputDialogCount, 1);
+  EXPECT_EQ(onlyMessage(), "Information about XML-File, Hex/S19-File and A2L-File required!");
+
+  host.messages.clear();
+  host.inputDialogResult = {false, xml, hex, a2l};
+  EXPECT_TRUE(start("").ok);
+  EXPECT_EQ(app.InputA2lPath, a2l);
+}
+
+TEST_F(StartupTest, ProcessListFailures) {
+  folder.write("LIB.xml", "<LIB><PROCESSES>");
+  EXPECT_FALSE(start(xml + "," + hex + "," + a2l).ok);
+  EXPECT_FALSE(onlyMessage().empty());  // the parser's reason
+
+  host.messages.clear();
+  folder.write("LIB.xml",
+               "<LIB><PROCESSES><PROCESS KEY='1'><MODULS><MODUL><DISPLAY>d</DISPLAY>"
+               "<HELP>h</HELP></MODUL></MODULS></PROCESS></PROCESSES></LIB>");
+  EXPECT_FALSE(start(xml + "," + hex + "," + a2l).ok);
+  EXPECT_EQ(onlyMessage(), "91 Object variable or With block variable not set");
+
+  host.messages.clear();
+  folder.write("LIB.xml", "<LIB><PROCESSES><PROCESS KEY='1'/></PROCESSES></LIB>");
+  StartupResult result = start(xml + "," + hex + "," + a2l);
+  EXPECT_TRUE(result.ok);
+  EXPECT_TRUE(result.steps.empty());
+  EXPECT_EQ(app.WindowTitle, "xkmtool");  // no COMMENT, title unchanged
+}
+
+}  // namespace
+}  // namespace xkm
