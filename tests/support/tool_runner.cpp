@@ -20,7 +20,9 @@ ToolRun InstalledTool::run(const std::string& arguments, const std::string& work
   const std::string out = folder_.file(".stdout");
   const std::string err = folder_.file(".stderr");
   const std::string folder = workingFolder.empty() ? folder_.path() : workingFolder;
-  const std::string command = "cd '" + folder + "' && '" + executable() + "' " + arguments +
+  // The operator's store goes to the scratch folder, never to the real home.
+  const std::string command = "cd '" + folder + "' && XDG_CONFIG_HOME='" +
+                              folder_.file(".config") + "' '" + executable() + "' " + arguments +
                               " > '" + out + "' 2> '" + err + "' < /dev/null";
   int status = std::system(command.c_str());
   ToolRun result;
