@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-
 #include <nlohmann/json.hpp>
 
 #include "cli/command_options.h"
@@ -16,9 +15,13 @@ class BatchModeTest : public ::testing::Test {
  protected:
   BatchModeTest() {
     tool.folder().write("xkmtool.ini", "[System]\r\nToolConfig=tools.ini\r\n");
+    tool.folder().write("Userdata.ini",
+                        "[System]\r\nRegKey=-2147483647\r\nLanguagePath=Software\\Site\r\n"
+                        "LanguageKey=Language\r\nDataPath=Software\\Site\\UserData\r\n"
+                        "[Data]\r\n1=USERNAME;Name;Name;1;1\r\n");
     setSteps("");
-    inputs = tool.folder().write("in/a.xml", "<x/>") + "," +
-             tool.folder().write("in/a.hex", "") + "," + tool.folder().write("in/a.a2l", "");
+    inputs = tool.folder().write("in/a.xml", "<x/>") + "," + tool.folder().write("in/a.hex", "") +
+             "," + tool.folder().write("in/a.a2l", "");
   }
 
   void setSteps(const std::string& moduls) {
@@ -43,6 +46,8 @@ TEST_F(BatchModeTest, AProcessWithoutStepsCompletes) {
   EXPECT_TRUE(json["rows"].empty());
   EXPECT_TRUE(json["messages"].empty());
   EXPECT_TRUE(json["session"].contains("ConfigTable"));
+  // Batch answers the user-data question No: the items are there, not entered.
+  EXPECT_EQ(json["session"]["UserInfoTable"][0][0], "USERNAME");
 }
 
 TEST_F(BatchModeTest, AnUnknownStepEndsTheRunWithError438) {
@@ -67,6 +72,11 @@ TEST_F(BatchModeTest, StartUpFailuresExitWithTwoAndStillReport) {
   run = tool.run("--batch a.xml,b.hex");
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "Error while initializing application: 60000 Wrong parameter: a.xml,b.hex\n");
+
+  std::remove(tool.folder().file("Userdata.ini").c_str());
+  run = tool.run("--batch " + inputs);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.err, "Error while initializing application: 13 Type mismatch\n");
 
   std::remove(tool.folder().file("xkmtool.ini").c_str());
   run = tool.run("--batch " + inputs);

@@ -1,11 +1,17 @@
+#include "core/shell/startup.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "core/platform/error.h"
-#include "core/shell/startup.h"
+#include "core/platform/user_store.h"
+#include "core/resources/string_table.h"
+#include "core/userdata/registry.h"
+#include "core/userdata/user_data.h"
 #include "support/recording_host.h"
 #include "support/scratch_folder.h"
+#include "support/store_sandbox.h"
 
 namespace xkm {
 namespace {
@@ -19,6 +25,10 @@ const char* kProcessList = R"(<?xml version="1.0"?>
   </MODULS></PROCESS>
 </PROCESSES></LIB>)";
 
+const char* kUserDataIni =
+    "[System]\r\nRegKey=-2147483647\r\nLanguagePath=Software\\Site\r\nLanguageKey=Language\r\n"
+    "DataPath=Software\\Site\\UserData\r\n[Data]\r\n1=USERNAME;Name;Name;1;1\r\n";
+
 class StartupTest : public ::testing::Test {
  protected:
   StartupTest() {
@@ -26,14 +36,13 @@ class StartupTest : public ::testing::Test {
     app.ExecutableName = "xkmtool";
     folder.write("xkmtool.ini", "[System]\r\nToolConfig=tools.ini\r\n");
     folder.write("LIB.xml", kProcessList);
+    folder.write("Userdata.ini", kUserDataIni);
     xml = folder.write("in/a.xml", "<x/>");
     hex = folder.write("in/a.hex", ":00000001FF\r\n");
     a2l = folder.write("in/a.a2l", "");
   }
 
-  StartupResult start(const std::string& commandLine) {
-    return RunStartup(app, host, commandLine);
-  }
+  StartupResult start(const std::string& commandLine) { return RunStartup(app, host, commandLine); }
 
   std::string onlyMessage() const {
     EXPECT_EQ(host.messages.size(), 1u);
@@ -42,6 +51,7 @@ class StartupTest : public ::testing::Test {
     return host.messages[0].text;
   }
 
+  test::StoreSandbox store;  // the operator's store stays in a scratch folder
   test::ScratchFolder folder;
   AppState app;
   test::RecordingHost host;
@@ -124,6 +134,50 @@ TEST_F(StartupTest, ProcessListFailures) {
   EXPECT_TRUE(result.ok);
   EXPECT_TRUE(result.steps.empty());
   EXPECT_EQ(app.WindowTitle, "xkmtool");  // no COMMENT, title unchanged
+}
+
+TEST_F(StartupTest, AFirstRunOffersTheUserDataForm) {
+  const test::RecordedMessage question{"User-Information", Message(0, 60312)};
+  host.answerYes = true;
+  host.onUserDataForm = [](SessionTable& table, int) {
+    table.setField(0, kUserDataValue, "Erika");
+    return false;  // OK
+  };
+  ASSERT_TRUE(start(xml + "," + hex + "," + a2l).ok) << onlyMessage();
+  EXPECT_EQ(host.questions, std::vector<test::RecordedMessage>{question});
+  EXPECT_EQ(host.userDataFormCount, 1);
+  ASSERT_TRUE(app.UserDataObject);
+  EXPECT_EQ(app.UserInfoTable, app.UserDataObject->GetUserData());
+  EXPECT_EQ(app.UserInfoTable->text(0, kUserDataValue), "Erika");
+
+  // Entered once: the next start asks nothing.
+  host.questions.clear();
+  ASSERT_TRUE(start(xml + "," + hex + "," + a2l).ok);
+  EXPECT_TRUE(host.questions.empty());
+  EXPECT_EQ(host.userDataFormCount, 1);
+  EXPECT_EQ(app.UserInfoTable->text(0, kUserDataValue), "Erika");
+}
+
+TEST_F(StartupTest, NoToTheQuestionShowsNoForm) {
+  host.answerYes = false;
+  ASSERT_TRUE(start(xml + "," + hex + "," + a2l).ok);
+  EXPECT_EQ(host.questions.size(), 1u);
+  EXPECT_EQ(host.userDataFormCount, 0);
+  EXPECT_EQ(app.UserInfoTable->rowCount(), 1u);
+  EXPECT_FALSE(app.UserDataObject->CheckUserData());
+}
+
+TEST_F(StartupTest, UserDataFailuresEndStartUp) {
+  std::filesystem::remove(folder.file("Userdata.ini"));
+  EXPECT_FALSE(start(xml + "," + hex + "," + a2l).ok);
+  EXPECT_EQ(onlyMessage(), "13 Type mismatch");
+
+  host.messages.clear();
+  folder.write("Userdata.ini", kUserDataIni);
+  store.folder().write("xkmtool/HKEY_CURRENT_USER.reg", "REGEDIT4\n\n[Software\\Site]\nbroken\n");
+  EXPECT_FALSE(start(xml + "," + hex + "," + a2l).ok);
+  EXPECT_EQ(onlyMessage().rfind("321 Invalid file format: ", 0), 0u);
+  EXPECT_TRUE(host.questions.empty());
 }
 
 }  // namespace

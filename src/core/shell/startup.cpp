@@ -2,8 +2,10 @@
 
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/resources/string_table.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
+#include "core/userdata/user_data.h"
 
 namespace xkm {
 namespace {
@@ -34,7 +36,8 @@ std::string RequiredChildText(const XmlDocument& document, const XmlNode& parent
 
 void LoadProcessList(AppState& app, std::vector<ProcessStep>& steps) {
   const std::string libPath = app.ExecutableFolder + fs::kSeparator + "LIB.xml";
-  if (!app.ProcessDocument.load(libPath)) throw StartupFailure{app.ProcessDocument.parseErrorReason()};
+  if (!app.ProcessDocument.load(libPath))
+    throw StartupFailure{app.ProcessDocument.parseErrorReason()};
 
   const XPathVariables key = {{"key", app.ProcessKey}};
   XmlNode comment =
@@ -49,6 +52,17 @@ void LoadProcessList(AppState& app, std::vector<ProcessStep>& steps) {
     step.help = RequiredChildText(app.ProcessDocument, modul, "HELP");
     steps.push_back(std::move(step));
   }
+}
+
+// The operator's data: offered for entry when they were never entered.
+void PrepareUserData(AppState& app, Host& host) {
+  app.UserDataObject = std::make_shared<clsUserData>();
+  app.UserDataObject->Init(app.ExecutableFolder + fs::kSeparator + "Userdata.ini");
+  if (!app.UserDataObject->CheckUserData() &&
+      host.askYesNo(Message(app.LanguageOffset, 60312), "User-Information")) {
+    app.UserDataObject->InputUserData(host);
+  }
+  app.UserInfoTable = app.UserDataObject->GetUserData();
 }
 
 }  // namespace
@@ -77,8 +91,7 @@ void ReadCommandLine(AppState& app, const std::string& commandLine) {
       app.InputXmlPath = std::string(TrimBlanks(parts[0]));
       app.InputHexPath = std::string(TrimBlanks(parts[1]));
       app.InputA2lPath = std::string(TrimBlanks(parts[2]));
-      for (const std::string* path :
-           {&app.InputXmlPath, &app.InputHexPath, &app.InputA2lPath}) {
+      for (const std::string* path : {&app.InputXmlPath, &app.InputHexPath, &app.InputA2lPath}) {
         if (!fs::FileExists(*path)) {
           message = "File not found : " + *path;
           break;
@@ -120,6 +133,7 @@ StartupResult RunStartup(AppState& app, Host& host, const std::string& commandLi
     }
 
     LoadProcessList(app, result.steps);
+    PrepareUserData(app, host);
     result.ok = true;
   } catch (const StartupFailure& failure) {
     result.failureMessage = failure.message;

@@ -1,0 +1,85 @@
+#include "core/platform/ini_reader.h"
+
+#include <fstream>
+#include <sstream>
+#include <string_view>
+
+#include "core/platform/cp1252.h"
+
+namespace xkm {
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string_view Unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string ReadPrivateProfileString(const std::string& path, const std::string& section,
+                                     const std::string& key, const std::string& defaultValue) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return defaultValue;
+  std::ostringstream raw;
+  raw << in.rdbuf();
+  if (in.bad()) return defaultValue;
+
+  // Decoding first lets names given in UTF-8 be compared with the file's text.
+  const std::string text = DecodeCp1252(raw.str());
+  const std::string_view wantedSection = Trim(section);
+  const std::string_view wantedKey = Trim(key);
+
+  bool inWantedSection = false;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line(text.data() + start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = Trim(line);
+
+    if (!line.empty() && line.front() == '[') {
+      size_t close = line.find(']');
+      if (close != std::string_view::npos) {
+        if (inWantedSection) return defaultValue;  // only the first such section counts
+        inWantedSection = EqualsIgnoreAsciiCase(Trim(line.substr(1, close - 1)), wantedSection);
+        continue;
+      }
+    }
+    if (!inWantedSection) continue;
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    if (EqualsIgnoreAsciiCase(Trim(line.substr(0, equals)), wantedKey)) {
+      return std::string(Unquote(Trim(line.substr(equals + 1))));
+    }
+  }
+  return defaultValue;
+}
+
+}  // namespace xkm

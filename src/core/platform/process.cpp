@@ -1,0 +1,87 @@
+#include "core/platform/process.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <csignal>
+#include <thread>
+
+extern char** environ;
+
+namespace xkm {
+namespace {
+
+// posix_spawn attributes that give the child a clean signal state: our blocked
+// signals and an ignored SIGPIPE would otherwise be inherited across exec.
+class SpawnAttributes {
+ public:
+  SpawnAttributes() {
+    ok_ = posix_spawnattr_init(&attr_) == 0;
+    if (!ok_) return;
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    ok_ = posix_spawnattr_setsigmask(&attr_, &none) == 0 &&
+          posix_spawnattr_setsigdefault(&attr_, &defaults) == 0 &&
+          posix_spawnattr_setflags(&attr_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
+  }
+  ~SpawnAttributes() { posix_spawnattr_destroy(&attr_); }
+  SpawnAttributes(const SpawnAttributes&) = delete;
+  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+
+  const posix_spawnattr_t* get() const { return ok_ ? &attr_ : nullptr; }
+
+ private:
+  posix_spawnattr_t attr_;
+  bool ok_ = false;
+};
+
+void Record(int status, ProcessOutcome& outcome) {
+  if (WIFEXITED(status)) {
+    outcome.exitCode = WEXITSTATUS(status);
+  } else if (WIFSIGNALED(status)) {
+    outcome.signal = WTERMSIG(status);
+  }
+}
+
+}  // namespace
+
+ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
+                            const std::function<void()>& whileWaiting,
+                            std::chrono::milliseconds tick) {
+  ProcessOutcome outcome;
+  if (argv.empty() || argv[0].empty()) return outcome;
+
+  std::vector<char*> args;
+  args.reserve(argv.size() + 1);
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+
+  SpawnAttributes attributes;
+  pid_t pid = 0;
+  const bool searchPath = argv[0].find('/') == std::string::npos;
+  int rc = searchPath ? posix_spawnp(&pid, args[0], nullptr, attributes.get(), args.data(), environ)
+                      : posix_spawn(&pid, args[0], nullptr, attributes.get(), args.data(), environ);
+  if (rc != 0) return outcome;
+  outcome.started = true;
+
+  int status = 0;
+  while (true) {
+    pid_t done = waitpid(pid, &status, whileWaiting ? WNOHANG : 0);
+    if (done == pid) {
+      Record(status, outcome);
+      return outcome;
+    }
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      return outcome;  // e.g. ECHILD when SIGCHLD is ignored: the status is lost
+    }
+    whileWaiting();  // an exception from here leaves the child running, unwaited
+    std::this_thread::sleep_for(tick);
+  }
+}
+
+}  // namespace xkm

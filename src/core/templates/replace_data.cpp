@@ -1,0 +1,275 @@
+#include "core/templates/replace_data.h"
+
+#include <cstdint>
+#include <exception>
+#include <unordered_map>
+#include <vector>
+
+#include "core/platform/error.h"
+#include "core/session/conversions.h"
+#include "core/session/session.h"
+
+namespace xkm {
+namespace {
+
+constexpr int kReplaceDataError = 60022;
+constexpr std::string_view kOpen = "<$";
+
+// Every placeholder's inner text, in text order, duplicates included. A "<$"
+// without a ">" after it fails.
+std::vector<std::string> CollectPlaceholders(const std::string& text) {
+  std::vector<std::string> inners;
+  size_t p = 0;
+  while (p + 1 < text.size()) {
+    size_t open = text.find(kOpen, p);
+    if (open == std::string::npos) break;
+    size_t close = text.find('>', open + 1);
+    if (close == std::string::npos) throw platform_error::InvalidProcedureCall("ReplaceData");
+    inners.push_back(text.substr(open + 2, close - open - 2));
+    p = close + 1;
+  }
+  return inners;
+}
+
+// Upper case as the Western (Windows-1252) locale has it: ASCII letters and the
+// accented letters of that code page; everything else unchanged.
+std::string ToUpperWestern(std::string_view text) {
+  std::string upper;
+  upper.reserve(text.size());
+  auto appendCodePoint = [&upper](uint32_t c) {
+    if (c < 0x800) {
+      upper += static_cast<char>(0xC0 | (c >> 6));
+    } else {
+      upper += static_cast<char>(0xE0 | (c >> 12));
+      upper += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    upper += static_cast<char>(0x80 | (c & 0x3F));
+  };
+  for (size_t i = 0; i < text.size(); ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    bool twoBytes = (byte & 0xE0) == 0xC0 && i + 1 < text.size() &&
+                    (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80;
+    if (!twoBytes) {
+      upper += (byte >= 'a' && byte <= 'z') ? static_cast<char>(byte - 'a' + 'A') : text[i];
+      continue;
+    }
+    uint32_t c = ((byte & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu);
+    ++i;
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+      c -= 0x20;
+    else if (c == 0x161 || c == 0x153 || c == 0x17E)
+      c -= 1;  // š œ ž
+    else if (c == 0xFF)
+      c = 0x178;  // ÿ
+    appendCodePoint(c);
+  }
+  return upper;
+}
+
+// The value a placeholder of a known kind names; an unknown kind fails. A
+// missing user-info table reads like an empty one.
+std::string LookUp(Context& ctx, const std::string& kind, const std::string& name) {
+  if (kind == "CONFIG") return ReadValue(ctx.session.ConfigTable, name, 1);
+  if (kind == "SYSCONST") return ReadValue(ctx.session.SysConstTable, name, 1);
+  if (kind == "DATA") return ReadValue(ctx.session.DataTable, name, 1);
+  if (kind == "USERDATA") return ReadValue(ctx.session.UserDataTable, name, 1);
+  if (kind == "USERINFO") {
+    return ctx.app.UserInfoTable ? ReadValue(*ctx.app.UserInfoTable, name, 4) : std::string();
+  }
+  throw platform_error::InvalidProcedureCall("ReplaceData");
+}
+
+// Follows, over the text built so far, whether a "<$" stands after the last
+// ">": a placeholder-shaped text could then still be completed further on.
+class OpenPlaceholderTracker {
+ public:
+  void advance(std::string_view chunk) {
+    if (chunk.empty()) return;
+    size_t lastClose = chunk.rfind('>');
+    if (lastClose != std::string_view::npos) {
+      open_ = false;
+    } else if (last_ == '<' && chunk.front() == '$') {
+      open_ = true;
+    }
+    std::string_view tail =
+        lastClose == std::string_view::npos ? chunk : chunk.substr(lastClose + 1);
+    if (tail.find(kOpen) != std::string_view::npos) open_ = true;
+    last_ = chunk.back();
+  }
+  bool open() const { return open_; }
+  char last() const { return last_; }
+
+ private:
+  bool open_ = false;
+  char last_ = 0;
+};
+
+// Every occurrence of `search` replaced by `value`, left to right, without
+// searching inserted text again. Returns whether the replacement may have
+// formed a placeholder-shaped text ("<$", no ">", then ">") that was not in
+// the text before. It cannot when the value holds none of "<", "$", ">", no
+// "<$" is still open (no ">" after it) where an occurrence starts, and an
+// empty value joins no "<" to a "$".
+bool ReplaceOccurrences(std::string& text, std::string_view search, std::string_view value) {
+  size_t p = text.find(search);
+  if (p == std::string::npos) return false;
+  bool mayForm = value.find_first_of("<$>") != std::string_view::npos;
+  OpenPlaceholderTracker tracker;
+  std::string result;
+  result.reserve(text.size());
+  size_t start = 0;
+  std::string_view source(text);
+  while (p != std::string::npos) {
+    std::string_view before = source.substr(start, p - start);
+    result.append(before);
+    if (!mayForm) {
+      tracker.advance(before);
+      size_t after = p + search.size();
+      bool joins =
+          value.empty() && tracker.last() == '<' && after < source.size() && source[after] == '$';
+      mayForm = tracker.open() || joins;
+      tracker.advance(value);
+    }
+    result.append(value);
+    start = p + search.size();
+    p = source.find(search, start);
+  }
+  result.append(source.substr(start));
+  text.swap(result);
+  return mayForm;
+}
+
+// One row's work: every occurrence of `search` becomes `value`.
+struct Replacement {
+  std::string search;
+  std::string value;
+};
+
+// The rows' replacements in row order, up to a failing row; its error is kept
+// in `failure`, since what the rows before it do still belongs to the text.
+std::vector<Replacement> PlanReplacements(Context& ctx, const std::vector<std::string>& inners,
+                                          std::exception_ptr& failure) {
+  std::vector<Replacement> plan;
+  try {
+    for (const std::string& var : inners) {
+      std::string_view inner = TrimBlanks(var);
+      std::string name;
+      std::string kind;
+      if (!SplitPlaceholder(inner, name, kind)) continue;
+      std::string value = LookUp(ctx, ToUpperAscii(kind), name);
+      plan.push_back({std::string(kOpen) + ToUpperWestern(inner) + ">", std::move(value)});
+    }
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  return plan;
+}
+
+// Row by row, as the rows come. A search text already replaced is found
+// again only where a replacement since then formed it anew; `formations`
+// counts the replacements that might have, and a row is skipped when none
+// happened since its search text was last replaced.
+void ReplaceRowByRow(std::string& text, const std::vector<Replacement>& plan) {
+  uint64_t formations = 0;
+  std::unordered_map<std::string_view, uint64_t> replacedAt;
+  for (const Replacement& r : plan) {
+    auto [entry, first] = replacedAt.try_emplace(r.search, formations);
+    if (!first && entry->second == formations) continue;
+    entry->second = formations;
+    if (ReplaceOccurrences(text, r.search, r.value)) ++formations;
+  }
+}
+
+// True when every "<$" is closed by a ">" before the next "<$" and none
+// follows a "<". Replacing whole placeholders of such a text by values
+// without "<", "$" or ">" can then never form a new one.
+bool PlaceholdersStandAlone(std::string_view text) {
+  bool open = false;
+  for (size_t i = text.find_first_of("<>"); i != std::string_view::npos;
+       i = text.find_first_of("<>", i + 1)) {
+    if (text[i] == '>') {
+      open = false;
+    } else if (i + 1 < text.size() && text[i + 1] == '$') {
+      if (open || (i > 0 && text[i - 1] == '<')) return false;
+      open = true;
+    }
+  }
+  return true;
+}
+
+bool ValuesAreInert(const std::vector<Replacement>& plan) {
+  for (const Replacement& r : plan)
+    if (r.value.find_first_of("<$>") != std::string::npos) return false;
+  return true;
+}
+
+// The same result as row by row when nothing can form anew: each placeholder
+// gets the value of the first row with its search text, in one pass.
+void ReplaceInOnePass(std::string& text, const std::vector<Replacement>& plan) {
+  std::unordered_map<std::string_view, std::string_view> values;
+  for (const Replacement& r : plan) values.try_emplace(r.search, r.value);
+  std::string_view source(text);
+  std::string result;
+  result.reserve(text.size());
+  size_t copied = 0;
+  for (size_t open = source.find(kOpen); open != std::string_view::npos;) {
+    size_t close = source.find('>', open + 2);
+    if (close == std::string_view::npos) break;  // collecting has refused such a text
+    auto value = values.find(source.substr(open, close + 1 - open));
+    if (value != values.end()) {
+      result.append(source.substr(copied, open - copied));
+      result.append(value->second);
+      copied = close + 1;
+    }
+    open = source.find(kOpen, close + 1);
+  }
+  result.append(source.substr(copied));
+  text.swap(result);
+}
+
+void ReplacePlaceholders(Context& ctx, std::string& text) {
+  text = std::string(TrimBlanks(text));
+  std::vector<std::string> inners = CollectPlaceholders(text);
+  std::exception_ptr failure;
+  std::vector<Replacement> plan = PlanReplacements(ctx, inners, failure);
+  if (ValuesAreInert(plan) && PlaceholdersStandAlone(text)) {
+    ReplaceInOnePass(text, plan);
+  } else {
+    ReplaceRowByRow(text, plan);
+  }
+  if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace
+
+bool SplitPlaceholder(std::string_view inner, std::string& name, std::string& kind) {
+  name.clear();
+  kind.clear();
+  if (TrimBlanks(inner).empty()) return true;
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  for (size_t dot = inner.find('.'); dot != std::string_view::npos; dot = inner.find('.', start)) {
+    parts.push_back(inner.substr(start, dot - start));
+    start = dot + 1;
+  }
+  parts.push_back(inner.substr(start));
+  if (parts.size() == 1) return false;
+  if (parts.size() == 2) {
+    kind = parts[0];
+    name = parts[1];
+  } else if (parts.size() == 3) {
+    kind = parts[0];
+    name = std::string(parts[1]) + "." + std::string(parts[2]);
+  }
+  return true;
+}
+
+void ReplaceData(Context& ctx, std::string& text) {
+  try {
+    ReplacePlaceholders(ctx, text);
+  } catch (const std::exception&) {
+    throw Error(kReplaceDataError, ctx.message(kReplaceDataError), "ReplaceData");
+  }
+}
+
+}  // namespace xkm

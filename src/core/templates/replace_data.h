@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/session/context.h"
+
+namespace xkm {
+
+// Replaces every placeholder "<$KIND.NAME>" of `text` by the session value it
+// names. The text is trimmed of blanks first; all placeholders are collected
+// before any value goes in, so values are not searched for placeholders of
+// their own. Only the canonical spelling (upper case, no blanks inside) is
+// replaced; an inner text without a dot stays as it is. Every failure is raised
+// as error 60022; `text` then keeps what was done up to that point.
+void ReplaceData(Context& ctx, std::string& text);
+
+// Splits a placeholder's inner text into kind and name: "KIND.NAME" or
+// "KIND.NAME.PART" (the name keeps its one dot). An inner text that is blank,
+// or has more than two dots, gives true with both outputs empty; one without a
+// dot gives false.
+bool SplitPlaceholder(std::string_view inner, std::string& name, std::string& kind);
+
+}  // namespace xkm

@@ -1,0 +1,157 @@
+#include "core/templates/template_expansion.h"
+
+#include <exception>
+#include <unordered_map>
+#include <vector>
+
+#include "core/platform/cp1252.h"
+#include "core/platform/error.h"
+#include "core/platform/file_system.h"
+#include "core/platform/regex.h"
+#include "core/session/conversions.h"
+
+namespace xkm {
+namespace {
+
+constexpr int kFileNotFound = 60028;
+constexpr int kTemplateCorrupt = 60029;
+constexpr int kUnknownVariable = 60030;
+
+constexpr std::string_view kVariablePattern =
+    R"re(<variable name=[ \t]*"(.*)"[ \t]+value=[ \t]*"(.*)")re";
+constexpr std::string_view kFileInsertPattern =
+    R"re(<fileinsert name=[ \t]*"(.*)"[ \t]+value=[ \t]*"(.*)")re";
+constexpr std::string_view kCandidatePattern = R"re(<\?.*\?>)re";
+constexpr std::string_view kNameClausePattern =
+    R"re(<\?(variable|fileinsert) name=[ \t]*"([^"]*)".*\?>)re";
+constexpr std::string_view kCutClausePattern = R"re(CS_Len[ \t]*=[ \t]*([0-9]))re";
+
+// A resolved directive: the span [start, end) of the template (byte offsets)
+// and what replaces it.
+struct Directive {
+  size_t start;
+  size_t end;
+  std::string type;
+  std::string value;
+};
+
+void AppendDefinitions(SessionTable& list, std::string_view text, std::string_view pattern,
+                       const char* type) {
+  const Regex definition(pattern, {.ignoreCase = true, .multiline = true});
+  for (const Regex::Match& m : definition.findAll(text)) {
+    size_t row = list.appendRow();
+    list.setField(row, 0, std::string(m.group(text, 1)));
+    list.setField(row, 1, std::string(m.group(text, 2)));
+    list.setField(row, 2, type);
+  }
+}
+
+std::vector<Directive> FindDirectives(Context& ctx, const SessionTable& variables,
+                                      std::string_view templateText) {
+  const Regex candidates(kCandidatePattern, {.ignoreCase = true, .multiline = true});
+  const Regex nameClause(kNameClausePattern, {.ignoreCase = true});
+  const Regex cutClause(kCutClausePattern, {.ignoreCase = true});
+  std::vector<Directive> directives;
+  for (const Regex::Match& candidate : candidates.findAll(templateText)) {
+    std::string_view text = templateText.substr(candidate.offset, candidate.length);
+    Regex::Match clause;
+    if (!nameClause.findFirst(text, clause)) {
+      throw Error(kTemplateCorrupt, ctx.message(kTemplateCorrupt) + " :" + std::string(text),
+                  "ExpandTemplate");
+    }
+    std::string name(clause.group(text, 2));
+    size_t cutLength = 0;
+    Regex::Match cut;
+    if (cutClause.findFirst(text, cut))
+      cutLength = 2 * static_cast<size_t>(cut.group(text, 1)[0] - '0');
+
+    const std::vector<size_t>& rows = variables.rowsNamed(name);
+    if (rows.size() != 1) {
+      throw Error(kUnknownVariable, ctx.message(kUnknownVariable) + " :" + name, "ExpandTemplate");
+    }
+    std::string stored = variables.text(rows.front(), variables.columnIndex("Value"));
+    std::string_view value = TrimBlanks(stored);
+    if (cutLength != 0) value = Utf8Tail(value, cutLength);
+    std::string type = variables.text(rows.front(), variables.columnIndex("Type"));
+    directives.push_back({candidate.offset, candidate.offset + candidate.length,
+                          std::string(TrimBlanks(type)), std::string(value)});
+  }
+  return directives;
+}
+
+}  // namespace
+
+SessionTable ParseVariableDefinitions(Context& /*ctx*/, std::string_view text) {
+  try {
+    SessionTable list({"Name", "Value", "Type"});
+    AppendDefinitions(list, text, kVariablePattern, "V");
+    AppendDefinitions(list, text, kFileInsertPattern, "F");
+    return list;
+  } catch (const Error& e) {
+    throw Error(60000, e.description(), "ParseVariableDefinitions");
+  } catch (const std::exception& e) {
+    throw Error(60000, e.what(), "ParseVariableDefinitions");
+  }
+}
+
+void ExpandTemplate(Context& ctx, const SessionTable& variables, std::string_view templateText,
+                    std::string& output) {
+  output.clear();
+  std::vector<Directive> directives = FindDirectives(ctx, variables, templateText);
+  // Only the assembly copies template text, and it runs for directives alone:
+  // a template without any directive gives the empty text, which the
+  // container step then writes as it is.
+  if (directives.empty()) return;
+
+  // Resolve every insert first, so the output is sized once. A file inserted
+  // several times is read once. A failing read ends the assembly at its
+  // directive, with the text before it already in the output.
+  std::vector<std::string_view> inserts;
+  inserts.reserve(directives.size());
+  std::unordered_map<std::string, std::string> files;
+  std::exception_ptr failure;
+  size_t size = templateText.size();
+  for (const Directive& d : directives) {
+    std::string_view insert = d.value;
+    if (d.type != "V") {
+      auto file = files.find(d.value);
+      if (file == files.end()) {
+        std::string content;
+        try {
+          ReadTextFile(ctx, d.value, content);
+        } catch (...) {
+          failure = std::current_exception();
+          break;
+        }
+        file = files.emplace(d.value, std::move(content)).first;
+      }
+      insert = file->second;
+    }
+    inserts.push_back(insert);
+    size = size - (d.end - d.start) + insert.size();
+  }
+
+  output.reserve(size);
+  size_t p = 0;
+  for (size_t i = 0; i < inserts.size(); ++i) {
+    output.append(templateText.substr(p, directives[i].start - p));
+    output.append(inserts[i]);
+    p = directives[i].end;
+  }
+  if (failure) {
+    output.append(templateText.substr(p, directives[inserts.size()].start - p));
+    std::rethrow_exception(failure);
+  }
+  output.append(templateText.substr(p));
+}
+
+bool ReadTextFile(Context& ctx, const std::string& fileName, std::string& content) {
+  content.clear();
+  if (!fs::FileExists(fileName)) {
+    throw Error(kFileNotFound, ctx.message(kFileNotFound) + " :" + fileName, "ReadTextFile");
+  }
+  content = DecodeCp1252(fs::ReadAllBytes(fileName));
+  return true;
+}
+
+}  // namespace xkm

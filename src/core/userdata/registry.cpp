@@ -1,0 +1,31 @@
+#include "core/userdata/registry.h"
+
+#include "core/platform/user_store.h"
+
+namespace xkm {
+
+void RegWriteString(int32_t root, const std::string& keyPath, const std::string& valueName,
+                    const std::string& value) {
+  user_store::SetString(root, keyPath, valueName, value);
+}
+
+std::string RegReadString(int32_t root, const std::string& keyPath, const std::string& valueName) {
+  return RegQueryValueText(RegOpenKey{root, keyPath}, valueName);
+}
+
+std::string RegQueryValueText(const RegOpenKey& key, const std::string& valueName) {
+  std::optional<user_store::StoreValue> value =
+      user_store::FindValue(key.root, key.keyPath, valueName);
+  if (!value) return {};
+  switch (value->type) {
+    case user_store::StoreValue::Type::String:
+      return value->text.substr(0, value->text.find('\0'));
+    case user_store::StoreValue::Type::Dword:
+      return std::to_string(static_cast<int16_t>(static_cast<uint16_t>(value->number & 0xFFFF)));
+    case user_store::StoreValue::Type::Other:
+      return {};
+  }
+  return {};
+}
+
+}  // namespace xkm

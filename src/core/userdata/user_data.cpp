@@ -1,0 +1,114 @@
+#include "core/userdata/user_data.h"
+
+#include <cmath>
+#include <vector>
+
+#include "core/platform/error.h"
+#include "core/session/conversions.h"
+#include "core/session/host.h"
+#include "core/session/utilities.h"
+#include "core/userdata/registry.h"
+
+namespace xkm {
+namespace {
+
+constexpr const char* kSource = "clsUserData";
+
+std::vector<std::string> SplitAtSemicolons(const std::string& text) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    size_t semicolon = text.find(';', start);
+    parts.push_back(
+        text.substr(start, semicolon == std::string::npos ? semicolon : semicolon - start));
+    if (semicolon == std::string::npos) return parts;
+    start = semicolon + 1;
+  }
+}
+
+// The leading number of the stored language text as a whole number (half to
+// even); 0 and 3 or more mean German.
+int32_t LanguageFromText(const std::string& text) {
+  double number = std::nearbyint(Val(text));
+  if (!(number >= -2147483648.0 && number <= 2147483647.0)) throw platform_error::Overflow(kSource);
+  int32_t index = static_cast<int32_t>(number);
+  return index == 0 || index >= 3 ? 1 : index;
+}
+
+}  // namespace
+
+SessionTable MakeUserDataTable() {
+  return SessionTable({"Name", "Field", "DisplayField", "Mandatory", "Value"});
+}
+
+clsUserData::clsUserData() : table_(std::make_shared<SessionTable>(MakeUserDataTable())) {}
+
+void clsUserData::Init(const std::string& sIniFile) {
+  *table_ = MakeUserDataTable();
+  registryRoot_ = ReadIniValue(sIniFile, "System", "RegKey", "");
+  languagePath_ = ReadIniValue(sIniFile, "System", "LanguagePath", "");
+  languageKey_ = ReadIniValue(sIniFile, "System", "LanguageKey", "");
+  dataPath_ = ReadIniValue(sIniFile, "System", "DataPath", "");
+
+  const int32_t root = ToLong(registryRoot_);
+  languageIndex_ = LanguageFromText(RegReadString(root, languagePath_, languageKey_));
+  entered_ = RegReadString(root, dataPath_, "Flag") == "1";
+
+  for (int i = 1;; ++i) {
+    std::string line = ReadIniValue(sIniFile, "Data", std::to_string(i), "");
+    if (IsBlank(line)) break;
+    AddItem(root, line);
+  }
+}
+
+void clsUserData::AddItem(int32_t root, const std::string& line) {
+  std::vector<std::string> fields = SplitAtSemicolons(line);
+  // The label is field 2 for German, 3 for English: a negative language has none.
+  if (fields.size() < 5 || languageIndex_ < 1) throw platform_error::SubscriptOutOfRange(kSource);
+  const int32_t display = ToLong(fields[3]);
+  const int32_t mandatory = ToLong(fields[4]);
+
+  SessionTable& table = *table_;
+  size_t row = table.appendRow();
+  table.setField(row, kUserDataName, fields[0]);
+  table.setField(row, kUserDataField, fields[static_cast<size_t>(languageIndex_)]);
+  table.setField(row, kUserDataDisplayField, std::to_string(display));
+  table.setField(row, kUserDataMandatory, std::to_string(mandatory));
+  table.setField(row, kUserDataValue, ReadStoredValue(root, fields[0]));
+}
+
+std::string clsUserData::ReadStoredValue(int32_t root, const std::string& name) const {
+  std::string value = RegReadString(root, dataPath_, name);
+  // OK stores under the trimmed name; without this a name with blanks around
+  // it would come back empty in the next run.
+  const std::string trimmed(TrimBlanks(name));
+  if (value.empty() && trimmed != name) value = RegReadString(root, dataPath_, trimmed);
+  return value;
+}
+
+bool clsUserData::InputUserData(Host& host) {
+  try {
+    // The form edits a copy, so that a Cancel leaves the table as it was even
+    // after an OK that was refused half-way.
+    SessionTable edited = *table_;
+    if (host.showUserDataForm(edited, languageIndex_)) return false;
+    *table_ = std::move(edited);
+
+    const int32_t root = ToLong(registryRoot_);
+    const SessionTable& table = *table_;
+    for (size_t row = 0; row < table.rowCount(); ++row) {
+      RegWriteString(root, dataPath_, std::string(TrimBlanks(table.text(row, kUserDataName))),
+                     std::string(TrimBlanks(table.text(row, kUserDataValue))));
+    }
+    RegWriteString(root, dataPath_, "Flag", "1");
+    entered_ = true;
+    return true;
+  } catch (const Error& e) {
+    host.showMessage(e.numberAndDescription(), "Error");
+  } catch (const std::exception& e) {
+    host.showMessage(std::string("51 ") + e.what(), "Error");
+  }
+  return false;
+}
+
+}  // namespace xkm

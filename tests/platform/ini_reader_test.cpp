@@ -1,0 +1,84 @@
+#include "core/platform/ini_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "support/scratch_folder.h"
+
+namespace xkm {
+namespace {
+
+class IniReaderTest : public ::testing::Test {
+ protected:
+  std::string read(const std::string& content, const std::string& section, const std::string& key) {
+    std::string path = folder_.write("settings.ini", content);
+    return ReadPrivateProfileString(path, section, key, "<default>");
+  }
+  test::ScratchFolder folder_;
+};
+
+TEST_F(IniReaderTest, FollowsTheProfileRules) {
+  const std::string ini =
+      "top=outside any section\r\n"
+      "[Paths]\r\n"
+      "Tool=C:\\bin\\tool.exe\r\n"
+      "  Spaced Key \t=\t  padded value  \r\n"
+      "quoted=\"  kept inside  \"\r\n"
+      "single='x'\r\n"
+      "twice=\"\"a\"\"\r\n"
+      "mixed=\"x'\r\n"
+      "lone=\"\r\n"
+      "empty=\r\n"
+      ";comment=not a comment\r\n"
+      "no equals sign\r\n"
+      "dup=first\r\n"
+      "DUP=second\r\n"
+      "expr=a=b\r\n"
+      "[ other\t]trailing text\n"
+      "only=here\n"
+      "[paths]\n"
+      "late=second section of the same name\n";
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* expected;
+  } cases[] = {
+      {"Paths", "Tool", "C:\\bin\\tool.exe"},
+      {"PATHS", "tool", "C:\\bin\\tool.exe"},
+      {" Paths ", "\tTool ", "C:\\bin\\tool.exe"},
+      {"Paths", "spaced key", "padded value"},
+      {"Paths", "quoted", "  kept inside  "},
+      {"Paths", "single", "x"},
+      {"Paths", "twice", "\"a\""},  // only one pair goes
+      {"Paths", "mixed", "\"x'"},
+      {"Paths", "lone", "\""},
+      {"Paths", "empty", ""},
+      {"Paths", ";comment", "not a comment"},
+      {"Paths", "no equals sign", "<default>"},
+      {"Paths", "dup", "first"},
+      {"Paths", "expr", "a=b"},
+      {"Paths", "top", "<default>"},
+      {"Paths", "only", "<default>"},
+      {"Paths", "late", "<default>"},  // only the first [Paths] is searched
+      {"other", "only", "here"},
+      {"Missing", "Tool", "<default>"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(read(ini, c.section, c.key), c.expected) << c.section << "/" << c.key;
+  }
+}
+
+TEST_F(IniReaderTest, DecodesWindows1252AndAcceptsLfOnlyFiles) {
+  EXPECT_EQ(read("[s]\nname=Gr\xFC\xDF"
+                 "e \x80\n",
+                 "s", "name"),
+            "Gr\xC3\xBC\xC3\x9F"
+            "e \xE2\x82\xAC");
+  EXPECT_EQ(read("[s]\nlast=no final line end", "s", "last"), "no final line end");
+}
+
+TEST_F(IniReaderTest, MissingFileGivesTheDefault) {
+  EXPECT_EQ(ReadPrivateProfileString(folder_.file("absent.ini"), "s", "k", "fallback"), "fallback");
+}
+
+}  // namespace
+}  // namespace xkm

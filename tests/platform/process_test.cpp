@@ -1,0 +1,77 @@
+#include "core/platform/process.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "support/scratch_folder.h"
+
+namespace xkm {
+namespace {
+
+TEST(SpawnAndWait, ReportsExitCodeAndSignal) {
+  ProcessOutcome exited = SpawnAndWait({"sh", "-c", "exit 7"});  // found on PATH
+  EXPECT_TRUE(exited.started);
+  EXPECT_EQ(exited.exitCode, 7);
+  EXPECT_EQ(exited.signal, 0);
+
+  ProcessOutcome killed = SpawnAndWait({"/bin/sh", "-c", "kill -TERM $$"}, [] {});
+  EXPECT_TRUE(killed.started);
+  EXPECT_EQ(killed.signal, SIGTERM);
+  EXPECT_EQ(killed.exitCode, -1);
+}
+
+TEST(SpawnAndWait, ProgramsThatCannotRunAreNotStarted) {
+  test::ScratchFolder folder;
+  std::string plain = folder.write("not-executable", "#!/bin/sh\nexit 0\n");
+  EXPECT_FALSE(SpawnAndWait({}).started);
+  EXPECT_FALSE(SpawnAndWait({folder.file("missing")}).started);
+  EXPECT_FALSE(SpawnAndWait({"xkm-no-such-program-on-path"}).started);
+  EXPECT_FALSE(SpawnAndWait({plain}).started);
+}
+
+TEST(SpawnAndWait, PassesPathAndArgumentsLiterally) {
+  test::ScratchFolder folder;
+  // Every character here would mean something to a shell.
+  std::string script =
+      folder.write("a;b $(touch x) 'q\"/args.sh",
+                   "#!/bin/sh\n"
+                   "out=\"$1\"; shift\n"
+                   "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$out\"\n");
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  std::string trap = folder.file("trap");
+  std::string out = folder.file("out.txt");
+
+  ProcessOutcome outcome = SpawnAndWait(
+      {script, out, "a;b", "$(touch " + trap + ")", "it's \"q\"", "*", "two  spaces", ""});
+  ASSERT_TRUE(outcome.started);
+  EXPECT_EQ(outcome.exitCode, 0);
+  EXPECT_EQ(test::ReadFileBytes(out),
+            "[a;b]\n[$(touch " + trap + ")]\n[it's \"q\"]\n[*]\n[two  spaces]\n[]\n");
+  EXPECT_FALSE(std::filesystem::exists(trap));
+}
+
+TEST(SpawnAndWait, CallsWhileWaitingUntilTheChildEnds) {
+  test::ScratchFolder folder;
+  std::string flag = folder.file("go");
+  // The child only ends after the third call has created the flag file, so
+  // the calls are certain to happen while it runs; it gives up (exit 9) if
+  // they never come rather than hang the test.
+  int calls = 0;
+  ProcessOutcome outcome = SpawnAndWait(
+      {"sh", "-c",
+       "i=0; while [ ! -e \"$0\" ]; do i=$((i+1)); [ $i -gt 3000 ] && exit 9; sleep 0.01; done;"
+       " exit 3",
+       flag},
+      [&] {
+        if (++calls == 3) folder.write("go", "");
+      },
+      std::chrono::milliseconds(1));
+  EXPECT_TRUE(outcome.started);
+  EXPECT_EQ(outcome.exitCode, 3);
+  EXPECT_GE(calls, 3);
+}
+
+}  // namespace
+}  // namespace xkm

@@ -1,0 +1,143 @@
+#include "core/platform/xml.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "core/platform/error.h"
+#include "support/scratch_folder.h"
+
+namespace xkm {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+const char* const kEcus =
+    "<?xml version=\"1.0\"?>\r\n"
+    "<root xmlns:x=\"urn:x\">\r\n"
+    "  <ECU name=\"O'BRIEN\" id=\"2\" x:flag=\"yes\"><![CDATA[a<b\r\nc]]>&amp;tail</ECU>\r\n"
+    "  <ECU name='say \"O&apos;BRIEN\"' id=\"1\"/>\r\n"
+    "</root>\r\n";
+
+TEST(XmlDocument, LoadFailuresGiveAReason) {
+  test::ScratchFolder folder;
+  XmlDocument doc;
+  ASSERT_TRUE(doc.load(folder.write("good.xml", kEcus)));
+
+  std::string missing = folder.file("missing.xml");
+  EXPECT_FALSE(doc.load(missing));
+  EXPECT_TRUE(doc.empty());  // the earlier document is gone
+  EXPECT_NE(doc.parseErrorCode(), 0);
+  EXPECT_THAT(doc.parseErrorReason(), HasSubstr("File not found: " + missing));
+
+  EXPECT_FALSE(doc.load(folder.write("empty.xml", "")));
+  EXPECT_NE(doc.parseErrorCode(), 0);
+  EXPECT_FALSE(doc.parseErrorReason().empty());
+
+  EXPECT_FALSE(doc.load(folder.write("bad.xml", "<a>\n  <b></a>")));
+  EXPECT_NE(doc.parseErrorCode(), 0);
+  EXPECT_THAT(doc.parseErrorReason(), HasSubstr("(line 2, column "));
+
+  EXPECT_FALSE(doc.loadFromMemory("<a><p:b/></a>"));  // undeclared prefix
+  EXPECT_THAT(doc.parseErrorReason(), HasSubstr("p"));
+  EXPECT_TRUE(doc.selectNodes("//a").empty());
+
+  EXPECT_TRUE(doc.loadFromMemory("<a/>"));
+  EXPECT_EQ(doc.parseErrorReason(), "");
+}
+
+TEST(XmlDocument, ExternalEntitiesAreNotLoaded) {
+  test::ScratchFolder folder;
+  folder.write("secret.txt", "SECRET");
+  std::string path =
+      folder.write("xxe.xml", "<!DOCTYPE r [<!ENTITY e SYSTEM \"secret.txt\">]><r>&e;</r>");
+  XmlDocument doc;
+  ASSERT_TRUE(doc.load(path));
+  EXPECT_THAT(doc.selectSingleNode("/r").text(), ::testing::Not(HasSubstr("SECRET")));
+}
+
+TEST(XmlNode, AttributesTextAndMarkup) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.loadFromMemory(kEcus));
+  XmlNode ecu = doc.selectSingleNode("/root/ECU");
+  ASSERT_TRUE(ecu);
+  ASSERT_EQ(ecu.attributeCount(), 3);
+  EXPECT_EQ(ecu.attributeLocalName(0), "name");
+  EXPECT_EQ(ecu.attributeValue(0), "O'BRIEN");
+  EXPECT_EQ(ecu.attributeLocalName(2), "flag");
+  EXPECT_EQ(ecu.attributeValue(2), "yes");
+  EXPECT_EQ(ecu.attribute("x:flag"), "yes");
+  EXPECT_EQ(ecu.attribute("id"), "2");
+  EXPECT_EQ(ecu.attribute("flag"), std::nullopt);
+
+  // CR LF reaches the text as LF, also inside CDATA.
+  EXPECT_EQ(ecu.text(), "a<b\nc&tail");
+  EXPECT_EQ(ecu.markup(),
+            "<ECU name=\"O'BRIEN\" id=\"2\" x:flag=\"yes\"><![CDATA[a<b\nc]]>&amp;tail</ECU>");
+
+  XmlNode id = doc.selectSingleNode("//ECU/@id");
+  ASSERT_TRUE(id);
+  EXPECT_EQ(id.localName(), "id");
+  EXPECT_EQ(id.text(), "2");
+  EXPECT_EQ(id.attributeCount(), 0);
+}
+
+TEST(XmlDocument, XPathVariablesAndLiteralsFindQuotedValues) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.loadFromMemory(kEcus));
+  XmlNode found = doc.selectSingleNode("//ECU[@name=$ecu]", {{"ecu", "O'BRIEN"}});
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found.attribute("id"), "2");
+
+  EXPECT_EQ(XPathLiteral("plain"), "'plain'");
+  EXPECT_EQ(XPathLiteral("O'BRIEN"), "\"O'BRIEN\"");
+  const std::string both = "say \"O'BRIEN\"";
+  EXPECT_EQ(XPathLiteral(both), "concat('say \"O', \"'\", 'BRIEN\"')");
+  XmlNode second = doc.selectSingleNode("//ECU[@name=" + XPathLiteral(both) + "]");
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second.attribute("id"), "1");
+
+  XmlNode root = doc.selectSingleNode("/root");
+  EXPECT_EQ(doc.selectNodes("ECU", {}, root).size(), 2u);
+  EXPECT_EQ(doc.selectNodes("ECU").size(), 0u);  // relative to the document
+}
+
+TEST(XmlDocument, NamespacesAreBoundAndListed) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.loadFromMemory(
+      "<r xmlns='urn:a' xmlns:x='urn:x'><x:i xmlns:y='urn:y'/><i xmlns:x='urn:x'/>"
+      "<z xmlns='urn:z'/></r>"));
+  EXPECT_THAT(doc.declaredNamespaceUris(), ElementsAre("urn:a", "urn:x", "urn:y", "urn:z"));
+  EXPECT_TRUE(doc.selectNodes("//i").empty());  // in the default namespace
+  doc.setNamespace("a", "urn:a");
+  EXPECT_EQ(doc.selectNodes("//a:i").size(), 1u);
+  EXPECT_THROW(doc.selectNodes("//b:i"), Error);  // unbound prefix
+
+  // Moving keeps the nodes and the bindings.
+  XmlDocument moved = std::move(doc);
+  EXPECT_EQ(moved.selectNodes("//a:r").size(), 1u);
+  doc = std::move(moved);
+  EXPECT_FALSE(doc.empty());
+}
+
+TEST(XmlDocument, BadExpressionsThrow) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.loadFromMemory("<a/>"));
+  try {
+    doc.selectNodes("//a[");
+    FAIL() << "no exception";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), platform_error::kInvalidProcedureCall);
+    EXPECT_THAT(e.description(), HasSubstr("//a["));
+    EXPECT_EQ(e.source(), "XPath");
+  }
+  EXPECT_THROW(doc.selectNodes("//a[@x=$undefined]"), Error);
+  EXPECT_THROW(doc.selectNodes("count(//a)"), Error);
+
+  XmlDocument empty;
+  EXPECT_FALSE(empty.selectSingleNode("//a"));
+  EXPECT_THROW(empty.selectNodes("//a["), Error);
+}
+
+}  // namespace
+}  // namespace xkm

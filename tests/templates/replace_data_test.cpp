@@ -1,0 +1,163 @@
+#include "core/templates/replace_data.h"
+
+#include <random>
+
+#include "core/session/conversions.h"
+#include "core/session/session.h"
+#include "core/session/utilities.h"
+#include "template_fixture.h"
+
+namespace xkm::test {
+namespace {
+
+const char* const kReplaceDataFailed = "Fehler beim Austausch von Variablen in Fkt. ReplaceData";
+
+class ReplaceDataTest : public TemplateTest {
+ protected:
+  std::string replaced(std::string text) {
+    ReplaceData(ctx, text);
+    return text;
+  }
+  // Expects 60022 and returns the text as the failure left it.
+  std::string failed(std::string text) {
+    ExpectError([&] { ReplaceData(ctx, text); }, 60022, kReplaceDataFailed);
+    return text;
+  }
+};
+
+TEST_F(ReplaceDataTest, EveryKindReadsItsTableAndTrimsTheValue) {
+  WriteValue(session.ConfigTable, "HEXFILE", "  /w/a.hex  ");
+  WriteValue(session.SysConstTable, "SYK", "7");
+  WriteValue(session.DataTable, "A.B", "dotted");
+  size_t row = app.UserInfoTable->appendRow();
+  app.UserInfoTable->setField(row, 0, "X");
+  app.UserInfoTable->setField(row, 1, "field");
+  app.UserInfoTable->setField(row, 4, " info ");
+  EXPECT_EQ(replaced("<$CONFIG.HEXFILE>|<$SYSCONST.SYK>|<$DATA.A.B>|<$USERINFO.X>|<$USERDATA.U>|"
+                     "<$CONFIG.NOSUCHNAME>"),
+            "/w/a.hex|7|dotted|info||");
+}
+
+TEST_F(ReplaceDataTest, OnlyTheCanonicalSpellingIsReplaced) {
+  WriteValue(session.ConfigTable, "HEXFILE", "h");
+  WriteValue(session.DataTable, "Ä", "ae");
+  // Mixed-case kinds are looked up (no error) but their search text is upper case.
+  EXPECT_EQ(replaced("<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > <$CONFIG.HEXFILE>"),
+            "<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > h");
+  EXPECT_EQ(replaced("<$CONFIG.hexfile>"), "<$CONFIG.hexfile>");
+  // Upper case includes the accented letters of the code page.
+  EXPECT_EQ(replaced("<$DATA.Ä>|<$DATA.ä>"), "ae|<$DATA.ä>");
+}
+
+TEST_F(ReplaceDataTest, TrimsBlanksOnlyAndKeepsNoDotPlaceholders) {
+  EXPECT_EQ(replaced("   \tplain text\r\n  "), "\tplain text\r\n");
+  EXPECT_EQ(replaced(" <$HEXFILE> x "), "<$HEXFILE> x");
+}
+
+TEST_F(ReplaceDataTest, ValuesAreNotScannedButLaterRowsReplaceWhatTheyBrought) {
+  WriteValue(session.DataTable, "A", "<$DATA.B>");
+  WriteValue(session.DataTable, "B", "b");
+  EXPECT_EQ(replaced("<$DATA.A>|<$DATA.B>"), "b|b");
+  EXPECT_EQ(replaced("<$DATA.B>|<$DATA.A>"), "b|<$DATA.B>");
+  // A value naming its own placeholder grows once per occurrence's row.
+  WriteValue(session.DataTable, "S", "[<$DATA.S>]");
+  EXPECT_EQ(replaced("<$DATA.S><$DATA.S>"), "[[<$DATA.S>]][[<$DATA.S>]]");
+}
+
+TEST_F(ReplaceDataTest, ARepeatedRowReplacesWhatEarlierReplacementsFormed) {
+  WriteValue(session.DataTable, "A", "va");
+  WriteValue(session.DataTable, "X", "A");
+  // <$DATA.<$DATA.X>> turns into <$DATA.A> when X is replaced; the last row gets it.
+  EXPECT_EQ(replaced("<$DATA.A> <$DATA.X> <$DATA.<$DATA.X>> <$DATA.A>"), "va A va va");
+  // An empty value joins "<" and "$DATA.A>" into a placeholder.
+  EXPECT_EQ(replaced("<$DATA.A><<$DATA.E>$DATA.A><$DATA.A>"), "vavava");
+  EXPECT_EQ(replaced("<$DATA.A><<$DATA.E>$DATA.A>"), "va<$DATA.A>");
+}
+
+TEST_F(ReplaceDataTest, FailuresKeepWhatWasDoneBefore) {
+  WriteValue(session.DataTable, "A", "va");
+  EXPECT_EQ(failed("  <$DATA.A> <$FOO.BAR> <$DATA.A> <$DATA.B>"), "va <$FOO.BAR> va <$DATA.B>");
+  // A "<$" without ">" fails while collecting, before any replacement.
+  EXPECT_EQ(failed(" <$DATA.A> <$CONFIG.HEXFILE "), "<$DATA.A> <$CONFIG.HEXFILE");
+  EXPECT_EQ(failed("<$A.B.C.D>"), "<$A.B.C.D>");
+  EXPECT_EQ(failed("<$>"), "<$>");
+  EXPECT_EQ(failed("<$  >"), "<$  >");
+  EXPECT_EQ(failed("<$.A>"), "<$.A>");
+}
+
+TEST_F(ReplaceDataTest, LongTextsHaveNoLengthLimit) {
+  WriteValue(session.DataTable, "END", "done");
+  std::string text(40000, 'x');
+  EXPECT_EQ(replaced(text + "<$DATA.END>"), text + "done");
+}
+
+// The plain loop for DATA placeholders: one whole-text replacement per row.
+// Returns false where it would fail.
+bool PlainLoop(const SessionTable& data, std::string& text) {
+  text = std::string(TrimBlanks(text));
+  std::vector<std::string> inners;
+  for (size_t p = 0, open; (open = text.find("<$", p)) != std::string::npos;) {
+    size_t close = text.find('>', open + 1);
+    if (close == std::string::npos) return false;
+    inners.push_back(text.substr(open + 2, close - open - 2));
+    p = close + 1;
+  }
+  for (const std::string& var : inners) {
+    std::string inner(TrimBlanks(var));
+    size_t dot = inner.find('.');
+    if (inner.empty()) return false;
+    if (dot == std::string::npos) continue;
+    if (inner.substr(0, dot) != "DATA" || std::count(inner.begin(), inner.end(), '.') > 2)
+      return false;
+    text = ReplaceAll(text, "<$" + ToUpperAscii(inner) + ">",
+                      ReadValue(data, inner.substr(dot + 1), 1));
+  }
+  return true;
+}
+
+TEST_F(ReplaceDataTest, AgreesWithThePlainLoopOnFragmentSoups) {
+  const std::vector<std::string> fragments = {
+      "<$DATA.A>", "<$DATA.B>", "<$DATA.E>", "<$DATA.", "<$", "<", "$", ">", "A", ".", "x", " "};
+  const std::vector<std::string> values = {"", "v", "<", "$", ">", "<$DATA.A>", "<$DATA.", "A>"};
+  std::mt19937 random(4711);
+  int succeeded = 0;
+  for (int trial = 0; trial < 10000; ++trial) {
+    session.DataTable.clear();
+    WriteValue(session.DataTable, "A", values[random() % values.size()]);
+    WriteValue(session.DataTable, "B", values[random() % values.size()]);
+    std::string text;
+    for (size_t n = 2 + random() % 10; n > 0; --n) text += fragments[random() % fragments.size()];
+    std::string expected = text;
+    bool succeeds = PlainLoop(session.DataTable, expected);
+    std::string actual = text;
+    bool failed = false;
+    try {
+      ReplaceData(ctx, actual);
+    } catch (const Error&) {
+      failed = true;
+    }
+    ASSERT_EQ(failed, !succeeds) << text;
+    succeeded += succeeds ? 1 : 0;
+    ASSERT_EQ(actual, expected) << text << " A=" << ReadValue(session.DataTable, "A", 1)
+                                << " B=" << ReadValue(session.DataTable, "B", 1);
+  }
+  EXPECT_GT(succeeded, 3000);  // many soups must get through to replacing
+}
+
+TEST(SplitPlaceholder, KindAndNameByDots) {
+  std::string name = "old";
+  std::string kind = "old";
+  EXPECT_TRUE(SplitPlaceholder("  ", name, kind));
+  EXPECT_EQ(name + kind, "");
+  EXPECT_FALSE(SplitPlaceholder("HEXFILE", name, kind));
+  EXPECT_TRUE(SplitPlaceholder("DATA.A.B", name, kind));
+  EXPECT_EQ(kind, "DATA");
+  EXPECT_EQ(name, "A.B");
+  EXPECT_TRUE(SplitPlaceholder("config.X", name, kind));
+  EXPECT_EQ(kind + "|" + name, "config|X");
+  EXPECT_TRUE(SplitPlaceholder("A.B.C.D", name, kind));
+  EXPECT_EQ(name + kind, "");
+}
+
+}  // namespace
+}  // namespace xkm::test

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "core/platform/error.h"
+#include "core/session/context.h"
+#include "support/recording_host.h"
+
+namespace xkm::test {
+
+// A fresh session with German messages, as a run has it after preparation.
+class TemplateTest : public ::testing::Test {
+ protected:
+  TemplateTest() { InitSessionTables(session); }
+
+  AppState app;
+  Session session;
+  RecordingHost host;
+  Context ctx{app, session, host};
+};
+
+// Runs `action`, which must fail with exactly this number and description.
+inline void ExpectError(const std::function<void()>& action, int number,
+                        const std::string& description) {
+  try {
+    action();
+    ADD_FAILURE() << "no error, expected " << number << " " << description;
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), number);
+    EXPECT_EQ(e.description(), description);
+  }
+}
+
+}  // namespace xkm::test

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/scratch_folder.h"
+#include "tool_process.h"
+
+namespace xkm::test {
+namespace {
+
+using std::string_literals::operator""s;
+
+const std::vector<ImageChunk> kChunks = {{0x1000, "\x01\x02\x03\x04"s}, {0x80000000, "123456789"}};
+
+std::string Bcb(std::uint32_t start, const std::string& payload) {
+  return "BCB1" + BigEndian32(start) + BigEndian32(static_cast<std::uint32_t>(payload.size())) +
+         payload;
+}
+
+TEST(Brakel, CutsEveryBlockWithHeaderAndFillFromIntelHexAndS19) {
+  for (const std::string format : {"-intel", "-motorola"}) {
+    SCOPED_TRACE(format);
+    ScratchFolder work;
+    const std::string image = WriteImage(work.path(), "ecu.img", kChunks, format);
+    const std::string control = work.write("ecu.brk", "IMAGE=" + image +
+                                                          "\r\nNAME=ecu\r\n\r\nREMARK=ignored\r\n"
+                                                          "BLOCK=1;0x0FFE;0x1005\r\n"
+                                                          "BLOCK = 2 ; 0x80000000 ; 0x8000000A\r\n"
+                                                          "BLOCK=3;0x1001;0x1002");
+
+    EXPECT_EQ(RunSampleTool("brakel", {control}, work.path()).exitCode, 0);
+
+    EXPECT_EQ(ReadFileBytes(work.file("ecu_1.bcb")),
+              Bcb(0x0FFE, "\xFF\xFF\x01\x02\x03\x04\xFF\xFF"s));
+    EXPECT_EQ(ReadFileBytes(work.file("ecu_2.bcb")), Bcb(0x80000000, "123456789\xFF\xFF"s));
+    EXPECT_EQ(ReadFileBytes(work.file("ecu_3.bcb")), Bcb(0x1001, "\x02\x03"s));
+  }
+}
+
+TEST(Brakel, ImageNextToTheControlFileMayBeNamedWithoutFolder) {
+  ScratchFolder work;
+  ScratchFolder elsewhere;
+  WriteImage(work.path(), "ecu.hex", kChunks, "-intel");
+  const std::string control =
+      work.write("ecu.brk", "IMAGE=ecu.hex\nNAME=ecu\nBLOCK=1;0x1000;0x1001\n");
+
+  EXPECT_EQ(RunSampleTool("brakel", {control}, elsewhere.path()).exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(work.file("ecu_1.bcb")), Bcb(0x1000, "\x01\x02"s));
+}
+
+TEST(Brakel, FailedRunLeavesNoBlockFile) {
+  struct Case {
+    const char* what;
+    std::string image;  // file name in the work folder
+    std::string blocks;
+    std::string name;
+    bool staleFileRemoved;  // the image failed after the blocks were known
+  };
+  const Case cases[] = {
+      {"missing image", "absent.hex", "BLOCK=1;0x1000;0x1003\n", "ecu", true},
+      {"block beyond 32 bits", "ecu.hex", "BLOCK=1;0x1000;0x1003\nBLOCK=2;0xFFFFFFF0;0x100000000\n",
+       "ecu", false},
+      {"block ending before its start", "ecu.hex", "BLOCK=1;0x1003;0x1000\n", "ecu", false},
+      {"name reaching out of the folder", "ecu.hex", "BLOCK=1;0x1000;0x1003\n", "../ecu", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder work;
+    WriteImage(work.path(), "ecu.hex", kChunks, "-intel");
+    work.write("ecu_1.bcb", "left over from an earlier run");
+    const std::string control =
+        work.write("ecu.brk", "IMAGE=" + work.file(c.image) + "\nNAME=" + c.name + "\n" + c.blocks);
+
+    EXPECT_EQ(RunSampleTool("brakel", {control}, work.path()).exitCode, 2);
+
+    EXPECT_FALSE(std::filesystem::exists(work.file("ecu_2.bcb")));
+    EXPECT_FALSE(std::filesystem::exists(work.file("../ecu_1.bcb")));
+    if (c.staleFileRemoved) {
+      EXPECT_FALSE(std::filesystem::exists(work.file("ecu_1.bcb")));
+    } else {
+      EXPECT_EQ(ReadFileBytes(work.file("ecu_1.bcb")), "left over from an earlier run");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace xkm::test

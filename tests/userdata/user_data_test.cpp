@@ -1,0 +1,223 @@
+#include "core/userdata/user_data.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "core/platform/error.h"
+#include "core/platform/user_store.h"
+#include "core/session/host.h"
+#include "core/userdata/registry.h"
+#include "core/userdata/user_data_form.h"
+#include "support/store_sandbox.h"
+#include "support/recording_host.h"
+
+namespace xkm {
+namespace {
+
+using user_store::kCurrentUserRoot;
+
+constexpr const char* kDataPath = "Software\\Site\\UserData";
+constexpr const char* kLanguagePath = "Software\\Site\\Settings";
+
+std::string IniWithData(const std::string& data, const std::string& regKey = "-2147483647") {
+  return "[System]\r\nRegKey=" + regKey + "\r\nLanguagePath=Software\\Site\\Settings\r\n" +
+         "LanguageKey=Language\r\nDataPath=Software\\Site\\UserData\r\n[Data]\r\n" + data;
+}
+
+const std::string kStandardData =
+    "1=USERNAME;Name;Name;1;1\r\n"
+    "2=DEPARTMENT;Abteilung;Department;1;0;extra\r\n"
+    "4=SKIPPED;Uebersprungen;Skipped;1;1\r\n";
+
+class UserDataTest : public ::testing::Test {
+ protected:
+  UserDataTest() { useIni(IniWithData(kStandardData)); }
+
+  void useIni(const std::string& text) { ini = config.write("Userdata.ini", text); }
+
+  std::string stored(const std::string& name) const {
+    return RegReadString(kCurrentUserRoot, kDataPath, name);
+  }
+
+  // The operator: types the given values (by item name) into the form and presses OK.
+  void operatorTypes(std::map<std::string, std::string> edits) {
+    host.onUserDataForm = [this, edits](SessionTable& table, int language) {
+      UserDataForm form(table, language, host);
+      form.InitGrid();
+      for (size_t row = 0; row < form.rows().size(); ++row) {
+        auto edit = edits.find(form.rows()[row].name);
+        if (edit != edits.end()) form.setValue(row, edit->second);
+      }
+      if (!form.pbOk_Click()) form.pbCancel_Click();
+      return form.bCancel();
+    };
+  }
+
+  template <typename Call>
+  static Error errorOf(Call call) {
+    try {
+      call();
+    } catch (const Error& e) {
+      return e;
+    }
+    return Error(0, "");
+  }
+
+  test::StoreSandbox sandbox;
+  test::ScratchFolder config;
+  test::RecordingHost host;
+  std::string ini;
+};
+
+TEST_F(UserDataTest, InitReadsConsecutiveItemsAndTheirStoredValues) {
+  RegWriteString(kCurrentUserRoot, kDataPath, "username", "Erika");
+  clsUserData data;
+  data.Init(ini);
+  std::shared_ptr<SessionTable> table = data.GetUserData();
+  EXPECT_EQ(table->columns(),
+            (std::vector<std::string>{"Name", "Field", "DisplayField", "Mandatory", "Value"}));
+  ASSERT_EQ(table->rowCount(), 2u);  // key 3 is missing, so key 4 is never read
+  EXPECT_EQ(table->text(0, kUserDataName), "USERNAME");
+  EXPECT_EQ(table->text(0, kUserDataValue), "Erika");
+  EXPECT_EQ(table->text(1, kUserDataField), "Abteilung");
+  EXPECT_EQ(table->text(1, kUserDataDisplayField), "1");
+  EXPECT_EQ(table->text(1, kUserDataMandatory), "0");
+  EXPECT_EQ(table->text(1, kUserDataValue), "");
+  EXPECT_FALSE(data.CheckUserData());
+  EXPECT_EQ(data.GetUserData(), table);  // the same object every time
+}
+
+TEST_F(UserDataTest, LanguageTwoGivesEnglishLabelsOthersGerman) {
+  const struct {
+    std::string stored;
+    const char* label;
+  } cases[] = {{"2", "Department"}, {" 2 apples", "Department"}, {"0", "Abteilung"},
+               {"3", "Abteilung"},  {"7", "Abteilung"},          {"", "Abteilung"},
+               {"1", "Abteilung"}};
+  for (const auto& c : cases) {
+    RegWriteString(kCurrentUserRoot, kLanguagePath, "Language", c.stored);
+    clsUserData data;
+    data.Init(ini);
+    EXPECT_EQ(data.GetUserData()->text(1, kUserDataField), c.label) << c.stored;
+  }
+  user_store::SetDword(kCurrentUserRoot, kLanguagePath, "Language", 2);
+  clsUserData data;
+  data.Init(ini);
+  EXPECT_EQ(data.LanguageIndex(), 2);
+}
+
+TEST_F(UserDataTest, InitPassesOnTheErrorsOfBadConfiguration) {
+  clsUserData data;
+  EXPECT_EQ(errorOf([&] { data.Init(config.file("missing.ini")); }).numberAndDescription(),
+            "13 Type mismatch");
+  useIni(IniWithData(kStandardData, "HKCU"));
+  EXPECT_EQ(errorOf([&] { data.Init(ini); }).number(), 13);
+  useIni(IniWithData("1=A;a;a;1\r\n"));
+  EXPECT_EQ(errorOf([&] { data.Init(ini); }).numberAndDescription(), "9 Subscript out of range");
+  useIni(IniWithData("1=A;a;a;yes;1\r\n"));
+  EXPECT_EQ(errorOf([&] { data.Init(ini); }).number(), 13);
+  useIni(IniWithData("1=A;a;a;1;x\r\n"));
+  EXPECT_EQ(errorOf([&] { data.Init(ini); }).number(), 13);
+
+  // A negative language has no label field; without items nothing asks for one.
+  RegWriteString(kCurrentUserRoot, kLanguagePath, "Language", "-1");
+  useIni(IniWithData(kStandardData));
+  EXPECT_EQ(errorOf([&] { data.Init(ini); }).number(), 9);
+  useIni(IniWithData(""));
+  EXPECT_EQ(errorOf([&] { data.Init(ini); }).number(), 0);
+}
+
+TEST_F(UserDataTest, OkStoresTrimmedValuesAndTheFlagForTheNextRun) {
+  useIni(IniWithData("1=USERNAME;Name;Name;1;1\r\n2=SITE;Werk;Site;0;0\r\n"));
+  RegWriteString(kCurrentUserRoot, kDataPath, "SITE", "  Plant 7");
+  clsUserData data;
+  data.Init(ini);
+  std::shared_ptr<SessionTable> held = data.GetUserData();
+  operatorTypes({{"USERNAME", "  Erika Muster  "}});
+
+  EXPECT_TRUE(data.InputUserData(host));
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(host.userDataFormCount, 1);
+  EXPECT_TRUE(data.CheckUserData());
+  EXPECT_EQ(stored("USERNAME"), "Erika Muster");
+  EXPECT_EQ(stored("Flag"), "1");
+  // The hidden item is written back with the value read at Init (trimmed).
+  EXPECT_EQ(stored("SITE"), "Plant 7");
+  // The holder of the table sees the edit: the form's values went into the same object.
+  EXPECT_EQ(data.GetUserData(), held);
+  EXPECT_EQ(held->text(0, kUserDataValue), "  Erika Muster  ");
+  EXPECT_EQ(held->text(1, kUserDataValue), "  Plant 7");
+
+  clsUserData nextRun;
+  nextRun.Init(ini);
+  EXPECT_TRUE(nextRun.CheckUserData());
+  EXPECT_EQ(nextRun.GetUserData()->text(0, kUserDataValue), "Erika Muster");
+}
+
+TEST_F(UserDataTest, CancelWritesNothingAndLeavesTheTable) {
+  clsUserData data;
+  data.Init(ini);
+  host.onUserDataForm = [](SessionTable& table, int) {
+    table.setField(0, kUserDataValue, "edited, then cancelled");
+    return true;
+  };
+  EXPECT_FALSE(data.InputUserData(host));
+  EXPECT_FALSE(data.CheckUserData());
+  EXPECT_EQ(data.GetUserData()->text(0, kUserDataValue), "");
+  EXPECT_FALSE(std::filesystem::exists(sandbox.currentUserFile()));
+}
+
+TEST_F(UserDataTest, TheFormGetsTheLanguageIndex) {
+  RegWriteString(kCurrentUserRoot, kLanguagePath, "Language", "2");
+  clsUserData data;
+  data.Init(ini);
+  int language = 0;
+  host.onUserDataForm = [&](SessionTable&, int nLanguage) {
+    language = nLanguage;
+    return true;
+  };
+  data.InputUserData(host);
+  EXPECT_EQ(language, 2);
+}
+
+TEST_F(UserDataTest, ANameWithBlanksIsReadUntrimmedAndStoredTrimmed) {
+  // Quoted, or the INI reader would take the blanks off the whole line.
+  useIni(IniWithData("1=\"  OPERATOR;Bediener;Operator;1;0\"\r\n"));
+  RegWriteString(kCurrentUserRoot, kDataPath, "  OPERATOR", "from before");
+  clsUserData data;
+  data.Init(ini);
+  EXPECT_EQ(data.GetUserData()->text(0, kUserDataValue), "from before");
+  operatorTypes({{"OPERATOR", "Max"}});
+  ASSERT_TRUE(data.InputUserData(host));
+  EXPECT_EQ(stored("OPERATOR"), "Max");
+  EXPECT_EQ(stored("  OPERATOR"), "from before");
+
+  // The next run finds the value under the trimmed name once the untrimmed one is gone.
+  RegWriteString(kCurrentUserRoot, kDataPath, "  OPERATOR", "");
+  clsUserData nextRun;
+  nextRun.Init(ini);
+  EXPECT_EQ(nextRun.GetUserData()->text(0, kUserDataValue), "Max");
+}
+
+TEST_F(UserDataTest, AStoreThatCannotBeWrittenIsReportedNotIgnored) {
+  clsUserData data;
+  data.Init(ini);
+  const std::string damaged = "REGEDIT4\n\n[K]\nnonsense\n";
+  sandbox.folder().write("xkmtool/HKEY_CURRENT_USER.reg", damaged);
+  operatorTypes({{"USERNAME", "Erika"}});
+
+  EXPECT_FALSE(data.InputUserData(host));
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].title, "Error");
+  EXPECT_EQ(host.messages[0].text.rfind(
+                "321 Invalid file format: " + sandbox.currentUserFile() + ", line 4:", 0),
+            0u)
+      << host.messages[0].text;
+  EXPECT_FALSE(data.CheckUserData());
+  EXPECT_EQ(test::ReadFileBytes(sandbox.currentUserFile()), damaged);
+}
+
+}  // namespace
+}  // namespace xkm

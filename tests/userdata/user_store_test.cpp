@@ -1,0 +1,191 @@
+#include "core/platform/user_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/platform/error.h"
+#include "core/userdata/registry.h"
+#include "support/store_sandbox.h"
+
+namespace xkm {
+namespace {
+
+using user_store::kCurrentUserRoot;
+using user_store::kLocalMachineRoot;
+
+class UserStoreTest : public ::testing::Test {
+ protected:
+  std::string storeText() const { return test::ReadFileBytes(sandbox.currentUserFile()); }
+  void writeStore(const std::string& text) const {
+    sandbox.folder().write("xkmtool/HKEY_CURRENT_USER.reg", text);
+  }
+  // The error a call raises; number 0 when it raises none.
+  template <typename Call>
+  static Error errorOf(Call call) {
+    try {
+      call();
+    } catch (const Error& e) {
+      return e;
+    }
+    return Error(0, "");
+  }
+
+  test::StoreSandbox sandbox;
+};
+
+TEST_F(UserStoreTest, StringsRoundTripWithEscapesInRegeditSyntax) {
+  const std::string tricky = "C:\\Daten \"Q\" Müller ÄÖÜ";
+  RegWriteString(kCurrentUserRoot, "Software\\Site\\User", "Name", tricky);
+  RegWriteString(kCurrentUserRoot, "Software\\Site\\User", "Empty", "");
+  RegWriteString(kCurrentUserRoot, "Software\\Site\\Lang", "Language", "2");
+
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site\\User", "Name"), tricky);
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site\\User", "Empty"), "");
+  EXPECT_EQ(storeText(),
+            "REGEDIT4\n"
+            "\n[Software\\Site\\User]\n"
+            "\"Name\"=\"C:\\\\Daten \\\"Q\\\" Müller ÄÖÜ\"\n"
+            "\"Empty\"=\"\"\n"
+            "\n[Software\\Site\\Lang]\n"
+            "\"Language\"=\"2\"\n");
+}
+
+TEST_F(UserStoreTest, EachRootHasItsOwnFile) {
+  RegWriteString(kCurrentUserRoot, "K", "V", "user");
+  RegWriteString(kLocalMachineRoot, "K", "V", "machine");
+  RegWriteString(7, "K", "V", "seven");
+  RegWriteString(-5, "K", "V", "minus five");
+  const std::string folder = sandbox.folder().file("xkmtool/");
+  EXPECT_TRUE(std::filesystem::exists(folder + "HKEY_CURRENT_USER.reg"));
+  EXPECT_TRUE(std::filesystem::exists(folder + "HKEY_LOCAL_MACHINE.reg"));
+  EXPECT_TRUE(std::filesystem::exists(folder + "ROOT_7.reg"));
+  EXPECT_TRUE(std::filesystem::exists(folder + "ROOT_-5.reg"));
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "V"), "user");
+  EXPECT_EQ(RegReadString(kLocalMachineRoot, "K", "V"), "machine");
+  EXPECT_EQ(RegReadString(7, "K", "V"), "seven");
+}
+
+TEST_F(UserStoreTest, KeyPathsAndValueNamesIgnoreCase) {
+  RegWriteString(kCurrentUserRoot, "Software\\Site", "UserName", "first");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "SOFTWARE\\site", "username"), "first");
+  RegWriteString(kCurrentUserRoot, "software\\SITE", "USERNAME", "second");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site", "UserName"), "second");
+  // Replaced in place: one key, one value, spelled as first written.
+  EXPECT_EQ(storeText(), "REGEDIT4\n\n[Software\\Site]\n\"UserName\"=\"second\"\n");
+}
+
+TEST_F(UserStoreTest, MissingFileKeyOrValueReadsEmpty) {
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site", "Name"), "");
+  EXPECT_FALSE(
+      std::filesystem::exists(sandbox.folder().file("xkmtool")));  // reading creates nothing
+  RegWriteString(kCurrentUserRoot, "Software\\Site", "Name", "x");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Other", "Name"), "");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site", "Other"), "");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software", "Name"), "");  // no parent lookup
+}
+
+TEST_F(UserStoreTest, DwordsReadAsTheirLowSixteenBitsSigned) {
+  const struct {
+    uint32_t stored;
+    const char* text;
+  } cases[] = {{70000, "4464"},   {0xFFFFFFFFu, "-1"}, {0x8000, "-32768"},
+               {0x7FFF, "32767"}, {0x10000, "0"},      {2, "2"}};
+  for (const auto& c : cases) {
+    user_store::SetDword(kCurrentUserRoot, "K", "N", c.stored);
+    EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "N"), c.text) << c.stored;
+  }
+  EXPECT_EQ(storeText(), "REGEDIT4\n\n[K]\n\"N\"=dword:00000002\n");
+}
+
+TEST_F(UserStoreTest, HandWrittenFilesWithOtherValueKinds) {
+  writeStore(
+      "REGEDIT4\r\n\r\n[K]\r\n"
+      "\"Big\"=dword:00011170\r\n"
+      "\"LittleEndian\"=hex(4):70,11,01,00\r\n"
+      "\"AsHex\"=hex(1):41,42,00\r\n"
+      "\"Binary\"=hex:01,02,\\\r\n  03\r\n"
+      "@=\"default\"\r\n"
+      "\"Spaced\" = \"ok\"   \r\n");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Big"), "4464");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "LittleEndian"), "4464");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "AsHex"), "AB");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Binary"), "");  // neither string nor number
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", ""), "default");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Spaced"), "ok");
+
+  // A write keeps the values it does not understand.
+  RegWriteString(kCurrentUserRoot, "K", "New", "n");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Big"), "4464");
+  EXPECT_NE(storeText().find("\"Binary\"=hex:01,02,03\n"), std::string::npos);
+  EXPECT_EQ(user_store::FindValue(kCurrentUserRoot, "K", "Binary")->type,
+            user_store::StoreValue::Type::Other);
+}
+
+TEST_F(UserStoreTest, ControlCharactersStayOnOneLineAndTextEndsAtNul) {
+  RegWriteString(kCurrentUserRoot, "K", "Lines", "one\r\ntwo");
+  RegWriteString(kCurrentUserRoot, "K", "Nul", std::string("ab\0cd", 5));
+  RegWriteString(kCurrentUserRoot, "K", "After", "x");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Lines"), "one\r\ntwo");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Nul"), "ab");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "After"), "x");
+  // A name with a line break would split its line: refused.
+  EXPECT_EQ(errorOf([] { RegWriteString(kCurrentUserRoot, "K", "a\nb", "x"); }).number(), 5);
+}
+
+TEST_F(UserStoreTest, ADamagedFileNamesFileAndLineAndIsNeverOverwritten) {
+  const struct {
+    const char* text;
+    int line;
+  } cases[] = {
+      {"REGEDIT4\n\n[K]\n\"A\"=\"1\"\ngarbage\n", 5},
+      {"Windows Registry Editor Version 5.00\n\n[K]\n", 1},
+      {"REGEDIT4\n\"A\"=\"1\"\n", 2},                 // value before any key
+      {"REGEDIT4\n[K]\n\"A\"=\"C:\\temp\"\n", 3},     // lone backslash
+      {"REGEDIT4\n[K]\n\"A\"=\"open\n", 3},           // quote not closed
+      {"REGEDIT4\n[K]\n\"A\"=dword:123456789\n", 3},  // nine digits
+      {"REGEDIT4\n[K]\n\"A\"=hex:1,zz\n", 3},
+      {"REGEDIT4\n[K]\n\"A\"=hex:01,\\\n  zz\n[L]\n", 3},  // reported where the value starts
+      {"REGEDIT4\n[K\n", 2},
+  };
+  const std::string path = sandbox.currentUserFile();
+  for (const auto& c : cases) {
+    writeStore(c.text);
+    const std::string where = path + ", line " + std::to_string(c.line) + ":";
+    Error read = errorOf([] { RegReadString(kCurrentUserRoot, "K", "A"); });
+    EXPECT_EQ(read.number(), user_store::kInvalidFileFormat) << c.text;
+    EXPECT_NE(read.description().find(where), std::string::npos) << read.description();
+
+    Error write = errorOf([] { RegWriteString(kCurrentUserRoot, "K", "A", "new"); });
+    EXPECT_EQ(write.numberAndDescription(), read.numberAndDescription());
+    EXPECT_EQ(storeText(), c.text);
+  }
+}
+
+TEST_F(UserStoreTest, AnUnwritableStoreFolderRaisesAndWritesNothing) {
+  // A file where the store folder should be: no one, not even root, can create it.
+  sandbox.folder().write("xkmtool", "in the way");
+  Error error = errorOf([] { RegWriteString(kCurrentUserRoot, "K", "A", "x"); });
+  EXPECT_NE(error.number(), 0);
+  EXPECT_NE(error.description().find("xkmtool"), std::string::npos) << error.description();
+  EXPECT_EQ(test::ReadFileBytes(sandbox.folder().file("xkmtool")), "in the way");
+}
+
+TEST_F(UserStoreTest, StoreFolderFollowsXdgConfigHomeThenHome) {
+  EXPECT_EQ(user_store::StoreFolder(), sandbox.folder().path() + "/xkmtool");
+  const char* home = std::getenv("HOME");
+  std::string savedHome = home ? home : "";
+  setenv("HOME", "/home/operator", 1);
+  setenv("XDG_CONFIG_HOME", "relative/path", 1);  // only absolute paths count
+  EXPECT_EQ(user_store::StoreFolder(), "/home/operator/.config/xkmtool");
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(user_store::StoreFilePath(kLocalMachineRoot),
+            "/home/operator/.config/xkmtool/HKEY_LOCAL_MACHINE.reg");
+  if (home)
+    setenv("HOME", savedHome.c_str(), 1);
+  else
+    unsetenv("HOME");
+}
+
+}  // namespace
+}  // namespace xkm

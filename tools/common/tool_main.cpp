@@ -1,0 +1,66 @@
+#include "common/tool_main.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+
+#include "common/text.h"
+#include "common/tool_error.h"
+
+namespace xkm::tools {
+namespace {
+
+enum class FaultMode { kNone, kCrash, kExit, kNoFiles };
+
+FaultMode ReadFaultMode(const std::string& toolName) {
+  const std::string variable = "XKM_TOOL_FAIL_" + ToUpperAscii(toolName);
+  const char* value = std::getenv(variable.c_str());
+  if (value == nullptr) return FaultMode::kNone;
+  const std::string mode = value;
+  if (mode == "crash") return FaultMode::kCrash;
+  if (mode == "exit") return FaultMode::kExit;
+  if (mode == "nofiles") return FaultMode::kNoFiles;
+  return FaultMode::kNone;
+}
+
+// One line per call, written with a single append so that lines of tools run
+// one after the other never interleave.
+void LogArgv(const std::string& toolName, const std::vector<std::string>& args) {
+  const char* logPath = std::getenv("XKM_TOOL_ARGV_LOG");
+  if (logPath == nullptr || *logPath == '\0') return;
+  std::string line = toolName;
+  for (const std::string& arg : args) line += " <" + arg + ">";
+  line += "\n";
+  const int fd = ::open(logPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  const ssize_t written = ::write(fd, line.data(), line.size());
+  (void)written;
+  ::close(fd);
+}
+
+}  // namespace
+
+int RunToolMain(const std::string& toolName, int argc, char** argv, const ToolWork& work) {
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  LogArgv(toolName, args);
+  const FaultMode mode = ReadFaultMode(toolName);
+  if (mode == FaultMode::kCrash) std::abort();
+  if (mode == FaultMode::kNoFiles) return 0;
+
+  int exitCode = 0;
+  try {
+    exitCode = work(args);
+  } catch (const ToolError& error) {
+    std::cerr << toolName << ": " << error.what() << "\n";
+    exitCode = error.exitCode();
+  } catch (const std::exception& error) {
+    std::cerr << toolName << ": " << error.what() << "\n";
+    exitCode = 2;
+  }
+  return mode == FaultMode::kExit ? 3 : exitCode;
+}
+
+}  // namespace xkm::tools
