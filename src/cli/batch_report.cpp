@@ -31,6 +31,23 @@ nlohmann::ordered_json SessionTablesToJson(const Session& session, const AppStat
   return tables;
 }
 
+namespace {
+
+// Why the address layout was chosen: every rule tried.
+nlohmann::ordered_json LayoutTraceToJson(const Session& session) {
+  nlohmann::ordered_json trace = nlohmann::ordered_json::array();
+  for (const LayoutTraceEntry& entry : session.layoutTrace) {
+    trace.push_back({{"position", entry.position},
+                     {"matched", entry.matched},
+                     {"condition", entry.condition},
+                     {"expected", entry.expected},
+                     {"actual", entry.actual}});
+  }
+  return trace;
+}
+
+}  // namespace
+
 nlohmann::ordered_json ReportToJson(const BatchReport& report) {
   nlohmann::ordered_json json = nlohmann::ordered_json::object();
   json["rows"] = nlohmann::ordered_json::array();
@@ -51,6 +68,8 @@ nlohmann::ordered_json ReportToJson(const BatchReport& report) {
   json["session"] = report.session && report.app
                         ? SessionTablesToJson(*report.session, *report.app)
                         : nlohmann::ordered_json::object();
+  json["layoutTrace"] =
+      report.session ? LayoutTraceToJson(*report.session) : nlohmann::ordered_json::array();
   return json;
 }
 

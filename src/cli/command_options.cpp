@@ -6,6 +6,8 @@ const char* const kUsageText =
     "Usage:\n"
     "  xkmtool [XML,HEX,A2L]                         the desktop window\n"
     "  xkmtool --batch [--report FILE] XML,HEX,A2L   one run without a window\n"
+    "  xkmtool --library-name FILE                   the name a library file must carry\n"
+    "  xkmtool --seal-library FILE                   renames a library file to that name\n"
     "  xkmtool --help | --version\n"
     "\n"
     "Exit codes of --batch: 0 completed, 1 a step failed, 2 start-up failed,\n"
@@ -24,6 +26,16 @@ CommandOptions ParseCommandOptions(const std::vector<std::string>& arguments) {
       return options;
     } else if (argument == "--version") {
       options.action = CommandAction::Version;
+      return options;
+    } else if (argument == "--library-name" || argument == "--seal-library") {
+      if (i + 1 >= arguments.size()) {
+        options.action = CommandAction::Invalid;
+        options.error = argument + " needs a file name";
+        return options;
+      }
+      options.action =
+          argument == "--library-name" ? CommandAction::LibraryName : CommandAction::SealLibrary;
+      options.libraryPath = arguments[++i];
       return options;
     } else if (argument == "--report" || argument.rfind("--report=", 0) == 0) {
       if (argument == "--report") {

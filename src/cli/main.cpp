@@ -5,6 +5,8 @@
 #include "cli/batch_host.h"
 #include "cli/batch_mode.h"
 #include "cli/command_options.h"
+#include "core/library/library_loader.h"
+#include "core/platform/error.h"
 #include "core/session/app_state.h"
 #include "core/shell/startup.h"
 
@@ -23,6 +25,18 @@ int main(int argc, char** argv) {
     case xkm::CommandAction::Version:
       std::cout << "xkmtool " << XKM_VERSION << "\n";
       return 0;
+    case xkm::CommandAction::LibraryName:
+    case xkm::CommandAction::SealLibrary:
+      try {
+        if (options.action == xkm::CommandAction::LibraryName)
+          std::cout << xkm::LibraryFileName(options.libraryPath) << "\n";
+        else
+          std::cout << xkm::SealLibraryFile(options.libraryPath) << "\n";
+        return 0;
+      } catch (const xkm::Error& e) {
+        std::cerr << "xkmtool: " << options.libraryPath << ": " << e.numberAndDescription() << "\n";
+        return xkm::kExitStartupFailed;
+      }
     case xkm::CommandAction::Invalid:
       std::cerr << "xkmtool: " << options.error << "\n" << xkm::kUsageText;
       return xkm::kExitStartupFailed;

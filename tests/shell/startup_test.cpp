@@ -61,7 +61,7 @@ class StartupTest : public ::testing::Test {
 TEST_F(StartupTest, ReadsConfigurationPathsAndTheProcessList) {
   StartupResult result = start(" " + xml + " , " + hex + "," + a2l + "  ");
   ASSERT_TRUE(result.ok) << result.failureMessage;
-  EXPECT_EQ(app.ToolConfigPath, "tools.ini");
+  EXPECT_EQ(app.ToolConfigPath, folder.file("tools.ini"));  // taken beside the executable
   EXPECT_EQ(app.InputXmlPath, xml);
   EXPECT_EQ(app.InputHexPath, hex);
   EXPECT_EQ(app.InputA2lPath, a2l);

@@ -21,8 +21,10 @@ ToolRun InstalledTool::run(const std::string& arguments, const std::string& work
   const std::string err = folder_.file(".stderr");
   const std::string folder = workingFolder.empty() ? folder_.path() : workingFolder;
   // The operator's store goes to the scratch folder, never to the real home.
-  const std::string command = "cd '" + folder + "' && XDG_CONFIG_HOME='" +
-                              folder_.file(".config") + "' '" + executable() + "' " + arguments +
+  std::string variables = "XDG_CONFIG_HOME='" + folder_.file(".config") + "'";
+  for (const auto& [name, value] : environment) variables += " " + name + "='" + value + "'";
+  const std::string command = "cd '" + folder + "' && " + variables + " '" + executable() + "' " +
+                              arguments +
                               " > '" + out + "' 2> '" + err + "' < /dev/null";
   int status = std::system(command.c_str());
   ToolRun result;

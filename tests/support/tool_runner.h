@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "support/scratch_folder.h"
@@ -22,6 +23,9 @@ class InstalledTool {
   // Runs the copy with `arguments` (a shell word list; quote as needed) in `workingFolder`
   // (the tool's folder when empty).
   ToolRun run(const std::string& arguments, const std::string& workingFolder = {}) const;
+
+  // Environment variables set for every run (values single-quoted for the shell).
+  std::map<std::string, std::string> environment;
 
  private:
   ScratchFolder folder_;

@@ -1,7 +1,9 @@
 #include "core/platform/process.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -39,6 +41,29 @@ class SpawnAttributes {
   bool ok_ = false;
 };
 
+// File actions that point the child's standard output and error at /dev/null.
+class OutputRedirection {
+ public:
+  explicit OutputRedirection(ChildOutput output) {
+    if (output != ChildOutput::Discard) return;
+    active_ = posix_spawn_file_actions_init(&actions_) == 0;
+    if (active_) {
+      posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+      posix_spawn_file_actions_addopen(&actions_, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
+  }
+  ~OutputRedirection() {
+    if (active_) posix_spawn_file_actions_destroy(&actions_);
+  }
+  OutputRedirection(const OutputRedirection&) = delete;
+  OutputRedirection& operator=(const OutputRedirection&) = delete;
+  const posix_spawn_file_actions_t* get() const { return active_ ? &actions_ : nullptr; }
+
+ private:
+  posix_spawn_file_actions_t actions_{};
+  bool active_ = false;
+};
+
 void Record(int status, ProcessOutcome& outcome) {
   if (WIFEXITED(status)) {
     outcome.exitCode = WEXITSTATUS(status);
@@ -51,7 +76,7 @@ void Record(int status, ProcessOutcome& outcome) {
 
 ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
                             const std::function<void()>& whileWaiting,
-                            std::chrono::milliseconds tick) {
+                            std::chrono::milliseconds tick, ChildOutput output) {
   ProcessOutcome outcome;
   if (argv.empty() || argv[0].empty()) return outcome;
 
@@ -61,10 +86,13 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
   args.push_back(nullptr);
 
   SpawnAttributes attributes;
+  OutputRedirection redirection(output);
   pid_t pid = 0;
   const bool searchPath = argv[0].find('/') == std::string::npos;
-  int rc = searchPath ? posix_spawnp(&pid, args[0], nullptr, attributes.get(), args.data(), environ)
-                      : posix_spawn(&pid, args[0], nullptr, attributes.get(), args.data(), environ);
+  int rc = searchPath ? posix_spawnp(&pid, args[0], redirection.get(), attributes.get(),
+                                     args.data(), environ)
+                      : posix_spawn(&pid, args[0], redirection.get(), attributes.get(),
+                                    args.data(), environ);
   if (rc != 0) return outcome;
   outcome.started = true;
 

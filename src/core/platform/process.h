@@ -13,12 +13,18 @@ struct ProcessOutcome {
   int signal = 0;        // terminating signal, 0 when it exited normally
 };
 
+enum class ChildOutput {
+  Inherit,  // the child writes to our standard output and error
+  Discard,  // the child's standard output and error go nowhere
+};
+
 // Starts argv[0] (searched on PATH when it holds no "/") with argv, the inherited
 // environment and current folder, never through a shell, and waits for it to end
 // without a time limit. While waiting, `whileWaiting` is called every
 // `tick` so that a window can repaint.
 ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
                             const std::function<void()>& whileWaiting = {},
-                            std::chrono::milliseconds tick = std::chrono::milliseconds(30));
+                            std::chrono::milliseconds tick = std::chrono::milliseconds(30),
+                            ChildOutput output = ChildOutput::Inherit);
 
 }  // namespace xkm

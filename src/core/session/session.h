@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/platform/xml.h"
+#include "core/session/layout_trace.h"
 #include "core/session/session_table.h"
 
 namespace xkm {
@@ -18,6 +20,8 @@ struct Session {
 
   XmlDocument LibraryDocument;
   std::string LibraryFilePath;
+
+  std::vector<LayoutTraceEntry> layoutTrace;
 };
 
 // The 23 session variables created in advance, in their order.

@@ -36,7 +36,11 @@ std::string RunAndWait(Host& host, const std::string& commandLine, int /*showSta
                        const std::string& /*title*/, int /*x*/, int /*y*/, int /*width*/,
                        int /*height*/) {
   std::vector<std::string> argv = SplitCommandLine(commandLine);
-  if (!argv.empty()) SpawnAndWait(argv, [&host] { host.processEvents(); });
+  // A tool writes into a console window of its own, never into the state
+  // lines and messages this program prints.
+  if (!argv.empty())
+    SpawnAndWait(argv, [&host] { host.processEvents(); }, std::chrono::milliseconds(30),
+                 ChildOutput::Discard);
   return "ok";
 }
 

@@ -18,7 +18,15 @@ struct StepEntry {
 
 // The public steps, the only methods the process list may name.
 const std::vector<StepEntry>& Steps() {
-  static const std::vector<StepEntry> steps = {};
+  static const std::vector<StepEntry> steps = {
+      {"Init", &clsToolChain::Init},
+      {"READ_LOGISTIC_DATA", &clsToolChain::READ_LOGISTIC_DATA},
+      {"RUN_BCB_CONVERSION", &clsToolChain::RUN_BCB_CONVERSION},
+      {"RUN_BCB2MIM_CONVERSION", &clsToolChain::RUN_BCB2MIM_CONVERSION},
+      {"BuildXKMContainer", &clsToolChain::BuildXKMContainer},
+      {"CLEANUPSESSION", &clsToolChain::CLEANUPSESSION},
+      {"BuildSGOContainer", &clsToolChain::BuildSGOContainer},
+  };
   return steps;
 }
 

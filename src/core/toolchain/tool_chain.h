@@ -28,8 +28,26 @@ class clsToolChain : public StepTarget {
   void CallByName(const std::string& name) override;
   static bool IsStep(const std::string& name);
 
+  void Init();
+  void READ_LOGISTIC_DATA();
+  void RUN_BCB_CONVERSION();
+  void RUN_BCB2MIM_CONVERSION();
+  void BuildXKMContainer();
+  void CLEANUPSESSION();
+  void BuildSGOContainer();
+
  private:
   void UpdateState(const std::string& text);
+
+  // The configured path of an external tool; error 60000 when the entry is
+  // missing or blank or the file does not exist.
+  std::string GetToolPath(const std::string& key);
+  // A tool path from the configuration, a relative one taken beside it.
+  std::string ResolveToolPath(const std::string& path) const;
+  // The tool's path as the program part of a command line.
+  std::string QuotedToolPath(const std::string& key);
+  // Runs program + " " + arguments and waits for it to end.
+  void RunTool(const std::string& program, const std::string& arguments, const std::string& title);
 
   Context& ctx_;
   UpdateStateHandler updateState_;

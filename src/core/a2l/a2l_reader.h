@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string_view>
+
+#include "core/session/context.h"
+
+namespace xkm {
+
+// Reads the facts of the A2L file named by ConfigTable's A2LFILE and appends
+// them to the session tables: the SGIDB1/SGIDB3 addresses, ADRESSEPK, EPK and
+// ECU to DataTable, every system constant of the module parameter section to
+// SysConstTable and every one-line memory segment to MemorySegmentTable.
+// Raises 60011 without "/begin MOD_PAR", 60012 unless the section names
+// exactly one ECU, error 5 for an "/end MOD_PAR" that is missing or comes
+// first, and the file system's error for a file that cannot be read. Rows
+// appended before a failure stay.
+void ReadA2LData(Context& ctx);
+
+// The same facts from an A2L file's bytes already in memory.
+void ExtractA2LFacts(Context& ctx, std::string_view text);
+
+// CPU_TYPE "2" when the one system constant SY_ST10 holds a number of at
+// least 5, else "1".
+bool SetCpuType(Context& ctx);
+
+}  // namespace xkm

@@ -1,0 +1,225 @@
+#include "core/library/hardware_selection.h"
+
+#include <optional>
+#include <vector>
+
+#include "core/a2l/a2l_reader.h"
+#include "core/library/library_errors.h"
+#include "core/platform/error.h"
+#include "core/session/conversions.h"
+#include "core/session/utilities.h"
+
+namespace xkm {
+namespace {
+
+constexpr int kNoEcuInLibrary = 60001;
+constexpr int kNoAddressLayout = 60006;
+constexpr int kNoFrequencyLabel = 60007;
+constexpr int kNoFrequencyInA2l = 60008;
+constexpr int kNoBaudConfiguration = 60009;
+
+// The text of the attribute at `position` (document order); the library must
+// write the attributes in the order the lookups read them.
+std::string AttributeAt(const XmlNode& node, int position, const char* element) {
+  if (position < 0 || position >= node.attributeCount()) {
+    throw LibraryError(
+        kLibraryMissingAttribute,
+        std::string(element) + " has no attribute at position " + std::to_string(position),
+        "LibraryLookup");
+  }
+  return node.attributeValue(position);
+}
+
+int32_t WholeNumber(const std::string& text, const char* element, int position) {
+  try {
+    return ToLong(text);
+  } catch (const Error&) {
+    throw LibraryError(kLibraryNotANumber,
+                       std::string(element) + ": attribute at position " +
+                           std::to_string(position) + " is not a whole number: \"" + text + "\"",
+                       "LibraryLookup");
+  }
+}
+
+// A condition of an address-layout rule: "<kind>.<row>[.<column>]".
+struct Condition {
+  std::string kind;
+  std::string rowName;
+  bool hasColumn = false;  // exactly three parts
+  std::string columnText;
+};
+
+Condition ParseCondition(const std::string& name) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    size_t dot = name.find('.', start);
+    parts.push_back(name.substr(start, dot == std::string::npos ? dot : dot - start));
+    if (dot == std::string::npos) break;
+    start = dot + 1;
+  }
+  if (parts.size() < 2) {
+    throw LibraryError(kLibraryConditionWithoutKind,
+                       "ADRESSLAYOUT_CONFIGURATION/ENTRY: condition attribute \"" + name +
+                           "\" has no \".\" between kind and name",
+                       "GetAddressLayout");
+  }
+  Condition condition;
+  condition.kind = ToUpperAscii(parts[0]);
+  condition.rowName = parts[1];
+  if (parts.size() == 3) {
+    condition.hasColumn = true;
+    condition.columnText = parts[2];
+  }
+  return condition;
+}
+
+// The session value a condition compares with; nullopt for an unknown kind.
+std::optional<std::string> ActualValue(const Session& session, const Condition& condition,
+                                       const std::string& attributeName) {
+  if (condition.kind == "CONFIG") return ReadValue(session.ConfigTable, condition.rowName, 1);
+  if (condition.kind == "SYKONST") return ReadValue(session.SysConstTable, condition.rowName, 1);
+  if (condition.kind == "DATA") return ReadValue(session.DataTable, condition.rowName, 1);
+  if (condition.kind == "ADRESSLABEL") {
+    int column = 1;
+    if (condition.hasColumn) {
+      try {
+        column = ToLong(condition.columnText);
+      } catch (const Error&) {
+        throw LibraryError(kLibraryConditionColumn,
+                           "ADRESSLAYOUT_CONFIGURATION/ENTRY: column of condition \"" +
+                               attributeName + "\" is not a whole number",
+                           "GetAddressLayout");
+      }
+    }
+    return ReadValue(session.MemorySegmentTable, condition.rowName, column);
+  }
+  return std::nullopt;
+}
+
+bool SameValue(std::string_view a, std::string_view b) {
+  return ToUpperAscii(TrimBlanks(a)) == ToUpperAscii(TrimBlanks(b));
+}
+
+// Tries one rule; returns whether all its conditions hold and records why.
+bool RuleMatches(const Session& session, const XmlNode& rule, LayoutTraceEntry& trace) {
+  const int conditions = rule.attributeCount() - 1;
+  for (int i = 0; i < conditions; ++i) {
+    const std::string name = rule.attributeLocalName(i);
+    const std::string expected = rule.attributeValue(i);
+    const Condition condition = ParseCondition(name);
+    std::optional<std::string> actual = ActualValue(session, condition, name);
+    if (!actual || !SameValue(*actual, expected)) {
+      trace.condition = name;
+      trace.expected = expected;
+      trace.actual = actual ? *actual : "(unknown kind " + condition.kind + ")";
+      return false;
+    }
+  }
+  trace.matched = true;
+  return true;
+}
+
+}  // namespace
+
+void SelectConfigNum(Context& ctx) {
+  ReadA2LData(ctx);
+  const std::string ecu = ReadValue(ctx.session.DataTable, "ECU", 1);
+  WriteValue(ctx.session.ConfigTable, "CONFIG_NUM", std::to_string(GetEcuConfigNum(ctx, ecu)));
+}
+
+int32_t GetEcuConfigNum(Context& ctx, const std::string& ecuName) {
+  const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
+      "/XKMTOOL/ECU_CONFIGURATION/ENTRY[@ECU=$ecu]",
+      {{"ecu", std::string(TrimBlanks(ToUpperAscii(ecuName)))}});
+  int32_t number = 0;
+  if (entry)
+    number =
+        WholeNumber(AttributeAt(entry, 1, "ECU_CONFIGURATION/ENTRY"), "ECU_CONFIGURATION/ENTRY", 1);
+  if (number == 0) throw Error(kNoEcuInLibrary, ctx.message(kNoEcuInLibrary), "GetEcuConfigNum");
+  return number;
+}
+
+FrequencyConfig GetFrequencyConfig(Context& ctx, int32_t configNum) {
+  static const char* const kElement = "FREQ_CONFIGURATION/ENTRY";
+  const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
+      "/XKMTOOL/FREQ_CONFIGURATION/ENTRY[@CONFIG_NUM=$num]", {{"num", std::to_string(configNum)}});
+  FrequencyConfig config;
+  if (entry) {
+    config.label = AttributeAt(entry, 1, kElement);
+    config.divisor = WholeNumber(AttributeAt(entry, 2, kElement), kElement, 2);
+  }
+  if (IsBlank(config.label)) {
+    throw Error(kNoFrequencyLabel, ctx.message(kNoFrequencyLabel), "GetFrequencyConfig");
+  }
+  return config;
+}
+
+BaudConfig GetBaudConfigByFrequency(Context& ctx) {
+  static const char* const kElement = "BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='1']/ENTRY";
+  const FrequencyConfig frequency = GetFrequencyConfig(ctx, 1);
+  const SessionTable& constants = ctx.session.SysConstTable;
+  const std::vector<size_t>& rows = constants.rowsNamed(frequency.label);
+  if (rows.size() != 1) {
+    throw Error(kNoFrequencyInA2l, ctx.message(kNoFrequencyInA2l), "GetBaudConfigByFrequency");
+  }
+  if (frequency.divisor == 0) {
+    throw LibraryError(kLibraryDivisorZero, "FREQ_CONFIGURATION/ENTRY: the divisor is 0",
+                       "GetBaudConfigByFrequency");
+  }
+  const double value = Val(TrimBlanks(constants.text(rows.front(), 1)));
+  const std::string frequencyText(TrimBlanks(FormatDouble15(value / frequency.divisor)));
+
+  const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
+      "/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='1']/ENTRY[@FREQUENCY=$frequency]",
+      {{"frequency", frequencyText}});
+  BaudConfig baud;
+  if (entry) {
+    baud.tester = AttributeAt(entry, 1, kElement);
+    baud.ecu = AttributeAt(entry, 2, kElement);
+  }
+  if (IsBlank(baud.tester)) {
+    throw Error(kNoBaudConfiguration, ctx.message(kNoBaudConfiguration),
+                "GetBaudConfigByFrequency");
+  }
+  return baud;
+}
+
+BaudConfig GetBaudConfigFixed(Context& ctx) {
+  static const char* const kElement = "BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY";
+  const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
+      "/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY");
+  BaudConfig baud;
+  if (entry) {
+    baud.tester = AttributeAt(entry, 0, kElement);
+    baud.ecu = AttributeAt(entry, 1, kElement);
+  }
+  if (IsBlank(baud.tester)) {
+    throw Error(kNoBaudConfiguration, ctx.message(kNoBaudConfiguration), "GetBaudConfigFixed");
+  }
+  return baud;
+}
+
+std::string GetAddressLayout(Context& ctx) {
+  Session& session = ctx.session;
+  session.layoutTrace.clear();
+  const std::vector<XmlNode> rules =
+      session.LibraryDocument.selectNodes("/XKMTOOL/ADRESSLAYOUT_CONFIGURATION/ENTRY");
+  std::string layout;
+  for (size_t i = 0; i < rules.size(); ++i) {
+    LayoutTraceEntry trace;
+    trace.position = static_cast<int>(i + 1);
+    const bool matched = RuleMatches(session, rules[i], trace);
+    session.layoutTrace.push_back(trace);
+    if (matched) {
+      layout =
+          AttributeAt(rules[i], rules[i].attributeCount() - 1, "ADRESSLAYOUT_CONFIGURATION/ENTRY");
+      break;
+    }
+  }
+  if (IsBlank(layout))
+    throw Error(kNoAddressLayout, ctx.message(kNoAddressLayout), "GetAddressLayout");
+  return layout;
+}
+
+}  // namespace xkm

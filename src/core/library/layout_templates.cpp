@@ -1,0 +1,144 @@
+#include "core/library/layout_templates.h"
+
+#include "core/library/library_errors.h"
+#include "core/session/conversions.h"
+#include "core/session/utilities.h"
+
+namespace xkm {
+namespace {
+
+constexpr int kNoDatablockCount = 60016;
+constexpr int kNoRawTemplate = 60017;
+constexpr int kNoQsrTemplate = 60018;
+constexpr int kNoMcsTemplate = 60024;
+
+// How template texts leave the library.
+// - NAME and every DATA but RAW's: the element's text content, CDATA included,
+//   with the LF line breaks the XML parser's end-of-line handling leaves.
+// - RAW: the DATA element's serialized markup between the first "<![CDATA["
+//   and the last "]]>", so that everything in between (further CDATA markers
+//   included) passes through as stored; empty when a marker is missing. Its
+//   line breaks are delivered as CR LF, the line ends of the container that is
+//   built from it.
+std::string TemplateText(const XmlNode& node) {
+  return node.text();
+}
+
+std::string RawTemplateContent(const XmlNode& data) {
+  static const std::string kOpen = "<![CDATA[";
+  static const std::string kClose = "]]>";
+  const std::string markup = data.markup();
+  const size_t open = markup.find(kOpen);
+  if (open == std::string::npos) return {};
+  const std::string_view rest = std::string_view(markup).substr(open + kOpen.size());
+  const size_t close = rest.rfind(kClose);
+  if (close == std::string_view::npos) return {};
+  return ReplaceAll(rest.substr(0, close), "\n", "\r\n");
+}
+
+const XPathVariables Layout(const std::string& layout) {
+  return {{"layout", layout}};
+}
+
+XmlNode FindTemplate(Context& ctx, const std::string& layout, const char* element) {
+  const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
+      std::string("/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]//") + element, Layout(layout));
+  if (!node) {
+    throw LibraryError(kLibraryMissingTemplate,
+                       "ADRESSLAYOUT \"" + layout + "\" has no " + element + " template",
+                       "GetLayoutTemplates");
+  }
+  return node;
+}
+
+XmlNode TemplateChild(Context& ctx, const XmlNode& templ, const std::string& layout,
+                      const char* element, const char* child, int number) {
+  const XmlNode node =
+      ctx.session.LibraryDocument.selectSingleNode(std::string(".//") + child, {}, templ);
+  if (!node) {
+    throw LibraryError(
+        number,
+        "ADRESSLAYOUT \"" + layout + "\": " + element + " template has no " + child + " element",
+        "GetLayoutTemplates");
+  }
+  return node;
+}
+
+struct NameAndData {
+  std::string name;
+  XmlNode data;
+};
+
+NameAndData ReadTemplate(Context& ctx, const std::string& layout, const char* element) {
+  const XmlNode templ = FindTemplate(ctx, layout, element);
+  NameAndData result;
+  result.name =
+      TemplateText(TemplateChild(ctx, templ, layout, element, "NAME", kLibraryMissingTemplateName));
+  result.data = TemplateChild(ctx, templ, layout, element, "DATA", kLibraryMissingTemplateData);
+  return result;
+}
+
+Error TemplateMessage(Context& ctx, int id) {
+  return Error(id, ctx.message(id) + "\r\n", "GetLayoutTemplates");
+}
+
+}  // namespace
+
+LayoutTemplates GetLayoutTemplates(Context& ctx, const std::string& layout) {
+  LayoutTemplates templates;
+  NameAndData raw = ReadTemplate(ctx, layout, "RAW");
+  templates.rawName = raw.name;
+  templates.rawContent = RawTemplateContent(raw.data);
+  NameAndData qsr = ReadTemplate(ctx, layout, "QSR");
+  templates.qsrName = qsr.name;
+  templates.qsrContent = TemplateText(qsr.data);
+  NameAndData mcs = ReadTemplate(ctx, layout, "MCS");
+  templates.mcsName = mcs.name;
+  templates.mcsContent = TemplateText(mcs.data);
+  NameAndData hexInfo = ReadTemplate(ctx, layout, "QSR_HEXINFO");
+  templates.hexInfoName = hexInfo.name;
+  templates.hexInfoContent = TemplateText(hexInfo.data);
+
+  if (IsBlank(templates.rawName)) throw TemplateMessage(ctx, kNoRawTemplate);
+  if (IsBlank(templates.mcsName)) throw TemplateMessage(ctx, kNoMcsTemplate);
+  if (IsBlank(templates.qsrName)) throw TemplateMessage(ctx, kNoQsrTemplate);
+  return templates;
+}
+
+int32_t GetDatablockCount(Context& ctx, const std::string& layout) {
+  const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
+      "/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]/DATABLOCK_COUNT", Layout(layout));
+  int32_t count = 0;
+  if (node) {
+    const std::string text = node.text();
+    try {
+      count = ToLong(text);
+    } catch (const Error&) {
+      throw LibraryError(kLibraryDatablockCountNotANumber,
+                         "ADRESSLAYOUT \"" + layout +
+                             "\": DATABLOCK_COUNT is not a whole number: \"" + text + "\"",
+                         "GetDatablockCount");
+    }
+  }
+  if (count == 0)
+    throw Error(kNoDatablockCount, ctx.message(kNoDatablockCount), "GetDatablockCount");
+  return count;
+}
+
+bool GetMimConversion(Context& ctx, const std::string& layout) {
+  const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
+      "/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]/MIM_CONVERSION", Layout(layout));
+  if (!node) {
+    throw LibraryError(kLibraryMissingMimConversion,
+                       "ADRESSLAYOUT \"" + layout + "\" has no MIM_CONVERSION element",
+                       "GetMimConversion");
+  }
+  return node.text() == "1";
+}
+
+BrakelTemplate GetBrakelTemplate(Context& ctx, const std::string& layout) {
+  NameAndData brakel = ReadTemplate(ctx, layout, "BRAKEL");
+  return {brakel.name, TemplateText(brakel.data)};
+}
+
+}  // namespace xkm

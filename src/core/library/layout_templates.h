@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/session/context.h"
+
+namespace xkm {
+
+// The templates and settings of one address layout (ADRESSLAYOUT[@VALUE=name]).
+// The layout name is looked up as given, without trimming or case change.
+
+struct LayoutTemplates {
+  std::string rawName;
+  std::string rawContent;  // line breaks CR LF
+  std::string qsrName;
+  std::string qsrContent;
+  std::string mcsName;
+  std::string mcsContent;
+  std::string hexInfoName;
+  std::string hexInfoContent;
+};
+
+// Raises 60017, 60024 or 60018 (message + CR LF) for a blank RAW, MCS or QSR
+// name, in that order, after all four templates were read.
+LayoutTemplates GetLayoutTemplates(Context& ctx, const std::string& layout);
+
+// Raises 60016 when DATABLOCK_COUNT is missing or 0.
+int32_t GetDatablockCount(Context& ctx, const std::string& layout);
+
+// True only for a MIM_CONVERSION text of exactly "1".
+bool GetMimConversion(Context& ctx, const std::string& layout);
+
+struct BrakelTemplate {
+  std::string name;
+  std::string content;
+};
+BrakelTemplate GetBrakelTemplate(Context& ctx, const std::string& layout);
+
+}  // namespace xkm

@@ -1,0 +1,90 @@
+#include "core/library/library_loader.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "core/library/crc32.h"
+#include "core/platform/error.h"
+#include "core/platform/file_system.h"
+#include "core/session/conversions.h"
+
+namespace xkm {
+namespace {
+
+constexpr int kNoOrSeveralLibraries = 60013;
+constexpr int kLibraryNameMismatch = 60014;
+constexpr int kLibraryUnparsable = 60015;
+constexpr int kFileAlreadyExists = 58;
+
+void ReportFailure(Context& ctx, int id, const std::string& detail = {}) {
+  std::string text = std::to_string(id) + " " + ctx.message(id);
+  if (!detail.empty()) text += "\r\n" + detail;
+  ctx.host.showMessage(text, "Error");
+}
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
+
+void LoadLibraryFile(Context& ctx) {
+  Session& session = ctx.session;
+  session.LibraryDocument = XmlDocument();
+  try {
+    const std::string& folder = ctx.app.ExecutableFolder;
+    int count = 0;
+    std::string keptName;
+    for (const std::string& name : fs::ListFiles(folder)) {
+      if (!EndsWith(name, ".lbr")) continue;  // the search is case-sensitive
+      ++count;
+      session.LibraryFilePath = folder + fs::kSeparator + name;
+      keptName = name;
+    }
+    if (count != 1) {
+      ReportFailure(ctx, kNoOrSeveralLibraries);
+      return;
+    }
+    const std::string expected =
+        ToUpperAscii("LIB_XKM_" + FileCrcHex(session.LibraryFilePath)) + ".LBR";
+    if (ToUpperAscii(keptName) != expected) ReportFailure(ctx, kLibraryNameMismatch);
+
+    if (!session.LibraryDocument.load(session.LibraryFilePath)) {
+      ReportFailure(ctx, kLibraryUnparsable, session.LibraryDocument.parseErrorReason());
+      return;
+    }
+    ctx.app.StopRequested = false;
+  } catch (...) {
+    // A folder that cannot be listed or a failing component ends the load
+    // quietly; the lookups then find nothing and say so.
+  }
+}
+
+std::string LibraryFileName(const std::string& path) {
+  if (!fs::FileExists(path)) throw platform_error::FileNotFound("LibraryFileName");
+  return "LIB_XKM_" + FileCrcHex(path) + ".lbr";
+}
+
+std::string SealLibraryFile(const std::string& path) {
+  namespace stdfs = std::filesystem;
+  const std::string name = LibraryFileName(path);
+  const stdfs::path target = stdfs::path(path).parent_path() / name;
+  std::error_code ec;
+  if (stdfs::equivalent(path, target, ec)) return target.string();  // already sealed
+  // A hard link never replaces an existing file, so a file that appears under
+  // the target name meanwhile is not lost either.
+  if (::link(path.c_str(), target.c_str()) != 0) {
+    if (errno == EEXIST) {
+      throw Error(kFileAlreadyExists, "File already exists: " + target.string(), "SealLibraryFile");
+    }
+    throw platform_error::FileSystem(errno, target.string(), "SealLibraryFile");
+  }
+  if (::unlink(path.c_str()) != 0) throw platform_error::FileSystem(errno, path, "SealLibraryFile");
+  return target.string();
+}
+
+}  // namespace xkm

@@ -1,0 +1,25 @@
+#include "core/platform/error.h"
+#include "core/toolchain/prepare_session.h"
+#include "core/toolchain/tool_chain.h"
+
+namespace xkm {
+
+namespace {
+constexpr int kReadingA2l = 60303;
+}
+
+// Announces the inputs and prepares the session; the preparation reports its
+// own failures and the run goes on either way.
+void clsToolChain::Init() {
+  try {
+    UpdateState("Start");
+    UpdateState("Hexfile : " + ctx_.app.InputHexPath);
+    UpdateState("A2L-File : " + ctx_.app.InputA2lPath);
+    UpdateState(ctx_.message(kReadingA2l));
+    PrepareSession(ctx_, ctx_.app.InputHexPath, ctx_.app.InputA2lPath);
+  } catch (const Error& e) {
+    throw Error(60000, e.description(), "Init");
+  }
+}
+
+}  // namespace xkm

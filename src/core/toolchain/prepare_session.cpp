@@ -1,0 +1,83 @@
+#include "core/toolchain/prepare_session.h"
+
+#include "core/a2l/a2l_reader.h"
+#include "core/library/hardware_selection.h"
+#include "core/library/layout_templates.h"
+#include "core/library/library_loader.h"
+#include "core/platform/cp1252.h"
+#include "core/platform/error.h"
+#include "core/platform/file_system.h"
+#include "core/session/conversions.h"
+#include "core/session/utilities.h"
+
+namespace xkm {
+namespace {
+
+// The steps of a preparation, in their fixed order; the first failure ends them.
+void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a2lPath) {
+  Session& session = ctx.session;
+  SessionTable& config = session.ConfigTable;
+
+  ctx.host.setBusyPointer(true);
+  LoadLibraryFile(ctx);
+  InitSessionTables(session);
+  session.layoutTrace.clear();
+  WriteValue(session.ConfigTable, "A2LFILE", a2lPath);
+  WriteValue(session.ConfigTable, "HEXFILE", hexPath);
+  SelectConfigNum(ctx);
+
+  std::string folder = hexPath;
+  std::string shortName;
+  SplitPath(folder, shortName);
+  fs::SetCurrentFolder(folder);  // the tools run there; a failure is not reported
+  const std::string withoutExtension = shortName.substr(0, shortName.find('.'));
+
+  SetCpuType(ctx);
+  const std::string layout = GetAddressLayout(ctx);
+  const int32_t blockCount = GetDatablockCount(ctx, layout);
+  const bool mim = GetMimConversion(ctx, layout);
+  const BaudConfig baud = ToLong(ReadValue(config, "CONFIG_NUM", 1)) == 1
+                              ? GetBaudConfigByFrequency(ctx)
+                              : GetBaudConfigFixed(ctx);
+  WriteValue(config, "BAUDRATE_TESTER", baud.tester);
+  WriteValue(config, "BAUDRATE_ECU", baud.ecu);
+  WriteValue(config, "PFADZIELABLAGE", folder);
+  ctx.host.processEvents();
+
+  const LayoutTemplates templates = GetLayoutTemplates(ctx, layout);
+  fs::WriteFileAtomic(folder + fs::kSeparator + templates.qsrName,
+                      EncodeCp1252(templates.qsrContent));
+  ctx.host.setBusyPointer(true);
+
+  WriteValue(config, "QSR_TEMPLATE", templates.qsrName);
+  WriteValue(config, "MIM_CONVERSION_YES_NO", mim ? "1" : "0");
+  WriteValue(config, "DATABLOCK_COUNT", std::to_string(blockCount));
+  WriteValue(config, "MCS_CONTENT", templates.mcsContent);
+  WriteValue(config, "RAW_CONTENT", templates.rawContent);
+  WriteValue(config, "HEXFILESHORT", shortName);
+  WriteValue(config, "HEXFILESHORT_WITHOUT_EXTENSION", withoutExtension);
+  WriteValue(config, "QSR_ADRESSINFO_TEMPLATE", templates.hexInfoName);
+  WriteValue(config, "OPTIONS_KEY", kOptionsKey);
+  WriteValue(config, "AST", layout);
+  ctx.host.setBusyPointer(false);
+}
+
+}  // namespace
+
+void PrepareSession(Context& ctx, const std::string& hexPath, const std::string& a2lPath) {
+  std::string failure;
+  try {
+    PrepareSteps(ctx, hexPath, a2lPath);
+    return;
+  } catch (const Error& e) {
+    failure = e.numberAndDescription();
+  } catch (const std::exception& e) {
+    // Not a numbered error (out of memory, for instance): shown as an
+    // internal error rather than ending the program.
+    failure = std::string("51 ") + e.what();
+  }
+  ctx.host.showMessage(failure, "Error");
+  ctx.host.setBusyPointer(false);
+}
+
+}  // namespace xkm

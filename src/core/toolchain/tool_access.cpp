@@ -1,0 +1,42 @@
+#include "core/platform/error.h"
+#include "core/platform/file_system.h"
+#include "core/session/utilities.h"
+#include "core/toolchain/tool_chain.h"
+
+namespace xkm {
+
+std::string clsToolChain::GetToolPath(const std::string& key) {
+  try {
+    std::string path = ReadIniValue(ctx_.app.ToolConfigPath, "Tools", key, "");
+    if (IsBlank(path)) throw Error(60000, "No Entry for tool : " + key + " found in configuration");
+    if (!fs::FileExists(ResolveToolPath(path))) throw Error(60000, "Tool : " + key + " not found");
+    return path;
+  } catch (const Error& e) {
+    throw Error(60000, e.description(), "GetToolPath");
+  }
+}
+
+std::string clsToolChain::ResolveToolPath(const std::string& path) const {
+  // A relative tool path is taken beside the tool configuration, so that a
+  // configuration folder can be moved as a whole.
+  if (path.empty() || path.front() == fs::kSeparator) return path;
+  std::string folder = ctx_.app.ToolConfigPath;
+  std::string name;
+  try {
+    SplitPath(folder, name);
+  } catch (const Error&) {
+    return path;
+  }
+  return folder + fs::kSeparator + path;
+}
+
+void clsToolChain::RunTool(const std::string& program, const std::string& arguments,
+                           const std::string& title) {
+  RunAndWait(ctx_.host, program + " " + arguments, 1, title, 0, 0, 850, 250);
+}
+
+std::string clsToolChain::QuotedToolPath(const std::string& key) {
+  return "\"" + ResolveToolPath(GetToolPath(key)) + "\"";
+}
+
+}  // namespace xkm

@@ -1,0 +1,180 @@
+#include "core/a2l/a2l_reader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/platform/error.h"
+#include "support/recording_host.h"
+#include "support/scratch_folder.h"
+
+namespace xkm {
+namespace {
+
+using ::testing::ElementsAre;
+
+int ErrorNumberOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+std::string Lines(std::initializer_list<const char*> lines, const char* end = "\r\n") {
+  std::string text;
+  for (const char* line : lines) text += std::string(line) + end;
+  return text;
+}
+
+std::string Characteristic(const char* name, const char* address,
+                           const char* begin = "/begin CHARACTERISTIC") {
+  return Lines({begin, "  \"identification block\"", name, "  VALUE", "  RL_ID", address,
+                "/end CHARACTERISTIC"});
+}
+
+const std::string kModPar = Lines({
+    "/begin MOD_PAR \"\"",
+    "  ADDR_EPK 0x8000 ",
+    "  EPK \"EPK_V1 \"",
+    "  ECU \"abc_1 \"",
+    "  SYSTEM_CONSTANT \"SY_FREQ\" \" 40000000\"",
+    "\tSYSTEM_CONSTANT \"A\" \"B\" \"C\"",
+    "  SYSTEM_CONSTANT \"Gr\xE4\xDF"
+    "e\" \"\"",
+    "  /begin MEMORY_SEGMENT CODE1 \"\" CODE FLASH INTERN 0x80000 0x10000 -1 -1 -1 -1 -1",
+    "  /begin MEMORY_SEGMENT NAMED \"long\" DATA FLASH INTERN 0x90000 0x100 -1 -1 -1 -1 -1",
+    "  /begin MEMORY_SEGMENT OFFS \"\" DATA FLASH INTERN 0x90000 0x100 0 -1 -1 -1 -1",
+    "  /begin MEMORY_SEGMENT MULTI \"\"",
+    "    DATA FLASH INTERN 0x90000 0x100 -1 -1 -1 -1 -1",
+    "  /begin MEMORY_SEGMENT DATA1 \"\" DATA RAM EXTERN 0xA0000 0x2000 -1 -1 -1 -1 -1 trailing",
+    "/end MOD_PAR",
+});
+
+struct A2lTest : ::testing::Test {
+  test::ScratchFolder folder;
+  AppState app;
+  Session session;
+  test::RecordingHost host;
+  Context ctx{app, session, host};
+
+  A2lTest() { InitSessionTables(session); }
+
+  void read(const std::string& content) {
+    WriteValue(session.ConfigTable, "A2LFILE", folder.write("test.a2l", content));
+    ReadA2LData(ctx);
+  }
+  int readError(const std::string& content) {
+    return ErrorNumberOf([&] { read(content); });
+  }
+  std::vector<std::vector<std::string>> rows(const SessionTable& table) const {
+    std::vector<std::vector<std::string>> result;
+    for (size_t r = 0; r < table.rowCount(); ++r) {
+      result.emplace_back();
+      for (size_t c = 0; c < table.columnCount(); ++c) result.back().push_back(table.text(r, c));
+    }
+    return result;
+  }
+  using Rows = std::vector<std::vector<std::string>>;
+};
+
+TEST_F(A2lTest, ReadsEveryFactOfAFileInTheExpectedLayout) {
+  read(Characteristic("  SGIDB3", "  0x1234 \t ") + kModPar +
+       Characteristic("\tsgidb1", "\t0X00ABCDEF  "));
+  EXPECT_EQ(rows(session.DataTable), (Rows{{"ADRESSSGIDB1", "00ABCDEF"},
+                                           {"ADRESSSGIDB3", "1234 \t"},
+                                           {"ADRESSEPK", "8000"},
+                                           {"EPK", "EPK_V1"},
+                                           {"ECU", "ABC_1"}}));
+  // Captures of constants and segments are kept as matched; the greedy first
+  // capture ends at the last quote that still lets the rest match.
+  EXPECT_EQ(rows(session.SysConstTable), (Rows{{"SY_FREQ", " 40000000"},
+                                               {"A\" \"B", "C"},
+                                               {"Gr\xC3\xA4\xC3\x9F"
+                                                "e",
+                                                ""}}));
+  EXPECT_EQ(rows(session.MemorySegmentTable),
+            (Rows{{"CODE1", "CODE", "FLASH", "INTERN", "80000", "10000"},
+                  {"DATA1", "DATA", "RAM", "EXTERN", "A0000", "2000"}}));
+}
+
+TEST_F(A2lTest, LfOnlyFilesYieldOnlyTheSectionFacts) {
+  std::string text = Characteristic("SGIDB1", "0x1") + kModPar;
+  std::string lf;
+  for (char c : text)
+    if (c != '\r') lf += c;
+  read(lf);
+  EXPECT_EQ(rows(session.DataTable), (Rows{{"ECU", "ABC_1"}}));
+  EXPECT_EQ(session.SysConstTable.rowCount(), 3u);
+  EXPECT_EQ(session.MemorySegmentTable.rowCount(), 2u);
+}
+
+TEST_F(A2lTest, CharacteristicBlocksThatDoNotMatch) {
+  read(Characteristic("SGIDB1", "0x1", "/begin CHARACTERISTIC ") +        // blank after the keyword
+       Characteristic("SGIDB1", "0x2", "/begin CHARACTERISTIC SGIDB1") +  // name on its line
+       Characteristic("SGIDB1", "0x3", " /begin CHARACTERISTIC") +        // not at the line start
+       Characteristic("SGIDB3", "0x4^5") +                                // caret in the address
+       Characteristic("SGIDB3 ", "0x6") +                                 // blank after the name
+       kModPar);
+  EXPECT_EQ(rows(session.DataTable)[0][0], "ADRESSEPK");
+
+  InitSessionTables(session);
+  read(Characteristic("SGIDB1", "0x1") + Characteristic("SGIDB1", "0x2") +
+       Characteristic("SGIDB3", "0x3") + kModPar);
+  EXPECT_EQ(rows(session.DataTable)[0], (std::vector<std::string>{"ADRESSSGIDB3", "3"}));
+  EXPECT_EQ(rows(session.DataTable)[1][0], "ADRESSEPK");
+}
+
+TEST_F(A2lTest, SectionBoundsAndTheEcuLine) {
+  const std::string ecuOutside = Lines({"  ECU \"OUTSIDE\""});
+  const std::string section = Lines({"/begin MOD_PAR \"\"", "  SYSTEM_CONSTANT \"X\" \"1\""});
+  EXPECT_EQ(readError(ecuOutside + section + "/end MOD_PAR\r\n"), 60012);
+  EXPECT_EQ(readError(section + ecuOutside + "/end MOD_PAR\r\n"), 0);
+  EXPECT_EQ(readError(section + ecuOutside + ecuOutside + "/end MOD_PAR\r\n"), 60012);
+  EXPECT_EQ(readError("/BEGIN MOD_PAR\r\n" + ecuOutside + "/end MOD_PAR\r\n"), 60011);
+  EXPECT_EQ(readError(section + ecuOutside), platform_error::kInvalidProcedureCall);
+  EXPECT_EQ(readError("/end MOD_PAR\r\n" + section + ecuOutside + "/end MOD_PAR\r\n"),
+            platform_error::kInvalidProcedureCall);
+  EXPECT_EQ(ErrorNumberOf([&] {
+              WriteValue(session.ConfigTable, "A2LFILE", folder.file("missing.a2l"));
+              ReadA2LData(ctx);
+            }),
+            platform_error::kFileNotFound);
+
+  // Rows found before a failure stay; a message in English when asked for.
+  InitSessionTables(session);
+  app.LanguageOffset = 1000;
+  try {
+    read(Characteristic("SGIDB1", "0x10") + Lines({"/begin MOD_PAR \"\"", "/end MOD_PAR"}));
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 60012);
+    EXPECT_EQ(e.description(), "No information about ECU was found in A2L-File");
+  }
+  EXPECT_EQ(rows(session.DataTable), (Rows{{"ADRESSSGIDB1", "10"}}));
+}
+
+TEST_F(A2lTest, CpuTypeFromSyst10) {
+  auto cpuType = [&](std::vector<std::string> values) {
+    InitSessionTables(session);
+    for (const std::string& value : values) {
+      const size_t row = session.SysConstTable.appendRow();
+      session.SysConstTable.setField(row, 0, "SY_ST10");
+      session.SysConstTable.setField(row, 1, value);
+    }
+    EXPECT_TRUE(SetCpuType(ctx));
+    return ReadValue(session.ConfigTable, "CPU_TYPE", 1);
+  };
+  EXPECT_EQ(cpuType({"5"}), "2");
+  EXPECT_EQ(cpuType({" 12 "}), "2");
+  EXPECT_EQ(cpuType({"4.9"}), "1");
+  EXPECT_EQ(cpuType({"ST10"}), "1");
+  EXPECT_EQ(cpuType({""}), "1");
+  EXPECT_EQ(cpuType({"5", "5"}), "1");
+  EXPECT_EQ(cpuType({}), "1");
+}
+
+}  // namespace
+}  // namespace xkm

@@ -1,0 +1,44 @@
+#include "core/library/crc32.h"
+
+#include <gtest/gtest.h>
+
+#include "support/scratch_folder.h"
+
+namespace xkm {
+namespace {
+
+TEST(Crc32, CheckValueAndContinuation) {
+  clsCRC32 whole;
+  EXPECT_EQ(static_cast<uint32_t>(whole.AddBytes("123456789")), 0xCBF43926u);
+
+  clsCRC32 pieces;
+  pieces.AddBytes("1234");
+  EXPECT_EQ(static_cast<uint32_t>(pieces.AddBytes("56789")), 0xCBF43926u);
+  // No bytes: the finished CRC of what was fed so far.
+  EXPECT_EQ(static_cast<uint32_t>(pieces.AddBytes("")), 0xCBF43926u);
+}
+
+TEST(Crc32, CalculateFileAppendsTheSaltAsWindows1252) {
+  test::ScratchFolder folder;
+  const std::string digits = folder.write("digits", "123456789");
+  clsCRC32 crc;
+  crc.AddBytes("something before");  // a file's CRC starts afresh
+  EXPECT_EQ(static_cast<uint32_t>(crc.CalculateFile(digits)), 0xCBF43926u);
+  EXPECT_EQ(static_cast<uint32_t>(crc.CalculateFile(digits, "   ")), 0xCBF43926u);
+  // "§" goes in as the single byte 0xA7: 41 bytes in all.
+  EXPECT_EQ(static_cast<uint32_t>(crc.CalculateFile(digits, kLibrarySalt)), 0xF0FD4628u);
+  EXPECT_EQ(FileCrcHex(digits), "F0FD4628");
+
+  EXPECT_EQ(crc.CalculateFile(folder.file("missing"), kLibrarySalt), 0);
+  EXPECT_EQ(crc.CalculateFile(folder.write("empty", ""), kLibrarySalt), 0);
+  EXPECT_EQ(crc.CalculateFile(digits, "\xE2\x82\xAC\xE2\x9C\x93"), 0);  // "✓" has no byte
+  EXPECT_EQ(FileCrcHex(folder.file("missing")), "0");
+}
+
+TEST(Crc32, HexTextHasNoLeadingZeros) {
+  test::ScratchFolder folder;
+  EXPECT_EQ(FileCrcHex(folder.write("lib", "lib7")), "76EBB3");
+}
+
+}  // namespace
+}  // namespace xkm

@@ -1,0 +1,164 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "core/platform/error.h"
+#include "core/toolchain/tool_chain.h"
+#include "toolchain_fixture.h"
+
+namespace xkm {
+namespace {
+
+using ::testing::ElementsAre;
+
+const char* const kLogisticRows[] = {"CUSTOMERORDERNUMBER",
+                                     "SOFTWAREPARTNUMBER",
+                                     "HARDWAREPARTNUMBER",
+                                     "PROJECTINFO",
+                                     "SGIDB1",
+                                     "SGIDB3",
+                                     "CHECKSUMME_GESAMT",
+                                     "RECEIVER_COMPANY",
+                                     "RECEIVER_DEPARTMENT",
+                                     "RECEIVER_ROLE",
+                                     "RECEIVER_SURNAME",
+                                     "RECEIVER_FIRSTNAME",
+                                     "RECEIVER_ADDRESS",
+                                     "RECEIVER_PHONE",
+                                     "RECEIVER_FAX",
+                                     "RECEIVER_EMAIL"};
+
+struct StepsTest : ::testing::Test, test::ToolchainFixture {
+  std::vector<std::string> reports;
+  clsToolChain toolChain{ctx, [this](const std::string& text) { reports.push_back(text); }};
+
+  StepsTest() { InitSessionTables(session); }
+
+  void readLogisticData(const std::string& xml) {
+    app.InputXmlPath = folder.write("logistic.xml", xml);
+    toolChain.CallByName("read_logistic_data");
+  }
+  std::string data(const char* name) const { return ReadValue(session.DataTable, name, 1); }
+  std::vector<std::string> dataNames() const {
+    std::vector<std::string> names;
+    for (const SessionTable::Row& row : session.DataTable.rows()) names.push_back(*row[0]);
+    return names;
+  }
+};
+
+std::string FlowData(const std::string& fields, const std::string& receiver,
+                     const std::string& ns = "http://flow.example.org/namespace/FlowData",
+                     const std::string& envelope = "FromFlow") {
+  return "<?xml version='1.0'?><Root xmlns:other='urn:other'><f:Data xmlns:f='" + ns +
+         "'><f:Envelope Name='" + envelope + "'>" + fields +
+         "<f:Group><f:Field Name='Ref_TessovReceiverInformation'>" + receiver +
+         "</f:Field></f:Group></f:Envelope></f:Data></Root>";
+}
+
+TEST_F(StepsTest, InitReportsTheInputsAndPreparesTheSession) {
+  installLibrary();
+  app.InputHexPath = input("ecu_st10.hex", "w/ecu.hex");
+  app.InputA2lPath = input("ecu_st10.a2l", "ecu.a2l");
+  toolChain.CallByName("Init");
+  EXPECT_THAT(reports, ElementsAre("Start", "Hexfile : " + app.InputHexPath,
+                                   "A2L-File : " + app.InputA2lPath,
+                                   "Lese Informationen aus A2L-Datei ..."));
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(ReadValue(session.ConfigTable, "AST", 1), "AST_ST10_2BLOCK");
+
+  // A failed preparation is shown, and Init itself still ends normally.
+  app.InputHexPath = "no-separator.hex";
+  EXPECT_NO_THROW(toolChain.Init());
+  EXPECT_EQ(host.messages.size(), 1u);
+}
+
+TEST_F(StepsTest, InitTurnsItsOwnErrorsInto60000) {
+  clsToolChain failing(ctx, [](const std::string&) { throw Error(7, "Out of memory"); });
+  try {
+    failing.Init();
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 60000);
+    EXPECT_EQ(e.description(), "Out of memory");
+  }
+}
+
+TEST_F(StepsTest, LogisticDataFillsSixteenRowsInOrder) {
+  WriteValue(session.DataTable, "CHECKSUMME_GESAMT", "from an earlier import");
+  readLogisticData(
+      FlowData("<f:Field Name='Name'>not the receiver</f:Field>"
+               "<f:Field Name='SGIDB1_CustomerOrderNumber'> 4711 </f:Field>"
+               "<f:Field Name='SoftwarePartNumber'>SW</f:Field><f:Field "
+               "Name='Imp_HardwarePartNumber'>HW</f:Field>"
+               "<f:Field Name='Imp_ProjectCodeNumber'>PRJ</f:Field>"
+               "<f:X><f:Field Name='SGIDB3_Cust_SW_Version'>V3</f:Field></f:X>",
+               "<f:Field Name='CompanyName'>ACME</f:Field><f:Field Name='Department'>D</f:Field>"
+               "<f:Field Name='Data6Roles'>R</f:Field><f:Field Name='SurName'>S</f:Field>"
+               "<f:Field Name='Name'>Erika</f:Field><f:Field Name='ZIP_Code'>12345</f:Field>"
+               "<f:Field Name='City'>Northtown</f:Field><f:Field Name='Phone'>P</f:Field>"
+               "<f:Field Name='Fax'>F</f:Field><f:Field Name='EmailAddress'>E</f:Field>"));
+  EXPECT_THAT(reports, ElementsAre("Lese logistische Daten"));
+  EXPECT_EQ(host.processEventsCount, 1);
+  EXPECT_TRUE(host.messages.empty());
+  // CHECKSUMME_GESAMT was there first; the rest follow in their order.
+  std::vector<std::string> expected = {"CHECKSUMME_GESAMT"};
+  for (const char* name : kLogisticRows)
+    if (std::string(name) != "CHECKSUMME_GESAMT") expected.push_back(name);
+  EXPECT_EQ(dataNames(), expected);
+  EXPECT_EQ(*session.DataTable.row(1)[1], " 4711 ");  // written with its blanks
+  EXPECT_EQ(data("SGIDB1"), "4711");
+  EXPECT_EQ(data("SGIDB3"), "V3");
+  EXPECT_EQ(data("CHECKSUMME_GESAMT"), "");
+  EXPECT_EQ(data("RECEIVER_FIRSTNAME"), "Erika");
+  EXPECT_EQ(data("RECEIVER_ADDRESS"), "12345 Northtown");
+  EXPECT_EQ(data("RECEIVER_EMAIL"), "E");
+}
+
+TEST_F(StepsTest, ReceiverAddressFromZipAndCity) {
+  readLogisticData(FlowData("", "<f:Field Name='City'>Northtown</f:Field>"));
+  EXPECT_EQ(*session.DataTable.row(session.DataTable.rowsNamed("RECEIVER_ADDRESS")[0])[1],
+            " Northtown");
+  readLogisticData(FlowData("", "<f:Field Name='ZIP_Code'>12345</f:Field>"));
+  EXPECT_EQ(data("RECEIVER_ADDRESS"), "12345");
+  readLogisticData(FlowData("", ""));
+  EXPECT_EQ(data("RECEIVER_ADDRESS"), "");
+}
+
+TEST_F(StepsTest, OtherNamespacesOrEnvelopesGiveEmptyRows) {
+  const std::string fields = "<f:Field Name='SGIDB1_CustomerOrderNumber'>4711</f:Field>";
+  const std::string receiver = "<f:Field Name='Name'>Erika</f:Field>";
+  for (const std::string& xml :
+       {FlowData(fields, receiver, "http://flow.example.org/namespace/FlowDataX"),
+        FlowData(fields, receiver, "http://flow.example.org/other/FlowData"),
+        FlowData(fields, receiver, "http://flow.example.org/namespace/FlowData", "ToFlow")}) {
+    InitSessionTables(session);
+    readLogisticData(xml);
+    EXPECT_EQ(session.DataTable.rowCount(), 16u);
+    for (const char* name : kLogisticRows) EXPECT_EQ(data(name), "") << name;
+  }
+  // A default namespace declared deeper down is found as well.
+  readLogisticData(
+      "<Root xmlns:a='urn:a'><Data xmlns='https://h/x/namespace/FlowData'>"
+      "<Envelope Name='FromFlow'><Field Name='SGIDB1_CustomerOrderNumber'>4711"
+      "</Field></Envelope></Data></Root>");
+  EXPECT_EQ(data("SGIDB1"), "4711");
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(StepsTest, UnreadableFilesAreShownAndNothingIsWritten) {
+  app.InputXmlPath = "";
+  toolChain.READ_LOGISTIC_DATA();
+  app.InputXmlPath = folder.file("missing.xml");
+  toolChain.READ_LOGISTIC_DATA();
+  app.InputXmlPath = folder.write("broken.xml", "<a><b></a>");
+  toolChain.READ_LOGISTIC_DATA();
+  ASSERT_EQ(host.messages.size(), 3u);
+  for (const test::RecordedMessage& message : host.messages) {
+    EXPECT_EQ(message.title, "Error");
+    EXPECT_FALSE(message.text.empty());
+  }
+  EXPECT_TRUE(reports.empty());
+  EXPECT_EQ(session.DataTable.rowCount(), 0u);
+}
+
+}  // namespace
+}  // namespace xkm
