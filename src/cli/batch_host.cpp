@@ -8,11 +8,13 @@ namespace xkm {
 volatile std::sig_atomic_t gStopSignalPending = 0;
 
 namespace {
-void OnStopSignal(int) { gStopSignalPending = 1; }
+void OnStopSignal(int) {
+  gStopSignalPending = 1;
+}
 }  // namespace
 
 void InstallStopSignalHandlers() {
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
@@ -26,7 +28,9 @@ void BatchHost::showMessage(const std::string& text, const std::string& title) {
   err_ << title << ": " << text << std::endl;
 }
 
-bool BatchHost::askYesNo(const std::string&, const std::string&) { return false; }
+bool BatchHost::askYesNo(const std::string&, const std::string&) {
+  return false;
+}
 
 void BatchHost::processEvents() {
   if (gStopSignalPending) {
@@ -41,8 +45,12 @@ void BatchHost::appendStateRow(const StateRow& row) {
 }
 
 // A new run starts with an empty state display; the report keeps only its rows.
-void BatchHost::clearStateRows() { rows_.clear(); }
+void BatchHost::clearStateRows() {
+  rows_.clear();
+}
 
-InputDialogResult BatchHost::showInputDialog() { return InputDialogResult{}; }
+InputDialogResult BatchHost::showInputDialog() {
+  return InputDialogResult{};
+}
 
 }  // namespace xkm

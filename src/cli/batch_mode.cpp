@@ -28,8 +28,8 @@ const char* OutcomeName(RunOutcome outcome) {
 void WriteReport(const std::string& path, const BatchReport& report, std::ostream& err) {
   if (path.empty()) return;
   try {
-    std::string text = ReportToJson(report).dump(2, ' ', false,
-                                                 nlohmann::ordered_json::error_handler_t::replace);
+    std::string text =
+        ReportToJson(report).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     fs::WriteFileAtomic(path, text + "\n");
   } catch (const Error& e) {
     err << "xkmtool: cannot write the report: " << e.description() << std::endl;
@@ -45,7 +45,8 @@ int RunBatch(AppState& app, const BatchOptions& options, std::ostream& out, std:
   Runner runner(context);
   // The report names the folder the operator gave it, whatever the run does
   // to the current folder.
-  const std::string reportPath = options.reportPath.empty() ? "" : fs::MakeAbsolute(options.reportPath);
+  const std::string reportPath =
+      options.reportPath.empty() ? "" : fs::MakeAbsolute(options.reportPath);
 
   BatchReport report;
   report.rows = &host.rows();

@@ -9,11 +9,11 @@ namespace xkm {
 
 // Exit codes of the batch mode.
 enum BatchExitCode {
-  kExitCompleted = 0,         // the run went through and showed no message box
-  kExitStepFailed = 1,        // a step raised an error and the run ended
-  kExitStartupFailed = 2,     // start-up failed
+  kExitCompleted = 0,              // the run went through and showed no message box
+  kExitStepFailed = 1,             // a step raised an error and the run ended
+  kExitStartupFailed = 2,          // start-up failed
   kExitCompletedWithMessages = 3,  // the run went through but showed message boxes
-  kExitStopped = 4,           // stopped by request (SIGINT/SIGTERM)
+  kExitStopped = 4,                // stopped by request (SIGINT/SIGTERM)
 };
 
 struct BatchOptions {

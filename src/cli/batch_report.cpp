@@ -65,9 +65,8 @@ nlohmann::ordered_json ReportToJson(const BatchReport& report) {
           {{"display", step.display}, {"name", step.name}, {"help", step.help}});
   json["outcome"] = report.outcome;
   json["exitCode"] = report.exitCode;
-  json["session"] = report.session && report.app
-                        ? SessionTablesToJson(*report.session, *report.app)
-                        : nlohmann::ordered_json::object();
+  json["session"] = report.session && report.app ? SessionTablesToJson(*report.session, *report.app)
+                                                 : nlohmann::ordered_json::object();
   json["layoutTrace"] =
       report.session ? LayoutTraceToJson(*report.session) : nlohmann::ordered_json::array();
   return json;

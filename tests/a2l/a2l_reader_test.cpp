@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "core/platform/error.h"
+#include "support/error_number.h"
 #include "support/recording_host.h"
 #include "support/scratch_folder.h"
 
@@ -14,14 +15,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-int ErrorNumberOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::ErrorNumberOf;
 
 std::string Lines(std::initializer_list<const char*> lines, const char* end = "\r\n") {
   std::string text;

@@ -17,8 +17,12 @@ std::string Demo(const std::string& relative) {
   return std::string(XKM_SOURCE_DIR) + "/examples/demo/" + relative;
 }
 
-const char* const kAllSteps[] = {"Init",           "READ_LOGISTIC_DATA", "RUN_BCB_CONVERSION",
-                                 "RUN_BCB2MIM_CONVERSION", "BuildXKMContainer", "CLEANUPSESSION",
+const char* const kAllSteps[] = {"Init",
+                                 "READ_LOGISTIC_DATA",
+                                 "RUN_BCB_CONVERSION",
+                                 "RUN_BCB2MIM_CONVERSION",
+                                 "BuildXKMContainer",
+                                 "CLEANUPSESSION",
                                  "BuildSGOContainer"};
 
 // The installed program with the demo configuration, the sample tools and one
@@ -75,12 +79,29 @@ class WholeProcess : public ::testing::Test {
       EXPECT_FALSE(config.at(name).get<std::string>().empty()) << name;
     }
     const auto data = values("DataTable");
-    for (const char* name :
-         {"ADRESSSGIDB1", "ADRESSSGIDB3", "ADRESSEPK", "EPK", "ECU", "CUSTOMERORDERNUMBER",
-          "SOFTWAREPARTNUMBER", "HARDWAREPARTNUMBER", "PROJECTINFO", "SGIDB1", "SGIDB3",
-          "RECEIVER_COMPANY", "RECEIVER_DEPARTMENT", "RECEIVER_ROLE", "RECEIVER_SURNAME",
-          "RECEIVER_FIRSTNAME", "RECEIVER_ADDRESS", "RECEIVER_PHONE", "RECEIVER_FAX",
-          "RECEIVER_EMAIL", "CS_BLOCK1", "CS_BLOCK2", "CS_TOTAL"}) {
+    for (const char* name : {"ADRESSSGIDB1",
+                             "ADRESSSGIDB3",
+                             "ADRESSEPK",
+                             "EPK",
+                             "ECU",
+                             "CUSTOMERORDERNUMBER",
+                             "SOFTWAREPARTNUMBER",
+                             "HARDWAREPARTNUMBER",
+                             "PROJECTINFO",
+                             "SGIDB1",
+                             "SGIDB3",
+                             "RECEIVER_COMPANY",
+                             "RECEIVER_DEPARTMENT",
+                             "RECEIVER_ROLE",
+                             "RECEIVER_SURNAME",
+                             "RECEIVER_FIRSTNAME",
+                             "RECEIVER_ADDRESS",
+                             "RECEIVER_PHONE",
+                             "RECEIVER_FAX",
+                             "RECEIVER_EMAIL",
+                             "CS_BLOCK1",
+                             "CS_BLOCK2",
+                             "CS_TOTAL"}) {
       ASSERT_TRUE(data.count(name) && data.at(name).is_string()) << name;
       EXPECT_FALSE(data.at(name).get<std::string>().empty()) << name;
     }
@@ -104,28 +125,39 @@ TEST_F(WholeProcess, IntelHexImageOnTheFrequencyLayout) {
   EXPECT_EQ(test::ReadFileBytes(work(container)),
             test::ReadFileBytes(std::string(XKM_TEST_DATA) + "/expected/st10.xkm"));
   const std::string w = work();
-  EXPECT_EQ(argvLog(),
-            "brakel <" + w + "/BRAKEL_ST10.ctl>\n"
-            "lenwatch <" + w + "/ecu_st10_1.bcb>\n"
-            "lenwatch <" + w + "/ecu_st10_2.bcb>\n"
-            "qsr <-b> <" + w + "/CS_ST10.qsr> <" + w + "/ecu_st10.hex>\n"
-            "zoven <-o> <" + w + "/ecu_st10.hex_blk_1_mim> <" + w + "/ecu_st10_1.bcb>\n"
-            "zoven <-o> <" + w + "/ecu_st10.hex_blk_2_mim> <" + w + "/ecu_st10_2.bcb>\n"
-            "xkm2sgo <-l> <" + container + ">\n");
+  EXPECT_EQ(argvLog(), "brakel <" + w +
+                           "/BRAKEL_ST10.ctl>\n"
+                           "lenwatch <" +
+                           w +
+                           "/ecu_st10_1.bcb>\n"
+                           "lenwatch <" +
+                           w +
+                           "/ecu_st10_2.bcb>\n"
+                           "qsr <-b> <" +
+                           w + "/CS_ST10.qsr> <" + w +
+                           "/ecu_st10.hex>\n"
+                           "zoven <-o> <" +
+                           w + "/ecu_st10.hex_blk_1_mim> <" + w +
+                           "/ecu_st10_1.bcb>\n"
+                           "zoven <-o> <" +
+                           w + "/ecu_st10.hex_blk_2_mim> <" + w +
+                           "/ecu_st10_2.bcb>\n"
+                           "xkm2sgo <-l> <" +
+                           container + ">\n");
   // Clean-up leaves the inputs, the container, its SGO form and the checksum tool's log.
-  EXPECT_EQ(filesLeft(), (std::set<std::string>{"flowdata_4711.xml", "ecu_st10.hex",
-                                                "ecu_st10.a2l", container, "4711-0815_SW0102.sgo",
-                                                "ecu_st10_QSR.LOG"}));
+  EXPECT_EQ(filesLeft(),
+            (std::set<std::string>{"flowdata_4711.xml", "ecu_st10.hex", "ecu_st10.a2l", container,
+                                   "4711-0815_SW0102.sgo", "ecu_st10_QSR.LOG"}));
 
   nlohmann::json json = report();
   std::vector<std::string> actions;
   for (const auto& row : json["rows"]) actions.push_back(row["action"]);
-  EXPECT_EQ(actions, (std::vector<std::string>{
-                         "Start", "Hexfile : " + w + "/ecu_st10.hex",
-                         "A2L-File : " + w + "/ecu_st10.a2l", "Lese Informationen aus A2L-Datei ...",
-                         "Lese logistische Daten", "Konvertiere in BCB-Format",
-                         "Konvertiere in MIM-Format", "Erstelle XKM-Container ...",
-                         "Lösche temporäre Dateien", "Bearbeitung beendet"}));
+  EXPECT_EQ(actions,
+            (std::vector<std::string>{
+                "Start", "Hexfile : " + w + "/ecu_st10.hex", "A2L-File : " + w + "/ecu_st10.a2l",
+                "Lese Informationen aus A2L-Datei ...", "Lese logistische Daten",
+                "Konvertiere in BCB-Format", "Konvertiere in MIM-Format",
+                "Erstelle XKM-Container ...", "Lösche temporäre Dateien", "Bearbeitung beendet"}));
   EXPECT_EQ(json["rows"][5]["modul"], "RUN_BCB_CONVERSION");
   expectEverySessionVariable(json["session"]);
   EXPECT_EQ(json["outcome"], "completed");
@@ -147,7 +179,7 @@ TEST_F(WholeProcess, S19ImageOnTheFixedLayout) {
 struct StopCase {
   const char* name;
   std::map<std::string, std::string> environment;
-  std::string tools;  // empty: the demo's
+  std::string tools;     // empty: the demo's
   std::string expected;  // the box text, with W for the working folder
 };
 
@@ -176,15 +208,25 @@ const char* const kToolsWithMissingBrakel =
 INSTANTIATE_TEST_SUITE_P(
     Failures, ProcessStops,
     ::testing::Values(
-        StopCase{"NoToolsEntry", {}, kToolsWithoutLenwatch,
+        StopCase{"NoToolsEntry",
+                 {},
+                 kToolsWithoutLenwatch,
                  "60000 No Entry for tool : Lenwatch found in configuration - program stops!"},
-        StopCase{"ToolFileMissing", {}, kToolsWithMissingBrakel,
+        StopCase{"ToolFileMissing",
+                 {},
+                 kToolsWithMissingBrakel,
                  "60000 Tool : Brakel not found - program stops!"},
-        StopCase{"BcbFileMissing", {{"XKM_TOOL_FAIL_BRAKEL", "nofiles"}}, "",
+        StopCase{"BcbFileMissing",
+                 {{"XKM_TOOL_FAIL_BRAKEL", "nofiles"}},
+                 "",
                  "60000 File : W/ecu_st10_1.bcb not found! - program stops!"},
-        StopCase{"ChecksumLogMissing", {{"XKM_TOOL_FAIL_QSR", "crash"}}, "",
+        StopCase{"ChecksumLogMissing",
+                 {{"XKM_TOOL_FAIL_QSR", "crash"}},
+                 "",
                  "60000 Checksum-File : W/CS.LOG not found! - program stops!"},
-        StopCase{"MimFileNotCreated", {{"XKM_TOOL_FAIL_ZOVEN", "nofiles"}}, "",
+        StopCase{"MimFileNotCreated",
+                 {{"XKM_TOOL_FAIL_ZOVEN", "nofiles"}},
+                 "",
                  "60000 MIM-File : W/ecu_st10.hex_blk_1_mim was not created! - program stops!"}),
     [](const ::testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
 

@@ -8,20 +8,14 @@
 #include "core/library/library_errors.h"
 #include "core/platform/error.h"
 #include "library_fixture.h"
+#include "support/error_number.h"
 
 namespace xkm {
 namespace {
 
 using ::testing::HasSubstr;
 
-int ErrorNumberOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::ErrorNumberOf;
 
 std::string Library(const std::string& body) {
   return "<XKMTOOL>" + body + "</XKMTOOL>";

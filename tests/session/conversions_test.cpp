@@ -1,7 +1,8 @@
+#include "core/session/conversions.h"
+
 #include <gtest/gtest.h>
 
 #include "core/platform/error.h"
-#include "core/session/conversions.h"
 
 namespace xkm {
 namespace {

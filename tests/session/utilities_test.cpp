@@ -1,9 +1,10 @@
+#include "core/session/utilities.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "core/platform/error.h"
-#include "core/session/utilities.h"
 #include "support/recording_host.h"
 #include "support/scratch_folder.h"
 

@@ -1,9 +1,10 @@
+#include "core/shell/runner.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 
 #include "core/platform/error.h"
-#include "core/shell/runner.h"
 #include "support/recording_host.h"
 
 namespace xkm {
@@ -31,8 +32,7 @@ class FakeToolChain : public StepTarget {
 class RunnerTest : public ::testing::Test {
  protected:
   RunnerTest()
-      : context{app, session, host},
-        runner(context, [this](Context&, UpdateStateHandler report) {
+      : context{app, session, host}, runner(context, [this](Context&, UpdateStateHandler report) {
           return std::make_unique<FakeToolChain>(std::move(report), extra, called);
         }) {}
 
@@ -62,10 +62,9 @@ TEST_F(RunnerTest, RunsEveryStepInOrderAndTidiesUp) {
   EXPECT_EQ(called, (std::vector<std::string>{"S1", "S2", "S3"}));
   EXPECT_EQ(host.actions(), (std::vector<std::string>{"in S1", "in S2", "in S3"}));
   EXPECT_EQ(host.rows[1].modul, "S2");  // the step's name while it runs
-  EXPECT_EQ(host.events,
-            (std::vector<std::string>{"runStarted", "stepStarted 0", "stepFinished 0",
-                                      "stepStarted 1", "stepFinished 1", "stepStarted 2",
-                                      "stepFinished 2", "runFinished"}));
+  EXPECT_EQ(host.events, (std::vector<std::string>{
+                             "runStarted", "stepStarted 0", "stepFinished 0", "stepStarted 1",
+                             "stepFinished 1", "stepStarted 2", "stepFinished 2", "runFinished"}));
   EXPECT_EQ(host.helpText, "");
   EXPECT_EQ(host.processEventsCount, 6);  // twice after each step
   EXPECT_TRUE(host.messages.empty());

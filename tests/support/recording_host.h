@@ -32,7 +32,9 @@ class RecordingHost : public Host {
   void appendStateRow(const StateRow& row) override { rows.push_back(row); }
   void clearStateRows() override { rows.clear(); }
   void runStarted() override { events.push_back("runStarted"); }
-  void stepStarted(int column) override { events.push_back("stepStarted " + std::to_string(column)); }
+  void stepStarted(int column) override {
+    events.push_back("stepStarted " + std::to_string(column));
+  }
   void stepFinished(int column) override {
     events.push_back("stepFinished " + std::to_string(column));
   }

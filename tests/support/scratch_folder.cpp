@@ -26,7 +26,9 @@ ScratchFolder::~ScratchFolder() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::string ScratchFolder::file(const std::string& name) const { return path_ + "/" + name; }
+std::string ScratchFolder::file(const std::string& name) const {
+  return path_ + "/" + name;
+}
 
 std::string ScratchFolder::write(const std::string& name, const std::string& bytes) const {
   std::string full = file(name);

@@ -24,8 +24,7 @@ ToolRun InstalledTool::run(const std::string& arguments, const std::string& work
   std::string variables = "XDG_CONFIG_HOME='" + folder_.file(".config") + "'";
   for (const auto& [name, value] : environment) variables += " " + name + "='" + value + "'";
   const std::string command = "cd '" + folder + "' && " + variables + " '" + executable() + "' " +
-                              arguments +
-                              " > '" + out + "' 2> '" + err + "' < /dev/null";
+                              arguments + " > '" + out + "' 2> '" + err + "' < /dev/null";
   int status = std::system(command.c_str());
   ToolRun result;
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -1,11 +1,11 @@
-#include <gtest/gtest.h>
+#include "core/toolchain/working_files.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
 #include "core/platform/error.h"
-#include "core/toolchain/working_files.h"
 #include "support/scratch_folder.h"
 
 namespace xkm {
@@ -30,9 +30,7 @@ class DeleteWorkingFilesTest : public ::testing::Test {
   void touch(const std::string& name, const std::string& content = "x") {
     folder.write(name, content);
   }
-  bool exists(const std::string& name) const {
-    return std::filesystem::exists(folder.file(name));
-  }
+  bool exists(const std::string& name) const { return std::filesystem::exists(folder.file(name)); }
 
   test::ScratchFolder folder;
   Session session;
@@ -40,9 +38,9 @@ class DeleteWorkingFilesTest : public ::testing::Test {
 
 TEST_F(DeleteWorkingFilesTest, RemovesEveryWorkingFileAndKeepsTheQsrLog) {
   const std::vector<std::string> working = {
-      "P1.hex_blk_1", "P1.hex_blk_1_mim", "P1_1.bcb", "P1_1_bcb.log", "P1.hex_blk_2",
-      "P1.hex_blk_2_mim", "P1_2.bcb", "P1_2_bcb.log", "P1.hex_HEXINFO", "CS.LOG",
-      "p1.qsr", "p1.hexinfo", "p1.bsl", "P1.wbc"};
+      "P1.hex_blk_1",     "P1.hex_blk_1_mim", "P1_1.bcb",     "P1_1_bcb.log",   "P1.hex_blk_2",
+      "P1.hex_blk_2_mim", "P1_2.bcb",         "P1_2_bcb.log", "P1.hex_HEXINFO", "CS.LOG",
+      "p1.qsr",           "p1.hexinfo",       "p1.bsl",       "P1.wbc"};
   for (const std::string& name : working) touch(name);
   touch("QSR.LOG", "the log");
   touch("P1_QSR.LOG", "an older log");

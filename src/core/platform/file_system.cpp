@@ -87,14 +87,14 @@ size_t ReadInto(int fd, char* data, size_t length, const std::string& path) {
 }  // namespace
 
 bool FileExists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 std::string ReadAllBytes(const std::string& path) {
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) throw platform_error::FileSystem(errno, path, kSource);
-  struct stat info{};
+  struct stat info {};
   if (::fstat(fd.get(), &info) != 0) throw platform_error::FileSystem(errno, path, kSource);
   if (S_ISDIR(info.st_mode)) throw platform_error::FileSystem(EISDIR, path, kSource);
   std::string bytes;
@@ -161,7 +161,9 @@ std::string CurrentFolder() {
   return ec ? std::string() : current.string();
 }
 
-bool SetCurrentFolder(const std::string& folder) { return ::chdir(folder.c_str()) == 0; }
+bool SetCurrentFolder(const std::string& folder) {
+  return ::chdir(folder.c_str()) == 0;
+}
 
 std::string MakeAbsolute(const std::string& path) {
   if (path.empty() || path.front() == kSeparator) return path;

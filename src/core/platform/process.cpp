@@ -89,10 +89,10 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
   OutputRedirection redirection(output);
   pid_t pid = 0;
   const bool searchPath = argv[0].find('/') == std::string::npos;
-  int rc = searchPath ? posix_spawnp(&pid, args[0], redirection.get(), attributes.get(),
-                                     args.data(), environ)
-                      : posix_spawn(&pid, args[0], redirection.get(), attributes.get(),
-                                    args.data(), environ);
+  int rc =
+      searchPath
+          ? posix_spawnp(&pid, args[0], redirection.get(), attributes.get(), args.data(), environ)
+          : posix_spawn(&pid, args[0], redirection.get(), attributes.get(), args.data(), environ);
   if (rc != 0) return outcome;
   outcome.started = true;
 

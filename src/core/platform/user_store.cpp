@@ -1,5 +1,7 @@
 #include "core/platform/user_store.h"
 
+#include "core/platform/ascii_text.h"
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -30,16 +32,7 @@ struct Key {
 
 using Store = std::vector<Key>;
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
+bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoreCaseAscii(a, b); }
 
 Key* FindKey(Store& store, std::string_view path) {
   for (Key& key : store)

@@ -12,7 +12,9 @@
 namespace xkm {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Reads "&H..." or "&O..." at `text`; returns false when it is not such a prefix.
 // The digits are read as far as they go; `consumed` tells how far that was.
@@ -28,7 +30,8 @@ bool ReadRadixNumber(std::string_view text, double& value, size_t& consumed) {
   for (; i < text.size(); ++i) {
     int digit = -1;
     char c = text[i];
-    if (IsDigit(c)) digit = c - '0';
+    if (IsDigit(c))
+      digit = c - '0';
     else if (radix == 16 && std::isxdigit(static_cast<unsigned char>(c)))
       digit = std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
     if (digit < 0 || digit >= radix) break;
@@ -117,31 +120,6 @@ std::string_view TrimBlanks(std::string_view text) {
   return TrimTrailingBlanks(TrimLeadingBlanks(text));
 }
 
-std::string ToUpperAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return result;
-}
-
-std::string ToLowerAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return result;
-}
-
-bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 int32_t ToLong(std::string_view text) {
   std::string_view trimmed = text;
   while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t'))
@@ -182,7 +160,8 @@ double Val(std::string_view text) {
 std::string FormatDouble15(double value) {
   // to_chars ignores the process locale, which a GUI toolkit may have changed.
   char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
   std::string text(buffer, result.ptr);
   for (char& c : text)
     if (c == 'e') c = 'E';

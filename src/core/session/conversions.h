@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/platform/ascii_text.h"
+
 namespace xkm {
 
 // Whole-number conversion of a text: blanks around it allowed, a decimal number
@@ -26,10 +28,5 @@ std::string FormatDouble15(double value);
 std::string_view TrimBlanks(std::string_view text);
 std::string_view TrimLeadingBlanks(std::string_view text);
 std::string_view TrimTrailingBlanks(std::string_view text);
-
-// ASCII upper / lower case; other bytes unchanged.
-std::string ToUpperAscii(std::string_view text);
-std::string ToLowerAscii(std::string_view text);
-bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b);
 
 }  // namespace xkm

@@ -41,11 +41,11 @@ class Host {
   virtual void clearStateRows() {}
 
   // The process display while a run goes on.
-  virtual void runStarted() {}                   // Stop enabled, help pane shows text
-  virtual void stepStarted(int /*column*/) {}    // the step's cell turns green
-  virtual void stepFinished(int /*column*/) {}   // the step's cell back to rest colour
+  virtual void runStarted() {}                  // Stop enabled, help pane shows text
+  virtual void stepStarted(int /*column*/) {}   // the step's cell turns green
+  virtual void stepFinished(int /*column*/) {}  // the step's cell back to rest colour
   virtual void setHelpText(const std::string& /*text*/) {}
-  virtual void runFinished() {}                  // help text cleared, Stop disabled
+  virtual void runFinished() {}  // help text cleared, Stop disabled
 
   // The modal forms.
   virtual InputDialogResult showInputDialog() = 0;

@@ -39,8 +39,9 @@ std::string RunAndWait(Host& host, const std::string& commandLine, int /*showSta
   // A tool writes into a console window of its own, never into the state
   // lines and messages this program prints.
   if (!argv.empty())
-    SpawnAndWait(argv, [&host] { host.processEvents(); }, std::chrono::milliseconds(30),
-                 ChildOutput::Discard);
+    SpawnAndWait(
+        argv, [&host] { host.processEvents(); }, std::chrono::milliseconds(30),
+        ChildOutput::Discard);
   return "ok";
 }
 
@@ -59,10 +60,16 @@ std::string ReplaceAll(std::string_view text, std::string_view search,
   return result;
 }
 
-bool IsBlank(std::string_view value) { return TrimBlanks(value).empty(); }
+bool IsBlank(std::string_view value) {
+  return TrimBlanks(value).empty();
+}
 
-bool IsBlank(const std::optional<std::string>& value) { return value && IsBlank(*value); }
+bool IsBlank(const std::optional<std::string>& value) {
+  return value && IsBlank(*value);
+}
 
-std::string NullToEmpty(const std::optional<std::string>& value) { return value ? *value : ""; }
+std::string NullToEmpty(const std::optional<std::string>& value) {
+  return value ? *value : "";
+}
 
 }  // namespace xkm

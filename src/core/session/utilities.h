@@ -34,8 +34,12 @@ std::string ReplaceAll(std::string_view text, std::string_view search,
 
 // True when the value trimmed of blanks is empty; a null value is not blank.
 bool IsBlank(std::string_view value);
-inline bool IsBlank(const std::string& value) { return IsBlank(std::string_view(value)); }
-inline bool IsBlank(const char* value) { return IsBlank(std::string_view(value)); }
+inline bool IsBlank(const std::string& value) {
+  return IsBlank(std::string_view(value));
+}
+inline bool IsBlank(const char* value) {
+  return IsBlank(std::string_view(value));
+}
 bool IsBlank(const std::optional<std::string>& value);
 
 std::string NullToEmpty(const std::optional<std::string>& value);

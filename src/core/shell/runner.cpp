@@ -56,7 +56,8 @@ void Runner::Stop() {
 RunOutcome Runner::RunProcess() {
   if (running_) return RunOutcome::Failed;
   running_ = true;
-  ToolChain = makeToolChain_(ctx_, [this](const std::string& text) { ToolChain_UpdateState(text); });
+  ToolChain =
+      makeToolChain_(ctx_, [this](const std::string& text) { ToolChain_UpdateState(text); });
   ctx_.host.runStarted();
   ctx_.host.clearStateRows();
 

@@ -1,9 +1,9 @@
 #include <string>
 
+#include "core/library/layout_templates.h"
 #include "core/platform/cp1252.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
-#include "core/library/layout_templates.h"
 #include "core/session/conversions.h"
 #include "core/templates/checksum_import.h"
 #include "core/templates/replace_data.h"
@@ -37,9 +37,11 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     ReplaceData(ctx_, brakel.content);
     fs::WriteFileAtomic(folder + fs::kSeparator + brakel.name, EncodeCp1252(brakel.content));
 
+    // Every path goes through QuoteArgument: a quote in a folder or file name
+    // would otherwise end the quoted argument early and split it.
     RunTool(QuotedToolPath("Brakel"),
-            " \"" + Config(ctx_, "PFADZIELABLAGE") + fs::kSeparator + Config(ctx_, "BSL_TEMPLATE") +
-                "\"",
+            " " + QuoteArgument(Config(ctx_, "PFADZIELABLAGE") + fs::kSeparator +
+                                Config(ctx_, "BSL_TEMPLATE")),
             "BCB-Conversion");
 
     const int32_t blockCount = ToLong(Config(ctx_, "DATABLOCK_COUNT"));
@@ -54,8 +56,8 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     }
 
     RunTool(QuotedToolPath("QSR"),
-            " -b \"" + folder + fs::kSeparator + Config(ctx_, "QSR_TEMPLATE") + "\" \"" +
-                Config(ctx_, "HEXFILE") + "\"",
+            " -b " + QuoteArgument(folder + fs::kSeparator + Config(ctx_, "QSR_TEMPLATE")) + " " +
+                QuoteArgument(Config(ctx_, "HEXFILE")),
             "Calculate checksums");
 
     const std::string checksumLog = folder + fs::kSeparator + "CS.LOG";
@@ -79,7 +81,7 @@ void clsToolChain::RUN_BCB2MIM_CONVERSION() {
     const std::string stem = Config(ctx_, "HEXFILESHORT_WITHOUT_EXTENSION");
     for (int32_t i = 1; i <= blockCount; ++i) {
       const std::string mim = hexFile + "_blk_" + std::to_string(i) + "_mim";
-      RunTool(zoven, " -o \"" + mim + "\" \"" + BlockFile(folder, stem, i) + "\"",
+      RunTool(zoven, " -o " + QuoteArgument(mim) + " " + QuoteArgument(BlockFile(folder, stem, i)),
               "MIM-Conversion");
       if (!fs::FileExists(mim)) throw Error(60000, "MIM-File : " + mim + " was not created!");
     }
