@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "core/session/host.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace xkm {
+
+// The missing-input message of the input dialog: one line (ending in CR LF)
+// per blank field, Hex first, then A2L, then XML. Empty when all are filled.
+std::string MissingInputMessage(const std::string& xml, const std::string& hex,
+                                const std::string& a2l);
+
+// The input file dialog ("Init"): the three input paths, each typed or
+// chosen with its "..." button. Closing the window counts as Cancel.
+class frmInit : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit frmInit(Host& host, QWidget* parent = nullptr);
+
+  // The paths as typed (untrimmed) after OK; cancelled otherwise.
+  const InputDialogResult& inputs() const { return inputs_; }
+  bool bCancel() const { return inputs_.cancelled; }
+
+  void reject() override;  // Cancel, Esc and the close control
+
+ private:
+  void pbOK_Click();
+  void addRow(int row, const char* label, QLineEdit*& field, const char* fieldName,
+              const char* buttonName, const QString& filter);
+  void browse(QLineEdit* field, const QString& filter);
+
+  Host& host_;
+  InputDialogResult inputs_;
+  QLineEdit* txtXMLFile = nullptr;
+  QLineEdit* txtHexfile = nullptr;
+  QLineEdit* txtA2LFile = nullptr;
+};
+
+}  // namespace xkm

@@ -1,0 +1,364 @@
+#include "gui/frm_main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTime>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "core/platform/file_system.h"
+#include "core/shell/startup.h"
+#include "core/userdata/user_data.h"
+#include "gui/help_pane.h"
+#include "gui/qt_text.h"
+#include "gui/session_view.h"
+
+// Resources of a static library must be registered by name, outside any namespace.
+static void InitIconResources() {
+  Q_INIT_RESOURCE(icons);
+}
+
+namespace xkm {
+namespace {
+
+const QColor kRestColour(255, 224, 192);
+const QColor kRunningColour(0, 255, 0);
+
+enum ProcessRow { kDisplayRow = 0, kNameRow = 1, kHelpRow = 2 };
+enum StateColumn { kModulColumn = 0, kStartColumn = 1, kActionColumn = 2 };
+
+struct ToolbarButton {
+  const char* key;
+  const char* icon;
+  const char* tooltip;
+};
+
+constexpr ToolbarButton kToolbarButtons[] = {
+    {"Run", ":/icons/run.png", "Start process"},
+    {"Stop", ":/icons/stop.png", "Stop process"},
+    {"Config", ":/icons/config.png", "Show/Edit configuration"},
+    {"Help", ":/icons/help.png", "Show help"},
+    {"Exit", ":/icons/exit.png", "Exit program"},
+};
+
+void PaintBackground(QTableWidget& grid, const QColor& colour) {
+  QPalette palette = grid.palette();
+  palette.setColor(QPalette::Base, colour);
+  grid.setPalette(palette);
+}
+
+// The set widths are where columns start; a longer text widens its column so
+// that names and times stay readable.
+void GrowToFit(QTableWidget& grid, int column, const QString& text) {
+  const int needed = QFontMetrics(grid.font()).horizontalAdvance(text) + 12;
+  if (needed > grid.columnWidth(column)) grid.setColumnWidth(column, needed);
+}
+
+QString OutcomeText(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Completed:
+      return "completed";
+    case RunOutcome::Stopped:
+      return "stopped";
+    case RunOutcome::Failed:
+      break;
+  }
+  return "ended with an error";
+}
+
+QTableWidgetItem* ReadOnlyItem(const QString& text) {
+  auto* item = new QTableWidgetItem(text);
+  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  return item;
+}
+
+}  // namespace
+
+frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget* parent)
+    : QMainWindow(parent),
+      app_(app),
+      host_(this, this),
+      ctx_{app_, session_, host_},
+      runner_(ctx_, std::move(makeToolChain)) {
+  InitIconResources();
+  setObjectName("frmMain");
+  setWindowTitle(ToQ(app_.WindowTitle));
+  setWindowIcon(QIcon(":/icons/run.png"));
+  resize(1100, 750);
+  setCentralWidget(BuildCentralWidget());
+  SetUpGrids();
+  SetUpMenus();
+  SetUpToolbar();
+  inputFiles_ = new QLabel;
+  inputFiles_->setObjectName("inputFiles");
+  inputFiles_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  statusBar()->addWidget(inputFiles_, 1);
+  lastRun_ = new QLabel;
+  lastRun_->setObjectName("lastRun");
+  statusBar()->addPermanentWidget(lastRun_);
+  Grid->installEventFilter(this);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Grid && event->type() == QEvent::Resize) FitProcessGridHeight();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// One visible row, and room for the scroll bar only when the steps do not fit.
+void frmMain::FitProcessGridHeight() {
+  const int frame = 2 * Grid->frameWidth();
+  const bool scrolls = Grid->horizontalHeader()->length() > Grid->width() - frame;
+  const int bar = scrolls ? Grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+  Grid->setFixedHeight(kProcessRowHeight + frame + bar);
+}
+
+frmMain::~frmMain() = default;
+
+QWidget* frmMain::BuildCentralWidget() {
+  Grid = new QTableWidget;
+  Grid->setObjectName("Grid");
+  auto* processes = new QGroupBox("Processes");
+  processes->setObjectName("FrameProcesses");
+  (new QVBoxLayout(processes))->addWidget(Grid);
+  FrameStatus = new QFrame;
+  FrameStatus->setObjectName("FrameStatus");
+  auto* statusLayout = new QVBoxLayout(FrameStatus);
+  statusLayout->setContentsMargins(0, 0, 0, 0);
+  statusLayout->addWidget(processes);
+
+  GridState = new QTableWidget;
+  GridState->setObjectName("GridState");
+  sessionView_ = new SessionView;
+  stateTabs_ = new QTabWidget;
+  stateTabs_->setObjectName("StateTabs");
+  stateTabs_->addTab(GridState, "Reports");
+  stateTabs_->addTab(sessionView_, "Session");
+  FrameState = new QGroupBox("State");
+  FrameState->setObjectName("FrameState");
+  (new QVBoxLayout(FrameState))->addWidget(stateTabs_);
+
+  FrameBott = new HelpPane;
+  FrameBott->setFixedHeight(FrameBott->collapsedHeight());
+  connect(FrameBott, &HelpPane::toggleRequested, this, &frmMain::pbSizeHelp_Click);
+
+  auto* central = new QWidget;
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(6, 4, 6, 4);
+  layout->addWidget(FrameStatus);
+  layout->addWidget(FrameState, 1);
+  layout->addWidget(FrameBott);
+  return central;
+}
+
+void frmMain::SetUpToolbar() {
+  TB = addToolBar("Toolbar");
+  TB->setObjectName("TB");
+  TB->setMovable(false);
+  TB->setIconSize(QSize(16, 16));
+  TB->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  for (const ToolbarButton& button : kToolbarButtons) {
+    QAction* action = TB->addAction(QIcon(button.icon), button.key);
+    action->setObjectName(button.key);
+    action->setToolTip(button.tooltip);
+    action->setData(QString(button.key));
+    if (QString(button.key) == "Exit" || QString(button.key) == "Config")
+      TB->insertSeparator(action);
+  }
+  TB->findChild<QAction*>("Stop")->setEnabled(false);
+  connect(TB, &QToolBar::actionTriggered, this,
+          [this](QAction* action) { TB_ButtonClick(action->data().toString()); });
+}
+
+void frmMain::SetUpMenus() {
+  QMenu* mnuFile = menuBar()->addMenu("&File");
+  mnuFile->setObjectName("mnuFile");
+  mnuStart = mnuFile->addAction("&Start", this, &frmMain::RunProcess);
+  mnuStart->setObjectName("mnuStart");
+  mnuFile->addSeparator();
+  QAction* mnuExit = mnuFile->addAction("&Exit", this, &frmMain::close);
+  mnuExit->setObjectName("mnuExit");
+  QAction* mnuHelp = menuBar()->addAction("&?", this, &frmMain::ShowHelpPage);
+  mnuHelp->setObjectName("mnuHelp");
+}
+
+void frmMain::SetUpGrids() {
+  Grid->setColumnCount(0);
+  Grid->setRowCount(3);
+  Grid->setRowHeight(kDisplayRow, kProcessRowHeight);
+  Grid->setRowHidden(kNameRow, true);
+  Grid->setRowHidden(kHelpRow, true);
+  Grid->horizontalHeader()->hide();
+  Grid->verticalHeader()->hide();
+  Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Grid->setSelectionMode(QAbstractItemView::NoSelection);
+  Grid->setFocusPolicy(Qt::NoFocus);
+  Grid->setShowGrid(true);
+  Grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  FitProcessGridHeight();
+  PaintBackground(*Grid, kRestColour);
+
+  GridState->setRowCount(0);
+  GridState->setColumnCount(3);
+  GridState->setHorizontalHeaderLabels({"Modul", "Start", "Action"});
+  GridState->setColumnWidth(kModulColumn, CharactersWide(*GridState, 20));
+  GridState->setColumnWidth(kStartColumn, CharactersWide(*GridState, 15));
+  GridState->setColumnWidth(kActionColumn, CharactersWide(*GridState, 85));
+  GridState->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  GridState->verticalHeader()->hide();
+  GridState->verticalHeader()->setDefaultSectionSize(QFontMetrics(GridState->font()).height() + 4);
+  GridState->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  GridState->setSelectionBehavior(QAbstractItemView::SelectRows);
+  GridState->setSelectionMode(QAbstractItemView::SingleSelection);
+  PaintBackground(*GridState, kRestColour);
+}
+
+bool frmMain::StartUp(const std::string& commandLine) {
+  StartupResult result = RunStartup(app_, host_, commandLine);
+  if (!result.ok) return false;
+  setWindowTitle(ToQ(app_.WindowTitle));
+  for (const ProcessStep& step : result.steps) AddStep(step);
+  runner_.setSteps(std::move(result.steps));
+  showInputFiles();
+  return true;
+}
+
+void frmMain::AddStep(const ProcessStep& step) {
+  const int column = Grid->columnCount();
+  Grid->insertColumn(column);
+  const QString display = ToQ(step.display);
+  Grid->setColumnWidth(column, CharactersWide(*Grid, 1.3 * static_cast<double>(display.size())));
+  QTableWidgetItem* cell = ReadOnlyItem(display);
+  cell->setBackground(kRestColour);
+  cell->setTextAlignment(Qt::AlignCenter);
+  cell->setToolTip(ToQ(step.help));
+  Grid->setItem(kDisplayRow, column, cell);
+  Grid->setItem(kNameRow, column, ReadOnlyItem(ToQ(step.name)));
+  Grid->setItem(kHelpRow, column, ReadOnlyItem(ToQ(step.help)));
+  FitProcessGridHeight();
+}
+
+void frmMain::showInputFiles() {
+  const auto name = [](const std::string& path) { return QFileInfo(ToQ(path)).fileName(); };
+  inputFiles_->setText(
+      QString("XML: %1    Hex/S19: %2    A2L: %3")
+          .arg(name(app_.InputXmlPath), name(app_.InputHexPath), name(app_.InputA2lPath)));
+  inputFiles_->setToolTip(
+      ToQ(app_.InputXmlPath + "\n" + app_.InputHexPath + "\n" + app_.InputA2lPath));
+}
+
+void frmMain::TB_ButtonClick(const QString& key) {
+  if (key == "Run")
+    RunProcess();
+  else if (key == "Stop")
+    runner_.Stop();
+  else if (key == "Config")
+    Config_Click();
+  else if (key == "Help")
+    ShowHelpPage();
+  else if (key == "Exit")
+    close();
+}
+
+void frmMain::RunProcess() {
+  if (runner_.running()) return;
+  const RunOutcome outcome = runner_.RunProcess();
+  lastRun_->setText(QString("Last run %1 at %2")
+                        .arg(OutcomeText(outcome), QTime::currentTime().toString("HH:mm:ss")));
+  sessionView_->showTables(session_, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
+  if (closeWanted_) close();
+}
+
+void frmMain::Config_Click() {
+  if (runner_.running() || !app_.UserDataObject) return;
+  app_.UserDataObject->InputUserData(host_);
+  app_.UserInfoTable = app_.UserDataObject->GetUserData();
+}
+
+void frmMain::ShowHelpPage() {
+  FrameBott->showHelpPage(app_.ExecutableFolder + fs::kSeparator + "Help.htm");
+}
+
+// Expanded, the help pane reaches up to the process frame and covers the
+// state frame; collapsed, it is a strip of fixed height.
+void frmMain::pbSizeHelp_Click() {
+  const bool expand = !FrameBott->expanded();
+  FrameState->setVisible(!expand);
+  if (expand) {
+    FrameBott->setMinimumHeight(0);
+    FrameBott->setMaximumHeight(QWIDGETSIZE_MAX);
+  } else {
+    FrameBott->setFixedHeight(FrameBott->collapsedHeight());
+  }
+  FrameBott->setExpanded(expand);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  if (runner_.running()) {
+    if (!closeWanted_) {
+      closeWanted_ = true;
+      runner_.Stop();
+    }
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}
+
+void frmMain::setIdleActionsEnabled(bool enabled) {
+  TB->findChild<QAction*>("Run")->setEnabled(enabled);
+  TB->findChild<QAction*>("Config")->setEnabled(enabled);
+  mnuStart->setEnabled(enabled);
+  TB->findChild<QAction*>("Stop")->setEnabled(!enabled);
+}
+
+void frmMain::appendStateRow(const StateRow& row) {
+  const int index = GridState->rowCount();
+  GridState->insertRow(index);
+  const QString texts[] = {ToQ(row.modul), ToQ(row.start).replace('T', ' '), ToQ(row.action)};
+  for (int column : {kModulColumn, kStartColumn, kActionColumn}) {
+    GridState->setItem(index, column, ReadOnlyItem(texts[column]));
+    GrowToFit(*GridState, column, texts[column]);
+  }
+  QTableWidgetItem* action = GridState->item(index, kActionColumn);
+  GridState->setCurrentCell(index, kActionColumn);
+  GridState->scrollToItem(action);
+}
+
+void frmMain::clearStateRows() {
+  GridState->setRowCount(0);
+}
+
+void frmMain::runStarted() {
+  setIdleActionsEnabled(false);
+  FrameBott->showHelpText();
+  stateTabs_->setCurrentWidget(GridState);
+}
+
+void frmMain::stepStarted(int column) {
+  QTableWidgetItem* cell = Grid->item(kDisplayRow, column);
+  cell->setBackground(kRunningColour);
+  Grid->scrollToItem(cell);
+}
+
+void frmMain::stepFinished(int column) {
+  Grid->item(kDisplayRow, column)->setBackground(kRestColour);
+}
+
+void frmMain::setHelpText(const std::string& text) {
+  FrameBott->setHelpText(text);
+}
+
+void frmMain::runFinished() {
+  setIdleActionsEnabled(true);
+}
+
+}  // namespace xkm

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QMainWindow>
+#include <string>
+
+#include "core/session/app_state.h"
+#include "core/session/context.h"
+#include "core/session/session.h"
+#include "core/shell/runner.h"
+#include "gui/qt_host.h"
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QTableWidget;
+class QTabWidget;
+class QToolBar;
+
+namespace xkm {
+
+class HelpPane;
+class SessionView;
+
+// The main window: toolbar, process grid, state grid with the session view,
+// and the help pane. Start-up and the runner are the core's; the window shows
+// what they do.
+class frmMain : public QMainWindow, private RunDisplay {
+  Q_OBJECT
+
+ public:
+  static constexpr int kProcessRowHeight = 20;
+
+  // `makeToolChain` makes the object the steps run on; clsToolChain by default.
+  explicit frmMain(AppState& app, Runner::StepTargetFactory makeToolChain = {},
+                   QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  // Set the prompts before StartUp when nothing may wait for a click.
+  QtHost& host() { return host_; }
+  Session& session() { return session_; }
+  const Runner& runner() const { return runner_; }
+
+  // Start-up: configuration, input paths, process list and user data; then
+  // the process grid and the window title. False after a failure, whose box
+  // has been shown.
+  bool StartUp(const std::string& commandLine);
+
+  // Runs the process (Run button, menu Start); ignored while a run goes on.
+  void RunProcess();
+  void ShowHelpPage();
+
+ protected:
+  // Closing during a run asks for a stop; the window closes once the current
+  // step has ended.
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void SetUpToolbar();
+  void SetUpMenus();
+  void SetUpGrids();
+  QWidget* BuildCentralWidget();
+  void AddStep(const ProcessStep& step);
+  void FitProcessGridHeight();
+  void TB_ButtonClick(const QString& key);
+  void Config_Click();
+  void pbSizeHelp_Click();
+  void setIdleActionsEnabled(bool enabled);
+  void showInputFiles();
+
+  // RunDisplay
+  void appendStateRow(const StateRow& row) override;
+  void clearStateRows() override;
+  void runStarted() override;
+  void stepStarted(int column) override;
+  void stepFinished(int column) override;
+  void setHelpText(const std::string& text) override;
+  void runFinished() override;
+
+  AppState& app_;
+  Session session_;
+  QtHost host_;
+  Context ctx_;
+  Runner runner_;
+  bool closeWanted_ = false;
+
+  QToolBar* TB = nullptr;
+  QAction* mnuStart = nullptr;
+  QFrame* FrameStatus = nullptr;
+  QTableWidget* Grid = nullptr;
+  QGroupBox* FrameState = nullptr;
+  QTabWidget* stateTabs_ = nullptr;
+  QTableWidget* GridState = nullptr;
+  SessionView* sessionView_ = nullptr;
+  HelpPane* FrameBott = nullptr;
+  QLabel* inputFiles_ = nullptr;
+  QLabel* lastRun_ = nullptr;
+};
+
+}  // namespace xkm

@@ -1,0 +1,105 @@
+#include "gui/frm_user_data.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/qt_text.h"
+#include "gui/user_data_grid.h"
+
+namespace xkm {
+namespace {
+
+constexpr int kNameColumn = 0;
+constexpr int kMandatoryColumn = 1;
+constexpr int kLabelColumn = 2;
+
+QTableWidgetItem* TextItem(const std::string& text, bool editable) {
+  auto* item = new QTableWidgetItem(ToQ(text));
+  if (!editable) item->setFlags(Qt::ItemIsEnabled);
+  return item;
+}
+
+}  // namespace
+
+frmUserData::frmUserData(SessionTable& rsData, int nLanguage, Host& host, QWidget* parent)
+    : QDialog(parent), form_(rsData, nLanguage, host) {
+  setObjectName("frmUserData");
+  setWindowTitle(kUserDataFormTitle);
+
+  Grid = new UserDataGrid;
+  Grid->setObjectName("Grid");
+  Grid->setItemDelegateForColumn(UserDataGrid::kValueColumn,
+                                 new LimitedLineDelegate(kUserDataValueMaxLength, Grid));
+  Grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  Grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  Grid->verticalHeader()->hide();
+
+  pbOK = new QPushButton(kUserDataOkCaption);
+  pbOK->setObjectName("pbOK");
+  auto* pbCancel = new QPushButton(kUserDataCancelCaption);
+  pbCancel->setObjectName("pbCancel");
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(pbOK);
+  buttons->addWidget(pbCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Grid);
+  layout->addLayout(buttons);
+
+  connect(pbOK, &QPushButton::clicked, this, &frmUserData::pbOk_Click);
+  connect(pbCancel, &QPushButton::clicked, this, &frmUserData::reject);
+  connect(Grid, &UserDataGrid::leftLastCell, this, [this] { pbOK->setFocus(Qt::TabFocusReason); });
+  connect(Grid, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+    if (!filling_ && item->column() == UserDataGrid::kValueColumn)
+      form_.setValue(static_cast<size_t>(item->row()), FromQ(item->text()));
+  });
+
+  InitGrid();
+}
+
+void frmUserData::InitGrid() {
+  filling_ = true;
+  form_.InitGrid();
+  const std::vector<UserDataGridRow>& rows = form_.rows();
+  Grid->clear();
+  Grid->setColumnCount(4);
+  Grid->setRowCount(static_cast<int>(rows.size()));
+  Grid->setHorizontalHeaderLabels(
+      {QString(), QString(), kUserDataColumnTitle, kUserDataColumnTitle});
+  Grid->hideColumn(kNameColumn);
+  Grid->hideColumn(kMandatoryColumn);
+  Grid->setColumnWidth(kLabelColumn, CharactersWide(*Grid, kUserDataLabelWidth));
+  Grid->setColumnWidth(UserDataGrid::kValueColumn, CharactersWide(*Grid, kUserDataValueWidth));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const int row = static_cast<int>(i);
+    Grid->setItem(row, kNameColumn, TextItem(rows[i].name, false));
+    Grid->setItem(row, kMandatoryColumn, TextItem(rows[i].mandatory, false));
+    Grid->setItem(row, kLabelColumn, TextItem(rows[i].label, false));
+    Grid->setItem(row, UserDataGrid::kValueColumn, TextItem(rows[i].value, true));
+  }
+  if (!rows.empty()) Grid->setCurrentCell(0, UserDataGrid::kValueColumn);
+  filling_ = false;
+
+  const int width = Grid->columnWidth(kLabelColumn) + Grid->columnWidth(UserDataGrid::kValueColumn);
+  Grid->setMinimumWidth(width + 2 * Grid->frameWidth() + 4);
+}
+
+void frmUserData::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  Grid->setFocus();
+}
+
+void frmUserData::pbOk_Click() {
+  Grid->commitOpenEditor();
+  if (form_.pbOk_Click()) accept();
+}
+
+void frmUserData::reject() {
+  form_.pbCancel_Click();
+  QDialog::reject();
+}
+
+}  // namespace xkm

@@ -1,0 +1,90 @@
+#include "gui/qt_host.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "gui/frm_init.h"
+#include "gui/frm_user_data.h"
+#include "gui/qt_text.h"
+
+namespace xkm {
+namespace {
+
+// Message texts break lines with CR LF; a label shows the CR as a glyph.
+QString DisplayText(const std::string& text) {
+  return ToQ(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+}  // namespace
+
+QtHost::QtHost(QWidget* parent, RunDisplay* display) : parent_(parent), display_(display) {}
+
+QtHost::~QtHost() {
+  if (busy_) QApplication::restoreOverrideCursor();
+}
+
+void QtHost::showMessage(const std::string& text, const std::string& title) {
+  if (prompts_.message) return prompts_.message(text, title);
+  QMessageBox box(title.rfind("Error", 0) == 0 ? QMessageBox::Critical : QMessageBox::Information,
+                  ToQ(title), DisplayText(text), QMessageBox::Ok, parent_);
+  box.exec();
+}
+
+bool QtHost::askYesNo(const std::string& text, const std::string& title) {
+  if (prompts_.question) return prompts_.question(text, title);
+  return QMessageBox::question(parent_, ToQ(title), DisplayText(text),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtHost::processEvents() {
+  QCoreApplication::processEvents();
+}
+
+// The core may ask for the busy pointer more than once before it ends it; the
+// pointer is one state, not a stack.
+void QtHost::setBusyPointer(bool busy) {
+  if (busy == busy_) return;
+  busy_ = busy;
+  if (busy)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
+}
+
+void QtHost::appendStateRow(const StateRow& row) {
+  if (display_) display_->appendStateRow(row);
+}
+void QtHost::clearStateRows() {
+  if (display_) display_->clearStateRows();
+}
+void QtHost::runStarted() {
+  if (display_) display_->runStarted();
+}
+void QtHost::stepStarted(int column) {
+  if (display_) display_->stepStarted(column);
+}
+void QtHost::stepFinished(int column) {
+  if (display_) display_->stepFinished(column);
+}
+void QtHost::setHelpText(const std::string& text) {
+  if (display_) display_->setHelpText(text);
+}
+void QtHost::runFinished() {
+  if (display_) display_->runFinished();
+}
+
+InputDialogResult QtHost::showInputDialog() {
+  if (prompts_.inputDialog) return prompts_.inputDialog();
+  frmInit dialog(*this, parent_);
+  dialog.exec();
+  return dialog.inputs();
+}
+
+bool QtHost::showUserDataForm(SessionTable& table, int language) {
+  if (prompts_.userDataForm) return prompts_.userDataForm(table, language);
+  frmUserData form(table, language, *this, parent_);
+  form.exec();
+  return form.bCancel();
+}
+
+}  // namespace xkm

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QTableWidget>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/shell/runner.h"
+#include "gui/qt_host.h"
+#include "support/recording_host.h"
+
+namespace xkm::test {
+
+// Stands in for every modal box and form, so that no test waits for a click.
+struct PromptRecorder {
+  std::vector<RecordedMessage> messages;
+  std::vector<RecordedMessage> questions;
+  bool answerYes = false;
+
+  Prompts prompts() {
+    Prompts p;
+    p.message = [this](const std::string& text, const std::string& title) {
+      messages.push_back({title, text});
+    };
+    p.question = [this](const std::string& text, const std::string& title) {
+      questions.push_back({title, text});
+      return answerYes;
+    };
+    p.inputDialog = [] { return InputDialogResult{}; };
+    p.userDataForm = [](SessionTable&, int) { return true; };
+    return p;
+  }
+};
+
+// Steps that report "in <name>" and then do whatever the test asks of them.
+class FakeToolChain : public StepTarget {
+ public:
+  using Extras = std::map<std::string, std::function<void()>>;
+  FakeToolChain(UpdateStateHandler report, Extras& extras, std::vector<std::string>& called)
+      : report_(std::move(report)), extras_(extras), called_(called) {}
+
+  void CallByName(const std::string& name) override {
+    called_.push_back(name);
+    report_("in " + name);
+    if (auto it = extras_.find(name); it != extras_.end()) it->second();
+  }
+
+ private:
+  UpdateStateHandler report_;
+  Extras& extras_;
+  std::vector<std::string>& called_;
+};
+
+template <typename T>
+T* Child(const QObject& parent, const char* name) {
+  T* child = parent.findChild<T*>(name);
+  EXPECT_NE(child, nullptr) << "no child named " << name;
+  return child;
+}
+
+inline std::string CellText(const QTableWidget& grid, int row, int column) {
+  const QTableWidgetItem* item = grid.item(row, column);
+  return item ? item->text().toStdString() : std::string();
+}
+
+}  // namespace xkm::test
