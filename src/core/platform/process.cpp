@@ -1,10 +1,13 @@
 #include "core/platform/process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <thread>
@@ -64,6 +67,33 @@ class OutputRedirection {
   bool active_ = false;
 };
 
+// Waits for a child's end for at most one tick, returning as soon as it has
+// ended: a fixed sleep would add a whole tick to every tool run.
+class ChildExitWatch {
+ public:
+  explicit ChildExitWatch(pid_t pid) : fd_(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0))) {}
+  ~ChildExitWatch() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ChildExitWatch(const ChildExitWatch&) = delete;
+  ChildExitWatch& operator=(const ChildExitWatch&) = delete;
+
+  void waitUpTo(std::chrono::milliseconds tick) {
+    if (fd_ >= 0) {
+      pollfd entry{fd_, POLLIN, 0};
+      ::poll(&entry, 1, static_cast<int>(tick.count()));  // EINTR: the caller looks again
+      return;
+    }
+    // Without pidfds: short sleeps first, growing to the tick.
+    std::this_thread::sleep_for(std::min(backoff_, tick));
+    backoff_ *= 2;
+  }
+
+ private:
+  int fd_;
+  std::chrono::milliseconds backoff_{1};
+};
+
 void Record(int status, ProcessOutcome& outcome) {
   if (WIFEXITED(status)) {
     outcome.exitCode = WEXITSTATUS(status);
@@ -96,6 +126,7 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
   if (rc != 0) return outcome;
   outcome.started = true;
 
+  ChildExitWatch watch(pid);
   int status = 0;
   while (true) {
     pid_t done = waitpid(pid, &status, whileWaiting ? WNOHANG : 0);
@@ -108,7 +139,7 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
       return outcome;  // e.g. ECHILD when SIGCHLD is ignored: the status is lost
     }
     whileWaiting();  // an exception from here leaves the child running, unwaited
-    std::this_thread::sleep_for(tick);
+    watch.waitUpTo(tick);
   }
 }
 

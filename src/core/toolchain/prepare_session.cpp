@@ -1,5 +1,7 @@
 #include "core/toolchain/prepare_session.h"
 
+#include <new>
+
 #include "core/a2l/a2l_reader.h"
 #include "core/library/hardware_selection.h"
 #include "core/library/layout_templates.h"
@@ -71,9 +73,13 @@ void PrepareSession(Context& ctx, const std::string& hexPath, const std::string&
     return;
   } catch (const Error& e) {
     failure = e.numberAndDescription();
+  } catch (const std::bad_alloc&) {
+    // A huge A2L file that does not fit in memory: the operator's words, not
+    // the library's.
+    failure = "7 Out of memory";
   } catch (const std::exception& e) {
-    // Not a numbered error (out of memory, for instance): shown as an
-    // internal error rather than ending the program.
+    // Not a numbered error: shown as an internal error rather than ending the
+    // program.
     failure = std::string("51 ") + e.what();
   }
   ctx.host.showMessage(failure, "Error");

@@ -1,0 +1,30 @@
+# Sourced by the benchmark scripts: install_demo BUILD FOLDER copies the built
+# xkmtool with the demo configuration into FOLDER, with instant stand-in tools
+# that only leave the files the steps look for, and the demo inputs in
+# FOLDER/input.
+install_demo() {
+  local build=$1 folder=$2 source
+  source=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  mkdir -p "$folder/tools" "$folder/input"
+  cp "$build/src/cli/xkmtool" "$folder/"
+  cp "$source"/examples/demo/config/* "$folder/"
+  cp "$source"/examples/demo/input/* "$folder/input/"
+  cat > "$folder/tools.ini" <<'INI'
+[Tools]
+Brakel=tools/brakel
+Lenwatch=tools/lenwatch
+QSR=tools/qsr
+ZOVEN=tools/zoven
+XKM2SGO=tools/xkm2sgo
+INI
+  # brakel CONTROLFILE: one BCB file per block beside the control file.
+  printf '#!/bin/sh\nd=${1%%/*}\n: > "$d/ecu_st10_1.bcb"; : > "$d/ecu_st10_2.bcb"\n' \
+    > "$folder/tools/brakel"
+  printf '#!/bin/sh\n' > "$folder/tools/lenwatch"
+  printf '#!/bin/sh\nprintf "Type;Name;Value;Range\\r\\nChecksum;CS_BLOCK1;1A2B\\r\\nChecksum;CS_BLOCK2;3C4D\\r\\nChecksum;CS_TOTAL;5E6F7A8B\\r\\n" > CS.LOG\n' \
+    > "$folder/tools/qsr"
+  # zoven -o MIMFILE BCBFILE
+  printf '#!/bin/sh\nprintf ":00000001FF\\r\\n" > "$2"\n' > "$folder/tools/zoven"
+  printf '#!/bin/sh\n' > "$folder/tools/xkm2sgo"
+  chmod +x "$folder"/tools/*
+}

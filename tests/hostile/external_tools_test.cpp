@@ -1,0 +1,166 @@
+#include <sys/stat.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "hostile/hostile_fixture.h"
+
+namespace xkm::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+const char* const kContainer = "4711-0815_SW0102.xkm";
+
+std::string Stop(const std::string& text) {
+  return "Error: 60000 " + text + " - program stops!\n";
+}
+
+class FaultyTools : public HostileProcess {
+ protected:
+  std::string work(const std::string& name) const { return file("input/" + name); }
+  void setQsr(const std::string& program) const {
+    setTools("[Tools]\nBrakel=tools/brakel\nLenwatch=tools/lenwatch\nQSR=" + program +
+             "\nZOVEN=tools/zoven\nXKM2SGO=tools/xkm2sgo\n");
+  }
+};
+
+// The steps judge a tool by the files it leaves, so a tool that cannot even be
+// started ends the run with the missing file's text, never a crash.
+TEST_F(FaultyTools, ToolThatCannotStartStopsAtItsMissingFile) {
+  installInputs("input");
+  ::chmod(file("tools/brakel").c_str(), 0644);
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, Stop("File : " + work("ecu_st10_1.bcb") + " not found!"));
+  EXPECT_EQ(argvLog(), "");
+  EXPECT_FALSE(stdfs::exists(work(kContainer)));
+}
+
+TEST_F(FaultyTools, ToolKilledBySignalStopsAtItsMissingFile) {
+  installInputs("input");
+  environment["XKM_TOOL_FAIL_ZOVEN"] = "crash";
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, Stop("MIM-File : " + work("ecu_st10.hex_blk_1_mim") + " was not created!"));
+  EXPECT_EQ(report()["outcome"], "failed");
+}
+
+TEST_F(FaultyTools, ToolsExitingNonZeroWithTheirFilesLetTheRunComplete) {
+  installInputs("input");
+  for (const char* name : {"BRAKEL", "LENWATCH", "QSR", "ZOVEN", "XKM2SGO"})
+    environment[std::string("XKM_TOOL_FAIL_") + name] = "exit";
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(work(kContainer)), Expected("st10.xkm"));
+}
+
+TEST_F(FaultyTools, ChecksumToolLeavingNoLogStopsWithTheExactText) {
+  installInputs("input");
+  environment["XKM_TOOL_FAIL_QSR"] = "nofiles";
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, Stop("Checksum-File : " + work("CS.LOG") + " not found!"));
+  EXPECT_FALSE(stdfs::exists(work(kContainer)));
+}
+
+// Only the container's presence is checked after the converter: a converter
+// that writes nothing does not fail the run.
+TEST_F(FaultyTools, ConverterLeavingNoFileStillFindsTheContainer) {
+  installInputs("input");
+  environment["XKM_TOOL_FAIL_XKM2SGO"] = "nofiles";
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(work(kContainer)), Expected("st10.xkm"));
+  EXPECT_FALSE(stdfs::exists(work("4711-0815_SW0102.sgo")));
+}
+
+struct GarbageLog {
+  const char* name;
+  const char* bytes;  // what the stand-in checksum tool writes into CS.LOG
+  int exitCode;
+  const char* error;  // stderr, W for the working folder
+};
+
+class GarbageChecksumLog : public FaultyTools, public ::testing::WithParamInterface<GarbageLog> {};
+
+TEST_P(GarbageChecksumLog, EndsWithTheReadersOrTheImportsText) {
+  const GarbageLog& garbage = GetParam();
+  installInputs("input");
+  write("garbage.bin", std::string(garbage.bytes, std::strlen(garbage.bytes)));
+  writeScriptTool("garbage_qsr", "cat '" + file("garbage.bin") + "' > CS.LOG\n");
+  setQsr("tools/garbage_qsr");
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, garbage.exitCode);
+  std::string expected = garbage.error;
+  for (size_t p = expected.find('W'); p != std::string::npos; p = expected.find('W', p))
+    expected.replace(p, 1, file("input"));
+  EXPECT_EQ(run.err, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, GarbageChecksumLog,
+    ::testing::Values(
+        GarbageLog{"Empty", "", 1,
+                   "Error: 60000 GetTextStreamAsRecordSet : 60000 File empty : W/CS.LOG - program "
+                   "stops!\n"},
+        GarbageLog{"LaterLineLongerThanTheFirst", "Type;Name\r\nChecksum;CS_BLOCK1;1;2;3\r\n", 1,
+                   "Error: 60000 GetTextStreamAsRecordSet : 3265 Item cannot be found in the "
+                   "collection corresponding to the requested name or ordinal. - program stops!\n"},
+        GarbageLog{"ChecksumLineWithoutValue", "Checksum\r\n", 1,
+                   "Error: 60000 Item cannot be found in the collection corresponding to the "
+                   "requested name or ordinal. - program stops!\n"},
+        // No checksum line: nothing is imported and the container names no checksum.
+        GarbageLog{"BinaryNoise", "\x01\xff\xfe\x7f;;\r\r\n\x80\x81garbage;\xe4\n", 0, ""}),
+    [](const ::testing::TestParamInfo<GarbageLog>& info) { return std::string(info.param.name); });
+
+// A checksum tool that takes its time: the batch mode waits for it without a
+// time limit, and a stop request during the wait ends the run after that step.
+class SlowTool : public FaultyTools {
+ protected:
+  SlowTool() {
+    writeScriptTool("slow_qsr", "touch '" + work("slow.started") + "'\nsleep 1.5\nexec '" +
+                                    file("tools/qsr") + "' \"$@\"\n");
+    setQsr("tools/slow_qsr");
+    installInputs("input");
+  }
+};
+
+TEST_F(SlowTool, BatchModeWaitsForIt) {
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(work(kContainer)), Expected("st10.xkm"));
+}
+
+TEST_F(SlowTool, StopSignalDuringTheWaitEndsTheRunAfterTheStep) {
+  ChildCommand command;
+  command.argv = {file("xkmtool"), "--batch", "--report", file("r.json"),
+                  "input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l"};
+  command.workingFolder = root();
+  command.environment = environment;
+  Child child(command, root());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!stdfs::exists(work("slow.started")) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(stdfs::exists(work("slow.started")));
+  child.signal(SIGTERM);
+  ChildResult run = child.wait();
+
+  EXPECT_EQ(run.exitCode, 4) << run.err;
+  EXPECT_EQ(run.signal, 0);
+  const nlohmann::json json = report();
+  EXPECT_EQ(json["outcome"], "stopped");
+  const nlohmann::json& rows = json["rows"];
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows.back()["action"], "Canceled by user");
+  EXPECT_EQ(rows[rows.size() - 2]["action"], "Konvertiere in BCB-Format");
+  // The step under way finished: its checksums were imported.
+  EXPECT_TRUE(stdfs::exists(work("CS.LOG")));
+  EXPECT_FALSE(stdfs::exists(work(kContainer)));
+}
+
+}  // namespace
+}  // namespace xkm::test

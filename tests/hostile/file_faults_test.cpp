@@ -1,0 +1,183 @@
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <filesystem>
+#include <set>
+
+#include "core/platform/user_store.h"
+#include "core/session/context.h"
+#include "core/session/session.h"
+#include "core/userdata/user_data.h"
+#include "hostile/hostile_fixture.h"
+#include "support/recording_host.h"
+#include "support/store_sandbox.h"
+
+namespace xkm::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+const char* const kContainer = "4711-0815_SW0102.xkm";
+
+std::set<std::string> Names(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : stdfs::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.find(from);
+  if (at == std::string::npos) throw std::runtime_error("no " + from);
+  return text.replace(at, from.size(), to);
+}
+
+using FileFaults = HostileProcess;
+
+// Root ignores permissions, so the run goes without the capabilities that
+// would let it write anyway.
+TEST_F(FileFaults, ReadOnlyWorkingFolderStopsBeforeAnyToolRuns) {
+  const std::string work = installInputs("input");
+  const std::set<std::string> inputs = Names(work);
+  ::chmod(work.c_str(), 0555);
+  ChildCommand command;
+  command.withoutFileCapabilities = true;
+  ChildResult run = runDemo("input", command);
+  ::chmod(work.c_str(), 0755);
+
+  EXPECT_EQ(run.exitCode, 1);
+  const nlohmann::json messages = report()["messages"];
+  ASSERT_EQ(messages.size(), 2u) << run.err;
+  // Preparation stops at the script, so the layout stays unknown to the next step.
+  EXPECT_EQ(messages[0]["text"], "70 Permission denied: " + work + "/CS_ST10.qsr");
+  EXPECT_EQ(messages[1]["text"],
+            "60000 Library: ADRESSLAYOUT \"\" has no BRAKEL template - program stops!");
+  EXPECT_EQ(Names(work), inputs);
+  EXPECT_EQ(argvLog(), "");
+}
+
+// A file size limit stands in for a full disk: whatever the limit, the
+// container is either complete or absent, and no temporary file is left.
+class DiskFull : public HostileProcess, public ::testing::WithParamInterface<long> {
+ protected:
+  // The limit is meant for xkmtool alone; the tools lift it for themselves.
+  DiskFull() {
+    std::string tools = "[Tools]\n";
+    for (const auto& [key, name] :
+         {std::pair{"Brakel", "brakel"}, std::pair{"Lenwatch", "lenwatch"}, std::pair{"QSR", "qsr"},
+          std::pair{"ZOVEN", "zoven"}, std::pair{"XKM2SGO", "xkm2sgo"}}) {
+      writeScriptTool(
+          std::string("unlimited_") + name,
+          "ulimit -S -f unlimited\nexec '" + file(std::string("tools/") + name) + "' \"$@\"\n");
+      tools += std::string(key) + "=tools/unlimited_" + name + "\n";
+    }
+    setTools(tools);
+  }
+};
+
+TEST_P(DiskFull, ContainerIsCompleteOrAbsent) {
+  const std::string work = installInputs("input");
+  const std::string expected = Expected("st10.xkm");
+  ChildCommand command;
+  // The parameter is the limit's distance from the container's size.
+  const size_t limit = static_cast<size_t>(static_cast<long>(expected.size()) + GetParam());
+  command.fileSizeLimit = limit;
+  ChildResult run = runDemo("input", command);
+  if (limit >= expected.size()) {
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadFileBytes(work + "/" + kContainer), expected);
+    return;
+  }
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_FALSE(stdfs::exists(work + "/" + kContainer));
+  EXPECT_NE(run.err.find("xkmtool: 75 File too large: " + work + "/" + kContainer + "\n"),
+            std::string::npos)
+      << run.err;
+}
+
+// Every other file xkmtool writes is smaller than the container less 2000 bytes.
+INSTANTIATE_TEST_SUITE_P(Limits, DiskFull, ::testing::Values(-2000L, -1L, 0L, 1000000L));
+
+TEST_F(FileFaults, LibraryReplacedBetweenRunsIsReadAfresh) {
+  const std::string work = installInputs("input");
+  ASSERT_EQ(runDemo().exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(work + "/" + kContainer), Expected("st10.xkm"));
+
+  const std::string library = DemoLibrary();
+  replaceLibrary(Replaced(library, "Format=XKM 1.0", "Format=XKM 2.0"));
+  ChildResult second = runDemo();
+  EXPECT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_NE(ReadFileBytes(work + "/" + kContainer).find("Format=XKM 2.0"), std::string::npos);
+
+  // A name that does not match the content is reported, and the library is still used.
+  replaceLibrary(Replaced(library, "Format=XKM 1.0", "Format=XKM 3.0"), "LIB_XKM_B3FCD394.lbr");
+  ChildResult third = runDemo();
+  EXPECT_EQ(third.exitCode, 3);
+  EXPECT_EQ(third.err.rfind("Error: 60014 ", 0), 0u) << third.err;
+  EXPECT_NE(ReadFileBytes(work + "/" + kContainer).find("Format=XKM 3.0"), std::string::npos);
+}
+
+TEST_F(FileFaults, DamagedUserStoreEndsStartUpNamingFileAndLine) {
+  installInputs("input");
+  const std::string store = write(".config/xkmtool/HKEY_CURRENT_USER.reg",
+                                  "REGEDIT4\n\n[Software\\xkmtool\\Settings]\n\"Language\"=\"1\n");
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.err, "Error while initializing application: 321 Invalid file format: " + store +
+                         ", line 4: a quoted text is not closed\n");
+  EXPECT_EQ(report()["outcome"], "startup-failed");
+}
+
+TEST_F(FileFaults, UnreachableUserStoreEndsStartUpNamingTheFile) {
+  installInputs("input");
+  write("not-a-folder", "x");
+  environment["XDG_CONFIG_HOME"] = file("not-a-folder");
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.err, "Error while initializing application: 75 Not a directory: " +
+                         file("not-a-folder/xkmtool/HKEY_CURRENT_USER.reg") + "\n");
+}
+
+// A store that cannot be written (the disk is full): the form's OK reports the
+// failure and leaves the stored values as they were, with no temporary file.
+TEST(UnwritableUserStore, FormReportsTheFailureAndKeepsTheStoredValues) {
+  StoreSandbox sandbox;
+  const std::string ini = sandbox.folder().write(
+      "Userdata.ini",
+      "[System]\nRegKey=-2147483647\nLanguagePath=Software\\x\\Settings\nLanguageKey=Language\n"
+      "DataPath=Software\\x\\UserData\n[Data]\n1=USERNAME;Name;Name;1;1\n");
+  RecordingHost host;
+  auto enter = [&host](const std::string& value) {
+    host.onUserDataForm = [value](SessionTable& table, int) {
+      table.setField(0, kUserDataValue, value);
+      return false;
+    };
+  };
+  clsUserData data;
+  data.Init(ini);
+  enter("first");
+  ASSERT_TRUE(data.InputUserData(host));
+  const std::string stored = ReadFileBytes(sandbox.currentUserFile());
+
+  enter("second");
+  rlimit previous{};
+  ::getrlimit(RLIMIT_FSIZE, &previous);
+  const rlimit tiny{16, previous.rlim_max};
+  auto* oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &tiny);
+  const bool saved = data.InputUserData(host);
+  ::setrlimit(RLIMIT_FSIZE, &previous);
+  ::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(saved);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].title, "Error");
+  EXPECT_EQ(host.messages[0].text, "75 File too large: " + sandbox.currentUserFile());
+  EXPECT_EQ(ReadFileBytes(sandbox.currentUserFile()), stored);
+  for (const auto& entry : stdfs::directory_iterator(sandbox.folder().file("xkmtool")))
+    EXPECT_EQ(entry.path().filename().string().rfind(".xkm-tmp-", 0), std::string::npos);
+}
+
+}  // namespace
+}  // namespace xkm::test

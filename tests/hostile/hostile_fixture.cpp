@@ -1,0 +1,124 @@
+#include "hostile/hostile_fixture.h"
+
+#include <sys/stat.h>
+
+#include "core/library/library_loader.h"
+#include "support/scratch_folder.h"
+
+namespace xkm::test {
+
+namespace stdfs = std::filesystem;
+
+namespace {
+
+// Files the harness itself writes beside the program.
+bool IsHarnessFile(const std::string& relative) {
+  return relative == "argv.log" || relative == "r.json" || relative == ".child-out" ||
+         relative == ".child-err";
+}
+
+bool IsInside(const std::string& relative, const std::string& folder) {
+  return relative == folder || relative.rfind(folder + "/", 0) == 0;
+}
+
+}  // namespace
+
+HostileProcess::HostileProcess() {
+  for (const auto& entry :
+       stdfs::directory_iterator(std::string(XKM_SOURCE_DIR) + "/examples/demo/config"))
+    write(entry.path().filename().string(), ReadFileBytes(entry.path().string()));
+  stdfs::create_directories(file("tools"));
+  for (const char* name : {"brakel", "lenwatch", "qsr", "zoven", "xkm2sgo"})
+    stdfs::copy_file(std::string(XKM_TOOLS_DIR) + "/" + name, file(std::string("tools/") + name));
+  environment["XKM_TOOL_ARGV_LOG"] = file("argv.log");
+  environment["XDG_CONFIG_HOME"] = file(".config");
+}
+
+std::string HostileProcess::DemoInput(const std::string& name) {
+  return ReadFileBytes(std::string(XKM_SOURCE_DIR) + "/examples/demo/input/" + name);
+}
+
+std::string HostileProcess::DemoLibrary() {
+  return ReadFileBytes(std::string(XKM_SOURCE_DIR) + "/examples/demo/config/LIB_XKM_B3FCD394.lbr");
+}
+
+std::string HostileProcess::Expected(const std::string& name) {
+  return ReadFileBytes(std::string(XKM_TEST_DATA) + "/expected/" + name);
+}
+
+std::string HostileProcess::installInputs(const std::string& folder, const std::string& hexName,
+                                          const std::string& xmlName, const std::string& a2lName) {
+  write(folder + "/" + xmlName, DemoInput("flowdata_4711.xml"));
+  write(folder + "/" + hexName, DemoInput("ecu_st10.hex"));
+  write(folder + "/" + a2lName, DemoInput("ecu_st10.a2l"));
+  return file(folder);
+}
+
+ChildResult HostileProcess::runBatch(const std::string& commandLine, const std::string& workFolder,
+                                     ChildCommand command) {
+  command.argv = {tool_.executable(), "--batch", "--report", file("r.json"), commandLine};
+  if (command.workingFolder.empty()) command.workingFolder = root();
+  for (const auto& [name, value] : environment) command.environment.emplace(name, value);
+  std::error_code ec;
+  stdfs::remove(file("r.json"), ec);
+  const Snapshot before = snapshotOutside(workFolder);
+  ChildResult result = RunChild(command, root());
+  expectSoundEnd(result, workFolder, before);
+  return result;
+}
+
+ChildResult HostileProcess::runDemo(const std::string& workFolder, ChildCommand command) {
+  const std::string w = workFolder + "/";
+  return runBatch(w + "flowdata_4711.xml," + w + "ecu_st10.hex," + w + "ecu_st10.a2l", workFolder,
+                  std::move(command));
+}
+
+nlohmann::json HostileProcess::report() const {
+  return nlohmann::json::parse(ReadFileBytes(file("r.json")));
+}
+
+std::string HostileProcess::argvLog() const {
+  return stdfs::exists(file("argv.log")) ? ReadFileBytes(file("argv.log")) : "";
+}
+
+void HostileProcess::writeScriptTool(const std::string& name, const std::string& body) const {
+  const std::string path = write("tools/" + name, "#!/bin/sh\n" + body);
+  ::chmod(path.c_str(), 0755);
+}
+
+void HostileProcess::replaceLibrary(const std::string& content, const std::string& name) const {
+  for (const auto& entry : stdfs::directory_iterator(root()))
+    if (entry.path().extension() == ".lbr") stdfs::remove(entry.path());
+  const std::string draft = write("library.draft", content);
+  const std::string target = name.empty() ? LibraryFileName(draft) : name;
+  stdfs::rename(draft, file(target));
+}
+
+HostileProcess::Snapshot HostileProcess::snapshotOutside(const std::string& workFolder) const {
+  Snapshot snapshot;
+  for (const auto& entry : stdfs::recursive_directory_iterator(root())) {
+    const std::string relative = stdfs::relative(entry.path(), root()).string();
+    if (IsInside(relative, workFolder) || IsHarnessFile(relative)) continue;
+    struct stat info {};
+    ::lstat(entry.path().c_str(), &info);
+    snapshot[relative] = {static_cast<uintmax_t>(info.st_size),
+                          info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+  }
+  return snapshot;
+}
+
+void HostileProcess::expectSoundEnd(const ChildResult& result, const std::string& workFolder,
+                                    const Snapshot& before) const {
+  EXPECT_EQ(result.signal, 0) << "xkmtool ended by a signal\n" << result.err;
+  EXPECT_EQ(result.err.find("Sanitizer"), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find("runtime error"), std::string::npos) << result.err;
+  for (const auto& entry : stdfs::recursive_directory_iterator(root())) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_NE(name.rfind(".xkm-tmp-", 0), 0u) << "temporary file left: " << entry.path();
+    EXPECT_NE(name, "pwned") << "a shell ran a command: " << entry.path();
+  }
+  EXPECT_EQ(snapshotOutside(workFolder), before)
+      << "something outside " << workFolder << " changed";
+}
+
+}  // namespace xkm::test

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <utility>
+
+#include "hostile/child_process.h"
+#include "support/tool_runner.h"
+
+namespace xkm::test {
+
+// A fresh copy of the installed program with the demo configuration and the
+// sample tools, run as a child on an argv, with the checks every fault must
+// pass: the program ends by itself, leaves no temporary file and touches
+// nothing outside the working folder.
+class HostileProcess : public ::testing::Test {
+ protected:
+  HostileProcess();
+
+  const std::string& root() const { return tool_.folder().path(); }
+  std::string file(const std::string& relative) const { return tool_.folder().file(relative); }
+  std::string write(const std::string& relative, const std::string& bytes) const {
+    return tool_.folder().write(relative, bytes);
+  }
+
+  // Copies the demo inputs into `folder` (relative to root()); the image under
+  // `hexName`. Returns the folder's full path.
+  std::string installInputs(const std::string& folder, const std::string& hexName = "ecu_st10.hex",
+                            const std::string& xmlName = "flowdata_4711.xml",
+                            const std::string& a2lName = "ecu_st10.a2l");
+  static std::string DemoInput(const std::string& name);
+
+  // Runs `xkmtool --batch --report r.json commandLine` (from root() unless the
+  // command names a working folder), recording the tree outside `workFolder`
+  // before the run and checking it afterwards.
+  ChildResult runBatch(const std::string& commandLine, const std::string& workFolder,
+                       ChildCommand command = {});
+  // The demo inputs in `workFolder`, given as a command line relative to root().
+  ChildResult runDemo(const std::string& workFolder = "input", ChildCommand command = {});
+
+  nlohmann::json report() const;
+  std::string argvLog() const;
+  void setTools(const std::string& iniText) const { write("tools.ini", iniText); }
+  // A shell script under tools/ (the tool side of a test only).
+  void writeScriptTool(const std::string& name, const std::string& body) const;
+  // Replaces the library by `content` under its sealed name, or under `name`.
+  void replaceLibrary(const std::string& content, const std::string& name = {}) const;
+  static std::string DemoLibrary();
+
+  static std::string Expected(const std::string& name);
+
+  std::map<std::string, std::string> environment;
+
+ private:
+  using Snapshot = std::map<std::string, std::pair<uintmax_t, int64_t>>;
+  Snapshot snapshotOutside(const std::string& workFolder) const;
+  void expectSoundEnd(const ChildResult& result, const std::string& workFolder,
+                      const Snapshot& before) const;
+
+  InstalledTool tool_;
+};
+
+}  // namespace xkm::test

@@ -1,0 +1,62 @@
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "hostile/hostile_fixture.h"
+
+namespace xkm::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+const char* const kContainer = "4711-0815_SW0102.xkm";
+constexpr size_t kLongLine = size_t(20) << 20;
+
+using HugeInput = HostileProcess;
+
+// Long lines without a break, one inside the file and one that ends it, cost
+// time in proportion to their length and change nothing in the result.
+TEST_F(HugeInput, A2LWithLinesOfTwentyMegabytes) {
+  const std::string w = installInputs("input");
+  std::string a2l = DemoInput("ecu_st10.a2l");
+  const std::string line = "/* " + std::string(kLongLine, 'x') + " */";
+  a2l.insert(a2l.find("/begin CHARACTERISTIC"), line + "\r\n");
+  a2l += std::string(kLongLine, 'y');
+  write("input/ecu_st10.a2l", a2l);
+  ChildResult run = runDemo();
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(w + "/" + kContainer), Expected("st10.xkm"));
+}
+
+TEST_F(HugeInput, A2LThatIsOneLineOfTwentyMegabytes) {
+  installInputs("input");
+  write("input/ecu_st10.a2l", "/begin MOD_PAR" + std::string(kLongLine, 'M'));
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, 1);
+  const nlohmann::json messages = report()["messages"];
+  ASSERT_EQ(messages.size(), 2u) << run.err;
+  EXPECT_EQ(messages[0]["text"], "5 Invalid procedure call or argument");
+  EXPECT_EQ(messages[1]["text"].get<std::string>().find("60000 "), 0u);
+}
+
+// A 2 GB A2L file (sparse, so it costs no disk) read with too little memory:
+// a clear message, never a crash. Under AddressSanitizer an address-space
+// limit cannot be set (the sanitizer reserves terabytes), so the benchmark
+// script repeats this check on the Release build.
+TEST_F(HugeInput, TwoGigabyteA2LWithTooLittleMemory) {
+  if (UnderAddressSanitizer()) GTEST_SKIP() << "address-space limits need a build without ASan";
+  const std::string w = installInputs("input");
+  { std::ofstream out(w + "/ecu_st10.a2l", std::ios::binary | std::ios::trunc); }
+  stdfs::resize_file(w + "/ecu_st10.a2l", uintmax_t(2) << 30);
+  ChildCommand command;
+  command.addressSpaceLimit = size_t(1) << 30;
+  ChildResult run = runDemo("input", command);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err.rfind("Error: 7 Out of memory\n", 0), 0u) << run.err;
+  EXPECT_FALSE(stdfs::exists(w + "/" + kContainer));
+}
+
+}  // namespace
+}  // namespace xkm::test
