@@ -18,6 +18,8 @@ class clsCRC32 {
   // unreadable file and for an `sAppend` with a character outside Windows-1252.
   // Starts a fresh CRC whatever the object computed before.
   int32_t CalculateFile(const std::string& Filename, const std::string& sAppend = "");
+  // The same for bytes already in memory.
+  int32_t CalculateBytes(std::string_view bytes, const std::string& sAppend = "");
 
   // Feeds bytes and returns the finished CRC of everything fed since the last
   // start; a further call continues the same CRC.
@@ -36,5 +38,7 @@ extern const char* const kLibrarySalt;
 // The CRC of a file's bytes and the salt as upper-case hexadecimal without
 // leading zeros ("0" for a CRC of 0).
 std::string FileCrcHex(const std::string& path);
+// The same for the library's bytes already in memory.
+std::string CrcHexOfLibraryBytes(std::string_view bytes);
 
 }  // namespace xkm

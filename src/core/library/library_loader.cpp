@@ -49,11 +49,12 @@ void LoadLibraryFile(Context& ctx) {
       ReportFailure(ctx, kNoOrSeveralLibraries);
       return;
     }
-    const std::string expected =
-        ToUpperAscii("LIB_XKM_" + FileCrcHex(session.LibraryFilePath)) + ".LBR";
+    // Read once: the checksum and the parser work on the same bytes.
+    const std::string bytes = fs::ReadAllBytes(session.LibraryFilePath);
+    const std::string expected = ToUpperAscii("LIB_XKM_" + CrcHexOfLibraryBytes(bytes)) + ".LBR";
     if (ToUpperAscii(keptName) != expected) ReportFailure(ctx, kLibraryNameMismatch);
 
-    if (!session.LibraryDocument.load(session.LibraryFilePath)) {
+    if (!session.LibraryDocument.loadFromMemory(bytes)) {
       ReportFailure(ctx, kLibraryUnparsable, session.LibraryDocument.parseErrorReason());
       return;
     }

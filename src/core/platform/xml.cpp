@@ -288,6 +288,12 @@ xmlDocPtr Parse(const std::string& content, const char* url, ParseErrors& errors
     errors.reason = "Document too large";
     return nullptr;
   }
+  if (content.size() > static_cast<size_t>(INT_MAX)) {
+    // The parser takes the length as an int.
+    errors.code = XML_ERR_NO_MEMORY;
+    errors.reason = "The document is larger than 2 GB";
+    return nullptr;
+  }
   xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
   if (ctxt == nullptr) {
     errors.code = XML_ERR_NO_MEMORY;
@@ -300,7 +306,7 @@ xmlDocPtr Parse(const std::string& content, const char* url, ParseErrors& errors
   ctxt->sax->serror = CollectParseError;
   // NONET and no NOENT/DTDLOAD: external entities and DTDs are never fetched.
   xmlDocPtr doc = xmlCtxtReadMemory(ctxt, content.data(), static_cast<int>(content.size()), url,
-                                    nullptr, XML_PARSE_NONET);
+                                    nullptr, XML_PARSE_NONET | XML_PARSE_COMPACT);
   // A namespace error (an undeclared prefix) leaves the document unusable for
   // XPath, so it counts as not well-formed.
   const bool ok = doc != nullptr && ctxt->wellFormed && ctxt->nsWellFormed;
