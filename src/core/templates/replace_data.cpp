@@ -1,5 +1,6 @@
 #include "core/templates/replace_data.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <unordered_map>
@@ -109,8 +110,10 @@ class OpenPlaceholderTracker {
 // formed a placeholder-shaped text ("<$", no ">", then ">") that was not in
 // the text before. It cannot when the value holds none of "<", "$", ">", no
 // "<$" is still open (no ">" after it) where an occurrence starts, and an
-// empty value joins no "<" to a "$".
-bool ReplaceOccurrences(std::string& text, std::string_view search, std::string_view value) {
+// empty value joins no "<" to a "$". A result longer than `limit` fails, with
+// the text unchanged.
+bool ReplaceOccurrences(std::string& text, std::string_view search, std::string_view value,
+                        size_t limit) {
   size_t p = text.find(search);
   if (p == std::string::npos) return false;
   bool mayForm = value.find_first_of("<$>") != std::string_view::npos;
@@ -131,10 +134,12 @@ bool ReplaceOccurrences(std::string& text, std::string_view search, std::string_
       tracker.advance(value);
     }
     result.append(value);
+    if (result.size() > limit) throw platform_error::Overflow("ReplaceData");
     start = p + search.size();
     p = source.find(search, start);
   }
   result.append(source.substr(start));
+  if (result.size() > limit) throw platform_error::Overflow("ReplaceData");
   text.swap(result);
   return mayForm;
 }
@@ -169,14 +174,14 @@ std::vector<Replacement> PlanReplacements(Context& ctx, const std::vector<std::s
 // again only where a replacement since then formed it anew; `formations`
 // counts the replacements that might have, and a row is skipped when none
 // happened since its search text was last replaced.
-void ReplaceRowByRow(std::string& text, const std::vector<Replacement>& plan) {
+void ReplaceRowByRow(std::string& text, const std::vector<Replacement>& plan, size_t limit) {
   uint64_t formations = 0;
   std::unordered_map<std::string_view, uint64_t> replacedAt;
   for (const Replacement& r : plan) {
     auto [entry, first] = replacedAt.try_emplace(r.search, formations);
     if (!first && entry->second == formations) continue;
     entry->second = formations;
-    if (ReplaceOccurrences(text, r.search, r.value)) ++formations;
+    if (ReplaceOccurrences(text, r.search, r.value, limit)) ++formations;
   }
 }
 
@@ -204,19 +209,26 @@ bool ValuesAreInert(const std::vector<Replacement>& plan) {
 }
 
 // The same result as row by row when nothing can form anew: each placeholder
-// gets the value of the first row with its search text, in one pass.
-void ReplaceInOnePass(std::string& text, const std::vector<Replacement>& plan) {
+// gets the value of the first row with its search text, in one pass. Returns
+// false, with the text unchanged, when some row might pass the length limit
+// (the text plus every growth counted, shrinking ignored): row by row then
+// finds the row that fails.
+bool ReplaceInOnePass(std::string& text, const std::vector<Replacement>& plan, size_t limit) {
   std::unordered_map<std::string_view, std::string_view> values;
   for (const Replacement& r : plan) values.try_emplace(r.search, r.value);
   std::string_view source(text);
   std::string result;
   result.reserve(text.size());
   size_t copied = 0;
+  size_t grownBound = text.size();
   for (size_t open = source.find(kOpen); open != std::string_view::npos;) {
     size_t close = source.find('>', open + 2);
     if (close == std::string_view::npos) break;  // collecting has refused such a text
     auto value = values.find(source.substr(open, close + 1 - open));
     if (value != values.end()) {
+      const size_t length = close + 1 - open;
+      if (value->second.size() > length) grownBound += value->second.size() - length;
+      if (grownBound > limit) return false;
       result.append(source.substr(copied, open - copied));
       result.append(value->second);
       copied = close + 1;
@@ -225,6 +237,7 @@ void ReplaceInOnePass(std::string& text, const std::vector<Replacement>& plan) {
   }
   result.append(source.substr(copied));
   text.swap(result);
+  return true;
 }
 
 void ReplacePlaceholders(Context& ctx, std::string& text) {
@@ -232,11 +245,10 @@ void ReplacePlaceholders(Context& ctx, std::string& text) {
   std::vector<std::string> inners = CollectPlaceholders(text);
   std::exception_ptr failure;
   std::vector<Replacement> plan = PlanReplacements(ctx, inners, failure);
-  if (ValuesAreInert(plan) && PlaceholdersStandAlone(text)) {
-    ReplaceInOnePass(text, plan);
-  } else {
-    ReplaceRowByRow(text, plan);
-  }
+  const size_t limit = std::max(kMaxReplacedTextLength, text.size());
+  if (!ValuesAreInert(plan) || !PlaceholdersStandAlone(text) ||
+      !ReplaceInOnePass(text, plan, limit))
+    ReplaceRowByRow(text, plan, limit);
   if (failure) std::rethrow_exception(failure);
 }
 

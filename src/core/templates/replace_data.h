@@ -15,6 +15,12 @@ namespace xkm {
 // as error 60022; `text` then keeps what was done up to that point.
 void ReplaceData(Context& ctx, std::string& text);
 
+// The length a text may reach through replacements (or its trimmed length at
+// the start of the call, when that is more). Values that bring in placeholders
+// of later rows could otherwise multiply the text row after row; the row that
+// would make the text longer fails the call.
+inline constexpr size_t kMaxReplacedTextLength = size_t(16) << 20;
+
 // Splits a placeholder's inner text into kind and name: "KIND.NAME" or
 // "KIND.NAME.PART" (the name keeps its one dot). An inner text that is blank,
 // or has more than two dots, gives true with both outputs empty; one without a

@@ -1,0 +1,113 @@
+#pragma once
+
+// What every fuzz target shares: a Host that answers without asking, a scratch
+// folder of the process, a guard for the current folder and input splitting.
+// Header-only, so that the regression test can compile the targets as well.
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "core/platform/file_system.h"
+#include "core/session/host.h"
+
+namespace xkm::fuzz {
+
+// Records nothing, never blocks: every question is answered No, every dialog
+// is cancelled.
+class NullHost : public Host {
+ public:
+  void showMessage(const std::string&, const std::string&) override {}
+  bool askYesNo(const std::string&, const std::string&) override { return false; }
+  void processEvents() override {}
+  void setBusyPointer(bool) override {}
+  void appendStateRow(const StateRow&) override {}
+  InputDialogResult showInputDialog() override { return {}; }
+};
+
+// One folder per process under $TMPDIR, removed when the process ends
+// normally. Parallel fuzzing jobs are separate processes and never share it.
+class ProcessScratch {
+ public:
+  ProcessScratch() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "xkm-fuzz-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~ProcessScratch() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  ProcessScratch(const ProcessScratch&) = delete;
+  ProcessScratch& operator=(const ProcessScratch&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// A folder of its own for one target inside the process's scratch folder.
+inline std::string ScratchFolder(const std::string& target) {
+  static ProcessScratch root;
+  std::string folder = root.path() + "/" + target;
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+inline std::string WriteScratchFile(const std::string& folder, const std::string& name,
+                                    std::string_view bytes) {
+  const std::string path = folder + "/" + name;
+  // A new file rather than a truncated one: ext4 flushes a truncated and
+  // rewritten file on close, which costs a disk write per input.
+  ::unlink(path.c_str());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+  return path;
+}
+
+// Puts the current folder back when a routine under test has changed it, so
+// that one input cannot change where the next one runs.
+class CurrentFolderGuard {
+ public:
+  CurrentFolderGuard() : saved_(fs::CurrentFolder()) {}
+  ~CurrentFolderGuard() {
+    if (fs::CurrentFolder() != saved_) fs::SetCurrentFolder(saved_);
+  }
+  CurrentFolderGuard(const CurrentFolderGuard&) = delete;
+  CurrentFolderGuard& operator=(const CurrentFolderGuard&) = delete;
+
+ private:
+  std::string saved_;
+};
+
+inline std::string_view AsText(const uint8_t* data, size_t size) {
+  return {reinterpret_cast<const char*>(data), size};
+}
+
+// The input cut at its first NUL byte: the part before it and the rest. An
+// input without a NUL is all rest.
+inline std::pair<std::string_view, std::string_view> SplitAtNul(std::string_view input) {
+  const size_t nul = input.find('\0');
+  if (nul == std::string_view::npos) return {{}, input};
+  return {input.substr(0, nul), input.substr(nul + 1)};
+}
+
+// Stops the process the way a sanitizer report does, so that a broken property
+// counts as a finding in the fuzzer and as a failure in the replay test.
+[[noreturn]] inline void PropertyFailed(const char* what) {
+  std::fprintf(stderr, "fuzz property failed: %s\n", what);
+  std::abort();
+}
+
+}  // namespace xkm::fuzz

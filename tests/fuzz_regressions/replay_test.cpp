@@ -1,0 +1,106 @@
+// Replays, through the fuzz targets' own entry functions, every input kept
+// under tests/data/fuzz_regressions/<target>/ (what a fuzzer once broke) and
+// every seed of fuzz/corpus/<target>/. An input that crashes, leaks or breaks a
+// target's property ends its test with the sanitizer's or the target's report.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#define XKM_FUZZ_REPLAY
+#include "../../fuzz/fuzz_target.h"
+
+namespace xkm::fuzz {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+const stdfs::path kRegressions = stdfs::path(XKM_TEST_DATA) / "fuzz_regressions";
+const stdfs::path kSeeds = stdfs::path(XKM_SOURCE_DIR) / "fuzz" / "corpus";
+
+struct KeptInput {
+  std::string target;
+  stdfs::path path;
+};
+
+void PrintTo(const KeptInput& input, std::ostream* out) {
+  *out << input.path.string();
+}
+
+// Every file one level below <root>/<target>/, sorted for stable test names.
+std::vector<KeptInput> InputsUnder(const stdfs::path& root) {
+  std::vector<KeptInput> inputs;
+  if (!stdfs::is_directory(root)) return inputs;
+  for (const auto& folder : stdfs::directory_iterator(root)) {
+    if (!folder.is_directory()) continue;
+    for (const auto& file : stdfs::directory_iterator(folder.path())) {
+      if (file.is_regular_file())
+        inputs.push_back({folder.path().filename().string(), file.path()});
+    }
+  }
+  std::sort(inputs.begin(), inputs.end(),
+            [](const KeptInput& a, const KeptInput& b) { return a.path < b.path; });
+  return inputs;
+}
+
+std::string ReadBytes(const stdfs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class Regression : public ::testing::TestWithParam<KeptInput> {};
+class Seed : public ::testing::TestWithParam<KeptInput> {};
+
+void Replay(const KeptInput& input) {
+  auto entry = Targets().find(input.target);
+  ASSERT_NE(entry, Targets().end()) << "no fuzz target named " << input.target;
+  const std::string bytes = ReadBytes(input.path);
+  entry->second(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+TEST_P(Regression, RunsClean) {
+  Replay(GetParam());
+}
+TEST_P(Seed, RunsClean) {
+  Replay(GetParam());
+}
+
+// "<target>_<file name>" with everything but letters and digits as "_".
+std::string TestName(const ::testing::TestParamInfo<KeptInput>& info) {
+  std::string name = info.param.target + "_" + info.param.path.filename().string();
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name + "_" + std::to_string(info.index);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kept, Regression, ::testing::ValuesIn(InputsUnder(kRegressions)),
+                         TestName);
+INSTANTIATE_TEST_SUITE_P(Kept, Seed, ::testing::ValuesIn(InputsUnder(kSeeds)), TestName);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Regression);
+
+// A folder whose name matches no target would be skipped silently otherwise.
+TEST(FuzzTargets, EveryKeptFolderNamesATargetAndEveryTargetHasSeeds) {
+  std::set<std::string> seeded;
+  for (const stdfs::path& root : {kRegressions, kSeeds}) {
+    if (!stdfs::is_directory(root)) continue;
+    for (const auto& folder : stdfs::directory_iterator(root)) {
+      if (!folder.is_directory()) continue;
+      const std::string name = folder.path().filename().string();
+      EXPECT_TRUE(Targets().count(name)) << folder.path() << " names no fuzz target";
+      if (root == kSeeds) seeded.insert(name);
+    }
+  }
+  for (const auto& [name, entry] : Targets())
+    EXPECT_TRUE(seeded.count(name)) << "fuzz target " << name << " has no seed corpus";
+}
+
+}  // namespace
+}  // namespace xkm::fuzz
