@@ -4,6 +4,7 @@
 
 #include "core/platform/error.h"
 #include "core/toolchain/command_text.h"
+#include "core/toolchain/file_names.h"
 #include "core/toolchain/tool_chain.h"
 #include "toolchain_fixture.h"
 
@@ -65,6 +66,18 @@ TEST_F(BuildXKMContainerTest, ANameFromTheLogisticDataCannotLeaveTheWorkingFolde
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].title, "xkmtool");
   EXPECT_FALSE(std::filesystem::exists(folder.file("../x_____________y.xkm")));
+}
+
+TEST(CheckNameInWorkingFolder, RefusesNamesThatLeaveTheFolder) {
+  EXPECT_NO_THROW(CheckNameInWorkingFolder("CS_ST10.qsr", kTemplateFileNameError, "QSR"));
+  for (const char* name : {"../x.qsr", "/tmp/x.qsr", "sub/x", "..", "."}) {
+    try {
+      CheckNameInWorkingFolder(name, kTemplateFileNameError, "QSR template name");
+      ADD_FAILURE() << name;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.number(), kTemplateFileNameError);
+    }
+  }
 }
 
 TEST(QuoteArgument, SurvivesTheWindowsSplittingRules) {

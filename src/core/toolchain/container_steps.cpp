@@ -6,6 +6,7 @@
 #include "core/templates/replace_data.h"
 #include "core/templates/template_expansion.h"
 #include "core/toolchain/command_text.h"
+#include "core/toolchain/file_names.h"
 #include "core/toolchain/tool_chain.h"
 #include "core/toolchain/working_files.h"
 
@@ -26,13 +27,6 @@ std::string ContainerName(const std::string& sgidb1, const std::string& sgidb3) 
   const size_t length = Utf8Length(sgidb1) + Utf8Length(sgidb3);
   const size_t underscores = length >= kPaddedNameLength - 1 ? 1 : kPaddedNameLength - length;
   return sgidb1 + std::string(underscores, '_') + sgidb3;
-}
-
-// The name comes from the logistic data; it must not lead the container out of
-// the working folder.
-void CheckContainerName(const std::string& name) {
-  if (name.find(fs::kSeparator) != std::string::npos || name == "." || name == "..")
-    throw Error(62101, "Container name " + name + " holds a path separator", "BuildXKMContainer");
 }
 
 }  // namespace
@@ -59,7 +53,7 @@ void clsToolChain::BuildXKMContainer() {
     ctx_.host.processEvents();
     std::string container;
     ExpandTemplate(ctx_, variables, raw, container);
-    CheckContainerName(containerName);
+    CheckNameInWorkingFolder(containerName, kContainerNameError, "Container name");
     fs::WriteFileAtomic(folder + fs::kSeparator + containerName + ".xkm", EncodeCp1252(container));
   } catch (const Error& e) {
     ctx_.host.showMessage(e.numberAndDescription(), kApplicationTitle);

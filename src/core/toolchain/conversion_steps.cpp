@@ -8,6 +8,7 @@
 #include "core/templates/checksum_import.h"
 #include "core/templates/replace_data.h"
 #include "core/toolchain/command_text.h"
+#include "core/toolchain/file_names.h"
 #include "core/toolchain/tool_chain.h"
 
 namespace xkm {
@@ -34,6 +35,7 @@ void clsToolChain::RUN_BCB_CONVERSION() {
 
     BrakelTemplate brakel = GetBrakelTemplate(ctx_, Config(ctx_, "AST"));
     WriteValue(ctx_.session.ConfigTable, "BSL_TEMPLATE", brakel.name);
+    CheckNameInWorkingFolder(brakel.name, kTemplateFileNameError, "BRAKEL template name");
     ReplaceData(ctx_, brakel.content);
     fs::WriteFileAtomic(folder + fs::kSeparator + brakel.name, EncodeCp1252(brakel.content));
 

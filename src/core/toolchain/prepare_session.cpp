@@ -11,6 +11,7 @@
 #include "core/platform/file_system.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
+#include "core/toolchain/file_names.h"
 
 namespace xkm {
 namespace {
@@ -47,6 +48,7 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   ctx.host.processEvents();
 
   const LayoutTemplates templates = GetLayoutTemplates(ctx, layout);
+  CheckNameInWorkingFolder(templates.qsrName, kTemplateFileNameError, "QSR template name");
   fs::WriteFileAtomic(folder + fs::kSeparator + templates.qsrName,
                       EncodeCp1252(templates.qsrContent));
   ctx.host.setBusyPointer(true);
