@@ -3,17 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "core/platform/error.h"
+#include "support/error_number.h"
 
 namespace xkm {
 namespace {
 
 int ErrorNumberOf(std::string_view text) {
-  try {
-    ToLong(text);
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
+  return test::ErrorNumberOf([text] { ToLong(text); });
 }
 
 TEST(ToLong, ReadsWholeNumbersWithBlanksRadixAndBankersRounding) {

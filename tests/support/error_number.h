@@ -16,4 +16,15 @@ inline int ErrorNumberOf(const std::function<void()>& action) {
   return 0;
 }
 
+// The Error `call` throws; number 0 when it throws none.
+template <typename Call>
+Error ErrorOf(Call call) {
+  try {
+    call();
+  } catch (const Error& e) {
+    return e;
+  }
+  return Error(0, "");
+}
+
 }  // namespace xkm::test

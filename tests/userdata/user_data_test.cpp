@@ -10,8 +10,9 @@
 #include "core/session/host.h"
 #include "core/userdata/registry.h"
 #include "core/userdata/user_data_form.h"
-#include "support/store_sandbox.h"
+#include "support/error_number.h"
 #include "support/recording_host.h"
+#include "support/store_sandbox.h"
 
 namespace xkm {
 namespace {
@@ -53,16 +54,6 @@ class UserDataTest : public ::testing::Test {
       if (!form.pbOk_Click()) form.pbCancel_Click();
       return form.bCancel();
     };
-  }
-
-  template <typename Call>
-  static Error errorOf(Call call) {
-    try {
-      call();
-    } catch (const Error& e) {
-      return e;
-    }
-    return Error(0, "");
   }
 
   test::StoreSandbox sandbox;
@@ -110,23 +101,24 @@ TEST_F(UserDataTest, LanguageTwoGivesEnglishLabelsOthersGerman) {
 
 TEST_F(UserDataTest, InitPassesOnTheErrorsOfBadConfiguration) {
   clsUserData data;
-  EXPECT_EQ(errorOf([&] { data.Init(config.file("missing.ini")); }).numberAndDescription(),
+  EXPECT_EQ(test::ErrorOf([&] { data.Init(config.file("missing.ini")); }).numberAndDescription(),
             "13 Type mismatch");
   useIni(IniWithData(kStandardData, "HKCU"));
-  EXPECT_EQ(errorOf([&] { data.Init(ini); }).number(), 13);
+  EXPECT_EQ(test::ErrorOf([&] { data.Init(ini); }).number(), 13);
   useIni(IniWithData("1=A;a;a;1\r\n"));
-  EXPECT_EQ(errorOf([&] { data.Init(ini); }).numberAndDescription(), "9 Subscript out of range");
+  EXPECT_EQ(test::ErrorOf([&] { data.Init(ini); }).numberAndDescription(),
+            "9 Subscript out of range");
   useIni(IniWithData("1=A;a;a;yes;1\r\n"));
-  EXPECT_EQ(errorOf([&] { data.Init(ini); }).number(), 13);
+  EXPECT_EQ(test::ErrorOf([&] { data.Init(ini); }).number(), 13);
   useIni(IniWithData("1=A;a;a;1;x\r\n"));
-  EXPECT_EQ(errorOf([&] { data.Init(ini); }).number(), 13);
+  EXPECT_EQ(test::ErrorOf([&] { data.Init(ini); }).number(), 13);
 
   // A negative language has no label field; without items nothing asks for one.
   RegWriteString(kCurrentUserRoot, kLanguagePath, "Language", "-1");
   useIni(IniWithData(kStandardData));
-  EXPECT_EQ(errorOf([&] { data.Init(ini); }).number(), 9);
+  EXPECT_EQ(test::ErrorOf([&] { data.Init(ini); }).number(), 9);
   useIni(IniWithData(""));
-  EXPECT_EQ(errorOf([&] { data.Init(ini); }).number(), 0);
+  EXPECT_EQ(test::ErrorOf([&] { data.Init(ini); }).number(), 0);
 }
 
 TEST_F(UserDataTest, OkStoresTrimmedValuesAndTheFlagForTheNextRun) {

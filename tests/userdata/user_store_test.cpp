@@ -6,6 +6,7 @@
 
 #include "core/platform/error.h"
 #include "core/userdata/registry.h"
+#include "support/error_number.h"
 #include "support/store_sandbox.h"
 
 namespace xkm {
@@ -19,16 +20,6 @@ class UserStoreTest : public ::testing::Test {
   std::string storeText() const { return test::ReadFileBytes(sandbox.currentUserFile()); }
   void writeStore(const std::string& text) const {
     sandbox.folder().write("xkmtool/HKEY_CURRENT_USER.reg", text);
-  }
-  // The error a call raises; number 0 when it raises none.
-  template <typename Call>
-  static Error errorOf(Call call) {
-    try {
-      call();
-    } catch (const Error& e) {
-      return e;
-    }
-    return Error(0, "");
   }
 
   test::StoreSandbox sandbox;
@@ -130,7 +121,7 @@ TEST_F(UserStoreTest, ControlCharactersStayOnOneLineAndTextEndsAtNul) {
   EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Nul"), "ab");
   EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "After"), "x");
   // A name with a line break would split its line: refused.
-  EXPECT_EQ(errorOf([] { RegWriteString(kCurrentUserRoot, "K", "a\nb", "x"); }).number(), 5);
+  EXPECT_EQ(test::ErrorOf([] { RegWriteString(kCurrentUserRoot, "K", "a\nb", "x"); }).number(), 5);
 }
 
 TEST_F(UserStoreTest, ADamagedFileNamesFileAndLineAndIsNeverOverwritten) {
@@ -152,11 +143,11 @@ TEST_F(UserStoreTest, ADamagedFileNamesFileAndLineAndIsNeverOverwritten) {
   for (const auto& c : cases) {
     writeStore(c.text);
     const std::string where = path + ", line " + std::to_string(c.line) + ":";
-    Error read = errorOf([] { RegReadString(kCurrentUserRoot, "K", "A"); });
+    Error read = test::ErrorOf([] { RegReadString(kCurrentUserRoot, "K", "A"); });
     EXPECT_EQ(read.number(), user_store::kInvalidFileFormat) << c.text;
     EXPECT_NE(read.description().find(where), std::string::npos) << read.description();
 
-    Error write = errorOf([] { RegWriteString(kCurrentUserRoot, "K", "A", "new"); });
+    Error write = test::ErrorOf([] { RegWriteString(kCurrentUserRoot, "K", "A", "new"); });
     EXPECT_EQ(write.numberAndDescription(), read.numberAndDescription());
     EXPECT_EQ(storeText(), c.text);
   }
@@ -165,7 +156,7 @@ TEST_F(UserStoreTest, ADamagedFileNamesFileAndLineAndIsNeverOverwritten) {
 TEST_F(UserStoreTest, AnUnwritableStoreFolderRaisesAndWritesNothing) {
   // A file where the store folder should be: no one, not even root, can create it.
   sandbox.folder().write("xkmtool", "in the way");
-  Error error = errorOf([] { RegWriteString(kCurrentUserRoot, "K", "A", "x"); });
+  Error error = test::ErrorOf([] { RegWriteString(kCurrentUserRoot, "K", "A", "x"); });
   EXPECT_NE(error.number(), 0);
   EXPECT_NE(error.description().find("xkmtool"), std::string::npos) << error.description();
   EXPECT_EQ(test::ReadFileBytes(sandbox.folder().file("xkmtool")), "in the way");
