@@ -38,7 +38,7 @@ class BatchModeTest : public ::testing::Test {
 };
 
 TEST_F(BatchModeTest, AProcessWithoutStepsCompletes) {
-  test::ToolRun run = tool.run("--batch --report r.json " + inputs);
+  test::ToolRun run = tool.run({"--batch", "--report", "r.json", inputs});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   nlohmann::json json = report();
   EXPECT_EQ(json["outcome"], "completed");
@@ -52,7 +52,7 @@ TEST_F(BatchModeTest, AProcessWithoutStepsCompletes) {
 
 TEST_F(BatchModeTest, AnUnknownStepEndsTheRunWithError438) {
   setSteps("<MODUL><DISPLAY>Bogus</DISPLAY><NAME>bogus</NAME><HELP>h</HELP></MODUL>");
-  test::ToolRun run = tool.run("--batch --report r.json " + inputs);
+  test::ToolRun run = tool.run({"--batch", "--report", "r.json", inputs});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Error: 438 Object doesn't support this property or method\n");
   nlohmann::json json = report();
@@ -62,24 +62,24 @@ TEST_F(BatchModeTest, AnUnknownStepEndsTheRunWithError438) {
 }
 
 TEST_F(BatchModeTest, StartUpFailuresExitWithTwoAndStillReport) {
-  test::ToolRun run = tool.run("--batch --report r.json");
+  test::ToolRun run = tool.run({"--batch", "--report", "r.json"});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err,
             "Error while initializing application: Information about XML-File, Hex/S19-File and "
             "A2L-File required!\n");
   EXPECT_EQ(report()["outcome"], "startup-failed");
 
-  run = tool.run("--batch a.xml,b.hex");
+  run = tool.run({"--batch", "a.xml,b.hex"});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "Error while initializing application: 60000 Wrong parameter: a.xml,b.hex\n");
 
   std::remove(tool.folder().file("Userdata.ini").c_str());
-  run = tool.run("--batch " + inputs);
+  run = tool.run({"--batch", inputs});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "Error while initializing application: 13 Type mismatch\n");
 
   std::remove(tool.folder().file("xkmtool.ini").c_str());
-  run = tool.run("--batch " + inputs);
+  run = tool.run({"--batch", inputs});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "Error while initializing application: No Config-File: xkmtool.ini found\n");
 }
@@ -87,10 +87,13 @@ TEST_F(BatchModeTest, StartUpFailuresExitWithTwoAndStillReport) {
 TEST_F(BatchModeTest, TheReportLandsWhereItWasAskedForAndArgumentsJoinWithBlanks) {
   test::ScratchFolder elsewhere;
   // The command line may come as several words: they are joined by single blanks.
-  std::string spaced = inputs;
-  for (size_t p = spaced.find(','); p != std::string::npos; p = spaced.find(',', p + 3))
-    spaced.replace(p, 1, " , ");
-  test::ToolRun run = tool.run("--batch --report=rel.json " + spaced, elsewhere.path());
+  std::vector<std::string> arguments{"--batch", "--report=rel.json"};
+  for (size_t begin = 0, comma = 0; comma != std::string::npos; begin = comma + 1) {
+    comma = inputs.find(',', begin);
+    if (begin > 0) arguments.push_back(",");
+    arguments.push_back(inputs.substr(begin, comma - begin));
+  }
+  test::ToolRun run = tool.run(arguments, elsewhere.path());
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(std::filesystem::exists(elsewhere.file("rel.json")));
 }

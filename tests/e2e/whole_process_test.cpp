@@ -44,8 +44,8 @@ class WholeProcess : public ::testing::Test {
   test::ToolRun runOn(const std::string& image, const std::string& a2l) {
     for (const std::string& name : {std::string("flowdata_4711.xml"), image, a2l})
       tool.folder().write("input/" + name, test::ReadFileBytes(Demo("input/" + name)));
-    return tool.run("--batch --report r.json input/flowdata_4711.xml,input/" + image + ",input/" +
-                    a2l);
+    return tool.run({"--batch", "--report", "r.json",
+                     "input/flowdata_4711.xml,input/" + image + ",input/" + a2l});
   }
 
   void setTools(const std::string& tools) { tool.folder().write("tools.ini", tools); }
@@ -191,11 +191,7 @@ TEST_P(ProcessStops, WithTheStepsExactText) {
   if (!stop.tools.empty()) setTools(stop.tools);
   test::ToolRun run = runOn("ecu_st10.hex", "ecu_st10.a2l");
   EXPECT_EQ(run.exitCode, 1);
-  std::string expected = stop.expected;
-  for (size_t p = expected.find('W'); p != std::string::npos; p = expected.find('W', p + 1)) {
-    if (expected.compare(p, 2, "W/") == 0) expected.replace(p, 1, work());
-  }
-  EXPECT_EQ(run.err, "Error: " + expected + "\n");
+  EXPECT_EQ(run.err, "Error: " + test::ReplaceMarker(stop.expected, "W/", work() + "/") + "\n");
   EXPECT_EQ(report()["outcome"], "failed");
 }
 

@@ -13,8 +13,7 @@ namespace {
 
 // Files the harness itself writes beside the program.
 bool IsHarnessFile(const std::string& relative) {
-  return relative == "argv.log" || relative == "r.json" || relative == ".child-out" ||
-         relative == ".child-err";
+  return relative == "argv.log" || relative == "r.json";
 }
 
 bool IsInside(const std::string& relative, const std::string& folder) {
@@ -62,7 +61,7 @@ ChildResult HostileProcess::runBatch(const std::string& commandLine, const std::
   std::error_code ec;
   stdfs::remove(file("r.json"), ec);
   const Snapshot before = snapshotOutside(workFolder);
-  ChildResult result = RunChild(command, root());
+  ChildResult result = RunChild(command);
   expectSoundEnd(result, workFolder, before);
   return result;
 }

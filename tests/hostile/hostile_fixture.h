@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "hostile/child_process.h"
+#include "support/child_process.h"
 #include "support/tool_runner.h"
 
 namespace xkm::test {

@@ -2,16 +2,14 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
+#include "support/child_process.h"
 #include "support/scratch_folder.h"
 
 namespace xkm::test {
 
-struct ToolRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using ToolRun = ChildResult;
 
 // A copy of the built xkmtool in a scratch folder, so that it finds the
 // configuration files written beside it.
@@ -20,11 +18,11 @@ class InstalledTool {
   InstalledTool();
   const ScratchFolder& folder() const { return folder_; }
   std::string executable() const { return folder_.file("xkmtool"); }
-  // Runs the copy with `arguments` (a shell word list; quote as needed) in `workingFolder`
-  // (the tool's folder when empty).
-  ToolRun run(const std::string& arguments, const std::string& workingFolder = {}) const;
+  // Runs the copy with `arguments` in `workingFolder` (the tool's folder when empty).
+  ToolRun run(const std::vector<std::string>& arguments,
+              const std::string& workingFolder = {}) const;
 
-  // Environment variables set for every run (values single-quoted for the shell).
+  // Environment variables set for every run.
   std::map<std::string, std::string> environment;
 
  private:

@@ -1,13 +1,7 @@
 #include "tool_process.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <fstream>
 #include <stdexcept>
-
-extern char** environ;
 
 #ifndef XKM_TOOLS_DIR
 #error "XKM_TOOLS_DIR must name the folder of the built sample tools"
@@ -17,35 +11,13 @@ namespace xkm::test {
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& folder, const Environment& env) {
-  std::vector<std::string> environment;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::string(*entry).rfind("XKM_TOOL_", 0) != 0) environment.emplace_back(*entry);
-  }
-  for (const auto& [name, value] : env) environment.push_back(name + "=" + value);
-
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (const std::string& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
-  envp.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int error =
-      posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) throw std::runtime_error("cannot start " + program);
-
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ProcessResult result;
-  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  return result;
+  ChildCommand command;
+  command.argv = {program};
+  command.argv.insert(command.argv.end(), args.begin(), args.end());
+  command.workingFolder = folder;
+  command.withoutVariablesStartingWith = "XKM_TOOL_";
+  for (const auto& [name, value] : env) command.environment[name] = value;
+  return RunChild(command);
 }
 
 ProcessResult RunSampleTool(const std::string& tool, const std::vector<std::string>& args,

@@ -5,12 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "support/child_process.h"
+
 namespace xkm::test {
 
-struct ProcessResult {
-  int exitCode = -1;  // -1 when the process died by a signal
-  int signal = 0;
-};
+using ProcessResult = ChildResult;
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
 

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <string>
@@ -10,11 +11,16 @@
 namespace xkm::test {
 
 // How to start one child: an argv (never a shell), extra environment, a
-// working folder and the limits a fault test puts on it.
+// working folder and the limits a test puts on it.
 struct ChildCommand {
-  std::vector<std::string> argv;
+  std::vector<std::string> argv;  // argv[0] without a "/" is looked up on PATH
   std::map<std::string, std::string> environment;
+  // Variables of this process whose names start with this text are not passed on.
+  std::string withoutVariablesStartingWith;
   std::string workingFolder;
+  // A child still running after this long is killed and the test fails with a
+  // message naming it, instead of hanging until the test driver gives up.
+  std::chrono::seconds timeLimit{120};
   std::optional<size_t> fileSizeLimit;      // soft RLIMIT_FSIZE in bytes; SIGXFSZ ignored
   std::optional<size_t> addressSpaceLimit;  // RLIMIT_AS in bytes
   // Runs a root child without the capabilities that let it write into
@@ -25,31 +31,40 @@ struct ChildCommand {
 struct ChildResult {
   int exitCode = -1;  // -1 when it ended by a signal
   int signal = 0;
+  bool timedOut = false;
   std::string out;
   std::string err;
 };
 
-// A started child whose output goes to files in `outputFolder`.
+// A started child whose standard output and error go to temporary files.
 class Child {
  public:
-  Child(const ChildCommand& command, const std::string& outputFolder);
+  explicit Child(const ChildCommand& command);
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
   pid_t pid() const { return pid_; }
   void signal(int number) const;
+  // Waits until the child ends or its time limit is reached (then kills it).
   ChildResult wait();
 
  private:
   pid_t pid_ = -1;
+  std::string program_;
+  std::chrono::steady_clock::time_point deadline_;
+  std::chrono::seconds timeLimit_;
   std::string outPath_;
   std::string errPath_;
 };
 
-ChildResult RunChild(const ChildCommand& command, const std::string& outputFolder);
+ChildResult RunChild(const ChildCommand& command);
 
 // Whether this program (and so the xkmtool built with it) runs under AddressSanitizer.
 bool UnderAddressSanitizer();
+
+// `text` with every `marker` replaced by `value`; the search goes on after the
+// inserted value, so a value that holds the marker cannot be replaced again.
+std::string ReplaceMarker(std::string text, const std::string& marker, const std::string& value);
 
 }  // namespace xkm::test
