@@ -1,5 +1,7 @@
 #include "cli/batch_report.h"
 
+#include "core/session/tool_run_json.h"
+
 namespace xkm {
 namespace {
 
@@ -69,6 +71,9 @@ nlohmann::ordered_json ReportToJson(const BatchReport& report) {
                                                  : nlohmann::ordered_json::object();
   json["layoutTrace"] =
       report.session ? LayoutTraceToJson(*report.session) : nlohmann::ordered_json::array();
+  json["tools"] = nlohmann::ordered_json::array();
+  if (report.session)
+    for (const ToolRun& run : report.session->toolRuns) json["tools"].push_back(ToolRunToJson(run));
   return json;
 }
 

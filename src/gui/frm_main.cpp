@@ -21,6 +21,7 @@
 #include "gui/help_pane.h"
 #include "gui/qt_text.h"
 #include "gui/session_view.h"
+#include "gui/tool_runs_view.h"
 
 // Resources of a static library must be registered by name, outside any namespace.
 static void InitIconResources() {
@@ -142,6 +143,8 @@ QWidget* frmMain::BuildCentralWidget() {
   stateTabs_->setObjectName("StateTabs");
   stateTabs_->addTab(GridState, "Reports");
   stateTabs_->addTab(sessionView_, "Session");
+  toolRunsView_ = new ToolRunsView;
+  stateTabs_->insertTab(1, toolRunsView_, "Tools");  // beside Reports
   FrameState = new QGroupBox("State");
   FrameState->setObjectName("FrameState");
   (new QVBoxLayout(FrameState))->addWidget(stateTabs_);
@@ -274,6 +277,7 @@ void frmMain::RunProcess() {
   lastRun_->setText(QString("Last run %1 at %2")
                         .arg(OutcomeText(outcome), QTime::currentTime().toString("HH:mm:ss")));
   sessionView_->showTables(session_, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
+  toolRunsView_->showRuns(session_.toolRuns);
   if (closeWanted_) close();
 }
 

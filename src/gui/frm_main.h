@@ -21,6 +21,7 @@ namespace xkm {
 
 class HelpPane;
 class SessionView;
+class ToolRunsView;
 
 // The main window: toolbar, process grid, state grid with the session view,
 // and the help pane. Start-up and the runner are the core's; the window shows
@@ -93,6 +94,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   QTabWidget* stateTabs_ = nullptr;
   QTableWidget* GridState = nullptr;
   SessionView* sessionView_ = nullptr;
+  ToolRunsView* toolRunsView_ = nullptr;
   HelpPane* FrameBott = nullptr;
   QLabel* inputFiles_ = nullptr;
   QLabel* lastRun_ = nullptr;

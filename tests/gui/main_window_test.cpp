@@ -4,15 +4,18 @@
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolBar>
 
 #include "core/platform/error.h"
 #include "core/session/session.h"
+#include "core/session/utilities.h"
 #include "gui/frm_main.h"
 #include "gui/help_pane.h"
 #include "gui/qt_text.h"
 #include "gui/session_view.h"
+#include "gui/tool_runs_view.h"
 #include "gui_fixture.h"
 #include "support/scratch_folder.h"
 #include "support/store_sandbox.h"
@@ -210,6 +213,31 @@ TEST_F(MainWindowTest, TheSessionViewShowsTheTablesARunLeft) {
   EXPECT_EQ(test::CellText(view.rowsView(), 0, 1), "EPK 1.0");
   ASSERT_TRUE(view.selectTable("UserInfoTable"));
   EXPECT_EQ(test::CellText(view.rowsView(), 0, 0), "USERNAME");
+}
+
+// Beside Reports: each tool run of the last run, and what it wrote.
+TEST_F(MainWindowTest, TheToolsTabShowsEachToolRunAndItsOutput) {
+  ASSERT_TRUE(start(1));
+  extras["S1"] = [this] {
+    ToolRun run =
+        RunAndCapture(window.host(), "/bin/sh -c \"echo converted; echo warn >&2; exit 2\"");
+    run.step = "RUN_BCB_CONVERSION";
+    run.tool = "Brakel";
+    window.session().toolRuns.push_back(run);
+    window.session().toolRuns.push_back(RunAndCapture(window.host(), "/no/such/tool"));
+  };
+  action("Run").trigger();
+  QTabWidget& tabs = *test::Child<QTabWidget>(window, "StateTabs");
+  EXPECT_EQ(tabs.tabText(1), "Tools");
+  ToolRunsView& view = *test::Child<ToolRunsView>(window, "ToolRunsView");
+  ASSERT_EQ(view.runsView().rowCount(), 2);
+  EXPECT_EQ(test::CellText(view.runsView(), 0, 0), "RUN_BCB_CONVERSION");
+  EXPECT_EQ(test::CellText(view.runsView(), 0, 1), "Brakel");
+  EXPECT_EQ(test::CellText(view.runsView(), 0, 2), "exit 2");
+  EXPECT_EQ(test::CellText(view.runsView(), 1, 2), "not started");
+  view.selectRun(0);
+  EXPECT_TRUE(view.outputText().contains("converted\n"));
+  EXPECT_TRUE(view.outputText().contains("warn\n"));
 }
 
 TEST_F(MainWindowTest, TheHelpPaneTogglesAndShowsTheHelpPage) {

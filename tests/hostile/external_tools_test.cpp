@@ -38,6 +38,11 @@ TEST_F(FaultyTools, ToolThatCannotStartStopsAtItsMissingFile) {
   EXPECT_EQ(run.err, Stop("File : " + work("ecu_st10_1.bcb") + " not found!"));
   EXPECT_EQ(argvLog(), "");
   EXPECT_FALSE(stdfs::exists(work(kContainer)));
+  const nlohmann::json tools = report()["tools"];
+  ASSERT_EQ(tools.size(), 1u);
+  EXPECT_EQ(tools[0]["tool"], "Brakel");
+  EXPECT_EQ(tools[0]["result"], "not-started");
+  EXPECT_TRUE(tools[0]["exitCode"].is_null());
 }
 
 TEST_F(FaultyTools, ToolKilledBySignalStopsAtItsMissingFile) {
@@ -47,6 +52,48 @@ TEST_F(FaultyTools, ToolKilledBySignalStopsAtItsMissingFile) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, Stop("MIM-File : " + work("ecu_st10.hex_blk_1_mim") + " was not created!"));
   EXPECT_EQ(report()["outcome"], "failed");
+  const nlohmann::json crashed = report()["tools"].back();
+  EXPECT_EQ(crashed["step"], "RUN_BCB2MIM_CONVERSION");
+  EXPECT_EQ(crashed["tool"], "ZOVEN");
+  EXPECT_EQ(crashed["result"], "signal");
+  EXPECT_FALSE(crashed["signal"].is_null());
+}
+
+// The step's message stays as it is; the report's tool entries say why: in
+// order, with command line, exit code and the tool's own words, which never
+// reach xkmtool's stdout or stderr.
+TEST_F(FaultyTools, TheReportKeepsEveryToolRunWithItsOutput) {
+  installInputs("input");
+  writeScriptTool("qsr-talks",
+                  "echo \"checking $3\"\n"
+                  "head -c 10000 /dev/zero | tr '\\0' x >&2\n"
+                  "echo 'no licence for checksums' >&2\nexit 5\n");
+  setQsr("tools/qsr-talks");
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, Stop("Checksum-File : " + work("CS.LOG") + " not found!"));
+  EXPECT_EQ(run.out.find("licence"), std::string::npos);
+  EXPECT_EQ(run.out.find("lenwatch:"), std::string::npos);
+
+  const nlohmann::json tools = report()["tools"];
+  std::vector<std::string> keys;
+  for (const auto& tool : tools)
+    keys.push_back(tool["step"].get<std::string>() + "/" + tool["tool"].get<std::string>());
+  EXPECT_EQ(keys,
+            (std::vector<std::string>{"RUN_BCB_CONVERSION/Brakel", "RUN_BCB_CONVERSION/Lenwatch",
+                                      "RUN_BCB_CONVERSION/Lenwatch", "RUN_BCB_CONVERSION/QSR"}));
+  EXPECT_EQ(tools[1]["result"], "exited");
+  EXPECT_EQ(tools[1]["exitCode"], 0);
+  const nlohmann::json& qsr = tools.back();
+  EXPECT_EQ(qsr["commandLine"], "\"" + file("tools/qsr-talks") + "\"  -b \"" + work("CS_ST10.qsr") +
+                                    "\" \"" + work("ecu_st10.hex") + "\"");
+  EXPECT_EQ(qsr["exitCode"], 5);
+  EXPECT_EQ(qsr["stdout"], "checking " + work("ecu_st10.hex") + "\n");
+  const std::string err = qsr["stderr"];
+  EXPECT_EQ(err.size(), 4096u);
+  EXPECT_EQ(err.front(), 'x');
+  EXPECT_EQ(err.substr(err.size() - 26), "xno licence for checksums\n");
+  EXPECT_GE(qsr["durationMs"].get<int>(), 0);
 }
 
 TEST_F(FaultyTools, ToolsExitingNonZeroWithTheirFilesLetTheRunComplete) {

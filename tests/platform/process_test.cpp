@@ -73,5 +73,46 @@ TEST(SpawnAndWait, CallsWhileWaitingUntilTheChildEnds) {
   EXPECT_GE(calls, 3);
 }
 
+// A megabyte is more than a pipe holds: the child only ends when its output is
+// read while it runs. Both with and without a caller to call while waiting.
+TEST(SpawnAndWait, CaptureKeepsTheLastBytesOfEachStreamAndNeverBlocksTheChild) {
+  const std::vector<std::string> chatty = {
+      "sh", "-c",
+      "head -c 1048576 /dev/zero | tr '\\0' a; printf END-OUT;"
+      " head -c 100000 /dev/zero | tr '\\0' b >&2; printf END-ERR >&2; exit 4"};
+  for (bool withCallback : {true, false}) {
+    SCOPED_TRACE(withCallback);
+    ProcessOutcome outcome =
+        SpawnAndWait(chatty, withCallback ? std::function<void()>([] {}) : std::function<void()>(),
+                     std::chrono::milliseconds(5), ChildOutput::Capture);
+    EXPECT_EQ(outcome.exitCode, 4);
+    EXPECT_EQ(outcome.stdoutTail, std::string(kCapturedTailBytes - 7, 'a') + "END-OUT");
+    EXPECT_EQ(outcome.stderrTail, std::string(kCapturedTailBytes - 7, 'b') + "END-ERR");
+  }
+
+  ProcessOutcome quiet = SpawnAndWait(
+      {"sh", "-c", "echo hi; echo oops >&2"}, [] {}, std::chrono::milliseconds(5),
+      ChildOutput::Capture);
+  EXPECT_EQ(quiet.stdoutTail, "hi\n");
+  EXPECT_EQ(quiet.stderrTail, "oops\n");
+}
+
+// A background process that keeps the pipes open must not hold up the wait
+// for the tool itself; it is released only after the wait has returned.
+TEST(SpawnAndWait, CaptureDoesNotWaitForAGrandchildHoldingThePipes) {
+  test::ScratchFolder folder;
+  const std::string release = folder.file("release");
+  ProcessOutcome outcome = SpawnAndWait(
+      {"sh", "-c",
+       "(i=0; while [ ! -e \"$0\" ] && [ $i -lt 6000 ]; do i=$((i+1)); sleep 0.01; done; echo "
+       "late) &"
+       " echo started",
+       release},
+      [] {}, std::chrono::milliseconds(5), ChildOutput::Capture);
+  folder.write("release", "");
+  EXPECT_EQ(outcome.exitCode, 0);
+  EXPECT_EQ(outcome.stdoutTail, "started\n");
+}
+
 }  // namespace
 }  // namespace xkm

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <thread>
@@ -67,6 +68,107 @@ class OutputRedirection {
   bool active_ = false;
 };
 
+// Pipes that take the child's standard output and error; the reading end keeps
+// only the last bytes of each, so that a chatty tool costs no memory. The
+// pipes must be read while the child runs: a full pipe would block it.
+class OutputCapture {
+ public:
+  explicit OutputCapture(ChildOutput output) {
+    if (output != ChildOutput::Capture) return;
+    for (Stream& stream : streams_) {
+      int ends[2];
+      if (::pipe2(ends, O_CLOEXEC) != 0) return;  // too few descriptors: output is lost
+      stream.readFd = ends[0];
+      stream.writeFd = ends[1];
+      ::fcntl(stream.readFd, F_SETFL, O_NONBLOCK);
+    }
+    active_ =
+        posix_spawn_file_actions_init(&actions_) == 0 &&
+        posix_spawn_file_actions_adddup2(&actions_, streams_[0].writeFd, STDOUT_FILENO) == 0 &&
+        posix_spawn_file_actions_adddup2(&actions_, streams_[1].writeFd, STDERR_FILENO) == 0;
+  }
+  ~OutputCapture() {
+    if (active_) posix_spawn_file_actions_destroy(&actions_);
+    for (Stream& stream : streams_) {
+      closeFd(stream.readFd);
+      closeFd(stream.writeFd);
+    }
+  }
+  OutputCapture(const OutputCapture&) = delete;
+  OutputCapture& operator=(const OutputCapture&) = delete;
+
+  bool active() const { return active_; }
+  const posix_spawn_file_actions_t* actions() const { return active_ ? &actions_ : nullptr; }
+
+  // After the spawn only the child may hold the writing ends, so that its end
+  // shows as the end of both pipes.
+  void childStarted() {
+    for (Stream& stream : streams_) closeFd(stream.writeFd);
+  }
+
+  // Waits at most one tick for output or, through `exitFd` (-1 for none), for
+  // the child's end, and keeps what arrived. False when no pipe is left open
+  // to wait on.
+  bool waitUpTo(std::chrono::milliseconds tick, int exitFd) {
+    std::array<pollfd, 3> entries{};
+    nfds_t count = 0;
+    for (const Stream& stream : streams_)
+      if (stream.readFd >= 0) entries[count++] = pollfd{stream.readFd, POLLIN, 0};
+    if (count == 0) return false;
+    if (exitFd >= 0) entries[count++] = pollfd{exitFd, POLLIN, 0};
+    ::poll(entries.data(), count, static_cast<int>(tick.count()));  // EINTR: the caller looks again
+    drain();
+    return true;
+  }
+
+  // Reads whatever is there without waiting; a pipe at its end is closed.
+  // After the child's end a grandchild may still hold a pipe open: what it
+  // writes later is not waited for.
+  void drain() {
+    char buffer[16384];
+    for (Stream& stream : streams_) {
+      while (stream.readFd >= 0) {
+        const ssize_t got = ::read(stream.readFd, buffer, sizeof buffer);
+        if (got > 0) {
+          keep(stream.tail, buffer, static_cast<size_t>(got));
+        } else if (got < 0 && errno == EINTR) {
+          continue;
+        } else {
+          if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) closeFd(stream.readFd);
+          break;
+        }
+      }
+    }
+  }
+
+  std::string tail(size_t index) const {
+    const std::string& text = streams_[index].tail;
+    return text.size() <= kCapturedTailBytes ? text : text.substr(text.size() - kCapturedTailBytes);
+  }
+
+ private:
+  struct Stream {
+    int readFd = -1;
+    int writeFd = -1;
+    std::string tail;
+  };
+
+  static void keep(std::string& tail, const char* bytes, size_t count) {
+    tail.append(bytes, count);
+    // Trimmed in steps, not on every read: the front is dropped only when
+    // twice the limit has gathered.
+    if (tail.size() > 2 * kCapturedTailBytes) tail.erase(0, tail.size() - kCapturedTailBytes);
+  }
+  static void closeFd(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+  }
+
+  std::array<Stream, 2> streams_{};
+  posix_spawn_file_actions_t actions_{};
+  bool active_ = false;
+};
+
 // Waits for a child's end for at most one tick, returning as soon as it has
 // ended: a fixed sleep would add a whole tick to every tool run.
 class ChildExitWatch {
@@ -75,6 +177,7 @@ class ChildExitWatch {
   ~ChildExitWatch() {
     if (fd_ >= 0) ::close(fd_);
   }
+  int fd() const { return fd_; }
   ChildExitWatch(const ChildExitWatch&) = delete;
   ChildExitWatch& operator=(const ChildExitWatch&) = delete;
 
@@ -116,31 +219,43 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
   args.push_back(nullptr);
 
   SpawnAttributes attributes;
-  OutputRedirection redirection(output);
+  OutputCapture capture(output);
+  // Output that cannot be captured (no pipes to be had) is discarded.
+  OutputRedirection redirection(
+      output == ChildOutput::Capture && !capture.active() ? ChildOutput::Discard : output);
+  const posix_spawn_file_actions_t* actions =
+      capture.active() ? capture.actions() : redirection.get();
   pid_t pid = 0;
   const bool searchPath = argv[0].find('/') == std::string::npos;
-  int rc =
-      searchPath
-          ? posix_spawnp(&pid, args[0], redirection.get(), attributes.get(), args.data(), environ)
-          : posix_spawn(&pid, args[0], redirection.get(), attributes.get(), args.data(), environ);
+  int rc = searchPath ? posix_spawnp(&pid, args[0], actions, attributes.get(), args.data(), environ)
+                      : posix_spawn(&pid, args[0], actions, attributes.get(), args.data(), environ);
   if (rc != 0) return outcome;
   outcome.started = true;
+  capture.childStarted();
 
   ChildExitWatch watch(pid);
+  // A captured child is never waited for blindly: its pipes must be read.
+  const bool poll = whileWaiting || capture.active();
   int status = 0;
   while (true) {
-    pid_t done = waitpid(pid, &status, whileWaiting ? WNOHANG : 0);
+    pid_t done = waitpid(pid, &status, poll ? WNOHANG : 0);
     if (done == pid) {
       Record(status, outcome);
-      return outcome;
+      break;
     }
     if (done < 0) {
       if (errno == EINTR) continue;
-      return outcome;  // e.g. ECHILD when SIGCHLD is ignored: the status is lost
+      break;  // e.g. ECHILD when SIGCHLD is ignored: the status is lost
     }
-    whileWaiting();  // an exception from here leaves the child running, unwaited
-    watch.waitUpTo(tick);
+    if (whileWaiting) whileWaiting();  // an exception from here leaves the child running, unwaited
+    if (!capture.active() || !capture.waitUpTo(tick, watch.fd())) watch.waitUpTo(tick);
   }
+  if (capture.active()) {
+    capture.drain();
+    outcome.stdoutTail = capture.tail(0);
+    outcome.stderrTail = capture.tail(1);
+  }
+  return outcome;
 }
 
 }  // namespace xkm

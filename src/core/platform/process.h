@@ -7,15 +7,22 @@
 
 namespace xkm {
 
+// How much of each output stream a captured child keeps: its last bytes.
+inline constexpr size_t kCapturedTailBytes = 4096;
+
 struct ProcessOutcome {
   bool started = false;  // false when the program could not be started at all
   int exitCode = -1;     // exit status when it exited normally
   int signal = 0;        // terminating signal, 0 when it exited normally
+  // With ChildOutput::Capture: the last kCapturedTailBytes of each stream.
+  std::string stdoutTail;
+  std::string stderrTail;
 };
 
 enum class ChildOutput {
   Inherit,  // the child writes to our standard output and error
   Discard,  // the child's standard output and error go nowhere
+  Capture,  // kept in the outcome (the last bytes of each), shown nowhere
 };
 
 // Starts argv[0] (searched on PATH when it holds no "/") with argv, the inherited

@@ -29,8 +29,10 @@ constexpr Entry kEntries[] = {
      "No System-Constants was found in A2L-File"},
     {60012, "Keine Information über ECU in A2L-File gefunden",
      "No information about ECU was found in A2L-File"},
-    {60013, "Kein oder mehr als ein Library-File gefunden", "No or more then one library-file found"},
-    {60014, "Library-File ist korrupt oder wurde geändert", "Library-file is corrupt or was changed"},
+    {60013, "Kein oder mehr als ein Library-File gefunden",
+     "No or more then one library-file found"},
+    {60014, "Library-File ist korrupt oder wurde geändert",
+     "Library-file is corrupt or was changed"},
     {60015, "Library-File ist defekt", "Library-file is corrupt"},
     {60016, "Keine Information über Datablock-Anzahl in Library gefunden",
      "No information about datablock-count was found in library"},
@@ -48,6 +50,15 @@ constexpr Entry kEntries[] = {
     {60028, "Datei nicht gefunden", "File not found"},
     {60029, "RAW-Template korrupt!", "RAW-Template corrupt"},
     {60030, "unbekannte Variable in RAW-Template", "unknown variable in RAW-Template"},
+    // {folder}, {pid}, {host} and {start} are filled in by the caller.
+    {60040,
+     "Der Ordner {folder} wird bereits von einem anderen Lauf benutzt (Prozess {pid} auf "
+     "{host}, gestartet {start}) - bitte warten, bis dieser Lauf beendet ist",
+     "The folder {folder} is already in use by another run (process {pid} on {host}, started "
+     "{start}) - please wait until that run has ended"},
+    // {file} and {reason} are filled in by the caller.
+    {60041, "Das Ablaufprotokoll {file} konnte nicht geschrieben werden: {reason}",
+     "The trace log {file} could not be written: {reason}"},
     {60300, "Bearbeitung beendet", "Ready!"},
     {60303, "Lese Informationen aus A2L-Datei ...", "Get infos from A2L-File ..."},
     {60307, "Erstelle XKM-Container ...", "Build XKM-Container ..."},

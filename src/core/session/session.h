@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/file_lock.h"
 #include "core/platform/xml.h"
 #include "core/session/layout_trace.h"
 #include "core/session/session_table.h"
+#include "core/session/tool_run.h"
 
 namespace xkm {
 
@@ -22,6 +24,15 @@ struct Session {
   std::string LibraryFilePath;
 
   std::vector<LayoutTraceEntry> layoutTrace;
+
+  // What the current run did beyond the tables: every external tool it ran,
+  // in order, and the container it wrote (empty when none). The runner
+  // clears both when a run starts.
+  std::vector<ToolRun> toolRuns;
+  std::string writtenContainer;
+
+  // The run's claim on its working folder, held from Init to the run's end.
+  FileLock folderLock;
 };
 
 // The 23 session variables created in advance, in their order.

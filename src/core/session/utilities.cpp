@@ -1,5 +1,7 @@
 #include "core/session/utilities.h"
 
+#include <chrono>
+
 #include "core/platform/command_line.h"
 #include "core/platform/cp1252.h"
 #include "core/platform/error.h"
@@ -35,14 +37,29 @@ void SplitPath(std::string& path, std::string& fileName) {
 std::string RunAndWait(Host& host, const std::string& commandLine, int /*showState*/,
                        const std::string& /*title*/, int /*x*/, int /*y*/, int /*width*/,
                        int /*height*/) {
-  std::vector<std::string> argv = SplitCommandLine(commandLine);
-  // A tool writes into a console window of its own, never into the state
-  // lines and messages this program prints.
-  if (!argv.empty())
-    SpawnAndWait(
-        argv, [&host] { host.processEvents(); }, std::chrono::milliseconds(30),
-        ChildOutput::Discard);
+  RunAndCapture(host, commandLine);
   return "ok";
+}
+
+ToolRun RunAndCapture(Host& host, const std::string& commandLine) {
+  ToolRun run;
+  run.commandLine = commandLine;
+  std::vector<std::string> argv = SplitCommandLine(commandLine);
+  if (argv.empty()) return run;
+  const auto start = std::chrono::steady_clock::now();
+  // A tool's output never reaches the state lines and messages this program
+  // prints; it is kept for the record of the run instead.
+  ProcessOutcome outcome = SpawnAndWait(
+      argv, [&host] { host.processEvents(); }, std::chrono::milliseconds(30), ChildOutput::Capture);
+  run.durationMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now() - start)
+                       .count();
+  run.started = outcome.started;
+  run.exitCode = outcome.exitCode;
+  run.signal = outcome.signal;
+  run.stdoutTail = std::move(outcome.stdoutTail);
+  run.stderrTail = std::move(outcome.stderrTail);
+  return run;
 }
 
 std::string ReplaceAll(std::string_view text, std::string_view search,

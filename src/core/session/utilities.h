@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/session/tool_run.h"
+
 namespace xkm {
 
 class Host;
@@ -26,6 +28,11 @@ void SplitPath(std::string& path, std::string& fileName);
 std::string RunAndWait(Host& host, const std::string& commandLine, int showState = 1,
                        const std::string& title = {}, int x = 0, int y = 0, int width = 0,
                        int height = 0);
+
+// RunAndWait with the record of the run: how it ended, how long it took and
+// the last 4 KB of its standard output and error, which reach no screen.
+// Step and tool are left for the caller to fill in.
+ToolRun RunAndCapture(Host& host, const std::string& commandLine);
 
 // Every non-overlapping occurrence of `search` replaced, left to right; text a
 // replacement brings in is not searched again. No length limit.

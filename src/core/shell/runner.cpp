@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "core/platform/error.h"
+#include "core/shell/run_trace.h"
 
 namespace xkm {
 
@@ -16,7 +17,9 @@ std::string LocalTimestamp() {
 }
 
 Runner::Runner(Context& context, StepTargetFactory makeToolChain)
-    : ctx_(context), makeToolChain_(std::move(makeToolChain)) {
+    : host_(context.host),
+      ctx_{context.app, context.session, host_},
+      makeToolChain_(std::move(makeToolChain)) {
   if (!makeToolChain_) {
     makeToolChain_ = [](Context& ctx, UpdateStateHandler updateState) {
       return std::make_unique<clsToolChain>(ctx, std::move(updateState));
@@ -58,6 +61,11 @@ RunOutcome Runner::RunProcess() {
   running_ = true;
   ToolChain =
       makeToolChain_(ctx_, [this](const std::string& text) { ToolChain_UpdateState(text); });
+  ctx_.session.toolRuns.clear();
+  ctx_.session.writtenContainer.clear();
+  record_ = RunRecord{};
+  record_.start = std::chrono::system_clock::now();
+  host_.messages().clear();
   ctx_.host.runStarted();
   ctx_.host.clearStateRows();
 
@@ -71,7 +79,9 @@ RunOutcome Runner::RunProcess() {
       ctx_.host.stepStarted(column);
       ctx_.host.setHelpText(steps_[i].help);
       currentRow_ = 2;
+      record_.steps.push_back({steps_[i].name, steps_[i].display, "failed", ""});
       ToolChain->CallByName(steps_[i].name);
+      record_.steps.back().outcome = "completed";
       currentRow_ = 1;
       ctx_.host.stepFinished(column);
       currentRow_ = 2;
@@ -84,12 +94,22 @@ RunOutcome Runner::RunProcess() {
     }
   } catch (const Error& e) {
     ctx_.host.showMessage(e.numberAndDescription(), "Error");
+    if (!record_.steps.empty()) record_.steps.back().error = e.numberAndDescription();
     outcome = RunOutcome::Failed;
   } catch (const std::exception& e) {
     // Anything that is not one of our errors is still the step's failure.
     ctx_.host.showMessage(std::string("51 Internal error: ") + e.what(), "Error");
+    if (!record_.steps.empty()) record_.steps.back().error = e.what();
     outcome = RunOutcome::Failed;
   }
+  record_.end = std::chrono::system_clock::now();
+  record_.outcome = outcome;
+  record_.messages = host_.messages();
+  // Written while the folder is still claimed, so that the trace describes
+  // the container as this run left it.
+  AppendRunTrace(ctx_, record_);
+  // The working folder is free for the next run, here or elsewhere.
+  ctx_.session.folderLock.release();
   ctx_.host.setHelpText("");
   ctx_.host.runFinished();
   running_ = false;

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "core/session/context.h"
+#include "core/shell/message_log_host.h"
 #include "core/shell/process_step.h"
+#include "core/shell/run_record.h"
 #include "core/toolchain/tool_chain.h"
 
 namespace xkm {
-
-enum class RunOutcome { Completed, Stopped, Failed };
 
 // Runs the steps of the process list one after another on a fresh tool chain,
 // turns their reports into state rows and stops between steps on request.
@@ -26,9 +26,13 @@ class Runner {
   void setSteps(std::vector<ProcessStep> steps);
   const std::vector<ProcessStep>& steps() const { return steps_; }
 
-  // Runs every step; a step's error ends the run with an "Error" box.
-  // Calling it while a run is in progress does nothing (returns Failed).
+  // Runs every step; a step's error ends the run with an "Error" box. At the
+  // end the run is appended to the trace log when the program's INI file
+  // names one. Calling it while a run is in progress does nothing (returns
+  // Failed).
   RunOutcome RunProcess();
+  // What the last run did (steps, messages, times, outcome).
+  const RunRecord& lastRun() const { return record_; }
   bool running() const { return running_; }
 
   // The Stop button: sets StopRequested and reports "Canceled by user".
@@ -41,13 +45,17 @@ class Runner {
   // The text of the process display's current cell (row 1 display, 2 name, 3 help).
   std::string currentCellText() const;
 
-  Context& ctx_;
+  // The steps see the user interface through a host that keeps every
+  // message for the run's record.
+  MessageLogHost host_;
+  Context ctx_;
   std::vector<ProcessStep> steps_;
   StepTargetFactory makeToolChain_;
   std::unique_ptr<StepTarget> ToolChain;
   int currentColumn_ = -1;
   int currentRow_ = 3;
   bool running_ = false;
+  RunRecord record_;
 };
 
 // The local time as ISO 8601 text, for the "Start" column.

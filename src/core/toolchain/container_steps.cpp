@@ -54,7 +54,9 @@ void clsToolChain::BuildXKMContainer() {
     std::string container;
     ExpandTemplate(ctx_, variables, raw, container);
     CheckNameInWorkingFolder(containerName, kContainerNameError, "Container name");
-    fs::WriteFileAtomic(folder + fs::kSeparator + containerName + ".xkm", EncodeCp1252(container));
+    const std::string containerPath = folder + fs::kSeparator + containerName + ".xkm";
+    fs::WriteFileAtomic(containerPath, EncodeCp1252(container));
+    ctx_.session.writtenContainer = containerPath;
   } catch (const Error& e) {
     ctx_.host.showMessage(e.numberAndDescription(), kApplicationTitle);
   }
@@ -68,7 +70,7 @@ void clsToolChain::BuildSGOContainer() {
     // hold blanks or quotes, which must still reach the tool as one argument.
     const std::string file = name + ".xkm";
     const bool plain = file.find_first_of(" \t\"") == std::string::npos;
-    RunTool(converter, " -l " + (plain ? file : QuoteArgument(file)), "SGO-Conversion");
+    RunTool("XKM2SGO", converter, " -l " + (plain ? file : QuoteArgument(file)), "SGO-Conversion");
     const std::string folder = Config(ctx_, "PFADZIELABLAGE");
     if (!fs::FileExists(folder + fs::kSeparator + name + ".xkm"))
       throw Error(60000, "SGO-File : " + name + ".xkm" + " was not created!");

@@ -41,7 +41,7 @@ void clsToolChain::RUN_BCB_CONVERSION() {
 
     // Every path goes through QuoteArgument: a quote in a folder or file name
     // would otherwise end the quoted argument early and split it.
-    RunTool(QuotedToolPath("Brakel"),
+    RunTool("Brakel", QuotedToolPath("Brakel"),
             " " + QuoteArgument(Config(ctx_, "PFADZIELABLAGE") + fs::kSeparator +
                                 Config(ctx_, "BSL_TEMPLATE")),
             "BCB-Conversion");
@@ -54,10 +54,10 @@ void clsToolChain::RUN_BCB_CONVERSION() {
       if (!fs::FileExists(bcb)) throw Error(60000, "File : " + bcb + " not found!");
       // Quoted, so that a working folder with blanks still reaches the tool
       // as one argument.
-      RunTool(lenwatch, QuoteArgument(bcb), "Check-BCB-Length");
+      RunTool("Lenwatch", lenwatch, QuoteArgument(bcb), "Check-BCB-Length");
     }
 
-    RunTool(QuotedToolPath("QSR"),
+    RunTool("QSR", QuotedToolPath("QSR"),
             " -b " + QuoteArgument(folder + fs::kSeparator + Config(ctx_, "QSR_TEMPLATE")) + " " +
                 QuoteArgument(Config(ctx_, "HEXFILE")),
             "Calculate checksums");
@@ -83,7 +83,8 @@ void clsToolChain::RUN_BCB2MIM_CONVERSION() {
     const std::string stem = Config(ctx_, "HEXFILESHORT_WITHOUT_EXTENSION");
     for (int32_t i = 1; i <= blockCount; ++i) {
       const std::string mim = hexFile + "_blk_" + std::to_string(i) + "_mim";
-      RunTool(zoven, " -o " + QuoteArgument(mim) + " " + QuoteArgument(BlockFile(folder, stem, i)),
+      RunTool("ZOVEN", zoven,
+              " -o " + QuoteArgument(mim) + " " + QuoteArgument(BlockFile(folder, stem, i)),
               "MIM-Conversion");
       if (!fs::FileExists(mim)) throw Error(60000, "MIM-File : " + mim + " was not created!");
     }

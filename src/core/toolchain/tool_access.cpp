@@ -30,9 +30,14 @@ std::string clsToolChain::ResolveToolPath(const std::string& path) const {
   return folder + fs::kSeparator + path;
 }
 
-void clsToolChain::RunTool(const std::string& program, const std::string& arguments,
-                           const std::string& title) {
-  RunAndWait(ctx_.host, program + " " + arguments, 1, title, 0, 0, 850, 250);
+void clsToolChain::RunTool(const std::string& toolKey, const std::string& program,
+                           const std::string& arguments, const std::string& /*title*/) {
+  // The title and window placement matter only where a tool gets a console
+  // window of its own, which is not the case here.
+  ToolRun run = RunAndCapture(ctx_.host, program + " " + arguments);
+  run.step = currentStep_;
+  run.tool = toolKey;
+  ctx_.session.toolRuns.push_back(std::move(run));
 }
 
 std::string clsToolChain::QuotedToolPath(const std::string& key) {

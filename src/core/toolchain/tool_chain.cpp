@@ -44,6 +44,7 @@ clsToolChain::clsToolChain(Context& context, UpdateStateHandler updateState)
 void clsToolChain::CallByName(const std::string& name) {
   const StepEntry* entry = FindStep(name);
   if (entry == nullptr) throw platform_error::ObjectDoesNotSupport("clsToolChain");
+  currentStep_ = entry->name;
   (this->*(entry->step))();
 }
 

@@ -46,11 +46,14 @@ class clsToolChain : public StepTarget {
   std::string ResolveToolPath(const std::string& path) const;
   // The tool's path as the program part of a command line.
   std::string QuotedToolPath(const std::string& key);
-  // Runs program + " " + arguments and waits for it to end.
-  void RunTool(const std::string& program, const std::string& arguments, const std::string& title);
+  // Runs program + " " + arguments, waits for it to end and records the run
+  // in the session under the current step and `toolKey`.
+  void RunTool(const std::string& toolKey, const std::string& program, const std::string& arguments,
+               const std::string& title);
 
   Context& ctx_;
   UpdateStateHandler updateState_;
+  std::string currentStep_;  // the step CallByName runs, for the tool records
 };
 
 }  // namespace xkm

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+namespace xkm {
+
+// An exclusive claim, for as long as the object lives, on a lock file: an
+// open-file-description write lock (F_OFD_SETLK) on the file, which the
+// kernel — or, on a network share, the file server — drops when the holder
+// ends in any way, a crash included. A lock file that nobody holds is
+// therefore a stale one, and it is simply taken over. The holder's
+// description is written into the file for whoever is refused.
+class FileLock {
+ public:
+  enum class Status {
+    Acquired,     // this object holds the lock
+    HeldByOther,  // another open holds it; `holder` is its description
+    Unavailable,  // no lock could be had here (no such folder, no permission, no locks)
+  };
+
+  FileLock() = default;
+  ~FileLock() { release(); }
+  FileLock(FileLock&& other) noexcept;
+  FileLock& operator=(FileLock&& other) noexcept;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  // Tries once, without waiting for the lock. On success `description` is
+  // the file's content; when another holds it, `holder` receives theirs.
+  Status tryAcquire(const std::string& path, const std::string& description, std::string& holder);
+
+  bool held() const { return fd_ >= 0; }
+  // Removes the lock file and gives up the lock; nothing when not held.
+  void release();
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+}  // namespace xkm

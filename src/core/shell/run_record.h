@@ -1,0 +1,37 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace xkm {
+
+enum class RunOutcome { Completed, Stopped, Failed };
+
+// "completed", "stopped" or "failed".
+const char* RunOutcomeName(RunOutcome outcome);
+
+// One step as the run took it: "completed", or "failed" with the error the
+// runner showed.
+struct StepRecord {
+  std::string name;
+  std::string display;
+  std::string outcome;
+  std::string error;
+};
+
+struct MessageRecord {
+  std::string title;
+  std::string text;
+};
+
+// What one run did, for its trace: the session holds the rest.
+struct RunRecord {
+  std::chrono::system_clock::time_point start;
+  std::chrono::system_clock::time_point end;
+  std::vector<StepRecord> steps;        // the steps that were started, in order
+  std::vector<MessageRecord> messages;  // every message box of the run
+  RunOutcome outcome = RunOutcome::Completed;
+};
+
+}  // namespace xkm

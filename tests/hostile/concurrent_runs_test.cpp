@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "core/platform/sha256.h"
+#include "core/platform/system_info.h"
+#include "hostile/hostile_fixture.h"
+
+namespace xkm::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+const char* const kContainer = "4711-0815_SW0102.xkm";
+
+std::string Digest(const std::string& bytes) {
+  Sha256 hash;
+  hash.update(bytes);
+  return hash.hexDigest();
+}
+
+std::string Literal(const std::string& text) {
+  return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+}
+
+// Runs side by side, each a real xkmtool process. The converter stand-in
+// holds a run inside RUN_BCB_CONVERSION (after Init has claimed the folder)
+// until the test creates the file "release"; it announces that it waits by
+// creating "waiting". Runs without XKM_GATE pass straight through.
+class ConcurrentRuns : public HostileProcess {
+ protected:
+  ConcurrentRuns() {
+    writeScriptTool("brakel-gate",
+                    "if [ -n \"$XKM_GATE\" ]; then\n"
+                    "  touch \"$XKM_GATE/waiting\"; i=0\n"
+                    "  while [ ! -e \"$XKM_GATE/release\" ] && [ $i -lt 30000 ]; do\n"
+                    "    i=$((i+1)); sleep 0.01; done\n"
+                    "fi\n"
+                    "exec \"$(dirname \"$0\")/brakel\" \"$@\"\n");
+    setTools(
+        "[Tools]\nBrakel=tools/brakel-gate\nLenwatch=tools/lenwatch\nQSR=tools/qsr\n"
+        "ZOVEN=tools/zoven\nXKM2SGO=tools/xkm2sgo\n");
+    stdfs::create_directories(file("gate"));
+  }
+  ~ConcurrentRuns() override { release(); }
+
+  ChildCommand demoCommand(const std::string& workFolder, const std::string& name,
+                           bool gated) const {
+    const std::string w = workFolder + "/";
+    ChildCommand command;
+    command.argv = {file("xkmtool"), "--batch", "--report", file(name + ".json"),
+                    w + "flowdata_4711.xml," + w + "ecu_st10.hex," + w + "ecu_st10.a2l"};
+    command.workingFolder = root();
+    command.environment = environment;
+    if (gated) command.environment["XKM_GATE"] = file("gate");
+    stdfs::create_directories(file("out-" + name));
+    return command;
+  }
+  std::string outputFolder(const std::string& name) const { return file("out-" + name); }
+
+  // Waits for the gated run to reach its converter; false when it ended
+  // first or never got there.
+  bool waitUntilGated() const {
+    for (int i = 0; i < 12000; ++i) {
+      if (stdfs::exists(file("gate/waiting"))) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+  void release() const { write("gate/release", ""); }
+  nlohmann::json reportOf(const std::string& name) const {
+    return nlohmann::json::parse(ReadFileBytes(file(name + ".json")));
+  }
+};
+
+TEST_F(ConcurrentRuns, SecondRunOnTheSameFolderRefusesAndTheFirstGoesOnUntouched) {
+  const std::string folder = installInputs("input");
+  Child first(demoCommand("input", "first", true), outputFolder("first"));
+  ASSERT_TRUE(waitUntilGated());
+
+  ChildResult second = RunChild(demoCommand("input", "second", false), outputFolder("second"));
+  EXPECT_EQ(second.exitCode, 1);
+  const std::string expected =
+      "Error: 60040 Der Ordner " + Literal(folder) +
+      " wird bereits von einem anderen Lauf benutzt \\(Prozess " + std::to_string(first.pid()) +
+      " auf " + Literal(HostName()) +
+      ", gestartet \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d{4}\\) - "
+      "bitte warten, bis dieser Lauf beendet ist\n";
+  EXPECT_TRUE(std::regex_match(second.err, std::regex(expected))) << second.err;
+  EXPECT_TRUE(reportOf("second")["tools"].empty());
+  EXPECT_EQ(reportOf("second")["outcome"], "failed");
+
+  release();
+  ChildResult done = first.wait();
+  EXPECT_EQ(done.exitCode, 0) << done.err;
+  EXPECT_EQ(ReadFileBytes(file("input/") + kContainer), Expected("st10.xkm"));
+  EXPECT_FALSE(stdfs::exists(file("input/.xkmtool.lock")));
+}
+
+TEST_F(ConcurrentRuns, RunsInDifferentFoldersNeverWaitOnEachOther) {
+  installInputs("a");
+  installInputs("b");
+  Child first(demoCommand("a", "first", true), outputFolder("first"));
+  ASSERT_TRUE(waitUntilGated());
+
+  // Ends while the first run still waits inside its converter.
+  ChildResult second = RunChild(demoCommand("b", "second", false), outputFolder("second"));
+  EXPECT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_FALSE(stdfs::exists(file("gate/release")));
+
+  release();
+  EXPECT_EQ(first.wait().exitCode, 0);
+}
+
+// A crashed run leaves its lock file behind, but no lock: the kernel dropped
+// that with the process, and the tool it had started holds none.
+TEST_F(ConcurrentRuns, ALockLeftByACrashedRunIsTakenOver) {
+  installInputs("input");
+  Child crashed(demoCommand("input", "first", true), outputFolder("first"));
+  ASSERT_TRUE(waitUntilGated());
+  crashed.signal(SIGKILL);
+  EXPECT_EQ(crashed.wait().signal, SIGKILL);
+  ASSERT_TRUE(stdfs::exists(file("input/.xkmtool.lock")));
+
+  ChildResult next = RunChild(demoCommand("input", "second", false), outputFolder("second"));
+  release();  // the orphaned converter stand-in may end now
+  EXPECT_EQ(next.exitCode, 0) << next.err;
+  EXPECT_EQ(ReadFileBytes(file("input/") + kContainer), Expected("st10.xkm"));
+  EXPECT_FALSE(stdfs::exists(file("input/.xkmtool.lock")));
+}
+
+// Eight runs at once, each in its own folder, all appending to one trace
+// file: eight whole lines, each a valid JSON object for its own run.
+TEST_F(ConcurrentRuns, EightRunsSideBySideEachAppendOneWholeTraceLine) {
+  write("xkmtool.ini", "[System]\nToolConfig=tools.ini\nTraceLog=trace/runs.log\n");
+  stdfs::create_directories(file("trace"));
+  constexpr int kRuns = 8;
+  std::vector<std::unique_ptr<Child>> runs;
+  for (int i = 0; i < kRuns; ++i) {
+    const std::string name = "run" + std::to_string(i);
+    installInputs(name);
+    runs.push_back(std::make_unique<Child>(demoCommand(name, name, false), outputFolder(name)));
+  }
+  std::set<long> pids;
+  for (auto& run : runs) {
+    pids.insert(run->pid());
+    ChildResult result = run->wait();
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+  }
+
+  const std::string log = ReadFileBytes(file("trace/runs.log"));
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), '\n');
+  std::istringstream lines(log);
+  std::set<long> traced;
+  std::set<std::string> hexFiles;
+  int count = 0;
+  for (std::string line; std::getline(lines, line); ++count) {
+    const nlohmann::json trace = nlohmann::json::parse(line);  // throws on a torn line
+    traced.insert(trace["pid"].get<long>());
+    hexFiles.insert(trace["inputs"]["hex"]["path"].get<std::string>());
+    EXPECT_EQ(trace["outcome"], "completed");
+    EXPECT_EQ(trace["steps"].size(), 7u);
+    EXPECT_EQ(trace["tools"].size(), 7u);  // Brakel, Lenwatch and ZOVEN twice, QSR, XKM2SGO
+    EXPECT_EQ(trace["inputs"]["hex"]["sha256"], Digest(DemoInput("ecu_st10.hex")));
+    EXPECT_EQ(trace["container"]["size"], Expected("st10.xkm").size());
+    EXPECT_EQ(trace["container"]["sha256"], Digest(Expected("st10.xkm")));
+  }
+  EXPECT_EQ(count, kRuns);
+  EXPECT_EQ(traced, pids);
+  EXPECT_EQ(hexFiles.size(), static_cast<size_t>(kRuns));
+}
+
+}  // namespace
+}  // namespace xkm::test

@@ -1,0 +1,133 @@
+#include "core/shell/run_trace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "core/platform/error.h"
+#include "core/platform/sha256.h"
+#include "core/shell/runner.h"
+#include "support/recording_host.h"
+#include "support/scratch_folder.h"
+
+namespace xkm {
+namespace {
+
+using Json = nlohmann::json;
+
+// A step target whose steps do what the test asks of them.
+class ScriptedSteps : public StepTarget {
+ public:
+  explicit ScriptedSteps(std::map<std::string, std::function<void()>>& script) : script_(script) {}
+  void CallByName(const std::string& name) override {
+    if (auto it = script_.find(name); it != script_.end()) it->second();
+  }
+
+ private:
+  std::map<std::string, std::function<void()>>& script_;
+};
+
+class RunTraceTest : public ::testing::Test {
+ protected:
+  RunTraceTest()
+      : context{app, session, host},
+        runner(context, [this](Context& runContext, UpdateStateHandler) {
+          steps = &runContext;
+          return std::make_unique<ScriptedSteps>(script);
+        }) {
+    app.ExecutableFolder = folder.path();
+    app.ExecutableName = "xkmtool";
+    std::filesystem::create_directories(folder.file("logs"));
+    app.InputHexPath = folder.write("ecu.hex", ":00000001FF\n");
+    app.InputXmlPath = folder.file("missing.xml");
+    runner.setSteps({{"Start", "Init", ""}, {"Convert", "RUN", ""}, {"Pack", "PACK", ""}});
+  }
+
+  void configure(const std::string& traceLog) const {
+    folder.write("xkmtool.ini", "[System]\nToolConfig=tools.ini\nTraceLog=" + traceLog + "\n");
+  }
+  std::vector<Json> lines(const std::string& path) const {
+    std::vector<Json> result;
+    std::istringstream text(test::ReadFileBytes(path));
+    for (std::string line; std::getline(text, line);) result.push_back(Json::parse(line));
+    return result;
+  }
+
+  test::ScratchFolder folder;
+  AppState app;
+  Session session;
+  test::RecordingHost host;
+  Context context;
+  std::map<std::string, std::function<void()>> script;
+  Context* steps = nullptr;  // what the steps see
+  Runner runner;
+};
+
+TEST_F(RunTraceTest, EveryRunAppendsOneLineWhateverItsEnd) {
+  configure("logs/trace.log");
+  script["RUN"] = [this] { steps->host.showMessage("60020 unknown", "xkmtool"); };
+  script["PACK"] = [] { throw Error(60000, "MIM-File : x was not created! - program stops!"); };
+  EXPECT_EQ(runner.RunProcess(), RunOutcome::Failed);
+  script.erase("PACK");
+  script["RUN"] = [this] { runner.Stop(); };
+  EXPECT_EQ(runner.RunProcess(), RunOutcome::Stopped);
+  script.clear();
+  app.StopRequested = false;  // as the library load of the next Init does
+  InitSessionTables(session);
+  WriteValue(session.DataTable, "ECU", "ST10_ECU");
+  script["PACK"] = [this] { session.writtenContainer = folder.write("c.xkm", "container"); };
+  EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
+
+  const std::vector<Json> trace = lines(folder.file("logs/trace.log"));
+  ASSERT_EQ(trace.size(), 3u);
+  const Json& failed = trace[0];
+  EXPECT_EQ(failed["outcome"], "failed");
+  EXPECT_EQ(failed["steps"], Json::parse(R"([
+      {"name":"Init","display":"Start","outcome":"completed"},
+      {"name":"RUN","display":"Convert","outcome":"completed"},
+      {"name":"PACK","display":"Pack","outcome":"failed",
+       "error":"60000 MIM-File : x was not created! - program stops!"}])"));
+  EXPECT_EQ(failed["messages"], Json::parse(R"([
+      {"title":"xkmtool","text":"60020 unknown"},
+      {"title":"Error","text":"60000 MIM-File : x was not created! - program stops!"}])"));
+  EXPECT_TRUE(failed["container"].is_null());
+  EXPECT_EQ(failed["inputs"]["hex"]["size"], 12);
+  EXPECT_EQ(failed["inputs"]["hex"]["sha256"], DigestFile(app.InputHexPath)->sha256);
+  EXPECT_TRUE(failed["inputs"]["xml"]["sha256"].is_null());
+  EXPECT_EQ(failed["version"], XKM_VERSION);
+
+  EXPECT_EQ(trace[1]["outcome"], "stopped");
+  EXPECT_EQ(trace[1]["steps"].size(), 2u);
+  EXPECT_EQ(trace[1]["messages"], Json::array());
+
+  EXPECT_EQ(trace[2]["outcome"], "completed");
+  EXPECT_EQ(trace[2]["ecu"], "ST10_ECU");
+  EXPECT_EQ(trace[2]["container"]["size"], 9);
+  EXPECT_EQ(host.messages.size(), 2u);
+}
+
+TEST_F(RunTraceTest, NoTraceLogNoFileAndAnUnwritableOneIsAMessage) {
+  configure("");
+  EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
+  EXPECT_TRUE(host.messages.empty());
+
+  configure("no-such-folder/trace.log");
+  EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "60041 Das Ablaufprotokoll " + folder.file("no-such-folder") +
+                                       "/trace.log konnte nicht geschrieben werden: cannot open: "
+                                       "No such file or directory");
+
+  // An absolute path is taken as it is; a line broken off by an earlier
+  // fault is ended before the next one.
+  const std::string absolute = folder.write("elsewhere.log", "{\"broken\":");
+  configure(absolute);
+  EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
+  const std::string text = test::ReadFileBytes(absolute);
+  ASSERT_EQ(text.substr(0, 12), "{\"broken\":\n{");
+  EXPECT_EQ(Json::parse(text.substr(11))["outcome"], "completed");
+}
+
+}  // namespace
+}  // namespace xkm
