@@ -60,10 +60,8 @@ class ConcurrentRuns : public HostileProcess {
     command.workingFolder = root();
     command.environment = environment;
     if (gated) command.environment["XKM_GATE"] = file("gate");
-    stdfs::create_directories(file("out-" + name));
     return command;
   }
-  std::string outputFolder(const std::string& name) const { return file("out-" + name); }
 
   // Waits for the gated run to reach its converter; false when it ended
   // first or never got there.
@@ -82,10 +80,10 @@ class ConcurrentRuns : public HostileProcess {
 
 TEST_F(ConcurrentRuns, SecondRunOnTheSameFolderRefusesAndTheFirstGoesOnUntouched) {
   const std::string folder = installInputs("input");
-  Child first(demoCommand("input", "first", true), outputFolder("first"));
+  Child first(demoCommand("input", "first", true));
   ASSERT_TRUE(waitUntilGated());
 
-  ChildResult second = RunChild(demoCommand("input", "second", false), outputFolder("second"));
+  ChildResult second = RunChild(demoCommand("input", "second", false));
   EXPECT_EQ(second.exitCode, 1);
   const std::string expected =
       "Error: 60040 Der Ordner " + Literal(folder) +
@@ -107,11 +105,11 @@ TEST_F(ConcurrentRuns, SecondRunOnTheSameFolderRefusesAndTheFirstGoesOnUntouched
 TEST_F(ConcurrentRuns, RunsInDifferentFoldersNeverWaitOnEachOther) {
   installInputs("a");
   installInputs("b");
-  Child first(demoCommand("a", "first", true), outputFolder("first"));
+  Child first(demoCommand("a", "first", true));
   ASSERT_TRUE(waitUntilGated());
 
   // Ends while the first run still waits inside its converter.
-  ChildResult second = RunChild(demoCommand("b", "second", false), outputFolder("second"));
+  ChildResult second = RunChild(demoCommand("b", "second", false));
   EXPECT_EQ(second.exitCode, 0) << second.err;
   EXPECT_FALSE(stdfs::exists(file("gate/release")));
 
@@ -123,13 +121,13 @@ TEST_F(ConcurrentRuns, RunsInDifferentFoldersNeverWaitOnEachOther) {
 // that with the process, and the tool it had started holds none.
 TEST_F(ConcurrentRuns, ALockLeftByACrashedRunIsTakenOver) {
   installInputs("input");
-  Child crashed(demoCommand("input", "first", true), outputFolder("first"));
+  Child crashed(demoCommand("input", "first", true));
   ASSERT_TRUE(waitUntilGated());
   crashed.signal(SIGKILL);
   EXPECT_EQ(crashed.wait().signal, SIGKILL);
   ASSERT_TRUE(stdfs::exists(file("input/.xkmtool.lock")));
 
-  ChildResult next = RunChild(demoCommand("input", "second", false), outputFolder("second"));
+  ChildResult next = RunChild(demoCommand("input", "second", false));
   release();  // the orphaned converter stand-in may end now
   EXPECT_EQ(next.exitCode, 0) << next.err;
   EXPECT_EQ(ReadFileBytes(file("input/") + kContainer), Expected("st10.xkm"));
@@ -146,7 +144,7 @@ TEST_F(ConcurrentRuns, EightRunsSideBySideEachAppendOneWholeTraceLine) {
   for (int i = 0; i < kRuns; ++i) {
     const std::string name = "run" + std::to_string(i);
     installInputs(name);
-    runs.push_back(std::make_unique<Child>(demoCommand(name, name, false), outputFolder(name)));
+    runs.push_back(std::make_unique<Child>(demoCommand(name, name, false)));
   }
   std::set<long> pids;
   for (auto& run : runs) {
