@@ -1,7 +1,8 @@
 #pragma once
 
-#include <string_view>
+#include <cstddef>
 
+#include "core/a2l/a2l_scan.h"
 #include "core/session/context.h"
 
 namespace xkm {
@@ -13,11 +14,12 @@ namespace xkm {
 // Raises 60011 without "/begin MOD_PAR", 60012 unless the section names
 // exactly one ECU, error 5 for an "/end MOD_PAR" that is missing or comes
 // first, and the file system's error for a file that cannot be read. Rows
-// appended before a failure stay.
-void ReadA2LData(Context& ctx);
+// appended before a failure stay. The file is read once, in chunks of
+// `chunkSize` bytes, in memory that does not grow with the file.
+void ReadA2LData(Context& ctx, size_t chunkSize = a2l::A2lScanner::kDefaultChunkSize);
 
-// The same facts from an A2L file's bytes already in memory.
-void ExtractA2LFacts(Context& ctx, std::string_view text);
+// Appends what the patterns found, as ReadA2LData does, with its failures.
+void StoreA2LFacts(Context& ctx, const a2l::A2lMatches& found);
 
 // CPU_TYPE "2" when the one system constant SY_ST10 holds a number of at
 // least 5, else "1".

@@ -113,6 +113,31 @@ std::string ReadAllBytes(const std::string& path) {
   return bytes;
 }
 
+SequentialFile::SequentialFile(const std::string& path)
+    : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+  if (fd_ < 0) throw platform_error::FileSystem(errno, path, kSource);
+  struct stat info {};
+  const int error = ::fstat(fd_, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
+  if (error != 0) {
+    ::close(fd_);
+    throw platform_error::FileSystem(error, path, kSource);
+  }
+  // Only a hint: a file system that ignores it reads just as well.
+  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+SequentialFile::~SequentialFile() {
+  ::close(fd_);
+}
+
+size_t SequentialFile::read(char* data, size_t length) {
+  for (;;) {
+    const ssize_t n = ::read(fd_, data, length);
+    if (n >= 0) return static_cast<size_t>(n);
+    if (errno != EINTR) throw platform_error::FileSystem(errno, path_, kSource);
+  }
+}
+
 void WriteFileAtomic(const std::string& path, const std::string& bytes) {
   std::string temporary = FolderOf(path) + "/.xkm-tmp-XXXXXX";
   FileDescriptor fd(::mkstemp(temporary.data()));

@@ -14,6 +14,27 @@ bool FileExists(const std::string& path);  // a regular file (or a link to one)
 // numbered Error when it cannot be read.
 std::string ReadAllBytes(const std::string& path);
 
+// A file read once from start to end, in pieces. The operating system is told
+// so, and reads ahead (Linux: POSIX_FADV_SEQUENTIAL; Windows would open the
+// file with FILE_FLAG_SEQUENTIAL_SCAN).
+class SequentialFile {
+ public:
+  // Throws Error 53 when the file does not exist, another numbered Error when
+  // it cannot be opened.
+  explicit SequentialFile(const std::string& path);
+  ~SequentialFile();
+  SequentialFile(const SequentialFile&) = delete;
+  SequentialFile& operator=(const SequentialFile&) = delete;
+
+  // Fills `data` with up to `length` next bytes; 0 at the end of the file.
+  // Throws a numbered Error when the file cannot be read.
+  size_t read(char* data, size_t length);
+
+ private:
+  std::string path_;
+  int fd_;
+};
+
 // Writes the bytes under `path`, replacing an existing file atomically: the
 // bytes go to a temporary file in the same folder, which is then renamed.
 // On failure nothing is left under `path` that was not there before, and the

@@ -1,0 +1,106 @@
+#include "core/a2l/line_patterns.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/a2l/a2l_patterns.h"
+#include "core/platform/error.h"
+#include "core/platform/regex.h"
+
+namespace xkm::a2l {
+namespace {
+
+constexpr Regex::Options kOptions{.ignoreCase = true, .multiline = true};
+using Fields = std::vector<std::string>;
+
+template <size_t N>
+std::optional<Fields> AsFields(const std::optional<std::array<std::string_view, N>>& found) {
+  if (!found) return std::nullopt;
+  return Fields(found->begin(), found->end());
+}
+
+// The first match of the pattern in the line, when it starts the line; throws
+// where the engine gives up.
+std::optional<Fields> EngineFields(const Regex& regex, std::string_view line, size_t groups) {
+  Regex::Match match;
+  if (!regex.findFirst(line, match) || match.offset != 0) return std::nullopt;
+  Fields fields;
+  for (size_t i = 1; i <= groups; ++i) fields.emplace_back(match.group(line, i));
+  return fields;
+}
+
+// Memory segment headers: well-formed ones with a few of their parts
+// replaced by pieces the pattern looks for, so that the greedy parts have
+// many ways to split a line.
+std::string RandomSegmentLine(std::mt19937& random) {
+  static const char* const kPieces[] = {"\"\"", "0x1F", "0X2", "0x", "-1",   "DATA",  "a b",
+                                        "\"",   "^",    "x",   "",   "0x0x", "-1 -1", "\"\" \"\""};
+  static const char* const kBlanks[] = {" ", " ", " ", "\t", "  ", " \t "};
+  std::vector<std::string> parts = {"SEG", "\"\"", "DATA", "FLASH", "INTERN", "0x80", "0x10"};
+  for (int i = 0; i < 5; ++i) parts.push_back("-1");
+  if (random() % 3 == 0) parts.push_back(kPieces[random() % std::size(kPieces)]);
+  for (int i = static_cast<int>(random() % 4); i > 0; --i)
+    parts[random() % parts.size()] = kPieces[random() % std::size(kPieces)];
+  std::string line = random() % 8 == 0 ? "  /begin memory_segment" : "/begin MEMORY_SEGMENT";
+  for (const std::string& part : parts)
+    line +=
+        (part == "-1" && random() % 4 != 0 ? " " : kBlanks[random() % std::size(kBlanks)]) + part;
+  return line;
+}
+
+TEST(LinePatterns, MemorySegmentMatcherEqualsTheEngineOnRandomLines) {
+  const Regex engine(kMemorySegmentPattern, kOptions);
+  std::mt19937 random(4711);
+  int matched = 0;
+  for (int i = 0; i < 20000 && !::testing::Test::HasFailure(); ++i) {
+    const std::string line = RandomSegmentLine(random);
+    std::optional<Fields> expected;
+    try {
+      expected = EngineFields(engine, line, 6);
+    } catch (const Error&) {
+      continue;  // the engine gave up: no verdict to compare with
+    }
+    EXPECT_EQ(AsFields(MatchMemorySegmentLine(line)), expected) << "[" << line << "]";
+    matched += expected.has_value();
+  }
+  EXPECT_GT(matched, 1000);
+}
+
+// Lines on which the engine gives up ("match limit exceeded") or that hold
+// long runs of blanks: each is judged as the pattern says.
+TEST(LinePatterns, LongBlankRunsGetAVerdict) {
+  const std::string blanks(120, ' ');
+  const std::string segment = "/begin MEMORY_SEGMENT CODE1 \"\" CODE FLASH INTERN 0x8 0x10";
+  const Fields code1{"CODE1", "CODE", "FLASH", "INTERN", "8", "10"};
+  struct Case {
+    std::string line;
+    std::optional<Fields> fields;
+  };
+  auto b = [](size_t n) { return std::string(n, ' '); };
+  const Case segments[] = {
+      {"  " + segment + " -1 -1 -1 -1 -1" + blanks + "/* trailing comment */", code1},
+      {segment + " -1 -1 -1 -1 -1" + std::string(1 << 20, ' '), code1},
+      // Columns lined up: the greedy captures take all but the last blanks.
+      {"/begin MEMORY_SEGMENT" + blanks + "CODE1" + blanks + "\"\"" + blanks + "CODE" + blanks +
+           "FLASH" + blanks + "INTERN" + blanks + "0x8" + blanks + "0x10 -1 -1 -1 -1 -1",
+       Fields{"CODE1" + b(119), "CODE" + blanks + "FLASH" + blanks + "INTERN" + b(117), "", "",
+              "8" + b(119), "10"}},
+      {segment + " -1 -1 -1 -1 0" + blanks + "/* c */", std::nullopt},
+      {"/begin MEMORY_SEGMENT CODE1 \"long\" CODE FLASH INTERN 0x8 0x10 -1 -1 -1 -1 -1" + blanks +
+           "x",
+       std::nullopt},
+  };
+  for (const Case& c : segments)
+    EXPECT_EQ(AsFields(MatchMemorySegmentLine(c.line)), c.fields) << c.line.substr(0, 100);
+
+  EXPECT_EQ(AsFields(MatchSystemConstantLine("SYSTEM_CONSTANT" + blanks + "\"A\"" + blanks + "\"" +
+                                             blanks + "\"" + blanks)),
+            (Fields{"A", blanks}));
+  EXPECT_EQ(MatchEcuLine("ECU" + blanks + "\"E\"" + blanks), "E");
+  EXPECT_EQ(MatchEpkLine("EPK" + blanks + "\"" + blanks + "\""), blanks);
+  EXPECT_EQ(MatchAddrEpkLine(blanks + "ADDR_EPK" + blanks + "0x8000" + blanks), "8000" + blanks);
+}
+
+}  // namespace
+}  // namespace xkm::a2l
