@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "core/a2l/a2l_scan.h"
 #include "core/platform/error.h"
 #include "support/error_number.h"
 #include "support/recording_host.h"
@@ -56,9 +57,9 @@ struct A2lTest : ::testing::Test {
 
   A2lTest() { InitSessionTables(session); }
 
-  void read(const std::string& content) {
+  void read(const std::string& content, size_t chunkSize = a2l::A2lScanner::kDefaultChunkSize) {
     WriteValue(session.ConfigTable, "A2LFILE", folder.write("test.a2l", content));
-    ReadA2LData(ctx);
+    ReadA2LData(ctx, chunkSize);
   }
   int readError(const std::string& content) {
     return ErrorNumberOf([&] { read(content); });
@@ -75,23 +76,50 @@ struct A2lTest : ::testing::Test {
 };
 
 TEST_F(A2lTest, ReadsEveryFactOfAFileInTheExpectedLayout) {
-  read(Characteristic("  SGIDB3", "  0x1234 \t ") + kModPar +
-       Characteristic("\tsgidb1", "\t0X00ABCDEF  "));
-  EXPECT_EQ(rows(session.DataTable), (Rows{{"ADRESSSGIDB1", "00ABCDEF"},
-                                           {"ADRESSSGIDB3", "1234 \t"},
-                                           {"ADRESSEPK", "8000"},
-                                           {"EPK", "EPK_V1"},
-                                           {"ECU", "ABC_1"}}));
-  // Captures of constants and segments are kept as matched; the greedy first
-  // capture ends at the last quote that still lets the rest match.
-  EXPECT_EQ(rows(session.SysConstTable), (Rows{{"SY_FREQ", " 40000000"},
-                                               {"A\" \"B", "C"},
-                                               {"Gr\xC3\xA4\xC3\x9F"
-                                                "e",
-                                                ""}}));
+  for (size_t chunkSize : {size_t{1}, size_t{7}, a2l::A2lScanner::kDefaultChunkSize}) {
+    SCOPED_TRACE(chunkSize);
+    InitSessionTables(session);
+    read(Characteristic("  SGIDB3", "  0x1234 \t ") + kModPar +
+             Characteristic("\tsgidb1", "\t0X00ABCDEF  "),
+         chunkSize);
+    EXPECT_EQ(rows(session.DataTable), (Rows{{"ADRESSSGIDB1", "00ABCDEF"},
+                                             {"ADRESSSGIDB3", "1234 \t"},
+                                             {"ADRESSEPK", "8000"},
+                                             {"EPK", "EPK_V1"},
+                                             {"ECU", "ABC_1"}}));
+    // Captures of constants and segments are kept as matched; the greedy first
+    // capture ends at the last quote that still lets the rest match.
+    EXPECT_EQ(rows(session.SysConstTable), (Rows{{"SY_FREQ", " 40000000"},
+                                                 {"A\" \"B", "C"},
+                                                 {"Gr\xC3\xA4\xC3\x9F"
+                                                  "e",
+                                                  ""}}));
+    EXPECT_EQ(rows(session.MemorySegmentTable),
+              (Rows{{"CODE1", "CODE", "FLASH", "INTERN", "80000", "10000"},
+                    {"DATA1", "DATA", "RAM", "EXTERN", "A0000", "2000"}}));
+  }
+}
+
+// Lines with long runs of blanks, on which a regular expression engine gives
+// up, are judged like any other; the rest of the section is still read.
+TEST_F(A2lTest, LongBlankRunsLoseNoFacts) {
+  const std::string blanks(200, ' ');
+  read(Lines({
+      "/begin MOD_PAR \"\"",
+      ("  /begin MEMORY_SEGMENT CODE1 \"\" CODE FLASH INTERN 0x8 0x10 -1 -1 -1 -1 -1" + blanks +
+       "/* comment */")
+          .c_str(),
+      ("  /begin MEMORY_SEGMENT OFFS \"\" DATA FLASH INTERN 0x9 0x10 -1 -1 -1 -1 0" + blanks +
+       "/* comment */")
+          .c_str(),
+      ("  SYSTEM_CONSTANT" + blanks + "\"SY_ST10\"" + blanks + "\"12\"" + blanks).c_str(),
+      ("  ECU" + blanks + "\"ST10\"" + blanks).c_str(),
+      "/end MOD_PAR",
+  }));
   EXPECT_EQ(rows(session.MemorySegmentTable),
-            (Rows{{"CODE1", "CODE", "FLASH", "INTERN", "80000", "10000"},
-                  {"DATA1", "DATA", "RAM", "EXTERN", "A0000", "2000"}}));
+            (Rows{{"CODE1", "CODE", "FLASH", "INTERN", "8", "10"}}));
+  EXPECT_EQ(rows(session.SysConstTable), (Rows{{"SY_ST10", "12"}}));
+  EXPECT_EQ(rows(session.DataTable), (Rows{{"ECU", "ST10"}}));
 }
 
 TEST_F(A2lTest, LfOnlyFilesYieldOnlyTheSectionFacts) {
