@@ -7,6 +7,7 @@
 
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "random_segment_line.h"
 #include "whole_text_patterns.h"
 
 namespace xkm::a2l {
@@ -44,24 +45,6 @@ class Generator {
     return text;
   }
 
-  std::string memorySegment() {
-    static const char* const kFields[] = {"SEG1",   "\"\"",   "DATA", "FLASH",
-                                          "INTERN", "0x8000", "0x100"};
-    std::vector<std::string> tokens(std::begin(kFields), std::end(kFields));
-    for (int i = 0; i < 5; ++i) tokens.push_back("-1");
-    if (chance(1, 3)) tokens.push_back(pick({"/* c */", "-1", "x", "0x1"}));
-    for (int i = chance(1, 2) ? 0 : number(1, 3); i > 0; --i) {  // changes of a well-formed one
-      const size_t at = static_cast<size_t>(number(0, static_cast<int>(tokens.size()) - 1));
-      tokens[at] = pick(
-          {"", "\"\"", "\"x\"", "0x", "0X1F", "-1", "1", "a b", "^", "\"", "-1 -1", "\"\" DATA"});
-    }
-    std::string line = pick({"/begin MEMORY_SEGMENT", "  /begin memory_segment",
-                             "\t/begin MEMORY_SEGMENT", "/begin  MEMORY_SEGMENT"});
-    for (const std::string& token : tokens)
-      line += (token == "-1" && chance(4, 5) ? pick({" ", "\t"}) : separator()) + token;
-    return line;
-  }
-
  private:
   std::string sectionLine() {
     switch (number(0, 7)) {
@@ -87,7 +70,7 @@ class Generator {
       }
       case 4:
       case 5:
-        return memorySegment();
+        return test::RandomSegmentLine(random_);
       case 6:
         return std::string(static_cast<size_t>(number(60, 150)), ' ') +
                pick({"", "ECU \"long\"", "x"});
