@@ -2,8 +2,10 @@
 
 namespace xkm::a2l {
 
-// The six patterns the A2L facts are read with, exactly as the file layout
-// contract states them. All run global, case-insensitive and multi-line.
+// The six patterns that say which A2L facts are read, exactly as the file
+// layout contract states them, each run global, case-insensitive and
+// multi-line. The reader gives their matches with matchers of its own
+// (characteristic_scan, line_patterns), which the tests hold against these.
 inline constexpr const char* kSgidb1Pattern =
     R"(^/begin CHARACTERISTIC\r\n.*\r\n[ \t]*SGIDB1\r\n.*\r\n.*\r\n[ \t]*0x([^\r^\n]*)$)";
 inline constexpr const char* kSgidb3Pattern =
