@@ -5,12 +5,21 @@
 
 namespace xkm {
 
-enum class CommandAction { Gui, Batch, Help, Version, LibraryName, SealLibrary, Invalid };
+enum class CommandAction {
+  Gui,
+  Batch,
+  Help,
+  Version,
+  LibraryName,
+  SealLibrary,
+  CheckLibrary,
+  Invalid
+};
 
 struct CommandOptions {
   CommandAction action = CommandAction::Gui;
   std::string reportPath;
-  std::string libraryPath;  // --library-name / --seal-library
+  std::string libraryPath;  // --library-name / --seal-library / --check-library
   std::string commandLine;  // the arguments after the options, joined by single blanks
   std::string error;        // why the options are invalid
 };

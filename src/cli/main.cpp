@@ -5,6 +5,7 @@
 #include "cli/batch_host.h"
 #include "cli/batch_mode.h"
 #include "cli/command_options.h"
+#include "cli/library_check_mode.h"
 #include "core/library/library_loader.h"
 #include "core/platform/error.h"
 #include "core/session/app_state.h"
@@ -37,6 +38,8 @@ int main(int argc, char** argv) {
         std::cerr << "xkmtool: " << options.libraryPath << ": " << e.numberAndDescription() << "\n";
         return xkm::kExitStartupFailed;
       }
+    case xkm::CommandAction::CheckLibrary:
+      return xkm::RunLibraryCheck(options.libraryPath, options.reportPath, std::cout, std::cerr);
     case xkm::CommandAction::Invalid:
       std::cerr << "xkmtool: " << options.error << "\n" << xkm::kUsageText;
       return xkm::kExitStartupFailed;

@@ -112,7 +112,10 @@ class ErrorCapture {
 // restate the first one.
 struct ParseErrors {
   int code = 0;
-  std::string reason;
+  std::string reason;   // message, then line and column when known
+  std::string message;  // empty: the same as reason
+  int line = 0;
+  int column = 0;
 };
 
 void CollectParseError(void* data, xmlErrorPtr error) {
@@ -122,7 +125,10 @@ void CollectParseError(void* data, xmlErrorPtr error) {
   if (errors->code != 0) return;
   errors->code = error->code != 0 ? error->code : -1;
   errors->reason = ErrorMessage(*error);
+  errors->message = errors->reason;
   if (error->line > 0) {
+    errors->line = error->line;
+    errors->column = error->int2;
     errors->reason +=
         " (line " + std::to_string(error->line) + ", column " + std::to_string(error->int2) + ")";
   }
@@ -176,6 +182,12 @@ Error XPathError(const std::string& expression, const ErrorCapture& capture) {
 }  // namespace
 
 // --- XmlNode ----------------------------------------------------------------
+
+int XmlNode::line() const {
+  if (node_ == nullptr) return 0;
+  const long line = xmlGetLineNo(node_);
+  return line > 0 && line <= INT_MAX ? static_cast<int>(line) : 0;
+}
 
 std::string XmlNode::localName() const {
   if (node_ == nullptr) return {};
@@ -262,6 +274,9 @@ XmlDocument::XmlDocument(XmlDocument&& other) noexcept
     : doc_(other.doc_),
       parseErrorCode_(other.parseErrorCode_),
       parseErrorReason_(std::move(other.parseErrorReason_)),
+      parseErrorMessage_(std::move(other.parseErrorMessage_)),
+      parseErrorLine_(other.parseErrorLine_),
+      parseErrorColumn_(other.parseErrorColumn_),
       namespaces_(std::move(other.namespaces_)) {
   other.doc_ = nullptr;
   other.parseErrorCode_ = 0;
@@ -273,6 +288,9 @@ XmlDocument& XmlDocument::operator=(XmlDocument&& other) noexcept {
     doc_ = other.doc_;
     parseErrorCode_ = other.parseErrorCode_;
     parseErrorReason_ = std::move(other.parseErrorReason_);
+    parseErrorMessage_ = std::move(other.parseErrorMessage_);
+    parseErrorLine_ = other.parseErrorLine_;
+    parseErrorColumn_ = other.parseErrorColumn_;
     namespaces_ = std::move(other.namespaces_);
     other.doc_ = nullptr;
     other.parseErrorCode_ = 0;
@@ -305,8 +323,9 @@ xmlDocPtr Parse(const std::string& content, const char* url, ParseErrors& errors
   ctxt->_private = &errors;
   ctxt->sax->serror = CollectParseError;
   // NONET and no NOENT/DTDLOAD: external entities and DTDs are never fetched.
-  xmlDocPtr doc = xmlCtxtReadMemory(ctxt, content.data(), static_cast<int>(content.size()), url,
-                                    nullptr, XML_PARSE_NONET | XML_PARSE_COMPACT);
+  xmlDocPtr doc =
+      xmlCtxtReadMemory(ctxt, content.data(), static_cast<int>(content.size()), url, nullptr,
+                        XML_PARSE_NONET | XML_PARSE_COMPACT | XML_PARSE_BIG_LINES);
   // A namespace error (an undeclared prefix) leaves the document unusable for
   // XPath, so it counts as not well-formed.
   const bool ok = doc != nullptr && ctxt->wellFormed && ctxt->nsWellFormed;
@@ -328,19 +347,15 @@ xmlDocPtr Parse(const std::string& content, const char* url, ParseErrors& errors
 bool XmlDocument::load(const std::string& path) {
   if (doc_ != nullptr) xmlFreeDoc(doc_);
   doc_ = nullptr;
-  parseErrorCode_ = 0;
-  parseErrorReason_.clear();
   std::string content;
   if (!ReadFile(path, content)) {
     Error error = platform_error::FileSystem(errno, path);
-    parseErrorCode_ = error.number();
-    parseErrorReason_ = error.description();
+    setParseErrors(error.number(), error.description(), {}, 0, 0);
     return false;
   }
   ParseErrors errors;
   doc_ = Parse(content, path.c_str(), errors);
-  parseErrorCode_ = errors.code;
-  parseErrorReason_ = errors.reason;
+  setParseErrors(errors.code, errors.reason, errors.message, errors.line, errors.column);
   return doc_ != nullptr;
 }
 
@@ -349,9 +364,17 @@ bool XmlDocument::loadFromMemory(const std::string& content) {
   doc_ = nullptr;
   ParseErrors errors;
   doc_ = Parse(content, nullptr, errors);
-  parseErrorCode_ = errors.code;
-  parseErrorReason_ = errors.reason;
+  setParseErrors(errors.code, errors.reason, errors.message, errors.line, errors.column);
   return doc_ != nullptr;
+}
+
+void XmlDocument::setParseErrors(int code, const std::string& reason, const std::string& message,
+                                 int line, int column) {
+  parseErrorCode_ = code;
+  parseErrorReason_ = reason;
+  parseErrorMessage_ = message.empty() ? reason : message;
+  parseErrorLine_ = line;
+  parseErrorColumn_ = column;
 }
 
 void XmlDocument::setNamespace(const std::string& prefix, const std::string& uri) {

@@ -25,6 +25,10 @@ class XmlNode {
 
   std::string localName() const;
 
+  // The line of the element's start tag in the parsed text (from 1); 0 when
+  // unknown.
+  int line() const;
+
   // Attributes in document order, counted from 0.
   int attributeCount() const;
   std::string attributeLocalName(int position) const;  // without a prefix
@@ -64,7 +68,12 @@ class XmlDocument {
 
   bool empty() const { return doc_ == nullptr; }
   int parseErrorCode() const { return parseErrorCode_; }
+  // The parser's reason, with its line and column appended when known.
   const std::string& parseErrorReason() const { return parseErrorReason_; }
+  // The same reason alone, and where the parser stopped (0 when unknown).
+  const std::string& parseErrorMessage() const { return parseErrorMessage_; }
+  int parseErrorLine() const { return parseErrorLine_; }
+  int parseErrorColumn() const { return parseErrorColumn_; }
 
   // Binds a namespace prefix for the XPath expressions of this document.
   void setNamespace(const std::string& prefix, const std::string& uri);
@@ -78,14 +87,19 @@ class XmlDocument {
   // nothing is found.
   XmlNode selectSingleNode(const std::string& xpath, const XPathVariables& variables = {},
                            XmlNode context = {}) const;
-  std::vector<XmlNode> selectNodes(const std::string& xpath,
-                                   const XPathVariables& variables = {},
+  std::vector<XmlNode> selectNodes(const std::string& xpath, const XPathVariables& variables = {},
                                    XmlNode context = {}) const;
 
  private:
+  void setParseErrors(int code, const std::string& reason, const std::string& message, int line,
+                      int column);
+
   _xmlDoc* doc_ = nullptr;
   int parseErrorCode_ = 0;
   std::string parseErrorReason_;
+  std::string parseErrorMessage_;
+  int parseErrorLine_ = 0;
+  int parseErrorColumn_ = 0;
   std::vector<std::pair<std::string, std::string>> namespaces_;
 };
 

@@ -35,43 +35,30 @@ struct Directive {
   std::string value;
 };
 
-void AppendDefinitions(SessionTable& list, std::string_view text, std::string_view pattern,
-                       const char* type) {
+void AppendDefinitions(std::vector<VariableDefinition>& list, std::string_view text,
+                       std::string_view pattern, const char* type) {
   const Regex definition(pattern, {.ignoreCase = true, .multiline = true});
   for (const Regex::Match& m : definition.findAll(text)) {
-    size_t row = list.appendRow();
-    list.setField(row, 0, std::string(m.group(text, 1)));
-    list.setField(row, 1, std::string(m.group(text, 2)));
-    list.setField(row, 2, type);
+    list.push_back({m.offset, std::string(m.group(text, 1)), std::string(m.group(text, 2)), type});
   }
 }
 
 std::vector<Directive> FindDirectives(Context& ctx, const SessionTable& variables,
                                       std::string_view templateText) {
-  const Regex candidates(kCandidatePattern, {.ignoreCase = true, .multiline = true});
-  const Regex nameClause(kNameClausePattern, {.ignoreCase = true});
-  const Regex cutClause(kCutClausePattern, {.ignoreCase = true});
   std::vector<Directive> directives;
-  for (const Regex::Match& candidate : candidates.findAll(templateText)) {
-    std::string_view text = templateText.substr(candidate.offset, candidate.length);
-    Regex::Match clause;
-    if (!nameClause.findFirst(text, clause)) {
-      throw Error(kTemplateCorrupt, ctx.message(kTemplateCorrupt) + " :" + std::string(text),
-                  "ExpandTemplate");
+  for (const DirectiveCandidate& candidate : FindDirectiveCandidates(templateText)) {
+    if (!candidate.name) {
+      std::string text(templateText.substr(candidate.offset, candidate.length));
+      throw Error(kTemplateCorrupt, ctx.message(kTemplateCorrupt) + " :" + text, "ExpandTemplate");
     }
-    std::string name(clause.group(text, 2));
-    size_t cutLength = 0;
-    Regex::Match cut;
-    if (cutClause.findFirst(text, cut))
-      cutLength = 2 * static_cast<size_t>(cut.group(text, 1)[0] - '0');
-
+    const std::string& name = *candidate.name;
     const std::vector<size_t>& rows = variables.rowsNamed(name);
     if (rows.size() != 1) {
       throw Error(kUnknownVariable, ctx.message(kUnknownVariable) + " :" + name, "ExpandTemplate");
     }
     std::string stored = variables.text(rows.front(), variables.columnIndex("Value"));
     std::string_view value = TrimBlanks(stored);
-    if (cutLength != 0) value = Utf8Tail(value, cutLength);
+    if (candidate.cutLength != 0) value = Utf8Tail(value, candidate.cutLength);
     std::string type = variables.text(rows.front(), variables.columnIndex("Type"));
     directives.push_back({candidate.offset, candidate.offset + candidate.length,
                           std::string(TrimBlanks(type)), std::string(value)});
@@ -81,11 +68,40 @@ std::vector<Directive> FindDirectives(Context& ctx, const SessionTable& variable
 
 }  // namespace
 
+std::vector<VariableDefinition> ScanVariableDefinitions(std::string_view text) {
+  std::vector<VariableDefinition> definitions;
+  AppendDefinitions(definitions, text, kVariablePattern, "V");
+  AppendDefinitions(definitions, text, kFileInsertPattern, "F");
+  return definitions;
+}
+
+std::vector<DirectiveCandidate> FindDirectiveCandidates(std::string_view templateText) {
+  const Regex candidates(kCandidatePattern, {.ignoreCase = true, .multiline = true});
+  const Regex nameClause(kNameClausePattern, {.ignoreCase = true});
+  const Regex cutClause(kCutClausePattern, {.ignoreCase = true});
+  std::vector<DirectiveCandidate> found;
+  for (const Regex::Match& match : candidates.findAll(templateText)) {
+    DirectiveCandidate candidate{match.offset, match.length, std::nullopt, 0};
+    std::string_view text = templateText.substr(match.offset, match.length);
+    Regex::Match clause;
+    if (nameClause.findFirst(text, clause)) candidate.name = std::string(clause.group(text, 2));
+    Regex::Match cut;
+    if (cutClause.findFirst(text, cut))
+      candidate.cutLength = 2 * static_cast<size_t>(cut.group(text, 1)[0] - '0');
+    found.push_back(std::move(candidate));
+  }
+  return found;
+}
+
 SessionTable ParseVariableDefinitions(Context& /*ctx*/, std::string_view text) {
   try {
     SessionTable list({"Name", "Value", "Type"});
-    AppendDefinitions(list, text, kVariablePattern, "V");
-    AppendDefinitions(list, text, kFileInsertPattern, "F");
+    for (VariableDefinition& definition : ScanVariableDefinitions(text)) {
+      size_t row = list.appendRow();
+      list.setField(row, 0, std::move(definition.name));
+      list.setField(row, 1, std::move(definition.value));
+      list.setField(row, 2, std::move(definition.type));
+    }
     return list;
   } catch (const Error& e) {
     throw Error(60000, e.description(), "ParseVariableDefinitions");

@@ -1,12 +1,36 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/session/context.h"
 #include "core/session/session_table.h"
 
 namespace xkm {
+
+// One definition of a definitions text, as ParseVariableDefinitions reads it:
+// where it starts (byte offset), its name, its value, and "V" or "F".
+struct VariableDefinition {
+  size_t offset = 0;
+  std::string name;
+  std::string value;
+  std::string type;
+};
+// All variables in text order, then all file inserts in text order.
+std::vector<VariableDefinition> ScanVariableDefinitions(std::string_view text);
+
+// A span from "<?" to the last "?>" on its line, as the expansion finds it,
+// with the name its clause gives (none when the span is no directive) and the
+// number of characters its CS_Len clause keeps (0: all).
+struct DirectiveCandidate {
+  size_t offset = 0;
+  size_t length = 0;
+  std::optional<std::string> name;
+  size_t cutLength = 0;
+};
+std::vector<DirectiveCandidate> FindDirectiveCandidates(std::string_view templateText);
 
 // The variable list of a definitions text: columns Name, Value and Type ("V"
 // for <variable name="..." value="...">, "F" for <fileinsert ...>), all

@@ -1,0 +1,69 @@
+#include "cli/library_check_mode.h"
+
+#include <ostream>
+
+#include "cli/batch_mode.h"
+#include "core/platform/error.h"
+#include "core/platform/file_system.h"
+
+namespace xkm {
+namespace {
+
+size_t CountOf(const std::vector<Finding>& findings, Severity severity) {
+  size_t count = 0;
+  for (const Finding& finding : findings)
+    if (finding.severity == severity) ++count;
+  return count;
+}
+
+std::string Counted(size_t count, const char* what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+nlohmann::ordered_json LibraryCheckToJson(const std::string& libraryPath,
+                                          const std::vector<Finding>& findings) {
+  nlohmann::ordered_json json = nlohmann::ordered_json::object();
+  json["library"] = libraryPath;
+  json["findings"] = nlohmann::ordered_json::array();
+  for (const Finding& finding : findings) {
+    json["findings"].push_back({{"file", libraryPath},
+                                {"line", finding.line},
+                                {"column", finding.column},
+                                {"severity", SeverityName(finding.severity)},
+                                {"text", finding.text}});
+  }
+  json["errors"] = CountOf(findings, Severity::Error);
+  json["warnings"] = CountOf(findings, Severity::Warning);
+  json["exitCode"] = CheckExitCode(findings);
+  return json;
+}
+
+int RunLibraryCheck(const std::string& libraryPath, const std::string& reportPath,
+                    std::ostream& out, std::ostream& err) {
+  std::vector<Finding> findings;
+  try {
+    findings = CheckLibraryFile(libraryPath);
+  } catch (const Error& e) {
+    err << "xkmtool: " << libraryPath << ": " << e.numberAndDescription() << "\n";
+    return kExitStartupFailed;
+  }
+  for (const Finding& finding : findings) out << FormatFinding(libraryPath, finding) << "\n";
+  out.flush();
+  err << "xkmtool: " << libraryPath << ": " << Counted(CountOf(findings, Severity::Error), "error")
+      << ", " << Counted(CountOf(findings, Severity::Warning), "warning") << "\n";
+  if (!reportPath.empty()) {
+    try {
+      const std::string text =
+          LibraryCheckToJson(libraryPath, findings)
+              .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+      fs::WriteFileAtomic(reportPath, text + "\n");
+    } catch (const Error& e) {
+      err << "xkmtool: cannot write the report: " << e.description() << "\n";
+    }
+  }
+  return CheckExitCode(findings);
+}
+
+}  // namespace xkm

@@ -1,0 +1,115 @@
+#include <set>
+
+#include "core/check/finding_list.h"
+#include "core/platform/error.h"
+#include "core/session/conversions.h"
+#include "core/session/utilities.h"
+
+namespace xkm {
+namespace {
+
+// The memory-segment table has the columns Name and F1 to F5.
+constexpr int kLastSegmentColumn = 5;
+
+std::vector<std::string> SplitAtDots(const std::string& name) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t dot = name.find('.'); dot != std::string::npos; dot = name.find('.', start)) {
+    parts.push_back(name.substr(start, dot - start));
+    start = dot + 1;
+  }
+  parts.push_back(name.substr(start));
+  return parts;
+}
+
+// A condition "<kind>.<row>[.<column>]": what a run makes of it.
+void CheckCondition(const XmlNode& rule, int position, FindingList& findings) {
+  const std::string name = rule.attributeLocalName(position);
+  const std::vector<std::string> parts = SplitAtDots(name);
+  const std::string what = "condition " + Quote(name);
+  if (parts.size() < 2) {
+    findings.atAttribute(Severity::Error, rule, position,
+                         what +
+                             " has no \".\" between kind and name: a run fails when it "
+                             "tries this rule");
+    return;
+  }
+  const std::string kind = ToUpperAscii(parts[0]);
+  if (kind != "CONFIG" && kind != "SYKONST" && kind != "DATA" && kind != "ADRESSLABEL") {
+    findings.atAttribute(Severity::Error, rule, position,
+                         what + " has the unknown kind " + Quote(parts[0]) +
+                             " (CONFIG, SYKONST, DATA or ADRESSLABEL): the rule never matches");
+    return;
+  }
+  if (parts.size() > 3) {
+    findings.atAttribute(Severity::Warning, rule, position,
+                         what + " has more than three parts: its column is ignored");
+  } else if (parts.size() == 3 && kind != "ADRESSLABEL") {
+    findings.atAttribute(Severity::Warning, rule, position,
+                         what + ": only ADRESSLABEL conditions read a column; it is ignored");
+  } else if (parts.size() == 3) {
+    int32_t column = -1;
+    try {
+      column = ToLong(parts[2]);
+    } catch (const Error&) {
+      findings.atAttribute(Severity::Error, rule, position,
+                           what + ": the column " + Quote(parts[2]) +
+                               " is not a whole number: a run fails when it tries this rule");
+      return;
+    }
+    if (column < 0 || column > kLastSegmentColumn) {
+      findings.atAttribute(Severity::Error, rule, position,
+                           what + ": the column " + std::to_string(column) +
+                               " does not exist (0 is the name, 1 to 5 the fields F1 to F5): a "
+                               "run fails when it tries this rule");
+    }
+  }
+}
+
+}  // namespace
+
+void CheckAddressLayoutRules(const XmlDocument& library, FindingList& findings) {
+  const std::vector<XmlNode> rules =
+      library.selectNodes("/XKMTOOL/ADRESSLAYOUT_CONFIGURATION/ENTRY");
+  if (rules.empty()) {
+    findings.at(Severity::Error, library.selectSingleNode("/XKMTOOL"),
+                "the library has no address-layout rule (ADRESSLAYOUT_CONFIGURATION/ENTRY): "
+                "every run fails with 60006");
+    return;
+  }
+  std::set<std::string> layouts;
+  for (const XmlNode& layout : library.selectNodes("/XKMTOOL/ADRESSLAYOUT"))
+    layouts.insert(layout.attribute("VALUE").value_or(""));
+
+  int catchAllLine = 0;  // the first rule without conditions: it always matches
+  for (const XmlNode& rule : rules) {
+    if (catchAllLine != 0) {
+      findings.at(Severity::Warning, rule,
+                  "this rule is never reached: the rule on line " + std::to_string(catchAllLine) +
+                      " has no conditions and always matches");
+      continue;
+    }
+    const int count = rule.attributeCount();
+    if (count == 0) {
+      findings.at(Severity::Error, rule,
+                  "the rule has no attributes: it always matches and names no layout, so a run "
+                  "fails");
+      catchAllLine = rule.line();
+      continue;
+    }
+    for (int i = 0; i < count - 1; ++i) CheckCondition(rule, i, findings);
+    const std::string layout = rule.attributeValue(count - 1);
+    if (IsBlank(layout)) {
+      findings.atAttribute(Severity::Error, rule, count - 1,
+                           "the rule names no layout (its last attribute is blank): a run "
+                           "fails with 60006 when it matches");
+    } else if (layouts.count(layout) == 0) {
+      findings.atAttribute(Severity::Error, rule, count - 1,
+                           "the rule names the layout " + Quote(layout) +
+                               ", which the library does not hold (ADRESSLAYOUT VALUE)");
+    }
+    if (count == 1) catchAllLine = rule.line();
+  }
+}
+
+}  // namespace xkm

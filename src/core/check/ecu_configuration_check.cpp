@@ -1,0 +1,147 @@
+#include <map>
+#include <optional>
+
+#include "core/check/finding_list.h"
+#include "core/platform/error.h"
+#include "core/session/conversions.h"
+#include "core/session/utilities.h"
+
+namespace xkm {
+namespace {
+
+std::optional<int32_t> WholeNumber(const std::string& text) {
+  try {
+    return ToLong(text);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+// The frequency entry of configuration 1 (the only one a run reads): a label
+// and a divisor that is a whole number other than 0.
+void CheckFrequencyEntries(const XmlDocument& library, FindingList& findings) {
+  for (const XmlNode& entry : library.selectNodes("/XKMTOOL/FREQ_CONFIGURATION/ENTRY")) {
+    if (entry.attributeCount() < 2 || IsBlank(entry.attributeValue(1))) {
+      findings.at(Severity::Error, entry,
+                  "the frequency entry has no label (the attribute after CONFIG_NUM): a run "
+                  "fails with 60007");
+      continue;
+    }
+    if (entry.attributeCount() < 3) {
+      findings.at(Severity::Error, entry,
+                  "the frequency entry has no divisor (the attribute after the label)");
+      continue;
+    }
+    const std::string divisor = entry.attributeValue(2);
+    const std::optional<int32_t> number = WholeNumber(divisor);
+    if (!number) {
+      findings.atAttribute(Severity::Error, entry, 2,
+                           "the divisor " + Quote(divisor) + " is not a whole number");
+    } else if (*number == 0) {
+      findings.atAttribute(Severity::Error, entry, 2, "the divisor is 0");
+    }
+  }
+}
+
+// Baud-rate entries: configuration 1 by frequency (tester and ECU rate after
+// it), every other configuration the first entry of CONFIG_NUM 2.
+void CheckBaudEntries(const XmlDocument& library, FindingList& findings) {
+  for (const XmlNode& entry :
+       library.selectNodes("/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='1']/ENTRY")) {
+    const std::string frequency = entry.attribute("FREQUENCY").value_or("");
+    if (entry.attributeCount() < 3 || IsBlank(entry.attributeValue(1))) {
+      findings.at(Severity::Error, entry,
+                  "the baud-rate entry for frequency " + Quote(frequency) +
+                      " needs a tester and an ECU baud rate after FREQUENCY: a run fails");
+    }
+  }
+  const XmlNode fixed =
+      library.selectSingleNode("/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY");
+  if (fixed && (fixed.attributeCount() < 2 || IsBlank(fixed.attributeValue(0)))) {
+    findings.at(Severity::Error, fixed,
+                "the baud-rate entry of CONFIG_NUM 2 needs a tester and an ECU baud rate: a run "
+                "fails");
+  }
+}
+
+// What a run needs for an ECU's configuration number besides the entry.
+void CheckConfigurationReachesBaudRates(const XmlDocument& library, const XmlNode& entry,
+                                        const std::string& ecu, int32_t number,
+                                        FindingList& findings) {
+  const std::string which = "configuration " + std::to_string(number) + " of ECU " + Quote(ecu);
+  if (number == 1) {
+    if (!library.selectSingleNode("/XKMTOOL/FREQ_CONFIGURATION/ENTRY[@CONFIG_NUM='1']")) {
+      findings.atAttribute(Severity::Error, entry, 1,
+                           which +
+                               " has no frequency configuration (FREQ_CONFIGURATION/ENTRY "
+                               "CONFIG_NUM=\"1\"): a run fails with 60007");
+    }
+    if (!library.selectSingleNode("/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='1']/ENTRY")) {
+      findings.atAttribute(Severity::Error, entry, 1,
+                           which +
+                               " has no baud-rate configuration (BAUD_CONFIGURATION/CONFIG_NUM "
+                               "VALUE=\"1\"): a run fails with 60009");
+    }
+  } else if (!library.selectSingleNode(
+                 "/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY")) {
+    findings.atAttribute(Severity::Error, entry, 1,
+                         which +
+                             " has no baud-rate configuration (BAUD_CONFIGURATION/CONFIG_NUM "
+                             "VALUE=\"2\"): a run fails with 60009");
+  }
+}
+
+}  // namespace
+
+void CheckEcuConfiguration(const XmlDocument& library, FindingList& findings) {
+  const std::vector<XmlNode> entries = library.selectNodes("/XKMTOOL/ECU_CONFIGURATION/ENTRY");
+  if (entries.empty()) {
+    findings.at(Severity::Error, library.selectSingleNode("/XKMTOOL"),
+                "the library has no ECU entry (ECU_CONFIGURATION/ENTRY): every run fails with "
+                "60001");
+  }
+  std::map<std::string, int> firstLine;  // ECU name -> line of the entry that wins
+  for (const XmlNode& entry : entries) {
+    const std::optional<std::string> ecu = entry.attribute("ECU");
+    if (!ecu) {
+      findings.at(Severity::Error, entry, "the ECU entry has no ECU attribute");
+      continue;
+    }
+    if (*ecu != TrimBlanks(ToUpperAscii(*ecu))) {
+      findings.atAttribute(Severity::Warning, entry, 0,
+                           "the ECU name " + Quote(*ecu) +
+                               " is not upper case without surrounding blanks: a run looks the "
+                               "name up that way and never finds this entry");
+    }
+    auto [first, isFirst] = firstLine.try_emplace(*ecu, entry.line());
+    if (!isFirst) {
+      findings.at(Severity::Warning, entry,
+                  "ECU " + Quote(*ecu) + " is listed again: the entry on line " +
+                      std::to_string(first->second) + " wins and this one is shadowed");
+      continue;
+    }
+    if (entry.attributeCount() < 2) {
+      findings.at(Severity::Error, entry,
+                  "the entry of ECU " + Quote(*ecu) +
+                      " has no configuration number (NUM, the attribute after ECU)");
+      continue;
+    }
+    const std::string text = entry.attributeValue(1);
+    const std::optional<int32_t> number = WholeNumber(text);
+    if (!number) {
+      findings.atAttribute(Severity::Error, entry, 1,
+                           "the configuration number " + Quote(text) + " of ECU " + Quote(*ecu) +
+                               " is not a whole number");
+    } else if (*number < 1) {
+      findings.atAttribute(Severity::Error, entry, 1,
+                           "the configuration number of ECU " + Quote(*ecu) +
+                               " must be at least 1: a run fails with 60001");
+    } else {
+      CheckConfigurationReachesBaudRates(library, entry, *ecu, *number, findings);
+    }
+  }
+  CheckFrequencyEntries(library, findings);
+  CheckBaudEntries(library, findings);
+}
+
+}  // namespace xkm

@@ -1,0 +1,63 @@
+#include "core/check/finding_list.h"
+
+#include <algorithm>
+
+namespace xkm {
+
+SourcePosition FindingList::elementPosition(const XmlNode& element) const {
+  const auto tag = source_.startTag(element.line(), element.localName());
+  if (tag) return source_.positionOf(tag->begin);
+  return {std::max(element.line(), 1), 1};
+}
+
+void FindingList::at(Severity severity, const XmlNode& element, std::string text) {
+  atPosition(severity, elementPosition(element), std::move(text));
+}
+
+void FindingList::atAttribute(Severity severity, const XmlNode& element, int position,
+                              std::string text) {
+  const auto tag = source_.startTag(element.line(), element.localName());
+  if (tag && position >= 0 && static_cast<size_t>(position) < tag->attributes.size()) {
+    atPosition(severity, source_.positionOf(tag->attributes[static_cast<size_t>(position)]),
+               std::move(text));
+  } else {
+    at(severity, element, std::move(text));
+  }
+}
+
+void FindingList::inText(Severity severity, const PlacedText& where, size_t offset,
+                         std::string text) {
+  const size_t source =
+      source_.sourceOffsetOfText(where.sourceBegin, where.text, offset, where.verbatim);
+  atPosition(severity, source_.positionOf(source), std::move(text));
+}
+
+void FindingList::atPosition(Severity severity, SourcePosition position, std::string text) {
+  findings_.push_back({position.line, position.column, severity, std::move(text)});
+}
+
+size_t FindingList::contentBegin(const XmlNode& element) const {
+  const auto tag = source_.startTag(element.line(), element.localName());
+  return tag ? tag->contentBegin : std::string::npos;
+}
+
+std::vector<Finding> FindingList::take() {
+  std::stable_sort(findings_.begin(), findings_.end(), [](const Finding& a, const Finding& b) {
+    return a.line != b.line ? a.line < b.line : a.column < b.column;
+  });
+  return std::move(findings_);
+}
+
+std::string Quote(std::string_view value) {
+  constexpr size_t kLongest = 60;
+  size_t cut = std::min(kLongest, value.size());
+  while (cut > 0 && cut < value.size() && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80)
+    --cut;  // not inside a UTF-8 sequence
+  std::string shown(value.substr(0, cut));
+  if (value.size() > kLongest) shown += "...";
+  for (char& c : shown)
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+  return "\"" + shown + "\"";
+}
+
+}  // namespace xkm

@@ -1,0 +1,192 @@
+#include <map>
+#include <optional>
+
+#include "core/check/finding_list.h"
+#include "core/platform/error.h"
+#include "core/session/conversions.h"
+#include "core/session/utilities.h"
+#include "core/toolchain/file_names.h"
+
+namespace xkm {
+namespace {
+
+// One template of a layout, found as a run finds it.
+struct FoundTemplate {
+  XmlNode name;
+  XmlNode data;
+};
+
+class LayoutChecker {
+ public:
+  LayoutChecker(const XmlDocument& library, const XmlNode& element, const std::string& layout,
+                FindingList& findings)
+      : library_(library), element_(element), layout_(layout), findings_(findings) {}
+
+  void run() {
+    checkDatablockCount();
+    checkMimConversion();
+    const auto raw = findTemplate("RAW", "60017");
+    const auto qsr = findTemplate("QSR", "60018");
+    const auto mcs = findTemplate("MCS", "60024");
+    findTemplate("QSR_HEXINFO", nullptr);
+    const auto brakel = findTemplate("BRAKEL", "");
+    if (qsr) checkFileName(*qsr, "QSR");
+    if (brakel) checkFileName(*brakel, "BRAKEL");
+
+    std::optional<PlacedText> mcsText;
+    if (mcs) mcsText = placedText(mcs->data);
+    if (mcsText) {
+      CheckPlaceholders(*mcsText, "MCS", true, findings_);
+      CheckFileInserts(*mcsText, findings_);
+    }
+    if (brakel) CheckPlaceholders(placedText(brakel->data), "BRAKEL", false, findings_);
+    if (raw) {
+      const std::optional<PlacedText> rawText = rawTemplate(raw->data);
+      if (rawText && mcsText) CheckDirectives(*rawText, *mcsText, layout_, findings_);
+    }
+  }
+
+ private:
+  XmlNode select(const std::string& suffix) const {
+    return library_.selectSingleNode("/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]" + suffix,
+                                     {{"layout", layout_}});
+  }
+
+  std::string which() const { return "layout " + Quote(layout_); }
+
+  void checkDatablockCount() {
+    const XmlNode count = select("/DATABLOCK_COUNT");
+    if (!count) {
+      findings_.at(Severity::Error, element_,
+                   which() + " has no DATABLOCK_COUNT: a run fails with 60016");
+      return;
+    }
+    const std::string text = count.text();
+    try {
+      if (ToLong(text) < 1) {
+        findings_.at(
+            Severity::Error, count,
+            "DATABLOCK_COUNT of " + which() + " must be at least 1 (a run fails with 60016 for 0)");
+      }
+    } catch (const Error&) {
+      findings_.at(Severity::Error, count,
+                   "DATABLOCK_COUNT " + Quote(text) + " of " + which() + " is not a number");
+    }
+  }
+
+  void checkMimConversion() {
+    const XmlNode mim = select("/MIM_CONVERSION");
+    if (!mim) {
+      findings_.at(Severity::Error, element_,
+                   which() + " has no MIM_CONVERSION: a run fails while preparing the session");
+      return;
+    }
+    const std::string text = mim.text();
+    if (text == "1") return;
+    try {
+      if (ToLong(text) != 0) {
+        findings_.at(Severity::Warning, mim,
+                     "MIM_CONVERSION " + Quote(text) + " of " + which() +
+                         " counts as no: only exactly \"1\" means yes");
+      }
+    } catch (const Error&) {
+      findings_.at(Severity::Error, mim,
+                   "MIM_CONVERSION " + Quote(text) + " of " + which() +
+                       " is not a number (\"1\" yes, \"0\" no)");
+    }
+  }
+
+  // `blankNameFails`: the message a run gives for a blank NAME; empty when a
+  // blank NAME fails otherwise, null when it is never looked at.
+  std::optional<FoundTemplate> findTemplate(const char* element, const char* blankNameFails) {
+    const XmlNode templ = select(std::string("//") + element);
+    const std::string what = std::string("the ") + element + " template of " + which();
+    if (!templ) {
+      findings_.at(Severity::Error, element_,
+                   which() + " has no " + element + " template, which a run reads");
+      return std::nullopt;
+    }
+    FoundTemplate found{library_.selectSingleNode(".//NAME", {}, templ),
+                        library_.selectSingleNode(".//DATA", {}, templ)};
+    if (!found.name || !found.data) {
+      findings_.at(Severity::Error, templ,
+                   what + " has no " + (found.name ? "DATA" : "NAME") + " element: a run fails");
+      return std::nullopt;
+    }
+    if (blankNameFails != nullptr && IsBlank(found.name.text())) {
+      const std::string failure = *blankNameFails != '\0'
+                                      ? std::string("a run fails with ") + blankNameFails
+                                      : std::string("a run cannot write the file");
+      findings_.at(Severity::Error, found.name, what + " has a blank NAME: " + failure);
+    }
+    return found;
+  }
+
+  // The QSR script and the converter's control file are written into the
+  // working folder under their NAME.
+  void checkFileName(const FoundTemplate& found, const char* element) {
+    const std::string name = found.name.text();
+    if (IsBlank(name)) return;
+    try {
+      CheckNameInWorkingFolder(name, kTemplateFileNameError, "name");
+    } catch (const Error&) {
+      findings_.at(Severity::Error, found.name,
+                   std::string("the file name ") + Quote(name) + " of the " + element +
+                       " template leads out of the working folder: a run refuses it");
+    }
+  }
+
+  PlacedText placedText(const XmlNode& data) const {
+    const size_t begin = findings_.contentBegin(data);
+    return {data.text(), begin == std::string::npos ? 0 : begin, false};
+  }
+
+  // The RAW template is the DATA element's markup from its first "<![CDATA["
+  // to its last "]]>"; without them the container is empty.
+  std::optional<PlacedText> rawTemplate(const XmlNode& data) {
+    static const std::string kOpen = "<![CDATA[";
+    const std::string markup = data.markup();
+    const size_t open = markup.find(kOpen);
+    const size_t close = markup.rfind("]]>");
+    if (open == std::string::npos || close == std::string::npos || close < open) {
+      findings_.at(Severity::Error, data,
+                   "the RAW template of " + which() +
+                       " holds no CDATA section: the container would be empty");
+      return std::nullopt;
+    }
+    const std::string_view source = findings_.source().bytes();
+    size_t begin = findings_.contentBegin(data);
+    begin = begin == std::string::npos ? std::string::npos : source.find(kOpen, begin);
+    begin = begin == std::string::npos ? 0 : begin + kOpen.size();
+    return PlacedText{markup.substr(open + kOpen.size(), close - open - kOpen.size()), begin, true};
+  }
+
+  const XmlDocument& library_;
+  const XmlNode& element_;
+  const std::string& layout_;
+  FindingList& findings_;
+};
+
+}  // namespace
+
+void CheckLayouts(const XmlDocument& library, FindingList& findings) {
+  std::map<std::string, int> firstLine;  // layout name -> line of the one that wins
+  for (const XmlNode& element : library.selectNodes("/XKMTOOL/ADRESSLAYOUT")) {
+    const std::optional<std::string> layout = element.attribute("VALUE");
+    if (!layout) {
+      findings.at(Severity::Warning, element,
+                  "the layout has no VALUE attribute: no rule can choose it");
+      continue;
+    }
+    auto [first, isFirst] = firstLine.try_emplace(*layout, element.line());
+    if (!isFirst) {
+      findings.at(Severity::Warning, element,
+                  "layout " + Quote(*layout) + " is defined again: the one on line " +
+                      std::to_string(first->second) + " wins and this one is shadowed");
+      continue;
+    }
+    LayoutChecker(library, element, *layout, findings).run();
+  }
+}
+
+}  // namespace xkm

@@ -1,0 +1,89 @@
+#include "core/check/library_check.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/check/finding_list.h"
+#include "core/library/crc32.h"
+#include "core/platform/file_system.h"
+#include "core/platform/xml.h"
+#include "core/session/conversions.h"
+
+namespace xkm {
+namespace {
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// A run finds the library by its lower-case ".lbr" and reports a name that
+// does not carry the salted checksum of the content (60014), then goes on.
+void CheckFileName(const std::string& fileName, std::string_view bytes, FindingList& findings) {
+  if (!EndsWith(fileName, ".lbr")) {
+    findings.atPosition(Severity::Error, {},
+                        "the file name " + Quote(fileName) +
+                            " does not end in \".lbr\": a run does not find the library");
+  }
+  const std::string expected = "LIB_XKM_" + CrcHexOfLibraryBytes(bytes) + ".lbr";
+  if (ToUpperAscii(fileName) != ToUpperAscii(expected)) {
+    findings.atPosition(Severity::Error, {},
+                        "the file name does not match the content's checksum (a run reports "
+                        "60014): the library must be named " +
+                            Quote(expected) + " (xkmtool --seal-library)");
+  }
+}
+
+void CheckContent(const XmlDocument& library, FindingList& findings) {
+  const XmlNode root = library.selectSingleNode("/*");
+  if (root.localName() != "XKMTOOL") {
+    findings.at(Severity::Error, root,
+                "the root element is " + Quote(root.localName()) +
+                    ", not \"XKMTOOL\": a run finds nothing in this library");
+    return;
+  }
+  CheckEcuConfiguration(library, findings);
+  CheckAddressLayoutRules(library, findings);
+  CheckLayouts(library, findings);
+}
+
+}  // namespace
+
+std::vector<Finding> CheckLibraryBytes(const std::string& fileName, std::string_view bytes) {
+  const SourceMap source(bytes);
+  FindingList findings(source);
+  CheckFileName(fileName, bytes, findings);
+  XmlDocument library;
+  if (!library.loadFromMemory(std::string(bytes))) {
+    const SourcePosition where{std::max(library.parseErrorLine(), 1),
+                               std::max(library.parseErrorColumn(), 1)};
+    findings.atPosition(
+        Severity::Error, where,
+        "the XML does not parse (a run reports 60015): " + library.parseErrorMessage());
+  } else {
+    CheckContent(library, findings);
+  }
+  return findings.take();
+}
+
+std::vector<Finding> CheckLibraryFile(const std::string& path) {
+  const std::string bytes = fs::ReadAllBytes(path);
+  return CheckLibraryBytes(std::filesystem::path(path).filename().string(), bytes);
+}
+
+std::string FormatFinding(const std::string& file, const Finding& finding) {
+  return file + ":" + std::to_string(finding.line) + ":" + std::to_string(finding.column) + ": " +
+         SeverityName(finding.severity) + ": " + finding.text;
+}
+
+const char* SeverityName(Severity severity) {
+  return severity == Severity::Error ? "error" : "warning";
+}
+
+int CheckExitCode(const std::vector<Finding>& findings) {
+  if (findings.empty()) return 0;
+  for (const Finding& finding : findings)
+    if (finding.severity == Severity::Error) return 1;
+  return 3;
+}
+
+}  // namespace xkm
