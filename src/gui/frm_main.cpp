@@ -18,6 +18,7 @@
 #include "core/platform/file_system.h"
 #include "core/shell/startup.h"
 #include "core/userdata/user_data.h"
+#include "gui/frm_check_library.h"
 #include "gui/help_pane.h"
 #include "gui/qt_text.h"
 #include "gui/session_view.h"
@@ -186,6 +187,9 @@ void frmMain::SetUpMenus() {
   mnuFile->setObjectName("mnuFile");
   mnuStart = mnuFile->addAction("&Start", this, &frmMain::RunProcess);
   mnuStart->setObjectName("mnuStart");
+  QAction* mnuCheckLibrary =
+      mnuFile->addAction("Check library…", this, [this] { ShowLibraryCheck(this, app_); });
+  mnuCheckLibrary->setObjectName("mnuCheckLibrary");
   mnuFile->addSeparator();
   QAction* mnuExit = mnuFile->addAction("&Exit", this, &frmMain::close);
   mnuExit->setObjectName("mnuExit");

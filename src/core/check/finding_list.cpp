@@ -4,8 +4,20 @@
 
 namespace xkm {
 
+std::optional<SourceMap::StartTag> FindingList::startTag(const XmlNode& element) const {
+  const std::string name = element.localName();
+  const int line = element.line();
+  int ordinal = 0;
+  if (document_ != nullptr) {
+    for (const XmlNode& before :
+         document_->selectNodes("preceding::*[local-name()=$name]", {{"name", name}}, element))
+      if (before.line() == line) ++ordinal;
+  }
+  return source_.startTag(line, name, ordinal);
+}
+
 SourcePosition FindingList::elementPosition(const XmlNode& element) const {
-  const auto tag = source_.startTag(element.line(), element.localName());
+  const auto tag = startTag(element);
   if (tag) return source_.positionOf(tag->begin);
   return {std::max(element.line(), 1), 1};
 }
@@ -16,7 +28,7 @@ void FindingList::at(Severity severity, const XmlNode& element, std::string text
 
 void FindingList::atAttribute(Severity severity, const XmlNode& element, int position,
                               std::string text) {
-  const auto tag = source_.startTag(element.line(), element.localName());
+  const auto tag = startTag(element);
   if (tag && position >= 0 && static_cast<size_t>(position) < tag->attributes.size()) {
     atPosition(severity, source_.positionOf(tag->attributes[static_cast<size_t>(position)]),
                std::move(text));
@@ -37,7 +49,7 @@ void FindingList::atPosition(Severity severity, SourcePosition position, std::st
 }
 
 size_t FindingList::contentBegin(const XmlNode& element) const {
-  const auto tag = source_.startTag(element.line(), element.localName());
+  const auto tag = startTag(element);
   return tag ? tag->contentBegin : std::string::npos;
 }
 

@@ -54,17 +54,31 @@ SourcePosition SourceMap::positionOf(size_t offset) const {
   return {static_cast<int>(next - lineStarts_.begin()), column};
 }
 
-std::optional<SourceMap::StartTag> SourceMap::startTag(int line, std::string_view name) const {
-  if (line < 1) return std::nullopt;
+std::optional<SourceMap::StartTag> SourceMap::startTag(int line, std::string_view name,
+                                                       int ordinal) const {
+  if (line < 1 || static_cast<size_t>(line) > lineStarts_.size()) return std::nullopt;
+  const size_t lineBegin = lineStarts_[static_cast<size_t>(line) - 1];
   const size_t lineEnd = static_cast<size_t>(line) < lineStarts_.size()
                              ? lineStarts_[static_cast<size_t>(line)]
                              : bytes_.size();
   const std::string open = "<" + std::string(name);
-  size_t begin = bytes_.substr(0, lineEnd).rfind(open);
-  while (begin != std::string_view::npos) {
-    const size_t after = begin + open.size();
-    if (after < bytes_.size() && IsTagDelimiter(bytes_[after])) break;
-    begin = begin == 0 ? std::string_view::npos : bytes_.substr(0, begin).rfind(open);
+  auto opensTag = [&](size_t at) {
+    const size_t after = at + open.size();
+    return after < bytes_.size() && IsTagDelimiter(bytes_[after]);
+  };
+  size_t begin = std::string_view::npos;
+  int seen = 0;
+  for (size_t at = bytes_.find(open, lineBegin); at < lineEnd; at = bytes_.find(open, at + 1)) {
+    if (opensTag(at) && seen++ == ordinal) {
+      begin = at;
+      break;
+    }
+  }
+  if (begin == std::string_view::npos) {
+    for (begin = bytes_.substr(0, lineEnd).rfind(open);
+         begin != std::string_view::npos && !opensTag(begin);
+         begin = begin == 0 ? std::string_view::npos : bytes_.substr(0, begin).rfind(open)) {
+    }
   }
   if (begin == std::string_view::npos) return std::nullopt;
 

@@ -33,8 +33,10 @@ class SourceMap {
     size_t contentBegin = std::string::npos;
   };
   // The start tag of the element `name` that the parser placed on `line`: the
-  // last "<name" that begins on or before that line's end.
-  std::optional<StartTag> startTag(int line, std::string_view name) const;
+  // one after `ordinal` others of that name beginning on that line, else (the
+  // parser counts a tag over several lines by its last) the last "<name" that
+  // begins before that line's end.
+  std::optional<StartTag> startTag(int line, std::string_view name, int ordinal = 0) const;
 
   // The offset in the source of the character at `target` of `text`, the text
   // content of an element whose content begins at `from`. Markup, comments and
