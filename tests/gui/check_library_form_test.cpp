@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QTableWidget>
+
+#include "gui/frm_check_library.h"
+#include "gui/frm_main.h"
+#include "gui_fixture.h"
+#include "support/scratch_folder.h"
+#include "support/store_sandbox.h"
+
+namespace xkm {
+namespace {
+
+// A library whose only fault is a second entry for one ECU.
+const char* const kShadowedEcu =
+    "<XKMTOOL>\n<ECU_CONFIGURATION>\n<ENTRY ECU=\"E\" NUM=\"2\"/>\n<ENTRY ECU=\"E\" NUM=\"2\"/>\n"
+    "</ECU_CONFIGURATION>\n</XKMTOOL>\n";
+
+TEST(CheckLibraryForm, ListsEachFindingWithSeverityLineColumnAndText) {
+  test::ScratchFolder folder;
+  frmCheckLibrary form(folder.write("LIB_XKM_0.lbr", kShadowedEcu));
+  const QTableWidget& list = *form.findingList();
+  ASSERT_GE(list.rowCount(), 2);
+  EXPECT_EQ(test::CellText(list, 0, frmCheckLibrary::kSeverityColumn), "error");
+  EXPECT_EQ(test::CellText(list, 0, frmCheckLibrary::kLineColumn), "1");
+  bool shadowed = false;
+  for (int row = 0; row < list.rowCount(); ++row) {
+    if (test::CellText(list, row, frmCheckLibrary::kTextColumn).find("shadowed") ==
+        std::string::npos)
+      continue;
+    shadowed = true;
+    EXPECT_EQ(test::CellText(list, row, frmCheckLibrary::kSeverityColumn), "warning");
+    EXPECT_EQ(test::CellText(list, row, frmCheckLibrary::kLineColumn), "4");
+    EXPECT_EQ(test::CellText(list, row, frmCheckLibrary::kColumnColumn), "1");
+  }
+  EXPECT_TRUE(shadowed);
+  EXPECT_NE(form.summary()->text().indexOf(" warning"), -1);
+
+  frmCheckLibrary missing(folder.file("missing.lbr"));
+  EXPECT_EQ(missing.findingList()->rowCount(), 0);
+  EXPECT_NE(missing.summary()->text().indexOf("53"), -1);
+}
+
+TEST(CheckLibraryForm, TheFileMenuChecksTheLibraryBesideTheExecutable) {
+  test::StoreSandbox store;
+  test::ScratchFolder folder;
+  folder.write("LIB_XKM_0.lbr", kShadowedEcu);
+  AppState app;
+  app.ExecutableFolder = folder.path();
+  frmMain window(app);
+  QAction* entry = test::Child<QAction>(window, "mnuCheckLibrary");
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->text().toStdString(), "Check library…");
+  entry->trigger();
+  QApplication::processEvents();
+  auto* form = window.findChild<frmCheckLibrary*>("frmCheckLibrary");
+  ASSERT_NE(form, nullptr);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_NE(form->summary()->text().indexOf("LIB_XKM_0.lbr"), -1);
+  form->close();
+}
+
+}  // namespace
+}  // namespace xkm
