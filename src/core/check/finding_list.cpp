@@ -7,12 +7,11 @@ namespace xkm {
 std::optional<SourceMap::StartTag> FindingList::startTag(const XmlNode& element) const {
   const std::string name = element.localName();
   const int line = element.line();
+  // Elements of the same name that start earlier on the same line.
   int ordinal = 0;
-  if (document_ != nullptr) {
-    for (const XmlNode& before :
-         document_->selectNodes("preceding::*[local-name()=$name]", {{"name", name}}, element))
-      if (before.line() == line) ++ordinal;
-  }
+  for (XmlNode before = element.previousElement(); before && before.line() == line;
+       before = before.previousElement())
+    if (before.localName() == name) ++ordinal;
   return source_.startTag(line, name, ordinal);
 }
 

@@ -25,9 +25,6 @@ class FindingList {
  public:
   explicit FindingList(const SourceMap& source) : source_(source) {}
 
-  // The parsed library, which tells elements of one name on one line apart.
-  void setDocument(const XmlDocument* document) { document_ = document; }
-
   void at(Severity severity, const XmlNode& element, std::string text);
   void atAttribute(Severity severity, const XmlNode& element, int position, std::string text);
   void inText(Severity severity, const PlacedText& where, size_t offset, std::string text);
@@ -44,7 +41,6 @@ class FindingList {
   std::optional<SourceMap::StartTag> startTag(const XmlNode& element) const;
 
   const SourceMap& source_;
-  const XmlDocument* document_ = nullptr;
   std::vector<Finding> findings_;
 };
 

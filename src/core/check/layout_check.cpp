@@ -18,9 +18,15 @@ struct FoundTemplate {
 
 class LayoutChecker {
  public:
+  // `unique`: no other layout has this name, so what a run finds by the name
+  // lies inside `element`.
   LayoutChecker(const XmlDocument& library, const XmlNode& element, const std::string& layout,
-                FindingList& findings)
-      : library_(library), element_(element), layout_(layout), findings_(findings) {}
+                bool unique, FindingList& findings)
+      : library_(library),
+        element_(element),
+        layout_(layout),
+        unique_(unique),
+        findings_(findings) {}
 
   void run() {
     checkDatablockCount();
@@ -48,6 +54,7 @@ class LayoutChecker {
 
  private:
   XmlNode select(const std::string& suffix) const {
+    if (unique_) return library_.selectSingleNode("." + suffix, {}, element_);
     return library_.selectSingleNode("/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]" + suffix,
                                      {{"layout", layout_}});
   }
@@ -164,14 +171,19 @@ class LayoutChecker {
   const XmlDocument& library_;
   const XmlNode& element_;
   const std::string& layout_;
+  const bool unique_;
   FindingList& findings_;
 };
 
 }  // namespace
 
 void CheckLayouts(const XmlDocument& library, FindingList& findings) {
+  const std::vector<XmlNode> elements = library.selectNodes("/XKMTOOL/ADRESSLAYOUT");
+  std::map<std::string, int> count;
+  for (const XmlNode& element : elements)
+    if (auto layout = element.attribute("VALUE")) ++count[*layout];
   std::map<std::string, int> firstLine;  // layout name -> line of the one that wins
-  for (const XmlNode& element : library.selectNodes("/XKMTOOL/ADRESSLAYOUT")) {
+  for (const XmlNode& element : elements) {
     const std::optional<std::string> layout = element.attribute("VALUE");
     if (!layout) {
       findings.at(Severity::Warning, element,
@@ -185,7 +197,7 @@ void CheckLayouts(const XmlDocument& library, FindingList& findings) {
                       std::to_string(first->second) + " wins and this one is shadowed");
       continue;
     }
-    LayoutChecker(library, element, *layout, findings).run();
+    LayoutChecker(library, element, *layout, count[*layout] == 1, findings).run();
   }
 }
 

@@ -60,7 +60,6 @@ std::vector<Finding> CheckLibraryBytes(const std::string& fileName, std::string_
         Severity::Error, where,
         "the XML does not parse (a run reports 60015): " + library.parseErrorMessage());
   } else {
-    findings.setDocument(&library);
     CheckContent(library, findings);
   }
   return findings.take();

@@ -189,6 +189,21 @@ int XmlNode::line() const {
   return line > 0 && line <= INT_MAX ? static_cast<int>(line) : 0;
 }
 
+XmlNode XmlNode::previousElement() const {
+  xmlNodePtr node = node_;
+  while (node != nullptr) {
+    if (node->prev != nullptr) {
+      node = node->prev;
+      while (node->type == XML_ELEMENT_NODE && node->last != nullptr) node = node->last;
+    } else {
+      node = node->parent;
+    }
+    if (node == nullptr || node->type == XML_DOCUMENT_NODE) return {};
+    if (node->type == XML_ELEMENT_NODE) return XmlNode(node);
+  }
+  return {};
+}
+
 std::string XmlNode::localName() const {
   if (node_ == nullptr) return {};
   switch (node_->type) {

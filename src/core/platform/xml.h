@@ -29,6 +29,10 @@ class XmlNode {
   // unknown.
   int line() const;
 
+  // The element before this one in document order (an ancestor or one
+  // before it); empty at the first.
+  XmlNode previousElement() const;
+
   // Attributes in document order, counted from 0.
   int attributeCount() const;
   std::string attributeLocalName(int position) const;  // without a prefix
