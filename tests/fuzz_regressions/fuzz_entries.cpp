@@ -6,6 +6,7 @@
 #include "../../fuzz/command_line.cpp"
 #include "../../fuzz/ini_reader.cpp"
 #include "../../fuzz/library.cpp"
+#include "../../fuzz/library_check.cpp"
 #include "../../fuzz/logistic_data.cpp"
 #include "../../fuzz/replace_data.cpp"
 #include "../../fuzz/template_expansion.cpp"
