@@ -162,7 +162,7 @@ TEST(LibraryCheck, ANameWithoutTheChecksumIsAFindingAndTheContentIsStillChecked)
   EXPECT_EQ(CheckExitCode({}), 0);
 }
 
-TEST(LibraryCheck, PositionsFollowCrLfLinesAndStartTagsOverSeveralLines) {
+TEST(LibraryCheck, PositionsFollowCrLfLinesStartTagsOverSeveralLinesAndAByteOrderMark) {
   std::string library = kLibrary;
   library.replace(library.find("<ENTRY CONFIG.CPU_TYPE=\"2\" "), 27,
                   "<ENTRY\n  CONFIG.CPU_TYPE=\"2\"\n  ");
@@ -173,6 +173,11 @@ TEST(LibraryCheck, PositionsFollowCrLfLinesAndStartTagsOverSeveralLines) {
   ASSERT_EQ(findings.size(), 1u) << Describe(findings);
   EXPECT_EQ(findings[0].line, 15);
   EXPECT_EQ(findings[0].column, 3);
+
+  const std::vector<Finding> bom = CheckContent("\xEF\xBB\xBF<LIB/>\n");
+  ASSERT_EQ(bom.size(), 1u) << Describe(bom);
+  EXPECT_EQ(bom[0].column, 1);
+  EXPECT_NE(bom[0].text.find("not \"XKMTOOL\""), std::string::npos);
 }
 
 TEST(LibraryCheck, AFileThatCannotBeReadRaises) {

@@ -17,21 +17,20 @@ std::optional<int32_t> WholeNumber(const std::string& text) {
   }
 }
 
-// The frequency entry of configuration 1 (the only one a run reads): a label
+// The frequency entry of configuration 1, the only one a run reads: a label
 // and a divisor that is a whole number other than 0.
-void CheckFrequencyEntries(const XmlDocument& library, FindingList& findings) {
-  for (const XmlNode& entry : library.selectNodes("/XKMTOOL/FREQ_CONFIGURATION/ENTRY")) {
-    if (entry.attributeCount() < 2 || IsBlank(entry.attributeValue(1))) {
-      findings.at(Severity::Error, entry,
-                  "the frequency entry has no label (the attribute after CONFIG_NUM): a run "
-                  "fails with 60007");
-      continue;
-    }
-    if (entry.attributeCount() < 3) {
-      findings.at(Severity::Error, entry,
-                  "the frequency entry has no divisor (the attribute after the label)");
-      continue;
-    }
+void CheckFrequencyEntry(const XmlDocument& library, FindingList& findings) {
+  const XmlNode entry =
+      library.selectSingleNode("/XKMTOOL/FREQ_CONFIGURATION/ENTRY[@CONFIG_NUM='1']");
+  if (!entry) return;  // reported with the ECU entries that need it
+  if (entry.attributeCount() < 2 || IsBlank(entry.attributeValue(1))) {
+    findings.at(Severity::Error, entry,
+                "the frequency entry has no label (the attribute after CONFIG_NUM): a run "
+                "fails with 60007");
+  } else if (entry.attributeCount() < 3) {
+    findings.at(Severity::Error, entry,
+                "the frequency entry has no divisor (the attribute after the label)");
+  } else {
     const std::string divisor = entry.attributeValue(2);
     const std::optional<int32_t> number = WholeNumber(divisor);
     if (!number) {
@@ -140,7 +139,7 @@ void CheckEcuConfiguration(const XmlDocument& library, FindingList& findings) {
       CheckConfigurationReachesBaudRates(library, entry, *ecu, *number, findings);
     }
   }
-  CheckFrequencyEntries(library, findings);
+  CheckFrequencyEntry(library, findings);
   CheckBaudEntries(library, findings);
 }
 

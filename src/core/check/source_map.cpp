@@ -37,7 +37,8 @@ bool DeclaresSingleByteEncoding(std::string_view bytes) {
 
 SourceMap::SourceMap(std::string_view bytes)
     : bytes_(bytes), singleByteEncoding_(DeclaresSingleByteEncoding(bytes)) {
-  lineStarts_.push_back(0);
+  // A byte-order mark takes no column.
+  lineStarts_.push_back(bytes_.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0);
   for (size_t i = 0; i < bytes_.size(); ++i) {
     if (bytes_[i] == '\r' && i + 1 < bytes_.size() && bytes_[i + 1] == '\n') ++i;
     if (bytes_[i] == '\r' || bytes_[i] == '\n') lineStarts_.push_back(i + 1);
@@ -45,7 +46,7 @@ SourceMap::SourceMap(std::string_view bytes)
 }
 
 SourcePosition SourceMap::positionOf(size_t offset) const {
-  offset = std::min(offset, bytes_.size());
+  offset = std::max(std::min(offset, bytes_.size()), lineStarts_.front());
   const auto next = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
   const size_t lineStart = *(next - 1);
   int column = 1;
