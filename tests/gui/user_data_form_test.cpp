@@ -145,7 +145,12 @@ TEST_F(UserDataFormWindowTest, KeysTypedRightAfterAClickLandInTheClickedValue) {
     int row;
     const char* typed;
   } clicks[] = {{0, "Erika"}, {2, "QA"}, {1, "0711"}, {0, "Max"}};
-  for (const auto& click : clicks) test::ClickAndType(grid(form), click.row, kValue, click.typed);
+  for (const auto& click : clicks) {
+    test::ClickAndType(grid(form), click.row, kValue, click.typed);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr) << click.typed << " went nowhere";
+    EXPECT_EQ(editor->text(), click.typed);
+  }
   okButton(form).click();
   EXPECT_TRUE(prompts.messages.empty());
   EXPECT_EQ(table.text(0, kUserDataValue), "Max");
