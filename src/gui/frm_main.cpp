@@ -313,7 +313,9 @@ void frmMain::RunProcess() {
 
 void frmMain::Stop_Click() {
   runner_.Stop();
-  if (runner_.running() && !closeWanted_) lastRun_->setText("Stopping after the current step");
+  if (!runner_.running() || closeWanted_) return;
+  stopWanted_ = true;
+  lastRun_->setText("Stopping after the current step");
 }
 
 void frmMain::Config_Click() {
@@ -387,6 +389,7 @@ void frmMain::clearStateRows() {
 void frmMain::runStarted() {
   setIdleActionsEnabled(false);
   currentStep_ = -1;
+  stopWanted_ = false;
   lastRun_->setText("Running");
   FrameBott->showHelpText();
   stateTabs_->setCurrentWidget(GridState);
@@ -396,7 +399,7 @@ void frmMain::stepStarted(int column) {
   QTableWidgetItem* cell = Grid->item(kDisplayRow, column);
   cell->setBackground(kRunningColour);
   currentStep_ = column;
-  if (!closeWanted_ && !app_.StopRequested)
+  if (!closeWanted_ && !stopWanted_)
     lastRun_->setText(QString("Running: step %1").arg(Quoted(cell->text())));
   Grid->scrollToItem(cell);
 }

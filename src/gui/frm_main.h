@@ -86,7 +86,8 @@ class frmMain : public QMainWindow, private RunDisplay {
   Context ctx_;
   Runner runner_;
   bool closeWanted_ = false;
-  int currentStep_ = -1;  // the column of the step that ran last
+  bool stopWanted_ = false;  // Stop was pressed during the current run
+  int currentStep_ = -1;     // the column of the step that ran last
 
   QToolBar* TB = nullptr;
   QAction* mnuStart = nullptr;
