@@ -1,6 +1,5 @@
 #include "gui/frm_user_data.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -103,7 +102,7 @@ void frmUserData::InitGrid() {
 void frmUserData::FitToRows() {
   layout()->activate();
   QSize size = sizeHint();
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
+  if (const QScreen* screen = this->screen())
     size = size.boundedTo(screen->availableGeometry().size());
   resize(size);
 }
