@@ -104,21 +104,21 @@ TEST_F(InputDialogTest, TheChooserStartsWhereTheJobIs) {
     return folder;
   };
   const struct {
-    const char* hexField;    // what the Hex field holds
+    bool hexNamed;           // the Hex field names the job's image
     const char* remembered;  // the folder last chosen from, kept in the user store
     std::string expected;
   } cases[] = {
-      {"", "", Canonical(QDir::currentPath())},
-      {"", "last", Canonical(QString::fromStdString(job.file("last")))},
-      {"HEX", "last", Canonical(QString::fromStdString(job.file("line 4/order 17")))},
+      {false, "", Canonical(QDir::currentPath())},
+      {false, "last", Canonical(QString::fromStdString(job.file("last")))},
+      {true, "last", Canonical(QString::fromStdString(job.file("line 4/order 17")))},
   };
   for (const auto& c : cases) {
     test::Child<QLineEdit>(dialog, "txtHexfile")
-        ->setText(std::string(c.hexField) == "HEX" ? QString::fromStdString(hex) : "");
+        ->setText(c.hexNamed ? QString::fromStdString(hex) : "");
     if (*c.remembered)
       RegWriteString(user_store::kCurrentUserRoot, kLastFolderKey, kLastFolderValue,
                      job.file(c.remembered));
-    EXPECT_EQ(chooserFolder("pbSelectXML"), c.expected) << c.hexField << " " << c.remembered;
+    EXPECT_EQ(chooserFolder("pbSelectXML"), c.expected) << c.hexNamed << " " << c.remembered;
   }
 
   // Choosing a file fills the field and remembers its folder for the next job.
