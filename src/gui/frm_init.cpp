@@ -1,13 +1,18 @@
 #include "gui/frm_init.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "core/platform/error.h"
+#include "core/platform/user_store.h"
 #include "core/session/utilities.h"
+#include "core/userdata/registry.h"
 #include "gui/qt_text.h"
 
 namespace xkm {
@@ -63,10 +68,40 @@ void frmInit::addRow(int row, const char* label, QLineEdit*& field, const char* 
   connect(select, &QPushButton::clicked, this, [this, target, filter] { browse(target, filter); });
 }
 
+QString frmInit::startFolder(const QLineEdit* field) const {
+  const QLineEdit* const fields[] = {field, txtXMLFile, txtHexfile, txtA2LFile};
+  for (const QLineEdit* named : fields) {
+    const QString path = named->text().trimmed();
+    if (path.isEmpty()) continue;
+    const QFileInfo file(path);
+    if (file.absoluteDir().exists()) return file.absolutePath();
+  }
+  // The remembered folder is a convenience: a store that cannot be read
+  // leaves the current folder.
+  try {
+    const QString last =
+        ToQ(RegReadString(user_store::kCurrentUserRoot, kLastFolderKey, kLastFolderValue));
+    if (!last.isEmpty() && QDir(last).exists()) return last;
+  } catch (const Error&) {
+  }
+  return QDir::currentPath();
+}
+
 void frmInit::browse(QLineEdit* field, const QString& filter) {
-  QString chosen = QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+  QFileDialog chooser(this, QString(), startFolder(field), filter);
+  chooser.setObjectName("fileChooser");
+  chooser.setFileMode(QFileDialog::ExistingFile);
+  chooser.setAcceptMode(QFileDialog::AcceptOpen);
   // A cancelled chooser leaves the field as it was.
-  if (!IsBlank(FromQ(chosen))) field->setText(chosen);
+  if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+  const QString chosen = chooser.selectedFiles().first();
+  if (IsBlank(FromQ(chosen))) return;
+  field->setText(chosen);
+  try {
+    RegWriteString(user_store::kCurrentUserRoot, kLastFolderKey, kLastFolderValue,
+                   FromQ(QFileInfo(chosen).absolutePath()));
+  } catch (const Error&) {
+  }
 }
 
 void frmInit::pbOK_Click() {

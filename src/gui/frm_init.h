@@ -12,11 +12,18 @@ namespace xkm {
 
 // The missing-input message of the input dialog: one line (ending in CR LF)
 // per blank field, Hex first, then A2L, then XML. Empty when all are filled.
+// Where the operator's last chosen folder is kept (current-user root).
+inline constexpr const char* kLastFolderKey = "Software\\xkmtool\\Init";
+inline constexpr const char* kLastFolderValue = "LastFolder";
+
 std::string MissingInputMessage(const std::string& xml, const std::string& hex,
                                 const std::string& a2l);
 
 // The input file dialog ("Init"): the three input paths, each typed or
-// chosen with its "..." button. Closing the window counts as Cancel.
+// chosen with its "..." button. Closing the window counts as Cancel. The file
+// chooser starts in the folder of a file already named in a field, else in the
+// folder last chosen from (kept per user in the user store), else in the
+// current folder.
 class frmInit : public QDialog {
   Q_OBJECT
 
@@ -34,6 +41,7 @@ class frmInit : public QDialog {
   void addRow(int row, const char* label, QLineEdit*& field, const char* fieldName,
               const char* buttonName, const QString& filter);
   void browse(QLineEdit* field, const QString& filter);
+  QString startFolder(const QLineEdit* field) const;
 
   Host& host_;
   InputDialogResult inputs_;

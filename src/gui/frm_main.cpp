@@ -2,11 +2,13 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -14,6 +16,7 @@
 #include <QTime>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/platform/file_system.h"
 #include "core/shell/startup.h"
@@ -58,23 +61,35 @@ void PaintBackground(QTableWidget& grid, const QColor& colour) {
   grid.setPalette(palette);
 }
 
-// The set widths are where columns start; a longer text widens its column so
-// that names and times stay readable.
-void GrowToFit(QTableWidget& grid, int column, const QString& text) {
-  const int needed = QFontMetrics(grid.font()).horizontalAdvance(text) + 12;
-  if (needed > grid.columnWidth(column)) grid.setColumnWidth(column, needed);
+QString Quoted(const QString& text) {
+  return QString::fromUtf8("\u201C") + text + QString::fromUtf8("\u201D");
 }
 
-QString OutcomeText(RunOutcome outcome) {
+// The status bar's account of a finished run.
+QString OutcomeText(RunOutcome outcome, int messages, const QString& step) {
+  const QString time = QTime::currentTime().toString("HH:mm:ss");
   switch (outcome) {
     case RunOutcome::Completed:
-      return "completed";
+      if (messages == 0) return QString("Run completed at %1").arg(time);
+      return QString("Run completed with %1 %2 at %3")
+          .arg(messages)
+          .arg(messages == 1 ? "message" : "messages", time);
     case RunOutcome::Stopped:
-      return "stopped";
+      return QString("Run stopped after step %1 at %2").arg(Quoted(step), time);
     case RunOutcome::Failed:
       break;
   }
-  return "ended with an error";
+  return QString("Run failed at step %1 at %2").arg(Quoted(step), time);
+}
+
+// The local time of a report: the cell shows the time of day, which fits the
+// 15 characters of its column; the tooltip adds the date.
+QString StartText(const std::string& isoTime) {
+  const QDateTime time = QDateTime::fromString(ToQ(isoTime), Qt::ISODate);
+  return time.isValid() ? time.toString("HH:mm:ss") : ToQ(isoTime);
+}
+QString StartToolTip(const std::string& isoTime) {
+  return ToQ(isoTime).replace('T', ' ');
 }
 
 QTableWidgetItem* ReadOnlyItem(const QString& text) {
@@ -133,6 +148,9 @@ QWidget* frmMain::BuildCentralWidget() {
   (new QVBoxLayout(processes))->addWidget(Grid);
   FrameStatus = new QFrame;
   FrameStatus->setObjectName("FrameStatus");
+  // The process row keeps its height; the room below it is for the state
+  // frame or, expanded, the help pane.
+  FrameStatus->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   auto* statusLayout = new QVBoxLayout(FrameStatus);
   statusLayout->setContentsMargins(0, 0, 0, 0);
   statusLayout->addWidget(processes);
@@ -221,6 +239,9 @@ void frmMain::SetUpGrids() {
   GridState->setColumnWidth(kActionColumn, CharactersWide(*GridState, 85));
   GridState->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   GridState->verticalHeader()->hide();
+  GridState->horizontalHeader()->setStretchLastSection(false);
+  GridState->setWordWrap(false);
+  GridState->setTextElideMode(Qt::ElideRight);
   GridState->verticalHeader()->setDefaultSectionSize(QFontMetrics(GridState->font()).height() + 4);
   GridState->setEditTriggers(QAbstractItemView::NoEditTriggers);
   GridState->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -242,7 +263,6 @@ void frmMain::AddStep(const ProcessStep& step) {
   const int column = Grid->columnCount();
   Grid->insertColumn(column);
   const QString display = ToQ(step.display);
-  Grid->setColumnWidth(column, CharactersWide(*Grid, 1.3 * static_cast<double>(display.size())));
   QTableWidgetItem* cell = ReadOnlyItem(display);
   cell->setBackground(kRestColour);
   cell->setTextAlignment(Qt::AlignCenter);
@@ -250,6 +270,12 @@ void frmMain::AddStep(const ProcessStep& step) {
   Grid->setItem(kDisplayRow, column, cell);
   Grid->setItem(kNameRow, column, ReadOnlyItem(ToQ(step.name)));
   Grid->setItem(kHelpRow, column, ReadOnlyItem(ToQ(step.help)));
+  // 1.3 characters per character, but never narrower than the text: wide
+  // letters would otherwise be cut.
+  Grid->setColumnWidth(column,
+                       std::max(CharactersWide(*Grid, 1.3 * static_cast<double>(display.size())),
+                                CellWidthNeeded(*Grid, Grid->model()->index(kDisplayRow, column)) +
+                                    (Grid->showGrid() ? 1 : 0)));
   FitProcessGridHeight();
 }
 
@@ -266,7 +292,7 @@ void frmMain::TB_ButtonClick(const QString& key) {
   if (key == "Run")
     RunProcess();
   else if (key == "Stop")
-    runner_.Stop();
+    Stop_Click();
   else if (key == "Config")
     Config_Click();
   else if (key == "Help")
@@ -277,12 +303,23 @@ void frmMain::TB_ButtonClick(const QString& key) {
 
 void frmMain::RunProcess() {
   if (runner_.running()) return;
+  const int messagesBefore = host_.messageCount();
   const RunOutcome outcome = runner_.RunProcess();
-  lastRun_->setText(QString("Last run %1 at %2")
-                        .arg(OutcomeText(outcome), QTime::currentTime().toString("HH:mm:ss")));
+  // The box of a failing step is the failure itself, not one more message.
+  const int messages = host_.messageCount() - messagesBefore;
+  const QTableWidgetItem* step =
+      currentStep_ >= 0 ? Grid->item(kDisplayRow, currentStep_) : nullptr;
+  lastRun_->setText(OutcomeText(outcome, messages, step ? step->text() : QString()));
   sessionView_->showTables(session_, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
   toolRunsView_->showRuns(session_.toolRuns);
   if (closeWanted_) close();
+}
+
+void frmMain::Stop_Click() {
+  runner_.Stop();
+  if (!runner_.running() || closeWanted_) return;
+  stopWanted_ = true;
+  lastRun_->setText("Stopping after the current step");
 }
 
 void frmMain::Config_Click() {
@@ -314,6 +351,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     if (!closeWanted_) {
       closeWanted_ = true;
       runner_.Stop();
+      lastRun_->setText("Stopping: the window closes after the current step");
     }
     event->ignore();
     return;
@@ -331,14 +369,21 @@ void frmMain::setIdleActionsEnabled(bool enabled) {
 void frmMain::appendStateRow(const StateRow& row) {
   const int index = GridState->rowCount();
   GridState->insertRow(index);
-  const QString texts[] = {ToQ(row.modul), ToQ(row.start).replace('T', ' '), ToQ(row.action)};
+  const QString texts[] = {ToQ(row.modul), StartText(row.start), ToQ(row.action)};
+  const QString tips[] = {texts[0], StartToolTip(row.start), texts[2]};
   for (int column : {kModulColumn, kStartColumn, kActionColumn}) {
-    GridState->setItem(index, column, ReadOnlyItem(texts[column]));
-    GrowToFit(*GridState, column, texts[column]);
+    // The columns keep their widths; a longer text is cut short on screen
+    // and shown whole as the cell's tooltip.
+    QTableWidgetItem* item = ReadOnlyItem(texts[column]);
+    item->setToolTip(tips[column]);
+    GridState->setItem(index, column, item);
   }
-  QTableWidgetItem* action = GridState->item(index, kActionColumn);
+  // The newest row comes into view without sliding the grid sideways.
+  QScrollBar* sideways = GridState->horizontalScrollBar();
+  const int left = sideways->value();
   GridState->setCurrentCell(index, kActionColumn);
-  GridState->scrollToItem(action);
+  GridState->scrollToItem(GridState->item(index, kModulColumn));
+  sideways->setValue(left);
 }
 
 void frmMain::clearStateRows() {
@@ -347,6 +392,9 @@ void frmMain::clearStateRows() {
 
 void frmMain::runStarted() {
   setIdleActionsEnabled(false);
+  currentStep_ = -1;
+  stopWanted_ = false;
+  lastRun_->setText("Running");
   FrameBott->showHelpText();
   stateTabs_->setCurrentWidget(GridState);
 }
@@ -354,6 +402,9 @@ void frmMain::runStarted() {
 void frmMain::stepStarted(int column) {
   QTableWidgetItem* cell = Grid->item(kDisplayRow, column);
   cell->setBackground(kRunningColour);
+  currentStep_ = column;
+  if (!closeWanted_ && !stopWanted_)
+    lastRun_->setText(QString("Running: step %1").arg(Quoted(cell->text())));
   Grid->scrollToItem(cell);
 }
 

@@ -65,6 +65,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   void AddStep(const ProcessStep& step);
   void FitProcessGridHeight();
   void TB_ButtonClick(const QString& key);
+  void Stop_Click();
   void Config_Click();
   void pbSizeHelp_Click();
   void setIdleActionsEnabled(bool enabled);
@@ -85,6 +86,8 @@ class frmMain : public QMainWindow, private RunDisplay {
   Context ctx_;
   Runner runner_;
   bool closeWanted_ = false;
+  bool stopWanted_ = false;  // Stop was pressed during the current run
+  int currentStep_ = -1;     // the column of the step that ran last
 
   QToolBar* TB = nullptr;
   QAction* mnuStart = nullptr;

@@ -2,8 +2,11 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/qt_text.h"
 #include "gui/user_data_grid.h"
@@ -23,8 +26,9 @@ QTableWidgetItem* TextItem(const std::string& text, bool editable) {
 
 }  // namespace
 
-frmUserData::frmUserData(SessionTable& rsData, int nLanguage, Host& host, QWidget* parent)
-    : QDialog(parent), form_(rsData, nLanguage, host) {
+frmUserData::frmUserData(SessionTable& rsData, int nLanguage, Host& host, QWidget* parent,
+                         UserDataSaver save)
+    : QDialog(parent), rsData_(rsData), save_(std::move(save)), form_(rsData, nLanguage, host) {
   setObjectName("frmUserData");
   setWindowTitle(kUserDataFormTitle);
 
@@ -41,7 +45,14 @@ frmUserData::frmUserData(SessionTable& rsData, int nLanguage, Host& host, QWidge
   auto* pbCancel = new QPushButton(kUserDataCancelCaption);
   pbCancel->setObjectName("pbCancel");
 
+  notStored_ = new QLabel(nLanguage == 1 ? "Die Angaben sind nicht gespeichert."
+                                         : "The values are not stored.");
+  notStored_->setObjectName("notStored");
+  notStored_->setStyleSheet("color: #b00000; font-weight: bold;");
+  notStored_->hide();
+
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(notStored_);
   buttons->addStretch();
   buttons->addWidget(pbOK);
   buttons->addWidget(pbCancel);
@@ -58,6 +69,7 @@ frmUserData::frmUserData(SessionTable& rsData, int nLanguage, Host& host, QWidge
   });
 
   InitGrid();
+  FitToRows();
 }
 
 void frmUserData::InitGrid() {
@@ -71,7 +83,6 @@ void frmUserData::InitGrid() {
       {QString(), QString(), kUserDataColumnTitle, kUserDataColumnTitle});
   Grid->hideColumn(kNameColumn);
   Grid->hideColumn(kMandatoryColumn);
-  Grid->setColumnWidth(kLabelColumn, CharactersWide(*Grid, kUserDataLabelWidth));
   Grid->setColumnWidth(UserDataGrid::kValueColumn, CharactersWide(*Grid, kUserDataValueWidth));
   for (size_t i = 0; i < rows.size(); ++i) {
     const int row = static_cast<int>(i);
@@ -80,11 +91,20 @@ void frmUserData::InitGrid() {
     Grid->setItem(row, kLabelColumn, TextItem(rows[i].label, false));
     Grid->setItem(row, UserDataGrid::kValueColumn, TextItem(rows[i].value, true));
   }
+  // A label wider than the set width widens its column rather than being cut.
+  Grid->setColumnWidth(kLabelColumn, std::max(CharactersWide(*Grid, kUserDataLabelWidth),
+                                              Grid->sizeHintForColumn(kLabelColumn)));
   if (!rows.empty()) Grid->setCurrentCell(0, UserDataGrid::kValueColumn);
   filling_ = false;
+}
 
-  const int width = Grid->columnWidth(kLabelColumn) + Grid->columnWidth(UserDataGrid::kValueColumn);
-  Grid->setMinimumWidth(width + 2 * Grid->frameWidth() + 4);
+// The form opens showing every row, up to the size of the screen.
+void frmUserData::FitToRows() {
+  layout()->activate();
+  QSize size = sizeHint();
+  if (const QScreen* screen = this->screen())
+    size = size.boundedTo(screen->availableGeometry().size());
+  resize(size);
 }
 
 void frmUserData::showEvent(QShowEvent* event) {
@@ -94,7 +114,15 @@ void frmUserData::showEvent(QShowEvent* event) {
 
 void frmUserData::pbOk_Click() {
   Grid->commitOpenEditor();
-  if (form_.pbOk_Click()) accept();
+  if (!form_.pbOk_Click()) return;
+  if (save_ && !save_(rsData_)) {
+    // The store refused the values: nothing may look saved, and nothing typed is lost.
+    form_.pbCancel_Click();
+    notStored_->show();
+    return;
+  }
+  notStored_->hide();
+  accept();
 }
 
 void frmUserData::reject() {

@@ -2,8 +2,10 @@
 
 #include <QDialog>
 
+#include "core/session/host.h"
 #include "core/userdata/user_data_form.h"
 
+class QLabel;
 class QPushButton;
 
 namespace xkm {
@@ -16,7 +18,10 @@ class frmUserData : public QDialog {
   Q_OBJECT
 
  public:
-  frmUserData(SessionTable& rsData, int nLanguage, Host& host, QWidget* parent = nullptr);
+  // `save` stores the values on OK; when it fails the form stays open with
+  // what was typed and says that the values are not stored.
+  frmUserData(SessionTable& rsData, int nLanguage, Host& host, QWidget* parent = nullptr,
+              UserDataSaver save = {});
 
   bool bCancel() const { return form_.bCancel(); }
   void reject() override;  // Cancel, Esc and the close control
@@ -27,10 +32,14 @@ class frmUserData : public QDialog {
  private:
   void InitGrid();
   void pbOk_Click();
+  void FitToRows();
 
+  SessionTable& rsData_;
+  UserDataSaver save_;
   UserDataForm form_;
   UserDataGrid* Grid;
   QPushButton* pbOK;
+  QLabel* notStored_;
   bool filling_ = false;
 };
 

@@ -24,6 +24,7 @@ QtHost::~QtHost() {
 }
 
 void QtHost::showMessage(const std::string& text, const std::string& title) {
+  ++messageCount_;
   if (prompts_.message) return prompts_.message(text, title);
   QMessageBox box(title.rfind("Error", 0) == 0 ? QMessageBox::Critical : QMessageBox::Information,
                   ToQ(title), DisplayText(text), QMessageBox::Ok, parent_);
@@ -80,9 +81,9 @@ InputDialogResult QtHost::showInputDialog() {
   return dialog.inputs();
 }
 
-bool QtHost::showUserDataForm(SessionTable& table, int language) {
+bool QtHost::showUserDataForm(SessionTable& table, int language, const UserDataSaver& save) {
   if (prompts_.userDataForm) return prompts_.userDataForm(table, language);
-  frmUserData form(table, language, *this, parent_);
+  frmUserData form(table, language, *this, parent_, save);
   form.exec();
   return form.bCancel();
 }

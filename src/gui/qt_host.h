@@ -42,6 +42,8 @@ class QtHost : public Host {
   ~QtHost() override;
 
   void setPrompts(Prompts prompts) { prompts_ = std::move(prompts); }
+  // How many message boxes were shown so far.
+  int messageCount() const { return messageCount_; }
 
   void showMessage(const std::string& text, const std::string& title) override;
   bool askYesNo(const std::string& text, const std::string& title) override;
@@ -57,13 +59,14 @@ class QtHost : public Host {
   void runFinished() override;
 
   InputDialogResult showInputDialog() override;
-  bool showUserDataForm(SessionTable& table, int language) override;
+  bool showUserDataForm(SessionTable& table, int language, const UserDataSaver& save) override;
 
  private:
   QWidget* parent_;
   RunDisplay* display_;
   Prompts prompts_;
   bool busy_ = false;
+  int messageCount_ = 0;
 };
 
 }  // namespace xkm

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QFontMetrics>
 #include <QString>
+#include <QStyleOptionViewItem>
 #include <QWidget>
 #include <string>
 
@@ -12,6 +14,14 @@ inline QString ToQ(const std::string& text) {
 }
 inline std::string FromQ(const QString& text) {
   return text.toStdString();
+}
+
+// The width a grid cell needs to show its text uncut, as its delegate measures it.
+inline int CellWidthNeeded(const QAbstractItemView& view, const QModelIndex& index) {
+  QStyleOptionViewItem option;
+  option.initFrom(&view);
+  option.widget = &view;
+  return view.itemDelegateForIndex(index)->sizeHint(option, index).width();
 }
 
 // Widths given in characters of the widget's font, as the grids count them.

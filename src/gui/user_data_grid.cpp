@@ -1,5 +1,6 @@
 #include "gui/user_data_grid.h"
 
+#include <QHeaderView>
 #include <QLineEdit>
 
 namespace xkm {
@@ -11,6 +12,20 @@ void UserDataGrid::commitOpenEditor() {
     commitData(editor);
     closeEditor(editor, QAbstractItemDelegate::NoHint);
   }
+}
+
+QSize UserDataGrid::sizeHint() const {
+  const int frame = 2 * frameWidth();
+  const int header = horizontalHeader()->isHidden() ? 0 : horizontalHeader()->sizeHint().height();
+  return {horizontalHeader()->length() + frame, verticalHeader()->length() + header + frame};
+}
+
+// A click on the cell that is already current would open its editor only
+// after the double-click interval, and keys typed meanwhile would be lost:
+// the editor opens at once, so every keystroke lands in it.
+bool UserDataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  if (trigger == SelectedClicked) trigger = CurrentChanged;
+  return QTableWidget::edit(index, trigger, event);
 }
 
 QModelIndex UserDataGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {

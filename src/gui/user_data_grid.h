@@ -19,11 +19,18 @@ class UserDataGrid : public QTableWidget {
   // Hands the text of an open editor to its cell and closes the editor.
   void commitOpenEditor();
 
+  // The width the widest cell of a column needs.
+  using QTableWidget::sizeHintForColumn;
+
+  // Room for every row and column without scroll bars.
+  QSize sizeHint() const override;
+
  signals:
   void leftLastCell();
 
  protected:
   QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 };
 
 // Value cells are edited in a line that takes at most a given number of characters.

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QTableWidget>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -61,6 +64,30 @@ T* Child(const QObject& parent, const char* name) {
   T* child = parent.findChild<T*>(name);
   EXPECT_NE(child, nullptr) << "no child named " << name;
   return child;
+}
+
+// Runs `act` on the modal window that opens next, from inside its event loop;
+// whatever `act` leaves open is closed afterwards, so no test can hang on it.
+inline void WhenModalOpens(std::function<void(QWidget&)> act) {
+  QTimer::singleShot(0, [act = std::move(act)] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) {
+      ADD_FAILURE() << "no modal window opened";
+      return;
+    }
+    QApplication::setActiveWindow(modal);
+    act(*modal);
+    if (modal->isVisible()) modal->close();
+  });
+}
+
+// A click on a cell and typing straight after it, as an operator does.
+inline void ClickAndType(QTableWidget& grid, int row, int column, const QString& text) {
+  const QRect cell = grid.visualRect(grid.model()->index(row, column));
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+  QWidget* focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr) << "nothing has the keyboard focus";
+  QTest::keyClicks(focus, text);
 }
 
 inline std::string CellText(const QTableWidget& grid, int row, int column) {

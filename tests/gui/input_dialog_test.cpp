@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "core/platform/user_store.h"
+#include "core/userdata/registry.h"
 #include "gui/frm_init.h"
 #include "gui_fixture.h"
+#include "support/scratch_folder.h"
+#include "support/store_sandbox.h"
 
 namespace xkm {
 namespace {
@@ -21,6 +28,7 @@ class InputDialogTest : public ::testing::Test {
   }
   void clickOk() { test::Child<QPushButton>(dialog, "pbOK")->click(); }
 
+  test::StoreSandbox store;  // the remembered folder stays in a scratch folder
   test::PromptRecorder prompts;
   QtHost host;
   frmInit dialog{host};
@@ -73,6 +81,62 @@ TEST_F(InputDialogTest, CancelAndTheCloseControlBothCancel) {
   EXPECT_TRUE(closed.bCancel());
   EXPECT_TRUE(closed.inputs().xmlPath.empty());
   EXPECT_TRUE(prompts.messages.empty());
+}
+
+std::string Canonical(const QString& folder) {
+  return QFileInfo(folder).canonicalFilePath().toStdString();
+}
+
+TEST_F(InputDialogTest, TheChooserStartsWhereTheJobIs) {
+  test::ScratchFolder job;
+  const std::string hex = job.write("line 4/order 17/ecu.hex", "");
+  const std::string xml = job.write("line 4/order 17/flow.xml", "");
+  job.write("last/remembered.a2l", "");
+  dialog.show();
+
+  const auto chooserFolder = [this](const char* button) {
+    std::string folder;
+    test::WhenModalOpens([&folder](QWidget& modal) {
+      if (auto* chooser = qobject_cast<QFileDialog*>(&modal))
+        folder = Canonical(chooser->directory().absolutePath());
+    });
+    test::Child<QPushButton>(dialog, button)->click();
+    return folder;
+  };
+  const struct {
+    bool hexNamed;           // the Hex field names the job's image
+    const char* remembered;  // the folder last chosen from, kept in the user store
+    std::string expected;
+  } cases[] = {
+      {false, "", Canonical(QDir::currentPath())},
+      {false, "last", Canonical(QString::fromStdString(job.file("last")))},
+      {true, "last", Canonical(QString::fromStdString(job.file("line 4/order 17")))},
+  };
+  for (const auto& c : cases) {
+    test::Child<QLineEdit>(dialog, "txtHexfile")
+        ->setText(c.hexNamed ? QString::fromStdString(hex) : "");
+    if (*c.remembered)
+      RegWriteString(user_store::kCurrentUserRoot, kLastFolderKey, kLastFolderValue,
+                     job.file(c.remembered));
+    EXPECT_EQ(chooserFolder("pbSelectXML"), c.expected) << c.hexNamed << " " << c.remembered;
+  }
+
+  // Choosing a file fills the field and remembers its folder for the next job.
+  test::Child<QLineEdit>(dialog, "txtHexfile")->clear();
+  test::WhenModalOpens([&xml](QWidget& modal) {
+    auto* chooser = qobject_cast<QFileDialog*>(&modal);
+    ASSERT_NE(chooser, nullptr);
+    QLineEdit* name = chooser->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText(QString::fromStdString(xml));  // pasted: no completer pops up
+    static_cast<QDialog*>(chooser)->accept();    // as the Open button does
+  });
+  test::Child<QPushButton>(dialog, "pbSelectXML")->click();
+  EXPECT_EQ(Canonical(test::Child<QLineEdit>(dialog, "txtXMLFile")->text()),
+            Canonical(QString::fromStdString(xml)));
+  EXPECT_EQ(Canonical(QString::fromStdString(
+                RegReadString(user_store::kCurrentUserRoot, kLastFolderKey, kLastFolderValue))),
+            Canonical(QString::fromStdString(job.file("line 4/order 17"))));
 }
 
 }  // namespace

@@ -1,14 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 #include "core/userdata/user_data.h"
 #include "gui/frm_user_data.h"
 #include "gui/qt_text.h"
+#include "gui/user_data_grid.h"
 #include "gui_fixture.h"
+#include "support/scratch_folder.h"
+#include "support/store_sandbox.h"
 
 namespace xkm {
 namespace {
@@ -125,6 +131,115 @@ TEST_F(UserDataFormWindowTest, TabGoesFromValueToValueAndFromTheLastToOk) {
   EXPECT_EQ(g.currentRow(), 2);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), &okButton(form));
+}
+
+TEST_F(UserDataFormWindowTest, KeysTypedRightAfterAClickLandInTheClickedValue) {
+  frmUserData form(table, 1, host);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  // The first value is current and selected when the form opens; clicking it
+  // and typing at once must not wait for a double click. Typing into a
+  // clicked cell replaces its value, as in a spreadsheet.
+  const struct {
+    int row;
+    const char* typed;
+  } clicks[] = {{0, "Erika"}, {2, "QA"}, {1, "0711"}, {0, "Max"}};
+  for (const auto& click : clicks) {
+    test::ClickAndType(grid(form), click.row, kValue, click.typed);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr) << click.typed << " went nowhere";
+    EXPECT_EQ(editor->text(), click.typed);
+  }
+  okButton(form).click();
+  EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_EQ(table.text(0, kUserDataValue), "Max");
+  EXPECT_EQ(table.text(2, kUserDataValue), "0711");
+  EXPECT_EQ(table.text(3, kUserDataValue), "QA");
+}
+
+TEST_F(UserDataFormWindowTest, TheFormOpensWithEveryRowAndWholeLabels) {
+  table = MakeUserDataTable();
+  for (int i = 1; i <= 16; ++i) {
+    const std::string name = "ITEM" + std::to_string(i);
+    add(name.c_str(), i == 7 ? "Telefonnummer für Rückfragen zur Bestellung" : "Kurz", "1", "0",
+        "");
+  }
+  frmUserData form(table, 1, host);
+  form.show();
+  QApplication::processEvents();
+  UserDataGrid& g = *test::Child<UserDataGrid>(form, "Grid");
+  ASSERT_EQ(g.rowCount(), 16);
+  EXPECT_FALSE(g.verticalScrollBar()->isVisible()) << form.width() << "x" << form.height();
+  EXPECT_FALSE(g.horizontalScrollBar()->isVisible()) << form.width() << "x" << form.height();
+  EXPECT_GE(g.columnWidth(2), g.sizeHintForColumn(2));  // the long label is not cut
+  EXPECT_GE(g.columnWidth(2), CharactersWide(g, 15));
+  EXPECT_GE(g.columnWidth(kValue), CharactersWide(g, 28));
+  EXPECT_LE(form.frameGeometry().height(), form.screen()->availableGeometry().height());
+}
+
+class UserDataStoreWindowTest : public ::testing::Test {
+ protected:
+  void useIni(const std::string& data) {
+    ini = config.write("Userdata.ini",
+                       "[System]\r\nRegKey=-2147483647\r\nLanguagePath=Software\\T\r\n"
+                       "LanguageKey=Language\r\nDataPath=Software\\T\\UserData\r\n[Data]\r\n" +
+                           data);
+  }
+
+  test::StoreSandbox sandbox;
+  test::ScratchFolder config;
+  test::PromptRecorder prompts;
+  std::string ini;
+};
+
+TEST_F(UserDataStoreWindowTest, AFailedSaveKeepsTheFormOpenAndNothingLooksSaved) {
+  useIni("1=USERNAME;Name;Name;1;1\r\n");
+  clsUserData data;
+  data.Init(ini);
+  const std::string damaged = "REGEDIT4\n\n[K]\nnonsense\n";
+  sandbox.folder().write("xkmtool/HKEY_CURRENT_USER.reg", damaged);
+  QtHost forms;  // the real form, with the boxes recorded
+  Prompts boxesOnly = prompts.prompts();
+  boxesOnly.userDataForm = nullptr;
+  forms.setPrompts(boxesOnly);
+
+  bool openAfterOk = false;
+  bool saysNotStored = false;
+  std::string kept;
+  test::WhenModalOpens([&](QWidget& form) {
+    QTableWidget& g = *test::Child<QTableWidget>(form, "Grid");
+    test::ClickAndType(g, 0, kValue, "Erika");
+    test::Child<QPushButton>(form, "pbOK")->click();
+    openAfterOk = form.isVisible();
+    QLabel* notice = form.findChild<QLabel*>("notStored");
+    saysNotStored = notice && notice->isVisible();
+    kept = test::CellText(g, 0, kValue);
+  });
+  EXPECT_FALSE(data.InputUserData(forms));
+  EXPECT_TRUE(openAfterOk);
+  EXPECT_TRUE(saysNotStored);
+  EXPECT_EQ(kept, "Erika");
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].title, "Error");
+  EXPECT_EQ(prompts.messages[0].text.rfind("321 Invalid file format: ", 0), 0u);
+  // Nothing unsaved is passed off as saved: the next Config shows the old value.
+  EXPECT_EQ(data.GetUserData()->text(0, kUserDataValue), "");
+  EXPECT_FALSE(data.CheckUserData());
+  EXPECT_EQ(test::ReadFileBytes(sandbox.currentUserFile()), damaged);
+}
+
+TEST_F(UserDataStoreWindowTest, AUserdataIniWithTheUtf8MarkShowsItsLabels) {
+  useIni("1=STREET;Straße;Street;1;0\r\n2=CITY;Ort;City;1;0\r\n");
+  ini = config.write("Userdata.ini", "\xEF\xBB\xBF" + test::ReadFileBytes(ini));
+  clsUserData data;
+  ASSERT_NO_THROW(data.Init(ini));
+  QtHost host;
+  frmUserData form(*data.GetUserData(), data.LanguageIndex(), host);
+  QTableWidget& g = *test::Child<QTableWidget>(form, "Grid");
+  ASSERT_EQ(g.rowCount(), 2);
+  EXPECT_EQ(g.item(0, 2)->text(), QString::fromUtf8("Straße"));
+  EXPECT_EQ(g.item(1, 2)->text(), "Ort");
 }
 
 }  // namespace

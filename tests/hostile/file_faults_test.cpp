@@ -4,6 +4,7 @@
 #include <csignal>
 #include <filesystem>
 #include <set>
+#include <vector>
 
 #include "core/platform/user_store.h"
 #include "core/session/context.h"
@@ -118,15 +119,33 @@ TEST_F(FileFaults, LibraryReplacedBetweenRunsIsReadAfresh) {
   EXPECT_NE(ReadFileBytes(work + "/" + kContainer).find("Format=XKM 3.0"), std::string::npos);
 }
 
-TEST_F(FileFaults, DamagedUserStoreEndsStartUpNamingFileAndLine) {
+// The damaged store is kept aside untouched, and the run goes on: a message
+// says where the file went, so the exit code is 3.
+TEST_F(FileFaults, DamagedUserStoreIsMovedAsideAndTheRunGoesOn) {
   installInputs("input");
-  const std::string store = write(".config/xkmtool/HKEY_CURRENT_USER.reg",
-                                  "REGEDIT4\n\n[Software\\xkmtool\\Settings]\n\"Language\"=\"1\n");
+  // The store changes, so it lies in the folder the run may change.
+  environment["XDG_CONFIG_HOME"] = file("input/.config");
+  const std::string damaged = "REGEDIT4\n\n[Software\\xkmtool\\Settings]\n\"Language\"=\"1\n";
+  const std::string store = write("input/.config/xkmtool/HKEY_CURRENT_USER.reg", damaged);
   ChildResult run = runDemo();
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_EQ(run.err, "Error while initializing application: 321 Invalid file format: " + store +
-                         ", line 4: a quoted text is not closed\n");
-  EXPECT_EQ(report()["outcome"], "startup-failed");
+  EXPECT_EQ(run.exitCode, 3) << run.err;
+  EXPECT_EQ(report()["outcome"], "completed");
+  const nlohmann::json messages = report()["messages"];
+  ASSERT_EQ(messages.size(), 1u) << run.err;
+  EXPECT_EQ(messages[0]["title"], "User data");
+  const std::string text = messages[0]["text"];
+  EXPECT_EQ(
+      text.rfind("The stored user data could not be read: 321 Invalid file format: " + store +
+                     ", line 4: a quoted text is not closed\r\n\r\nThe damaged file was kept as ",
+                 0),
+      0u)
+      << text;
+  std::vector<std::string> aside;
+  for (const std::string& name : Names(file("input/.config/xkmtool")))
+    if (name.rfind("HKEY_CURRENT_USER.damaged-", 0) == 0) aside.push_back(name);
+  ASSERT_EQ(aside.size(), 1u);
+  EXPECT_EQ(ReadFileBytes(file("input/.config/xkmtool/" + aside[0])), damaged);
+  EXPECT_NE(text.find(aside[0]), std::string::npos);
 }
 
 TEST_F(FileFaults, UnreachableUserStoreEndsStartUpNamingTheFile) {
@@ -173,7 +192,8 @@ TEST(UnwritableUserStore, FormReportsTheFailureAndKeepsTheStoredValues) {
   EXPECT_FALSE(saved);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].title, "Error");
-  EXPECT_EQ(host.messages[0].text, "75 File too large: " + sandbox.currentUserFile());
+  EXPECT_EQ(host.messages[0].text, "75 File too large: " + sandbox.currentUserFile() +
+                                       "\r\n\r\nThe user data are not stored.");
   EXPECT_EQ(ReadFileBytes(sandbox.currentUserFile()), stored);
   for (const auto& entry : stdfs::directory_iterator(sandbox.folder().file("xkmtool")))
     EXPECT_EQ(entry.path().filename().string().rfind(".xkm-tmp-", 0), std::string::npos);

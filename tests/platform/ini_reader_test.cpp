@@ -76,6 +76,27 @@ TEST_F(IniReaderTest, DecodesWindows1252AndAcceptsLfOnlyFiles) {
   EXPECT_EQ(read("[s]\nlast=no final line end", "s", "last"), "no final line end");
 }
 
+TEST_F(IniReaderTest, AFileWithTheUtf8MarkIsReadAsUtf8) {
+  const struct {
+    const char* bytes;
+    const char* expected;
+  } cases[] = {
+      {"\xEF\xBB\xBF[s]\r\nname=Stra\xC3\x9F"
+       "e \xE2\x82\xAC\r\n",
+       "Stra\xC3\x9F"
+       "e \xE2\x82\xAC"},
+      {"[s]\r\nname=Stra\xC3\x9F"
+       "e\r\n",
+       "Stra\xC3\x83\xC5\xB8"
+       "e"},  // no mark: Windows-1252
+      {"\xEF\xBB\xBF[s]\r\nname=Stra\xDF"
+       "e\r\n",
+       "Stra\xC3\x9F"
+       "e"},  // not UTF-8 after all
+  };
+  for (const auto& c : cases) EXPECT_EQ(read(c.bytes, "s", "name"), c.expected) << c.bytes;
+}
+
 TEST_F(IniReaderTest, MissingFileGivesTheDefault) {
   EXPECT_EQ(ReadPrivateProfileString(folder_.file("absent.ini"), "s", "k", "fallback"), "fallback");
 }

@@ -171,13 +171,27 @@ TEST_F(StartupTest, UserDataFailuresEndStartUp) {
   std::filesystem::remove(folder.file("Userdata.ini"));
   EXPECT_FALSE(start(xml + "," + hex + "," + a2l).ok);
   EXPECT_EQ(onlyMessage(), "13 Type mismatch");
+}
 
-  host.messages.clear();
-  folder.write("Userdata.ini", kUserDataIni);
-  store.folder().write("xkmtool/HKEY_CURRENT_USER.reg", "REGEDIT4\n\n[Software\\Site]\nbroken\n");
-  EXPECT_FALSE(start(xml + "," + hex + "," + a2l).ok);
-  EXPECT_EQ(onlyMessage().rfind("321 Invalid file format: ", 0), 0u);
-  EXPECT_TRUE(host.questions.empty());
+TEST_F(StartupTest, ADamagedStoreIsReportedMovedAsideAndStartUpGoesOn) {
+  const std::string damaged =
+      "REGEDIT4\n\n[Software\\Site\\UserData]\n\"USERNAME\"=\"Erika\"\nbroken\n";
+  store.folder().write("xkmtool/HKEY_CURRENT_USER.reg", damaged);
+  EXPECT_TRUE(start(xml + "," + hex + "," + a2l).ok);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].title, "User data");
+  const std::string& text = host.messages[0].text;
+  EXPECT_EQ(text.rfind("The stored user data could not be read: 321 Invalid file format: " +
+                           store.currentUserFile() + ", line 5:",
+                       0),
+            0u)
+      << text;
+  const size_t kept = text.find("kept as ");
+  ASSERT_NE(kept, std::string::npos) << text;
+  const std::string movedTo = text.substr(kept + 8, text.find(".reg", kept) + 4 - kept - 8);
+  EXPECT_EQ(test::ReadFileBytes(movedTo), damaged);
+  EXPECT_EQ(app.UserInfoTable->text(0, kUserDataValue), "Erika");
+  EXPECT_EQ(host.questions.size(), 1u);  // never entered: the question comes as usual
 }
 
 }  // namespace

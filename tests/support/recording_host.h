@@ -44,7 +44,7 @@ class RecordingHost : public Host {
     ++inputDialogCount;
     return inputDialogResult;
   }
-  bool showUserDataForm(SessionTable& table, int language) override {
+  bool showUserDataForm(SessionTable& table, int language, const UserDataSaver&) override {
     ++userDataFormCount;
     return onUserDataForm ? onUserDataForm(table, language) : true;
   }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <optional>
 
 #include "core/platform/error.h"
 #include "core/userdata/registry.h"
@@ -151,6 +153,45 @@ TEST_F(UserStoreTest, ADamagedFileNamesFileAndLineAndIsNeverOverwritten) {
     EXPECT_EQ(write.numberAndDescription(), read.numberAndDescription());
     EXPECT_EQ(storeText(), c.text);
   }
+}
+
+TEST_F(UserStoreTest, ADamagedFileIsMovedAsideAndWhatCanBeReadIsKept) {
+  const struct {
+    const char* text;
+    int line;  // of the first damage
+    std::map<std::string, std::string> kept;
+  } cases[] = {
+      {"REGEDIT4\n\n[K]\n\"A\"=\"1\"\ngarbage\n\"B\"=\"2\"\n", 5, {{"A", "1"}, {"B", "2"}}},
+      {"Windows Registry Editor Version 5.00\n\n[K]\n\"A\"=\"1\"\n", 1, {{"A", "1"}}},
+      {"REGEDIT4\n[K]\n\"A\"=hex:01,\\\n  zz\n\"B\"=\"2\"\n", 3, {{"A", ""}, {"B", "2"}}},
+      {"REGEDIT4\n[K\n\"A\"=\"1\"\n[K]\n\"B\"=\"2\"\n", 2, {{"A", ""}, {"B", "2"}}},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(sandbox.folder().file("xkmtool"));
+    writeStore(c.text);
+    std::optional<user_store::Recovery> recovery =
+        user_store::RecoverDamagedStore(kCurrentUserRoot);
+    ASSERT_TRUE(recovery) << c.text;
+    EXPECT_NE(recovery->problem.find("321 Invalid file format: " + sandbox.currentUserFile() +
+                                     ", line " + std::to_string(c.line) + ":"),
+              std::string::npos)
+        << recovery->problem;
+    EXPECT_EQ(
+        recovery->movedTo.rfind(sandbox.folder().file("xkmtool/HKEY_CURRENT_USER.damaged-"), 0),
+        0u);
+    EXPECT_EQ(test::ReadFileBytes(recovery->movedTo), c.text);  // never changed, never deleted
+    for (const auto& [name, value] : c.kept)
+      EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", name), value) << c.text << name;
+    EXPECT_FALSE(user_store::RecoverDamagedStore(kCurrentUserRoot));  // sound now
+  }
+  // A second damage within the same second does not take the first one's name.
+  writeStore("REGEDIT4\n?\n");
+  const std::string first = user_store::RecoverDamagedStore(kCurrentUserRoot)->movedTo;
+  writeStore("REGEDIT4\n!\n");
+  const std::string second = user_store::RecoverDamagedStore(kCurrentUserRoot)->movedTo;
+  EXPECT_NE(first, second);
+  EXPECT_EQ(test::ReadFileBytes(first), "REGEDIT4\n?\n");
+  EXPECT_FALSE(user_store::RecoverDamagedStore(kLocalMachineRoot));  // no file: nothing to do
 }
 
 TEST_F(UserStoreTest, AnUnwritableStoreFolderRaisesAndWritesNothing) {

@@ -39,6 +39,33 @@ std::string_view Unquote(std::string_view value) {
   return value;
 }
 
+bool IsValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    size_t length = lead < 0x80                   ? 1
+                    : lead >= 0xC2 && lead < 0xE0 ? 2
+                    : lead >= 0xE0 && lead < 0xF0 ? 3
+                    : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                  : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    i += length;
+  }
+  return true;
+}
+
+// A file that starts with the UTF-8 byte-order mark was saved as UTF-8 (by an
+// editor that writes the mark); any other file is Windows-1252.
+std::string DecodeIniText(std::string_view bytes) {
+  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  if (bytes.starts_with(kUtf8Mark)) {
+    bytes.remove_prefix(kUtf8Mark.size());
+    if (IsValidUtf8(bytes)) return std::string(bytes);
+  }
+  return DecodeCp1252(bytes);
+}
+
 }  // namespace
 
 std::string ReadPrivateProfileString(const std::string& path, const std::string& section,
@@ -50,7 +77,7 @@ std::string ReadPrivateProfileString(const std::string& path, const std::string&
   if (in.bad()) return defaultValue;
 
   // Decoding first lets names given in UTF-8 be compared with the file's text.
-  const std::string text = DecodeCp1252(raw.str());
+  const std::string text = DecodeIniText(raw.str());
   const std::string_view wantedSection = Trim(section);
   const std::string_view wantedKey = Trim(key);
 

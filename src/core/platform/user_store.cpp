@@ -1,16 +1,16 @@
 #include "core/platform/user_store.h"
 
-#include "core/platform/ascii_text.h"
-
 #include <pwd.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "core/platform/ascii_text.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 
@@ -32,7 +32,9 @@ struct Key {
 
 using Store = std::vector<Key>;
 
-bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoreCaseAscii(a, b); }
+bool SameName(std::string_view a, std::string_view b) {
+  return EqualsIgnoreCaseAscii(a, b);
+}
 
 Key* FindKey(Store& store, std::string_view path) {
   for (Key& key : store)
@@ -75,6 +77,9 @@ bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
 class Parser {
  public:
   explicit Parser(std::string path) : path_(std::move(path)) {}
+
+  // The line a parse failed on.
+  size_t failedLine() const { return line_; }
 
   Store parse(const std::string& bytes) {
     Store store;
@@ -310,6 +315,57 @@ Store Load(const std::string& path) {
   return Parser(path).parse(bytes);
 }
 
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  for (;;) {
+    size_t end = text.find('\n');
+    lines.emplace_back(text.substr(0, end));
+    if (end == std::string_view::npos) return lines;
+    text.remove_prefix(end + 1);
+  }
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i > 0 ? "\n" : "") + lines[i];
+  return text;
+}
+
+// Parses what can be parsed: each damaged line is dropped (a bad first line
+// becomes the header) until the rest reads; `problem` gets the first damage.
+Store ParseSalvaging(const std::string& path, std::string_view bytes, std::string& problem) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  std::vector<std::string> lines = SplitLines(bytes);
+  for (;;) {
+    Parser parser(path);
+    try {
+      return parser.parse(JoinLines(lines));
+    } catch (const Error& e) {
+      if (problem.empty()) problem = e.numberAndDescription();
+      const size_t index = parser.failedLine() - 1;
+      if (index == 0)
+        lines[0] = kHeader;
+      else
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index));
+    }
+  }
+}
+
+// "<name>.damaged-YYYYMMDD-HHMMSS.reg" beside the store file, with a number
+// added when that name is taken.
+std::string DamagedFileName(const std::string& path) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  const std::string base = path.substr(0, path.size() - 4) + ".damaged-" + stamp;
+  std::string candidate = base + ".reg";
+  for (int n = 2; std::filesystem::exists(candidate); ++n)
+    candidate = base + "-" + std::to_string(n) + ".reg";
+  return candidate;
+}
+
 void Save(const std::string& path, const Store& store) {
   std::error_code error;
   std::filesystem::create_directories(StoreFolder(), error);
@@ -322,16 +378,23 @@ void CheckName(std::string_view text) {
   if (HasControlCharacter(text)) throw platform_error::InvalidProcedureCall(kSource);
 }
 
-void SetValue(int32_t root, std::string_view keyPath, std::string_view valueName,
-              StoreValue value) {
+void SetValues(int32_t root, std::string_view keyPath,
+               std::vector<std::pair<std::string, StoreValue>> values) {
   CheckName(keyPath);
-  CheckName(valueName);
+  for (const auto& [name, value] : values) CheckName(name);
   const std::string path = StoreFilePath(root);
   Store store = Load(path);
   Key* key = FindKey(store, keyPath);
   if (key == nullptr) key = &store.emplace_back(Key{std::string(keyPath), {}});
-  PutValue(*key, std::string(valueName), std::move(value));
+  for (auto& [name, value] : values) PutValue(*key, std::move(name), std::move(value));
   Save(path, store);
+}
+
+void SetValue(int32_t root, std::string_view keyPath, std::string_view valueName,
+              StoreValue value) {
+  std::vector<std::pair<std::string, StoreValue>> values;
+  values.emplace_back(std::string(valueName), std::move(value));
+  SetValues(root, keyPath, std::move(values));
 }
 
 std::string HomeFolder() {
@@ -378,6 +441,39 @@ void SetString(int32_t root, std::string_view keyPath, std::string_view valueNam
 
 void SetDword(int32_t root, std::string_view keyPath, std::string_view valueName, uint32_t value) {
   SetValue(root, keyPath, valueName, {StoreValue::Type::Dword, {}, value});
+}
+
+void SetStrings(int32_t root, std::string_view keyPath,
+                const std::vector<std::pair<std::string, std::string>>& values) {
+  std::vector<std::pair<std::string, StoreValue>> strings;
+  for (const auto& [name, text] : values)
+    strings.emplace_back(name, StoreValue{StoreValue::Type::String, text, 0});
+  SetValues(root, keyPath, std::move(strings));
+}
+
+std::optional<Recovery> RecoverDamagedStore(int32_t root) {
+  const std::string path = StoreFilePath(root);
+  std::string bytes;
+  try {
+    bytes = fs::ReadAllBytes(path);
+  } catch (const Error& e) {
+    if (e.number() == platform_error::kFileNotFound) return std::nullopt;
+    throw;
+  }
+  try {
+    Parser(path).parse(bytes);
+    return std::nullopt;
+  } catch (const Error& e) {
+    if (e.number() != kInvalidFileFormat) throw;
+  }
+  Recovery recovery;
+  const Store salvaged = ParseSalvaging(path, bytes, recovery.problem);
+  recovery.movedTo = DamagedFileName(path);
+  std::error_code error;
+  std::filesystem::rename(path, recovery.movedTo, error);
+  if (error) throw platform_error::FileSystem(error.value(), path, kSource);
+  Save(path, salvaged);
+  return recovery;
 }
 
 }  // namespace xkm::user_store

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace xkm::user_store {
 
@@ -57,5 +59,24 @@ std::optional<StoreValue> FindValue(int32_t root, std::string_view keyPath,
 void SetString(int32_t root, std::string_view keyPath, std::string_view valueName,
                std::string_view value);
 void SetDword(int32_t root, std::string_view keyPath, std::string_view valueName, uint32_t value);
+
+// Sets several string values of one key in a single write: either all of them
+// are kept or, when the write fails, none.
+void SetStrings(int32_t root, std::string_view keyPath,
+                const std::vector<std::pair<std::string, std::string>>& values);
+
+// What became of a damaged store file.
+struct Recovery {
+  std::string problem;  // the first damage found, as the read error describes it
+  std::string movedTo;  // where the damaged file now lies, untouched
+};
+
+// A damaged store file is never overwritten, but it must not lock the operator
+// out either: when the file of `root` cannot be parsed, it is renamed beside
+// itself under a name with a time stamp (never deleted), and what could be
+// read from it (every line but the damaged ones) becomes the new store file.
+// Nothing happens to a sound or missing file. Failures to move or write raise
+// the file-system error.
+std::optional<Recovery> RecoverDamagedStore(int32_t root);
 
 }  // namespace xkm::user_store

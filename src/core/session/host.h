@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace xkm {
@@ -21,6 +22,10 @@ struct InputDialogResult {
   std::string hexPath;
   std::string a2lPath;
 };
+
+// Stores the values of an edited user-data table; false, after a message,
+// when they could not be kept.
+using UserDataSaver = std::function<bool(const SessionTable&)>;
 
 // Everything the core needs from a user interface. The desktop window, the
 // batch mode and the tests each implement it.
@@ -49,8 +54,13 @@ class Host {
 
   // The modal forms.
   virtual InputDialogResult showInputDialog() = 0;
-  // Edits the user-data table in place; returns true when cancelled.
-  virtual bool showUserDataForm(SessionTable& /*table*/, int /*language*/) { return true; }
+  // Edits the user-data table in place; returns true when cancelled. A form
+  // that stays open when storing fails calls `save` on OK and closes only
+  // when it returns true.
+  virtual bool showUserDataForm(SessionTable& /*table*/, int /*language*/,
+                                const UserDataSaver& /*save*/) {
+    return true;
+  }
 };
 
 }  // namespace xkm

@@ -32,8 +32,8 @@ class MessageLogHost : public Host {
   void setHelpText(const std::string& text) override { inner_.setHelpText(text); }
   void runFinished() override { inner_.runFinished(); }
   InputDialogResult showInputDialog() override { return inner_.showInputDialog(); }
-  bool showUserDataForm(SessionTable& table, int language) override {
-    return inner_.showUserDataForm(table, language);
+  bool showUserDataForm(SessionTable& table, int language, const UserDataSaver& save) override {
+    return inner_.showUserDataForm(table, language, save);
   }
 
  private:

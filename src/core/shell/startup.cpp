@@ -58,6 +58,8 @@ void LoadProcessList(AppState& app, std::vector<ProcessStep>& steps) {
 void PrepareUserData(AppState& app, Host& host) {
   app.UserDataObject = std::make_shared<clsUserData>();
   app.UserDataObject->Init(app.ExecutableFolder + fs::kSeparator + "Userdata.ini");
+  if (!app.UserDataObject->StoreNotice().empty())
+    host.showMessage(app.UserDataObject->StoreNotice(), "User data");
   if (!app.UserDataObject->CheckUserData() &&
       host.askYesNo(Message(app.LanguageOffset, 60312), "User-Information")) {
     app.UserDataObject->InputUserData(host);
@@ -131,9 +133,10 @@ StartupResult RunStartup(AppState& app, Host& host, const std::string& commandLi
       InputDialogResult input = host.showInputDialog();
       if (input.cancelled)
         throw StartupFailure{"Information about XML-File, Hex/S19-File and A2L-File required!"};
-      app.InputXmlPath = fs::MakeAbsolute(input.xmlPath);
-      app.InputHexPath = fs::MakeAbsolute(input.hexPath);
-      app.InputA2lPath = fs::MakeAbsolute(input.a2lPath);
+      // Blanks around a typed path are not part of it, as on the command line.
+      app.InputXmlPath = fs::MakeAbsolute(std::string(TrimBlanks(input.xmlPath)));
+      app.InputHexPath = fs::MakeAbsolute(std::string(TrimBlanks(input.hexPath)));
+      app.InputA2lPath = fs::MakeAbsolute(std::string(TrimBlanks(input.a2lPath)));
     }
 
     LoadProcessList(app, result.steps);

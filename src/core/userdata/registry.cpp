@@ -9,6 +9,11 @@ void RegWriteString(int32_t root, const std::string& keyPath, const std::string&
   user_store::SetString(root, keyPath, valueName, value);
 }
 
+void RegWriteStrings(int32_t root, const std::string& keyPath,
+                     const std::vector<std::pair<std::string, std::string>>& values) {
+  user_store::SetStrings(root, keyPath, values);
+}
+
 std::string RegReadString(int32_t root, const std::string& keyPath, const std::string& valueName) {
   return RegQueryValueText(RegOpenKey{root, keyPath}, valueName);
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace xkm {
 
@@ -20,6 +22,10 @@ struct RegOpenKey {
 // not kept instead of losing them unnoticed.
 void RegWriteString(int32_t root, const std::string& keyPath, const std::string& valueName,
                     const std::string& value);
+
+// Sets several string values of one key at once: all are kept or none.
+void RegWriteStrings(int32_t root, const std::string& keyPath,
+                     const std::vector<std::pair<std::string, std::string>>& values);
 
 // The value as text (see RegQueryValueText); "" when the key or the value is
 // missing. A damaged or unreadable store raises its error rather than looking

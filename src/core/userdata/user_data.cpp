@@ -1,9 +1,11 @@
 #include "core/userdata/user_data.h"
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "core/platform/error.h"
+#include "core/platform/user_store.h"
 #include "core/session/conversions.h"
 #include "core/session/host.h"
 #include "core/session/utilities.h"
@@ -35,6 +37,12 @@ int32_t LanguageFromText(const std::string& text) {
   return index == 0 || index >= 3 ? 1 : index;
 }
 
+std::string DamagedStoreNotice(const user_store::Recovery& recovery) {
+  return "The stored user data could not be read: " + recovery.problem +
+         "\r\n\r\nThe damaged file was kept as " + recovery.movedTo +
+         ". The program goes on with the values that could be read; please check the user data.";
+}
+
 }  // namespace
 
 SessionTable MakeUserDataTable() {
@@ -51,6 +59,9 @@ void clsUserData::Init(const std::string& sIniFile) {
   dataPath_ = ReadIniValue(sIniFile, "System", "DataPath", "");
 
   const int32_t root = ToLong(registryRoot_);
+  storeNotice_.clear();
+  if (std::optional<user_store::Recovery> recovery = user_store::RecoverDamagedStore(root))
+    storeNotice_ = DamagedStoreNotice(*recovery);
   languageIndex_ = LanguageFromText(RegReadString(root, languagePath_, languageKey_));
   entered_ = RegReadString(root, dataPath_, "Flag") == "1";
 
@@ -78,29 +89,43 @@ void clsUserData::AddItem(int32_t root, const std::string& line) {
 }
 
 std::string clsUserData::ReadStoredValue(int32_t root, const std::string& name) const {
-  std::string value = RegReadString(root, dataPath_, name);
-  // OK stores under the trimmed name; without this a name with blanks around
-  // it would come back empty in the next run.
+  // OK stores under the trimmed name, so a value there is the one written
+  // last; the name as configured counts only while there is none.
   const std::string trimmed(TrimBlanks(name));
-  if (value.empty() && trimmed != name) value = RegReadString(root, dataPath_, trimmed);
-  return value;
+  if (trimmed != name && user_store::FindValue(root, dataPath_, trimmed))
+    return RegReadString(root, dataPath_, trimmed);
+  return RegReadString(root, dataPath_, name);
+}
+
+bool clsUserData::Store(const SessionTable& table, Host& host) {
+  try {
+    std::vector<std::pair<std::string, std::string>> values;
+    for (size_t row = 0; row < table.rowCount(); ++row) {
+      values.emplace_back(TrimBlanks(table.text(row, kUserDataName)),
+                          TrimBlanks(table.text(row, kUserDataValue)));
+    }
+    values.emplace_back("Flag", "1");
+    RegWriteStrings(ToLong(registryRoot_), dataPath_, values);
+    return true;
+  } catch (const Error& e) {
+    host.showMessage(e.numberAndDescription() + "\r\n\r\nThe user data are not stored.", "Error");
+  }
+  return false;
 }
 
 bool clsUserData::InputUserData(Host& host) {
   try {
-    // The form edits a copy, so that a Cancel leaves the table as it was even
-    // after an OK that was refused half-way.
+    // The form edits a copy, so that a Cancel or a failed store leaves the
+    // table as it was.
     SessionTable edited = *table_;
-    if (host.showUserDataForm(edited, languageIndex_)) return false;
+    bool stored = false;
+    const UserDataSaver save = [this, &host, &stored](const SessionTable& table) {
+      stored = Store(table, host);
+      return stored;
+    };
+    if (host.showUserDataForm(edited, languageIndex_, save)) return false;
+    if (!stored && !save(edited)) return false;
     *table_ = std::move(edited);
-
-    const int32_t root = ToLong(registryRoot_);
-    const SessionTable& table = *table_;
-    for (size_t row = 0; row < table.rowCount(); ++row) {
-      RegWriteString(root, dataPath_, std::string(TrimBlanks(table.text(row, kUserDataName))),
-                     std::string(TrimBlanks(table.text(row, kUserDataValue))));
-    }
-    RegWriteString(root, dataPath_, "Flag", "1");
     entered_ = true;
     return true;
   } catch (const Error& e) {

@@ -31,13 +31,19 @@ class clsUserData {
 
   // Reads Userdata.ini (full path) and the stored values into the table.
   // Errors are passed on: 13 for a missing or non-numeric RegKey or flag,
-  // 9 for a Data line of fewer than five fields or a negative language.
+  // 9 for a Data line of fewer than five fields or a negative language. A
+  // damaged store is moved aside first and what could be read of it is used;
+  // StoreNotice() then tells the operator where the old file went.
   void Init(const std::string& sIniFile);
 
+  // After Init: what became of a damaged store, for a message; empty otherwise.
+  const std::string& StoreNotice() const { return storeNotice_; }
+
   // Shows the entry form through the host; on OK stores every item's trimmed
-  // value under its trimmed name and marks the data as entered. True after
-  // OK; false after Cancel or when storing failed (the error is shown in an
-  // "Error" box).
+  // value under its trimmed name and marks the data as entered, in one write.
+  // True after OK; false after Cancel or when storing failed (the error is
+  // shown in an "Error" box). The table takes the edited values only once
+  // they are stored.
   bool InputUserData(Host& host);
 
   // True once the operator has confirmed the form (in this or an earlier run).
@@ -53,6 +59,7 @@ class clsUserData {
  private:
   void AddItem(int32_t root, const std::string& line);
   std::string ReadStoredValue(int32_t root, const std::string& name) const;
+  bool Store(const SessionTable& table, Host& host);
 
   std::string registryRoot_;
   std::string languagePath_;
@@ -60,6 +67,7 @@ class clsUserData {
   std::string dataPath_;
   int32_t languageIndex_ = 1;
   bool entered_ = false;
+  std::string storeNotice_;
   std::shared_ptr<SessionTable> table_;
 };
 
