@@ -89,11 +89,11 @@ Outcome ReplacePlain(Context& ctx, std::string& text, const std::vector<std::str
     std::string name;
     std::string kind;
     if (!SplitPlaceholder(inner, name, kind)) continue;
-    kind = ToUpperAscii(kind);
+    kind = ToUpperCase(kind);
     const SessionTable* table = TableOfKind(ctx, kind);
     if (table == nullptr) return Outcome::kFailed;
     const std::string value = ReadValue(*table, name, kind == "USERINFO" ? 4 : 1);
-    std::string replaced = ReplaceAll(text, "<$" + ToUpperAscii(inner) + ">", value);
+    std::string replaced = ReplaceAll(text, "<$" + ToUpperCase(inner) + ">", value);
     if (replaced.size() > limit) return Outcome::kFailed;
     if (replaced.size() > kMaxCheckedGrowth) return Outcome::kTooLong;
     text.swap(replaced);

@@ -31,8 +31,10 @@ void WriteReport(const std::string& path, const BatchReport& report, std::ostrea
     std::string text =
         ReportToJson(report).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     fs::WriteFileAtomic(path, text + "\n");
-  } catch (const Error& e) {
-    err << "xkmtool: cannot write the report: " << e.description() << std::endl;
+  } catch (const std::exception& e) {
+    // The run's outcome stands; a report that cannot be written (memory
+    // included) is said on stderr.
+    err << "xkmtool: cannot write the report: " << AsError(e).description() << std::endl;
   }
 }
 

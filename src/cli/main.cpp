@@ -34,8 +34,9 @@ int main(int argc, char** argv) {
         else
           std::cout << xkm::SealLibraryFile(options.libraryPath) << "\n";
         return 0;
-      } catch (const xkm::Error& e) {
-        std::cerr << "xkmtool: " << options.libraryPath << ": " << e.numberAndDescription() << "\n";
+      } catch (const std::exception& e) {
+        std::cerr << "xkmtool: " << options.libraryPath << ": "
+                  << xkm::AsError(e).numberAndDescription() << "\n";
         return xkm::kExitStartupFailed;
       }
     case xkm::CommandAction::CheckLibrary:

@@ -198,5 +198,11 @@ TEST_F(A2lTest, CpuTypeFromSyst10) {
   EXPECT_EQ(cpuType({}), "1");
 }
 
+// The file is Windows-1252: "motör_ä" in its bytes becomes MOTÖR_Ä.
+TEST_F(A2lTest, EcuNameIsUpperCasedBeyondAscii) {
+  read(Lines({"/begin MOD_PAR \"\"", "  ECU \" mot\xF6r_\xE4\xFF\"", "/end MOD_PAR"}));
+  EXPECT_EQ(rows(session.DataTable), (Rows{{"ECU", "MOTÖR_ÄŸ"}}));
+}
+
 }  // namespace
 }  // namespace xkm

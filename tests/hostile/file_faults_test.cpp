@@ -119,6 +119,27 @@ TEST_F(FileFaults, LibraryReplacedBetweenRunsIsReadAfresh) {
   EXPECT_NE(ReadFileBytes(work + "/" + kContainer).find("Format=XKM 3.0"), std::string::npos);
 }
 
+// A library that cannot be read has the checksum 0: the operator reads that
+// its name does not match, then why it is broken, then what the empty
+// library cannot answer.
+TEST_F(FileFaults, UnreadableLibraryIsReportedWithItsReason) {
+  installInputs("input");
+  const std::string library = file("LIB_XKM_B3FCD394.lbr");
+  ::chmod(library.c_str(), 0);
+  ChildCommand command;
+  command.withoutFileCapabilities = true;
+  ChildResult run = runDemo("input", command);
+  ::chmod(library.c_str(), 0644);
+
+  EXPECT_EQ(run.exitCode, 1);
+  const nlohmann::json messages = report()["messages"];
+  ASSERT_GE(messages.size(), 3u) << run.err;
+  EXPECT_EQ(messages[0]["text"], "60014 Library-File ist korrupt oder wurde geändert");
+  EXPECT_EQ(messages[1]["text"], "60015 Library-File ist defekt\r\nPermission denied: " +
+                                     stdfs::canonical(library).string());
+  EXPECT_EQ(messages[2]["text"], "60001 Keine Information über ECU in der Library gefunden");
+}
+
 // The damaged store is kept aside untouched, and the run goes on: a message
 // says where the file went, so the exit code is 3.
 TEST_F(FileFaults, DamagedUserStoreIsMovedAsideAndTheRunGoesOn) {

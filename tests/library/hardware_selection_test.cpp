@@ -76,6 +76,16 @@ TEST_F(SelectionTest, EcuNameIsTrimmedUpperCasedAndBoundLiterally) {
   }
 }
 
+// Upper case covers every letter of Windows-1252, not only ASCII.
+TEST_F(SelectionTest, EcuNamesWithLettersBeyondAscii) {
+  useLibrary(
+      Library("<ECU_CONFIGURATION><ENTRY ECU='MOTÖR_Ä' NUM='4'/><ENTRY ECU='ŠKODA_ŒŸ' NUM='5'/>"
+              "<ENTRY ECU='motör' NUM='6'/></ECU_CONFIGURATION>"));
+  EXPECT_EQ(GetEcuConfigNum(ctx, " motör_ä "), 4);
+  EXPECT_EQ(GetEcuConfigNum(ctx, "škoda_œÿ"), 5);
+  EXPECT_EQ(ErrorNumberOf([&] { GetEcuConfigNum(ctx, "motör"); }), 60001);
+}
+
 TEST_F(SelectionTest, BaudRatesByFrequency) {
   useLibrary(Library(Frequency("SY_FREQ", "1000000") + kBauds));
   addConstant("OTHER", "1");
@@ -165,6 +175,13 @@ TEST_F(LayoutRuleTest, ConditionKindsColumnsAndComparison) {
   EXPECT_EQ(layoutFor("<ENTRY adresslabel.S.4='80000' adresslabel.S.5='10000' L='A'/>"), "A");
   // CONFIG ignores a column; a variable nobody holds reads as empty.
   EXPECT_EQ(layoutFor("<ENTRY CONFIG.CPU_TYPE.4='2' CONFIG.NOBODY=' ' L='A'/>"), "A");
+}
+
+TEST_F(LayoutRuleTest, ConditionsDifferingInCaseBeyondAsciiMatch) {
+  WriteValue(session.DataTable, "ECU", "MOTÖR_Ä");
+  EXPECT_EQ(layoutFor("<ENTRY DATA.ECU='MOTOR_Ä' L='A'/><ENTRY DATA.ECU='motör_ä ' L='B'/>"), "B");
+  addConstant("SY_Y", "größe");
+  EXPECT_EQ(layoutFor("<ENTRY SYKONST.SY_Y='GRÖßE' L='A'/>"), "A");
 }
 
 TEST_F(LayoutRuleTest, FirstMatchingRuleDecides) {

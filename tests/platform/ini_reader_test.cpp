@@ -74,6 +74,11 @@ TEST_F(IniReaderTest, DecodesWindows1252AndAcceptsLfOnlyFiles) {
             "Gr\xC3\xBC\xC3\x9F"
             "e \xE2\x82\xAC");
   EXPECT_EQ(read("[s]\nlast=no final line end", "s", "last"), "no final line end");
+  // Names compare without case beyond ASCII as well.
+  EXPECT_EQ(read("[\xC4rger]\n\xFC"
+                 "ber=1\n",
+                 "äRGER", "ÜBER"),
+            "1");
 }
 
 TEST_F(IniReaderTest, AFileWithTheUtf8MarkIsReadAsUtf8) {

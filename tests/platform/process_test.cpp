@@ -1,9 +1,12 @@
 #include "core/platform/process.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <stdexcept>
 
 #include "support/scratch_folder.h"
 
@@ -112,6 +115,52 @@ TEST(SpawnAndWait, CaptureDoesNotWaitForAGrandchildHoldingThePipes) {
   folder.write("release", "");
   EXPECT_EQ(outcome.exitCode, 0);
   EXPECT_EQ(outcome.stdoutTail, "started\n");
+}
+
+// The child ends only once the flag file exists; it gives up (exit 9) after
+// about 30 s rather than hang a test whose calls never come.
+std::vector<std::string> UntilFlag(const std::string& flag, int exitCode) {
+  return {"sh", "-c",
+          "i=0; while [ ! -e \"$0\" ]; do i=$((i+1)); [ $i -gt 3000 ] && exit 9; sleep 0.01; "
+          "done; exit " +
+              std::to_string(exitCode),
+          flag};
+}
+
+// Far more ticks than the sleeps could double before overflowing, with and
+// without a process descriptor: the wait goes on, its sleeps bounded by the tick.
+TEST(SpawnAndWait, WaitsThroughManyTicksWithEitherExitNotice) {
+  for (ExitNotice notice : {ExitNotice::Automatic, ExitNotice::Sleeps}) {
+    test::ScratchFolder folder;
+    int calls = 0;
+    ProcessOutcome outcome = SpawnAndWait(
+        UntilFlag(folder.file("go"), 4),
+        [&] {
+          if (++calls == 100) folder.write("go", "");
+        },
+        std::chrono::milliseconds(1), ChildOutput::Inherit, notice);
+    EXPECT_EQ(outcome.exitCode, 4);
+    EXPECT_GE(calls, 100);
+  }
+}
+
+// An exception from the waiting side is passed on only after the child has
+// ended and been reaped: no child is left running or unreaped.
+TEST(SpawnAndWait, AnInterruptedWaitStillReapsTheChild) {
+  for (ExitNotice notice : {ExitNotice::Automatic, ExitNotice::Sleeps}) {
+    test::ScratchFolder folder;
+    EXPECT_THROW(SpawnAndWait(
+                     UntilFlag(folder.file("go"), 0),
+                     [&] {
+                       folder.write("go", "");
+                       throw std::runtime_error("window closed");
+                     },
+                     std::chrono::milliseconds(1), ChildOutput::Inherit, notice),
+                 std::runtime_error);
+    errno = 0;
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // a probe that never blocks
+    EXPECT_EQ(errno, ECHILD);
+  }
 }
 
 }  // namespace

@@ -48,6 +48,9 @@ TEST(ReadValue, NamesMatchWithoutCaseAndAnApostropheIsLiteral) {
   WriteValue(session.DataTable, "O'BRIEN", "1");
   EXPECT_EQ(ReadValue(session.DataTable, "O'BRIEN", 1), "1");
   EXPECT_EQ(ReadValue(session.DataTable, "O", 1), "");
+
+  WriteValue(session.DataTable, "MOTÖR_Ä", "2");
+  EXPECT_EQ(ReadValue(session.DataTable, "motör_ä", 1), "2");
 }
 
 TEST(WriteValue, AppendsOnceThenUpdates) {

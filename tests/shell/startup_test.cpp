@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <new>
+#include <stdexcept>
 
 #include "core/platform/error.h"
 #include "core/platform/user_store.h"
@@ -114,6 +117,28 @@ TEST_F(StartupTest, NoCommandLineAsksAndACancelEndsStartUp) {
   host.inputDialogResult = {false, xml, hex, a2l};
   EXPECT_TRUE(start("").ok);
   EXPECT_EQ(app.InputA2lPath, a2l);
+}
+
+TEST_F(StartupTest, MemoryRunningOutIsNamedAsSuch) {
+  struct ExhaustedHost : test::RecordingHost {
+    InputDialogResult showInputDialog() override {
+      failure();
+      return {};
+    }
+    std::function<void()> failure;
+  };
+  const std::pair<std::function<void()>, const char*> rows[] = {
+      {[] { throw std::bad_alloc(); }, "7 Out of memory"},
+      {[] { throw std::length_error("basic_string::_M_create"); }, "7 Out of memory"},
+      {[] { throw std::runtime_error("odd"); }, "51 Internal error: odd"},
+  };
+  for (const auto& [failure, text] : rows) {
+    ExhaustedHost exhausted;
+    exhausted.failure = failure;
+    EXPECT_FALSE(RunStartup(app, exhausted, "").ok);
+    ASSERT_EQ(exhausted.messages.size(), 1u);
+    EXPECT_EQ(exhausted.messages[0], (test::RecordedMessage{kStartupErrorTitle, text}));
+  }
 }
 
 TEST_F(StartupTest, ProcessListFailures) {

@@ -109,7 +109,7 @@ bool PlainLoop(const SessionTable& data, std::string& text) {
     if (dot == std::string::npos) continue;
     if (inner.substr(0, dot) != "DATA" || std::count(inner.begin(), inner.end(), '.') > 2)
       return false;
-    text = ReplaceAll(text, "<$" + ToUpperAscii(inner) + ">",
+    text = ReplaceAll(text, "<$" + ToUpperCase(inner) + ">",
                       ReadValue(data, inner.substr(dot + 1), 1));
   }
   return true;

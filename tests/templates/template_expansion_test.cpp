@@ -75,6 +75,28 @@ TEST_F(ExpandTemplateTest, VariablesWithCuts) {
   EXPECT_EQ(expand(defs, "<?FILEINSERT name=\"a\"?>"), "abc");
 }
 
+// A cut that begins (or, with inner blanks, ends) with a blank is trimmed
+// again: for a variable before it is inserted, for a file insert before the
+// file it names is read.
+TEST_F(ExpandTemplateTest, CutsAreTrimmedAgain) {
+  scratch.write("ab.txt", "AB-FILE");
+  const std::string defs =
+      "<variable name=\"B\" value=\"x ABC\">\n<variable name=\"C\" value=\"a b \">\n"
+      "<fileinsert name=\"F\" value=\"xyz  ab.txt\">";
+  struct Row {
+    const char* directive;
+    const char* inserted;
+  };
+  const Row rows[] = {
+      {"[<?variable name=\"B\" CS_Len=2?>]", "[ABC]"},  // " ABC"
+      {"[<?variable name=\"B\" CS_Len=1?>]", "[BC]"},
+      {"[<?variable name=\"B\" CS_Len=3?>]", "[x ABC]"},  // shorter than the cut: whole
+      {"[<?variable name=\"C\" CS_Len=1?>]", "[b]"},      // " b" of "a b"
+      {"<?fileinsert name=\"F\" CS_Len=4?>", "AB-FILE"},  // "  ab.txt" names ab.txt
+  };
+  for (const Row& row : rows) EXPECT_EQ(expand(defs, row.directive), row.inserted) << row.directive;
+}
+
 TEST_F(ExpandTemplateTest, CandidatesRunFromTheFirstToTheLastMarkOfALine) {
   const std::string defs = "<variable name=\"A\" value=\"a\">\n<variable name=\"B\" value=\"b\">";
   EXPECT_EQ(expand(defs, "1<?variable name=\"A\"?>-<?variable name=\"B\"?>2"), "1a2");

@@ -4,10 +4,10 @@
 #include <string_view>
 
 #include "core/a2l/a2l_scan.h"
-#include "core/platform/ascii_text.h"
 #include "core/platform/cp1252.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/platform/letter_case.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
@@ -56,7 +56,7 @@ void StoreSectionFacts(Context& ctx, const a2l::SectionMatches& section) {
     AppendRow(session.DataTable, {"EPK", Trimmed(section.epk)});
   }
   if (section.ecuCount != 1) throw Error(kNoEcu, ctx.message(kNoEcu), "ReadA2LData");
-  AppendRow(session.DataTable, {"ECU", std::string(TrimBlanks(ToUpperAscii(Text(section.ecu))))});
+  AppendRow(session.DataTable, {"ECU", std::string(TrimBlanks(ToUpperCase(Text(section.ecu))))});
   for (const auto& [name, value] : section.systemConstants)
     AppendRow(session.SysConstTable, {Text(name), Text(value)});
   for (const auto& segment : section.memorySegments) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/platform/cp1252.h"
+#include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/session/conversions.h"
 
@@ -69,7 +70,10 @@ int32_t clsCRC32::CalculateFile(const std::string& Filename, const std::string& 
   InitCrc();
   try {
     return CalculateBytes(fs::ReadAllBytes(Filename), sAppend);
-  } catch (...) {
+  } catch (const Error&) {
+    // A file that is missing or cannot be read has the checksum 0, which no
+    // library name carries but LIB_XKM_0: the name check then says so.
+    // Memory running out is not the file's fault and goes on.
     return 0;
   }
 }

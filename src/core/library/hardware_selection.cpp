@@ -6,6 +6,7 @@
 #include "core/a2l/a2l_reader.h"
 #include "core/library/library_errors.h"
 #include "core/platform/error.h"
+#include "core/platform/letter_case.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
 
@@ -65,7 +66,7 @@ Condition ParseCondition(const std::string& name) {
                        "GetAddressLayout");
   }
   Condition condition;
-  condition.kind = ToUpperAscii(parts[0]);
+  condition.kind = ToUpperCase(parts[0]);
   condition.rowName = parts[1];
   if (parts.size() == 3) {
     condition.hasColumn = true;
@@ -98,7 +99,7 @@ std::optional<std::string> ActualValue(const Session& session, const Condition& 
 }
 
 bool SameValue(std::string_view a, std::string_view b) {
-  return ToUpperAscii(TrimBlanks(a)) == ToUpperAscii(TrimBlanks(b));
+  return ToUpperCase(TrimBlanks(a)) == ToUpperCase(TrimBlanks(b));
 }
 
 // Tries one rule; returns whether all its conditions hold and records why.
@@ -131,7 +132,7 @@ void SelectConfigNum(Context& ctx) {
 int32_t GetEcuConfigNum(Context& ctx, const std::string& ecuName) {
   const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/ECU_CONFIGURATION/ENTRY[@ECU=$ecu]",
-      {{"ecu", std::string(TrimBlanks(ToUpperAscii(ecuName)))}});
+      {{"ecu", std::string(TrimBlanks(ToUpperCase(ecuName)))}});
   int32_t number = 0;
   if (entry)
     number =

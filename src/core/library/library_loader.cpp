@@ -4,11 +4,13 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "core/library/crc32.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/platform/letter_case.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
@@ -49,19 +51,33 @@ void LoadLibraryFile(Context& ctx) {
       ReportFailure(ctx, kNoOrSeveralLibraries);
       return;
     }
-    // Read once: the checksum and the parser work on the same bytes.
-    const std::string bytes = fs::ReadAllBytes(session.LibraryFilePath);
-    const std::string expected = ToUpperAscii("LIB_XKM_" + CrcHexOfLibraryBytes(bytes)) + ".LBR";
-    if (ToUpperAscii(keptName) != expected) ReportFailure(ctx, kLibraryNameMismatch);
+    // Read once: the checksum and the parser work on the same bytes. A file
+    // that cannot be read has the checksum 0, so its name is reported as not
+    // matching, and then it cannot be loaded, for the reason it was not read.
+    std::string bytes;
+    std::optional<Error> unreadable;
+    try {
+      bytes = fs::ReadAllBytes(session.LibraryFilePath);
+    } catch (const Error& e) {
+      unreadable = e;
+    }
+    const std::string crc = unreadable ? "0" : CrcHexOfLibraryBytes(bytes);
+    const std::string expected = ToUpperCase("LIB_XKM_" + crc) + ".LBR";
+    if (ToUpperCase(keptName) != expected) ReportFailure(ctx, kLibraryNameMismatch);
 
+    if (unreadable) {
+      ReportFailure(ctx, kLibraryUnparsable, unreadable->description());
+      return;
+    }
     if (!session.LibraryDocument.loadFromMemory(bytes)) {
       ReportFailure(ctx, kLibraryUnparsable, session.LibraryDocument.parseErrorReason());
       return;
     }
     ctx.app.StopRequested = false;
-  } catch (...) {
-    // A folder that cannot be listed or a failing component ends the load
-    // quietly; the lookups then find nothing and say so.
+  } catch (const Error&) {
+    // A folder that cannot be listed or a failing XML component ends the load
+    // without a message of its own: the lookups then find nothing and say so.
+    // Memory running out is passed on, so that it is named as such.
   }
 }
 

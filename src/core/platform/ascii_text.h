@@ -1,35 +1,17 @@
 #pragma once
 
-#include <string>
-#include <string_view>
-
 namespace xkm {
 
-// ASCII upper / lower case; other bytes (UTF-8 sequences included) unchanged.
+// Byte-wise ASCII case, for the ASCII keywords of file formats (the A2L
+// patterns' words, "0x"), which a case-insensitive pattern matches byte by
+// byte. Text that an operator, the library or the logistic data write is
+// upper-cased and compared through letter_case.h, which knows every letter
+// of Windows-1252.
 inline char ToLowerAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 inline char ToUpperAscii(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-inline std::string ToUpperAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = ToUpperAscii(c);
-  return result;
-}
-
-inline std::string ToLowerAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = ToLowerAscii(c);
-  return result;
-}
-
-inline bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
-  return true;
 }
 
 }  // namespace xkm

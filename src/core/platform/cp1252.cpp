@@ -127,6 +127,16 @@ bool TryEncodeCp1252(std::string_view utf8, std::string& bytes) {
   return Encode(utf8, bytes);
 }
 
+UnencodableCharacter FindUnencodable(std::string_view utf8) {
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    const size_t start = pos;
+    const char32_t cp = NextCodePoint(utf8, pos);
+    if (cp == kInvalid || ByteOf(cp) < 0) return {start, pos - start};
+  }
+  return {};
+}
+
 size_t Utf8Length(std::string_view utf8) {
   size_t count = 0;
   for (size_t pos = 0; pos < utf8.size(); ++count) NextCodePoint(utf8, pos);

@@ -18,6 +18,15 @@ std::string EncodeCp1252(std::string_view utf8);
 // single-byte code instead of writing "?".
 bool TryEncodeCp1252(std::string_view utf8, std::string& bytes);
 
+// Where the first character without a single-byte code starts (a malformed
+// byte counts as one such character): its byte offset and byte length, or
+// std::string_view::npos when every character has a code.
+struct UnencodableCharacter {
+  size_t offset = std::string_view::npos;
+  size_t length = 0;
+};
+UnencodableCharacter FindUnencodable(std::string_view utf8);
+
 // Number of characters (code points) of a UTF-8 text.
 size_t Utf8Length(std::string_view utf8);
 

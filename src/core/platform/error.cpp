@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 namespace xkm {
 
@@ -14,7 +16,12 @@ namespace platform_error {
 Error InvalidProcedureCall(std::string source) {
   return Error(kInvalidProcedureCall, "Invalid procedure call or argument", std::move(source));
 }
-Error Overflow(std::string source) { return Error(kOverflow, "Overflow", std::move(source)); }
+Error OutOfMemory(std::string source) {
+  return Error(kOutOfMemory, "Out of memory", std::move(source));
+}
+Error Overflow(std::string source) {
+  return Error(kOverflow, "Overflow", std::move(source));
+}
 Error SubscriptOutOfRange(std::string source) {
   return Error(kSubscriptOutOfRange, "Subscript out of range", std::move(source));
 }
@@ -37,6 +44,8 @@ Error FileSystem(int errnoValue, const std::string& path, std::string source) {
     case EPERM:
     case EROFS:
       return Error(kPermissionDenied, "Permission denied: " + path, std::move(source));
+    case ENOMEM:
+      return OutOfMemory(std::move(source));
     default:
       return Error(kPathFileAccess, std::string(std::strerror(errnoValue)) + ": " + path,
                    std::move(source));
@@ -44,4 +53,13 @@ Error FileSystem(int errnoValue, const std::string& path, std::string source) {
 }
 
 }  // namespace platform_error
+
+Error AsError(const std::exception& failure) {
+  if (const auto* error = dynamic_cast<const Error*>(&failure)) return *error;
+  if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr ||
+      dynamic_cast<const std::length_error*>(&failure) != nullptr)
+    return platform_error::OutOfMemory();
+  return Error(platform_error::kInternalError, std::string("Internal error: ") + failure.what());
+}
+
 }  // namespace xkm

@@ -30,14 +30,17 @@ class Error : public std::exception {
 namespace platform_error {
 inline constexpr int kInvalidProcedureCall = 5;
 inline constexpr int kOverflow = 6;
+inline constexpr int kOutOfMemory = 7;
 inline constexpr int kSubscriptOutOfRange = 9;
 inline constexpr int kTypeMismatch = 13;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kPathFileAccess = 75;
+inline constexpr int kInternalError = 51;
 inline constexpr int kPermissionDenied = 70;
 inline constexpr int kObjectDoesNotSupport = 438;
 
 Error InvalidProcedureCall(std::string source = {});
+Error OutOfMemory(std::string source = {});
 Error Overflow(std::string source = {});
 Error SubscriptOutOfRange(std::string source = {});
 Error TypeMismatch(std::string source = {});
@@ -46,5 +49,10 @@ Error ObjectDoesNotSupport(std::string source = {});
 // An operating-system failure on a file, with the file named in the text.
 Error FileSystem(int errnoValue, const std::string& path, std::string source = {});
 }  // namespace platform_error
+
+// The numbered error that a failure of any kind stands for: an Error as it is,
+// memory exhaustion (a refused allocation, or a request larger than any
+// allocation can be) as 7 "Out of memory", anything else as 51 with its text.
+Error AsError(const std::exception& failure);
 
 }  // namespace xkm

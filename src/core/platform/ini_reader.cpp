@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/platform/cp1252.h"
+#include "core/platform/letter_case.h"
 
 namespace xkm {
 namespace {
@@ -17,18 +18,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
 }
 
 std::string_view Unquote(std::string_view value) {
@@ -95,14 +84,14 @@ std::string ReadPrivateProfileString(const std::string& path, const std::string&
       size_t close = line.find(']');
       if (close != std::string_view::npos) {
         if (inWantedSection) return defaultValue;  // only the first such section counts
-        inWantedSection = EqualsIgnoreAsciiCase(Trim(line.substr(1, close - 1)), wantedSection);
+        inWantedSection = EqualsIgnoringCase(Trim(line.substr(1, close - 1)), wantedSection);
         continue;
       }
     }
     if (!inWantedSection) continue;
     size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    if (EqualsIgnoreAsciiCase(Trim(line.substr(0, equals)), wantedKey)) {
+    if (EqualsIgnoringCase(Trim(line.substr(0, equals)), wantedKey)) {
       return std::string(Unquote(Trim(line.substr(equals + 1))));
     }
   }

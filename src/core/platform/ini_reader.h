@@ -5,7 +5,7 @@
 namespace xkm {
 
 // Reads one value from an INI file with the rules of the Windows private-profile
-// call: section and key names compared without regard to ASCII case and trimmed
+// call: section and key names compared without regard to case and trimmed
 // of blanks and tabs; only the first section of a name is searched and the first
 // key of a name wins; blanks and tabs around the value are removed, then one pair
 // of matching surrounding quotes ("..." or '...'); no comment syntax (";k=v" is a

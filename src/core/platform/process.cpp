@@ -173,7 +173,9 @@ class OutputCapture {
 // ended: a fixed sleep would add a whole tick to every tool run.
 class ChildExitWatch {
  public:
-  explicit ChildExitWatch(pid_t pid) : fd_(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0))) {}
+  ChildExitWatch(pid_t pid, ExitNotice notice)
+      : fd_(notice == ExitNotice::Sleeps ? -1
+                                         : static_cast<int>(::syscall(SYS_pidfd_open, pid, 0))) {}
   ~ChildExitWatch() {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -187,14 +189,39 @@ class ChildExitWatch {
       ::poll(&entry, 1, static_cast<int>(tick.count()));  // EINTR: the caller looks again
       return;
     }
-    // Without pidfds: short sleeps first, growing to the tick.
+    // Without pidfds: short sleeps first, growing to the tick and no further.
     std::this_thread::sleep_for(std::min(backoff_, tick));
-    backoff_ *= 2;
+    backoff_ = std::min(backoff_ * 2, tick);
   }
 
  private:
   int fd_;
   std::chrono::milliseconds backoff_{1};
+};
+
+// Waits for the child's end when the wait is left early by an exception, so
+// that no child runs on unattended and none is left behind unreaped. Every
+// tool of a run has ended before the run goes on, whatever happens.
+class ReapOnUnwind {
+ public:
+  ReapOnUnwind() = default;
+  ~ReapOnUnwind() {
+    if (!armed_) return;
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  ReapOnUnwind(const ReapOnUnwind&) = delete;
+  ReapOnUnwind& operator=(const ReapOnUnwind&) = delete;
+  void arm(pid_t pid) {
+    pid_ = pid;
+    armed_ = true;
+  }
+  void disarm() { armed_ = false; }
+
+ private:
+  pid_t pid_ = -1;
+  bool armed_ = false;
 };
 
 void Record(int status, ProcessOutcome& outcome) {
@@ -209,7 +236,7 @@ void Record(int status, ProcessOutcome& outcome) {
 
 ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
                             const std::function<void()>& whileWaiting,
-                            std::chrono::milliseconds tick, ChildOutput output) {
+                            std::chrono::milliseconds tick, ChildOutput output, ExitNotice notice) {
   ProcessOutcome outcome;
   if (argv.empty() || argv[0].empty()) return outcome;
 
@@ -219,6 +246,9 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
   args.push_back(nullptr);
 
   SpawnAttributes attributes;
+  // Before the capture, so that a wait left by an exception closes the pipes
+  // first: a child blocked on a full pipe then ends instead of waiting forever.
+  ReapOnUnwind reaper;
   OutputCapture capture(output);
   // Output that cannot be captured (no pipes to be had) is discarded.
   OutputRedirection redirection(
@@ -233,21 +263,24 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
   outcome.started = true;
   capture.childStarted();
 
-  ChildExitWatch watch(pid);
+  ChildExitWatch watch(pid, notice);
+  reaper.arm(pid);
   // A captured child is never waited for blindly: its pipes must be read.
   const bool poll = whileWaiting || capture.active();
   int status = 0;
   while (true) {
     pid_t done = waitpid(pid, &status, poll ? WNOHANG : 0);
     if (done == pid) {
+      reaper.disarm();
       Record(status, outcome);
       break;
     }
     if (done < 0) {
       if (errno == EINTR) continue;
+      reaper.disarm();
       break;  // e.g. ECHILD when SIGCHLD is ignored: the status is lost
     }
-    if (whileWaiting) whileWaiting();  // an exception from here leaves the child running, unwaited
+    if (whileWaiting) whileWaiting();  // an exception from here waits for the child, then goes on
     if (!capture.active() || !capture.waitUpTo(tick, watch.fd())) watch.waitUpTo(tick);
   }
   if (capture.active()) {

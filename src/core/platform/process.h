@@ -25,13 +25,20 @@ enum class ChildOutput {
   Capture,  // kept in the outcome (the last bytes of each), shown nowhere
 };
 
+// How a wait learns, between two calls of `whileWaiting`, that the child has
+// ended: through a process descriptor where the kernel offers pidfd_open, else
+// (or when asked) by sleeps that grow up to the tick.
+enum class ExitNotice { Automatic, Sleeps };
+
 // Starts argv[0] (searched on PATH when it holds no "/") with argv, the inherited
 // environment and current folder, never through a shell, and waits for it to end
 // without a time limit. While waiting, `whileWaiting` is called every
-// `tick` so that a window can repaint.
+// `tick` so that a window can repaint. An exception from `whileWaiting` is
+// passed on once the child has ended.
 ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
                             const std::function<void()>& whileWaiting = {},
                             std::chrono::milliseconds tick = std::chrono::milliseconds(30),
-                            ChildOutput output = ChildOutput::Inherit);
+                            ChildOutput output = ChildOutput::Inherit,
+                            ExitNotice notice = ExitNotice::Automatic);
 
 }  // namespace xkm

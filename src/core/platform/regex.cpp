@@ -35,7 +35,7 @@ struct Regex::Impl {
 
   MatchData newMatchData() const {
     MatchData data(pcre2_match_data_create_from_pattern(code, nullptr));
-    if (!data) throw Error(platform_error::kInvalidProcedureCall, "Out of memory", "RegExp");
+    if (!data) throw platform_error::OutOfMemory("RegExp");
     return data;
   }
 
@@ -87,7 +87,7 @@ std::string_view Regex::Match::group(std::string_view subject, size_t number) co
 
 Regex::Regex(std::string_view pattern, Options options) : impl_(std::make_unique<Impl>()) {
   pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
-  if (context == nullptr) throw Error(platform_error::kInvalidProcedureCall, "Out of memory");
+  if (context == nullptr) throw platform_error::OutOfMemory("RegExp");
   pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);
   // Without multi-line, $ only matches at the very end, as in ECMAScript
   // (PCRE would also match before a final line end).

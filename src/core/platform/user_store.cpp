@@ -10,9 +10,9 @@
 #include <system_error>
 #include <vector>
 
-#include "core/platform/ascii_text.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/platform/letter_case.h"
 
 namespace xkm::user_store {
 namespace {
@@ -33,7 +33,7 @@ struct Key {
 using Store = std::vector<Key>;
 
 bool SameName(std::string_view a, std::string_view b) {
-  return EqualsIgnoreCaseAscii(a, b);
+  return EqualsIgnoringCase(a, b);
 }
 
 Key* FindKey(Store& store, std::string_view path) {

@@ -21,7 +21,7 @@ namespace xkm::user_store {
 //   @="the key's default value"
 //
 // Key paths are relative to the root. Key paths and value names compare
-// without regard to ASCII case. A string holding control characters is kept
+// without regard to case. A string holding control characters is kept
 // as hex(1): (its UTF-8 bytes and a terminating 00) so that one value is
 // always one line; other hex values are kept as they are. A missing file is
 // an empty store. Every call reads the file afresh; every write replaces it

@@ -321,18 +321,8 @@ xmlDocPtr Parse(const std::string& content, const char* url, ParseErrors& errors
     errors.reason = "Document too large";
     return nullptr;
   }
-  if (content.size() > static_cast<size_t>(INT_MAX)) {
-    // The parser takes the length as an int.
-    errors.code = XML_ERR_NO_MEMORY;
-    errors.reason = "The document is larger than 2 GB";
-    return nullptr;
-  }
   xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
-  if (ctxt == nullptr) {
-    errors.code = XML_ERR_NO_MEMORY;
-    errors.reason = "Out of memory";
-    return nullptr;
-  }
+  if (ctxt == nullptr) throw platform_error::OutOfMemory("XML");
   // Parse errors go to our collector; anything else libxml2 reports is dropped.
   ErrorCapture capture;
   ctxt->_private = &errors;
@@ -347,6 +337,8 @@ xmlDocPtr Parse(const std::string& content, const char* url, ParseErrors& errors
   xmlFreeParserCtxt(ctxt);
   if (!ok) {
     if (doc != nullptr) xmlFreeDoc(doc);
+    // Memory running out is no property of the document.
+    if (errors.code == XML_ERR_NO_MEMORY) throw platform_error::OutOfMemory("XML");
     if (errors.code == 0) {
       errors.code = XML_ERR_DOCUMENT_END;
       errors.reason = capture.firstMessage().empty() ? "The document is not well-formed"
@@ -434,7 +426,7 @@ std::vector<XmlNode> XmlDocument::selectNodes(const std::string& xpath,
   InitLibxml();
   ErrorCapture capture;
   std::unique_ptr<xmlXPathContext, XPathContextDeleter> ctx(xmlXPathNewContext(doc_));
-  if (!ctx) throw Error(platform_error::kInvalidProcedureCall, "Out of memory", "XPath");
+  if (!ctx) throw platform_error::OutOfMemory("XPath");
 
   std::unique_ptr<xmlXPathCompExpr, XPathCompDeleter> compiled(
       xmlXPathCtxtCompile(ctx.get(), Xml(xpath)));

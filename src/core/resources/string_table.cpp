@@ -59,6 +59,8 @@ constexpr Entry kEntries[] = {
     // {file} and {reason} are filled in by the caller.
     {60041, "Das Ablaufprotokoll {file} konnte nicht geschrieben werden: {reason}",
      "The trace log {file} could not be written: {reason}"},
+    {60042, "Zeichen ohne Windows-1252-Code, Datei nicht geschrieben",
+     "Character without a Windows-1252 code, file not written"},
     {60300, "Bearbeitung beendet", "Ready!"},
     {60303, "Lese Informationen aus A2L-Datei ...", "Get infos from A2L-File ..."},
     {60307, "Erstelle XKM-Container ...", "Build XKM-Container ..."},

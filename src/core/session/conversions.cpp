@@ -151,6 +151,7 @@ double Val(std::string_view text) {
   try {
     if (ReadRadixNumber(text.substr(start), value, consumed)) return value;
   } catch (const Error&) {
+    // "&H" or "&O" digits beyond what a number holds read as no number at all.
     return 0;
   }
   if (ReadDecimal(text.substr(start), value, kSkippable) == 0) return 0;

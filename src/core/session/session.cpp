@@ -42,10 +42,8 @@ void InitSessionTables(Session& session) {
     session.SysConstTable = SessionTable({"Name", "Value"});
     session.DataTable = SessionTable({"Name", "Value"});
     session.MemorySegmentTable = SessionTable({"Name", "F1", "F2", "F3", "F4", "F5"});
-  } catch (const Error& e) {
-    throw Error(60000, e.description(), "InitSessionTables");
   } catch (const std::exception& e) {
-    throw Error(60000, e.what(), "InitSessionTables");
+    throw Error(60000, AsError(e).description(), "InitSessionTables");
   }
 }
 

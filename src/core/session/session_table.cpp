@@ -1,6 +1,7 @@
 #include "core/session/session_table.h"
 
 #include "core/platform/error.h"
+#include "core/platform/letter_case.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
@@ -30,7 +31,7 @@ void SessionTable::addColumn(std::string name) {
 
 size_t SessionTable::columnIndex(std::string_view name) const {
   for (size_t i = 0; i < columns_.size(); ++i)
-    if (EqualsIgnoreCaseAscii(columns_[i], name)) return i;
+    if (EqualsIgnoringCase(columns_[i], name)) return i;
   throw ItemNotFound();
 }
 
@@ -68,7 +69,7 @@ std::string SessionTable::text(size_t row, size_t column) const {
 }
 
 std::string SessionTable::NameKey(std::string_view name) {
-  return ToLowerAscii(TrimTrailingBlanks(name));
+  return ToUpperCase(TrimTrailingBlanks(name));
 }
 
 const std::vector<size_t>& SessionTable::rowsNamed(std::string_view name) const {

@@ -12,7 +12,7 @@ namespace xkm {
 // An in-memory table of text rows over named columns. A field never written is
 // null (std::nullopt); readers take null as the empty text. Rows stay in the
 // order they were appended. Column 0 is the row's name: `rowsNamed` finds the
-// rows carrying a name, comparing without regard to ASCII case and ignoring
+// rows carrying a name, comparing without regard to case and ignoring
 // trailing blanks (the fixed-width text fields the design assumes pad with
 // them). Values of any length are stored whole.
 class SessionTable {
@@ -26,7 +26,7 @@ class SessionTable {
   void addColumn(std::string name);
   const std::vector<std::string>& columns() const { return columns_; }
   size_t columnCount() const { return columns_.size(); }
-  // Column number for a name compared without regard to ASCII case; throws
+  // Column number for a name compared without regard to case; throws
   // the "item not found" error when there is none.
   size_t columnIndex(std::string_view name) const;
 

@@ -92,14 +92,11 @@ RunOutcome Runner::RunProcess() {
         break;
       }
     }
-  } catch (const Error& e) {
-    ctx_.host.showMessage(e.numberAndDescription(), "Error");
-    if (!record_.steps.empty()) record_.steps.back().error = e.numberAndDescription();
-    outcome = RunOutcome::Failed;
   } catch (const std::exception& e) {
     // Anything that is not one of our errors is still the step's failure.
-    ctx_.host.showMessage(std::string("51 Internal error: ") + e.what(), "Error");
-    if (!record_.steps.empty()) record_.steps.back().error = e.what();
+    const Error error = AsError(e);
+    ctx_.host.showMessage(error.numberAndDescription(), "Error");
+    if (!record_.steps.empty()) record_.steps.back().error = error.numberAndDescription();
     outcome = RunOutcome::Failed;
   }
   record_.end = std::chrono::system_clock::now();

@@ -144,10 +144,8 @@ StartupResult RunStartup(AppState& app, Host& host, const std::string& commandLi
     result.ok = true;
   } catch (const StartupFailure& failure) {
     result.failureMessage = failure.message;
-  } catch (const Error& e) {
-    result.failureMessage = e.numberAndDescription();
   } catch (const std::exception& e) {
-    result.failureMessage = std::string("51 ") + e.what();
+    result.failureMessage = AsError(e).numberAndDescription();
   }
   if (!result.ok) {
     result.steps.clear();

@@ -2,6 +2,7 @@
 
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/platform/letter_case.h"
 #include "core/session/conversions.h"
 #include "core/session/session.h"
 #include "core/templates/text_stream_reader.h"
@@ -12,9 +13,9 @@ namespace {
 constexpr int kChecksumLogMissing = 60019;
 
 // The first field is compared the way table names are: without regard to
-// ASCII case, trailing blanks ignored. A leading blank makes it another text.
+// case, trailing blanks ignored. A leading blank makes it another text.
 bool IsChecksumLine(const SessionTable::Field& first) {
-  return first && EqualsIgnoreCaseAscii(TrimTrailingBlanks(*first), "Checksum");
+  return first && EqualsIgnoringCase(TrimTrailingBlanks(*first), "Checksum");
 }
 
 void ImportLog(Context& ctx) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/platform/error.h"
+#include "core/platform/letter_case.h"
 #include "core/session/conversions.h"
 #include "core/session/session.h"
 
@@ -30,41 +31,6 @@ std::vector<std::string> CollectPlaceholders(const std::string& text) {
     p = close + 1;
   }
   return inners;
-}
-
-// Upper case as the Western (Windows-1252) locale has it: ASCII letters and the
-// accented letters of that code page; everything else unchanged.
-std::string ToUpperWestern(std::string_view text) {
-  std::string upper;
-  upper.reserve(text.size());
-  auto appendCodePoint = [&upper](uint32_t c) {
-    if (c < 0x800) {
-      upper += static_cast<char>(0xC0 | (c >> 6));
-    } else {
-      upper += static_cast<char>(0xE0 | (c >> 12));
-      upper += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    }
-    upper += static_cast<char>(0x80 | (c & 0x3F));
-  };
-  for (size_t i = 0; i < text.size(); ++i) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    bool twoBytes = (byte & 0xE0) == 0xC0 && i + 1 < text.size() &&
-                    (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80;
-    if (!twoBytes) {
-      upper += (byte >= 'a' && byte <= 'z') ? static_cast<char>(byte - 'a' + 'A') : text[i];
-      continue;
-    }
-    uint32_t c = ((byte & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu);
-    ++i;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-      c -= 0x20;
-    else if (c == 0x161 || c == 0x153 || c == 0x17E)
-      c -= 1;  // š œ ž
-    else if (c == 0xFF)
-      c = 0x178;  // ÿ
-    appendCodePoint(c);
-  }
-  return upper;
 }
 
 // The value a placeholder of a known kind names; an unknown kind fails. A
@@ -161,10 +127,13 @@ std::vector<Replacement> PlanReplacements(Context& ctx, const std::vector<std::s
       std::string name;
       std::string kind;
       if (!SplitPlaceholder(inner, name, kind)) continue;
-      std::string value = LookUp(ctx, ToUpperAscii(kind), name);
-      plan.push_back({std::string(kOpen) + ToUpperWestern(inner) + ">", std::move(value)});
+      std::string value = LookUp(ctx, ToUpperCase(kind), name);
+      plan.push_back({std::string(kOpen) + ToUpperCase(inner) + ">", std::move(value)});
     }
-  } catch (...) {
+  } catch (const Error&) {
+    // A row's own failure (an unknown kind, a table refusing the name); the
+    // rows before it still take effect. Anything else, memory running out
+    // included, is no failure of a row and goes on unchanged.
     failure = std::current_exception();
   }
   return plan;
@@ -279,7 +248,9 @@ bool SplitPlaceholder(std::string_view inner, std::string& name, std::string& ki
 void ReplaceData(Context& ctx, std::string& text) {
   try {
     ReplacePlaceholders(ctx, text);
-  } catch (const std::exception&) {
+  } catch (const Error&) {
+    // Every failure of the substitution itself is numbered; memory running
+    // out is not one of them and keeps its own number.
     throw Error(kReplaceDataError, ctx.message(kReplaceDataError), "ReplaceData");
   }
 }

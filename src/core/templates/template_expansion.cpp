@@ -58,7 +58,9 @@ std::vector<Directive> FindDirectives(Context& ctx, const SessionTable& variable
     }
     std::string stored = variables.text(rows.front(), variables.columnIndex("Value"));
     std::string_view value = TrimBlanks(stored);
-    if (candidate.cutLength != 0) value = Utf8Tail(value, candidate.cutLength);
+    // A cut may begin or end with a blank that is then no edge of the value:
+    // what is inserted, or names the file to insert, is trimmed again.
+    if (candidate.cutLength != 0) value = TrimBlanks(Utf8Tail(value, candidate.cutLength));
     std::string type = variables.text(rows.front(), variables.columnIndex("Type"));
     directives.push_back({candidate.offset, candidate.offset + candidate.length,
                           std::string(TrimBlanks(type)), std::string(value)});
@@ -103,10 +105,8 @@ SessionTable ParseVariableDefinitions(Context& /*ctx*/, std::string_view text) {
       list.setField(row, 2, std::move(definition.type));
     }
     return list;
-  } catch (const Error& e) {
-    throw Error(60000, e.description(), "ParseVariableDefinitions");
   } catch (const std::exception& e) {
-    throw Error(60000, e.what(), "ParseVariableDefinitions");
+    throw Error(60000, AsError(e).description(), "ParseVariableDefinitions");
   }
 }
 
@@ -135,7 +135,9 @@ void ExpandTemplate(Context& ctx, const SessionTable& variables, std::string_vie
         std::string content;
         try {
           ReadTextFile(ctx, d.value, content);
-        } catch (...) {
+        } catch (const Error&) {
+          // A missing or unreadable file ends the assembly at its directive;
+          // the text before it still goes to the output.
           failure = std::current_exception();
           break;
         }

@@ -7,6 +7,7 @@
 #include "core/platform/cp1252.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/platform/letter_case.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
@@ -54,7 +55,7 @@ void AppendColumns(SessionTable& table, const std::vector<std::string_view>& nam
   for (size_t i = 0; i < names.size(); ++i) {
     std::string name = header ? std::string(names[i]) : "FIELD_" + std::to_string(i + 1);
     for (const std::string& existing : table.columns()) {
-      if (EqualsIgnoreCaseAscii(existing, name)) {
+      if (EqualsIgnoringCase(existing, name)) {
         throw Error(kObjectInCollection, "Object is already in collection. Cannot append.",
                     "ADODB.Fields");
       }
@@ -89,12 +90,9 @@ SessionTable clsLib::GetTextStreamAsRecordSet(const std::string& sPfadDateiName,
   };
   try {
     return ReadTable(sPfadDateiName, sDelimiter, bHeader);
-  } catch (const Error& e) {
-    throw frame(e.number(), e.description());
-  } catch (const std::bad_alloc&) {
-    throw frame(7, "Out of memory");
   } catch (const std::exception& e) {
-    throw frame(platform_error::kInvalidProcedureCall, e.what());
+    const Error error = AsError(e);
+    throw frame(error.number(), error.description());
   }
 }
 

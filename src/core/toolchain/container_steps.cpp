@@ -5,6 +5,7 @@
 #include "core/platform/file_system.h"
 #include "core/templates/replace_data.h"
 #include "core/templates/template_expansion.h"
+#include "core/toolchain/ansi_file_text.h"
 #include "core/toolchain/command_text.h"
 #include "core/toolchain/file_names.h"
 #include "core/toolchain/tool_chain.h"
@@ -55,10 +56,12 @@ void clsToolChain::BuildXKMContainer() {
     ExpandTemplate(ctx_, variables, raw, container);
     CheckNameInWorkingFolder(containerName, kContainerNameError, "Container name");
     const std::string containerPath = folder + fs::kSeparator + containerName + ".xkm";
-    fs::WriteFileAtomic(containerPath, EncodeCp1252(container));
+    fs::WriteFileAtomic(containerPath, EncodeForAnsiFile(ctx_, container, containerPath));
     ctx_.session.writtenContainer = containerPath;
-  } catch (const Error& e) {
-    ctx_.host.showMessage(e.numberAndDescription(), kApplicationTitle);
+  } catch (const std::exception& e) {
+    // This step never stops the run: any failure, memory included, is shown
+    // and the clean-up after it still runs.
+    ctx_.host.showMessage(AsError(e).numberAndDescription(), kApplicationTitle);
   }
 }
 
@@ -74,8 +77,8 @@ void clsToolChain::BuildSGOContainer() {
     const std::string folder = Config(ctx_, "PFADZIELABLAGE");
     if (!fs::FileExists(folder + fs::kSeparator + name + ".xkm"))
       throw Error(60000, "SGO-File : " + name + ".xkm" + " was not created!");
-  } catch (const Error& e) {
-    throw Error(60000, e.description() + " - program stops!", "BuildSGOContainer");
+  } catch (const std::exception& e) {
+    throw Error(60000, AsError(e).description() + " - program stops!", "BuildSGOContainer");
   }
 }
 
@@ -85,8 +88,8 @@ void clsToolChain::CLEANUPSESSION() {
     ctx_.host.processEvents();
     DeleteWorkingFiles(ctx_.session);
     UpdateState(ctx_.message(60300));
-  } catch (const Error& e) {
-    throw Error(60000, e.description(), "CLEANUPSESSION");
+  } catch (const std::exception& e) {
+    throw Error(60000, AsError(e).description(), "CLEANUPSESSION");
   }
 }
 

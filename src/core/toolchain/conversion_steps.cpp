@@ -1,12 +1,12 @@
 #include <string>
 
 #include "core/library/layout_templates.h"
-#include "core/platform/cp1252.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/session/conversions.h"
 #include "core/templates/checksum_import.h"
 #include "core/templates/replace_data.h"
+#include "core/toolchain/ansi_file_text.h"
 #include "core/toolchain/command_text.h"
 #include "core/toolchain/file_names.h"
 #include "core/toolchain/tool_chain.h"
@@ -36,8 +36,13 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     BrakelTemplate brakel = GetBrakelTemplate(ctx_, Config(ctx_, "AST"));
     WriteValue(ctx_.session.ConfigTable, "BSL_TEMPLATE", brakel.name);
     CheckNameInWorkingFolder(brakel.name, kTemplateFileNameError, "BRAKEL template name");
+    const std::string brakelTemplate = brakel.content;
     ReplaceData(ctx_, brakel.content);
-    fs::WriteFileAtomic(folder + fs::kSeparator + brakel.name, EncodeCp1252(brakel.content));
+    const std::string controlFile = folder + fs::kSeparator + brakel.name;
+    fs::WriteFileAtomic(
+        controlFile,
+        EncodeForAnsiFile(ctx_, brakel.content, controlFile,
+                          {{"<ADRESSLAYOUT " + Config(ctx_, "AST") + " BRAKEL>", brakelTemplate}}));
 
     // Every path goes through QuoteArgument: a quote in a folder or file name
     // would otherwise end the quoted argument early and split it.
@@ -66,8 +71,8 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     if (!fs::FileExists(checksumLog))
       throw Error(60000, "Checksum-File : " + checksumLog + " not found!");
     ImportChecksums(ctx_);
-  } catch (const Error& e) {
-    throw Error(60000, e.description() + kProgramStops, "RUN_BCB_CONVERSION");
+  } catch (const std::exception& e) {
+    throw Error(60000, AsError(e).description() + kProgramStops, "RUN_BCB_CONVERSION");
   }
 }
 
@@ -88,8 +93,8 @@ void clsToolChain::RUN_BCB2MIM_CONVERSION() {
               "MIM-Conversion");
       if (!fs::FileExists(mim)) throw Error(60000, "MIM-File : " + mim + " was not created!");
     }
-  } catch (const Error& e) {
-    throw Error(60000, e.description() + kProgramStops, "RUN_BCB2MIM_CONVERSION");
+  } catch (const std::exception& e) {
+    throw Error(60000, AsError(e).description() + kProgramStops, "RUN_BCB2MIM_CONVERSION");
   }
 }
 

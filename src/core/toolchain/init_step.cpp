@@ -25,8 +25,8 @@ void clsToolChain::Init() {
   ClaimWorkingFolder(ctx_, ctx_.app.InputHexPath);
   try {
     PrepareSession(ctx_, ctx_.app.InputHexPath, ctx_.app.InputA2lPath);
-  } catch (const Error& e) {
-    throw Error(60000, e.description(), "Init");
+  } catch (const std::exception& e) {
+    throw Error(60000, AsError(e).description(), "Init");
   }
 }
 

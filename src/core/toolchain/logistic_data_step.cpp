@@ -46,17 +46,17 @@ std::string Field(const std::string& scope, const char* name) {
 // Copies the order, part-number and receiver fields of the logistic-data XML
 // into DataTable. Failures are shown; the run always goes on.
 void clsToolChain::READ_LOGISTIC_DATA() {
-  XmlDocument document;
-  if (!document.load(ctx_.app.InputXmlPath)) {
-    ctx_.host.showMessage(document.parseErrorReason(), "Error");
-    return;
-  }
-  SessionTable& data = ctx_.session.DataTable;
-  auto text = [&](const std::string& xpath) {
-    const XmlNode node = document.selectSingleNode(xpath);
-    return node ? node.text() : std::string();
-  };
   try {
+    XmlDocument document;
+    if (!document.load(ctx_.app.InputXmlPath)) {
+      ctx_.host.showMessage(document.parseErrorReason(), "Error");
+      return;
+    }
+    SessionTable& data = ctx_.session.DataTable;
+    auto text = [&](const std::string& xpath) {
+      const XmlNode node = document.selectSingleNode(xpath);
+      return node ? node.text() : std::string();
+    };
     document.setNamespace("FD", FlowDataNamespace(document));
     UpdateState(ctx_.message(kReadingLogisticData));
     ctx_.host.processEvents();
@@ -81,10 +81,9 @@ void clsToolChain::READ_LOGISTIC_DATA() {
     WriteValue(data, "RECEIVER_PHONE", text(Field(kReceiver, "Phone")));
     WriteValue(data, "RECEIVER_FAX", text(Field(kReceiver, "Fax")));
     WriteValue(data, "RECEIVER_EMAIL", text(Field(kReceiver, "EmailAddress")));
-  } catch (const Error& e) {
-    ctx_.host.showMessage(e.numberAndDescription(), "Error");
   } catch (const std::exception& e) {
-    ctx_.host.showMessage(std::string("51 ") + e.what(), "Error");
+    // The step never stops the run, whatever failed (memory included).
+    ctx_.host.showMessage(AsError(e).numberAndDescription(), "Error");
   }
 }
 

@@ -1,16 +1,14 @@
 #include "core/toolchain/prepare_session.h"
 
-#include <new>
-
 #include "core/a2l/a2l_reader.h"
 #include "core/library/hardware_selection.h"
 #include "core/library/layout_templates.h"
 #include "core/library/library_loader.h"
-#include "core/platform/cp1252.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
+#include "core/toolchain/ansi_file_text.h"
 #include "core/toolchain/file_names.h"
 
 namespace xkm {
@@ -49,8 +47,10 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
 
   const LayoutTemplates templates = GetLayoutTemplates(ctx, layout);
   CheckNameInWorkingFolder(templates.qsrName, kTemplateFileNameError, "QSR template name");
-  fs::WriteFileAtomic(folder + fs::kSeparator + templates.qsrName,
-                      EncodeCp1252(templates.qsrContent));
+  const std::string script = folder + fs::kSeparator + templates.qsrName;
+  fs::WriteFileAtomic(
+      script, EncodeForAnsiFile(ctx, templates.qsrContent, script,
+                                {{"<ADRESSLAYOUT " + layout + " QSR>", templates.qsrContent}}));
   ctx.host.setBusyPointer(true);
 
   WriteValue(config, "QSR_TEMPLATE", templates.qsrName);
@@ -73,16 +73,10 @@ void PrepareSession(Context& ctx, const std::string& hexPath, const std::string&
   try {
     PrepareSteps(ctx, hexPath, a2lPath);
     return;
-  } catch (const Error& e) {
-    failure = e.numberAndDescription();
-  } catch (const std::bad_alloc&) {
-    // A huge A2L file that does not fit in memory: the operator's words, not
-    // the library's.
-    failure = "7 Out of memory";
   } catch (const std::exception& e) {
-    // Not a numbered error: shown as an internal error rather than ending the
-    // program.
-    failure = std::string("51 ") + e.what();
+    // Whatever it was (a huge A2L file that does not fit in memory included),
+    // it is shown with its number and the run goes on.
+    failure = AsError(e).numberAndDescription();
   }
   ctx.host.showMessage(failure, "Error");
   ctx.host.setBusyPointer(false);

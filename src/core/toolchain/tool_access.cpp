@@ -25,6 +25,8 @@ std::string clsToolChain::ResolveToolPath(const std::string& path) const {
   try {
     SplitPath(folder, name);
   } catch (const Error&) {
+    // A configuration path without a folder: the tool path stays as given,
+    // and the existence check then names the tool that is not found.
     return path;
   }
   return folder + fs::kSeparator + path;

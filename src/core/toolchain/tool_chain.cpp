@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/platform/error.h"
+#include "core/platform/letter_case.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
@@ -32,7 +33,7 @@ const std::vector<StepEntry>& Steps() {
 
 const StepEntry* FindStep(const std::string& name) {
   for (const StepEntry& entry : Steps())
-    if (EqualsIgnoreCaseAscii(entry.name, name)) return &entry;
+    if (EqualsIgnoringCase(entry.name, name)) return &entry;
   return nullptr;
 }
 

@@ -128,10 +128,8 @@ bool clsUserData::InputUserData(Host& host) {
     *table_ = std::move(edited);
     entered_ = true;
     return true;
-  } catch (const Error& e) {
-    host.showMessage(e.numberAndDescription(), "Error");
   } catch (const std::exception& e) {
-    host.showMessage(std::string("51 ") + e.what(), "Error");
+    host.showMessage(AsError(e).numberAndDescription(), "Error");
   }
   return false;
 }

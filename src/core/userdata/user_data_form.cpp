@@ -1,6 +1,7 @@
 #include "core/userdata/user_data_form.h"
 
 #include "core/platform/error.h"
+#include "core/platform/letter_case.h"
 #include "core/session/conversions.h"
 #include "core/session/host.h"
 #include "core/session/utilities.h"
@@ -21,10 +22,8 @@ template <typename Handler>
 bool Guarded(Host& host, const char* title, Handler handler) {
   try {
     return handler();
-  } catch (const Error& e) {
-    host.showMessage(e.numberAndDescription(), title);
   } catch (const std::exception& e) {
-    host.showMessage(std::string("51 ") + e.what(), title);
+    host.showMessage(AsError(e).numberAndDescription(), title);
   }
   return false;
 }
@@ -94,7 +93,7 @@ void UserDataForm::WriteBack() {
     size_t matches = 0;
     size_t match = 0;
     for (size_t row = 0; row < rsData_.rowCount(); ++row) {
-      if (EqualsIgnoreCaseAscii(TrimBlanks(rsData_.text(row, name)), gridRow.name)) {
+      if (EqualsIgnoringCase(TrimBlanks(rsData_.text(row, name)), gridRow.name)) {
         ++matches;
         match = row;
       }

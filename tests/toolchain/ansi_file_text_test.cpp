@@ -1,0 +1,124 @@
+#include "core/toolchain/ansi_file_text.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/library/library_loader.h"
+#include "core/platform/cp1252.h"
+#include "core/platform/error.h"
+#include "core/toolchain/prepare_session.h"
+#include "core/toolchain/tool_chain.h"
+#include "toolchain_fixture.h"
+
+namespace xkm {
+namespace {
+
+constexpr const char* kRefused = "60040 Zeichen ohne Windows-1252-Code, Datei nicht geschrieben";
+
+struct AnsiFileTextTest : ::testing::Test, test::ToolchainFixture {
+  AnsiFileTextTest() {
+    InitSessionTables(session);
+    WriteValue(session.ConfigTable, "PFADZIELABLAGE", folder.path());
+    WriteValue(session.ConfigTable, "DATABLOCK_COUNT", "0");
+  }
+  // The description EncodeForAnsiFile refuses `text` with; empty when it does not.
+  std::string refusal(const std::string& text, const std::vector<TextSource>& templates = {}) {
+    try {
+      EXPECT_EQ(EncodeForAnsiFile(ctx, text, "/w/f.xkm", templates), EncodeCp1252(text));
+    } catch (const Error& e) {
+      EXPECT_EQ(e.number(), kUnencodableCharacter);
+      return e.description();
+    }
+    return {};
+  }
+  std::vector<std::string> reports;
+  clsToolChain toolChain{ctx, [this](const std::string& text) { reports.push_back(text); }};
+};
+
+TEST_F(AnsiFileTextTest, NamesTheFileTheCharacterAndWhereItCameFrom) {
+  WriteValue(session.DataTable, "RECEIVER_SURNAME", "Dvořák");
+  WriteValue(session.ConfigTable, "RAW_CONTENT", "[XKM] →");
+  size_t row = session.SysConstTable.appendRow();
+  session.SysConstTable.setField(row, 0, "SY_SMILE");
+  session.SysConstTable.setField(row, 1, "😀");
+  row = app.UserInfoTable->appendRow();
+  app.UserInfoTable->setField(row, 0, "USERNAME");
+  app.UserInfoTable->setField(row, 4, "Łukasz");
+
+  const std::string head = "Zeichen ohne Windows-1252-Code, Datei nicht geschrieben : /w/f.xkm : ";
+  struct Row {
+    std::string text;
+    std::string details;
+  };
+  const Row rows[] = {
+      {"Größe €‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ ÿ", ""},  // all of them have a code
+      {"Herr Dvořák", "\"ř\" (U+0159) : <$DATA.RECEIVER_SURNAME>"},
+      {"x → y", "\"→\" (U+2192) : <$CONFIG.RAW_CONTENT>"},
+      {"a😀", "\"😀\" (U+1F600) : <$SYSCONST.SY_SMILE>"},
+      {"by Łukasz", "\"Ł\" (U+0141) : <$USERINFO.USERNAME>"},
+      {"Ωmega", "\"Ω\" (U+03A9) : ?"},
+      {"a\xFF", "(byte 0xFF) : ?"},
+  };
+  for (const Row& r : rows) {
+    const std::string description = refusal(r.text);
+    EXPECT_EQ(description, r.details.empty() ? "" : head + r.details) << r.text;
+  }
+  EXPECT_EQ(refusal("Ωmega", {{"<ADRESSLAYOUT A QSR>", "Ω"}}),
+            head + "\"Ω\" (U+03A9) : <ADRESSLAYOUT A QSR>");
+}
+
+TEST_F(AnsiFileTextTest, TheContainerIsRefusedAndTheRunGoesOn) {
+  folder.write("ABC___________12.xkm", "an earlier container");
+  WriteValue(session.DataTable, "SGIDB1", "ABC");
+  WriteValue(session.DataTable, "SGIDB3", "12");
+  WriteValue(session.DataTable, "RECEIVER_SURNAME", "Dvořák");
+  WriteValue(session.ConfigTable, "MCS_CONTENT",
+             "<variable name=\"N\" value=\"<$DATA.RECEIVER_SURNAME>\">");
+  WriteValue(session.ConfigTable, "RAW_CONTENT", "Name=<?variable name=\"N\"?>\r\n");
+  toolChain.CallByName("BuildXKMContainer");
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].title, "xkmtool");
+  EXPECT_EQ(host.messages[0].text, std::string(kRefused) + " : " +
+                                       folder.file("ABC___________12.xkm") +
+                                       " : \"ř\" (U+0159) : <$DATA.RECEIVER_SURNAME>");
+  EXPECT_EQ(test::ReadFileBytes(folder.file("ABC___________12.xkm")), "an earlier container");
+}
+
+TEST_F(AnsiFileTextTest, TheControlFileIsRefusedAndTheRunStops) {
+  ASSERT_TRUE(session.LibraryDocument.loadFromMemory(
+      "<XKMTOOL><ADRESSLAYOUT VALUE='L'><BRAKEL><NAME>b.ctl</NAME>"
+      "<DATA>IMAGE=&lt;$DATA.IMAGE&gt;</DATA></BRAKEL></ADRESSLAYOUT></XKMTOOL>"));
+  WriteValue(session.ConfigTable, "AST", "L");
+  WriteValue(session.DataTable, "IMAGE", "bild→1.hex");
+  try {
+    toolChain.CallByName("RUN_BCB_CONVERSION");
+    FAIL() << "the step went on";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 60000);
+    EXPECT_EQ(e.description(), std::string(kRefused).substr(6) + " : " + folder.file("b.ctl") +
+                                   " : \"→\" (U+2192) : <$DATA.IMAGE> - program stops!");
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.file("b.ctl")));
+}
+
+// The QSR script comes from the library alone; its template is named.
+TEST_F(AnsiFileTextTest, TheQsrScriptIsRefusedAndThePreparationStops) {
+  std::string library = test::ReadFileBytes(test::DemoLibrary());
+  const std::string marker = "<DATA>; checksum script";
+  library.replace(library.find(marker), marker.size(), "<DATA>; checksum script &#x2192;");
+  const std::string draft = folder.write("exe/draft.lbr", library);
+  SealLibraryFile(draft);
+  const std::string a2l = input("ecu_st10.a2l", "ecu.a2l");
+  const std::string hex = input("ecu_st10.hex", "work/ecu.hex");
+
+  PrepareSession(ctx, hex, a2l);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, std::string(kRefused) + " : " + folder.file("work/CS_ST10.qsr") +
+                                       " : \"→\" (U+2192) : <ADRESSLAYOUT AST_ST10_2BLOCK QSR>");
+  EXPECT_FALSE(std::filesystem::exists(folder.file("work/CS_ST10.qsr")));
+  EXPECT_EQ(config("QSR_TEMPLATE"), "");
+}
+
+}  // namespace
+}  // namespace xkm

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <new>
+
+#include "core/shell/runner.h"
+#include "toolchain_fixture.h"
+
+namespace xkm {
+namespace {
+
+// A host on which memory runs out when a chosen report is shown.
+class ExhaustingHost : public test::RecordingHost {
+ public:
+  void appendStateRow(const StateRow& row) override {
+    if (row.action == exhaustOn) throw std::bad_alloc();
+    RecordingHost::appendStateRow(row);
+  }
+  std::string exhaustOn;
+};
+
+class OutOfMemoryTest : public ::testing::Test, protected test::ToolchainFixture {
+ protected:
+  OutOfMemoryTest() {
+    InitSessionTables(session);
+    WriteValue(session.ConfigTable, "PFADZIELABLAGE", folder.path());
+    WriteValue(session.ConfigTable, "DATABLOCK_COUNT", "0");
+    app.InputXmlPath = folder.write("flow.xml", "<FromFlow/>");
+  }
+  // Runs the step, then the clean-up, with memory running out at `report`.
+  RunOutcome run(const std::string& step, const std::string& report) {
+    host.exhaustOn = report;
+    Runner runner(ctx);
+    runner.setSteps({{step, step, ""}, {"CLEANUPSESSION", "CLEANUPSESSION", ""}});
+    return runner.RunProcess();
+  }
+
+  ExhaustingHost host;
+  Context ctx{app, session, host};
+};
+
+// Memory running out reads "7 Out of memory" wherever a number is shown; the
+// steps that wrap their failures keep the text; the steps that never stop the
+// run let the clean-up follow.
+TEST_F(OutOfMemoryTest, EveryStepNamesItAndOnlyStoppingStepsStopTheRun) {
+  struct Row {
+    const char* step;
+    const char* report;
+    test::RecordedMessage message;
+    bool cleanedUp;
+  };
+  const Row rows[] = {
+      {"BuildXKMContainer", "Erstelle XKM-Container ...", {"xkmtool", "7 Out of memory"}, true},
+      {"READ_LOGISTIC_DATA", "Lese logistische Daten", {"Error", "7 Out of memory"}, true},
+      {"Init", "Start", {"Error", "60000 Out of memory"}, false},
+      {"RUN_BCB_CONVERSION",
+       "Konvertiere in BCB-Format",
+       {"Error", "60000 Out of memory - program stops!"},
+       false},
+      {"RUN_BCB2MIM_CONVERSION",
+       "Konvertiere in MIM-Format",
+       {"Error", "60000 Out of memory - program stops!"},
+       false},
+      {"CLEANUPSESSION", "Lösche temporäre Dateien", {"Error", "60000 Out of memory"}, false},
+  };
+  for (const Row& row : rows) {
+    host.messages.clear();
+    const RunOutcome outcome = run(row.step, row.report);
+    ASSERT_EQ(host.messages.size(), 1u) << row.step;
+    EXPECT_EQ(host.messages[0], row.message) << row.step;
+    EXPECT_EQ(outcome, row.cleanedUp ? RunOutcome::Completed : RunOutcome::Failed) << row.step;
+    EXPECT_EQ(!host.actions().empty() && host.actions().back() == "Bearbeitung beendet",
+              row.cleanedUp)
+        << row.step;
+  }
+}
+
+}  // namespace
+}  // namespace xkm
