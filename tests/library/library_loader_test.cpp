@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <new>
 
 #include "core/library/crc32.h"
 #include "core/platform/error.h"
@@ -140,6 +141,17 @@ TEST_F(LoaderTest, SealingNamesTheFileByItsCrcAndNeverOverwrites) {
   EXPECT_TRUE(std::filesystem::exists(twin));
 
   EXPECT_THROW(LibraryFileName(folder.file("missing")), Error);
+}
+
+// The load ends quietly only on its own failures; memory running out (here
+// while its message is shown) is passed on to be named as such.
+TEST_F(LoaderTest, MemoryRunningOutIsPassedOn) {
+  struct ExhaustedHost : test::RecordingHost {
+    void showMessage(const std::string&, const std::string&) override { throw std::bad_alloc(); }
+  } exhausted;
+  Context exhaustedContext{app, session, exhausted};
+  EXPECT_THROW(LoadLibraryFile(exhaustedContext), std::bad_alloc);  // 60013 cannot be shown
+  EXPECT_NO_THROW(LoadLibraryFile(ctx));
 }
 
 }  // namespace
