@@ -166,17 +166,32 @@ std::vector<pid_t> ChildrenOfThisProcess() {
 // An exception from the waiting side is passed on only after the child has
 // ended and been reaped: no child is left running or unreaped.
 TEST(SpawnAndWait, AnInterruptedWaitStillReapsTheChild) {
-  for (ExitNotice notice : {ExitNotice::Automatic, ExitNotice::Sleeps}) {
+  struct Row {
+    ExitNotice notice;
+    ChildOutput output;
+    const char* afterFlag;  // what the child does once the flag exists
+  };
+  const Row rows[] = {
+      {ExitNotice::Automatic, ChildOutput::Inherit, "exit 0"},
+      {ExitNotice::Sleeps, ChildOutput::Inherit, "exit 0"},
+      // More output than a pipe holds, which nobody reads once the wait is left.
+      {ExitNotice::Automatic, ChildOutput::Capture, "head -c 1048576 /dev/zero"},
+  };
+  for (const Row& row : rows) {
     test::ScratchFolder folder;
     EXPECT_THROW(SpawnAndWait(
-                     UntilFlag(folder.file("go"), 0),
+                     {"sh", "-c",
+                      "i=0; while [ ! -e \"$0\" ]; do i=$((i+1)); [ $i -gt 3000 ] && exit 9; "
+                      "sleep 0.01; done; " +
+                          std::string(row.afterFlag),
+                      folder.file("go")},
                      [&] {
                        folder.write("go", "");
                        throw std::runtime_error("window closed");
                      },
-                     std::chrono::milliseconds(1), ChildOutput::Inherit, notice),
+                     std::chrono::milliseconds(1), row.output, row.notice),
                  std::runtime_error);
-    EXPECT_EQ(ChildrenOfThisProcess(), std::vector<pid_t>{});
+    EXPECT_EQ(ChildrenOfThisProcess(), std::vector<pid_t>{}) << row.afterFlag;
   }
 }
 

@@ -14,7 +14,7 @@
 namespace xkm {
 namespace {
 
-constexpr const char* kRefused = "60040 Zeichen ohne Windows-1252-Code, Datei nicht geschrieben";
+constexpr const char* kRefused = "60042 Zeichen ohne Windows-1252-Code, Datei nicht geschrieben";
 
 struct AnsiFileTextTest : ::testing::Test, test::ToolchainFixture {
   AnsiFileTextTest() {

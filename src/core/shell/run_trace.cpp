@@ -138,7 +138,7 @@ void AppendRunTrace(Context& ctx, const RunRecord& run) {
     // Out of memory or a broken table while the line is built: the run has
     // ended all the same, and a trace is never worth more than a message.
     ctx.host.showMessage(std::to_string(kTraceNotWritten) + " " +
-                             FillIn(ctx.message(kTraceNotWritten), path, e.what()),
+                             FillIn(ctx.message(kTraceNotWritten), path, AsError(e).description()),
                          "xkmtool");
   }
 }

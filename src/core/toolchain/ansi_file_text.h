@@ -9,7 +9,7 @@
 namespace xkm {
 
 // Error of a text holding a character that Windows-1252 cannot hold.
-inline constexpr int kUnencodableCharacter = 60040;
+inline constexpr int kUnencodableCharacter = 60042;
 
 // A text beside the session tables that a file's content may come from (a
 // template of the library), under the name the operator is told.

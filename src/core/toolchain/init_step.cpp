@@ -17,8 +17,8 @@ void clsToolChain::Init() {
     UpdateState("Hexfile : " + ctx_.app.InputHexPath);
     UpdateState("A2L-File : " + ctx_.app.InputA2lPath);
     UpdateState(ctx_.message(kReadingA2l));
-  } catch (const Error& e) {
-    throw Error(60000, e.description(), "Init");
+  } catch (const std::exception& e) {
+    throw Error(60000, AsError(e).description(), "Init");
   }
   // Before anything is written into the folder; a refusal keeps its own
   // number, so that the operator can look it up.
