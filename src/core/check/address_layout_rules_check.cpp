@@ -34,7 +34,7 @@ void CheckCondition(const XmlNode& rule, int position, FindingList& findings) {
                              "tries this rule");
     return;
   }
-  const std::string kind = ToUpperAscii(parts[0]);
+  const std::string kind = ToUpperCase(parts[0]);
   if (kind != "CONFIG" && kind != "SYKONST" && kind != "DATA" && kind != "ADRESSLABEL") {
     findings.atAttribute(Severity::Error, rule, position,
                          what + " has the unknown kind " + Quote(parts[0]) +

@@ -106,7 +106,7 @@ void CheckEcuConfiguration(const XmlDocument& library, FindingList& findings) {
       findings.at(Severity::Error, entry, "the ECU entry has no ECU attribute");
       continue;
     }
-    if (*ecu != TrimBlanks(ToUpperAscii(*ecu))) {
+    if (*ecu != TrimBlanks(ToUpperCase(*ecu))) {
       findings.atAttribute(Severity::Warning, entry, 0,
                            "the ECU name " + Quote(*ecu) +
                                " is not upper case without surrounding blanks: a run looks the "

@@ -25,7 +25,7 @@ void CheckFileName(const std::string& fileName, std::string_view bytes, FindingL
                             " does not end in \".lbr\": a run does not find the library");
   }
   const std::string expected = "LIB_XKM_" + CrcHexOfLibraryBytes(bytes) + ".lbr";
-  if (ToUpperAscii(fileName) != ToUpperAscii(expected)) {
+  if (ToUpperCase(fileName) != ToUpperCase(expected)) {
     findings.atPosition(Severity::Error, {},
                         "the file name does not match the content's checksum (a run reports "
                         "60014): the library must be named " +

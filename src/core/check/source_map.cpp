@@ -29,7 +29,7 @@ bool DeclaresSingleByteEncoding(std::string_view bytes) {
   const size_t quote = declaration.find_first_of("\"'", key);
   if (quote == std::string_view::npos) return false;
   const size_t end = declaration.find(declaration[quote], quote + 1);
-  const std::string name = ToUpperAscii(declaration.substr(quote + 1, end - quote - 1));
+  const std::string name = ToUpperCase(declaration.substr(quote + 1, end - quote - 1));
   return name.rfind("UTF", 0) != 0 && name.rfind("UCS", 0) != 0;
 }
 

@@ -86,7 +86,7 @@ void CheckPlaceholders(const PlacedText& where, std::string_view templateName, b
     const std::string inner = text.substr(open + 2, close - open - 2);
     const std::string trimmed(TrimBlanks(inner));
     const size_t dots = static_cast<size_t>(std::count(trimmed.begin(), trimmed.end(), '.'));
-    const std::string kind = ToUpperAscii(trimmed.substr(0, trimmed.find('.')));
+    const std::string kind = ToUpperCase(trimmed.substr(0, trimmed.find('.')));
     std::optional<std::pair<Severity, std::string>> problem;
     if (trimmed.empty()) {
       problem = {Severity::Error, " is empty: a run fails with 60022"};
@@ -98,7 +98,7 @@ void CheckPlaceholders(const PlacedText& where, std::string_view templateName, b
       problem = {Severity::Error, " has the unknown kind " + Quote(kind) +
                                       " (CONFIG, SYSCONST, DATA, USERDATA or USERINFO): a run "
                                       "fails with 60022"};
-    } else if (whole != "<$" + ToUpperAscii(trimmed) + ">") {
+    } else if (whole != "<$" + ToUpperCase(trimmed) + ">") {
       problem = {leftOver,
                  " is not written in upper case without blanks: it is never replaced" +
                      (strict ? ", and the container step fails with 60020" : std::string())};
