@@ -79,7 +79,7 @@ QString frmInit::startFolder(const QLineEdit* field) const {
   // The remembered folder is a convenience: a store that cannot be read
   // leaves the current folder.
   try {
-    const QString last =
+    QString last =
         ToQ(RegReadString(user_store::kCurrentUserRoot, kLastFolderKey, kLastFolderValue));
     if (!last.isEmpty() && QDir(last).exists()) return last;
   } catch (const Error&) {

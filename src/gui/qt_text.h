@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStyleOptionViewItem>
 #include <QWidget>
+#include <cmath>
 #include <string>
 
 namespace xkm {
@@ -26,7 +27,7 @@ inline int CellWidthNeeded(const QAbstractItemView& view, const QModelIndex& ind
 
 // Widths given in characters of the widget's font, as the grids count them.
 inline int CharactersWide(const QWidget& widget, double characters) {
-  return static_cast<int>(characters * QFontMetrics(widget.font()).averageCharWidth() + 0.5);
+  return static_cast<int>(std::lround(characters * QFontMetrics(widget.font()).averageCharWidth()));
 }
 
 }  // namespace xkm

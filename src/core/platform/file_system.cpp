@@ -63,10 +63,10 @@ void WriteAll(int fd, const std::string& bytes, const std::string& path) {
 constexpr size_t kLargeBuffer = size_t(2) << 20;
 
 void AdviseLargePages(char* data, size_t length) {
-  const uintptr_t pageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + pageSize - 1) & ~(pageSize - 1);
-  const uintptr_t end = reinterpret_cast<uintptr_t>(data) + length;
-  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  const size_t pageSize = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  const size_t intoPage = reinterpret_cast<uintptr_t>(data) % pageSize;
+  const size_t skip = intoPage == 0 ? 0 : pageSize - intoPage;
+  if (length > skip) ::madvise(data + skip, length - skip, MADV_HUGEPAGE);
 }
 
 // Reads until `length` bytes are there or the file ends; returns the count.

@@ -123,9 +123,10 @@ Regex::Match ToMatch(pcre2_match_data* data) {
   match.groups.resize(pairs > 0 ? pairs - 1 : 0);
   for (uint32_t i = 1; i < pairs; ++i) {
     Regex::Group& g = match.groups[i - 1];
-    if (ovector[2 * i] == PCRE2_UNSET) continue;
-    g.offset = ovector[2 * i];
-    g.length = ovector[2 * i + 1] - ovector[2 * i];
+    const size_t begin = ovector[size_t{2} * i];
+    if (begin == PCRE2_UNSET) continue;
+    g.offset = begin;
+    g.length = ovector[size_t{2} * i + 1] - begin;
     g.matched = true;
   }
   return match;

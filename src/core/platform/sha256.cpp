@@ -31,7 +31,7 @@ Sha256::Sha256()
 
 void Sha256::compress(const uint8_t* block) {
   uint32_t w[64];
-  for (int i = 0; i < 16; ++i)
+  for (size_t i = 0; i < 16; ++i)
     w[i] = uint32_t{block[4 * i]} << 24 | uint32_t{block[4 * i + 1]} << 16 |
            uint32_t{block[4 * i + 2]} << 8 | uint32_t{block[4 * i + 3]};
   for (int i = 16; i < 64; ++i) {

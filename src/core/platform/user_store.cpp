@@ -386,7 +386,7 @@ void SetValues(int32_t root, std::string_view keyPath,
   Store store = Load(path);
   Key* key = FindKey(store, keyPath);
   if (key == nullptr) key = &store.emplace_back(Key{std::string(keyPath), {}});
-  for (auto& [name, value] : values) PutValue(*key, std::move(name), std::move(value));
+  for (auto& entry : values) PutValue(*key, std::move(entry.first), std::move(entry.second));
   Save(path, store);
 }
 
@@ -446,6 +446,7 @@ void SetDword(int32_t root, std::string_view keyPath, std::string_view valueName
 void SetStrings(int32_t root, std::string_view keyPath,
                 const std::vector<std::pair<std::string, std::string>>& values) {
   std::vector<std::pair<std::string, StoreValue>> strings;
+  strings.reserve(values.size());
   for (const auto& [name, text] : values)
     strings.emplace_back(name, StoreValue{StoreValue::Type::String, text, 0});
   SetValues(root, keyPath, std::move(strings));

@@ -90,7 +90,7 @@ const char* RunOutcomeName(RunOutcome outcome) {
 }
 
 std::string TraceLogPath(const AppState& app) {
-  const std::string value = ReadIniValue(OwnIniPath(app), "System", "TraceLog", "");
+  std::string value = ReadIniValue(OwnIniPath(app), "System", "TraceLog", "");
   if (IsBlank(value)) return {};
   if (value.front() == fs::kSeparator) return value;
   return app.ExecutableFolder + fs::kSeparator + value;

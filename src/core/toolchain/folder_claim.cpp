@@ -32,7 +32,7 @@ std::string Field(const std::string& description, const std::string& key) {
   return "?";
 }
 
-std::string Fill(std::string text, const std::string& name, const std::string& value) {
+std::string Fill(const std::string& text, const std::string& name, const std::string& value) {
   return ReplaceAll(text, "{" + name + "}", value);
 }
 
