@@ -7,23 +7,12 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/session/context.h"
+#include "core/shell/run_record.h"
 #include "core/shell/runner.h"
 #include "core/shell/startup.h"
 
 namespace xkm {
 namespace {
-
-const char* OutcomeName(RunOutcome outcome) {
-  switch (outcome) {
-    case RunOutcome::Completed:
-      return "completed";
-    case RunOutcome::Stopped:
-      return "stopped";
-    case RunOutcome::Failed:
-      return "failed";
-  }
-  return "failed";
-}
 
 void WriteReport(const std::string& path, const BatchReport& report, std::ostream& err) {
   if (path.empty()) return;
@@ -70,7 +59,7 @@ int RunBatch(AppState& app, const BatchOptions& options, std::ostream& out, std:
   RunOutcome outcome = runner.RunProcess();
   host.setStopHandler({});
 
-  report.outcome = OutcomeName(outcome);
+  report.outcome = RunOutcomeName(outcome);
   switch (outcome) {
     case RunOutcome::Failed:
       report.exitCode = kExitStepFailed;
