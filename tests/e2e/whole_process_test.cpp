@@ -224,7 +224,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"XKM_TOOL_FAIL_ZOVEN", "nofiles"}},
                  "",
                  "60000 MIM-File : W/ecu_st10.hex_blk_1_mim was not created! - program stops!"}),
-    [](const ::testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<StopCase>& caseInfo) {
+      return std::string(caseInfo.param.name);
+    });
 
 TEST_F(WholeProcess, ToolsJudgedByTheirFilesNotTheirExitCodes) {
   tool.environment["XKM_TOOL_FAIL_LENWATCH"] = "crash";

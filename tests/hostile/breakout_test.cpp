@@ -146,8 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
     Names, ContainerName,
     ::testing::Values(EscapingName{"Parent", "../../outside/x", "../../outside/x_SW0102.xkm"},
                       EscapingName{"Absolute", "/tmp/x", "/tmp/x____SW0102.xkm"}),
-    [](const ::testing::TestParamInfo<EscapingName>& info) {
-      return std::string(info.param.name);
+    [](const ::testing::TestParamInfo<EscapingName>& caseInfo) {
+      return std::string(caseInfo.param.name);
     });
 
 // Quotes, ";" and "$(...)" in the logistic data name the container literally.

@@ -159,7 +159,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "requested name or ordinal. - program stops!\n"},
         // No checksum line: nothing is imported and the container names no checksum.
         GarbageLog{"BinaryNoise", "\x01\xff\xfe\x7f;;\r\r\n\x80\x81garbage;\xe4\n", 0, ""}),
-    [](const ::testing::TestParamInfo<GarbageLog>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<GarbageLog>& caseInfo) {
+      return std::string(caseInfo.param.name);
+    });
 
 // A checksum tool that takes its time: the batch mode waits for it without a
 // time limit, and a stop request during the wait ends the run after that step.

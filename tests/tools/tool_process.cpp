@@ -43,8 +43,8 @@ std::string WriteImage(const std::string& folder, const std::string& name,
 
 std::uint32_t ReferenceCrc32(const std::string& bytes) {
   std::uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char byte : bytes) {
-    crc ^= byte;
+  for (char byte : bytes) {
+    crc ^= static_cast<unsigned char>(byte);
     for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
   }
   return ~crc;

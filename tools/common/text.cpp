@@ -85,7 +85,8 @@ std::string FormatHex(std::uint64_t value, int digits) {
     text.insert(text.begin(), kDigits[value & 0xF]);
     value >>= 4;
   } while (value != 0);
-  if (static_cast<int>(text.size()) < digits) text.insert(0, digits - text.size(), '0');
+  if (static_cast<int>(text.size()) < digits)
+    text.insert(0, static_cast<std::size_t>(digits) - text.size(), '0');
   return text;
 }
 

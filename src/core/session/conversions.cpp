@@ -35,7 +35,8 @@ bool ReadRadixNumber(std::string_view text, double& value, size_t& consumed) {
     else if (radix == 16 && std::isxdigit(static_cast<unsigned char>(c)))
       digit = std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
     if (digit < 0 || digit >= radix) break;
-    accumulated = accumulated * radix + digit;
+    // Both are non-negative here: radix is 8 or 16 and digit lies below it.
+    accumulated = accumulated * static_cast<uint64_t>(radix) + static_cast<uint64_t>(digit);
     if (accumulated > 0xFFFFFFFFull) throw platform_error::Overflow();
   }
   consumed = i;

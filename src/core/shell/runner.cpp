@@ -36,7 +36,7 @@ void Runner::setSteps(std::vector<ProcessStep> steps) {
 
 std::string Runner::currentCellText() const {
   if (currentColumn_ < 0 || currentColumn_ >= static_cast<int>(steps_.size())) return {};
-  const ProcessStep& step = steps_[currentColumn_];
+  const ProcessStep& step = steps_[static_cast<size_t>(currentColumn_)];
   switch (currentRow_) {
     case 1:
       return step.display;
