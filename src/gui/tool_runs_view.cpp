@@ -64,7 +64,7 @@ void ToolRunsView::showRuns(const std::vector<ToolRun>& runs) {
   runsView_->setRowCount(0);
   runsView_->setRowCount(static_cast<int>(runs_.size()));
   for (int row = 0; row < static_cast<int>(runs_.size()); ++row) {
-    const ToolRun& run = runs_[row];
+    const ToolRun& run = runs_[static_cast<std::size_t>(row)];
     runsView_->setItem(row, kStep, Cell(ToQ(run.step)));
     runsView_->setItem(row, kTool, Cell(ToQ(run.tool)));
     runsView_->setItem(row, kResult, Cell(ResultText(run)));
@@ -89,7 +89,7 @@ void ToolRunsView::showOutput(int row) {
     output_->clear();
     return;
   }
-  const ToolRun& run = runs_[row];
+  const ToolRun& run = runs_[static_cast<std::size_t>(row)];
   output_->setPlainText(QString("%1\n\n--- standard output (last 4 KB) ---\n%2\n"
                                 "--- standard error (last 4 KB) ---\n%3")
                             .arg(ToQ(run.commandLine), QString::fromUtf8(run.stdoutTail),

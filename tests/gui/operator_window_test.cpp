@@ -201,7 +201,8 @@ TEST_F(OperatorWindowTest, ProcessCellsAreAtLeastAsWideAsTheirText) {
   QTableWidget& g = grid();
   for (int c = 0; c < g.columnCount(); ++c) {
     EXPECT_GE(g.columnWidth(c), CellWidthNeeded(g, g.model()->index(0, c)) + 1) << displays[c];
-    EXPECT_GE(g.columnWidth(c), CharactersWide(g, 1.3 * displays[c].size())) << displays[c];
+    EXPECT_GE(g.columnWidth(c), CharactersWide(g, 1.3 * static_cast<double>(displays[c].size())))
+        << displays[c];
   }
 }
 
