@@ -11,21 +11,10 @@ namespace {
 // The memory-segment table has the columns Name and F1 to F5.
 constexpr int kLastSegmentColumn = 5;
 
-std::vector<std::string> SplitAtDots(const std::string& name) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t dot = name.find('.'); dot != std::string::npos; dot = name.find('.', start)) {
-    parts.push_back(name.substr(start, dot - start));
-    start = dot + 1;
-  }
-  parts.push_back(name.substr(start));
-  return parts;
-}
-
 // A condition "<kind>.<row>[.<column>]": what a run makes of it.
 void CheckCondition(const XmlNode& rule, int position, FindingList& findings) {
   const std::string name = rule.attributeLocalName(position);
-  const std::vector<std::string> parts = SplitAtDots(name);
+  const std::vector<std::string_view> parts = SplitAt(name, '.');
   const std::string what = "condition " + Quote(name);
   if (parts.size() < 2) {
     findings.atAttribute(Severity::Error, rule, position,

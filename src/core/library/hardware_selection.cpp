@@ -51,14 +51,7 @@ struct Condition {
 };
 
 Condition ParseCondition(const std::string& name) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (;;) {
-    size_t dot = name.find('.', start);
-    parts.push_back(name.substr(start, dot == std::string::npos ? dot : dot - start));
-    if (dot == std::string::npos) break;
-    start = dot + 1;
-  }
+  const std::vector<std::string_view> parts = SplitAt(name, '.');
   if (parts.size() < 2) {
     throw LibraryError(kLibraryConditionWithoutKind,
                        "ADRESSLAYOUT_CONFIGURATION/ENTRY: condition attribute \"" + name +

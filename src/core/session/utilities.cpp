@@ -62,6 +62,18 @@ ToolRun RunAndCapture(Host& host, const std::string& commandLine) {
   return run;
 }
 
+std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  for (size_t at = text.find(separator); at != std::string_view::npos;
+       at = text.find(separator, start)) {
+    parts.push_back(text.substr(start, at - start));
+    start = at + 1;
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view search,
                        std::string_view replacement) {
   if (search.empty()) return std::string(text);

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/session/tool_run.h"
 
@@ -33,6 +34,9 @@ std::string RunAndWait(Host& host, const std::string& commandLine, int showState
 // the last 4 KB of its standard output and error, which reach no screen.
 // Step and tool are left for the caller to fill in.
 ToolRun RunAndCapture(Host& host, const std::string& commandLine);
+
+// The parts of `text` between its `separator`s: one more part than separators.
+std::vector<std::string_view> SplitAt(std::string_view text, char separator);
 
 // Every non-overlapping occurrence of `search` replaced, left to right; text a
 // replacement brings in is not searched again. No length limit.

@@ -10,6 +10,7 @@
 #include "core/platform/letter_case.h"
 #include "core/session/conversions.h"
 #include "core/session/session.h"
+#include "core/session/utilities.h"
 
 namespace xkm {
 namespace {
@@ -227,13 +228,7 @@ bool SplitPlaceholder(std::string_view inner, std::string& name, std::string& ki
   name.clear();
   kind.clear();
   if (TrimBlanks(inner).empty()) return true;
-  std::vector<std::string_view> parts;
-  size_t start = 0;
-  for (size_t dot = inner.find('.'); dot != std::string_view::npos; dot = inner.find('.', start)) {
-    parts.push_back(inner.substr(start, dot - start));
-    start = dot + 1;
-  }
-  parts.push_back(inner.substr(start));
+  const std::vector<std::string_view> parts = SplitAt(inner, '.');
   if (parts.size() == 1) return false;
   if (parts.size() == 2) {
     kind = parts[0];
