@@ -8,13 +8,11 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/platform/letter_case.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
 namespace {
-
-constexpr int kNoModPar = 60011;
-constexpr int kNoEcu = 60012;
 
 // The file is Windows-1252; only the captured texts are decoded.
 std::string Text(std::string_view capture) {
@@ -44,7 +42,9 @@ a2l::A2lMatches ScanFile(const std::string& path, size_t chunkSize) {
 // The module parameter section runs from the first "/begin MOD_PAR" up to the
 // first "/end MOD_PAR" (both case-sensitive, both searched from the start).
 void CheckSection(Context& ctx, const a2l::A2lMatches& found) {
-  if (!found.sectionBegin) throw Error(kNoModPar, ctx.message(kNoModPar), "ReadA2LData");
+  if (!found.sectionBegin)
+    throw Error(msg::kNoSystemConstantsInA2l, ctx.message(msg::kNoSystemConstantsInA2l),
+                "ReadA2LData");
   if (!found.sectionEnd || *found.sectionEnd < *found.sectionBegin)
     throw platform_error::InvalidProcedureCall("ReadA2LData");
 }
@@ -55,7 +55,8 @@ void StoreSectionFacts(Context& ctx, const a2l::SectionMatches& section) {
     AppendRow(session.DataTable, {"ADRESSEPK", Trimmed(section.epkAddress)});
     AppendRow(session.DataTable, {"EPK", Trimmed(section.epk)});
   }
-  if (section.ecuCount != 1) throw Error(kNoEcu, ctx.message(kNoEcu), "ReadA2LData");
+  if (section.ecuCount != 1)
+    throw Error(msg::kNoEcuInA2l, ctx.message(msg::kNoEcuInA2l), "ReadA2LData");
   AppendRow(session.DataTable, {"ECU", std::string(TrimBlanks(ToUpperCase(Text(section.ecu))))});
   for (const auto& [name, value] : section.systemConstants)
     AppendRow(session.SysConstTable, {Text(name), Text(value)});

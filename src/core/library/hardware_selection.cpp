@@ -7,24 +7,19 @@
 #include "core/library/library_errors.h"
 #include "core/platform/error.h"
 #include "core/platform/letter_case.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
 
 namespace xkm {
 namespace {
 
-constexpr int kNoEcuInLibrary = 60001;
-constexpr int kNoAddressLayout = 60006;
-constexpr int kNoFrequencyLabel = 60007;
-constexpr int kNoFrequencyInA2l = 60008;
-constexpr int kNoBaudConfiguration = 60009;
-
 // The text of the attribute at `position` (document order); the library must
 // write the attributes in the order the lookups read them.
 std::string AttributeAt(const XmlNode& node, int position, const char* element) {
   if (position < 0 || position >= node.attributeCount()) {
     throw LibraryError(
-        kLibraryMissingAttribute,
+        msg::kLibraryMissingAttribute,
         std::string(element) + " has no attribute at position " + std::to_string(position),
         "LibraryLookup");
   }
@@ -35,7 +30,7 @@ int32_t WholeNumber(const std::string& text, const char* element, int position) 
   try {
     return ToLong(text);
   } catch (const Error&) {
-    throw LibraryError(kLibraryNotANumber,
+    throw LibraryError(msg::kLibraryNotANumber,
                        std::string(element) + ": attribute at position " +
                            std::to_string(position) + " is not a whole number: \"" + text + "\"",
                        "LibraryLookup");
@@ -53,7 +48,7 @@ struct Condition {
 Condition ParseCondition(const std::string& name) {
   const std::vector<std::string_view> parts = SplitAt(name, '.');
   if (parts.size() < 2) {
-    throw LibraryError(kLibraryConditionWithoutKind,
+    throw LibraryError(msg::kLibraryConditionWithoutKind,
                        "ADRESSLAYOUT_CONFIGURATION/ENTRY: condition attribute \"" + name +
                            "\" has no \".\" between kind and name",
                        "GetAddressLayout");
@@ -80,7 +75,7 @@ std::optional<std::string> ActualValue(const Session& session, const Condition& 
       try {
         column = ToLong(condition.columnText);
       } catch (const Error&) {
-        throw LibraryError(kLibraryConditionColumn,
+        throw LibraryError(msg::kLibraryConditionColumn,
                            "ADRESSLAYOUT_CONFIGURATION/ENTRY: column of condition \"" +
                                attributeName + "\" is not a whole number",
                            "GetAddressLayout");
@@ -130,7 +125,8 @@ int32_t GetEcuConfigNum(Context& ctx, const std::string& ecuName) {
   if (entry)
     number =
         WholeNumber(AttributeAt(entry, 1, "ECU_CONFIGURATION/ENTRY"), "ECU_CONFIGURATION/ENTRY", 1);
-  if (number == 0) throw Error(kNoEcuInLibrary, ctx.message(kNoEcuInLibrary), "GetEcuConfigNum");
+  if (number == 0)
+    throw Error(msg::kNoEcuInLibrary, ctx.message(msg::kNoEcuInLibrary), "GetEcuConfigNum");
   return number;
 }
 
@@ -144,7 +140,7 @@ FrequencyConfig GetFrequencyConfig(Context& ctx, int32_t configNum) {
     config.divisor = WholeNumber(AttributeAt(entry, 2, kElement), kElement, 2);
   }
   if (IsBlank(config.label)) {
-    throw Error(kNoFrequencyLabel, ctx.message(kNoFrequencyLabel), "GetFrequencyConfig");
+    throw Error(msg::kNoFrequencyLabel, ctx.message(msg::kNoFrequencyLabel), "GetFrequencyConfig");
   }
   return config;
 }
@@ -155,10 +151,11 @@ BaudConfig GetBaudConfigByFrequency(Context& ctx) {
   const SessionTable& constants = ctx.session.SysConstTable;
   const std::vector<size_t>& rows = constants.rowsNamed(frequency.label);
   if (rows.size() != 1) {
-    throw Error(kNoFrequencyInA2l, ctx.message(kNoFrequencyInA2l), "GetBaudConfigByFrequency");
+    throw Error(msg::kNoFrequencyInA2l, ctx.message(msg::kNoFrequencyInA2l),
+                "GetBaudConfigByFrequency");
   }
   if (frequency.divisor == 0) {
-    throw LibraryError(kLibraryDivisorZero, "FREQ_CONFIGURATION/ENTRY: the divisor is 0",
+    throw LibraryError(msg::kLibraryDivisorZero, "FREQ_CONFIGURATION/ENTRY: the divisor is 0",
                        "GetBaudConfigByFrequency");
   }
   const double value = Val(TrimBlanks(constants.text(rows.front(), 1)));
@@ -173,7 +170,7 @@ BaudConfig GetBaudConfigByFrequency(Context& ctx) {
     baud.ecu = AttributeAt(entry, 2, kElement);
   }
   if (IsBlank(baud.tester)) {
-    throw Error(kNoBaudConfiguration, ctx.message(kNoBaudConfiguration),
+    throw Error(msg::kNoBaudConfiguration, ctx.message(msg::kNoBaudConfiguration),
                 "GetBaudConfigByFrequency");
   }
   return baud;
@@ -189,7 +186,8 @@ BaudConfig GetBaudConfigFixed(Context& ctx) {
     baud.ecu = AttributeAt(entry, 1, kElement);
   }
   if (IsBlank(baud.tester)) {
-    throw Error(kNoBaudConfiguration, ctx.message(kNoBaudConfiguration), "GetBaudConfigFixed");
+    throw Error(msg::kNoBaudConfiguration, ctx.message(msg::kNoBaudConfiguration),
+                "GetBaudConfigFixed");
   }
   return baud;
 }
@@ -212,7 +210,7 @@ std::string GetAddressLayout(Context& ctx) {
     }
   }
   if (IsBlank(layout))
-    throw Error(kNoAddressLayout, ctx.message(kNoAddressLayout), "GetAddressLayout");
+    throw Error(msg::kNoAddressLayout, ctx.message(msg::kNoAddressLayout), "GetAddressLayout");
   return layout;
 }
 

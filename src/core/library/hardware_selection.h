@@ -9,8 +9,9 @@ namespace xkm {
 
 // Lookups in the configuration library that choose the ECU's configuration,
 // baud rates and address layout. They show nothing: a failure is raised as an
-// Error (60001, 60006 to 60009, or a malformed-library error of
-// library_errors.h) and any other error is passed on unchanged.
+// Error (msg::kNoEcuInLibrary, kNoAddressLayout, kNoFrequencyLabel,
+// kNoFrequencyInA2l, kNoBaudConfiguration, or a malformed-library msg::kLibrary...) and any other
+// error is passed on unchanged.
 
 // Runs the A2L extraction and writes CONFIG_NUM for the ECU it names.
 void SelectConfigNum(Context& ctx);

@@ -1,16 +1,12 @@
 #include "core/library/layout_templates.h"
 
 #include "core/library/library_errors.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
 
 namespace xkm {
 namespace {
-
-constexpr int kNoDatablockCount = 60016;
-constexpr int kNoRawTemplate = 60017;
-constexpr int kNoQsrTemplate = 60018;
-constexpr int kNoMcsTemplate = 60024;
 
 // How template texts leave the library.
 // - NAME and every DATA but RAW's: the element's text content, CDATA included,
@@ -44,7 +40,7 @@ XmlNode FindTemplate(Context& ctx, const std::string& layout, const char* elemen
   const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
       std::string("/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]//") + element, Layout(layout));
   if (!node) {
-    throw LibraryError(kLibraryMissingTemplate,
+    throw LibraryError(msg::kLibraryMissingTemplate,
                        "ADRESSLAYOUT \"" + layout + "\" has no " + element + " template",
                        "GetLayoutTemplates");
   }
@@ -72,9 +68,10 @@ struct NameAndData {
 NameAndData ReadTemplate(Context& ctx, const std::string& layout, const char* element) {
   const XmlNode templ = FindTemplate(ctx, layout, element);
   NameAndData result;
-  result.name =
-      TemplateText(TemplateChild(ctx, templ, layout, element, "NAME", kLibraryMissingTemplateName));
-  result.data = TemplateChild(ctx, templ, layout, element, "DATA", kLibraryMissingTemplateData);
+  result.name = TemplateText(
+      TemplateChild(ctx, templ, layout, element, "NAME", msg::kLibraryMissingTemplateName));
+  result.data =
+      TemplateChild(ctx, templ, layout, element, "DATA", msg::kLibraryMissingTemplateData);
   return result;
 }
 
@@ -99,9 +96,9 @@ LayoutTemplates GetLayoutTemplates(Context& ctx, const std::string& layout) {
   templates.hexInfoName = hexInfo.name;
   templates.hexInfoContent = TemplateText(hexInfo.data);
 
-  if (IsBlank(templates.rawName)) throw TemplateMessage(ctx, kNoRawTemplate);
-  if (IsBlank(templates.mcsName)) throw TemplateMessage(ctx, kNoMcsTemplate);
-  if (IsBlank(templates.qsrName)) throw TemplateMessage(ctx, kNoQsrTemplate);
+  if (IsBlank(templates.rawName)) throw TemplateMessage(ctx, msg::kNoRawTemplate);
+  if (IsBlank(templates.mcsName)) throw TemplateMessage(ctx, msg::kNoMcsTemplate);
+  if (IsBlank(templates.qsrName)) throw TemplateMessage(ctx, msg::kNoQsrTemplate);
   return templates;
 }
 
@@ -114,14 +111,14 @@ int32_t GetDatablockCount(Context& ctx, const std::string& layout) {
     try {
       count = ToLong(text);
     } catch (const Error&) {
-      throw LibraryError(kLibraryDatablockCountNotANumber,
+      throw LibraryError(msg::kLibraryDatablockCountNotANumber,
                          "ADRESSLAYOUT \"" + layout +
                              "\": DATABLOCK_COUNT is not a whole number: \"" + text + "\"",
                          "GetDatablockCount");
     }
   }
   if (count == 0)
-    throw Error(kNoDatablockCount, ctx.message(kNoDatablockCount), "GetDatablockCount");
+    throw Error(msg::kNoDatablockCount, ctx.message(msg::kNoDatablockCount), "GetDatablockCount");
   return count;
 }
 
@@ -129,7 +126,7 @@ bool GetMimConversion(Context& ctx, const std::string& layout) {
   const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]/MIM_CONVERSION", Layout(layout));
   if (!node) {
-    throw LibraryError(kLibraryMissingMimConversion,
+    throw LibraryError(msg::kLibraryMissingMimConversion,
                        "ADRESSLAYOUT \"" + layout + "\" has no MIM_CONVERSION element",
                        "GetMimConversion");
   }

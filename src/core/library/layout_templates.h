@@ -21,11 +21,12 @@ struct LayoutTemplates {
   std::string hexInfoContent;
 };
 
-// Raises 60017, 60024 or 60018 (message + CR LF) for a blank RAW, MCS or QSR
-// name, in that order, after all four templates were read.
+// Raises msg::kNoRawTemplate, kNoMcsTemplate or kNoQsrTemplate (message + CR LF)
+// for a blank RAW, MCS or QSR name, in that order, after all four templates
+// were read.
 LayoutTemplates GetLayoutTemplates(Context& ctx, const std::string& layout);
 
-// Raises 60016 when DATABLOCK_COUNT is missing or 0.
+// Raises msg::kNoDatablockCount when DATABLOCK_COUNT is missing or 0.
 int32_t GetDatablockCount(Context& ctx, const std::string& layout);
 
 // True only for a MIM_CONVERSION text of exactly "1".

@@ -11,15 +11,11 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/platform/letter_case.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
 namespace {
-
-constexpr int kNoOrSeveralLibraries = 60013;
-constexpr int kLibraryNameMismatch = 60014;
-constexpr int kLibraryUnparsable = 60015;
-constexpr int kFileAlreadyExists = 58;
 
 void ReportFailure(Context& ctx, int id, const std::string& detail = {}) {
   std::string text = std::to_string(id) + " " + ctx.message(id);
@@ -48,7 +44,7 @@ void LoadLibraryFile(Context& ctx) {
       keptName = name;
     }
     if (count != 1) {
-      ReportFailure(ctx, kNoOrSeveralLibraries);
+      ReportFailure(ctx, msg::kNoOrSeveralLibraries);
       return;
     }
     // Read once: the checksum and the parser work on the same bytes. A file
@@ -63,14 +59,14 @@ void LoadLibraryFile(Context& ctx) {
     }
     const std::string crc = unreadable ? "0" : CrcHexOfLibraryBytes(bytes);
     const std::string expected = ToUpperCase("LIB_XKM_" + crc) + ".LBR";
-    if (ToUpperCase(keptName) != expected) ReportFailure(ctx, kLibraryNameMismatch);
+    if (ToUpperCase(keptName) != expected) ReportFailure(ctx, msg::kLibraryNameMismatch);
 
     if (unreadable) {
-      ReportFailure(ctx, kLibraryUnparsable, unreadable->description());
+      ReportFailure(ctx, msg::kLibraryUnparsable, unreadable->description());
       return;
     }
     if (!session.LibraryDocument.loadFromMemory(bytes)) {
-      ReportFailure(ctx, kLibraryUnparsable, session.LibraryDocument.parseErrorReason());
+      ReportFailure(ctx, msg::kLibraryUnparsable, session.LibraryDocument.parseErrorReason());
       return;
     }
     ctx.app.StopRequested = false;
@@ -96,7 +92,8 @@ std::string SealLibraryFile(const std::string& path) {
   // the target name meanwhile is not lost either.
   if (::link(path.c_str(), target.c_str()) != 0) {
     if (errno == EEXIST) {
-      throw Error(kFileAlreadyExists, "File already exists: " + target.string(), "SealLibraryFile");
+      throw Error(platform_error::kFileAlreadyExists, "File already exists: " + target.string(),
+                  "SealLibraryFile");
     }
     throw platform_error::FileSystem(errno, target.string(), "SealLibraryFile");
   }

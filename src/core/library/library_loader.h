@@ -6,8 +6,9 @@ namespace xkm {
 
 // Finds the one "*.lbr" file in the executable's folder, checks its name
 // against the CRC of its content and loads it into the session's
-// LibraryDocument. Failures are shown as "Error" boxes (60013, 60014, 60015;
-// a file that cannot be read gives 60014 and 60015 with the reason); raises
+// LibraryDocument. Failures are shown as "Error" boxes (msg::kNoOrSeveralLibraries,
+// kLibraryNameMismatch, kLibraryUnparsable; a file that cannot be read gives
+// the last two, with the reason); raises
 // nothing but memory running out. A successful load clears StopRequested.
 void LoadLibraryFile(Context& ctx);
 

@@ -8,6 +8,7 @@
 
 #include "core/platform/error.h"
 #include "core/platform/letter_case.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/session.h"
 #include "core/session/utilities.h"
@@ -15,7 +16,6 @@
 namespace xkm {
 namespace {
 
-constexpr int kReplaceDataError = 60022;
 constexpr std::string_view kOpen = "<$";
 
 // Every placeholder's inner text, in text order, duplicates included. A "<$"
@@ -246,7 +246,7 @@ void ReplaceData(Context& ctx, std::string& text) {
   } catch (const Error&) {
     // Every failure of the substitution itself is numbered; memory running
     // out is not one of them and keeps its own number.
-    throw Error(kReplaceDataError, ctx.message(kReplaceDataError), "ReplaceData");
+    throw Error(msg::kReplaceDataFailed, ctx.message(msg::kReplaceDataFailed), "ReplaceData");
   }
 }
 

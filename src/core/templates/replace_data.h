@@ -12,7 +12,7 @@ namespace xkm {
 // before any value goes in, so values are not searched for placeholders of
 // their own. Only the canonical spelling (upper case, no blanks inside) is
 // replaced; an inner text without a dot stays as it is. Every failure is raised
-// as error 60022; `text` then keeps what was done up to that point.
+// as msg::kReplaceDataFailed; `text` then keeps what was done up to that point.
 void ReplaceData(Context& ctx, std::string& text);
 
 // The length a text may reach through replacements (or its trimmed length at

@@ -8,14 +8,11 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/platform/regex.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
 namespace {
-
-constexpr int kFileNotFound = 60028;
-constexpr int kTemplateCorrupt = 60029;
-constexpr int kUnknownVariable = 60030;
 
 constexpr std::string_view kVariablePattern =
     R"re(<variable name=[ \t]*"(.*)"[ \t]+value=[ \t]*"(.*)")re";
@@ -49,12 +46,14 @@ std::vector<Directive> FindDirectives(Context& ctx, const SessionTable& variable
   for (const DirectiveCandidate& candidate : FindDirectiveCandidates(templateText)) {
     if (!candidate.name) {
       std::string text(templateText.substr(candidate.offset, candidate.length));
-      throw Error(kTemplateCorrupt, ctx.message(kTemplateCorrupt) + " :" + text, "ExpandTemplate");
+      throw Error(msg::kRawTemplateCorrupt, ctx.message(msg::kRawTemplateCorrupt) + " :" + text,
+                  "ExpandTemplate");
     }
     const std::string& name = *candidate.name;
     const std::vector<size_t>& rows = variables.rowsNamed(name);
     if (rows.size() != 1) {
-      throw Error(kUnknownVariable, ctx.message(kUnknownVariable) + " :" + name, "ExpandTemplate");
+      throw Error(msg::kUnknownRawVariable, ctx.message(msg::kUnknownRawVariable) + " :" + name,
+                  "ExpandTemplate");
     }
     std::string stored = variables.text(rows.front(), variables.columnIndex("Value"));
     std::string_view value = TrimBlanks(stored);
@@ -106,7 +105,7 @@ SessionTable ParseVariableDefinitions(Context& /*ctx*/, std::string_view text) {
     }
     return list;
   } catch (const std::exception& e) {
-    throw Error(60000, AsError(e).description(), "ParseVariableDefinitions");
+    throw Error(msg::kFailure, AsError(e).description(), "ParseVariableDefinitions");
   }
 }
 
@@ -166,7 +165,8 @@ void ExpandTemplate(Context& ctx, const SessionTable& variables, std::string_vie
 bool ReadTextFile(Context& ctx, const std::string& fileName, std::string& content) {
   content.clear();
   if (!fs::FileExists(fileName)) {
-    throw Error(kFileNotFound, ctx.message(kFileNotFound) + " :" + fileName, "ReadTextFile");
+    throw Error(msg::kInsertFileNotFound, ctx.message(msg::kInsertFileNotFound) + " :" + fileName,
+                "ReadTextFile");
   }
   content = DecodeCp1252(fs::ReadAllBytes(fileName));
   return true;

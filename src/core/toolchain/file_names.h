@@ -9,7 +9,4 @@ namespace xkm {
 // `number` "<what> <name> holds a path separator" otherwise.
 void CheckNameInWorkingFolder(const std::string& name, int number, const std::string& what);
 
-inline constexpr int kContainerNameError = 62101;
-inline constexpr int kTemplateFileNameError = 62102;
-
 }  // namespace xkm

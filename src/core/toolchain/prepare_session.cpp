@@ -6,6 +6,7 @@
 #include "core/library/library_loader.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
 #include "core/toolchain/ansi_file_text.h"
@@ -46,7 +47,7 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   ctx.host.processEvents();
 
   const LayoutTemplates templates = GetLayoutTemplates(ctx, layout);
-  CheckNameInWorkingFolder(templates.qsrName, kTemplateFileNameError, "QSR template name");
+  CheckNameInWorkingFolder(templates.qsrName, msg::kTemplateFileNameError, "QSR template name");
   const std::string script = folder + fs::kSeparator + templates.qsrName;
   fs::WriteFileAtomic(
       script, EncodeForAnsiFile(ctx, templates.qsrContent, script,
