@@ -224,15 +224,5 @@ TEST_F(LayoutRuleTest, TraceTellsWhyEachRuleFailedOrMatched) {
   EXPECT_EQ(session.layoutTrace.size(), 1u);  // a new search starts a new trace
 }
 
-TEST_F(SelectionTest, SelectConfigNumReadsTheA2lAndWritesTheNumber) {
-  useLibrary(Library(kEcus));
-  const std::string a2l =
-      folder.write("ecu.a2l", "/begin MOD_PAR \"\"\r\n  ECU \"ecu_two \"\r\n/end MOD_PAR\r\n");
-  WriteValue(session.ConfigTable, "A2LFILE", a2l);
-  SelectConfigNum(ctx);
-  EXPECT_EQ(ReadValue(session.ConfigTable, "CONFIG_NUM", 1), "2");
-  EXPECT_EQ(ReadValue(session.DataTable, "ECU", 1), "ECU_TWO");
-}
-
 }  // namespace
 }  // namespace xkm

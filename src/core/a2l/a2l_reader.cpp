@@ -41,7 +41,7 @@ a2l::A2lMatches ScanFile(const std::string& path, size_t chunkSize) {
 
 // The module parameter section runs from the first "/begin MOD_PAR" up to the
 // first "/end MOD_PAR" (both case-sensitive, both searched from the start).
-void CheckSection(Context& ctx, const a2l::A2lMatches& found) {
+void CheckSection(DataContext& ctx, const a2l::A2lMatches& found) {
   if (!found.sectionBegin)
     throw Error(msg::kNoSystemConstantsInA2l, ctx.message(msg::kNoSystemConstantsInA2l),
                 "ReadA2LData");
@@ -49,7 +49,7 @@ void CheckSection(Context& ctx, const a2l::A2lMatches& found) {
     throw platform_error::InvalidProcedureCall("ReadA2LData");
 }
 
-void StoreSectionFacts(Context& ctx, const a2l::SectionMatches& section) {
+void StoreSectionFacts(DataContext& ctx, const a2l::SectionMatches& section) {
   Session& session = ctx.session;
   if (section.epkCount == 1) {
     AppendRow(session.DataTable, {"ADRESSEPK", Trimmed(section.epkAddress)});
@@ -68,12 +68,12 @@ void StoreSectionFacts(Context& ctx, const a2l::SectionMatches& section) {
 
 }  // namespace
 
-void ReadA2LData(Context& ctx, size_t chunkSize) {
+void ReadA2LData(DataContext& ctx, size_t chunkSize) {
   const std::string path = ReadValue(ctx.session.ConfigTable, "A2LFILE", 1);
   StoreA2LFacts(ctx, ScanFile(path, chunkSize));
 }
 
-void StoreA2LFacts(Context& ctx, const a2l::A2lMatches& found) {
+void StoreA2LFacts(DataContext& ctx, const a2l::A2lMatches& found) {
   if (found.sgidb1.count == 1)
     AppendRow(ctx.session.DataTable, {"ADRESSSGIDB1", Trimmed(found.sgidb1.firstAddress)});
   if (found.sgidb3.count == 1)
@@ -82,7 +82,7 @@ void StoreA2LFacts(Context& ctx, const a2l::A2lMatches& found) {
   StoreSectionFacts(ctx, found.section);
 }
 
-bool SetCpuType(Context& ctx) {
+bool SetCpuType(DataContext& ctx) {
   const SessionTable& constants = ctx.session.SysConstTable;
   const std::vector<size_t>& rows = constants.rowsNamed("SY_ST10");
   const bool st10 = rows.size() == 1 && Val(TrimBlanks(constants.text(rows.front(), 1))) >= 5.0;

@@ -3,7 +3,6 @@
 #include <optional>
 #include <vector>
 
-#include "core/a2l/a2l_reader.h"
 #include "core/library/library_errors.h"
 #include "core/platform/error.h"
 #include "core/platform/letter_case.h"
@@ -111,13 +110,7 @@ bool RuleMatches(const Session& session, const XmlNode& rule, LayoutTraceEntry& 
 
 }  // namespace
 
-void SelectConfigNum(Context& ctx) {
-  ReadA2LData(ctx);
-  const std::string ecu = ReadValue(ctx.session.DataTable, "ECU", 1);
-  WriteValue(ctx.session.ConfigTable, "CONFIG_NUM", std::to_string(GetEcuConfigNum(ctx, ecu)));
-}
-
-int32_t GetEcuConfigNum(Context& ctx, const std::string& ecuName) {
+int32_t GetEcuConfigNum(DataContext& ctx, const std::string& ecuName) {
   const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/ECU_CONFIGURATION/ENTRY[@ECU=$ecu]",
       {{"ecu", std::string(TrimBlanks(ToUpperCase(ecuName)))}});
@@ -130,7 +123,7 @@ int32_t GetEcuConfigNum(Context& ctx, const std::string& ecuName) {
   return number;
 }
 
-FrequencyConfig GetFrequencyConfig(Context& ctx, int32_t configNum) {
+FrequencyConfig GetFrequencyConfig(DataContext& ctx, int32_t configNum) {
   static const char* const kElement = "FREQ_CONFIGURATION/ENTRY";
   const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/FREQ_CONFIGURATION/ENTRY[@CONFIG_NUM=$num]", {{"num", std::to_string(configNum)}});
@@ -145,7 +138,7 @@ FrequencyConfig GetFrequencyConfig(Context& ctx, int32_t configNum) {
   return config;
 }
 
-BaudConfig GetBaudConfigByFrequency(Context& ctx) {
+BaudConfig GetBaudConfigByFrequency(DataContext& ctx) {
   static const char* const kElement = "BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='1']/ENTRY";
   const FrequencyConfig frequency = GetFrequencyConfig(ctx, 1);
   const SessionTable& constants = ctx.session.SysConstTable;
@@ -176,7 +169,7 @@ BaudConfig GetBaudConfigByFrequency(Context& ctx) {
   return baud;
 }
 
-BaudConfig GetBaudConfigFixed(Context& ctx) {
+BaudConfig GetBaudConfigFixed(DataContext& ctx) {
   static const char* const kElement = "BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY";
   const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY");
@@ -192,7 +185,7 @@ BaudConfig GetBaudConfigFixed(Context& ctx) {
   return baud;
 }
 
-std::string GetAddressLayout(Context& ctx) {
+std::string GetAddressLayout(DataContext& ctx) {
   Session& session = ctx.session;
   session.layoutTrace.clear();
   const std::vector<XmlNode> rules =

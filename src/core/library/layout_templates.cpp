@@ -36,7 +36,7 @@ const XPathVariables Layout(const std::string& layout) {
   return {{"layout", layout}};
 }
 
-XmlNode FindTemplate(Context& ctx, const std::string& layout, const char* element) {
+XmlNode FindTemplate(DataContext& ctx, const std::string& layout, const char* element) {
   const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
       std::string("/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]//") + element, Layout(layout));
   if (!node) {
@@ -47,7 +47,7 @@ XmlNode FindTemplate(Context& ctx, const std::string& layout, const char* elemen
   return node;
 }
 
-XmlNode TemplateChild(Context& ctx, const XmlNode& templ, const std::string& layout,
+XmlNode TemplateChild(DataContext& ctx, const XmlNode& templ, const std::string& layout,
                       const char* element, const char* child, int number) {
   const XmlNode node =
       ctx.session.LibraryDocument.selectSingleNode(std::string(".//") + child, {}, templ);
@@ -65,7 +65,7 @@ struct NameAndData {
   XmlNode data;
 };
 
-NameAndData ReadTemplate(Context& ctx, const std::string& layout, const char* element) {
+NameAndData ReadTemplate(DataContext& ctx, const std::string& layout, const char* element) {
   const XmlNode templ = FindTemplate(ctx, layout, element);
   NameAndData result;
   result.name = TemplateText(
@@ -75,13 +75,13 @@ NameAndData ReadTemplate(Context& ctx, const std::string& layout, const char* el
   return result;
 }
 
-Error TemplateMessage(Context& ctx, int id) {
+Error TemplateMessage(DataContext& ctx, int id) {
   return Error(id, ctx.message(id) + "\r\n", "GetLayoutTemplates");
 }
 
 }  // namespace
 
-LayoutTemplates GetLayoutTemplates(Context& ctx, const std::string& layout) {
+LayoutTemplates GetLayoutTemplates(DataContext& ctx, const std::string& layout) {
   LayoutTemplates templates;
   NameAndData raw = ReadTemplate(ctx, layout, "RAW");
   templates.rawName = raw.name;
@@ -102,7 +102,7 @@ LayoutTemplates GetLayoutTemplates(Context& ctx, const std::string& layout) {
   return templates;
 }
 
-int32_t GetDatablockCount(Context& ctx, const std::string& layout) {
+int32_t GetDatablockCount(DataContext& ctx, const std::string& layout) {
   const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]/DATABLOCK_COUNT", Layout(layout));
   int32_t count = 0;
@@ -122,7 +122,7 @@ int32_t GetDatablockCount(Context& ctx, const std::string& layout) {
   return count;
 }
 
-bool GetMimConversion(Context& ctx, const std::string& layout) {
+bool GetMimConversion(DataContext& ctx, const std::string& layout) {
   const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]/MIM_CONVERSION", Layout(layout));
   if (!node) {
@@ -133,7 +133,7 @@ bool GetMimConversion(Context& ctx, const std::string& layout) {
   return node.text() == "1";
 }
 
-BrakelTemplate GetBrakelTemplate(Context& ctx, const std::string& layout) {
+BrakelTemplate GetBrakelTemplate(DataContext& ctx, const std::string& layout) {
   NameAndData brakel = ReadTemplate(ctx, layout, "BRAKEL");
   return {brakel.name, TemplateText(brakel.data)};
 }

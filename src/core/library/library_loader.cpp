@@ -17,10 +17,10 @@
 namespace xkm {
 namespace {
 
-void ReportFailure(Context& ctx, int id, const std::string& detail = {}) {
-  std::string text = std::to_string(id) + " " + ctx.message(id);
+Error LoadFailure(const DataContext& ctx, int id, const std::string& detail = {}) {
+  std::string text = ctx.message(id);
   if (!detail.empty()) text += "\r\n" + detail;
-  ctx.host.showMessage(text, "Error");
+  return Error(id, text, "LoadLibraryFile");
 }
 
 bool EndsWith(const std::string& text, const std::string& suffix) {
@@ -30,9 +30,10 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
 
 }  // namespace
 
-void LoadLibraryFile(Context& ctx) {
+LibraryLoad LoadLibraryFile(DataContext& ctx) {
   Session& session = ctx.session;
   session.LibraryDocument = XmlDocument();
+  LibraryLoad load;
   try {
     const std::string& folder = ctx.app.ExecutableFolder;
     int count = 0;
@@ -44,8 +45,8 @@ void LoadLibraryFile(Context& ctx) {
       keptName = name;
     }
     if (count != 1) {
-      ReportFailure(ctx, msg::kNoOrSeveralLibraries);
-      return;
+      load.failures.push_back(LoadFailure(ctx, msg::kNoOrSeveralLibraries));
+      return load;
     }
     // Read once: the checksum and the parser work on the same bytes. A file
     // that cannot be read has the checksum 0, so its name is reported as not
@@ -59,22 +60,25 @@ void LoadLibraryFile(Context& ctx) {
     }
     const std::string crc = unreadable ? "0" : CrcHexOfLibraryBytes(bytes);
     const std::string expected = ToUpperCase("LIB_XKM_" + crc) + ".LBR";
-    if (ToUpperCase(keptName) != expected) ReportFailure(ctx, msg::kLibraryNameMismatch);
+    if (ToUpperCase(keptName) != expected)
+      load.failures.push_back(LoadFailure(ctx, msg::kLibraryNameMismatch));
 
     if (unreadable) {
-      ReportFailure(ctx, msg::kLibraryUnparsable, unreadable->description());
-      return;
+      load.failures.push_back(LoadFailure(ctx, msg::kLibraryUnparsable, unreadable->description()));
+      return load;
     }
     if (!session.LibraryDocument.loadFromMemory(bytes)) {
-      ReportFailure(ctx, msg::kLibraryUnparsable, session.LibraryDocument.parseErrorReason());
-      return;
+      load.failures.push_back(
+          LoadFailure(ctx, msg::kLibraryUnparsable, session.LibraryDocument.parseErrorReason()));
+      return load;
     }
-    ctx.app.StopRequested = false;
+    load.loaded = true;
   } catch (const Error&) {
     // A folder that cannot be listed or a failing XML component ends the load
-    // without a message of its own: the lookups then find nothing and say so.
+    // without a failure of its own: the lookups then find nothing and say so.
     // Memory running out is passed on, so that it is named as such.
   }
+  return load;
 }
 
 std::string LibraryFileName(const std::string& path) {

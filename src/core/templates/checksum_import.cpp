@@ -17,7 +17,7 @@ bool IsChecksumLine(const SessionTable::Field& first) {
   return first && EqualsIgnoringCase(TrimTrailingBlanks(*first), "Checksum");
 }
 
-void ImportLog(Context& ctx) {
+void ImportLog(DataContext& ctx) {
   std::string folder = ReadValue(ctx.session.ConfigTable, "PFADZIELABLAGE", 1);
   std::string path = std::string(TrimBlanks(folder)) + fs::kSeparator + "CS.LOG";
   if (!fs::FileExists(path)) {
@@ -43,7 +43,7 @@ void ImportLog(Context& ctx) {
 
 }  // namespace
 
-void ImportChecksums(Context& ctx) {
+void ImportChecksums(DataContext& ctx) {
   try {
     ImportLog(ctx);
   } catch (const Error& e) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/session/context.h"
+#include "core/session/data_context.h"
 
 namespace xkm {
 
@@ -8,6 +8,6 @@ namespace xkm {
 // log CS.LOG in the working folder (PFADZIELABLAGE), in file order. A missing
 // log raises msg::kChecksumLogMissing; any other failure is passed on with its number and
 // its description trimmed of blanks. Rows appended before a failure stay.
-void ImportChecksums(Context& ctx);
+void ImportChecksums(DataContext& ctx);
 
 }  // namespace xkm

@@ -40,7 +40,7 @@ void AppendDefinitions(std::vector<VariableDefinition>& list, std::string_view t
   }
 }
 
-std::vector<Directive> FindDirectives(Context& ctx, const SessionTable& variables,
+std::vector<Directive> FindDirectives(DataContext& ctx, const SessionTable& variables,
                                       std::string_view templateText) {
   std::vector<Directive> directives;
   for (const DirectiveCandidate& candidate : FindDirectiveCandidates(templateText)) {
@@ -94,7 +94,7 @@ std::vector<DirectiveCandidate> FindDirectiveCandidates(std::string_view templat
   return found;
 }
 
-SessionTable ParseVariableDefinitions(Context& /*ctx*/, std::string_view text) {
+SessionTable ParseVariableDefinitions(DataContext& /*ctx*/, std::string_view text) {
   try {
     SessionTable list({"Name", "Value", "Type"});
     for (VariableDefinition& definition : ScanVariableDefinitions(text)) {
@@ -109,7 +109,7 @@ SessionTable ParseVariableDefinitions(Context& /*ctx*/, std::string_view text) {
   }
 }
 
-void ExpandTemplate(Context& ctx, const SessionTable& variables, std::string_view templateText,
+void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string_view templateText,
                     std::string& output) {
   output.clear();
   std::vector<Directive> directives = FindDirectives(ctx, variables, templateText);
@@ -162,7 +162,7 @@ void ExpandTemplate(Context& ctx, const SessionTable& variables, std::string_vie
   output.append(templateText.substr(p));
 }
 
-bool ReadTextFile(Context& ctx, const std::string& fileName, std::string& content) {
+bool ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& content) {
   content.clear();
   if (!fs::FileExists(fileName)) {
     throw Error(msg::kInsertFileNotFound, ctx.message(msg::kInsertFileNotFound) + " :" + fileName,
