@@ -23,7 +23,7 @@ stdfs::path UnusedTempName(const std::string& folder) {
   std::random_device random;
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::uint64_t tag = (std::uint64_t{random()} << 32) ^ random();
-    const stdfs::path candidate = stdfs::path(folder) / (".xkmtool-" + FormatHex(tag, 16));
+    stdfs::path candidate = stdfs::path(folder) / (".xkmtool-" + FormatHex(tag, 16));
     std::error_code error;
     if (!stdfs::exists(candidate, error) && !error) return candidate;
   }
