@@ -166,13 +166,11 @@ TEST_F(A2lTest, SectionBoundsAndTheEcuLine) {
   // Rows found before a failure stay; a message in English when asked for.
   InitSessionTables(session);
   app.LanguageOffset = 1000;
-  try {
-    read(Characteristic("SGIDB1", "0x10") + Lines({"/begin MOD_PAR \"\"", "/end MOD_PAR"}));
-    FAIL();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 60012);
-    EXPECT_EQ(e.description(), "No information about ECU was found in A2L-File");
-  }
+  EXPECT_EQ(
+      test::ErrorOf([&] {
+        read(Characteristic("SGIDB1", "0x10") + Lines({"/begin MOD_PAR \"\"", "/end MOD_PAR"}));
+      }).numberAndDescription(),
+      "60012 No information about ECU was found in A2L-File");
   EXPECT_EQ(rows(session.DataTable), (Rows{{"ADRESSSGIDB1", "10"}}));
 }
 

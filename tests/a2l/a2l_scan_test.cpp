@@ -80,25 +80,13 @@ class Generator {
   }
 
   void lines(std::string& text, int most) {
-    static const char* const kLines[] = {"/begin CHARACTERISTIC",
-                                         "/begin CHARACTERISTIC",
-                                         "/BEGIN characteristic",
-                                         "/begin CHARACTERISTIC ",
-                                         " /begin CHARACTERISTIC",
-                                         "",
-                                         "x",
-                                         "\"long id\"",
-                                         "SGIDB1",
-                                         "  sgidb1",
-                                         "\tSGIDB3",
-                                         "SGIDB1 ",
-                                         "SGIDB13",
-                                         "0x12",
-                                         "  0X34  ",
-                                         "\t0x5^6",
-                                         "0x",
-                                         "0x/begin CHARACTERISTIC",
-                                         "/end"};
+    // clang-format off
+    static const char* const kLines[] = {
+        "/begin CHARACTERISTIC", "/begin CHARACTERISTIC", "/BEGIN characteristic",
+        "/begin CHARACTERISTIC ", " /begin CHARACTERISTIC", "", "x", "\"long id\"", "SGIDB1",
+        "  sgidb1", "\tSGIDB3", "SGIDB1 ", "SGIDB13", "0x12", "  0X34  ", "\t0x5^6", "0x",
+        "0x/begin CHARACTERISTIC", "/end"};
+    // clang-format on
     static const char* const kNames[] = {"SGIDB1", " sgidb1", "\tSGIDB3", "SGIDB3 "};
     for (int i = number(0, most); i > 0; --i) {
       if (chance(1, 4)) {  // a block that nearly always matches

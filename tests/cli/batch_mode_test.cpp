@@ -37,19 +37,6 @@ class BatchModeTest : public ::testing::Test {
   std::string inputs;
 };
 
-TEST_F(BatchModeTest, AProcessWithoutStepsCompletes) {
-  test::ToolRun run = tool.run({"--batch", "--report", "r.json", inputs});
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  nlohmann::json json = report();
-  EXPECT_EQ(json["outcome"], "completed");
-  EXPECT_EQ(json["exitCode"], 0);
-  EXPECT_TRUE(json["rows"].empty());
-  EXPECT_TRUE(json["messages"].empty());
-  EXPECT_TRUE(json["session"].contains("ConfigTable"));
-  // Batch answers the user-data question No: the items are there, not entered.
-  EXPECT_EQ(json["session"]["UserInfoTable"][0][0], "USERNAME");
-}
-
 TEST_F(BatchModeTest, AnUnknownStepEndsTheRunWithError438) {
   setSteps("<MODUL><DISPLAY>Bogus</DISPLAY><NAME>bogus</NAME><HELP>h</HELP></MODUL>");
   test::ToolRun run = tool.run({"--batch", "--report", "r.json", inputs});

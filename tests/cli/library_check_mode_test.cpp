@@ -56,14 +56,5 @@ TEST(RunLibraryCheck, PrintsFindingsWritesTheReportAndExitsByTheWorstFinding) {
   EXPECT_EQ(none.str(), "");
 }
 
-TEST(RunLibraryCheck, TheDemoLibraryIsClean) {
-  const std::string demo =
-      std::string(XKM_SOURCE_DIR) + "/examples/demo/config/LIB_XKM_B3FCD394.lbr";
-  std::ostringstream out;
-  std::ostringstream err;
-  EXPECT_EQ(RunLibraryCheck(demo, "", out, err), 0) << out.str();
-  EXPECT_EQ(out.str(), "");
-}
-
 }  // namespace
 }  // namespace xkm

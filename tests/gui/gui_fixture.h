@@ -16,6 +16,7 @@
 #include "core/shell/runner.h"
 #include "gui/qt_host.h"
 #include "support/recording_host.h"
+#include "support/scripted_steps.h"
 
 namespace xkm::test {
 
@@ -38,25 +39,6 @@ struct PromptRecorder {
     p.userDataForm = [](SessionTable&, int) { return true; };
     return p;
   }
-};
-
-// Steps that report "in <name>" and then do whatever the test asks of them.
-class FakeToolChain : public StepTarget {
- public:
-  using Extras = std::map<std::string, std::function<void()>>;
-  FakeToolChain(UpdateStateHandler report, Extras& extras, std::vector<std::string>& called)
-      : report_(std::move(report)), extras_(extras), called_(called) {}
-
-  void CallByName(const std::string& name) override {
-    called_.push_back(name);
-    report_("in " + name);
-    if (auto it = extras_.find(name); it != extras_.end()) it->second();
-  }
-
- private:
-  UpdateStateHandler report_;
-  Extras& extras_;
-  std::vector<std::string>& called_;
 };
 
 template <typename T>

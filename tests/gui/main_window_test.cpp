@@ -1,20 +1,22 @@
+// The main window as an operator meets it: the process grid, runs that go
+// well or wrong, long reports, the help pane and the tool-run view.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTextBrowser>
-#include <QToolBar>
+#include <memory>
 
 #include "core/platform/error.h"
-#include "core/session/session.h"
 #include "core/session/utilities.h"
 #include "gui/frm_main.h"
 #include "gui/help_pane.h"
 #include "gui/qt_text.h"
-#include "gui/session_view.h"
 #include "gui/tool_runs_view.h"
 #include "gui_fixture.h"
 #include "support/scratch_folder.h"
@@ -26,46 +28,44 @@ namespace {
 const QColor kRest(255, 224, 192);
 const QColor kGreen(0, 255, 0);
 
-std::string ProcessList(int steps) {
-  std::string moduls;
-  for (int i = 1; i <= steps; ++i) {
-    const std::string n = std::to_string(i);
-    moduls += "<MODUL><DISPLAY>Step number " + n + "</DISPLAY><NAME>S" + n + "</NAME><HELP>Help " +
-              n + "</HELP></MODUL>";
-  }
-  return "<?xml version=\"1.0\"?><LIB><PROCESSES><PROCESS KEY=\"1\"><COMMENT>Line A</COMMENT>"
-         "<MODULS>" +
-         moduls + "</MODULS></PROCESS></PROCESSES></LIB>";
-}
-
 class MainWindowTest : public ::testing::Test {
  protected:
   MainWindowTest() {
-    app.ExecutableFolder = folder.path();
-    app.ExecutableName = "xkmtool";
     folder.write("xkmtool.ini", "[System]\r\nToolConfig=tools.ini\r\n");
     folder.write("Userdata.ini",
                  "[System]\r\nRegKey=-2147483647\r\nLanguagePath=Software\\T\r\n"
-                 "LanguageKey=Language\r\nDataPath=Software\\T\\UserData\r\n"
-                 "[Data]\r\n1=USERNAME;Name;Name;1;1\r\n");
+                 "LanguageKey=Language\r\nDataPath=Software\\T\\UserData\r\n[Data]\r\n"
+                 "1=USERNAME;Name;Name;1;1\r\n");
     commandLine = folder.write("in/a.xml", "<x/>") + "," + folder.write("in/a.hex", "") + "," +
                   folder.write("in/a.a2l", "");
-    window.host().setPrompts(prompts.prompts());
   }
 
-  bool start(int steps) {
-    folder.write("LIB.xml", ProcessList(steps));
-    bool ok = window.StartUp(commandLine);
-    window.show();
+  // Opens the window with one step per display text, named S1, S2, ... with help "Help 1", ...
+  bool start(const std::vector<std::string>& displays) {
+    std::string moduls;
+    for (size_t i = 1; i <= displays.size(); ++i)
+      moduls += "<MODUL><DISPLAY>" + displays[i - 1] + "</DISPLAY><NAME>S" + std::to_string(i) +
+                "</NAME><HELP>Help " + std::to_string(i) + "</HELP></MODUL>";
+    folder.write("LIB.xml", "<LIB><PROCESSES><PROCESS KEY=\"1\"><COMMENT>Line A</COMMENT><MODULS>" +
+                                moduls + "</MODULS></PROCESS></PROCESSES></LIB>");
+    app.ExecutableFolder = folder.path();
+    app.ExecutableName = "xkmtool";
+    window = std::make_unique<frmMain>(app, [this](Context&, UpdateStateHandler report) {
+      return std::make_unique<test::ScriptedSteps>(std::move(report), extras, called);
+    });
+    window->host().setPrompts(prompts.prompts());
+    const bool ok = window->StartUp(commandLine);
+    window->show();
     QApplication::processEvents();
     return ok;
   }
 
-  QTableWidget& grid() { return *test::Child<QTableWidget>(window, "Grid"); }
-  QTableWidget& stateGrid() { return *test::Child<QTableWidget>(window, "GridState"); }
-  QAction& action(const char* key) { return *test::Child<QAction>(window, key); }
+  QTableWidget& grid() { return *test::Child<QTableWidget>(*window, "Grid"); }
+  QTableWidget& stateGrid() { return *test::Child<QTableWidget>(*window, "GridState"); }
+  QAction& action(const char* key) { return *test::Child<QAction>(*window, key); }
+  std::string statusText() { return test::Child<QLabel>(*window, "lastRun")->text().toStdString(); }
   std::string helpText() {
-    return test::Child<QPlainTextEdit>(window, "txthelp")->toPlainText().toStdString();
+    return test::Child<QPlainTextEdit>(*window, "txthelp")->toPlainText().toStdString();
   }
   QColor cellColour(int column) { return grid().item(0, column)->background().color(); }
   std::vector<std::string> stateColumn(int column) {
@@ -80,55 +80,31 @@ class MainWindowTest : public ::testing::Test {
   AppState app;
   test::PromptRecorder prompts;
   std::string commandLine;
-  test::FakeToolChain::Extras extras;
+  test::ScriptedSteps::Script extras;
   std::vector<std::string> called;
-  frmMain window{app, [this](Context&, UpdateStateHandler report) {
-                   return std::make_unique<test::FakeToolChain>(std::move(report), extras, called);
-                 }};
+  std::unique_ptr<frmMain> window;
 };
 
-TEST_F(MainWindowTest, StartUpFillsTheProcessGridFromTheProcessList) {
-  ASSERT_TRUE(start(3));
-  EXPECT_EQ(window.windowTitle(), "xkmtool Line A");
+TEST_F(MainWindowTest, TheGridShowsTheProcessAndARunMarksEachStepInTurn) {
+  ASSERT_TRUE(start({"Step number 1", "Step number 2", "Step number 3"}));
+  EXPECT_EQ(window->windowTitle(), "xkmtool Line A");
   QTableWidget& g = grid();
   ASSERT_EQ(g.columnCount(), 3);
   EXPECT_EQ(test::CellText(g, 0, 1), "Step number 2");
   EXPECT_EQ(test::CellText(g, 1, 1), "S2");
   EXPECT_EQ(test::CellText(g, 2, 1), "Help 2");
-  EXPECT_EQ(g.rowHeight(0), 20);
   EXPECT_FALSE(g.isRowHidden(0));
   EXPECT_TRUE(g.isRowHidden(1));
   EXPECT_TRUE(g.isRowHidden(2));
-  EXPECT_EQ(g.columnWidth(0), CharactersWide(g, 1.3 * 13));
-  EXPECT_EQ(cellColour(0), kRest);
-
-  EXPECT_EQ(stateGrid().rowCount(), 0);
-  EXPECT_EQ(stateGrid().horizontalHeaderItem(2)->text(), "Action");
-  EXPECT_EQ(stateGrid().columnWidth(2), CharactersWide(stateGrid(), 85));
-
-  const std::vector<std::pair<const char*, const char*>> tooltips = {
-      {"Run", "Start process"},
-      {"Stop", "Stop process"},
-      {"Config", "Show/Edit configuration"},
-      {"Help", "Show help"},
-      {"Exit", "Exit program"}};
-  for (const auto& [key, tooltip] : tooltips) {
-    EXPECT_EQ(action(key).toolTip(), tooltip);
-    EXPECT_FALSE(action(key).icon().isNull()) << key;
-    EXPECT_EQ(action(key).isEnabled(), std::string(key) != "Stop") << key;
-  }
+  EXPECT_FALSE(action("Stop").isEnabled());
   // The operator's data were never entered: the question came, answered No.
   ASSERT_EQ(prompts.questions.size(), 1u);
   EXPECT_EQ(prompts.questions[0].title, "User-Information");
-  EXPECT_TRUE(prompts.messages.empty());
-}
 
-TEST_F(MainWindowTest, ARunTurnsEachCellGreenInTurnAndKeepsTheReportsInOrder) {
-  ASSERT_TRUE(start(3));
   stateGrid().insertRow(0);  // a row of an earlier run goes
   std::vector<std::string> seen;
   for (int step = 0; step < 3; ++step) {
-    extras["S" + std::to_string(step + 1)] = [this, &seen, step] {
+    extras["S" + std::to_string(step + 1)] = [this, &seen](const UpdateStateHandler&) {
       std::string colours;
       for (int c = 0; c < 3; ++c)
         colours += cellColour(c) == kGreen ? 'G' : cellColour(c) == kRest ? '-' : '?';
@@ -136,16 +112,13 @@ TEST_F(MainWindowTest, ARunTurnsEachCellGreenInTurnAndKeepsTheReportsInOrder) {
       EXPECT_TRUE(action("Stop").isEnabled());
       EXPECT_FALSE(action("Run").isEnabled());
       EXPECT_FALSE(action("Config").isEnabled());
-      EXPECT_FALSE(test::Child<QAction>(window, "mnuStart")->isEnabled());
+      EXPECT_FALSE(test::Child<QAction>(*window, "mnuStart")->isEnabled());
     };
   }
   action("Run").trigger();
-
   EXPECT_EQ(seen, (std::vector<std::string>{"G-- Help 1", "-G- Help 2", "--G Help 3"}));
-  EXPECT_EQ(called, (std::vector<std::string>{"S1", "S2", "S3"}));
   EXPECT_EQ(stateColumn(0), (std::vector<std::string>{"S1", "S2", "S3"}));
   EXPECT_EQ(stateColumn(2), (std::vector<std::string>{"in S1", "in S2", "in S3"}));
-  EXPECT_EQ(stateGrid().currentRow(), 2);
   for (int c = 0; c < 3; ++c) EXPECT_EQ(cellColour(c), kRest);
   EXPECT_EQ(helpText(), "");
   EXPECT_FALSE(action("Stop").isEnabled());
@@ -154,82 +127,169 @@ TEST_F(MainWindowTest, ARunTurnsEachCellGreenInTurnAndKeepsTheReportsInOrder) {
   EXPECT_TRUE(prompts.messages.empty());
 }
 
-TEST_F(MainWindowTest, StopDuringStepTwoOfFiveLetsItEndAndStartsNoFurtherStep) {
-  ASSERT_TRUE(start(5));
-  extras["S2"] = [this] { action("Stop").trigger(); };
-  test::Child<QAction>(window, "mnuStart")->trigger();
-  EXPECT_EQ(called, (std::vector<std::string>{"S1", "S2"}));
-  EXPECT_EQ(stateColumn(2), (std::vector<std::string>{"in S1", "in S2", "Canceled by user"}));
-  EXPECT_EQ(stateColumn(0).back(), "S2");
-  EXPECT_FALSE(action("Stop").isEnabled());
-  EXPECT_EQ(cellColour(1), kRest);
+TEST_F(MainWindowTest, TheStatusBarAndTheGridTellHowEachRunWent) {
+  ASSERT_TRUE(start({"Step 1", "Step 2", "Step 3"}));
+  const std::string running = "Running: step “Step 2”";
+  const struct {
+    const char* name;
+    std::function<void()> inStep2;
+    std::string duringStep2;
+    std::string after;
+  } cases[] = {
+      {"clean", [] {}, running, "Run completed at "},
+      {"message", [this] { window->host().showMessage("60021 No EPK", "Error"); }, running,
+       "Run completed with 1 message at "},
+      {"failure", [] { throw Error(60000, "QSR not found - program stops!"); }, running,
+       "Run failed at step “Step 2” at "},
+      {"stop", [this] { action("Stop").trigger(); }, "Stopping after the current step",
+       "Run stopped after step “Step 2” at "},
+      {"close", [this] { action("Exit").trigger(); },
+       "Stopping: the window closes after the current step", "Run stopped after step “Step 2” at "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string inStep1;
+    std::string inStep2;
+    bool visibleInStep2 = false;
+    called.clear();
+    prompts.messages.clear();
+    extras["S1"] = [&](const UpdateStateHandler&) { inStep1 = statusText(); };
+    extras["S2"] = [&](const UpdateStateHandler&) {
+      inStep2 = statusText();
+      c.inStep2();  // may throw, as a failing step does
+      QApplication::processEvents();
+      visibleInStep2 = window->isVisible();
+      inStep2 = statusText();
+    };
+    app.StopRequested = false;  // a real run's library load clears it
+    action("Run").trigger();
+    EXPECT_EQ(inStep1, "Running: step “Step 1”");
+    EXPECT_EQ(inStep2, c.duringStep2);
+    EXPECT_EQ(statusText().rfind(c.after, 0), 0u) << statusText();
+    const bool completed = c.after.starts_with("Run completed");
+    const bool failed = c.after.starts_with("Run failed");
+    EXPECT_EQ(called.size(), completed ? 3u : 2u);
+    EXPECT_EQ(cellColour(1), failed ? kGreen : kRest);  // the failing step stays marked
+    EXPECT_FALSE(action("Stop").isEnabled());
+    if (!completed && !failed) {
+      EXPECT_TRUE(visibleInStep2);  // closing waits for the step
+      EXPECT_EQ(stateColumn(2).back(), "Canceled by user");
+    }
+    if (failed) {
+      EXPECT_EQ(
+          prompts.messages,
+          (std::vector<test::RecordedMessage>{{"Error", "60000 QSR not found - program stops!"}}));
+    }
+  }
+  EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(MainWindowTest, AStepErrorShowsOneErrorBoxAndEndsTheRun) {
-  ASSERT_TRUE(start(3));
-  extras["S2"] = [] { throw Error(60000, "Tool : QSR not found - program stops!"); };
-  action("Run").trigger();
-  EXPECT_EQ(called, (std::vector<std::string>{"S1", "S2"}));
-  ASSERT_EQ(prompts.messages.size(), 1u);
-  EXPECT_EQ(prompts.messages[0],
-            (test::RecordedMessage{"Error", "60000 Tool : QSR not found - program stops!"}));
-  EXPECT_FALSE(action("Stop").isEnabled());
-  EXPECT_TRUE(action("Run").isEnabled());
-  EXPECT_EQ(cellColour(1), kGreen);  // the failing step stays marked
-  EXPECT_EQ(helpText(), "");
+std::vector<int> ColumnWidths(const QTableWidget& grid) {
+  std::vector<int> widths;
+  for (int c = 0; c < grid.columnCount(); ++c) widths.push_back(grid.columnWidth(c));
+  return widths;
 }
 
-TEST_F(MainWindowTest, ClosingDuringARunStopsAfterTheCurrentStepThenCloses) {
-  ASSERT_TRUE(start(3));
-  bool visibleAfterClose = false;
-  extras["S2"] = [this, &visibleAfterClose] {
-    action("Exit").trigger();
-    QApplication::processEvents();
-    visibleAfterClose = window.isVisible();
+TEST_F(MainWindowTest, ReportsKeepTheirColumnsAndNeverSlideSideways) {
+  ASSERT_TRUE(start({"Init", "Convert"}));
+  window->resize(700, 600);
+  QApplication::processEvents();
+  QTableWidget& g = stateGrid();
+  const std::vector<int> widths = ColumnWidths(g);
+  EXPECT_EQ(widths, (std::vector<int>{CharactersWide(g, 20), CharactersWide(g, 15),
+                                      CharactersWide(g, 85)}));
+  const std::string report = "Converting /production/line 4/" + std::string(140, 'x') + "/ecu.hex";
+  std::vector<std::vector<int>> seenWidths;
+  std::vector<int> seenOffsets;
+  extras["S2"] = [&](const UpdateStateHandler& updateState) {
+    for (int i = 0; i < 25; ++i) {
+      updateState(report);
+      seenWidths.push_back(ColumnWidths(g));
+      seenOffsets.push_back(g.horizontalScrollBar()->value());
+    }
   };
   action("Run").trigger();
-  EXPECT_TRUE(visibleAfterClose);
-  EXPECT_EQ(called, (std::vector<std::string>{"S1", "S2"}));
-  EXPECT_EQ(stateColumn(2).back(), "Canceled by user");
-  EXPECT_FALSE(window.isVisible());
+  QApplication::processEvents();
+
+  for (size_t i = 0; i < seenWidths.size(); ++i) {
+    EXPECT_EQ(seenWidths[i], widths) << "report " << i;
+    EXPECT_EQ(seenOffsets[i], 0) << "report " << i;
+  }
+  const int last = g.rowCount() - 1;
+  ASSERT_EQ(last, 26);  // "in S1", "in S2" and the 25 reports
+  EXPECT_EQ(g.item(last, 2)->toolTip().toStdString(), report);
+  EXPECT_EQ(test::CellText(g, last, 2), report);
+  EXPECT_EQ(g.textElideMode(), Qt::ElideRight);
+  EXPECT_FALSE(g.wordWrap());
+  // The newest row is in view, from its Modul cell on; its time fits its column.
+  const QRect modul = g.visualItemRect(g.item(last, 0));
+  EXPECT_GE(modul.left(), 0);
+  EXPECT_LE(modul.bottom(), g.viewport()->height());
+  EXPECT_LE(CellWidthNeeded(g, g.model()->index(last, 1)) + 1, widths[1])
+      << test::CellText(g, last, 1);
 }
 
-TEST_F(MainWindowTest, TheSessionViewShowsTheTablesARunLeft) {
-  ASSERT_TRUE(start(1));
-  extras["S1"] = [this] {
-    Session& session = window.session();
-    InitSessionTables(session);
-    WriteValue(session.ConfigTable, "HEXFILE", "/in/a.hex");
-    WriteValue(session.DataTable, "EPK", "EPK 1.0");
-  };
-  action("Run").trigger();
-  SessionView& view = *test::Child<SessionView>(window, "SessionView");
-  EXPECT_EQ(view.tableNames(),
-            (QStringList{"ConfigTable", "SysConstTable", "DataTable", "MemorySegmentTable",
-                         "UserDataTable", "UserInfoTable"}));
-  ASSERT_TRUE(view.selectTable("DataTable"));
-  ASSERT_EQ(view.rowsView().rowCount(), 1);
-  EXPECT_EQ(test::CellText(view.rowsView(), 0, 0), "EPK");
-  EXPECT_EQ(test::CellText(view.rowsView(), 0, 1), "EPK 1.0");
-  ASSERT_TRUE(view.selectTable("UserInfoTable"));
-  EXPECT_EQ(test::CellText(view.rowsView(), 0, 0), "USERNAME");
+TEST_F(MainWindowTest, ProcessCellsAreAtLeastAsWideAsTheirText) {
+  const std::vector<std::string> displays = {"WWWWWW", "Unknown", "MMM", "i"};
+  ASSERT_TRUE(start(displays));
+  QTableWidget& g = grid();
+  for (int c = 0; c < g.columnCount(); ++c) {
+    EXPECT_GE(g.columnWidth(c), CellWidthNeeded(g, g.model()->index(0, c)) + 1) << displays[c];
+    EXPECT_GE(g.columnWidth(c), CharactersWide(g, 1.3 * static_cast<double>(displays[c].size())))
+        << displays[c];
+  }
+}
+
+TEST_F(MainWindowTest, TheHelpPaneTogglesTakesTheRoomBelowAndShowsTheHelpPage) {
+  folder.write("Help.htm", "<html><body><h1>Operator help</h1></body></html>");
+  ASSERT_TRUE(start({"Init"}));
+  HelpPane& pane = *test::Child<HelpPane>(*window, "FrameBott");
+  QPushButton& toggle = *test::Child<QPushButton>(*window, "pbSizeHelp");
+  const QWidget& processes = *test::Child<QGroupBox>(*window, "FrameProcesses");
+  const QWidget& status = *test::Child<QWidget>(*window, "FrameStatus");
+  QGroupBox& stateFrame = *test::Child<QGroupBox>(*window, "FrameState");
+  const int processesHeight = processes.height();
+  EXPECT_EQ(toggle.text(), "^^^^^^^^");
+  EXPECT_EQ(pane.height(), pane.collapsedHeight());
+
+  toggle.click();
+  QApplication::processEvents();
+  EXPECT_EQ(toggle.text(), "---------");
+  EXPECT_FALSE(stateFrame.isVisible());
+  EXPECT_EQ(processes.height(), processesHeight);
+  EXPECT_LT(pane.geometry().top() - status.geometry().bottom(), 20);
+  EXPECT_GT(pane.height(), window->centralWidget()->height() - processesHeight - 60);
+
+  toggle.click();
+  QApplication::processEvents();
+  EXPECT_EQ(toggle.text(), "^^^^^^^^");
+  EXPECT_TRUE(stateFrame.isVisible());
+  EXPECT_EQ(pane.height(), pane.collapsedHeight());
+
+  test::Child<QAction>(*window, "mnuHelp")->trigger();
+  QTextBrowser& browser = *test::Child<QTextBrowser>(*window, "wbHelp");
+  EXPECT_TRUE(browser.isVisible());
+  EXPECT_FALSE(test::Child<QPlainTextEdit>(*window, "txthelp")->isVisible());
+  EXPECT_TRUE(browser.toPlainText().contains("Operator help"));
+  action("Run").trigger();  // a run brings the step help back
+  EXPECT_FALSE(browser.isVisible());
+  EXPECT_TRUE(test::Child<QPlainTextEdit>(*window, "txthelp")->isVisible());
 }
 
 // Beside Reports: each tool run of the last run, and what it wrote.
 TEST_F(MainWindowTest, TheToolsTabShowsEachToolRunAndItsOutput) {
-  ASSERT_TRUE(start(1));
-  extras["S1"] = [this] {
+  ASSERT_TRUE(start({"Convert"}));
+  extras["S1"] = [this](const UpdateStateHandler&) {
     ToolRun run =
-        RunAndCapture(window.host(), "/bin/sh -c \"echo converted; echo warn >&2; exit 2\"");
+        RunAndCapture(window->host(), "/bin/sh -c \"echo converted; echo warn >&2; exit 2\"");
     run.step = "RUN_BCB_CONVERSION";
     run.tool = "Brakel";
-    window.session().toolRuns.push_back(run);
-    window.session().toolRuns.push_back(RunAndCapture(window.host(), "/no/such/tool"));
+    window->session().toolRuns.push_back(run);
+    window->session().toolRuns.push_back(RunAndCapture(window->host(), "/no/such/tool"));
   };
   action("Run").trigger();
-  QTabWidget& tabs = *test::Child<QTabWidget>(window, "StateTabs");
-  EXPECT_EQ(tabs.tabText(1), "Tools");
-  ToolRunsView& view = *test::Child<ToolRunsView>(window, "ToolRunsView");
+  EXPECT_EQ(test::Child<QTabWidget>(*window, "StateTabs")->tabText(1), "Tools");
+  ToolRunsView& view = *test::Child<ToolRunsView>(*window, "ToolRunsView");
   ASSERT_EQ(view.runsView().rowCount(), 2);
   EXPECT_EQ(test::CellText(view.runsView(), 0, 0), "RUN_BCB_CONVERSION");
   EXPECT_EQ(test::CellText(view.runsView(), 0, 1), "Brakel");
@@ -238,40 +298,6 @@ TEST_F(MainWindowTest, TheToolsTabShowsEachToolRunAndItsOutput) {
   view.selectRun(0);
   EXPECT_TRUE(view.outputText().contains("converted\n"));
   EXPECT_TRUE(view.outputText().contains("warn\n"));
-}
-
-TEST_F(MainWindowTest, TheHelpPaneTogglesAndShowsTheHelpPage) {
-  folder.write("Help.htm", "<html><body><h1>Operator help</h1></body></html>");
-  ASSERT_TRUE(start(1));
-  HelpPane& pane = *test::Child<HelpPane>(window, "FrameBott");
-  QPushButton& toggle = *test::Child<QPushButton>(window, "pbSizeHelp");
-  QGroupBox& stateFrame = *test::Child<QGroupBox>(window, "FrameState");
-  EXPECT_EQ(toggle.text(), "^^^^^^^^");
-  EXPECT_EQ(pane.height(), pane.collapsedHeight());
-
-  toggle.click();
-  QApplication::processEvents();
-  EXPECT_EQ(toggle.text(), "---------");
-  EXPECT_FALSE(stateFrame.isVisible());
-  EXPECT_GT(pane.height(), 2 * pane.collapsedHeight()) << window.height();
-  const QWidget& status = *test::Child<QWidget>(window, "FrameStatus");
-  EXPECT_LT(pane.geometry().top() - status.geometry().bottom(), 20);
-
-  toggle.click();
-  QApplication::processEvents();
-  EXPECT_EQ(toggle.text(), "^^^^^^^^");
-  EXPECT_TRUE(stateFrame.isVisible());
-  EXPECT_EQ(pane.height(), pane.collapsedHeight());
-
-  test::Child<QAction>(window, "mnuHelp")->trigger();
-  QTextBrowser& browser = *test::Child<QTextBrowser>(window, "wbHelp");
-  EXPECT_TRUE(browser.isVisible());
-  EXPECT_FALSE(test::Child<QPlainTextEdit>(window, "txthelp")->isVisible());
-  EXPECT_TRUE(browser.toPlainText().contains("Operator help"));
-
-  action("Run").trigger();  // a run brings the step help back
-  EXPECT_FALSE(browser.isVisible());
-  EXPECT_TRUE(test::Child<QPlainTextEdit>(window, "txthelp")->isVisible());
 }
 
 }  // namespace

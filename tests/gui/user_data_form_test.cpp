@@ -68,55 +68,6 @@ TEST_F(UserDataFormWindowTest, TheGridShowsLabelsAndValuesWithNameAndFlagHidden)
   EXPECT_EQ(g.currentColumn(), kValue);
 }
 
-TEST_F(UserDataFormWindowTest, MissingMandatoryValuesAreListedInEitherLanguage) {
-  for (int language : {1, 2}) {
-    prompts.messages.clear();
-    frmUserData form(table, language, host);
-    form.show();
-    okButton(form).click();
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    const std::string prefix = language == 1 ? "Eingabe erforderlich : " : "Input required : ";
-    EXPECT_EQ(prompts.messages[0],
-              (test::RecordedMessage{"Error", prefix + "\r\n\r\nName\r\nAbteilung\r\n"}));
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_TRUE(form.bCancel());
-  }
-}
-
-TEST_F(UserDataFormWindowTest, OkWritesShownValuesAsTypedAndLeavesHiddenOnes) {
-  frmUserData form(table, 2, host);
-  form.show();
-  QTableWidget& g = grid(form);
-  g.item(0, kValue)->setText("  Erika");
-  g.item(2, kValue)->setText("QA");
-  // A value still in its editor when OK is clicked counts too.
-  g.setCurrentCell(1, kValue);
-  const QModelIndex phone = g.model()->index(1, kValue);
-  if (!g.indexWidget(phone)) g.editItem(g.item(1, kValue));
-  auto* editor = qobject_cast<QLineEdit*>(g.indexWidget(phone));
-  ASSERT_NE(editor, nullptr);
-  EXPECT_EQ(editor->maxLength(), 255);
-  editor->setText("0711");
-  okButton(form).click();
-
-  EXPECT_TRUE(prompts.messages.empty());
-  EXPECT_FALSE(form.bCancel());
-  EXPECT_FALSE(form.isVisible());
-  EXPECT_EQ(table.text(0, kUserDataValue), "  Erika");
-  EXPECT_EQ(table.text(1, kUserDataValue), "  hidden value ");
-  EXPECT_EQ(table.text(2, kUserDataValue), "0711");
-  EXPECT_EQ(table.text(3, kUserDataValue), "QA");
-}
-
-TEST_F(UserDataFormWindowTest, CloseCountsAsCancelAndLeavesTheTable) {
-  frmUserData form(table, 1, host);
-  form.show();
-  grid(form).item(0, kValue)->setText("Erika");
-  form.close();
-  EXPECT_TRUE(form.bCancel());
-  EXPECT_EQ(table.text(0, kUserDataValue), "");
-}
-
 TEST_F(UserDataFormWindowTest, TabGoesFromValueToValueAndFromTheLastToOk) {
   frmUserData form(table, 1, host);
   form.show();
@@ -150,12 +101,24 @@ TEST_F(UserDataFormWindowTest, KeysTypedRightAfterAClickLandInTheClickedValue) {
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     ASSERT_NE(editor, nullptr) << click.typed << " went nowhere";
     EXPECT_EQ(editor->text(), click.typed);
+    EXPECT_EQ(editor->maxLength(), 255);
   }
+  // "Max" is still in its editor when OK is clicked: it counts too.
   okButton(form).click();
   EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_FALSE(form.bCancel());
+  EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(table.text(0, kUserDataValue), "Max");
+  EXPECT_EQ(table.text(1, kUserDataValue), "  hidden value ");
   EXPECT_EQ(table.text(2, kUserDataValue), "0711");
   EXPECT_EQ(table.text(3, kUserDataValue), "QA");
+
+  frmUserData closed(table, 1, host);  // the close control counts as Cancel
+  closed.show();
+  grid(closed).item(0, kValue)->setText("Erika");
+  closed.close();
+  EXPECT_TRUE(closed.bCancel());
+  EXPECT_EQ(table.text(0, kUserDataValue), "Max");
 }
 
 TEST_F(UserDataFormWindowTest, TheFormOpensWithEveryRowAndWholeLabels) {
@@ -225,21 +188,6 @@ TEST_F(UserDataStoreWindowTest, AFailedSaveKeepsTheFormOpenAndNothingLooksSaved)
   EXPECT_EQ(prompts.messages[0].text.rfind("321 Invalid file format: ", 0), 0u);
   // Nothing unsaved is passed off as saved: the next Config shows the old value.
   EXPECT_EQ(data.GetUserData()->text(0, kUserDataValue), "");
-  EXPECT_FALSE(data.CheckUserData());
-  EXPECT_EQ(test::ReadFileBytes(sandbox.currentUserFile()), damaged);
-}
-
-TEST_F(UserDataStoreWindowTest, AUserdataIniWithTheUtf8MarkShowsItsLabels) {
-  useIni("1=STREET;Straße;Street;1;0\r\n2=CITY;Ort;City;1;0\r\n");
-  ini = config.write("Userdata.ini", "\xEF\xBB\xBF" + test::ReadFileBytes(ini));
-  clsUserData data;
-  ASSERT_NO_THROW(data.Init(ini));
-  QtHost host;
-  frmUserData form(*data.GetUserData(), data.LanguageIndex(), host);
-  QTableWidget& g = *test::Child<QTableWidget>(form, "Grid");
-  ASSERT_EQ(g.rowCount(), 2);
-  EXPECT_EQ(g.item(0, 2)->text(), QString::fromUtf8("Straße"));
-  EXPECT_EQ(g.item(1, 2)->text(), "Ort");
 }
 
 }  // namespace

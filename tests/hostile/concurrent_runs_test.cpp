@@ -11,7 +11,7 @@
 
 #include "core/platform/sha256.h"
 #include "core/platform/system_info.h"
-#include "hostile/hostile_fixture.h"
+#include "support/installed_process.h"
 
 namespace xkm::test {
 namespace {
@@ -34,7 +34,7 @@ std::string Literal(const std::string& text) {
 // holds a run inside RUN_BCB_CONVERSION (after Init has claimed the folder)
 // until the test creates the file "release"; it announces that it waits by
 // creating "waiting". Runs without XKM_GATE pass straight through.
-class ConcurrentRuns : public HostileProcess {
+class ConcurrentRuns : public InstalledProcess {
  protected:
   ConcurrentRuns() {
     writeScriptTool("brakel-gate",

@@ -10,7 +10,7 @@
 #include "core/session/context.h"
 #include "core/session/session.h"
 #include "core/userdata/user_data.h"
-#include "hostile/hostile_fixture.h"
+#include "support/installed_process.h"
 #include "support/recording_host.h"
 #include "support/store_sandbox.h"
 
@@ -34,7 +34,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
   return text.replace(at, from.size(), to);
 }
 
-using FileFaults = HostileProcess;
+using FileFaults = InstalledProcess;
 
 // Root ignores permissions, so the run goes without the capabilities that
 // would let it write anyway.
@@ -60,7 +60,7 @@ TEST_F(FileFaults, ReadOnlyWorkingFolderStopsBeforeAnyToolRuns) {
 
 // A file size limit stands in for a full disk: whatever the limit, the
 // container is either complete or absent, and no temporary file is left.
-class DiskFull : public HostileProcess, public ::testing::WithParamInterface<long> {
+class DiskFull : public InstalledProcess, public ::testing::WithParamInterface<long> {
  protected:
   // The limit is meant for xkmtool alone; the tools lift it for themselves.
   DiskFull() {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "hostile/hostile_fixture.h"
+#include "support/installed_process.h"
 
 namespace xkm::test {
 namespace {
@@ -14,7 +14,7 @@ namespace stdfs = std::filesystem;
 const char* const kContainer = "4711-0815_SW0102.xkm";
 constexpr size_t kLongLine = size_t(20) << 20;
 
-using HugeInput = HostileProcess;
+using HugeInput = InstalledProcess;
 
 // Long lines without a break, one inside the file and one that ends it, cost
 // time in proportion to their length and change nothing in the result.

@@ -35,10 +35,5 @@ TEST(Crc32, CalculateFileAppendsTheSaltAsWindows1252) {
   EXPECT_EQ(FileCrcHex(folder.file("missing")), "0");
 }
 
-TEST(Crc32, HexTextHasNoLeadingZeros) {
-  test::ScratchFolder folder;
-  EXPECT_EQ(FileCrcHex(folder.write("lib", "lib7")), "76EBB3");
-}
-
 }  // namespace
 }  // namespace xkm

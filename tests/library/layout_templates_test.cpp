@@ -2,23 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "core/platform/error.h"
 #include "core/resources/message_ids.h"
 #include "library_fixture.h"
+#include "support/error_number.h"
 
 namespace xkm {
 namespace {
 
-Error ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e;
-  }
-  return Error(0, "no error");
-}
+using test::ErrorOf;
 
 std::string Template(const std::string& element, const std::string& name, const std::string& data) {
   return "<" + element + "><NAME>" + name + "</NAME><DATA>" + data + "</DATA></" + element + ">";

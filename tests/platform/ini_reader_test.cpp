@@ -62,9 +62,9 @@ TEST_F(IniReaderTest, FollowsTheProfileRules) {
       {"other", "only", "here"},
       {"Missing", "Tool", "<default>"},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
     EXPECT_EQ(read(ini, c.section, c.key), c.expected) << c.section << "/" << c.key;
-  }
+  EXPECT_EQ(ReadPrivateProfileString(folder_.file("absent.ini"), "s", "k", "fallback"), "fallback");
 }
 
 TEST_F(IniReaderTest, DecodesWindows1252AndAcceptsLfOnlyFiles) {
@@ -98,12 +98,12 @@ TEST_F(IniReaderTest, AFileWithTheUtf8MarkIsReadAsUtf8) {
        "e\r\n",
        "Stra\xC3\x9F"
        "e"},  // not UTF-8 after all
+      // Every lead byte range: two, three and four bytes, up to the last code point.
+      {"\xEF\xBB\xBF[s]\nname=\xC2\xA9\xE0\xA4\x85\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\n",
+       "\xC2\xA9\xE0\xA4\x85\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},
+      {"\xEF\xBB\xBF[s]\nname=\xF5\x80\x80\x80\n", "\xC3\xB5\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC"},
   };
   for (const auto& c : cases) EXPECT_EQ(read(c.bytes, "s", "name"), c.expected) << c.bytes;
-}
-
-TEST_F(IniReaderTest, MissingFileGivesTheDefault) {
-  EXPECT_EQ(ReadPrivateProfileString(folder_.file("absent.ini"), "s", "k", "fallback"), "fallback");
 }
 
 }  // namespace

@@ -56,27 +56,6 @@ TEST(SpawnAndWait, PassesPathAndArgumentsLiterally) {
   EXPECT_FALSE(std::filesystem::exists(trap));
 }
 
-TEST(SpawnAndWait, CallsWhileWaitingUntilTheChildEnds) {
-  test::ScratchFolder folder;
-  std::string flag = folder.file("go");
-  // The child only ends after the third call has created the flag file, so
-  // the calls are certain to happen while it runs; it gives up (exit 9) if
-  // they never come rather than hang the test.
-  int calls = 0;
-  ProcessOutcome outcome = SpawnAndWait(
-      {"sh", "-c",
-       "i=0; while [ ! -e \"$0\" ]; do i=$((i+1)); [ $i -gt 3000 ] && exit 9; sleep 0.01; done;"
-       " exit 3",
-       flag},
-      [&] {
-        if (++calls == 3) folder.write("go", "");
-      },
-      std::chrono::milliseconds(1));
-  EXPECT_TRUE(outcome.started);
-  EXPECT_EQ(outcome.exitCode, 3);
-  EXPECT_GE(calls, 3);
-}
-
 // A megabyte is more than a pipe holds: the child only ends when its output is
 // read while it runs. Both with and without a caller to call while waiting.
 TEST(SpawnAndWait, CaptureKeepsTheLastBytesOfEachStreamAndNeverBlocksTheChild) {
@@ -120,11 +99,11 @@ TEST(SpawnAndWait, CaptureDoesNotWaitForAGrandchildHoldingThePipes) {
 
 // The child ends only once the flag file exists; it gives up (exit 9) after
 // about 30 s rather than hang a test whose calls never come.
-std::vector<std::string> UntilFlag(const std::string& flag, int exitCode) {
+std::vector<std::string> UntilFlag(const std::string& flag, const std::string& then) {
   return {"sh", "-c",
           "i=0; while [ ! -e \"$0\" ]; do i=$((i+1)); [ $i -gt 3000 ] && exit 9; sleep 0.01; "
-          "done; exit " +
-              std::to_string(exitCode),
+          "done; " +
+              then,
           flag};
 }
 
@@ -135,7 +114,7 @@ TEST(SpawnAndWait, WaitsThroughManyTicksWithEitherExitNotice) {
     test::ScratchFolder folder;
     int calls = 0;
     ProcessOutcome outcome = SpawnAndWait(
-        UntilFlag(folder.file("go"), 4),
+        UntilFlag(folder.file("go"), "exit 4"),
         [&] {
           if (++calls == 100) folder.write("go", "");
         },
@@ -180,11 +159,7 @@ TEST(SpawnAndWait, AnInterruptedWaitStillReapsTheChild) {
   for (const Row& row : rows) {
     test::ScratchFolder folder;
     EXPECT_THROW(SpawnAndWait(
-                     {"sh", "-c",
-                      "i=0; while [ ! -e \"$0\" ]; do i=$((i+1)); [ $i -gt 3000 ] && exit 9; "
-                      "sleep 0.01; done; " +
-                          std::string(row.afterFlag),
-                      folder.file("go")},
+                     UntilFlag(folder.file("go"), row.afterFlag),
                      [&] {
                        folder.write("go", "");
                        throw std::runtime_error("window closed");

@@ -2,54 +2,46 @@
 
 #include <gtest/gtest.h>
 
-#include "core/platform/error.h"
 #include "support/error_number.h"
 
 namespace xkm {
 namespace {
 
-int ErrorNumberOf(std::string_view text) {
-  return test::ErrorNumberOf([text] { ToLong(text); });
-}
+TEST(ToLong, WholeNumbersWithBlanksRadixAndBankersRoundingOrTheError) {
+  const struct {
+    const char* text;
+    int32_t value;
+    int error;
+  } rows[] = {
+      // clang-format off
+      {" 2 ", 2, 0}, {"-17", -17, 0}, {"2.5", 2, 0}, {"3.5", 4, 0}, {"-2.5", -2, 0},
+      {"1e3", 1000, 0}, {"1E2", 100, 0}, {"1D2", 100, 0}, {"2d1", 20, 0}, {"&H1F", 31, 0},
+      {"&hFFFFFFFF", -1, 0}, {"&O17", 15, 0}, {"2147483647", 2147483647, 0},
+      {"", 0, 13}, {"   ", 0, 13}, {"12abc", 0, 13}, {"abc", 0, 13},
+      {"2147483648", 0, 6}, {"-2147483649", 0, 6},
+      // clang-format on
+  };
 
-TEST(ToLong, ReadsWholeNumbersWithBlanksRadixAndBankersRounding) {
-  EXPECT_EQ(ToLong(" 2 "), 2);
-  EXPECT_EQ(ToLong("-17"), -17);
-  EXPECT_EQ(ToLong("2.5"), 2);
-  EXPECT_EQ(ToLong("3.5"), 4);
-  EXPECT_EQ(ToLong("-2.5"), -2);
-  EXPECT_EQ(ToLong("1e3"), 1000);
-  EXPECT_EQ(ToLong("&H1F"), 31);
-  EXPECT_EQ(ToLong("&hFFFFFFFF"), -1);
-  EXPECT_EQ(ToLong("&O17"), 15);
-  EXPECT_EQ(ToLong("2147483647"), 2147483647);
-}
-
-TEST(ToLong, RejectsTextAndOverflow) {
-  EXPECT_EQ(ErrorNumberOf(""), 13);
-  EXPECT_EQ(ErrorNumberOf("   "), 13);
-  EXPECT_EQ(ErrorNumberOf("12abc"), 13);
-  EXPECT_EQ(ErrorNumberOf("abc"), 13);
-  EXPECT_EQ(ErrorNumberOf("2147483648"), 6);
-  EXPECT_EQ(ErrorNumberOf("-2147483649"), 6);
+  for (const auto& row : rows) {
+    EXPECT_EQ(test::ErrorNumberOf([&] { EXPECT_EQ(ToLong(row.text), row.value) << row.text; }),
+              row.error)
+        << row.text;
+  }
 }
 
 TEST(Val, ReadsTheLeadingNumber) {
-  EXPECT_DOUBLE_EQ(Val("40000000"), 40000000);
-  EXPECT_DOUBLE_EQ(Val(" 1 2 3abc"), 123);
-  EXPECT_DOUBLE_EQ(Val("\t\n4.9"), 4.9);
-  EXPECT_DOUBLE_EQ(Val("12.5e1x"), 125);
-  EXPECT_DOUBLE_EQ(Val("&H10"), 16);
-  EXPECT_DOUBLE_EQ(Val("ST10"), 0);
-  EXPECT_DOUBLE_EQ(Val(""), 0);
-  EXPECT_DOUBLE_EQ(Val("-3"), -3);
-  EXPECT_DOUBLE_EQ(Val("5e"), 5);
+  const std::pair<const char*, double> rows[] = {
+      // clang-format off
+      {"40000000", 40000000}, {" 1 2 3abc", 123}, {"\t\n4.9", 4.9}, {"12.5e1x", 125},
+      {"1.5D2", 150}, {"&H10", 16}, {"ST10", 0}, {"", 0}, {"-3", -3}, {"5e", 5},
+      // clang-format on
+  };
+  for (const auto& [text, value] : rows) EXPECT_DOUBLE_EQ(Val(text), value) << text;
 }
 
 TEST(FormatDouble15, GivesFifteenSignificantDigits) {
   EXPECT_EQ(FormatDouble15(40000000.0 / 1000000.0), "40");
   EXPECT_EQ(FormatDouble15(10.0 / 3.0), "3.33333333333333");
-  EXPECT_EQ(FormatDouble15(0.5), "0.5");
   EXPECT_EQ(FormatDouble15(-2.25), "-2.25");
 }
 

@@ -6,71 +6,48 @@
 namespace xkm {
 namespace {
 
-TEST(InitSessionTables, CreatesTheCatalogueAndEmptyTables) {
+TEST(InitSessionTables, CreatesTheCatalogueAndEmptiesEveryTable) {
   Session session;
+  InitSessionTables(session);
+  WriteValue(session.DataTable, "ECU", "X");
+  WriteValue(session.ConfigTable, "HEXFILE", "a.hex");
   InitSessionTables(session);
   ASSERT_EQ(session.ConfigTable.rowCount(), 23u);
   EXPECT_EQ(*session.ConfigTable.field(0, 0), "HEXFILE");
   EXPECT_EQ(*session.ConfigTable.field(22, 0), "BSL_TEMPLATE");
   for (size_t i = 0; i < 23; ++i) EXPECT_FALSE(session.ConfigTable.field(i, 1).has_value());
   EXPECT_EQ(session.DataTable.rowCount(), 0u);
-  EXPECT_EQ(session.SysConstTable.rowCount(), 0u);
-  EXPECT_EQ(session.UserDataTable.rowCount(), 0u);
   EXPECT_EQ(session.MemorySegmentTable.columnCount(), 6u);
-
-  WriteValue(session.DataTable, "ECU", "X");
-  WriteValue(session.ConfigTable, "HEXFILE", "a.hex");
-  InitSessionTables(session);
-  EXPECT_EQ(session.DataTable.rowCount(), 0u);
-  EXPECT_EQ(ReadValue(session.ConfigTable, "HEXFILE", 1), "");
 }
 
-TEST(ReadValue, TrimsNameAndValueAndTakesNullAsEmpty) {
-  Session session;
-  InitSessionTables(session);
-  EXPECT_EQ(ReadValue(session.DataTable, "ECU", 1), "");  // no rows at all
-  WriteValue(session.ConfigTable, "HEXFILE", "  /w/a.hex  ");
-  EXPECT_EQ(ReadValue(session.ConfigTable, " HEXFILE ", 1), "/w/a.hex");
-  EXPECT_EQ(*session.ConfigTable.field(0, 1), "  /w/a.hex  ");  // stored as given
-  EXPECT_EQ(ReadValue(session.ConfigTable, "CPU_TYPE", 1), "");
-  // Only blanks are trimmed: tabs and line breaks stay.
-  WriteValue(session.ConfigTable, "AST", "\tL1\r\n");
-  EXPECT_EQ(ReadValue(session.ConfigTable, "AST", 1), "\tL1\r\n");
-}
-
-TEST(ReadValue, NamesMatchWithoutCaseAndAnApostropheIsLiteral) {
-  Session session;
-  InitSessionTables(session);
-  WriteValue(session.ConfigTable, "hexfile", "a.hex");
-  EXPECT_EQ(ReadValue(session.ConfigTable, "HexFile", 1), "a.hex");
-  EXPECT_EQ(session.ConfigTable.rowCount(), 23u);  // updated, not appended
-
-  WriteValue(session.DataTable, "O'BRIEN", "1");
-  EXPECT_EQ(ReadValue(session.DataTable, "O'BRIEN", 1), "1");
-  EXPECT_EQ(ReadValue(session.DataTable, "O", 1), "");
-
-  WriteValue(session.DataTable, "MOTÖR_Ä", "2");
-  EXPECT_EQ(ReadValue(session.DataTable, "motör_ä", 1), "2");
-}
-
-TEST(WriteValue, AppendsOnceThenUpdates) {
+// Names match trimmed, without case (beyond ASCII too) and literally; values
+// are stored as given and read with their blanks (only blanks) trimmed.
+TEST(ReadValue, FindsTheOneRowOfANameAndTrimsItsValue) {
   SessionTable table({"Name", "Value"});
+  WriteValue(table, "hexfile", "  /w/a.hex  ");
+  WriteValue(table, "AST", "\tL1\r\n");
+  WriteValue(table, "O'BRIEN", "1");
+  WriteValue(table, "MOTÖR_Ä", "2");
   WriteValue(table, "A", "1");
-  WriteValue(table, "A", "2");
-  ASSERT_EQ(table.rowCount(), 1u);
-  EXPECT_EQ(ReadValue(table, "A", 1), "2");
-}
+  WriteValue(table, "A", "2");  // updated, not appended
+  table.appendRow();            // a row of nulls
+  const std::pair<const char*, const char*> rows[] = {
+      {" HexFile ", "/w/a.hex"}, {"AST", "\tL1\r\n"}, {"O'BRIEN", "1"}, {"O", ""},
+      {"motör_ä", "2"},          {"A", "2"},          {"NONE", ""}};
+  for (const auto& [name, value] : rows) EXPECT_EQ(ReadValue(table, name, 1), value) << name;
+  EXPECT_EQ(*table.field(0, 1), "  /w/a.hex  ");
+  EXPECT_EQ(table.rowCount(), 6u);
 
-TEST(ReadValue, TwoRowsOfOneNameCountAsAbsent) {
-  SessionTable table({"Name", "Value"});
-  for (const char* value : {"1", "2"}) {
-    size_t row = table.appendRow();
-    table.setField(row, 0, "ECU");
-    table.setField(row, 1, value);
-  }
+  // Two rows of one name count as absent, and a write then appends a third.
+  table.setField(5, 0, "ECU");
+  EXPECT_EQ(ReadValue(table, "ECU", 1), "");  // a null value reads as empty
+  table.setField(5, 1, "1");
+  EXPECT_EQ(ReadValue(table, "ECU", 1), "1");
+  WriteValue(table, "ECU2", "x");
+  table.setField(6, 0, "ECU");
   EXPECT_EQ(ReadValue(table, "ECU", 1), "");
-  WriteValue(table, "ECU", "3");  // appends yet another row
-  EXPECT_EQ(table.rowCount(), 3u);
+  WriteValue(table, "ECU", "3");
+  EXPECT_EQ(table.rowCount(), 8u);
   EXPECT_EQ(ReadValue(table, "ECU", 1), "");
 }
 

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "core/platform/error.h"
+#include "support/error_number.h"
 #include "support/recording_host.h"
 #include "support/scratch_folder.h"
 
@@ -20,26 +21,23 @@ TEST(ReadIniValue, CutsAt255CharactersAndFallsBackToTheDefault) {
   EXPECT_EQ(ReadIniValue(folder.file("missing.ini"), "S", "k", "dflt"), "dflt");
 }
 
-TEST(SplitPath, SplitsAtTheLastSeparator) {
-  std::string path = "/work/sub/image.v2.hex";
-  std::string name;
-  SplitPath(path, name);
-  EXPECT_EQ(path, "/work/sub");
-  EXPECT_EQ(name, "image.v2.hex");
-
-  path = "/image.hex";
-  SplitPath(path, name);
-  EXPECT_EQ(path, "");
-  EXPECT_EQ(name, "image.hex");
-
+TEST(SplitPath, SplitsAtTheLastSeparatorOrFails) {
+  const struct {
+    const char* path;
+    const char* folder;
+    const char* name;
+  } rows[] = {{"/work/sub/image.v2.hex", "/work/sub", "image.v2.hex"},
+              {"/image.hex", "", "image.hex"}};
+  for (const auto& row : rows) {
+    std::string path = row.path;
+    std::string name;
+    SplitPath(path, name);
+    EXPECT_EQ(path + "|" + name, std::string(row.folder) + "|" + row.name);
+  }
   for (std::string bare : {std::string("image.hex"), std::string()}) {
-    try {
-      SplitPath(bare, name);
-      FAIL() << "no separator must fail";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.number(), 5);
-      EXPECT_EQ(e.description(), "Invalid procedure call or argument");
-    }
+    std::string name;
+    EXPECT_EQ(test::ErrorOf([&] { SplitPath(bare, name); }).numberAndDescription(),
+              "5 Invalid procedure call or argument");
   }
 }
 
@@ -51,17 +49,6 @@ TEST(ReplaceAll, ReplacesWithoutOverlapOrRescanAndHasNoLengthLimit) {
   std::string longText(40'000, '.');
   longText += "<$X>";
   EXPECT_EQ(ReplaceAll(longText, "<$X>", "v"), std::string(40'000, '.') + "v");
-}
-
-TEST(IsBlankAndNullToEmpty, TellNullFromEmpty) {
-  EXPECT_TRUE(IsBlank("   "));
-  EXPECT_TRUE(IsBlank(""));
-  EXPECT_FALSE(IsBlank("0"));
-  EXPECT_FALSE(IsBlank("\t"));
-  EXPECT_FALSE(IsBlank(std::optional<std::string>()));
-  EXPECT_TRUE(IsBlank(std::optional<std::string>("  ")));
-  EXPECT_EQ(NullToEmpty(std::nullopt), "");
-  EXPECT_EQ(NullToEmpty(std::optional<std::string>("x")), "x");
 }
 
 TEST(RunAndWait, RunsWithoutAShellAndKeepsEventsFlowing) {

@@ -10,31 +10,20 @@
 #include "core/shell/runner.h"
 #include "support/recording_host.h"
 #include "support/scratch_folder.h"
+#include "support/scripted_steps.h"
 
 namespace xkm {
 namespace {
 
 using Json = nlohmann::json;
 
-// A step target whose steps do what the test asks of them.
-class ScriptedSteps : public StepTarget {
- public:
-  explicit ScriptedSteps(std::map<std::string, std::function<void()>>& script) : script_(script) {}
-  void CallByName(const std::string& name) override {
-    if (auto it = script_.find(name); it != script_.end()) it->second();
-  }
-
- private:
-  std::map<std::string, std::function<void()>>& script_;
-};
-
 class RunTraceTest : public ::testing::Test {
  protected:
   RunTraceTest()
       : context{app, session, host},
-        runner(context, [this](Context& runContext, UpdateStateHandler) {
+        runner(context, [this](Context& runContext, UpdateStateHandler report) {
           steps = &runContext;
-          return std::make_unique<ScriptedSteps>(script);
+          return std::make_unique<test::ScriptedSteps>(std::move(report), script, called);
         }) {
     app.ExecutableFolder = folder.path();
     app.ExecutableName = "xkmtool";
@@ -59,24 +48,27 @@ class RunTraceTest : public ::testing::Test {
   Session session;
   test::RecordingHost host;
   Context context;
-  std::map<std::string, std::function<void()>> script;
+  test::ScriptedSteps::Script script;
+  std::vector<std::string> called;
   Context* steps = nullptr;  // what the steps see
   Runner runner;
 };
 
 TEST_F(RunTraceTest, EveryRunAppendsOneLineWhateverItsEnd) {
   configure("logs/trace.log");
-  script["RUN"] = [this] { steps->host.showMessage("60020 unknown", "xkmtool"); };
-  script["PACK"] = [] { throw Error(60000, "MIM-File : x was not created! - program stops!"); };
+  script["RUN"] = [this](auto&) { steps->host.showMessage("60020 unknown", "xkmtool"); };
+  script["PACK"] = [](auto&) {
+    throw Error(60000, "MIM-File : x was not created! - program stops!");
+  };
   EXPECT_EQ(runner.RunProcess(), RunOutcome::Failed);
   script.erase("PACK");
-  script["RUN"] = [this] { runner.Stop(); };
+  script["RUN"] = [this](auto&) { runner.Stop(); };
   EXPECT_EQ(runner.RunProcess(), RunOutcome::Stopped);
   script.clear();
   app.StopRequested = false;  // as the library load of the next Init does
   InitSessionTables(session);
   WriteValue(session.DataTable, "ECU", "ST10_ECU");
-  script["PACK"] = [this] { session.writtenContainer = folder.write("c.xkm", "container"); };
+  script["PACK"] = [this](auto&) { session.writtenContainer = folder.write("c.xkm", "container"); };
   EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
 
   const std::vector<Json> trace = lines(folder.file("logs/trace.log"));

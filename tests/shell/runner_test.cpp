@@ -6,34 +6,16 @@
 
 #include "core/platform/error.h"
 #include "support/recording_host.h"
+#include "support/scripted_steps.h"
 
 namespace xkm {
 namespace {
-
-// Steps of a fake tool chain: each reports its name, some do more.
-class FakeToolChain : public StepTarget {
- public:
-  FakeToolChain(UpdateStateHandler report, std::map<std::string, std::function<void()>>& extra,
-                std::vector<std::string>& called)
-      : report_(std::move(report)), extra_(extra), called_(called) {}
-
-  void CallByName(const std::string& name) override {
-    called_.push_back(name);
-    report_("in " + name);
-    if (auto it = extra_.find(name); it != extra_.end()) it->second();
-  }
-
- private:
-  UpdateStateHandler report_;
-  std::map<std::string, std::function<void()>>& extra_;
-  std::vector<std::string>& called_;
-};
 
 class RunnerTest : public ::testing::Test {
  protected:
   RunnerTest()
       : context{app, session, host}, runner(context, [this](Context&, UpdateStateHandler report) {
-          return std::make_unique<FakeToolChain>(std::move(report), extra, called);
+          return std::make_unique<test::ScriptedSteps>(std::move(report), extra, called);
         }) {}
 
   void setSteps(int count) {
@@ -49,7 +31,7 @@ class RunnerTest : public ::testing::Test {
   Session session;
   test::RecordingHost host;
   Context context;
-  std::map<std::string, std::function<void()>> extra;
+  test::ScriptedSteps::Script extra;
   std::vector<std::string> called;
   Runner runner;
 };
@@ -57,7 +39,7 @@ class RunnerTest : public ::testing::Test {
 TEST_F(RunnerTest, RunsEveryStepInOrderAndTidiesUp) {
   setSteps(3);
   host.rows.push_back({"old", "", "row of an earlier run"});
-  extra["S2"] = [this] { EXPECT_EQ(host.helpText, "Help 2"); };
+  extra["S2"] = [this](auto&) { EXPECT_EQ(host.helpText, "Help 2"); };
   EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
   EXPECT_EQ(called, (std::vector<std::string>{"S1", "S2", "S3"}));
   EXPECT_EQ(host.actions(), (std::vector<std::string>{"in S1", "in S2", "in S3"}));
@@ -72,7 +54,7 @@ TEST_F(RunnerTest, RunsEveryStepInOrderAndTidiesUp) {
 
 TEST_F(RunnerTest, StopDuringAStepLetsItEndAndRunsNoFurtherStep) {
   setSteps(5);
-  extra["S2"] = [this] { runner.Stop(); };
+  extra["S2"] = [this](auto&) { runner.Stop(); };
   EXPECT_EQ(runner.RunProcess(), RunOutcome::Stopped);
   EXPECT_EQ(called, (std::vector<std::string>{"S1", "S2"}));
   ASSERT_EQ(host.rows.size(), 3u);
@@ -83,7 +65,7 @@ TEST_F(RunnerTest, StopDuringAStepLetsItEndAndRunsNoFurtherStep) {
 
 TEST_F(RunnerTest, AStepErrorEndsTheRunWithOneBox) {
   setSteps(3);
-  extra["S1"] = [] { throw Error(60000, "Tool : QSR not found - program stops!"); };
+  extra["S1"] = [](auto&) { throw Error(60000, "Tool : QSR not found - program stops!"); };
   EXPECT_EQ(runner.RunProcess(), RunOutcome::Failed);
   EXPECT_EQ(called, (std::vector<std::string>{"S1"}));
   ASSERT_EQ(host.messages.size(), 1u);
@@ -97,18 +79,6 @@ TEST_F(RunnerTest, AnEmptyProcessOnlyStartsAndFinishes) {
   setSteps(0);
   EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
   EXPECT_EQ(host.events, (std::vector<std::string>{"runStarted", "runFinished"}));
-}
-
-TEST(RunnerWithToolChain, AnUnknownStepFailsWithError438AndNamesIgnoreCase) {
-  AppState app;
-  Session session;
-  test::RecordingHost host;
-  Context context{app, session, host};
-  Runner runner(context);
-  runner.setSteps({{"Bogus", "bogus", ""}});
-  EXPECT_EQ(runner.RunProcess(), RunOutcome::Failed);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, "438 Object doesn't support this property or method");
 }
 
 TEST(RunnerStop, BetweenRunsAddsARowNamedAfterTheShownCell) {

@@ -8,9 +8,7 @@
 #include <stdexcept>
 
 #include "core/platform/error.h"
-#include "core/platform/user_store.h"
 #include "core/resources/string_table.h"
-#include "core/userdata/registry.h"
 #include "core/userdata/user_data.h"
 #include "support/recording_host.h"
 #include "support/scratch_folder.h"
@@ -86,26 +84,9 @@ TEST_F(StartupTest, MissingOrBlankToolConfigFails) {
   }
 }
 
-TEST_F(StartupTest, WrongNumberOfPartsNamesTheWholeCommandLine) {
-  EXPECT_FALSE(start("a,b").ok);
-  EXPECT_EQ(onlyMessage(), "60000 Wrong parameter: a,b");
-  host.messages.clear();
-  EXPECT_FALSE(start("a,b,c,d").ok);
-  EXPECT_EQ(onlyMessage(), "60000 Wrong parameter: a,b,c,d");
-}
-
 TEST_F(StartupTest, TheFirstMissingFileIsNamedTrimmed) {
   EXPECT_FALSE(start(xml + ", /nowhere/b.hex , /nowhere/c.a2l").ok);
   EXPECT_EQ(onlyMessage(), "60000 File not found : /nowhere/b.hex");
-}
-
-TEST_F(StartupTest, RelativePathsAreMadeAbsolute) {
-  std::string previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder.path());
-  StartupResult result = start("in/a.xml,in/a.hex,in/a.a2l");
-  std::filesystem::current_path(previous);
-  ASSERT_TRUE(result.ok) << result.failureMessage;
-  EXPECT_EQ(app.InputHexPath, hex);
 }
 
 TEST_F(StartupTest, NoCommandLineAsksAndACancelEndsStartUp) {
@@ -163,6 +144,10 @@ TEST_F(StartupTest, ProcessListFailures) {
 
 TEST_F(StartupTest, AFirstRunOffersTheUserDataForm) {
   const test::RecordedMessage question{"User-Information", Message(0, 60312)};
+  ASSERT_TRUE(start(xml + "," + hex + "," + a2l).ok);  // No: no form
+  EXPECT_EQ(host.userDataFormCount, 0);
+  EXPECT_FALSE(app.UserDataObject->CheckUserData());
+  host.questions.clear();
   host.answerYes = true;
   host.onUserDataForm = [](SessionTable& table, int) {
     table.setField(0, kUserDataValue, "Erika");
@@ -181,42 +166,6 @@ TEST_F(StartupTest, AFirstRunOffersTheUserDataForm) {
   EXPECT_TRUE(host.questions.empty());
   EXPECT_EQ(host.userDataFormCount, 1);
   EXPECT_EQ(app.UserInfoTable->text(0, kUserDataValue), "Erika");
-}
-
-TEST_F(StartupTest, NoToTheQuestionShowsNoForm) {
-  host.answerYes = false;
-  ASSERT_TRUE(start(xml + "," + hex + "," + a2l).ok);
-  EXPECT_EQ(host.questions.size(), 1u);
-  EXPECT_EQ(host.userDataFormCount, 0);
-  EXPECT_EQ(app.UserInfoTable->rowCount(), 1u);
-  EXPECT_FALSE(app.UserDataObject->CheckUserData());
-}
-
-TEST_F(StartupTest, UserDataFailuresEndStartUp) {
-  std::filesystem::remove(folder.file("Userdata.ini"));
-  EXPECT_FALSE(start(xml + "," + hex + "," + a2l).ok);
-  EXPECT_EQ(onlyMessage(), "13 Type mismatch");
-}
-
-TEST_F(StartupTest, ADamagedStoreIsReportedMovedAsideAndStartUpGoesOn) {
-  const std::string damaged =
-      "REGEDIT4\n\n[Software\\Site\\UserData]\n\"USERNAME\"=\"Erika\"\nbroken\n";
-  store.folder().write("xkmtool/HKEY_CURRENT_USER.reg", damaged);
-  EXPECT_TRUE(start(xml + "," + hex + "," + a2l).ok);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].title, "User data");
-  const std::string& text = host.messages[0].text;
-  EXPECT_EQ(text.rfind("The stored user data could not be read: 321 Invalid file format: " +
-                           store.currentUserFile() + ", line 5:",
-                       0),
-            0u)
-      << text;
-  const size_t kept = text.find("kept as ");
-  ASSERT_NE(kept, std::string::npos) << text;
-  const std::string movedTo = text.substr(kept + 8, text.find(".reg", kept) + 4 - kept - 8);
-  EXPECT_EQ(test::ReadFileBytes(movedTo), damaged);
-  EXPECT_EQ(app.UserInfoTable->text(0, kUserDataValue), "Erika");
-  EXPECT_EQ(host.questions.size(), 1u);  // never entered: the question comes as usual
 }
 
 }  // namespace

@@ -54,26 +54,6 @@ TEST_F(ReplaceDataTest, TrimsBlanksOnlyAndKeepsNoDotPlaceholders) {
   EXPECT_EQ(replaced(" <$HEXFILE> x "), "<$HEXFILE> x");
 }
 
-TEST_F(ReplaceDataTest, ValuesAreNotScannedButLaterRowsReplaceWhatTheyBrought) {
-  WriteValue(session.DataTable, "A", "<$DATA.B>");
-  WriteValue(session.DataTable, "B", "b");
-  EXPECT_EQ(replaced("<$DATA.A>|<$DATA.B>"), "b|b");
-  EXPECT_EQ(replaced("<$DATA.B>|<$DATA.A>"), "b|<$DATA.B>");
-  // A value naming its own placeholder grows once per occurrence's row.
-  WriteValue(session.DataTable, "S", "[<$DATA.S>]");
-  EXPECT_EQ(replaced("<$DATA.S><$DATA.S>"), "[[<$DATA.S>]][[<$DATA.S>]]");
-}
-
-TEST_F(ReplaceDataTest, ARepeatedRowReplacesWhatEarlierReplacementsFormed) {
-  WriteValue(session.DataTable, "A", "va");
-  WriteValue(session.DataTable, "X", "A");
-  // <$DATA.<$DATA.X>> turns into <$DATA.A> when X is replaced; the last row gets it.
-  EXPECT_EQ(replaced("<$DATA.A> <$DATA.X> <$DATA.<$DATA.X>> <$DATA.A>"), "va A va va");
-  // An empty value joins "<" and "$DATA.A>" into a placeholder.
-  EXPECT_EQ(replaced("<$DATA.A><<$DATA.E>$DATA.A><$DATA.A>"), "vavava");
-  EXPECT_EQ(replaced("<$DATA.A><<$DATA.E>$DATA.A>"), "va<$DATA.A>");
-}
-
 TEST_F(ReplaceDataTest, FailuresKeepWhatWasDoneBefore) {
   WriteValue(session.DataTable, "A", "va");
   EXPECT_EQ(failed("  <$DATA.A> <$FOO.BAR> <$DATA.A> <$DATA.B>"), "va <$FOO.BAR> va <$DATA.B>");
@@ -83,12 +63,6 @@ TEST_F(ReplaceDataTest, FailuresKeepWhatWasDoneBefore) {
   EXPECT_EQ(failed("<$>"), "<$>");
   EXPECT_EQ(failed("<$  >"), "<$  >");
   EXPECT_EQ(failed("<$.A>"), "<$.A>");
-}
-
-TEST_F(ReplaceDataTest, LongTextsHaveNoLengthLimit) {
-  WriteValue(session.DataTable, "END", "done");
-  std::string text(40000, 'x');
-  EXPECT_EQ(replaced(text + "<$DATA.END>"), text + "done");
 }
 
 // The plain loop for DATA placeholders: one whole-text replacement per row.

@@ -10,6 +10,7 @@
 #include "core/resources/message_ids.h"
 #include "core/toolchain/prepare_session.h"
 #include "core/toolchain/tool_chain.h"
+#include "support/error_number.h"
 #include "toolchain_fixture.h"
 
 namespace xkm {
@@ -92,14 +93,10 @@ TEST_F(AnsiFileTextTest, TheControlFileIsRefusedAndTheRunStops) {
       "<DATA>IMAGE=&lt;$DATA.IMAGE&gt;</DATA></BRAKEL></ADRESSLAYOUT></XKMTOOL>"));
   WriteValue(session.ConfigTable, "AST", "L");
   WriteValue(session.DataTable, "IMAGE", "bild→1.hex");
-  try {
-    toolChain.CallByName("RUN_BCB_CONVERSION");
-    FAIL() << "the step went on";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 60000);
-    EXPECT_EQ(e.description(), std::string(kRefused).substr(6) + " : " + folder.file("b.ctl") +
-                                   " : \"→\" (U+2192) : <$DATA.IMAGE> - program stops!");
-  }
+  EXPECT_EQ(
+      test::ErrorOf([&] { toolChain.CallByName("RUN_BCB_CONVERSION"); }).numberAndDescription(),
+      "60000 " + std::string(kRefused).substr(6) + " : " + folder.file("b.ctl") +
+          " : \"→\" (U+2192) : <$DATA.IMAGE> - program stops!");
   EXPECT_FALSE(std::filesystem::exists(folder.file("b.ctl")));
 }
 

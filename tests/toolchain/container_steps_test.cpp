@@ -7,6 +7,7 @@
 #include "core/toolchain/command_text.h"
 #include "core/toolchain/file_names.h"
 #include "core/toolchain/tool_chain.h"
+#include "support/error_number.h"
 #include "toolchain_fixture.h"
 
 namespace xkm {
@@ -62,22 +63,14 @@ TEST_F(BuildXKMContainerTest, ErrorsAreShownAndTheStepEndsNormally) {
   EXPECT_FALSE(std::filesystem::exists(folder.file("ABC___________12.xkm")));
 }
 
-TEST_F(BuildXKMContainerTest, ANameFromTheLogisticDataCannotLeaveTheWorkingFolder) {
-  build("../../x", "y");
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].title, "xkmtool");
-  EXPECT_FALSE(std::filesystem::exists(folder.file("../x_____________y.xkm")));
-}
-
 TEST(CheckNameInWorkingFolder, RefusesNamesThatLeaveTheFolder) {
   EXPECT_NO_THROW(CheckNameInWorkingFolder("CS_ST10.qsr", msg::kTemplateFileNameError, "QSR"));
   for (const char* name : {"../x.qsr", "/tmp/x.qsr", "sub/x", "..", "."}) {
-    try {
-      CheckNameInWorkingFolder(name, msg::kTemplateFileNameError, "QSR template name");
-      ADD_FAILURE() << name;
-    } catch (const Error& e) {
-      EXPECT_EQ(e.number(), msg::kTemplateFileNameError);
-    }
+    EXPECT_EQ(test::ErrorNumberOf([&] {
+                CheckNameInWorkingFolder(name, msg::kTemplateFileNameError, "QSR template name");
+              }),
+              msg::kTemplateFileNameError)
+        << name;
   }
 }
 

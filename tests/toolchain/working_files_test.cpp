@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "core/platform/error.h"
+#include "support/error_number.h"
 #include "support/scratch_folder.h"
 
 namespace xkm {
@@ -75,12 +76,7 @@ TEST_F(DeleteWorkingFilesTest, BlankTemplateNamesAreNotLookedFor) {
 TEST_F(DeleteWorkingFilesTest, AnEmptyBlockCountFailsBeforeRemovingAnything) {
   set("DATABLOCK_COUNT", "");
   touch("CS.LOG");
-  try {
-    DeleteWorkingFiles(session);
-    FAIL() << "an empty block count must fail";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 13);
-  }
+  EXPECT_EQ(test::ErrorNumberOf([&] { DeleteWorkingFiles(session); }), 13);
   EXPECT_TRUE(exists("CS.LOG"));
 }
 

@@ -93,10 +93,18 @@ TEST_F(UserDataTest, LanguageTwoGivesEnglishLabelsOthersGerman) {
     data.Init(ini);
     EXPECT_EQ(data.GetUserData()->text(1, kUserDataField), c.label) << c.stored;
   }
+  // The form gets the language too.
   user_store::SetDword(kCurrentUserRoot, kLanguagePath, "Language", 2);
   clsUserData data;
   data.Init(ini);
   EXPECT_EQ(data.LanguageIndex(), 2);
+  int language = 0;
+  host.onUserDataForm = [&](SessionTable&, int formLanguage) {
+    language = formLanguage;
+    return true;
+  };
+  data.InputUserData(host);
+  EXPECT_EQ(language, 2);
 }
 
 TEST_F(UserDataTest, InitPassesOnTheErrorsOfBadConfiguration) {
@@ -159,19 +167,6 @@ TEST_F(UserDataTest, CancelWritesNothingAndLeavesTheTable) {
   EXPECT_FALSE(data.CheckUserData());
   EXPECT_EQ(data.GetUserData()->text(0, kUserDataValue), "");
   EXPECT_FALSE(std::filesystem::exists(sandbox.currentUserFile()));
-}
-
-TEST_F(UserDataTest, TheFormGetsTheLanguageIndex) {
-  RegWriteString(kCurrentUserRoot, kLanguagePath, "Language", "2");
-  clsUserData data;
-  data.Init(ini);
-  int language = 0;
-  host.onUserDataForm = [&](SessionTable&, int nLanguage) {
-    language = nLanguage;
-    return true;
-  };
-  data.InputUserData(host);
-  EXPECT_EQ(language, 2);
 }
 
 TEST_F(UserDataTest, ANameWithBlanksIsStoredTrimmedAndTheValueLastStoredIsRead) {

@@ -45,18 +45,15 @@ TEST_F(UserStoreTest, StringsRoundTripWithEscapesInRegeditSyntax) {
 }
 
 TEST_F(UserStoreTest, EachRootHasItsOwnFile) {
-  RegWriteString(kCurrentUserRoot, "K", "V", "user");
-  RegWriteString(kLocalMachineRoot, "K", "V", "machine");
-  RegWriteString(7, "K", "V", "seven");
-  RegWriteString(-5, "K", "V", "minus five");
-  const std::string folder = sandbox.folder().file("xkmtool/");
-  EXPECT_TRUE(std::filesystem::exists(folder + "HKEY_CURRENT_USER.reg"));
-  EXPECT_TRUE(std::filesystem::exists(folder + "HKEY_LOCAL_MACHINE.reg"));
-  EXPECT_TRUE(std::filesystem::exists(folder + "ROOT_7.reg"));
-  EXPECT_TRUE(std::filesystem::exists(folder + "ROOT_-5.reg"));
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "V"), "user");
-  EXPECT_EQ(RegReadString(kLocalMachineRoot, "K", "V"), "machine");
-  EXPECT_EQ(RegReadString(7, "K", "V"), "seven");
+  const std::pair<int32_t, const char*> roots[] = {{kCurrentUserRoot, "HKEY_CURRENT_USER"},
+                                                   {kLocalMachineRoot, "HKEY_LOCAL_MACHINE"},
+                                                   {7, "ROOT_7"},
+                                                   {-5, "ROOT_-5"}};
+  for (const auto& [root, name] : roots) RegWriteString(root, "K", "V", name);
+  for (const auto& [root, name] : roots) {
+    EXPECT_EQ(RegReadString(root, "K", "V"), name);
+    EXPECT_TRUE(std::filesystem::exists(sandbox.folder().file("xkmtool/") + name + ".reg"));
+  }
 }
 
 TEST_F(UserStoreTest, KeyPathsAndValueNamesIgnoreCase) {
@@ -126,36 +123,9 @@ TEST_F(UserStoreTest, ControlCharactersStayOnOneLineAndTextEndsAtNul) {
   EXPECT_EQ(test::ErrorOf([] { RegWriteString(kCurrentUserRoot, "K", "a\nb", "x"); }).number(), 5);
 }
 
-TEST_F(UserStoreTest, ADamagedFileNamesFileAndLineAndIsNeverOverwritten) {
-  const struct {
-    const char* text;
-    int line;
-  } cases[] = {
-      {"REGEDIT4\n\n[K]\n\"A\"=\"1\"\ngarbage\n", 5},
-      {"Windows Registry Editor Version 5.00\n\n[K]\n", 1},
-      {"REGEDIT4\n\"A\"=\"1\"\n", 2},                 // value before any key
-      {"REGEDIT4\n[K]\n\"A\"=\"C:\\temp\"\n", 3},     // lone backslash
-      {"REGEDIT4\n[K]\n\"A\"=\"open\n", 3},           // quote not closed
-      {"REGEDIT4\n[K]\n\"A\"=dword:123456789\n", 3},  // nine digits
-      {"REGEDIT4\n[K]\n\"A\"=hex:1,zz\n", 3},
-      {"REGEDIT4\n[K]\n\"A\"=hex:01,\\\n  zz\n[L]\n", 3},  // reported where the value starts
-      {"REGEDIT4\n[K\n", 2},
-  };
-  const std::string path = sandbox.currentUserFile();
-  for (const auto& c : cases) {
-    writeStore(c.text);
-    const std::string where = path + ", line " + std::to_string(c.line) + ":";
-    Error read = test::ErrorOf([] { RegReadString(kCurrentUserRoot, "K", "A"); });
-    EXPECT_EQ(read.number(), user_store::kInvalidFileFormat) << c.text;
-    EXPECT_NE(read.description().find(where), std::string::npos) << read.description();
-
-    Error write = test::ErrorOf([] { RegWriteString(kCurrentUserRoot, "K", "A", "new"); });
-    EXPECT_EQ(write.numberAndDescription(), read.numberAndDescription());
-    EXPECT_EQ(storeText(), c.text);
-  }
-}
-
-TEST_F(UserStoreTest, ADamagedFileIsMovedAsideAndWhatCanBeReadIsKept) {
+// A damaged file names file and line and is never overwritten; recovery moves
+// it aside unchanged and keeps whatever could be read.
+TEST_F(UserStoreTest, ADamagedFileIsReportedThenMovedAsideKeepingWhatCanBeRead) {
   const struct {
     const char* text;
     int line;  // of the first damage
@@ -163,25 +133,38 @@ TEST_F(UserStoreTest, ADamagedFileIsMovedAsideAndWhatCanBeReadIsKept) {
   } cases[] = {
       {"REGEDIT4\n\n[K]\n\"A\"=\"1\"\ngarbage\n\"B\"=\"2\"\n", 5, {{"A", "1"}, {"B", "2"}}},
       {"Windows Registry Editor Version 5.00\n\n[K]\n\"A\"=\"1\"\n", 1, {{"A", "1"}}},
+      {"REGEDIT4\n\"A\"=\"1\"\n", 2, {}},                 // value before any key
+      {"REGEDIT4\n[K]\n\"A\"=\"C:\\temp\"\n", 3, {}},     // lone backslash
+      {"REGEDIT4\n[K]\n\"A\"=\"open\n", 3, {}},           // quote not closed
+      {"REGEDIT4\n[K]\n\"A\"=dword:123456789\n", 3, {}},  // nine digits
+      {"REGEDIT4\n[K]\n\"A\"=hex:1,zz\n", 3, {}},
+      // Reported where the value starts.
       {"REGEDIT4\n[K]\n\"A\"=hex:01,\\\n  zz\n\"B\"=\"2\"\n", 3, {{"A", ""}, {"B", "2"}}},
       {"REGEDIT4\n[K\n\"A\"=\"1\"\n[K]\n\"B\"=\"2\"\n", 2, {{"A", ""}, {"B", "2"}}},
   };
+  const std::string path = sandbox.currentUserFile();
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
     std::filesystem::remove_all(sandbox.folder().file("xkmtool"));
     writeStore(c.text);
+    const std::string where =
+        "321 Invalid file format: " + path + ", line " + std::to_string(c.line) + ":";
+    Error read = test::ErrorOf([] { RegReadString(kCurrentUserRoot, "K", "A"); });
+    EXPECT_EQ(read.numberAndDescription().rfind(where, 0), 0u) << read.description();
+    Error write = test::ErrorOf([] { RegWriteString(kCurrentUserRoot, "K", "A", "new"); });
+    EXPECT_EQ(write.numberAndDescription(), read.numberAndDescription());
+    EXPECT_EQ(storeText(), c.text);
+
     std::optional<user_store::Recovery> recovery =
         user_store::RecoverDamagedStore(kCurrentUserRoot);
-    ASSERT_TRUE(recovery) << c.text;
-    EXPECT_NE(recovery->problem.find("321 Invalid file format: " + sandbox.currentUserFile() +
-                                     ", line " + std::to_string(c.line) + ":"),
-              std::string::npos)
-        << recovery->problem;
+    ASSERT_TRUE(recovery);
+    EXPECT_NE(recovery->problem.find(where), std::string::npos) << recovery->problem;
     EXPECT_EQ(
         recovery->movedTo.rfind(sandbox.folder().file("xkmtool/HKEY_CURRENT_USER.damaged-"), 0),
         0u);
     EXPECT_EQ(test::ReadFileBytes(recovery->movedTo), c.text);  // never changed, never deleted
     for (const auto& [name, value] : c.kept)
-      EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", name), value) << c.text << name;
+      EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", name), value) << name;
     EXPECT_FALSE(user_store::RecoverDamagedStore(kCurrentUserRoot));  // sound now
   }
   // A second damage within the same second does not take the first one's name.

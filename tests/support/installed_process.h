@@ -17,9 +17,9 @@ namespace xkm::test {
 // sample tools, run as a child on an argv, with the checks every fault must
 // pass: the program ends by itself, leaves no temporary file and touches
 // nothing outside the working folder.
-class HostileProcess : public ::testing::Test {
+class InstalledProcess : public ::testing::Test {
  protected:
-  HostileProcess();
+  InstalledProcess();
 
   const std::string& root() const { return tool_.folder().path(); }
   std::string file(const std::string& relative) const { return tool_.folder().file(relative); }

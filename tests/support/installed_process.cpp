@@ -1,4 +1,4 @@
-#include "hostile/hostile_fixture.h"
+#include "support/installed_process.h"
 
 #include <sys/stat.h>
 
@@ -22,7 +22,7 @@ bool IsInside(const std::string& relative, const std::string& folder) {
 
 }  // namespace
 
-HostileProcess::HostileProcess() {
+InstalledProcess::InstalledProcess() {
   for (const auto& entry :
        stdfs::directory_iterator(std::string(XKM_SOURCE_DIR) + "/examples/demo/config"))
     write(entry.path().filename().string(), ReadFileBytes(entry.path().string()));
@@ -33,28 +33,29 @@ HostileProcess::HostileProcess() {
   environment["XDG_CONFIG_HOME"] = file(".config");
 }
 
-std::string HostileProcess::DemoInput(const std::string& name) {
+std::string InstalledProcess::DemoInput(const std::string& name) {
   return ReadFileBytes(std::string(XKM_SOURCE_DIR) + "/examples/demo/input/" + name);
 }
 
-std::string HostileProcess::DemoLibrary() {
+std::string InstalledProcess::DemoLibrary() {
   return ReadFileBytes(std::string(XKM_SOURCE_DIR) + "/examples/demo/config/LIB_XKM_B3FCD394.lbr");
 }
 
-std::string HostileProcess::Expected(const std::string& name) {
+std::string InstalledProcess::Expected(const std::string& name) {
   return ReadFileBytes(std::string(XKM_TEST_DATA) + "/expected/" + name);
 }
 
-std::string HostileProcess::installInputs(const std::string& folder, const std::string& hexName,
-                                          const std::string& xmlName, const std::string& a2lName) {
+std::string InstalledProcess::installInputs(const std::string& folder, const std::string& hexName,
+                                            const std::string& xmlName,
+                                            const std::string& a2lName) {
   write(folder + "/" + xmlName, DemoInput("flowdata_4711.xml"));
   write(folder + "/" + hexName, DemoInput("ecu_st10.hex"));
   write(folder + "/" + a2lName, DemoInput("ecu_st10.a2l"));
   return file(folder);
 }
 
-ChildResult HostileProcess::runBatch(const std::string& commandLine, const std::string& workFolder,
-                                     ChildCommand command) {
+ChildResult InstalledProcess::runBatch(const std::string& commandLine,
+                                       const std::string& workFolder, ChildCommand command) {
   command.argv = {tool_.executable(), "--batch", "--report", file("r.json"), commandLine};
   if (command.workingFolder.empty()) command.workingFolder = root();
   for (const auto& [name, value] : environment) command.environment.emplace(name, value);
@@ -66,26 +67,26 @@ ChildResult HostileProcess::runBatch(const std::string& commandLine, const std::
   return result;
 }
 
-ChildResult HostileProcess::runDemo(const std::string& workFolder, ChildCommand command) {
+ChildResult InstalledProcess::runDemo(const std::string& workFolder, ChildCommand command) {
   const std::string w = workFolder + "/";
   return runBatch(w + "flowdata_4711.xml," + w + "ecu_st10.hex," + w + "ecu_st10.a2l", workFolder,
                   std::move(command));
 }
 
-nlohmann::json HostileProcess::report() const {
+nlohmann::json InstalledProcess::report() const {
   return nlohmann::json::parse(ReadFileBytes(file("r.json")));
 }
 
-std::string HostileProcess::argvLog() const {
+std::string InstalledProcess::argvLog() const {
   return stdfs::exists(file("argv.log")) ? ReadFileBytes(file("argv.log")) : "";
 }
 
-void HostileProcess::writeScriptTool(const std::string& name, const std::string& body) const {
+void InstalledProcess::writeScriptTool(const std::string& name, const std::string& body) const {
   const std::string path = write("tools/" + name, "#!/bin/sh\n" + body);
   ::chmod(path.c_str(), 0755);
 }
 
-void HostileProcess::replaceLibrary(const std::string& content, const std::string& name) const {
+void InstalledProcess::replaceLibrary(const std::string& content, const std::string& name) const {
   for (const auto& entry : stdfs::directory_iterator(root()))
     if (entry.path().extension() == ".lbr") stdfs::remove(entry.path());
   const std::string draft = write("library.draft", content);
@@ -93,7 +94,7 @@ void HostileProcess::replaceLibrary(const std::string& content, const std::strin
   stdfs::rename(draft, file(target));
 }
 
-HostileProcess::Snapshot HostileProcess::snapshotOutside(const std::string& workFolder) const {
+InstalledProcess::Snapshot InstalledProcess::snapshotOutside(const std::string& workFolder) const {
   Snapshot snapshot;
   for (const auto& entry : stdfs::recursive_directory_iterator(root())) {
     const std::string relative = stdfs::relative(entry.path(), root()).string();
@@ -106,8 +107,8 @@ HostileProcess::Snapshot HostileProcess::snapshotOutside(const std::string& work
   return snapshot;
 }
 
-void HostileProcess::expectSoundEnd(const ChildResult& result, const std::string& workFolder,
-                                    const Snapshot& before) const {
+void InstalledProcess::expectSoundEnd(const ChildResult& result, const std::string& workFolder,
+                                      const Snapshot& before) const {
   EXPECT_EQ(result.signal, 0) << "xkmtool ended by a signal\n" << result.err;
   EXPECT_EQ(result.err.find("Sanitizer"), std::string::npos) << result.err;
   EXPECT_EQ(result.err.find("runtime error"), std::string::npos) << result.err;
