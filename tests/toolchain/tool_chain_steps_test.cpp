@@ -126,11 +126,11 @@ TEST_F(StepsTest, UnreadableFilesAreShownAndNothingIsWritten) {
   toolChain.READ_LOGISTIC_DATA();
   app.InputXmlPath = folder.write("broken.xml", "<a><b></a>");
   toolChain.READ_LOGISTIC_DATA();
-  ASSERT_EQ(host.messages.size(), 3u);
-  for (const test::RecordedMessage& message : host.messages) {
-    EXPECT_EQ(message.title, "Error");
-    EXPECT_FALSE(message.text.empty());
-  }
+  EXPECT_EQ(host.messages,
+            (std::vector<test::RecordedMessage>{
+                {"Error", "File not found: "},
+                {"Error", "File not found: " + folder.file("missing.xml")},
+                {"Error", "Opening and ending tag mismatch: b line 1 and a (line 1, column 11)"}}));
   EXPECT_TRUE(reports.empty());
   EXPECT_EQ(session.DataTable.rowCount(), 0u);
 }
