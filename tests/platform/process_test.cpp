@@ -26,6 +26,23 @@ TEST(SpawnAndWait, ReportsExitCodeAndSignal) {
   EXPECT_EQ(killed.exitCode, -1);
 }
 
+// A parent that ignores SIGPIPE or blocks signals (as toolkits and shells may)
+// passes neither on: a tool writing into a closed pipe must still end.
+TEST(SpawnAndWait, TheChildStartsWithDefaultSignals) {
+  auto* previous = ::signal(SIGPIPE, SIG_IGN);
+  sigset_t blocked;
+  sigset_t old;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGTERM);
+  ::pthread_sigmask(SIG_BLOCK, &blocked, &old);
+  const ProcessOutcome piped = SpawnAndWait({"sh", "-c", "kill -PIPE $$; exit 3"});
+  const ProcessOutcome terminated = SpawnAndWait({"sh", "-c", "kill -TERM $$; exit 3"});
+  ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+  ::signal(SIGPIPE, previous);
+  EXPECT_EQ(piped.signal, SIGPIPE);
+  EXPECT_EQ(terminated.signal, SIGTERM);
+}
+
 TEST(SpawnAndWait, ProgramsThatCannotRunAreNotStarted) {
   test::ScratchFolder folder;
   std::string plain = folder.write("not-executable", "#!/bin/sh\nexit 0\n");
