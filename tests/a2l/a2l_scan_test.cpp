@@ -115,20 +115,15 @@ class Generator {
   // all kinds of line ends and some lines long enough to be carried
   // shortened from one chunk to the next.
   std::string text() {
-    std::string text;
-    lines(text, 12);
+    std::string text = lines(12);
     if (chance(9, 10)) text += pick({"/begin MOD_PAR \"\"", "  /begin MOD_PAR", "/begin MOD_PAR"});
     if (chance(1, 20)) text += "/end MOD_PAR";
-    lineEnd(text);
-    for (int i = number(0, 14); i > 0; --i) {
-      text += sectionLine();
-      lineEnd(text);
-    }
+    text += ending();
+    for (int i = number(0, 14); i > 0; --i) text += sectionLine() + ending();
     if (chance(9, 10)) text += pick({"/end MOD_PAR", "  /end MOD_PAR", "x\"/end MOD_PAR\"\""});
     if (chance(1, 20)) text += "/begin MOD_PAR";
-    if (chance(1, 2)) lineEnd(text);
-    lines(text, 8);
-    return text;
+    if (chance(1, 2)) text += ending();
+    return text + lines(8);
   }
 
  private:
@@ -183,7 +178,8 @@ class Generator {
     }
   }
 
-  void lines(std::string& text, int most) {
+  std::string lines(int most) {
+    std::string text;
     // clang-format off
     static const char* const kLines[] = {
         "/begin CHARACTERISTIC", "/begin CHARACTERISTIC", "/BEGIN characteristic",
@@ -200,8 +196,9 @@ class Generator {
       } else {
         text += longOr(pick(kLines));
       }
-      lineEnd(text);
+      text += ending();
     }
+    return text;
   }
 
   std::string longOr(const std::string& line) {
@@ -216,7 +213,6 @@ class Generator {
   std::string ending() {
     return pick({"\r\n", "\r\n", "\r\n", "\r\n", "\r\n", "\n", "\r", "\r\r\n", "\n\r"});
   }
-  void lineEnd(std::string& text) { text += ending(); }
 
   std::string pick(std::initializer_list<const char*> choices) {
     return *(choices.begin() + number(0, static_cast<int>(choices.size()) - 1));
