@@ -12,6 +12,7 @@
 
 #include "core/platform/error.h"
 #include "core/session/utilities.h"
+#include "gui/frm_check_library.h"
 #include "gui/frm_main.h"
 #include "gui/tool_runs_view.h"
 #include "gui_fixture.h"
@@ -224,6 +225,34 @@ TEST_F(MainWindowTest, TheToolsTabShowsEachToolRunAndItsOutput) {
   view.selectRun(0);
   EXPECT_TRUE(view.outputText().contains("converted\n"));
   EXPECT_TRUE(view.outputText().contains("warn\n"));
+}
+
+// A library whose only fault is a second entry for one ECU.
+const char* const kShadowedEcu =
+    "<XKMTOOL>\n<ECU_CONFIGURATION>\n<ENTRY ECU=\"E\" NUM=\"2\"/>\n<ENTRY ECU=\"E\" NUM=\"2\"/>\n"
+    "</ECU_CONFIGURATION>\n</XKMTOOL>\n";
+
+TEST_F(MainWindowTest, TheFileMenuListsTheFindingsOfTheLibraryBesideTheExecutable) {
+  folder.write("LIB_XKM_0.lbr", kShadowedEcu);
+  ASSERT_TRUE(start({"Init"}));
+  action("mnuCheckLibrary").trigger();
+  QApplication::processEvents();
+  auto* form = test::Child<frmCheckLibrary>(*window, "frmCheckLibrary");
+  ASSERT_NE(form, nullptr);
+  EXPECT_TRUE(form->isVisible());
+  const QTableWidget& list = *form->findingList();
+  std::vector<std::string> rows;
+  for (int row = 0; row < list.rowCount(); ++row)
+    rows.push_back(test::CellText(list, row, frmCheckLibrary::kSeverityColumn) + " " +
+                   test::CellText(list, row, frmCheckLibrary::kLineColumn) + ":" +
+                   test::CellText(list, row, frmCheckLibrary::kColumnColumn));
+  EXPECT_EQ(rows,
+            (std::vector<std::string>{"error 1:1", "error 1:1", "error 3:16", "warning 4:1"}));
+  EXPECT_EQ(test::CellText(list, 3, frmCheckLibrary::kTextColumn),
+            "ECU \"E\" is listed again: the entry on line 3 wins and this one is shadowed");
+  EXPECT_TRUE(form->summary()->text().endsWith("LIB_XKM_0.lbr: 3 errors, 1 warning"))
+      << form->summary()->text().toStdString();
+  form->close();
 }
 
 }  // namespace
