@@ -107,8 +107,8 @@ Child::~Child() {
     CloseHandle(ProcessOf(process_));
   }
   std::error_code ignored;
-  std::filesystem::remove(std::filesystem::u8path(outPath_), ignored);
-  std::filesystem::remove(std::filesystem::u8path(errPath_), ignored);
+  for (const std::string& path : {outPath_, errPath_})
+    std::filesystem::remove(std::filesystem::path(WideFromUtf8(path)), ignored);
 }
 
 void Child::requestStop() const {

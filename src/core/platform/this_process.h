@@ -23,8 +23,13 @@ void WatchStopRequests();
 // True when a stop request arrived since the last call.
 bool TakeStopRequest();
 
-// Makes an abort end the program with kExitAborted and no dialog. Without it
-// an abort on Windows exits with 3, a code the batch mode gives a meaning.
+// Writes standard output and error byte for byte: Windows would otherwise
+// turn every "\n" into "\r\n".
+void UseBinaryStandardStreams();
+
+// Makes an abort end the program with kExitAborted. Without it an abort on
+// Windows exits with 3, a code the batch mode gives a meaning; the runtime's
+// own abort message is still written first.
 void ExitDistinctlyOnAbort();
 
 }  // namespace xkm

@@ -32,6 +32,9 @@ bool TakeStopRequest() {
   return true;
 }
 
+// Text and bytes are the same here.
+void UseBinaryStandardStreams() {}
+
 // SIGABRT already ends the program distinctly here.
 void ExitDistinctlyOnAbort() {}
 

@@ -2,10 +2,13 @@
 #define NOMINMAX
 #include <windows.h>
 // Needs the types of windows.h.
+#include <fcntl.h>
+#include <io.h>
 #include <shellapi.h>
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/platform/this_process.h"
@@ -52,9 +55,12 @@ bool TakeStopRequest() {
   return gStopRequested.exchange(false);
 }
 
+void UseBinaryStandardStreams() {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+
 void ExitDistinctlyOnAbort() {
-  // No "abnormal program termination" box and no error report either.
-  _set_abort_behavior(0, _WRITE_ABORT_MSG | _CALL_REPORTFAULT);
   std::signal(SIGABRT, OnAbortSignal);
 }
 

@@ -136,6 +136,7 @@ int Perform(const std::string& action, const std::vector<std::string>& arguments
 }  // namespace
 
 int main(int argc, char** argv) {
+  xkm::UseBinaryStandardStreams();
   std::vector<std::string> actions;
   std::vector<std::string> arguments = xkm::ProgramArguments(argc, argv);
   if (const char* fromEnvironment = std::getenv("XKM_STAND_IN")) {
