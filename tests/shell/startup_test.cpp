@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "core/platform/error.h"
+#include "core/platform/file_system.h"
 #include "core/platform/user_store.h"
 #include "core/resources/string_table.h"
 #include "core/userdata/registry.h"
@@ -100,10 +101,10 @@ TEST_F(StartupTest, TheFirstMissingFileIsNamedTrimmed) {
 }
 
 TEST_F(StartupTest, RelativePathsAreMadeAbsolute) {
-  std::string previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder.path());
+  const std::string previous = fs::CurrentFolder();
+  fs::SetCurrentFolder(folder.path());
   StartupResult result = start("in/a.xml,in/a.hex,in/a.a2l");
-  std::filesystem::current_path(previous);
+  fs::SetCurrentFolder(previous);
   ASSERT_TRUE(result.ok) << result.failureMessage;
   EXPECT_EQ(app.InputHexPath, hex);
 }

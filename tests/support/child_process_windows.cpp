@@ -1,5 +1,3 @@
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,7 +5,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "core/platform/utf16_windows.h"
+#include "core/platform/win32_support.h"
 #include "support/child_process.h"
 #include "support/scratch_folder.h"
 
@@ -23,7 +21,7 @@ struct NameOrder {
 
 // The environment block of the child: ours, less the dropped names, plus the extra ones.
 std::wstring EnvironmentBlock(const ChildCommand& command) {
-  const std::wstring dropped = WideFromUtf8(command.withoutVariablesStartingWith);
+  const std::wstring dropped = win32::Wide(command.withoutVariablesStartingWith);
   std::map<std::wstring, std::wstring, NameOrder> all;
   wchar_t* own = GetEnvironmentStringsW();
   for (const wchar_t* entry = own; *entry != L'\0'; entry += wcslen(entry) + 1) {
@@ -34,8 +32,7 @@ std::wstring EnvironmentBlock(const ChildCommand& command) {
     all[text.substr(0, equals)] = text.substr(equals + 1);
   }
   FreeEnvironmentStringsW(own);
-  for (const auto& [name, value] : command.environment)
-    all[WideFromUtf8(name)] = WideFromUtf8(value);
+  for (const auto& [name, value] : command.environment) all[win32::Wide(name)] = win32::Wide(value);
   std::wstring block;
   for (const auto& [name, value] : all) block += name + L"=" + value + L'\0';
   return block + L'\0';
@@ -47,7 +44,7 @@ HANDLE OutputFile(std::string& path) {
   wchar_t name[MAX_PATH + 1];
   if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"xkc", 0, name) == 0)
     throw std::runtime_error("cannot create a file for the child's output");
-  path = Utf8FromWide(name);
+  path = win32::Utf8(name);
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE file = CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inheritable,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -70,9 +67,9 @@ Child::Child(const ChildCommand& command)
     throw std::runtime_error("Windows has no such limit for a child");
   std::string line = "\"" + command.argv[0] + "\"";
   for (size_t i = 1; i < command.argv.size(); ++i) line += " " + QuoteArgument(command.argv[i]);
-  std::wstring wideLine = WideFromUtf8(line);
+  std::wstring wideLine = win32::Wide(line);
   std::wstring environment = EnvironmentBlock(command);
-  const std::wstring folder = WideFromUtf8(command.workingFolder);
+  const std::wstring folder = win32::Wide(command.workingFolder);
 
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
@@ -108,7 +105,7 @@ Child::~Child() {
   }
   std::error_code ignored;
   for (const std::string& path : {outPath_, errPath_})
-    std::filesystem::remove(std::filesystem::path(WideFromUtf8(path)), ignored);
+    std::filesystem::remove(std::filesystem::path(win32::Wide(path)), ignored);
 }
 
 void Child::requestStop() const {

@@ -1,5 +1,3 @@
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 
 #include <array>
@@ -8,7 +6,7 @@
 #include <utility>
 
 #include "core/platform/process.h"
-#include "core/platform/utf16_windows.h"
+#include "core/platform/win32_support.h"
 
 namespace xkm {
 namespace {
@@ -251,7 +249,7 @@ ProcessOutcome RunCommandLine(const std::string& commandLine,
   DWORD flags = CREATE_SUSPENDED | NORMAL_PRIORITY_CLASS;
   if (output != ChildOutput::Inherit) flags |= CREATE_NO_WINDOW;
   // CreateProcessW may write into the command line it is given.
-  std::wstring line = WideFromUtf8(commandLine);
+  std::wstring line = win32::Wide(commandLine);
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
                       &startup, &info))

@@ -1,5 +1,3 @@
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 // Needs the types of windows.h.
 #include <fcntl.h>
@@ -12,7 +10,7 @@
 #include <cstdlib>
 
 #include "core/platform/this_process.h"
-#include "core/platform/utf16_windows.h"
+#include "core/platform/win32_support.h"
 
 namespace xkm {
 namespace {
@@ -42,7 +40,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
   if (wide == nullptr) return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
   std::vector<std::string> arguments;
-  for (int i = 1; i < count; ++i) arguments.push_back(Utf8FromWide(wide[i]));
+  for (int i = 1; i < count; ++i) arguments.push_back(win32::Utf8(wide[i]));
   LocalFree(wide);
   return arguments;
 }
