@@ -18,6 +18,8 @@
 
 int main(int argc, char** argv) {
   xkm::ExitDistinctlyOnAbort();
+  // Rows, boxes and reports are the same bytes on every platform.
+  xkm::UseBinaryStandardStreams();
   std::vector<std::string> arguments = xkm::ProgramArguments(argc, argv);
   xkm::CommandOptions options = xkm::ParseCommandOptions(arguments);
 

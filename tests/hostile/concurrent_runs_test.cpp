@@ -49,7 +49,7 @@ class ConcurrentRuns : public HostileProcess {
                            bool gated) const {
     const std::string w = workFolder + "/";
     ChildCommand command;
-    command.argv = {file("xkmtool"), "--batch", "--report", file(name + ".json"),
+    command.argv = {executable(), "--batch", "--report", file(name + ".json"),
                     w + "flowdata_4711.xml," + w + "ecu_st10.hex," + w + "ecu_st10.a2l"};
     command.workingFolder = root();
     command.environment = environment;

@@ -183,7 +183,7 @@ TEST_F(SlowTool, BatchModeWaitsForIt) {
 
 TEST_F(SlowTool, StopSignalDuringTheWaitEndsTheRunAfterTheStep) {
   ChildCommand command;
-  command.argv = {file("xkmtool"), "--batch", "--report", file("r.json"),
+  command.argv = {executable(), "--batch", "--report", file("r.json"),
                   "input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l"};
   command.workingFolder = root();
   command.environment = environment;

@@ -22,6 +22,7 @@ class HostileProcess : public ::testing::Test {
   HostileProcess();
 
   const std::string& root() const { return tool_.folder().path(); }
+  std::string executable() const { return tool_.executable(); }
   std::string file(const std::string& relative) const { return tool_.folder().file(relative); }
   std::string write(const std::string& relative, const std::string& bytes) const {
     return tool_.folder().write(relative, bytes);

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "core/platform/path.h"
 #include "support/child_process.h"
 #include "support/scratch_folder.h"
 
@@ -55,8 +56,8 @@ TEST(RunCommandLine, ReportsHowTheChildEnded) {
 TEST(RunCommandLine, PassesPathAndArgumentsLiterally) {
   test::ScratchFolder folder;
   const std::string program = folder.file("Aufträge Müller/stand in" XKM_EXE_SUFFIX);
-  std::filesystem::create_directories(folder.file("Aufträge Müller"));
-  std::filesystem::copy_file(XKM_STAND_IN_EXE, program);
+  folder.write("Aufträge Müller/stand in" XKM_EXE_SUFFIX, test::ReadFileBytes(XKM_STAND_IN_EXE));
+  std::filesystem::permissions(fs::NativePath(program), std::filesystem::perms::owner_all);
   const std::string out = folder.file("Ölwanne args.txt");
   const std::string trap = folder.file("trap");
 

@@ -13,6 +13,10 @@ InstalledTool::InstalledTool() {
                              std::filesystem::copy_options::overwrite_existing);
 }
 
+std::string InstalledTool::executable() const {
+  return folder_.file("xkmtool" + std::filesystem::path(XKM_TOOL_EXE).extension().string());
+}
+
 ToolRun InstalledTool::run(const std::vector<std::string>& arguments,
                            const std::string& workingFolder) const {
   ChildCommand command;

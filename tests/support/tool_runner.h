@@ -17,7 +17,8 @@ class InstalledTool {
  public:
   InstalledTool();
   const ScratchFolder& folder() const { return folder_; }
-  std::string executable() const { return folder_.file("xkmtool"); }
+  // "xkmtool" with the built program's extension (xkmtool.com on Windows).
+  std::string executable() const;
   // Runs the copy with `arguments` in `workingFolder` (the tool's folder when empty).
   ToolRun run(const std::vector<std::string>& arguments,
               const std::string& workingFolder = {}) const;

@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/platform/path.h"
 #include "core/platform/process.h"
 #include "core/platform/this_process.h"
 
@@ -104,17 +105,18 @@ int Perform(const std::string& action, const std::vector<std::string>& arguments
     const std::string fill(std::stoul(value.substr(0, colon)), value.at(colon + 1));
     (name == "fill-out" ? std::cout : std::cerr) << fill << std::flush;
   } else if (name == "args") {
-    std::ofstream out(value, std::ios::binary);
+    std::ofstream out(xkm::fs::NativePath(value), std::ios::binary);
     for (const std::string& argument : arguments) out << '[' << argument << "]\n";
   } else if (name == "touch") {
-    std::ofstream(value, std::ios::binary | std::ios::app);
+    std::ofstream(xkm::fs::NativePath(value), std::ios::binary | std::ios::app);
   } else if (name == "copy") {
     const size_t arrow = value.find('>');
-    std::filesystem::copy_file(value.substr(0, arrow), value.substr(arrow + 1),
+    std::filesystem::copy_file(xkm::fs::NativePath(value.substr(0, arrow)),
+                               xkm::fs::NativePath(value.substr(arrow + 1)),
                                std::filesystem::copy_options::overwrite_existing);
   } else if (name == "wait-for") {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (!std::filesystem::exists(value)) {
+    while (!std::filesystem::exists(xkm::fs::NativePath(value))) {
       if (std::chrono::steady_clock::now() > deadline) return 9;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
