@@ -140,10 +140,10 @@ void BM_LoadLargeLibrary(benchmark::State& state) {
   AppState app;
   app.ExecutableFolder = installation.folder();
   Session session;
-  CountingHost host;
-  Context ctx{app, session, host};
-  for (auto _ : state) LoadLibraryFile(ctx);
-  if (host.messages != 0) state.SkipWithError(host.last.c_str());
+  DataContext ctx{app, session};
+  LibraryLoad load;
+  for (auto _ : state) load = LoadLibraryFile(ctx);
+  if (!load.failures.empty()) state.SkipWithError(load.failures.front().description().c_str());
 }
 BENCHMARK(BM_LoadLargeLibrary)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -18,8 +18,7 @@ namespace xkm::fuzz::a2l {
 std::string ReadAll(const std::string& path, size_t chunkSize) {
   AppState app;
   Session session;
-  NullHost host;
-  Context ctx{app, session, host};
+  DataContext ctx{app, session};
   InitSessionTables(session);
   WriteValue(session.ConfigTable, "A2LFILE", path);
   std::string outcome;

@@ -53,7 +53,7 @@ void Try(const std::function<void()>& lookup) {
 
 // The layout the rules choose, else the first one the library describes, so
 // that the template lookups run on libraries whose rules do not match.
-std::string ChooseLayout(Context& ctx) {
+std::string ChooseLayout(DataContext& ctx) {
   try {
     return GetAddressLayout(ctx);
   } catch (const Error&) {
@@ -70,9 +70,8 @@ int Run(const uint8_t* data, size_t size) {
   AppState app;
   app.ExecutableFolder = folder;
   Session session;
-  NullHost host;
-  Context ctx{app, session, host};
-  LoadLibraryFile(ctx);
+  DataContext ctx{app, session};
+  static_cast<void>(LoadLibraryFile(ctx));
   FillA2lFacts(session);
 
   Try([&] { GetEcuConfigNum(ctx, ReadValue(session.DataTable, "ECU", 1)); });

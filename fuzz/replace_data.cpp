@@ -26,7 +26,7 @@ constexpr size_t kMaxCheckedText = 16 * 1024;
 constexpr size_t kMaxCheckedPlaceholders = 256;
 constexpr size_t kMaxCheckedGrowth = 1 << 20;
 
-SessionTable* TableOfKind(Context& ctx, std::string_view kind) {
+SessionTable* TableOfKind(DataContext& ctx, std::string_view kind) {
   if (kind == "CONFIG") return &ctx.session.ConfigTable;
   if (kind == "DATA") return &ctx.session.DataTable;
   if (kind == "SYSCONST") return &ctx.session.SysConstTable;
@@ -35,7 +35,7 @@ SessionTable* TableOfKind(Context& ctx, std::string_view kind) {
   return nullptr;
 }
 
-void FillTables(Context& ctx, std::string_view rows) {
+void FillTables(DataContext& ctx, std::string_view rows) {
   while (!rows.empty()) {
     const size_t end = rows.find('\n');
     std::string_view line = rows.substr(0, end);
@@ -82,7 +82,7 @@ enum class Outcome { kSucceeded, kFailed, kTooLong };
 // The plain algorithm over the collected rows. On failure `text` holds what
 // was done up to the failing row. A row that makes the text longer than the
 // limit fails; kTooLong when the text grows past what is compared quickly.
-Outcome ReplacePlain(Context& ctx, std::string& text, const std::vector<std::string>& inners) {
+Outcome ReplacePlain(DataContext& ctx, std::string& text, const std::vector<std::string>& inners) {
   const size_t limit = std::max(kMaxReplacedTextLength, text.size());
   for (const std::string& var : inners) {
     const std::string inner(TrimBlanks(var));
@@ -106,8 +106,7 @@ int Run(const uint8_t* data, size_t size) {
   const auto [rows, body] = SplitAtNul(AsText(data, size));
   AppState app;
   Session session;
-  NullHost host;
-  Context ctx{app, session, host};
+  DataContext ctx{app, session};
   InitSessionTables(session);
   FillTables(ctx, rows);
 

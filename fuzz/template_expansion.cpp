@@ -32,8 +32,7 @@ int Run(const uint8_t* data, size_t size) {
   const auto [mcs, raw] = SplitAtNul(AsText(data, size));
   AppState app;
   Session session;
-  NullHost host;
-  Context ctx{app, session, host};
+  DataContext ctx{app, session};
   try {
     const SessionTable variables = ParseVariableDefinitions(ctx, mcs);
     std::string output;

@@ -26,8 +26,7 @@ int Run(const uint8_t* data, size_t size) {
 
   AppState app;
   Session session;
-  NullHost host;
-  Context ctx{app, session, host};
+  DataContext ctx{app, session};
   InitSessionTables(session);
   WriteValue(session.ConfigTable, "PFADZIELABLAGE", folder);
   try {

@@ -87,11 +87,11 @@ void RemoveBcbFiles(const std::string& folder, const ControlData& data) {
 
 // Every block is cut before the first file is written, so that a failed run
 // leaves no BCB file at all.
-void WriteBlocks(const std::string& folder, const ControlData& data, const std::string& image) {
-  DetectImageFormat(image);  // an unreadable image fails even without blocks
+void WriteBlocks(const std::string& folder, const ControlData& data, const std::string& imagePath) {
+  const HexImage image = ReadHexImage(imagePath);  // an unreadable image fails even without blocks
   std::vector<std::string> files;
   for (const Block& block : data.blocks) {
-    files.push_back(EncodeBcb(block.start, ReadImageRange(image, block.start, block.end)));
+    files.push_back(EncodeBcb(block.start, image.range(block.start, block.end)));
   }
   for (std::size_t i = 0; i < data.blocks.size(); ++i) {
     const std::string path = BcbPath(folder, data.name, data.blocks[i].number);

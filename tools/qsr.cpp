@@ -78,11 +78,12 @@ std::string Describe(const Checksum& checksum) {
 // known.
 void Calculate(const std::string& scriptPath, const std::string& imagePath, std::string& runLog) {
   const std::vector<Checksum> checksums = ParseScript(ReadFileBytes(scriptPath));
-  runLog += "Image: " + imagePath + " (" + ImageFormatName(DetectImageFormat(imagePath)) + ")\r\n";
+  const HexImage image = ReadHexImage(imagePath);
+  runLog += "Image: " + imagePath + " (" + ImageFormatName(image.format()) + ")\r\n";
   std::string results = "Type;Name;Value;Range\r\n";
   for (const Checksum& checksum : checksums) {
     const std::string value =
-        Compute(checksum.algorithm, ReadImageRange(imagePath, checksum.start, checksum.end));
+        Compute(checksum.algorithm, image.range(checksum.start, checksum.end));
     results += "Checksum;" + checksum.name + ";" + value + "\r\n";
     runLog += Describe(checksum) + " = " + value + "\r\n";
   }

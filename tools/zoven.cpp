@@ -5,7 +5,7 @@
 
 #include "common/container_formats.h"
 #include "common/file_io.h"
-#include "common/hex_image.h"
+#include "common/intel_hex_writer.h"
 #include "common/tool_error.h"
 #include "common/tool_main.h"
 

@@ -8,7 +8,6 @@
 #include "core/a2l/a2l_scan.h"
 #include "core/platform/error.h"
 #include "support/error_number.h"
-#include "support/recording_host.h"
 #include "support/scratch_folder.h"
 
 namespace xkm {
@@ -52,8 +51,7 @@ struct A2lTest : ::testing::Test {
   test::ScratchFolder folder;
   AppState app;
   Session session;
-  test::RecordingHost host;
-  Context ctx{app, session, host};
+  DataContext ctx{app, session};
 
   A2lTest() { InitSessionTables(session); }
 

@@ -4,6 +4,7 @@
 
 #include "../../fuzz/a2l.cpp"
 #include "../../fuzz/command_line.cpp"
+#include "../../fuzz/hex_image.cpp"
 #include "../../fuzz/ini_reader.cpp"
 #include "../../fuzz/library.cpp"
 #include "../../fuzz/library_check.cpp"

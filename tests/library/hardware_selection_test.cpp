@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "core/library/library_errors.h"
 #include "core/platform/error.h"
+#include "core/resources/message_ids.h"
 #include "library_fixture.h"
 #include "support/error_number.h"
 
@@ -63,8 +63,8 @@ TEST_F(SelectionTest, EcuNameIsTrimmedUpperCasedAndBoundLiterally) {
   EXPECT_EQ(ErrorNumberOf([&] { GetEcuConfigNum(ctx, "lower"); }), 60001);
   EXPECT_EQ(ErrorNumberOf([&] { GetEcuConfigNum(ctx, "ZERO"); }), 60001);
   EXPECT_EQ(ErrorNumberOf([&] { GetEcuConfigNum(ctx, ""); }), 60001);
-  EXPECT_EQ(ErrorNumberOf([&] { GetEcuConfigNum(ctx, "BAD"); }), kLibraryNotANumber);
-  EXPECT_EQ(ErrorNumberOf([&] { GetEcuConfigNum(ctx, "SHORT"); }), kLibraryMissingAttribute);
+  EXPECT_EQ(ErrorNumberOf([&] { GetEcuConfigNum(ctx, "BAD"); }), msg::kLibraryNotANumber);
+  EXPECT_EQ(ErrorNumberOf([&] { GetEcuConfigNum(ctx, "SHORT"); }), msg::kLibraryMissingAttribute);
 
   app.LanguageOffset = 1000;
   try {
@@ -105,7 +105,7 @@ TEST_F(SelectionTest, BaudRatesByFrequency) {
   session.SysConstTable.setField(1, 1, "7");
   EXPECT_EQ(ErrorNumberOf([&] { GetBaudConfigByFrequency(ctx); }), 60009);  // no entry
   session.SysConstTable.setField(1, 1, "24");
-  EXPECT_EQ(ErrorNumberOf([&] { GetBaudConfigByFrequency(ctx); }), kLibraryMissingAttribute);
+  EXPECT_EQ(ErrorNumberOf([&] { GetBaudConfigByFrequency(ctx); }), msg::kLibraryMissingAttribute);
 }
 
 TEST_F(SelectionTest, FrequencyFailures) {
@@ -122,12 +122,12 @@ TEST_F(SelectionTest, FrequencyFailures) {
   useLibrary(Library(Frequency(" ", "1") + kBauds));
   EXPECT_EQ(ErrorNumberOf([&] { GetFrequencyConfig(ctx, 1); }), 60007);
   useLibrary(Library(Frequency("SY_FREQ", "1e6x") + kBauds));
-  EXPECT_EQ(ErrorNumberOf([&] { GetFrequencyConfig(ctx, 1); }), kLibraryNotANumber);
+  EXPECT_EQ(ErrorNumberOf([&] { GetFrequencyConfig(ctx, 1); }), msg::kLibraryNotANumber);
   useLibrary(Library(Frequency("SY_FREQ", "0") + kBauds));
-  EXPECT_EQ(ErrorNumberOf([&] { GetBaudConfigByFrequency(ctx); }), kLibraryDivisorZero);
+  EXPECT_EQ(ErrorNumberOf([&] { GetBaudConfigByFrequency(ctx); }), msg::kLibraryDivisorZero);
   useLibrary(
       Library("<FREQ_CONFIGURATION><ENTRY CONFIG_NUM='1' L='SY_FREQ'/></FREQ_CONFIGURATION>"));
-  EXPECT_EQ(ErrorNumberOf([&] { GetFrequencyConfig(ctx, 1); }), kLibraryMissingAttribute);
+  EXPECT_EQ(ErrorNumberOf([&] { GetFrequencyConfig(ctx, 1); }), msg::kLibraryMissingAttribute);
 }
 
 TEST_F(SelectionTest, FixedBaudRatesTakeTheFirstEntry) {
@@ -145,7 +145,7 @@ TEST_F(SelectionTest, FixedBaudRatesTakeTheFirstEntry) {
   useLibrary(
       Library("<BAUD_CONFIGURATION><CONFIG_NUM VALUE='2'><ENTRY T='1'/></CONFIG_NUM>"
               "</BAUD_CONFIGURATION>"));
-  EXPECT_EQ(ErrorNumberOf([&] { GetBaudConfigFixed(ctx); }), kLibraryMissingAttribute);
+  EXPECT_EQ(ErrorNumberOf([&] { GetBaudConfigFixed(ctx); }), msg::kLibraryMissingAttribute);
 }
 
 struct LayoutRuleTest : SelectionTest {
@@ -195,10 +195,10 @@ TEST_F(LayoutRuleTest, FirstMatchingRuleDecides) {
 
 TEST_F(LayoutRuleTest, MalformedRulesFailWithLibraryErrors) {
   EXPECT_EQ(ErrorNumberOf([&] { layoutFor("<ENTRY CPU_TYPE='2' L='A'/>"); }),
-            kLibraryConditionWithoutKind);
+            msg::kLibraryConditionWithoutKind);
   EXPECT_EQ(ErrorNumberOf([&] { layoutFor("<ENTRY ADRESSLABEL.S.x='DATA' L='A'/>"); }),
-            kLibraryConditionColumn);
-  EXPECT_EQ(ErrorNumberOf([&] { layoutFor("<ENTRY/>"); }), kLibraryMissingAttribute);
+            msg::kLibraryConditionColumn);
+  EXPECT_EQ(ErrorNumberOf([&] { layoutFor("<ENTRY/>"); }), msg::kLibraryMissingAttribute);
 }
 
 TEST_F(LayoutRuleTest, TraceTellsWhyEachRuleFailedOrMatched) {
@@ -222,16 +222,6 @@ TEST_F(LayoutRuleTest, TraceTellsWhyEachRuleFailedOrMatched) {
 
   layoutFor("<ENTRY L='D'/>");
   EXPECT_EQ(session.layoutTrace.size(), 1u);  // a new search starts a new trace
-}
-
-TEST_F(SelectionTest, SelectConfigNumReadsTheA2lAndWritesTheNumber) {
-  useLibrary(Library(kEcus));
-  const std::string a2l =
-      folder.write("ecu.a2l", "/begin MOD_PAR \"\"\r\n  ECU \"ecu_two \"\r\n/end MOD_PAR\r\n");
-  WriteValue(session.ConfigTable, "A2LFILE", a2l);
-  SelectConfigNum(ctx);
-  EXPECT_EQ(ReadValue(session.ConfigTable, "CONFIG_NUM", 1), "2");
-  EXPECT_EQ(ReadValue(session.DataTable, "ECU", 1), "ECU_TWO");
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "core/library/library_errors.h"
 #include "core/platform/error.h"
+#include "core/resources/message_ids.h"
 #include "library_fixture.h"
 
 namespace xkm {
@@ -86,19 +86,22 @@ TEST_F(TemplatesTest, MissingPartsFailWithLibraryErrors) {
           "<ADRESSLAYOUT VALUE='NO_DATA'><RAW><NAME>r</NAME></RAW></ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='COUNTS'><DATABLOCK_COUNT>two</DATABLOCK_COUNT></ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='ZERO'><DATABLOCK_COUNT>0</DATABLOCK_COUNT></ADRESSLAYOUT>");
-  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "NO_RAW"); }).number(), kLibraryMissingTemplate);
+  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "NO_RAW"); }).number(),
+            msg::kLibraryMissingTemplate);
   EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "NO_NAME"); }).number(),
-            kLibraryMissingTemplateName);
+            msg::kLibraryMissingTemplateName);
   EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "NO_DATA"); }).number(),
-            kLibraryMissingTemplateData);
-  EXPECT_EQ(ErrorOf([&] { GetBrakelTemplate(ctx, "NO_RAW"); }).number(), kLibraryMissingTemplate);
+            msg::kLibraryMissingTemplateData);
+  EXPECT_EQ(ErrorOf([&] { GetBrakelTemplate(ctx, "NO_RAW"); }).number(),
+            msg::kLibraryMissingTemplate);
   EXPECT_EQ(ErrorOf([&] { GetMimConversion(ctx, "NO_RAW"); }).number(),
-            kLibraryMissingMimConversion);
+            msg::kLibraryMissingMimConversion);
   EXPECT_EQ(ErrorOf([&] { GetDatablockCount(ctx, "COUNTS"); }).number(),
-            kLibraryDatablockCountNotANumber);
+            msg::kLibraryDatablockCountNotANumber);
   EXPECT_EQ(ErrorOf([&] { GetDatablockCount(ctx, "ZERO"); }).number(), 60016);
   EXPECT_EQ(ErrorOf([&] { GetDatablockCount(ctx, "NO_RAW"); }).number(), 60016);
-  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "NONE"); }).number(), kLibraryMissingTemplate);
+  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "NONE"); }).number(),
+            msg::kLibraryMissingTemplate);
 }
 
 TEST_F(TemplatesTest, SettingsAndLiteralLayoutNames) {

@@ -2,19 +2,17 @@
 
 #include <string>
 
-#include "core/session/context.h"
-#include "support/recording_host.h"
+#include "core/session/data_context.h"
 #include "support/scratch_folder.h"
 
 namespace xkm::test {
 
-// A run's context over a scratch executable folder and a recording host.
+// A run's data over a scratch executable folder.
 struct LibraryFixture {
   ScratchFolder folder;
   AppState app;
   Session session;
-  RecordingHost host;
-  Context ctx{app, session, host};
+  DataContext ctx{app, session};
 
   LibraryFixture() { app.ExecutableFolder = folder.path(); }
 

@@ -6,8 +6,7 @@
 #include <string>
 
 #include "core/platform/error.h"
-#include "core/session/context.h"
-#include "support/recording_host.h"
+#include "core/session/data_context.h"
 
 namespace xkm::test {
 
@@ -18,8 +17,7 @@ class TemplateTest : public ::testing::Test {
 
   AppState app;
   Session session;
-  RecordingHost host;
-  Context ctx{app, session, host};
+  DataContext ctx{app, session};
 };
 
 // Runs `action`, which must fail with exactly this number and description.

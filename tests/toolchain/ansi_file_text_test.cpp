@@ -7,6 +7,7 @@
 #include "core/library/library_loader.h"
 #include "core/platform/cp1252.h"
 #include "core/platform/error.h"
+#include "core/resources/message_ids.h"
 #include "core/toolchain/prepare_session.h"
 #include "core/toolchain/tool_chain.h"
 #include "toolchain_fixture.h"
@@ -27,7 +28,7 @@ struct AnsiFileTextTest : ::testing::Test, test::ToolchainFixture {
     try {
       EXPECT_EQ(EncodeForAnsiFile(ctx, text, "/w/f.xkm", templates), EncodeCp1252(text));
     } catch (const Error& e) {
-      EXPECT_EQ(e.number(), kUnencodableCharacter);
+      EXPECT_EQ(e.number(), msg::kUnencodableCharacter);
       return e.description();
     }
     return {};

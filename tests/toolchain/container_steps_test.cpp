@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/platform/error.h"
+#include "core/resources/message_ids.h"
 #include "core/toolchain/command_text.h"
 #include "core/toolchain/file_names.h"
 #include "core/toolchain/tool_chain.h"
@@ -69,13 +70,13 @@ TEST_F(BuildXKMContainerTest, ANameFromTheLogisticDataCannotLeaveTheWorkingFolde
 }
 
 TEST(CheckNameInWorkingFolder, RefusesNamesThatLeaveTheFolder) {
-  EXPECT_NO_THROW(CheckNameInWorkingFolder("CS_ST10.qsr", kTemplateFileNameError, "QSR"));
+  EXPECT_NO_THROW(CheckNameInWorkingFolder("CS_ST10.qsr", msg::kTemplateFileNameError, "QSR"));
   for (const char* name : {"../x.qsr", "/tmp/x.qsr", "sub/x", "..", "."}) {
     try {
-      CheckNameInWorkingFolder(name, kTemplateFileNameError, "QSR template name");
+      CheckNameInWorkingFolder(name, msg::kTemplateFileNameError, "QSR template name");
       ADD_FAILURE() << name;
     } catch (const Error& e) {
-      EXPECT_EQ(e.number(), kTemplateFileNameError);
+      EXPECT_EQ(e.number(), msg::kTemplateFileNameError);
     }
   }
 }

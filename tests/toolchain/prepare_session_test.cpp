@@ -87,9 +87,12 @@ TEST_F(PrepareSessionTest, WithoutLibraryTheLoadAndThenTheLookupReport) {
   std::filesystem::create_directories(app.ExecutableFolder);
   const std::string a2l = input("ecu_st10.a2l", "ecu.a2l");
   const std::string hex = input("ecu_st10.hex", "ecu.hex");
+  app.StopRequested = true;
   PrepareSession(ctx, hex, a2l);
+  EXPECT_TRUE(app.StopRequested);  // only a loaded library ends an earlier Stop
   ASSERT_EQ(host.messages.size(), 2u);
-  EXPECT_EQ(host.messages[0].text, "60013 Kein oder mehr als ein Library-File gefunden");
+  EXPECT_EQ(host.messages[0],
+            (test::RecordedMessage{"Error", "60013 Kein oder mehr als ein Library-File gefunden"}));
   EXPECT_EQ(
       host.messages[1],
       (test::RecordedMessage{"Error", "60001 Keine Information über ECU in der Library gefunden"}));

@@ -59,6 +59,7 @@ TEST(Brakel, FailedRunLeavesNoBlockFile) {
   };
   const Case cases[] = {
       {"missing image", "absent.hex", "BLOCK=1;0x1000;0x1003\n", "ecu", true},
+      {"image with a bad checksum", "bad.hex", "BLOCK=1;0x1000;0x1003\n", "ecu", true},
       {"block beyond 32 bits", "ecu.hex", "BLOCK=1;0x1000;0x1003\nBLOCK=2;0xFFFFFFF0;0x100000000\n",
        "ecu", false},
       {"block ending before its start", "ecu.hex", "BLOCK=1;0x1003;0x1000\n", "ecu", false},
@@ -68,6 +69,7 @@ TEST(Brakel, FailedRunLeavesNoBlockFile) {
     SCOPED_TRACE(c.what);
     ScratchFolder work;
     WriteImage(work.path(), "ecu.hex", kChunks, "-intel");
+    work.write("bad.hex", ":0400100001020304E3\n");
     work.write("ecu_1.bcb", "left over from an earlier run");
     const std::string control =
         work.write("ecu.brk", "IMAGE=" + work.file(c.image) + "\nNAME=" + c.name + "\n" + c.blocks);

@@ -26,7 +26,8 @@ ProcessResult RunSampleTool(const std::string& tool, const std::vector<std::stri
 }
 
 std::string WriteImage(const std::string& folder, const std::string& name,
-                       const std::vector<ImageChunk>& chunks, const std::string& format) {
+                       const std::vector<ImageChunk>& chunks, const std::string& format,
+                       const std::vector<std::string>& formatOptions) {
   std::vector<std::string> args;
   for (std::size_t i = 0; i < chunks.size(); ++i) {
     const std::string chunkFile = folder + "/" + name + ".chunk" + std::to_string(i);
@@ -35,6 +36,7 @@ std::string WriteImage(const std::string& folder, const std::string& name,
   }
   const std::string path = folder + "/" + name;
   args.insert(args.end(), {"-o", path, format});
+  args.insert(args.end(), formatOptions.begin(), formatOptions.end());
   if (RunProcess("srec_cat", args, folder).exitCode != 0) {
     throw std::runtime_error("srec_cat could not write " + path);
   }

@@ -29,9 +29,11 @@ struct ImageChunk {
 };
 
 // Writes an image of `chunks` to folder/name with srec_cat; `format` is
-// "-intel" or "-motorola". Returns the full path.
+// "-intel" or "-motorola", `formatOptions` more srec_cat output options.
+// Returns the full path.
 std::string WriteImage(const std::string& folder, const std::string& name,
-                       const std::vector<ImageChunk>& chunks, const std::string& format);
+                       const std::vector<ImageChunk>& chunks, const std::string& format,
+                       const std::vector<std::string>& formatOptions = {});
 
 // Bitwise CRC-32 (zlib polynomial), kept apart from the tools' table version.
 std::uint32_t ReferenceCrc32(const std::string& bytes);

@@ -1,23 +1,54 @@
 #include "common/file_io.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <system_error>
-#include <vector>
 
+#include "common/text.h"
 #include "common/tool_error.h"
 
 namespace xkm::tools {
 
 namespace stdfs = std::filesystem;
+
+namespace {
+
+// A name in `folder` that no file has yet. 64 random bits make a clash with
+// another writer practically impossible.
+stdfs::path UnusedTempName(const std::string& folder) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::uint64_t tag = (std::uint64_t{random()} << 32) ^ random();
+    stdfs::path candidate = stdfs::path(folder) / (".xkmtool-" + FormatHex(tag, 16));
+    std::error_code error;
+    if (!stdfs::exists(candidate, error) && !error) return candidate;
+  }
+  throw ToolError("cannot find a free temporary file name in " + folder);
+}
+
+// Removes the file when it goes, unless it was handed on.
+class TempFile {
+ public:
+  explicit TempFile(stdfs::path path) : path_(std::move(path)) {}
+  ~TempFile() {
+    std::error_code error;
+    if (!path_.empty()) stdfs::remove(path_, error);
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  const stdfs::path& path() const { return path_; }
+  void release() { path_.clear(); }
+
+ private:
+  stdfs::path path_;
+};
+
+}  // namespace
 
 std::string ReadFileBytes(const std::string& path) {
   std::error_code error;
@@ -36,25 +67,16 @@ bool FileExists(const std::string& path) {
 }
 
 void WriteFileAtomic(const std::string& path, const std::string& bytes) {
-  TempFile temp(FolderOf(path));
-  const int fd = ::open(temp.path().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  if (fd < 0) throw ToolError("cannot write " + path + ": " + std::strerror(errno));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int savedErrno = errno;
-      ::close(fd);
-      throw ToolError("cannot write " + path + ": " + std::strerror(savedErrno));
-    }
-    done += static_cast<std::size_t>(n);
+  TempFile temp(UnusedTempName(FolderOf(path)));
+  {
+    std::ofstream out(temp.path(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw ToolError("cannot write " + path);
   }
-  if (::close(fd) != 0) throw ToolError("cannot write " + path + ": " + std::strerror(errno));
-  ::chmod(temp.path().c_str(), 0644);
-  if (std::rename(temp.path().c_str(), path.c_str()) != 0) {
-    throw ToolError("cannot write " + path + ": " + std::strerror(errno));
-  }
+  std::error_code error;
+  stdfs::rename(temp.path(), path, error);
+  if (error) throw ToolError("cannot write " + path + ": " + error.message());
   temp.release();
 }
 
@@ -66,23 +88,6 @@ void RemoveIfExists(const std::string& path) {
 std::string FolderOf(const std::string& path) {
   const std::string folder = stdfs::path(path).parent_path().string();
   return folder.empty() ? "." : folder;
-}
-
-TempFile::TempFile(const std::string& folder) {
-  const std::string base = folder.empty() ? stdfs::temp_directory_path().string() : folder;
-  std::vector<char> pattern(base.begin(), base.end());
-  const std::string tail = "/.xkmtool-XXXXXX";
-  pattern.insert(pattern.end(), tail.begin(), tail.end());
-  pattern.push_back('\0');
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0)
-    throw ToolError("cannot create a temporary file in " + base + ": " + std::strerror(errno));
-  ::close(fd);
-  path_ = pattern.data();
-}
-
-TempFile::~TempFile() {
-  if (!path_.empty()) ::unlink(path_.c_str());
 }
 
 }  // namespace xkm::tools

@@ -16,21 +16,4 @@ void RemoveIfExists(const std::string& path);
 // Folder part of a path ("." when it has none).
 std::string FolderOf(const std::string& path);
 
-// A uniquely named empty file that is removed when the object goes.
-class TempFile {
- public:
-  // In `folder`, or in the system's temporary folder when empty.
-  explicit TempFile(const std::string& folder = {});
-  ~TempFile();
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  const std::string& path() const { return path_; }
-  // The file is now someone else's: it is no longer removed.
-  void release() { path_.clear(); }
-
- private:
-  std::string path_;
-};
-
 }  // namespace xkm::tools

@@ -1,71 +1,79 @@
 #include "common/hex_image.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
+#include <algorithm>
 
 #include "common/file_io.h"
-#include "common/srec_cat.h"
+#include "common/hex_records.h"
 #include "common/text.h"
 #include "common/tool_error.h"
 
 namespace xkm::tools {
 namespace {
 
-std::string Hex(std::uint64_t value) {
-  return "0x" + FormatHex(value, 1);
+std::uint64_t EndOf(std::uint32_t start, const std::string& bytes) {
+  return std::uint64_t{start} + bytes.size();
 }
 
-const char* SrecCatFormat(ImageFormat format) {
-  return format == ImageFormat::kIntelHex ? "-intel" : "-motorola";
+// Pieces sorted by address and joined into runs. Where pieces overlap, they
+// must agree byte for byte.
+std::vector<HexImage::Run> JoinPieces(std::vector<DataPiece> pieces, const std::string& fileName) {
+  std::stable_sort(pieces.begin(), pieces.end(),
+                   [](const DataPiece& a, const DataPiece& b) { return a.address < b.address; });
+  std::vector<HexImage::Run> runs;
+  for (DataPiece& piece : pieces) {
+    if (runs.empty() || piece.address > EndOf(runs.back().start, runs.back().bytes)) {
+      runs.push_back({piece.address, std::move(piece.bytes)});
+      continue;
+    }
+    std::string& run = runs.back().bytes;
+    const std::size_t at = piece.address - runs.back().start;
+    const std::size_t overlap = std::min(run.size() - at, piece.bytes.size());
+    for (std::size_t i = 0; i < overlap; ++i) {
+      if (run[at + i] != piece.bytes[i]) {
+        RecordLine{fileName, piece.line}.fail("the byte at 0x" + FormatHex(piece.address + i, 8) +
+                                              " differs from another record's");
+      }
+    }
+    run.append(piece.bytes, overlap);
+  }
+  return runs;
 }
 
 }  // namespace
-
-ImageFormat DetectImageFormat(const std::string& path) {
-  const std::string bytes = ReadFileBytes(path);
-  const std::size_t first = bytes.find_first_not_of(" \t\r\n");
-  if (first != std::string::npos && bytes[first] == ':') return ImageFormat::kIntelHex;
-  if (first != std::string::npos && bytes[first] == 'S') return ImageFormat::kMotorolaS19;
-  throw ToolError(path + " is neither Intel-Hex nor S19");
-}
 
 const char* ImageFormatName(ImageFormat format) {
   return format == ImageFormat::kIntelHex ? "Intel-Hex" : "S19";
 }
 
-std::string ReadImageRange(const std::string& path, std::uint32_t start,
-                           std::uint32_t endInclusive) {
+std::string HexImage::range(std::uint32_t start, std::uint32_t endInclusive) const {
   if (endInclusive < start) throw ToolError("range ends before it starts");
-  const std::uint64_t length = std::uint64_t{endInclusive} - start + 1;
-  if (length > kMaxRangeLength)
-    throw ToolError("range longer than " + Hex(kMaxRangeLength) + " bytes");
-  const ImageFormat format = DetectImageFormat(path);
-
-  // Cropped first (srec_cat mangles records that an offset wraps past 2^32),
-  // then moved down to address 0 and filled there: srec_cat does not fill
-  // reliably at the top of the 32-bit address space.
-  TempFile out;
-  RunSrecCat({SrecCatPath(path), SrecCatFormat(format), "-crop", Hex(start),
-              Hex(std::uint64_t{endInclusive} + 1), "-offset", "-" + Hex(start), "-fill", "0xFF",
-              "0", Hex(length), "-o", out.path(), "-binary"});
-  std::string bytes = ReadFileBytes(out.path());
-  if (bytes.size() != length) throw ToolError("srec_cat returned a range of unexpected length");
+  const std::uint64_t end = std::uint64_t{endInclusive} + 1;
+  if (end - start > kMaxRangeLength)
+    throw ToolError("range longer than 0x" + FormatHex(kMaxRangeLength, 1) + " bytes");
+  std::string bytes(end - start, '\xFF');
+  // The first run that ends after `start`.
+  auto run = std::partition_point(runs_.begin(), runs_.end(),
+                                  [&](const Run& r) { return EndOf(r.start, r.bytes) <= start; });
+  for (; run != runs_.end() && run->start < end; ++run) {
+    const std::uint64_t from = std::max<std::uint64_t>(run->start, start);
+    const std::uint64_t to = std::min(EndOf(run->start, run->bytes), end);
+    bytes.replace(from - start, to - from, run->bytes, from - run->start, to - from);
+  }
   return bytes;
 }
 
-void WriteIntelHex(const std::string& path, std::uint32_t start, std::string_view bytes) {
-  if (std::uint64_t{start} + bytes.size() > 0x100000000ull) {
-    throw ToolError("data runs past the 32-bit address space");
-  }
-  TempFile data;
-  WriteFileAtomic(data.path(), std::string(bytes));
-  TempFile hex(FolderOf(path));
-  RunSrecCat({data.path(), "-binary", "-offset", Hex(start), "-o", hex.path(), "-intel",
-              "-line-termination", "crlf"});
-  ::chmod(hex.path().c_str(), 0644);
-  if (std::rename(hex.path().c_str(), path.c_str()) != 0) throw ToolError("cannot write " + path);
-  hex.release();
+HexImage ParseHexImage(std::string_view text, const std::string& fileName) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first != std::string_view::npos && text[first] == ':')
+    return HexImage(ImageFormat::kIntelHex,
+                    JoinPieces(ReadIntelHexRecords(text, fileName), fileName));
+  if (first != std::string_view::npos && text[first] == 'S')
+    return HexImage(ImageFormat::kMotorolaS19, JoinPieces(ReadSRecords(text, fileName), fileName));
+  throw ToolError(fileName + " is neither Intel-Hex nor S19");
+}
+
+HexImage ReadHexImage(const std::string& path) {
+  return ParseHexImage(ReadFileBytes(path), path);
 }
 
 }  // namespace xkm::tools

@@ -1,10 +1,8 @@
 #include "common/tool_main.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <exception>
+#include <fstream>
 #include <iostream>
 
 #include "common/text.h"
@@ -26,19 +24,17 @@ FaultMode ReadFaultMode(const std::string& toolName) {
   return FaultMode::kNone;
 }
 
-// One line per call, written with a single append so that lines of tools run
-// one after the other never interleave.
+// One line per call, written with a single append (the line is far shorter
+// than the stream's buffer), so that lines of tools run one after the other
+// never interleave.
 void LogArgv(const std::string& toolName, const std::vector<std::string>& args) {
   const char* logPath = std::getenv("XKM_TOOL_ARGV_LOG");
   if (logPath == nullptr || *logPath == '\0') return;
   std::string line = toolName;
   for (const std::string& arg : args) line += " <" + arg + ">";
   line += "\n";
-  const int fd = ::open(logPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  const ssize_t written = ::write(fd, line.data(), line.size());
-  (void)written;
-  ::close(fd);
+  std::ofstream log(logPath, std::ios::binary | std::ios::app);
+  log.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
 }  // namespace

@@ -8,13 +8,11 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/platform/letter_case.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
 namespace {
-
-constexpr int kNoModPar = 60011;
-constexpr int kNoEcu = 60012;
 
 // The file is Windows-1252; only the captured texts are decoded.
 std::string Text(std::string_view capture) {
@@ -43,19 +41,22 @@ a2l::A2lMatches ScanFile(const std::string& path, size_t chunkSize) {
 
 // The module parameter section runs from the first "/begin MOD_PAR" up to the
 // first "/end MOD_PAR" (both case-sensitive, both searched from the start).
-void CheckSection(Context& ctx, const a2l::A2lMatches& found) {
-  if (!found.sectionBegin) throw Error(kNoModPar, ctx.message(kNoModPar), "ReadA2LData");
+void CheckSection(DataContext& ctx, const a2l::A2lMatches& found) {
+  if (!found.sectionBegin)
+    throw Error(msg::kNoSystemConstantsInA2l, ctx.message(msg::kNoSystemConstantsInA2l),
+                "ReadA2LData");
   if (!found.sectionEnd || *found.sectionEnd < *found.sectionBegin)
     throw platform_error::InvalidProcedureCall("ReadA2LData");
 }
 
-void StoreSectionFacts(Context& ctx, const a2l::SectionMatches& section) {
+void StoreSectionFacts(DataContext& ctx, const a2l::SectionMatches& section) {
   Session& session = ctx.session;
   if (section.epkCount == 1) {
     AppendRow(session.DataTable, {"ADRESSEPK", Trimmed(section.epkAddress)});
     AppendRow(session.DataTable, {"EPK", Trimmed(section.epk)});
   }
-  if (section.ecuCount != 1) throw Error(kNoEcu, ctx.message(kNoEcu), "ReadA2LData");
+  if (section.ecuCount != 1)
+    throw Error(msg::kNoEcuInA2l, ctx.message(msg::kNoEcuInA2l), "ReadA2LData");
   AppendRow(session.DataTable, {"ECU", std::string(TrimBlanks(ToUpperCase(Text(section.ecu))))});
   for (const auto& [name, value] : section.systemConstants)
     AppendRow(session.SysConstTable, {Text(name), Text(value)});
@@ -67,12 +68,12 @@ void StoreSectionFacts(Context& ctx, const a2l::SectionMatches& section) {
 
 }  // namespace
 
-void ReadA2LData(Context& ctx, size_t chunkSize) {
+void ReadA2LData(DataContext& ctx, size_t chunkSize) {
   const std::string path = ReadValue(ctx.session.ConfigTable, "A2LFILE", 1);
   StoreA2LFacts(ctx, ScanFile(path, chunkSize));
 }
 
-void StoreA2LFacts(Context& ctx, const a2l::A2lMatches& found) {
+void StoreA2LFacts(DataContext& ctx, const a2l::A2lMatches& found) {
   if (found.sgidb1.count == 1)
     AppendRow(ctx.session.DataTable, {"ADRESSSGIDB1", Trimmed(found.sgidb1.firstAddress)});
   if (found.sgidb3.count == 1)
@@ -81,7 +82,7 @@ void StoreA2LFacts(Context& ctx, const a2l::A2lMatches& found) {
   StoreSectionFacts(ctx, found.section);
 }
 
-bool SetCpuType(Context& ctx) {
+bool SetCpuType(DataContext& ctx) {
   const SessionTable& constants = ctx.session.SysConstTable;
   const std::vector<size_t>& rows = constants.rowsNamed("SY_ST10");
   const bool st10 = rows.size() == 1 && Val(TrimBlanks(constants.text(rows.front(), 1))) >= 5.0;

@@ -2,6 +2,7 @@
 
 #include "core/check/finding_list.h"
 #include "core/platform/error.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
 
@@ -63,7 +64,8 @@ void CheckAddressLayoutRules(const XmlDocument& library, FindingList& findings) 
   if (rules.empty()) {
     findings.at(Severity::Error, library.selectSingleNode("/XKMTOOL"),
                 "the library has no address-layout rule (ADRESSLAYOUT_CONFIGURATION/ENTRY): "
-                "every run fails with 60006");
+                "every run fails with " +
+                    std::to_string(msg::kNoAddressLayout));
     return;
   }
   std::set<std::string> layouts;
@@ -91,7 +93,8 @@ void CheckAddressLayoutRules(const XmlDocument& library, FindingList& findings) 
     if (IsBlank(layout)) {
       findings.atAttribute(Severity::Error, rule, count - 1,
                            "the rule names no layout (its last attribute is blank): a run "
-                           "fails with 60006 when it matches");
+                           "fails with " +
+                               std::to_string(msg::kNoAddressLayout) + " when it matches");
     } else if (layouts.count(layout) == 0) {
       findings.atAttribute(Severity::Error, rule, count - 1,
                            "the rule names the layout " + Quote(layout) +

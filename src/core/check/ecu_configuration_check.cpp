@@ -3,6 +3,7 @@
 
 #include "core/check/finding_list.h"
 #include "core/platform/error.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
 
@@ -26,7 +27,8 @@ void CheckFrequencyEntry(const XmlDocument& library, FindingList& findings) {
   if (entry.attributeCount() < 2 || IsBlank(entry.attributeValue(1))) {
     findings.at(Severity::Error, entry,
                 "the frequency entry has no label (the attribute after CONFIG_NUM): a run "
-                "fails with 60007");
+                "fails with " +
+                    std::to_string(msg::kNoFrequencyLabel));
   } else if (entry.attributeCount() < 3) {
     findings.at(Severity::Error, entry,
                 "the frequency entry has no divisor (the attribute after the label)");
@@ -73,20 +75,23 @@ void CheckConfigurationReachesBaudRates(const XmlDocument& library, const XmlNod
       findings.atAttribute(Severity::Error, entry, 1,
                            which +
                                " has no frequency configuration (FREQ_CONFIGURATION/ENTRY "
-                               "CONFIG_NUM=\"1\"): a run fails with 60007");
+                               "CONFIG_NUM=\"1\"): a run fails with " +
+                               std::to_string(msg::kNoFrequencyLabel));
     }
     if (!library.selectSingleNode("/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='1']/ENTRY")) {
       findings.atAttribute(Severity::Error, entry, 1,
                            which +
                                " has no baud-rate configuration (BAUD_CONFIGURATION/CONFIG_NUM "
-                               "VALUE=\"1\"): a run fails with 60009");
+                               "VALUE=\"1\"): a run fails with " +
+                               std::to_string(msg::kNoBaudConfiguration));
     }
   } else if (!library.selectSingleNode(
                  "/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY")) {
     findings.atAttribute(Severity::Error, entry, 1,
                          which +
                              " has no baud-rate configuration (BAUD_CONFIGURATION/CONFIG_NUM "
-                             "VALUE=\"2\"): a run fails with 60009");
+                             "VALUE=\"2\"): a run fails with " +
+                             std::to_string(msg::kNoBaudConfiguration));
   }
 }
 
@@ -96,8 +101,8 @@ void CheckEcuConfiguration(const XmlDocument& library, FindingList& findings) {
   const std::vector<XmlNode> entries = library.selectNodes("/XKMTOOL/ECU_CONFIGURATION/ENTRY");
   if (entries.empty()) {
     findings.at(Severity::Error, library.selectSingleNode("/XKMTOOL"),
-                "the library has no ECU entry (ECU_CONFIGURATION/ENTRY): every run fails with "
-                "60001");
+                "the library has no ECU entry (ECU_CONFIGURATION/ENTRY): every run fails with " +
+                    std::to_string(msg::kNoEcuInLibrary));
   }
   std::map<std::string, int> firstLine;  // ECU name -> line of the entry that wins
   for (const XmlNode& entry : entries) {
@@ -134,7 +139,8 @@ void CheckEcuConfiguration(const XmlDocument& library, FindingList& findings) {
     } else if (*number < 1) {
       findings.atAttribute(Severity::Error, entry, 1,
                            "the configuration number of ECU " + Quote(*ecu) +
-                               " must be at least 1: a run fails with 60001");
+                               " must be at least 1: a run fails with " +
+                               std::to_string(msg::kNoEcuInLibrary));
     } else {
       CheckConfigurationReachesBaudRates(library, entry, *ecu, *number, findings);
     }

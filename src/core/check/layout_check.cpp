@@ -3,6 +3,7 @@
 
 #include "core/check/finding_list.h"
 #include "core/platform/error.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
 #include "core/toolchain/file_names.h"
@@ -31,11 +32,11 @@ class LayoutChecker {
   void run() {
     checkDatablockCount();
     checkMimConversion();
-    const auto raw = findTemplate("RAW", "60017");
-    const auto qsr = findTemplate("QSR", "60018");
-    const auto mcs = findTemplate("MCS", "60024");
-    findTemplate("QSR_HEXINFO", nullptr);
-    const auto brakel = findTemplate("BRAKEL", "");
+    const auto raw = findTemplate("RAW", msg::kNoRawTemplate);
+    const auto qsr = findTemplate("QSR", msg::kNoQsrTemplate);
+    const auto mcs = findTemplate("MCS", msg::kNoMcsTemplate);
+    findTemplate("QSR_HEXINFO", kBlankNameUnread);
+    const auto brakel = findTemplate("BRAKEL", kBlankNameUnwritable);
     if (qsr) checkFileName(*qsr, "QSR");
     if (brakel) checkFileName(*brakel, "BRAKEL");
 
@@ -65,15 +66,16 @@ class LayoutChecker {
     const XmlNode count = select("/DATABLOCK_COUNT");
     if (!count) {
       findings_.at(Severity::Error, element_,
-                   which() + " has no DATABLOCK_COUNT: a run fails with 60016");
+                   which() + " has no DATABLOCK_COUNT: a run fails with " +
+                       std::to_string(msg::kNoDatablockCount));
       return;
     }
     const std::string text = count.text();
     try {
       if (ToLong(text) < 1) {
-        findings_.at(
-            Severity::Error, count,
-            "DATABLOCK_COUNT of " + which() + " must be at least 1 (a run fails with 60016 for 0)");
+        findings_.at(Severity::Error, count,
+                     "DATABLOCK_COUNT of " + which() + " must be at least 1 (a run fails with " +
+                         std::to_string(msg::kNoDatablockCount) + " for 0)");
       }
     } catch (const Error&) {
       findings_.at(Severity::Error, count,
@@ -103,9 +105,11 @@ class LayoutChecker {
     }
   }
 
-  // `blankNameFails`: the message a run gives for a blank NAME; empty when a
-  // blank NAME fails otherwise, null when it is never looked at.
-  std::optional<FoundTemplate> findTemplate(const char* element, const char* blankNameFails) {
+  // `blankNameFails`: the message a run gives for a blank NAME, or one of the
+  // two markers below.
+  static constexpr int kBlankNameUnread = -1;     // a run never looks at it
+  static constexpr int kBlankNameUnwritable = 0;  // a run fails to write the file
+  std::optional<FoundTemplate> findTemplate(const char* element, int blankNameFails) {
     const XmlNode templ = select(std::string("//") + element);
     const std::string what = std::string("the ") + element + " template of " + which();
     if (!templ) {
@@ -120,9 +124,9 @@ class LayoutChecker {
                    what + " has no " + (found.name ? "DATA" : "NAME") + " element: a run fails");
       return std::nullopt;
     }
-    if (blankNameFails != nullptr && IsBlank(found.name.text())) {
-      const std::string failure = *blankNameFails != '\0'
-                                      ? std::string("a run fails with ") + blankNameFails
+    if (blankNameFails != kBlankNameUnread && IsBlank(found.name.text())) {
+      const std::string failure = blankNameFails != kBlankNameUnwritable
+                                      ? "a run fails with " + std::to_string(blankNameFails)
                                       : std::string("a run cannot write the file");
       findings_.at(Severity::Error, found.name, what + " has a blank NAME: " + failure);
     }
@@ -135,7 +139,7 @@ class LayoutChecker {
     const std::string name = found.name.text();
     if (IsBlank(name)) return;
     try {
-      CheckNameInWorkingFolder(name, kTemplateFileNameError, "name");
+      CheckNameInWorkingFolder(name, msg::kTemplateFileNameError, "name");
     } catch (const Error&) {
       findings_.at(Severity::Error, found.name,
                    std::string("the file name ") + Quote(name) + " of the " + element +

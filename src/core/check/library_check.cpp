@@ -6,6 +6,7 @@
 #include "core/library/crc32.h"
 #include "core/platform/file_system.h"
 #include "core/platform/xml.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
@@ -16,7 +17,7 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 }
 
 // A run finds the library by its lower-case ".lbr" and reports a name that
-// does not carry the salted checksum of the content (60014), then goes on.
+// does not carry the salted checksum of the content, then goes on.
 void CheckFileName(const std::string& fileName, std::string_view bytes, FindingList& findings) {
   if (!EndsWith(fileName, ".lbr")) {
     findings.atPosition(Severity::Error, {},
@@ -26,9 +27,10 @@ void CheckFileName(const std::string& fileName, std::string_view bytes, FindingL
   const std::string expected = "LIB_XKM_" + CrcHexOfLibraryBytes(bytes) + ".lbr";
   if (ToUpperCase(fileName) != ToUpperCase(expected)) {
     findings.atPosition(Severity::Error, {},
-                        "the file name does not match the content's checksum (a run reports "
-                        "60014): the library must be named " +
-                            Quote(expected) + " (xkmtool --seal-library)");
+                        "the file name does not match the content's checksum (a run reports " +
+                            std::to_string(msg::kLibraryNameMismatch) +
+                            "): the library must be named " + Quote(expected) +
+                            " (xkmtool --seal-library)");
   }
 }
 
@@ -55,9 +57,10 @@ std::vector<Finding> CheckLibraryBytes(const std::string& fileName, std::string_
   if (!library.loadFromMemory(std::string(bytes))) {
     const SourcePosition where{std::max(library.parseErrorLine(), 1),
                                std::max(library.parseErrorColumn(), 1)};
-    findings.atPosition(
-        Severity::Error, where,
-        "the XML does not parse (a run reports 60015): " + library.parseErrorMessage());
+    findings.atPosition(Severity::Error, where,
+                        "the XML does not parse (a run reports " +
+                            std::to_string(msg::kLibraryUnparsable) +
+                            "): " + library.parseErrorMessage());
   } else {
     CheckContent(library, findings);
   }

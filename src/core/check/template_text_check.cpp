@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "core/check/finding_list.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/session_table.h"
 #include "core/templates/template_expansion.h"
@@ -71,15 +72,18 @@ void CheckPlaceholders(const PlacedText& where, std::string_view templateName, b
   const std::string& text = where.text;
   const std::string in = " in the " + std::string(templateName) + " template";
   const Severity leftOver = strict ? Severity::Error : Severity::Warning;
-  const std::string stays = strict ? ": it stays in the text and the container step fails "
-                                     "with 60020"
+  const std::string containerFails =
+      "the container step fails with " + std::to_string(msg::kUnknownMcsVariables);
+  const std::string replacingFails =
+      ": a run fails with " + std::to_string(msg::kReplaceDataFailed);
+  const std::string stays = strict ? ": it stays in the text and " + containerFails
                                    : ": it stays in the written file as it is";
   for (size_t open = text.find(kPlaceholderOpen); open != std::string::npos;) {
     const size_t close = text.find('>', open + 1);
     if (close == std::string::npos) {
       findings.inText(Severity::Error, where, open,
                       "the placeholder " + Quote(std::string_view(text).substr(open, 30)) + in +
-                          " is never closed by \">\": a run fails with 60022");
+                          " is never closed by \">\"" + replacingFails);
       return;
     }
     const std::string whole = text.substr(open, close + 1 - open);
@@ -89,19 +93,18 @@ void CheckPlaceholders(const PlacedText& where, std::string_view templateName, b
     const std::string kind = ToUpperCase(trimmed.substr(0, trimmed.find('.')));
     std::optional<std::pair<Severity, std::string>> problem;
     if (trimmed.empty()) {
-      problem = {Severity::Error, " is empty: a run fails with 60022"};
+      problem = {Severity::Error, " is empty" + replacingFails};
     } else if (dots == 0) {
       problem = {leftOver, " has no kind (KIND.NAME)" + stays};
     } else if (dots > 2) {
-      problem = {Severity::Error, " has more than two dots: a run fails with 60022"};
+      problem = {Severity::Error, " has more than two dots" + replacingFails};
     } else if (!KnownPlaceholderKind(kind)) {
       problem = {Severity::Error, " has the unknown kind " + Quote(kind) +
-                                      " (CONFIG, SYSCONST, DATA, USERDATA or USERINFO): a run "
-                                      "fails with 60022"};
+                                      " (CONFIG, SYSCONST, DATA, USERDATA or USERINFO)" +
+                                      replacingFails};
     } else if (whole != "<$" + ToUpperCase(trimmed) + ">") {
-      problem = {leftOver,
-                 " is not written in upper case without blanks: it is never replaced" +
-                     (strict ? ", and the container step fails with 60020" : std::string())};
+      problem = {leftOver, " is not written in upper case without blanks: it is never replaced" +
+                               (strict ? ", and " + containerFails : std::string())};
     }
     if (problem)
       findings.inText(problem->first, where, open,
@@ -124,7 +127,8 @@ void CheckDirectives(const PlacedText& raw, const PlacedText& mcs, const std::st
       findings.inText(Severity::Error, raw, candidate.offset,
                       Quote(span) +
                           " in the RAW template is no directive (<?variable name=\"...\"?> or "
-                          "<?fileinsert name=\"...\"?>): a run fails with 60029");
+                          "<?fileinsert name=\"...\"?>): a run fails with " +
+                          std::to_string(msg::kRawTemplateCorrupt));
       continue;
     }
     if (span.find("<?", 2) != std::string_view::npos) {
@@ -138,12 +142,13 @@ void CheckDirectives(const PlacedText& raw, const PlacedText& mcs, const std::st
       findings.inText(Severity::Error, raw, candidate.offset,
                       "the directive names " + Quote(*candidate.name) +
                           ", which no variable definition of layout " + Quote(layout) +
-                          " defines: a run fails with 60030");
+                          " defines: a run fails with " + std::to_string(msg::kUnknownRawVariable));
     } else if (defined > 1) {
       findings.inText(Severity::Error, raw, candidate.offset,
                       "the directive names " + Quote(*candidate.name) + ", which the MCS " +
                           "template of layout " + Quote(layout) + " defines " +
-                          std::to_string(defined) + " times: a run fails with 60030");
+                          std::to_string(defined) + " times: a run fails with " +
+                          std::to_string(msg::kUnknownRawVariable));
     }
   }
   // A "<?" that starts no span: its "?>" is missing or on another line.

@@ -3,28 +3,22 @@
 #include <optional>
 #include <vector>
 
-#include "core/a2l/a2l_reader.h"
 #include "core/library/library_errors.h"
 #include "core/platform/error.h"
 #include "core/platform/letter_case.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
 
 namespace xkm {
 namespace {
 
-constexpr int kNoEcuInLibrary = 60001;
-constexpr int kNoAddressLayout = 60006;
-constexpr int kNoFrequencyLabel = 60007;
-constexpr int kNoFrequencyInA2l = 60008;
-constexpr int kNoBaudConfiguration = 60009;
-
 // The text of the attribute at `position` (document order); the library must
 // write the attributes in the order the lookups read them.
 std::string AttributeAt(const XmlNode& node, int position, const char* element) {
   if (position < 0 || position >= node.attributeCount()) {
     throw LibraryError(
-        kLibraryMissingAttribute,
+        msg::kLibraryMissingAttribute,
         std::string(element) + " has no attribute at position " + std::to_string(position),
         "LibraryLookup");
   }
@@ -35,7 +29,7 @@ int32_t WholeNumber(const std::string& text, const char* element, int position) 
   try {
     return ToLong(text);
   } catch (const Error&) {
-    throw LibraryError(kLibraryNotANumber,
+    throw LibraryError(msg::kLibraryNotANumber,
                        std::string(element) + ": attribute at position " +
                            std::to_string(position) + " is not a whole number: \"" + text + "\"",
                        "LibraryLookup");
@@ -53,7 +47,7 @@ struct Condition {
 Condition ParseCondition(const std::string& name) {
   const std::vector<std::string_view> parts = SplitAt(name, '.');
   if (parts.size() < 2) {
-    throw LibraryError(kLibraryConditionWithoutKind,
+    throw LibraryError(msg::kLibraryConditionWithoutKind,
                        "ADRESSLAYOUT_CONFIGURATION/ENTRY: condition attribute \"" + name +
                            "\" has no \".\" between kind and name",
                        "GetAddressLayout");
@@ -80,7 +74,7 @@ std::optional<std::string> ActualValue(const Session& session, const Condition& 
       try {
         column = ToLong(condition.columnText);
       } catch (const Error&) {
-        throw LibraryError(kLibraryConditionColumn,
+        throw LibraryError(msg::kLibraryConditionColumn,
                            "ADRESSLAYOUT_CONFIGURATION/ENTRY: column of condition \"" +
                                attributeName + "\" is not a whole number",
                            "GetAddressLayout");
@@ -116,13 +110,7 @@ bool RuleMatches(const Session& session, const XmlNode& rule, LayoutTraceEntry& 
 
 }  // namespace
 
-void SelectConfigNum(Context& ctx) {
-  ReadA2LData(ctx);
-  const std::string ecu = ReadValue(ctx.session.DataTable, "ECU", 1);
-  WriteValue(ctx.session.ConfigTable, "CONFIG_NUM", std::to_string(GetEcuConfigNum(ctx, ecu)));
-}
-
-int32_t GetEcuConfigNum(Context& ctx, const std::string& ecuName) {
+int32_t GetEcuConfigNum(DataContext& ctx, const std::string& ecuName) {
   const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/ECU_CONFIGURATION/ENTRY[@ECU=$ecu]",
       {{"ecu", std::string(TrimBlanks(ToUpperCase(ecuName)))}});
@@ -130,11 +118,12 @@ int32_t GetEcuConfigNum(Context& ctx, const std::string& ecuName) {
   if (entry)
     number =
         WholeNumber(AttributeAt(entry, 1, "ECU_CONFIGURATION/ENTRY"), "ECU_CONFIGURATION/ENTRY", 1);
-  if (number == 0) throw Error(kNoEcuInLibrary, ctx.message(kNoEcuInLibrary), "GetEcuConfigNum");
+  if (number == 0)
+    throw Error(msg::kNoEcuInLibrary, ctx.message(msg::kNoEcuInLibrary), "GetEcuConfigNum");
   return number;
 }
 
-FrequencyConfig GetFrequencyConfig(Context& ctx, int32_t configNum) {
+FrequencyConfig GetFrequencyConfig(DataContext& ctx, int32_t configNum) {
   static const char* const kElement = "FREQ_CONFIGURATION/ENTRY";
   const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/FREQ_CONFIGURATION/ENTRY[@CONFIG_NUM=$num]", {{"num", std::to_string(configNum)}});
@@ -144,21 +133,22 @@ FrequencyConfig GetFrequencyConfig(Context& ctx, int32_t configNum) {
     config.divisor = WholeNumber(AttributeAt(entry, 2, kElement), kElement, 2);
   }
   if (IsBlank(config.label)) {
-    throw Error(kNoFrequencyLabel, ctx.message(kNoFrequencyLabel), "GetFrequencyConfig");
+    throw Error(msg::kNoFrequencyLabel, ctx.message(msg::kNoFrequencyLabel), "GetFrequencyConfig");
   }
   return config;
 }
 
-BaudConfig GetBaudConfigByFrequency(Context& ctx) {
+BaudConfig GetBaudConfigByFrequency(DataContext& ctx) {
   static const char* const kElement = "BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='1']/ENTRY";
   const FrequencyConfig frequency = GetFrequencyConfig(ctx, 1);
   const SessionTable& constants = ctx.session.SysConstTable;
   const std::vector<size_t>& rows = constants.rowsNamed(frequency.label);
   if (rows.size() != 1) {
-    throw Error(kNoFrequencyInA2l, ctx.message(kNoFrequencyInA2l), "GetBaudConfigByFrequency");
+    throw Error(msg::kNoFrequencyInA2l, ctx.message(msg::kNoFrequencyInA2l),
+                "GetBaudConfigByFrequency");
   }
   if (frequency.divisor == 0) {
-    throw LibraryError(kLibraryDivisorZero, "FREQ_CONFIGURATION/ENTRY: the divisor is 0",
+    throw LibraryError(msg::kLibraryDivisorZero, "FREQ_CONFIGURATION/ENTRY: the divisor is 0",
                        "GetBaudConfigByFrequency");
   }
   const double value = Val(TrimBlanks(constants.text(rows.front(), 1)));
@@ -173,13 +163,13 @@ BaudConfig GetBaudConfigByFrequency(Context& ctx) {
     baud.ecu = AttributeAt(entry, 2, kElement);
   }
   if (IsBlank(baud.tester)) {
-    throw Error(kNoBaudConfiguration, ctx.message(kNoBaudConfiguration),
+    throw Error(msg::kNoBaudConfiguration, ctx.message(msg::kNoBaudConfiguration),
                 "GetBaudConfigByFrequency");
   }
   return baud;
 }
 
-BaudConfig GetBaudConfigFixed(Context& ctx) {
+BaudConfig GetBaudConfigFixed(DataContext& ctx) {
   static const char* const kElement = "BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY";
   const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY");
@@ -189,12 +179,13 @@ BaudConfig GetBaudConfigFixed(Context& ctx) {
     baud.ecu = AttributeAt(entry, 1, kElement);
   }
   if (IsBlank(baud.tester)) {
-    throw Error(kNoBaudConfiguration, ctx.message(kNoBaudConfiguration), "GetBaudConfigFixed");
+    throw Error(msg::kNoBaudConfiguration, ctx.message(msg::kNoBaudConfiguration),
+                "GetBaudConfigFixed");
   }
   return baud;
 }
 
-std::string GetAddressLayout(Context& ctx) {
+std::string GetAddressLayout(DataContext& ctx) {
   Session& session = ctx.session;
   session.layoutTrace.clear();
   const std::vector<XmlNode> rules =
@@ -212,7 +203,7 @@ std::string GetAddressLayout(Context& ctx) {
     }
   }
   if (IsBlank(layout))
-    throw Error(kNoAddressLayout, ctx.message(kNoAddressLayout), "GetAddressLayout");
+    throw Error(msg::kNoAddressLayout, ctx.message(msg::kNoAddressLayout), "GetAddressLayout");
   return layout;
 }
 

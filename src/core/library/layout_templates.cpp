@@ -1,16 +1,12 @@
 #include "core/library/layout_templates.h"
 
 #include "core/library/library_errors.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
 
 namespace xkm {
 namespace {
-
-constexpr int kNoDatablockCount = 60016;
-constexpr int kNoRawTemplate = 60017;
-constexpr int kNoQsrTemplate = 60018;
-constexpr int kNoMcsTemplate = 60024;
 
 // How template texts leave the library.
 // - NAME and every DATA but RAW's: the element's text content, CDATA included,
@@ -40,18 +36,18 @@ const XPathVariables Layout(const std::string& layout) {
   return {{"layout", layout}};
 }
 
-XmlNode FindTemplate(Context& ctx, const std::string& layout, const char* element) {
+XmlNode FindTemplate(DataContext& ctx, const std::string& layout, const char* element) {
   const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
       std::string("/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]//") + element, Layout(layout));
   if (!node) {
-    throw LibraryError(kLibraryMissingTemplate,
+    throw LibraryError(msg::kLibraryMissingTemplate,
                        "ADRESSLAYOUT \"" + layout + "\" has no " + element + " template",
                        "GetLayoutTemplates");
   }
   return node;
 }
 
-XmlNode TemplateChild(Context& ctx, const XmlNode& templ, const std::string& layout,
+XmlNode TemplateChild(DataContext& ctx, const XmlNode& templ, const std::string& layout,
                       const char* element, const char* child, int number) {
   const XmlNode node =
       ctx.session.LibraryDocument.selectSingleNode(std::string(".//") + child, {}, templ);
@@ -69,22 +65,23 @@ struct NameAndData {
   XmlNode data;
 };
 
-NameAndData ReadTemplate(Context& ctx, const std::string& layout, const char* element) {
+NameAndData ReadTemplate(DataContext& ctx, const std::string& layout, const char* element) {
   const XmlNode templ = FindTemplate(ctx, layout, element);
   NameAndData result;
-  result.name =
-      TemplateText(TemplateChild(ctx, templ, layout, element, "NAME", kLibraryMissingTemplateName));
-  result.data = TemplateChild(ctx, templ, layout, element, "DATA", kLibraryMissingTemplateData);
+  result.name = TemplateText(
+      TemplateChild(ctx, templ, layout, element, "NAME", msg::kLibraryMissingTemplateName));
+  result.data =
+      TemplateChild(ctx, templ, layout, element, "DATA", msg::kLibraryMissingTemplateData);
   return result;
 }
 
-Error TemplateMessage(Context& ctx, int id) {
+Error TemplateMessage(DataContext& ctx, int id) {
   return Error(id, ctx.message(id) + "\r\n", "GetLayoutTemplates");
 }
 
 }  // namespace
 
-LayoutTemplates GetLayoutTemplates(Context& ctx, const std::string& layout) {
+LayoutTemplates GetLayoutTemplates(DataContext& ctx, const std::string& layout) {
   LayoutTemplates templates;
   NameAndData raw = ReadTemplate(ctx, layout, "RAW");
   templates.rawName = raw.name;
@@ -99,13 +96,13 @@ LayoutTemplates GetLayoutTemplates(Context& ctx, const std::string& layout) {
   templates.hexInfoName = hexInfo.name;
   templates.hexInfoContent = TemplateText(hexInfo.data);
 
-  if (IsBlank(templates.rawName)) throw TemplateMessage(ctx, kNoRawTemplate);
-  if (IsBlank(templates.mcsName)) throw TemplateMessage(ctx, kNoMcsTemplate);
-  if (IsBlank(templates.qsrName)) throw TemplateMessage(ctx, kNoQsrTemplate);
+  if (IsBlank(templates.rawName)) throw TemplateMessage(ctx, msg::kNoRawTemplate);
+  if (IsBlank(templates.mcsName)) throw TemplateMessage(ctx, msg::kNoMcsTemplate);
+  if (IsBlank(templates.qsrName)) throw TemplateMessage(ctx, msg::kNoQsrTemplate);
   return templates;
 }
 
-int32_t GetDatablockCount(Context& ctx, const std::string& layout) {
+int32_t GetDatablockCount(DataContext& ctx, const std::string& layout) {
   const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]/DATABLOCK_COUNT", Layout(layout));
   int32_t count = 0;
@@ -114,29 +111,29 @@ int32_t GetDatablockCount(Context& ctx, const std::string& layout) {
     try {
       count = ToLong(text);
     } catch (const Error&) {
-      throw LibraryError(kLibraryDatablockCountNotANumber,
+      throw LibraryError(msg::kLibraryDatablockCountNotANumber,
                          "ADRESSLAYOUT \"" + layout +
                              "\": DATABLOCK_COUNT is not a whole number: \"" + text + "\"",
                          "GetDatablockCount");
     }
   }
   if (count == 0)
-    throw Error(kNoDatablockCount, ctx.message(kNoDatablockCount), "GetDatablockCount");
+    throw Error(msg::kNoDatablockCount, ctx.message(msg::kNoDatablockCount), "GetDatablockCount");
   return count;
 }
 
-bool GetMimConversion(Context& ctx, const std::string& layout) {
+bool GetMimConversion(DataContext& ctx, const std::string& layout) {
   const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
       "/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]/MIM_CONVERSION", Layout(layout));
   if (!node) {
-    throw LibraryError(kLibraryMissingMimConversion,
+    throw LibraryError(msg::kLibraryMissingMimConversion,
                        "ADRESSLAYOUT \"" + layout + "\" has no MIM_CONVERSION element",
                        "GetMimConversion");
   }
   return node.text() == "1";
 }
 
-BrakelTemplate GetBrakelTemplate(Context& ctx, const std::string& layout) {
+BrakelTemplate GetBrakelTemplate(DataContext& ctx, const std::string& layout) {
   NameAndData brakel = ReadTemplate(ctx, layout, "BRAKEL");
   return {brakel.name, TemplateText(brakel.data)};
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/session/context.h"
+#include "core/session/data_context.h"
 
 namespace xkm {
 
@@ -21,20 +21,21 @@ struct LayoutTemplates {
   std::string hexInfoContent;
 };
 
-// Raises 60017, 60024 or 60018 (message + CR LF) for a blank RAW, MCS or QSR
-// name, in that order, after all four templates were read.
-LayoutTemplates GetLayoutTemplates(Context& ctx, const std::string& layout);
+// Raises msg::kNoRawTemplate, kNoMcsTemplate or kNoQsrTemplate (message + CR LF)
+// for a blank RAW, MCS or QSR name, in that order, after all four templates
+// were read.
+LayoutTemplates GetLayoutTemplates(DataContext& ctx, const std::string& layout);
 
-// Raises 60016 when DATABLOCK_COUNT is missing or 0.
-int32_t GetDatablockCount(Context& ctx, const std::string& layout);
+// Raises msg::kNoDatablockCount when DATABLOCK_COUNT is missing or 0.
+int32_t GetDatablockCount(DataContext& ctx, const std::string& layout);
 
 // True only for a MIM_CONVERSION text of exactly "1".
-bool GetMimConversion(Context& ctx, const std::string& layout);
+bool GetMimConversion(DataContext& ctx, const std::string& layout);
 
 struct BrakelTemplate {
   std::string name;
   std::string content;
 };
-BrakelTemplate GetBrakelTemplate(Context& ctx, const std::string& layout);
+BrakelTemplate GetBrakelTemplate(DataContext& ctx, const std::string& layout);
 
 }  // namespace xkm

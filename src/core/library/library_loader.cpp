@@ -8,19 +8,16 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/platform/letter_case.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
 namespace {
 
-constexpr int kNoOrSeveralLibraries = 60013;
-constexpr int kLibraryNameMismatch = 60014;
-constexpr int kLibraryUnparsable = 60015;
-
-void ReportFailure(Context& ctx, int id, const std::string& detail = {}) {
-  std::string text = std::to_string(id) + " " + ctx.message(id);
+Error LoadFailure(const DataContext& ctx, int id, const std::string& detail = {}) {
+  std::string text = ctx.message(id);
   if (!detail.empty()) text += "\r\n" + detail;
-  ctx.host.showMessage(text, "Error");
+  return Error(id, text, "LoadLibraryFile");
 }
 
 bool EndsWith(const std::string& text, const std::string& suffix) {
@@ -30,9 +27,10 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
 
 }  // namespace
 
-void LoadLibraryFile(Context& ctx) {
+LibraryLoad LoadLibraryFile(DataContext& ctx) {
   Session& session = ctx.session;
   session.LibraryDocument = XmlDocument();
+  LibraryLoad load;
   try {
     const std::string& folder = ctx.app.ExecutableFolder;
     int count = 0;
@@ -44,8 +42,8 @@ void LoadLibraryFile(Context& ctx) {
       keptName = name;
     }
     if (count != 1) {
-      ReportFailure(ctx, kNoOrSeveralLibraries);
-      return;
+      load.failures.push_back(LoadFailure(ctx, msg::kNoOrSeveralLibraries));
+      return load;
     }
     // Read once: the checksum and the parser work on the same bytes. A file
     // that cannot be read has the checksum 0, so its name is reported as not
@@ -59,22 +57,25 @@ void LoadLibraryFile(Context& ctx) {
     }
     const std::string crc = unreadable ? "0" : CrcHexOfLibraryBytes(bytes);
     const std::string expected = ToUpperCase("LIB_XKM_" + crc) + ".LBR";
-    if (ToUpperCase(keptName) != expected) ReportFailure(ctx, kLibraryNameMismatch);
+    if (ToUpperCase(keptName) != expected)
+      load.failures.push_back(LoadFailure(ctx, msg::kLibraryNameMismatch));
 
     if (unreadable) {
-      ReportFailure(ctx, kLibraryUnparsable, unreadable->description());
-      return;
+      load.failures.push_back(LoadFailure(ctx, msg::kLibraryUnparsable, unreadable->description()));
+      return load;
     }
     if (!session.LibraryDocument.loadFromMemory(bytes)) {
-      ReportFailure(ctx, kLibraryUnparsable, session.LibraryDocument.parseErrorReason());
-      return;
+      load.failures.push_back(
+          LoadFailure(ctx, msg::kLibraryUnparsable, session.LibraryDocument.parseErrorReason()));
+      return load;
     }
-    ctx.app.StopRequested = false;
+    load.loaded = true;
   } catch (const Error&) {
     // A folder that cannot be listed or a failing XML component ends the load
-    // without a message of its own: the lookups then find nothing and say so.
+    // without a failure of its own: the lookups then find nothing and say so.
     // Memory running out is passed on, so that it is named as such.
   }
+  return load;
 }
 
 std::string LibraryFileName(const std::string& path) {

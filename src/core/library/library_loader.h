@@ -1,15 +1,27 @@
 #pragma once
 
-#include "core/session/context.h"
+#include <string>
+#include <vector>
+
+#include "core/platform/error.h"
+#include "core/session/data_context.h"
 
 namespace xkm {
 
+// What a library load found: its failures in the order they happened, each
+// with the text its "Error" box shows (numberAndDescription), and whether
+// LibraryDocument now holds the library.
+struct LibraryLoad {
+  std::vector<Error> failures;
+  bool loaded = false;
+};
+
 // Finds the one "*.lbr" file in the executable's folder, checks its name
 // against the CRC of its content and loads it into the session's
-// LibraryDocument. Failures are shown as "Error" boxes (60013, 60014, 60015;
-// a file that cannot be read gives 60014 and 60015 with the reason); raises
-// nothing but memory running out. A successful load clears StopRequested.
-void LoadLibraryFile(Context& ctx);
+// LibraryDocument. Shows nothing: the failures are msg::kNoOrSeveralLibraries,
+// kLibraryNameMismatch and kLibraryUnparsable (a file that cannot be read
+// gives the last two, with the reason). Raises nothing but memory running out.
+[[nodiscard]] LibraryLoad LoadLibraryFile(DataContext& ctx);
 
 // "LIB_XKM_" + CRC text + ".lbr": the name a library file must carry.
 std::string LibraryFileName(const std::string& path);

@@ -26,18 +26,26 @@ class Error : public std::exception {
   std::string source_;
 };
 
-// Numbers and texts of the platform's own run-time errors.
+// Numbers and texts of the platform's own run-time errors. The numbered
+// messages of the system itself are named in core/resources/message_ids.h.
 namespace platform_error {
 inline constexpr int kInvalidProcedureCall = 5;
 inline constexpr int kOverflow = 6;
 inline constexpr int kOutOfMemory = 7;
 inline constexpr int kSubscriptOutOfRange = 9;
 inline constexpr int kTypeMismatch = 13;
-inline constexpr int kFileNotFound = 53;
-inline constexpr int kPathFileAccess = 75;
 inline constexpr int kInternalError = 51;
+inline constexpr int kFileNotFound = 53;
+inline constexpr int kFileAlreadyExists = 58;
 inline constexpr int kPermissionDenied = 70;
+inline constexpr int kPathFileAccess = 75;
+inline constexpr int kObjectVariableNotSet = 91;
+inline constexpr int kBadFileFormat = 321;  // a stored file that cannot be parsed
+inline constexpr int kResourceNotFound = 326;
 inline constexpr int kObjectDoesNotSupport = 438;
+inline constexpr int kItemNotFound = 3265;               // a table has no such column
+inline constexpr int kObjectAlreadyInCollection = 3367;  // a table has that column already
+inline constexpr int kRegexSyntaxError = 5017;           // a pattern that does not compile
 
 Error InvalidProcedureCall(std::string source = {});
 Error OutOfMemory(std::string source = {});

@@ -12,9 +12,6 @@
 namespace xkm {
 namespace {
 
-// The number the script engine gives a pattern that does not compile.
-constexpr int kRegexSyntaxError = 5017;
-
 std::string PcreMessage(int code) {
   PCRE2_UCHAR buffer[256];
   int length = pcre2_get_error_message(code, buffer, sizeof buffer);
@@ -100,7 +97,7 @@ Regex::Regex(std::string_view pattern, Options options) : impl_(std::make_unique
                               &errorCode, &errorOffset, context);
   pcre2_compile_context_free(context);
   if (impl_->code == nullptr) {
-    throw Error(kRegexSyntaxError,
+    throw Error(platform_error::kRegexSyntaxError,
                 "Syntax error in regular expression: " + PcreMessage(errorCode) + " at offset " +
                     std::to_string(errorOffset) + " in \"" + std::string(pattern) + "\"",
                 "RegExp");

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/platform/error.h"
+
 namespace xkm::user_store {
 
 // The operator's per-user key/value store. On Windows it is the registry
@@ -36,7 +38,7 @@ struct StoreValue {
 };
 
 // The number of the error raised for a store file that cannot be parsed.
-inline constexpr int kInvalidFileFormat = 321;
+inline constexpr int kInvalidFileFormat = platform_error::kBadFileFormat;
 
 inline constexpr int32_t kCurrentUserRoot = -2147483647;
 inline constexpr int32_t kLocalMachineRoot = -2147483646;

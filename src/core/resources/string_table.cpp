@@ -92,8 +92,8 @@ const std::unordered_map<int, const char*>& Table() {
 std::string LoadResString(int id) {
   auto it = Table().find(id);
   if (it == Table().end()) {
-    throw Error(326, "Resource with identifier '" + std::to_string(id) + "' not found",
-                "LoadResString");
+    throw Error(platform_error::kResourceNotFound,
+                "Resource with identifier '" + std::to_string(id) + "' not found", "LoadResString");
   }
   return it->second;
 }

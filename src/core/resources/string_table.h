@@ -4,7 +4,7 @@
 
 namespace xkm {
 
-// The numbered messages: German at the id (60000 and up), English at id + 1000.
+// The numbered messages: German at the id (message_ids.h), English at id + 1000.
 // Throws Error 326 for an id the table does not hold.
 std::string LoadResString(int id);
 

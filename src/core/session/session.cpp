@@ -1,6 +1,7 @@
 #include "core/session/session.h"
 
 #include "core/platform/error.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
@@ -43,7 +44,7 @@ void InitSessionTables(Session& session) {
     session.DataTable = SessionTable({"Name", "Value"});
     session.MemorySegmentTable = SessionTable({"Name", "F1", "F2", "F3", "F4", "F5"});
   } catch (const std::exception& e) {
-    throw Error(60000, AsError(e).description(), "InitSessionTables");
+    throw Error(msg::kFailure, AsError(e).description(), "InitSessionTables");
   }
 }
 
@@ -51,7 +52,7 @@ std::string ReadValue(const SessionTable& table, std::string_view name, int fiel
   if (table.rowCount() == 0) return {};
   const std::vector<size_t>& rows = table.rowsNamed(TrimBlanks(name));
   if (rows.size() != 1) return {};
-  if (field < 0) throw Error(kItemNotFoundError, "Item cannot be found", "ReadValue");
+  if (field < 0) throw Error(platform_error::kItemNotFound, "Item cannot be found", "ReadValue");
   return std::string(TrimBlanks(table.text(rows.front(), static_cast<size_t>(field))));
 }
 

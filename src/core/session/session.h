@@ -40,7 +40,7 @@ extern const char* const kConfigCatalogue[23];
 
 // Drops the five tables and creates them afresh: ConfigTable with the 23
 // catalogue rows (values null), the other four empty. A failure is raised as
-// error 60000 with the underlying description.
+// error msg::kFailure with the underlying description.
 void InitSessionTables(Session& session);
 
 // The value of the one row named `name` (trimmed) at column `field`, trimmed of

@@ -8,7 +8,7 @@ namespace xkm {
 namespace {
 
 Error ItemNotFound() {
-  return Error(kItemNotFoundError,
+  return Error(platform_error::kItemNotFound,
                "Item cannot be found in the collection corresponding to the requested name or "
                "ordinal.",
                "SessionTable");

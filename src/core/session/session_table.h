@@ -58,7 +58,4 @@ class SessionTable {
   mutable bool indexValid_ = false;
 };
 
-// The error of the table component for a column it does not have.
-inline constexpr int kItemNotFoundError = 3265;
-
 }  // namespace xkm

@@ -8,6 +8,7 @@
 #include "core/platform/locked_append.h"
 #include "core/platform/sha256.h"
 #include "core/platform/system_info.h"
+#include "core/resources/message_ids.h"
 #include "core/session/tool_run_json.h"
 #include "core/session/utilities.h"
 #include "core/shell/startup.h"
@@ -18,7 +19,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int kTraceNotWritten = 60041;
 // Long enough for many runs queueing on a slow share, short enough that a
 // writer hanging on a dead link does not keep the operator waiting.
 constexpr std::chrono::milliseconds kLockPatience(10000);
@@ -130,15 +130,16 @@ void AppendRunTrace(Context& ctx, const RunRecord& run) {
         RunTraceToJson(ctx, run).dump(-1, ' ', false, Json::error_handler_t::replace);
     AppendLineLocked(path, line, kLockPatience);
   } catch (const Error& e) {
-    ctx.host.showMessage(std::to_string(kTraceNotWritten) + " " +
-                             FillIn(ctx.message(kTraceNotWritten), path, e.description()),
+    ctx.host.showMessage(std::to_string(msg::kTraceNotWritten) + " " +
+                             FillIn(ctx.message(msg::kTraceNotWritten), path, e.description()),
                          "xkmtool");
   } catch (const std::exception& e) {
     // Out of memory or a broken table while the line is built: the run has
     // ended all the same, and a trace is never worth more than a message.
-    ctx.host.showMessage(std::to_string(kTraceNotWritten) + " " +
-                             FillIn(ctx.message(kTraceNotWritten), path, AsError(e).description()),
-                         "xkmtool");
+    ctx.host.showMessage(
+        std::to_string(msg::kTraceNotWritten) + " " +
+            FillIn(ctx.message(msg::kTraceNotWritten), path, AsError(e).description()),
+        "xkmtool");
   }
 }
 

@@ -19,7 +19,7 @@ std::string TraceLogPath(const AppState& app);
 nlohmann::ordered_json RunTraceToJson(const Context& ctx, const RunRecord& run);
 
 // Appends the run to the trace log, when one is configured. A trace that
-// cannot be written is message 60041, never a failed run.
+// cannot be written is message msg::kTraceNotWritten, never a failed run.
 void AppendRunTrace(Context& ctx, const RunRecord& run);
 
 }  // namespace xkm

@@ -2,6 +2,7 @@
 
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/resources/message_ids.h"
 #include "core/resources/string_table.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
@@ -30,7 +31,9 @@ std::vector<std::string> SplitAtCommas(const std::string& text) {
 std::string RequiredChildText(const XmlDocument& document, const XmlNode& parent,
                               const char* child) {
   XmlNode node = document.selectSingleNode(child, {}, parent);
-  if (!node) throw Error(91, "Object variable or With block variable not set", "Startup");
+  if (!node)
+    throw Error(platform_error::kObjectVariableNotSet,
+                "Object variable or With block variable not set", "Startup");
   return node.text();
 }
 
@@ -61,7 +64,7 @@ void PrepareUserData(AppState& app, Host& host) {
   if (!app.UserDataObject->StoreNotice().empty())
     host.showMessage(app.UserDataObject->StoreNotice(), "User data");
   if (!app.UserDataObject->CheckUserData() &&
-      host.askYesNo(Message(app.LanguageOffset, 60312), "User-Information")) {
+      host.askYesNo(Message(app.LanguageOffset, msg::kOfferUserDataEntry), "User-Information")) {
     app.UserDataObject->InputUserData(host);
   }
   app.UserInfoTable = app.UserDataObject->GetUserData();
@@ -113,7 +116,7 @@ void ReadCommandLine(AppState& app, const std::string& commandLine) {
   } catch (const Error& e) {
     message = e.description();
   }
-  throw Error(60000, message, "ReadCommandLine");
+  throw Error(msg::kFailure, message, "ReadCommandLine");
 }
 
 StartupResult RunStartup(AppState& app, Host& host, const std::string& commandLine) {

@@ -18,7 +18,7 @@ void LocateExecutable(AppState& app);
 std::string OwnIniPath(const AppState& app);
 
 // Parses "XML,HEX,A2L" into the three input paths (trimmed, checked to exist,
-// then made absolute). A blank command line sets nothing. Raises error 60000
+// then made absolute). A blank command line sets nothing. Raises error msg::kFailure
 // with the reason.
 void ReadCommandLine(AppState& app, const std::string& commandLine);
 

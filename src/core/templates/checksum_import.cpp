@@ -3,6 +3,7 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/platform/letter_case.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/session.h"
 #include "core/templates/text_stream_reader.h"
@@ -10,19 +11,19 @@
 namespace xkm {
 namespace {
 
-constexpr int kChecksumLogMissing = 60019;
-
 // The first field is compared the way table names are: without regard to
 // case, trailing blanks ignored. A leading blank makes it another text.
 bool IsChecksumLine(const SessionTable::Field& first) {
   return first && EqualsIgnoringCase(TrimTrailingBlanks(*first), "Checksum");
 }
 
-void ImportLog(Context& ctx) {
+void ImportLog(DataContext& ctx) {
   std::string folder = ReadValue(ctx.session.ConfigTable, "PFADZIELABLAGE", 1);
   std::string path = std::string(TrimBlanks(folder)) + fs::kSeparator + "CS.LOG";
   if (!fs::FileExists(path)) {
-    throw Error(kChecksumLogMissing, "60019 " + ctx.message(kChecksumLogMissing) + " : " + path,
+    throw Error(msg::kChecksumLogMissing,
+                std::to_string(msg::kChecksumLogMissing) + " " +
+                    ctx.message(msg::kChecksumLogMissing) + " : " + path,
                 "ImportChecksums");
   }
   SessionTable log = clsLib().GetTextStreamAsRecordSet(path, ";", false);
@@ -42,7 +43,7 @@ void ImportLog(Context& ctx) {
 
 }  // namespace
 
-void ImportChecksums(Context& ctx) {
+void ImportChecksums(DataContext& ctx) {
   try {
     ImportLog(ctx);
   } catch (const Error& e) {

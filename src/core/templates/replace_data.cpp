@@ -8,6 +8,7 @@
 
 #include "core/platform/error.h"
 #include "core/platform/letter_case.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/session.h"
 #include "core/session/utilities.h"
@@ -15,7 +16,6 @@
 namespace xkm {
 namespace {
 
-constexpr int kReplaceDataError = 60022;
 constexpr std::string_view kOpen = "<$";
 
 // Every placeholder's inner text, in text order, duplicates included. A "<$"
@@ -36,7 +36,7 @@ std::vector<std::string> CollectPlaceholders(const std::string& text) {
 
 // The value a placeholder of a known kind names; an unknown kind fails. A
 // missing user-info table reads like an empty one.
-std::string LookUp(Context& ctx, const std::string& kind, const std::string& name) {
+std::string LookUp(DataContext& ctx, const std::string& kind, const std::string& name) {
   if (kind == "CONFIG") return ReadValue(ctx.session.ConfigTable, name, 1);
   if (kind == "SYSCONST") return ReadValue(ctx.session.SysConstTable, name, 1);
   if (kind == "DATA") return ReadValue(ctx.session.DataTable, name, 1);
@@ -119,7 +119,7 @@ struct Replacement {
 
 // The rows' replacements in row order, up to a failing row; its error is kept
 // in `failure`, since what the rows before it do still belongs to the text.
-std::vector<Replacement> PlanReplacements(Context& ctx, const std::vector<std::string>& inners,
+std::vector<Replacement> PlanReplacements(DataContext& ctx, const std::vector<std::string>& inners,
                                           std::exception_ptr& failure) {
   std::vector<Replacement> plan;
   try {
@@ -210,7 +210,7 @@ bool ReplaceInOnePass(std::string& text, const std::vector<Replacement>& plan, s
   return true;
 }
 
-void ReplacePlaceholders(Context& ctx, std::string& text) {
+void ReplacePlaceholders(DataContext& ctx, std::string& text) {
   text = std::string(TrimBlanks(text));
   std::vector<std::string> inners = CollectPlaceholders(text);
   std::exception_ptr failure;
@@ -240,13 +240,13 @@ bool SplitPlaceholder(std::string_view inner, std::string& name, std::string& ki
   return true;
 }
 
-void ReplaceData(Context& ctx, std::string& text) {
+void ReplaceData(DataContext& ctx, std::string& text) {
   try {
     ReplacePlaceholders(ctx, text);
   } catch (const Error&) {
     // Every failure of the substitution itself is numbered; memory running
     // out is not one of them and keeps its own number.
-    throw Error(kReplaceDataError, ctx.message(kReplaceDataError), "ReplaceData");
+    throw Error(msg::kReplaceDataFailed, ctx.message(msg::kReplaceDataFailed), "ReplaceData");
   }
 }
 

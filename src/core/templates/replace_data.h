@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/session/context.h"
+#include "core/session/data_context.h"
 
 namespace xkm {
 
@@ -12,8 +12,8 @@ namespace xkm {
 // before any value goes in, so values are not searched for placeholders of
 // their own. Only the canonical spelling (upper case, no blanks inside) is
 // replaced; an inner text without a dot stays as it is. Every failure is raised
-// as error 60022; `text` then keeps what was done up to that point.
-void ReplaceData(Context& ctx, std::string& text);
+// as msg::kReplaceDataFailed; `text` then keeps what was done up to that point.
+void ReplaceData(DataContext& ctx, std::string& text);
 
 // The length a text may reach through replacements (or its trimmed length at
 // the start of the call, when that is more). Values that bring in placeholders

@@ -8,14 +8,11 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/platform/regex.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
 namespace {
-
-constexpr int kFileNotFound = 60028;
-constexpr int kTemplateCorrupt = 60029;
-constexpr int kUnknownVariable = 60030;
 
 constexpr std::string_view kVariablePattern =
     R"re(<variable name=[ \t]*"(.*)"[ \t]+value=[ \t]*"(.*)")re";
@@ -43,18 +40,20 @@ void AppendDefinitions(std::vector<VariableDefinition>& list, std::string_view t
   }
 }
 
-std::vector<Directive> FindDirectives(Context& ctx, const SessionTable& variables,
+std::vector<Directive> FindDirectives(DataContext& ctx, const SessionTable& variables,
                                       std::string_view templateText) {
   std::vector<Directive> directives;
   for (const DirectiveCandidate& candidate : FindDirectiveCandidates(templateText)) {
     if (!candidate.name) {
       std::string text(templateText.substr(candidate.offset, candidate.length));
-      throw Error(kTemplateCorrupt, ctx.message(kTemplateCorrupt) + " :" + text, "ExpandTemplate");
+      throw Error(msg::kRawTemplateCorrupt, ctx.message(msg::kRawTemplateCorrupt) + " :" + text,
+                  "ExpandTemplate");
     }
     const std::string& name = *candidate.name;
     const std::vector<size_t>& rows = variables.rowsNamed(name);
     if (rows.size() != 1) {
-      throw Error(kUnknownVariable, ctx.message(kUnknownVariable) + " :" + name, "ExpandTemplate");
+      throw Error(msg::kUnknownRawVariable, ctx.message(msg::kUnknownRawVariable) + " :" + name,
+                  "ExpandTemplate");
     }
     std::string stored = variables.text(rows.front(), variables.columnIndex("Value"));
     std::string_view value = TrimBlanks(stored);
@@ -95,7 +94,7 @@ std::vector<DirectiveCandidate> FindDirectiveCandidates(std::string_view templat
   return found;
 }
 
-SessionTable ParseVariableDefinitions(Context& /*ctx*/, std::string_view text) {
+SessionTable ParseVariableDefinitions(DataContext& /*ctx*/, std::string_view text) {
   try {
     SessionTable list({"Name", "Value", "Type"});
     for (VariableDefinition& definition : ScanVariableDefinitions(text)) {
@@ -106,11 +105,11 @@ SessionTable ParseVariableDefinitions(Context& /*ctx*/, std::string_view text) {
     }
     return list;
   } catch (const std::exception& e) {
-    throw Error(60000, AsError(e).description(), "ParseVariableDefinitions");
+    throw Error(msg::kFailure, AsError(e).description(), "ParseVariableDefinitions");
   }
 }
 
-void ExpandTemplate(Context& ctx, const SessionTable& variables, std::string_view templateText,
+void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string_view templateText,
                     std::string& output) {
   output.clear();
   std::vector<Directive> directives = FindDirectives(ctx, variables, templateText);
@@ -163,10 +162,11 @@ void ExpandTemplate(Context& ctx, const SessionTable& variables, std::string_vie
   output.append(templateText.substr(p));
 }
 
-bool ReadTextFile(Context& ctx, const std::string& fileName, std::string& content) {
+bool ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& content) {
   content.clear();
   if (!fs::FileExists(fileName)) {
-    throw Error(kFileNotFound, ctx.message(kFileNotFound) + " :" + fileName, "ReadTextFile");
+    throw Error(msg::kInsertFileNotFound, ctx.message(msg::kInsertFileNotFound) + " :" + fileName,
+                "ReadTextFile");
   }
   content = DecodeCp1252(fs::ReadAllBytes(fileName));
   return true;

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/session/context.h"
+#include "core/session/data_context.h"
 #include "core/session/session_table.h"
 
 namespace xkm {
@@ -35,22 +35,23 @@ std::vector<DirectiveCandidate> FindDirectiveCandidates(std::string_view templat
 // The variable list of a definitions text: columns Name, Value and Type ("V"
 // for <variable name="..." value="...">, "F" for <fileinsert ...>), all
 // variables in text order, then all file inserts. Any failure is raised as
-// error 60000 with the underlying description.
-SessionTable ParseVariableDefinitions(Context& ctx, std::string_view text);
+// error msg::kFailure with the underlying description.
+SessionTable ParseVariableDefinitions(DataContext& ctx, std::string_view text);
 
 // Expands the directives "<?variable name="N" ...?>" / "<?fileinsert name="N" ...?>"
 // of a template: each span from "<?" to the last "?>" on its line is replaced by
 // the value of the definition named N (a "V" definition) or by the content of
 // the file it names (an "F" definition); "CS_Len=n" keeps the last 2n
 // characters of the value. `output` is emptied first; on failure it holds what
-// was assembled up to the failing directive. Errors 60029 (a span without a
-// name clause), 60030 (a name not defined exactly once), 60028 (a missing file).
-void ExpandTemplate(Context& ctx, const SessionTable& variables, std::string_view templateText,
+// was assembled up to the failing directive. Errors msg::kRawTemplateCorrupt (a
+// span without a name clause), kUnknownRawVariable (a name not defined exactly
+// once), kInsertFileNotFound (a missing file).
+void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string_view templateText,
                     std::string& output);
 
 // The whole content of a Windows-1252 text file, as UTF-8. A relative name
-// resolves against the current folder. A missing file raises error 60028;
+// resolves against the current folder. A missing file raises msg::kInsertFileNotFound;
 // other failures are passed on.
-bool ReadTextFile(Context& ctx, const std::string& fileName, std::string& content);
+bool ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& content);
 
 }  // namespace xkm

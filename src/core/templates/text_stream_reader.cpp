@@ -8,14 +8,13 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/platform/letter_case.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
 namespace {
 
 constexpr const char* kSource = "GetTextStreamAsRecordSet";
-// The table component's error for a second column of the same name.
-constexpr int kObjectInCollection = 3367;
 
 // The lines of a text as a text stream reads them: without their line ends,
 // and no empty line after a final line end.
@@ -56,8 +55,8 @@ void AppendColumns(SessionTable& table, const std::vector<std::string_view>& nam
     std::string name = header ? std::string(names[i]) : "FIELD_" + std::to_string(i + 1);
     for (const std::string& existing : table.columns()) {
       if (EqualsIgnoringCase(existing, name)) {
-        throw Error(kObjectInCollection, "Object is already in collection. Cannot append.",
-                    "ADODB.Fields");
+        throw Error(platform_error::kObjectAlreadyInCollection,
+                    "Object is already in collection. Cannot append.", "ADODB.Fields");
       }
     }
     table.addColumn(std::move(name));
@@ -65,9 +64,9 @@ void AppendColumns(SessionTable& table, const std::vector<std::string_view>& nam
 }
 
 SessionTable ReadTable(const std::string& path, const std::string& delimiter, bool header) {
-  if (!fs::FileExists(path)) throw Error(60000, "File not found : " + path);
+  if (!fs::FileExists(path)) throw Error(msg::kFailure, "File not found : " + path);
   std::string text = DecodeCp1252(fs::ReadAllBytes(path));
-  if (text.empty()) throw Error(60000, "File empty : " + path);
+  if (text.empty()) throw Error(msg::kFailure, "File empty : " + path);
   std::vector<std::string_view> lines = SplitLines(text);
 
   SessionTable table;
@@ -85,7 +84,8 @@ SessionTable ReadTable(const std::string& path, const std::string& delimiter, bo
 SessionTable clsLib::GetTextStreamAsRecordSet(const std::string& sPfadDateiName,
                                               const std::string& sDelimiter, bool bHeader) {
   auto frame = [](int number, const std::string& description) {
-    return Error(60000, std::string(kSource) + " : " + std::to_string(number) + " " + description,
+    return Error(msg::kFailure,
+                 std::string(kSource) + " : " + std::to_string(number) + " " + description,
                  kSource);
   };
   try {

@@ -13,7 +13,7 @@ class clsLib {
   // line (`bHeader`) or "FIELD_1", "FIELD_2", ... (the first line is then data
   // too). Fields split on exact matches of `sDelimiter`; an empty delimiter
   // keeps each line whole, and an empty line gives a row of nulls. Every
-  // failure is raised as error 60000 "GetTextStreamAsRecordSet : <number>
+  // failure is raised as error msg::kFailure "GetTextStreamAsRecordSet : <number>
   // <description>" of the underlying error.
   SessionTable GetTextStreamAsRecordSet(const std::string& sPfadDateiName,
                                         const std::string& sDelimiter = "", bool bHeader = false);

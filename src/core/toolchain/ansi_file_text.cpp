@@ -5,6 +5,7 @@
 
 #include "core/platform/cp1252.h"
 #include "core/platform/error.h"
+#include "core/resources/message_ids.h"
 
 namespace xkm {
 namespace {
@@ -60,8 +61,8 @@ std::string EncodeForAnsiFile(const Context& ctx, std::string_view text, const s
   std::optional<std::string> source = SessionSource(ctx, character);
   for (const TextSource& t : templates)
     if (!source && t.text.find(character) != std::string_view::npos) source = t.name;
-  throw Error(kUnencodableCharacter,
-              ctx.message(kUnencodableCharacter) + " : " + path + " : " +
+  throw Error(msg::kUnencodableCharacter,
+              ctx.message(msg::kUnencodableCharacter) + " : " + path + " : " +
                   DescribeCharacter(character) + " : " + source.value_or("?"),
               "EncodeForAnsiFile");
 }

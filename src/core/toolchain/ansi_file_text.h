@@ -8,9 +8,6 @@
 
 namespace xkm {
 
-// Error of a text holding a character that Windows-1252 cannot hold.
-inline constexpr int kUnencodableCharacter = 60042;
-
 // A text beside the session tables that a file's content may come from (a
 // template of the library), under the name the operator is told.
 struct TextSource {
@@ -20,7 +17,7 @@ struct TextSource {
 
 // `text` as the Windows-1252 bytes of the file at `path`. A character that
 // the code page cannot hold would silently become "?" in a file the tools
-// take as it is, so it fails with error kUnencodableCharacter instead; the
+// take as it is, so it fails with error msg::kUnencodableCharacter instead; the
 // description names the file, the character and where it came from: the
 // first session value holding it, as a placeholder (<$DATA.SGIDB1>), else the
 // first of `templates` that does.

@@ -3,6 +3,7 @@
 #include "core/platform/cp1252.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/resources/message_ids.h"
 #include "core/templates/replace_data.h"
 #include "core/templates/template_expansion.h"
 #include "core/toolchain/ansi_file_text.h"
@@ -34,7 +35,7 @@ std::string ContainerName(const std::string& sgidb1, const std::string& sgidb3) 
 
 void clsToolChain::BuildXKMContainer() {
   try {
-    UpdateState(ctx_.message(60307));
+    UpdateState(ctx_.message(msg::kBuildingContainer));
     ctx_.host.processEvents();
     const std::string name = ContainerName(ReadValue(ctx_.session.DataTable, "SGIDB1", 1),
                                            ReadValue(ctx_.session.DataTable, "SGIDB3", 1));
@@ -47,14 +48,16 @@ void clsToolChain::BuildXKMContainer() {
 
     ReplaceData(ctx_, mcs);
     if (mcs.find("<$") != std::string::npos) {
-      ctx_.host.showMessage("60020 " + ctx_.message(60020), kApplicationTitle);
+      ctx_.host.showMessage(
+          std::to_string(msg::kUnknownMcsVariables) + " " + ctx_.message(msg::kUnknownMcsVariables),
+          kApplicationTitle);
       return;
     }
     SessionTable variables = ParseVariableDefinitions(ctx_, mcs);
     ctx_.host.processEvents();
     std::string container;
     ExpandTemplate(ctx_, variables, raw, container);
-    CheckNameInWorkingFolder(containerName, kContainerNameError, "Container name");
+    CheckNameInWorkingFolder(containerName, msg::kContainerNameError, "Container name");
     const std::string containerPath = folder + fs::kSeparator + containerName + ".xkm";
     fs::WriteFileAtomic(containerPath, EncodeForAnsiFile(ctx_, container, containerPath));
     ctx_.session.writtenContainer = containerPath;
@@ -76,20 +79,20 @@ void clsToolChain::BuildSGOContainer() {
     RunTool("XKM2SGO", converter, " -l " + (plain ? file : QuoteArgument(file)), "SGO-Conversion");
     const std::string folder = Config(ctx_, "PFADZIELABLAGE");
     if (!fs::FileExists(folder + fs::kSeparator + name + ".xkm"))
-      throw Error(60000, "SGO-File : " + name + ".xkm" + " was not created!");
+      throw Error(msg::kFailure, "SGO-File : " + name + ".xkm" + " was not created!");
   } catch (const std::exception& e) {
-    throw Error(60000, AsError(e).description() + " - program stops!", "BuildSGOContainer");
+    throw Error(msg::kFailure, AsError(e).description() + " - program stops!", "BuildSGOContainer");
   }
 }
 
 void clsToolChain::CLEANUPSESSION() {
   try {
-    UpdateState(ctx_.message(60316));
+    UpdateState(ctx_.message(msg::kDeletingWorkingFiles));
     ctx_.host.processEvents();
     DeleteWorkingFiles(ctx_.session);
-    UpdateState(ctx_.message(60300));
+    UpdateState(ctx_.message(msg::kReady));
   } catch (const std::exception& e) {
-    throw Error(60000, AsError(e).description(), "CLEANUPSESSION");
+    throw Error(msg::kFailure, AsError(e).description(), "CLEANUPSESSION");
   }
 }
 

@@ -3,6 +3,7 @@
 #include "core/library/layout_templates.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/templates/checksum_import.h"
 #include "core/templates/replace_data.h"
@@ -28,14 +29,14 @@ std::string BlockFile(const std::string& folder, const std::string& stem, int32_
 
 void clsToolChain::RUN_BCB_CONVERSION() {
   try {
-    UpdateState(ctx_.message(60314));
+    UpdateState(ctx_.message(msg::kConvertingToBcb));
     ctx_.host.processEvents();
     const std::string folder = Config(ctx_, "PFADZIELABLAGE");
     fs::SetCurrentFolder(folder);
 
     BrakelTemplate brakel = GetBrakelTemplate(ctx_, Config(ctx_, "AST"));
     WriteValue(ctx_.session.ConfigTable, "BSL_TEMPLATE", brakel.name);
-    CheckNameInWorkingFolder(brakel.name, kTemplateFileNameError, "BRAKEL template name");
+    CheckNameInWorkingFolder(brakel.name, msg::kTemplateFileNameError, "BRAKEL template name");
     const std::string brakelTemplate = brakel.content;
     ReplaceData(ctx_, brakel.content);
     const std::string controlFile = folder + fs::kSeparator + brakel.name;
@@ -56,7 +57,7 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     const std::string stem = Config(ctx_, "HEXFILESHORT_WITHOUT_EXTENSION");
     for (int32_t i = 1; i <= blockCount; ++i) {
       const std::string bcb = BlockFile(folder, stem, i);
-      if (!fs::FileExists(bcb)) throw Error(60000, "File : " + bcb + " not found!");
+      if (!fs::FileExists(bcb)) throw Error(msg::kFailure, "File : " + bcb + " not found!");
       // Quoted, so that a working folder with blanks still reaches the tool
       // as one argument.
       RunTool("Lenwatch", lenwatch, QuoteArgument(bcb), "Check-BCB-Length");
@@ -69,16 +70,16 @@ void clsToolChain::RUN_BCB_CONVERSION() {
 
     const std::string checksumLog = folder + fs::kSeparator + "CS.LOG";
     if (!fs::FileExists(checksumLog))
-      throw Error(60000, "Checksum-File : " + checksumLog + " not found!");
+      throw Error(msg::kFailure, "Checksum-File : " + checksumLog + " not found!");
     ImportChecksums(ctx_);
   } catch (const std::exception& e) {
-    throw Error(60000, AsError(e).description() + kProgramStops, "RUN_BCB_CONVERSION");
+    throw Error(msg::kFailure, AsError(e).description() + kProgramStops, "RUN_BCB_CONVERSION");
   }
 }
 
 void clsToolChain::RUN_BCB2MIM_CONVERSION() {
   try {
-    UpdateState(ctx_.message(60315));
+    UpdateState(ctx_.message(msg::kConvertingToMim));
     ctx_.host.processEvents();
     const std::string blockCountText = Config(ctx_, "DATABLOCK_COUNT");
     const std::string zoven = QuotedToolPath("ZOVEN");
@@ -91,10 +92,11 @@ void clsToolChain::RUN_BCB2MIM_CONVERSION() {
       RunTool("ZOVEN", zoven,
               " -o " + QuoteArgument(mim) + " " + QuoteArgument(BlockFile(folder, stem, i)),
               "MIM-Conversion");
-      if (!fs::FileExists(mim)) throw Error(60000, "MIM-File : " + mim + " was not created!");
+      if (!fs::FileExists(mim))
+        throw Error(msg::kFailure, "MIM-File : " + mim + " was not created!");
     }
   } catch (const std::exception& e) {
-    throw Error(60000, AsError(e).description() + kProgramStops, "RUN_BCB2MIM_CONVERSION");
+    throw Error(msg::kFailure, AsError(e).description() + kProgramStops, "RUN_BCB2MIM_CONVERSION");
   }
 }
 

@@ -11,7 +11,4 @@ namespace xkm {
 // device", "ends with a dot or blank").
 void CheckNameInWorkingFolder(const std::string& name, int number, const std::string& what);
 
-inline constexpr int kContainerNameError = 62101;
-inline constexpr int kTemplateFileNameError = 62102;
-
 }  // namespace xkm

@@ -5,12 +5,11 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/platform/system_info.h"
+#include "core/resources/message_ids.h"
 #include "core/session/utilities.h"
 
 namespace xkm {
 namespace {
-
-constexpr int kFolderInUse = 60040;
 
 std::string Describe() {
   return "pid=" + std::to_string(ProcessId()) + "\nhost=" + HostName() +
@@ -50,12 +49,12 @@ void ClaimWorkingFolder(Context& ctx, const std::string& hexPath) {
   const FileLock::Status status = ctx.session.folderLock.tryAcquire(
       folder + fs::kSeparator + kFolderLockName, Describe(), holder);
   if (status != FileLock::Status::HeldByOther) return;
-  std::string text = ctx.message(kFolderInUse);
+  std::string text = ctx.message(msg::kFolderInUse);
   text = Fill(text, "folder", folder);
   text = Fill(text, "pid", Field(holder, "pid"));
   text = Fill(text, "host", Field(holder, "host"));
   text = Fill(text, "start", Field(holder, "started"));
-  throw Error(kFolderInUse, text, "Init");
+  throw Error(msg::kFolderInUse, text, "Init");
 }
 
 }  // namespace xkm

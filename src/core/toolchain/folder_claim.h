@@ -12,7 +12,7 @@ inline constexpr const char* kFolderLockName = ".xkmtool.lock";
 // Claims the folder of `hexPath` for this run, so that a second run on images
 // in the same folder cannot overwrite its working files; the claim lasts
 // until the runner releases it at the end of the run (or this program ends,
-// however it ends). A folder another run holds raises error 60040 naming the
+// however it ends). A folder another run holds raises msg::kFolderInUse naming the
 // folder and that run. Where no lock can be had at all (a folder that does
 // not exist or cannot be written) the run goes on unclaimed: it cannot write
 // working files there either, and the preparation reports that.

@@ -3,12 +3,11 @@
 
 #include "core/platform/error.h"
 #include "core/platform/xml.h"
+#include "core/resources/message_ids.h"
 #include "core/toolchain/tool_chain.h"
 
 namespace xkm {
 namespace {
-
-constexpr int kReadingLogisticData = 60313;
 
 // Bound to the prefix when the document declares no logistic-data namespace,
 // so that every field reads empty.
@@ -58,7 +57,7 @@ void clsToolChain::READ_LOGISTIC_DATA() {
       return node ? node.text() : std::string();
     };
     document.setNamespace("FD", FlowDataNamespace(document));
-    UpdateState(ctx_.message(kReadingLogisticData));
+    UpdateState(ctx_.message(msg::kReadingLogisticData));
     ctx_.host.processEvents();
 
     WriteValue(data, "CUSTOMERORDERNUMBER", text(Field(kEnvelope, "SGIDB1_CustomerOrderNumber")));

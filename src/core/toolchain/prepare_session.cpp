@@ -6,6 +6,7 @@
 #include "core/library/library_loader.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
 #include "core/toolchain/ansi_file_text.h"
@@ -14,13 +15,29 @@
 namespace xkm {
 namespace {
 
+// Shows what went wrong as "Error" boxes, in order; a library that loaded
+// also ends an earlier Stop.
+void LoadLibrary(Context& ctx) {
+  const LibraryLoad load = LoadLibraryFile(ctx);
+  for (const Error& failure : load.failures)
+    ctx.host.showMessage(failure.numberAndDescription(), "Error");
+  if (load.loaded) ctx.app.StopRequested = false;
+}
+
+// Reads the A2L facts and writes CONFIG_NUM for the ECU they name.
+void SelectConfigNum(Context& ctx) {
+  ReadA2LData(ctx);
+  const std::string ecu = ReadValue(ctx.session.DataTable, "ECU", 1);
+  WriteValue(ctx.session.ConfigTable, "CONFIG_NUM", std::to_string(GetEcuConfigNum(ctx, ecu)));
+}
+
 // The steps of a preparation, in their fixed order; the first failure ends them.
 void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a2lPath) {
   Session& session = ctx.session;
   SessionTable& config = session.ConfigTable;
 
   ctx.host.setBusyPointer(true);
-  LoadLibraryFile(ctx);
+  LoadLibrary(ctx);
   InitSessionTables(session);
   session.layoutTrace.clear();
   WriteValue(session.ConfigTable, "A2LFILE", a2lPath);
@@ -46,7 +63,7 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   ctx.host.processEvents();
 
   const LayoutTemplates templates = GetLayoutTemplates(ctx, layout);
-  CheckNameInWorkingFolder(templates.qsrName, kTemplateFileNameError, "QSR template name");
+  CheckNameInWorkingFolder(templates.qsrName, msg::kTemplateFileNameError, "QSR template name");
   const std::string script = folder + fs::kSeparator + templates.qsrName;
   fs::WriteFileAtomic(
       script, EncodeForAnsiFile(ctx, templates.qsrContent, script,

@@ -1,5 +1,6 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/resources/message_ids.h"
 #include "core/session/utilities.h"
 #include "core/toolchain/tool_chain.h"
 
@@ -8,11 +9,13 @@ namespace xkm {
 std::string clsToolChain::GetToolPath(const std::string& key) {
   try {
     std::string path = ReadIniValue(ctx_.app.ToolConfigPath, "Tools", key, "");
-    if (IsBlank(path)) throw Error(60000, "No Entry for tool : " + key + " found in configuration");
-    if (!fs::FileExists(ResolveToolPath(path))) throw Error(60000, "Tool : " + key + " not found");
+    if (IsBlank(path))
+      throw Error(msg::kFailure, "No Entry for tool : " + key + " found in configuration");
+    if (!fs::FileExists(ResolveToolPath(path)))
+      throw Error(msg::kFailure, "Tool : " + key + " not found");
     return path;
   } catch (const Error& e) {
-    throw Error(60000, e.description(), "GetToolPath");
+    throw Error(msg::kFailure, e.description(), "GetToolPath");
   }
 }
 

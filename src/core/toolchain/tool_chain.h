@@ -18,7 +18,7 @@ class StepTarget {
 
 // The process steps the runner calls by name, one fresh object per run. A step
 // takes no arguments, reports progress through UpdateState and stops the whole
-// process only by throwing an Error (number 60000 with a text).
+// process only by throwing an Error (number msg::kFailure with a text).
 class clsToolChain : public StepTarget {
  public:
   clsToolChain(Context& context, UpdateStateHandler updateState);
@@ -39,7 +39,7 @@ class clsToolChain : public StepTarget {
  private:
   void UpdateState(const std::string& text);
 
-  // The configured path of an external tool; error 60000 when the entry is
+  // The configured path of an external tool; msg::kFailure when the entry is
   // missing or blank or the file does not exist.
   std::string GetToolPath(const std::string& key);
   // A tool path from the configuration, a relative one taken beside it.
