@@ -35,8 +35,9 @@ class WholeProcess : public ::testing::Test {
                           test::ReadFileBytes(entry.path().string()));
     stdfs::create_directories(tool.folder().file("tools"));
     for (const char* name : {"brakel", "lenwatch", "qsr", "zoven", "xkm2sgo"})
-      stdfs::copy_file(std::string(XKM_TOOLS_DIR) + "/" + name,
-                       tool.folder().file(std::string("tools/") + name));
+      stdfs::copy_file(std::string(XKM_TOOLS_DIR) + "/" + name + XKM_EXE_SUFFIX,
+                       tool.folder().file(std::string("tools/") + name + XKM_EXE_SUFFIX));
+    setTools(test::ReadFileBytes(tool.folder().file("tools.ini")));
     tool.environment["XKM_TOOL_ARGV_LOG"] = tool.folder().file("argv.log");
   }
 
@@ -48,7 +49,9 @@ class WholeProcess : public ::testing::Test {
                      "input/flowdata_4711.xml,input/" + image + ",input/" + a2l});
   }
 
-  void setTools(const std::string& tools) { tool.folder().write("tools.ini", tools); }
+  void setTools(const std::string& tools) {
+    tool.folder().write("tools.ini", test::WithProgramSuffix(tools));
+  }
 
   nlohmann::json report() const {
     return nlohmann::json::parse(test::ReadFileBytes(tool.folder().file("r.json")));

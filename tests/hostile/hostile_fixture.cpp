@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <regex>
-
 #include "core/library/library_loader.h"
 #include "support/scratch_folder.h"
 
@@ -84,8 +82,7 @@ std::string HostileProcess::argvLog() const {
 }
 
 void HostileProcess::setTools(const std::string& iniText) const {
-  static const std::regex kToolValue(R"(^(\w+=tools/[^\r\n]+))", std::regex::multiline);
-  write("tools.ini", std::regex_replace(iniText, kToolValue, "$1" XKM_EXE_SUFFIX));
+  write("tools.ini", WithProgramSuffix(iniText));
 }
 
 void HostileProcess::writeStandInTool(const std::string& name, const std::string& actions) {

@@ -13,6 +13,10 @@ using ToolRun = ChildResult;
 
 // A copy of the built xkmtool in a scratch folder, so that it finds the
 // configuration files written beside it.
+// A tool configuration with the platform's suffix for programs (".exe") added
+// to each "tools/..." value.
+std::string WithProgramSuffix(const std::string& toolsIni);
+
 class InstalledTool {
  public:
   InstalledTool();
