@@ -7,17 +7,6 @@
 namespace xkm {
 namespace {
 
-TEST(Crc32, CheckValueAndContinuation) {
-  clsCRC32 whole;
-  EXPECT_EQ(static_cast<uint32_t>(whole.AddBytes("123456789")), 0xCBF43926u);
-
-  clsCRC32 pieces;
-  pieces.AddBytes("1234");
-  EXPECT_EQ(static_cast<uint32_t>(pieces.AddBytes("56789")), 0xCBF43926u);
-  // No bytes: the finished CRC of what was fed so far.
-  EXPECT_EQ(static_cast<uint32_t>(pieces.AddBytes("")), 0xCBF43926u);
-}
-
 TEST(Crc32, CalculateFileAppendsTheSaltAsWindows1252) {
   test::ScratchFolder folder;
   const std::string digits = folder.write("digits", "123456789");

@@ -75,19 +75,11 @@ TEST_F(RunnerTest, AStepErrorEndsTheRunWithOneBox) {
   EXPECT_EQ(host.events[host.events.size() - 2], "stepStarted 0");  // stays green
 }
 
-TEST_F(RunnerTest, AnEmptyProcessOnlyStartsAndFinishes) {
+TEST_F(RunnerTest, AnEmptyProcessOnlyStartsAndFinishesAndAStopBetweenRunsLeavesARow) {
   setSteps(0);
   EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
   EXPECT_EQ(host.events, (std::vector<std::string>{"runStarted", "runFinished"}));
-}
-
-TEST(RunnerStop, BetweenRunsAddsARowNamedAfterTheShownCell) {
-  AppState app;
-  Session session;
-  test::RecordingHost host;
-  Context context{app, session, host};
-  Runner runner(context);
-  runner.setSteps({{"One", "Init", "help of one"}});
+  setSteps(1);
   runner.Stop();
   ASSERT_EQ(host.rows.size(), 1u);
   EXPECT_EQ(host.rows[0].action, "Canceled by user");

@@ -118,20 +118,5 @@ TEST_F(ReplaceDataTest, AgreesWithThePlainLoopOnFragmentSoups) {
   EXPECT_GT(succeeded, 3000);  // many soups must get through to replacing
 }
 
-TEST(SplitPlaceholder, KindAndNameByDots) {
-  std::string name = "old";
-  std::string kind = "old";
-  EXPECT_TRUE(SplitPlaceholder("  ", name, kind));
-  EXPECT_EQ(name + kind, "");
-  EXPECT_FALSE(SplitPlaceholder("HEXFILE", name, kind));
-  EXPECT_TRUE(SplitPlaceholder("DATA.A.B", name, kind));
-  EXPECT_EQ(kind, "DATA");
-  EXPECT_EQ(name, "A.B");
-  EXPECT_TRUE(SplitPlaceholder("config.X", name, kind));
-  EXPECT_EQ(kind + "|" + name, "config|X");
-  EXPECT_TRUE(SplitPlaceholder("A.B.C.D", name, kind));
-  EXPECT_EQ(name + kind, "");
-}
-
 }  // namespace
 }  // namespace xkm::test

@@ -31,8 +31,6 @@ TEST_F(PrepareSessionTest, StoresEveryResultAndWritesTheQsrScript) {
   EXPECT_FALSE(app.StopRequested);  // the library loaded
   EXPECT_EQ(fs::CurrentFolder(), work);
 
-  // The values themselves are pinned by the whole-process report.
-  EXPECT_EQ(config("PFADZIELABLAGE"), work);
   EXPECT_EQ(config("HEXFILESHORT_WITHOUT_EXTENSION"), "image");
   // The script is the template's text as it is, replacing the older file.
   const std::string script = test::ReadFileBytes(folder.file("work dir/CS_ST10.qsr"));

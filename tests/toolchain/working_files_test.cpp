@@ -61,17 +61,13 @@ TEST_F(DeleteWorkingFilesTest, RemovesEveryWorkingFileAndKeepsTheQsrLog) {
   EXPECT_TRUE(exists("P1_3.bcb"));
 }
 
-TEST_F(DeleteWorkingFilesTest, WithoutMimConversionMimFilesStay) {
+TEST_F(DeleteWorkingFilesTest, MimFilesStayWithoutMimConversionAndBlankTemplatesAreSkipped) {
   set("MIM_CONVERSION_YES_NO", "0");
-  touch("P1.hex_blk_1_mim");
-  DeleteWorkingFiles(session);
-  EXPECT_TRUE(exists("P1.hex_blk_1_mim"));
-}
-
-TEST_F(DeleteWorkingFilesTest, BlankTemplateNamesAreNotLookedFor) {
   set("BSL_TEMPLATE", "");
   set("QSR_TEMPLATE", " ");
+  touch("P1.hex_blk_1_mim");
   EXPECT_NO_THROW(DeleteWorkingFiles(session));
+  EXPECT_TRUE(exists("P1.hex_blk_1_mim"));
 }
 
 TEST_F(DeleteWorkingFilesTest, AnEmptyBlockCountFailsBeforeRemovingAnything) {
