@@ -3,22 +3,14 @@
 #include <csignal>
 #include <ostream>
 
+#include "core/platform/stop_request.h"
+
 namespace xkm {
 
 volatile std::sig_atomic_t gStopSignalPending = 0;
 
-namespace {
-void OnStopSignal(int) {
-  gStopSignalPending = 1;
-}
-}  // namespace
-
 void InstallStopSignalHandlers() {
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  InstallStopRequestHandler([] { gStopSignalPending = 1; });
 }
 
 BatchHost::BatchHost(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}

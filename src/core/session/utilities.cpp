@@ -28,7 +28,7 @@ std::string ReadIniValue(const std::string& file, const std::string& section,
 }
 
 void SplitPath(std::string& path, std::string& fileName) {
-  size_t separator = path.rfind(fs::kSeparator);
+  size_t separator = fs::LastSeparator(path);
   if (separator == std::string::npos) throw platform_error::InvalidProcedureCall("SplitPath");
   fileName = path.substr(separator + 1);
   path.resize(separator);

@@ -1,5 +1,3 @@
-#include "core/platform/process.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -12,6 +10,8 @@
 #include <cerrno>
 #include <csignal>
 #include <thread>
+
+#include "core/platform/process.h"
 
 extern char** environ;
 
