@@ -45,7 +45,7 @@ TEST_F(UserStoreTest, StringsRoundTripWithEscapesInRegeditSyntax) {
 
   EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site\\User", "Name"), tricky);
   EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site\\User", "Empty"), "");
-  if (inFiles)
+  if (inFiles) {
     EXPECT_EQ(storeText(),
               "REGEDIT4\n"
               "\n[Software\\Site\\User]\n"
@@ -53,6 +53,7 @@ TEST_F(UserStoreTest, StringsRoundTripWithEscapesInRegeditSyntax) {
               "\"Empty\"=\"\"\n"
               "\n[Software\\Site\\Lang]\n"
               "\"Language\"=\"2\"\n");
+  }
 }
 
 TEST_F(StoreFileTest, EachRootHasItsOwnFile) {
@@ -73,7 +74,9 @@ TEST_F(UserStoreTest, KeyPathsAndValueNamesIgnoreCase) {
   RegWriteString(kCurrentUserRoot, "software\\SITE", "USERNAME", "second");
   EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site", "UserName"), "second");
   // Replaced in place: one key, one value, spelled as first written.
-  if (inFiles) EXPECT_EQ(storeText(), "REGEDIT4\n\n[Software\\Site]\n\"UserName\"=\"second\"\n");
+  if (inFiles) {
+    EXPECT_EQ(storeText(), "REGEDIT4\n\n[Software\\Site]\n\"UserName\"=\"second\"\n");
+  }
 }
 
 TEST_F(UserStoreTest, MissingFileKeyOrValueReadsEmpty) {
@@ -97,7 +100,9 @@ TEST_F(UserStoreTest, DwordsReadAsTheirLowSixteenBitsSigned) {
     user_store::SetDword(kCurrentUserRoot, "K", "N", c.stored);
     EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "N"), c.text) << c.stored;
   }
-  if (inFiles) EXPECT_EQ(storeText(), "REGEDIT4\n\n[K]\n\"N\"=dword:00000002\n");
+  if (inFiles) {
+    EXPECT_EQ(storeText(), "REGEDIT4\n\n[K]\n\"N\"=dword:00000002\n");
+  }
 }
 
 TEST_F(StoreFileTest, HandWrittenFilesWithOtherValueKinds) {
@@ -132,9 +137,10 @@ TEST_F(UserStoreTest, ControlCharactersStayOnOneLineAndTextEndsAtNul) {
   EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Nul"), "ab");
   EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "After"), "x");
   // A name with a line break would split its line: refused.
-  if (inFiles)
+  if (inFiles) {
     EXPECT_EQ(test::ErrorOf([] { RegWriteString(kCurrentUserRoot, "K", "a\nb", "x"); }).number(),
               5);
+  }
 }
 
 // A damaged file names file and line and is never overwritten; recovery moves
