@@ -99,10 +99,17 @@ InstalledProcess::Snapshot InstalledProcess::snapshotOutside(const std::string& 
   for (const auto& entry : stdfs::recursive_directory_iterator(root())) {
     const std::string relative = stdfs::relative(entry.path(), root()).string();
     if (IsInside(relative, workFolder) || IsHarnessFile(relative)) continue;
+#ifdef _WIN32  // no links to tell apart: size and time as the file system gives them
+    std::error_code ec;
+    snapshot[relative] = {entry.is_regular_file(ec) ? entry.file_size(ec) : 0,
+                          static_cast<long long>(
+                              stdfs::last_write_time(entry.path(), ec).time_since_epoch().count())};
+#else
     struct stat info {};
     ::lstat(entry.path().c_str(), &info);
     snapshot[relative] = {static_cast<uintmax_t>(info.st_size),
                           info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+#endif
   }
   return snapshot;
 }
