@@ -1,5 +1,6 @@
 #include "support/scratch_folder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -40,7 +41,10 @@ ScratchFolder::~ScratchFolder() {
 }
 
 std::string ScratchFolder::file(const std::string& name) const {
-  return path_ + fs::kSeparator + name;
+  // Written with "/" in the tests, spelled as the system spells paths it builds.
+  std::string native = name;
+  std::replace(native.begin(), native.end(), '/', fs::kSeparator);
+  return path_ + fs::kSeparator + native;
 }
 
 std::string ScratchFolder::write(const std::string& name, const std::string& bytes) const {

@@ -87,8 +87,7 @@ std::string SealLibraryFile(const std::string& path) {
   namespace stdfs = std::filesystem;
   const std::string name = LibraryFileName(path);
   const size_t separator = fs::LastSeparator(path);
-  const std::string target =
-      separator == std::string::npos ? name : path.substr(0, separator + 1) + name;
+  std::string target = separator == std::string::npos ? name : path.substr(0, separator + 1) + name;
   std::error_code ec;
   if (stdfs::equivalent(fs::NativePath(path), fs::NativePath(target), ec))
     return target;  // already sealed

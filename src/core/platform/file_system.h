@@ -48,7 +48,6 @@ void DeleteFile(const std::string& path);
 // appears meanwhile) raises error 58 "File already exists: <to>" and leaves
 // both files as they are. Other failures raise the file-system error.
 void RenameWithoutReplacing(const std::string& from, const std::string& to);
-inline constexpr int kFileAlreadyExists = 58;
 
 // Copies a file, replacing the target atomically. Throws a numbered Error.
 void CopyFile(const std::string& from, const std::string& to);

@@ -168,7 +168,8 @@ void RenameWithoutReplacing(const std::string& from, const std::string& to) {
   // the target name meanwhile is not lost either.
   if (::link(from.c_str(), to.c_str()) != 0) {
     if (errno == EEXIST)
-      throw Error(kFileAlreadyExists, "File already exists: " + to, "RenameWithoutReplacing");
+      throw Error(platform_error::kFileAlreadyExists, "File already exists: " + to,
+                  "RenameWithoutReplacing");
     throw platform_error::FileSystem(errno, to, kSource);
   }
   if (::unlink(from.c_str()) != 0) throw platform_error::FileSystem(errno, from, kSource);

@@ -181,7 +181,8 @@ void RenameWithoutReplacing(const std::string& from, const std::string& to) {
     return;
   const DWORD error = ::GetLastError();
   if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
-    throw Error(kFileAlreadyExists, "File already exists: " + to, "RenameWithoutReplacing");
+    throw Error(platform_error::kFileAlreadyExists, "File already exists: " + to,
+                "RenameWithoutReplacing");
   throw win32::FileError(error, to, kSource);
 }
 
