@@ -57,6 +57,11 @@ int main(int argc, char** argv) {
     case xkm::CommandAction::Gui:
 #ifdef XKM_WITH_GUI
       return xkm::RunGui(argc, argv, options.commandLine);
+#elif defined(XKM_WINDOW_PROGRAM)
+      std::cerr << "xkmtool: the desktop window is " XKM_WINDOW_PROGRAM
+                   "; this program is the batch mode\n"
+                << xkm::kUsageText;
+      return xkm::kExitStartupFailed;
 #else
       std::cerr << "xkmtool: this build has no desktop window; use --batch\n" << xkm::kUsageText;
       return xkm::kExitStartupFailed;
