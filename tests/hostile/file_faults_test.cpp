@@ -217,7 +217,6 @@ TEST(UnwritableUserStore, FormReportsTheFailureAndKeepsTheStoredValues) {
   const bool saved = data.InputUserData(host);
   ::setrlimit(RLIMIT_FSIZE, &previous);
   ::signal(SIGXFSZ, oldHandler);
-#endif
 
   EXPECT_FALSE(saved);
   ASSERT_EQ(host.messages.size(), 1u);
@@ -227,6 +226,7 @@ TEST(UnwritableUserStore, FormReportsTheFailureAndKeepsTheStoredValues) {
   EXPECT_EQ(ReadFileBytes(sandbox.currentUserFile()), stored);
   for (const auto& entry : stdfs::directory_iterator(sandbox.folder().file("xkmtool")))
     EXPECT_EQ(entry.path().filename().string().rfind(".xkm-tmp-", 0), std::string::npos);
+#endif
 }
 
 }  // namespace
