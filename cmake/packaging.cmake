@@ -8,7 +8,7 @@ else()
   set(XKM_INSTALL_DIR opt/xkmtool)
 endif()
 
-foreach(program xkmtool xkmtool-batch)
+foreach(program xkmtool xkmtool-window xkmtool-batch)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${XKM_INSTALL_DIR})
   endif()

@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "core/platform/file_system.h"
+#include "core/platform/system_info.h"
 #include "core/session/host.h"
 
 namespace xkm::fuzz {
@@ -40,9 +41,15 @@ class NullHost : public Host {
 class ProcessScratch {
  public:
   ProcessScratch() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "xkm-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    const std::filesystem::path temporary = std::filesystem::temp_directory_path();
+    for (int attempt = 0; path_.empty() && attempt < 1000; ++attempt) {
+      // Named by the process: one left behind by an earlier process of the
+      // same id is passed over.
+      const std::filesystem::path candidate =
+          temporary / ("xkm-fuzz-" + std::to_string(ProcessId()) + "-" + std::to_string(attempt));
+      if (std::filesystem::create_directory(candidate)) path_ = candidate.string();
+    }
+    if (path_.empty()) throw std::runtime_error("cannot create a scratch folder");
   }
   ~ProcessScratch() {
     std::error_code ec;

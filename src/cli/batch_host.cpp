@@ -1,25 +1,10 @@
 #include "cli/batch_host.h"
 
-#include <csignal>
 #include <ostream>
 
+#include "core/platform/this_process.h"
+
 namespace xkm {
-
-volatile std::sig_atomic_t gStopSignalPending = 0;
-
-namespace {
-void OnStopSignal(int) {
-  gStopSignalPending = 1;
-}
-}  // namespace
-
-void InstallStopSignalHandlers() {
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-}
 
 BatchHost::BatchHost(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
@@ -33,10 +18,7 @@ bool BatchHost::askYesNo(const std::string&, const std::string&) {
 }
 
 void BatchHost::processEvents() {
-  if (gStopSignalPending) {
-    gStopSignalPending = 0;
-    if (onStop_) onStop_();
-  }
+  if (TakeStopRequest() && onStop_) onStop_();
 }
 
 void BatchHost::appendStateRow(const StateRow& row) {

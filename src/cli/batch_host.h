@@ -1,6 +1,5 @@
 #pragma once
 
-#include <csignal>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -30,7 +29,8 @@ class BatchHost : public Host {
   void clearStateRows() override;
   InputDialogResult showInputDialog() override;
 
-  // Called from processEvents when a stop signal arrived since the last call.
+  // Called from processEvents when a stop request (see WatchStopRequests)
+  // arrived since the last call.
   void setStopHandler(std::function<void()> onStop) { onStop_ = std::move(onStop); }
 
   const std::vector<StateRow>& rows() const { return rows_; }
@@ -43,9 +43,5 @@ class BatchHost : public Host {
   std::vector<ShownMessage> messages_;
   std::function<void()> onStop_;
 };
-
-// Set by the SIGINT/SIGTERM handler; the batch host turns it into a Stop.
-extern volatile std::sig_atomic_t gStopSignalPending;
-void InstallStopSignalHandlers();
 
 }  // namespace xkm

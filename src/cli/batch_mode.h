@@ -13,7 +13,7 @@ enum BatchExitCode {
   kExitStepFailed = 1,             // a step raised an error and the run ended
   kExitStartupFailed = 2,          // start-up failed
   kExitCompletedWithMessages = 3,  // the run went through but showed message boxes
-  kExitStopped = 4,                // stopped by request (SIGINT/SIGTERM)
+  kExitStopped = 4,                // stopped by request (see WatchStopRequests)
 };
 
 struct BatchOptions {

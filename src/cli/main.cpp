@@ -8,6 +8,7 @@
 #include "cli/library_check_mode.h"
 #include "core/library/library_loader.h"
 #include "core/platform/error.h"
+#include "core/platform/this_process.h"
 #include "core/session/app_state.h"
 #include "core/shell/startup.h"
 
@@ -16,7 +17,10 @@
 #endif
 
 int main(int argc, char** argv) {
-  std::vector<std::string> arguments(argv + 1, argv + argc);
+  xkm::ExitDistinctlyOnAbort();
+  // Rows, boxes and reports are the same bytes on every platform.
+  xkm::UseBinaryStandardStreams();
+  std::vector<std::string> arguments = xkm::ProgramArguments(argc, argv);
   xkm::CommandOptions options = xkm::ParseCommandOptions(arguments);
 
   switch (options.action) {
@@ -47,12 +51,17 @@ int main(int argc, char** argv) {
     case xkm::CommandAction::Batch: {
       xkm::AppState app;
       xkm::LocateExecutable(app);
-      xkm::InstallStopSignalHandlers();
+      xkm::WatchStopRequests();
       return xkm::RunBatch(app, {options.commandLine, options.reportPath}, std::cout, std::cerr);
     }
     case xkm::CommandAction::Gui:
 #ifdef XKM_WITH_GUI
       return xkm::RunGui(argc, argv, options.commandLine);
+#elif defined(XKM_WINDOW_PROGRAM)
+      std::cerr << "xkmtool: the desktop window is " XKM_WINDOW_PROGRAM
+                   "; this program is the batch mode\n"
+                << xkm::kUsageText;
+      return xkm::kExitStartupFailed;
 #else
       std::cerr << "xkmtool: this build has no desktop window; use --batch\n" << xkm::kUsageText;
       return xkm::kExitStartupFailed;

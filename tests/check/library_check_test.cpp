@@ -125,6 +125,7 @@ TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
       {{{">1</DATABLOCK_COUNT>", ">0</DATABLOCK_COUNT>"}}, 17, 1, E, "must be at least 1"},
       {{{"</ADRESSLAYOUT>", "</ADRESSLAYOUT>\n<ADRESSLAYOUT VALUE=\"L1\"/>"}}, 30, 1, W, "the one on line 16 wins"},
       {{{"<NAME>brakel.ctl</NAME>", "<NAME></NAME>"}}, 28, 9, E, "blank NAME: a run cannot write the file"},
+      {{{"<NAME>brakel.ctl</NAME>", "<NAME>cs.qsr</NAME>"}}, 28, 9, E, "the control file replaces the QSR"},
       {{{"IMAGE=&lt;$CONFIG.HEXFILE&gt;", "IMAGE=&lt;$config.hexfile&gt;"}}, 28, 44, W, "never replaced"},
       {{{"<$DATA.ECU>", "<$ >"}}, 23, 67, E, "is empty"},
       {{{"Data=<?", "Data=<? \nx?>"}}, 21, 6, W, "without \"?>\" on the same line"},

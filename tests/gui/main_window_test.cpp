@@ -207,8 +207,8 @@ TEST_F(MainWindowTest, TheHelpMenuShowsTheHelpPageUntilTheNextRun) {
 TEST_F(MainWindowTest, TheToolsTabShowsEachToolRunAndItsOutput) {
   ASSERT_TRUE(start({"Convert"}));
   extras["S1"] = [this](const UpdateStateHandler&) {
-    ToolRun run =
-        RunAndCapture(window->host(), "/bin/sh -c \"echo converted; echo warn >&2; exit 2\"");
+    ToolRun run = RunAndCapture(window->host(),
+                                "\"" XKM_STAND_IN_EXE "\" out=converted\\n err=warn\\n exit=2");
     run.step = "RUN_BCB_CONVERSION";
     run.tool = "Brakel";
     window->session().toolRuns.push_back(run);

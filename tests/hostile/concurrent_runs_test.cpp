@@ -33,17 +33,11 @@ std::string Literal(const std::string& text) {
 // Runs side by side, each a real xkmtool process. The converter stand-in
 // holds a run inside RUN_BCB_CONVERSION (after Init has claimed the folder)
 // until the test creates the file "release"; it announces that it waits by
-// creating "waiting". Runs without XKM_GATE pass straight through.
+// creating "waiting". Runs that are not gated pass straight through.
 class ConcurrentRuns : public InstalledProcess {
  protected:
   ConcurrentRuns() {
-    writeScriptTool("brakel-gate",
-                    "if [ -n \"$XKM_GATE\" ]; then\n"
-                    "  touch \"$XKM_GATE/waiting\"; i=0\n"
-                    "  while [ ! -e \"$XKM_GATE/release\" ] && [ $i -lt 30000 ]; do\n"
-                    "    i=$((i+1)); sleep 0.01; done\n"
-                    "fi\n"
-                    "exec \"$(dirname \"$0\")/brakel\" \"$@\"\n");
+    stdfs::copy_file(XKM_STAND_IN_EXE, toolFile("brakel-gate"));
     setTools(
         "[Tools]\nBrakel=tools/brakel-gate\nLenwatch=tools/lenwatch\nQSR=tools/qsr\n"
         "ZOVEN=tools/zoven\nXKM2SGO=tools/xkm2sgo\n");
@@ -55,11 +49,14 @@ class ConcurrentRuns : public InstalledProcess {
                            bool gated) const {
     const std::string w = workFolder + "/";
     ChildCommand command;
-    command.argv = {file("xkmtool"), "--batch", "--report", file(name + ".json"),
+    command.argv = {executable(), "--batch", "--report", file(name + ".json"),
                     w + "flowdata_4711.xml," + w + "ecu_st10.hex," + w + "ecu_st10.a2l"};
     command.workingFolder = root();
     command.environment = environment;
-    if (gated) command.environment["XKM_GATE"] = file("gate");
+    command.environment["XKM_STAND_IN"] =
+        (gated ? "touch=" + file("gate/waiting") + "\nwait-for=" + file("gate/release") + "\n"
+               : std::string()) +
+        "run=" + toolFile("brakel");
     return command;
   }
 
@@ -123,8 +120,8 @@ TEST_F(ConcurrentRuns, ALockLeftByACrashedRunIsTakenOver) {
   installInputs("input");
   Child crashed(demoCommand("input", "first", true));
   ASSERT_TRUE(waitUntilGated());
-  crashed.signal(SIGKILL);
-  EXPECT_EQ(crashed.wait().signal, SIGKILL);
+  crashed.kill();
+  EXPECT_NE(crashed.wait().exitCode, 0);
   ASSERT_TRUE(stdfs::exists(file("input/.xkmtool.lock")));
 
   ChildResult next = RunChild(demoCommand("input", "second", false));

@@ -1,4 +1,6 @@
+#if __has_include(<sys/resource.h>)
 #include <sys/resource.h>
+#endif
 #include <sys/stat.h>
 
 #include <csignal>
@@ -39,6 +41,7 @@ using FileFaults = InstalledProcess;
 // Root ignores permissions, so the run goes without the capabilities that
 // would let it write anyway.
 TEST_F(FileFaults, ReadOnlyWorkingFolderStopsBeforeAnyToolRuns) {
+  if (!ResourceLimitsExist()) GTEST_SKIP() << "Windows has no POSIX permissions to take away";
   const std::string work = installInputs("input");
   const std::set<std::string> inputs = Names(work);
   ::chmod(work.c_str(), 0555);
@@ -78,6 +81,7 @@ class DiskFull : public InstalledProcess, public ::testing::WithParamInterface<l
 };
 
 TEST_P(DiskFull, ContainerIsCompleteOrAbsent) {
+  if (!ResourceLimitsExist()) GTEST_SKIP() << "Windows has no file size limit for a process";
   const std::string work = installInputs("input");
   const std::string expected = Expected("st10.xkm");
   ChildCommand command;
@@ -123,6 +127,7 @@ TEST_F(FileFaults, LibraryReplacedBetweenRunsIsReadAfresh) {
 // its name does not match, then why it is broken, then what the empty
 // library cannot answer.
 TEST_F(FileFaults, UnreadableLibraryIsReportedWithItsReason) {
+  if (!ResourceLimitsExist()) GTEST_SKIP() << "Windows has no POSIX permissions to take away";
   installInputs("input");
   const std::string library = file("LIB_XKM_B3FCD394.lbr");
   ::chmod(library.c_str(), 0);
@@ -201,6 +206,9 @@ TEST(UnwritableUserStore, FormReportsTheFailureAndKeepsTheStoredValues) {
   const std::string stored = ReadFileBytes(sandbox.currentUserFile());
 
   enter("second");
+#ifndef SIGXFSZ
+  GTEST_SKIP() << "Windows has no file size limit for a process";
+#else
   rlimit previous{};
   ::getrlimit(RLIMIT_FSIZE, &previous);
   const rlimit tiny{16, previous.rlim_max};
@@ -218,6 +226,7 @@ TEST(UnwritableUserStore, FormReportsTheFailureAndKeepsTheStoredValues) {
   EXPECT_EQ(ReadFileBytes(sandbox.currentUserFile()), stored);
   for (const auto& entry : stdfs::directory_iterator(sandbox.folder().file("xkmtool")))
     EXPECT_EQ(entry.path().filename().string().rfind(".xkm-tmp-", 0), std::string::npos);
+#endif
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "core/platform/process.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -9,141 +8,150 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "core/platform/path.h"
+#include "support/child_process.h"
 #include "support/scratch_folder.h"
 
 namespace xkm {
 namespace {
 
-TEST(SpawnAndWait, ReportsExitCodeAndSignal) {
-  ProcessOutcome exited = SpawnAndWait({"sh", "-c", "exit 7"});  // found on PATH
-  EXPECT_TRUE(exited.started);
-  EXPECT_EQ(exited.exitCode, 7);
-  EXPECT_EQ(exited.signal, 0);
-
-  ProcessOutcome killed = SpawnAndWait({"/bin/sh", "-c", "kill -TERM $$"}, [] {});
-  EXPECT_TRUE(killed.started);
-  EXPECT_EQ(killed.signal, SIGTERM);
-  EXPECT_EQ(killed.exitCode, -1);
+std::string StandIn(const std::string& actions) {
+  return "\"" XKM_STAND_IN_EXE "\" " + actions;
 }
 
+// What a crash looks like: a signal here, an exception status on Windows.
+bool Trapped(const ProcessOutcome& outcome) {
+  constexpr unsigned kIllegalInstruction = 0xC000001D;
+  return outcome.signal == SIGILL || outcome.exitCode == static_cast<int>(kIllegalInstruction);
+}
+
+#ifndef _WIN32  // signal dispositions are a POSIX notion
 // A parent that ignores SIGPIPE or blocks signals (as toolkits and shells may)
 // passes neither on: a tool writing into a closed pipe must still end.
-TEST(SpawnAndWait, TheChildStartsWithDefaultSignals) {
+TEST(RunCommandLine, TheChildStartsWithDefaultSignals) {
   auto* previous = ::signal(SIGPIPE, SIG_IGN);
   sigset_t blocked;
   sigset_t old;
   sigemptyset(&blocked);
   sigaddset(&blocked, SIGTERM);
   ::pthread_sigmask(SIG_BLOCK, &blocked, &old);
-  const ProcessOutcome piped = SpawnAndWait({"sh", "-c", "kill -PIPE $$; exit 3"});
-  const ProcessOutcome terminated = SpawnAndWait({"sh", "-c", "kill -TERM $$; exit 3"});
+  const ProcessOutcome piped = RunCommandLine("sh -c \"kill -PIPE $$; exit 3\"");
+  const ProcessOutcome terminated = RunCommandLine("sh -c \"kill -TERM $$; exit 3\"");
   ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
   ::signal(SIGPIPE, previous);
   EXPECT_EQ(piped.signal, SIGPIPE);
   EXPECT_EQ(terminated.signal, SIGTERM);
 }
+#endif
 
-TEST(SpawnAndWait, ProgramsThatCannotRunAreNotStarted) {
+TEST(RunCommandLine, ReportsHowTheChildEnded) {
   test::ScratchFolder folder;
-  std::string plain = folder.write("not-executable", "#!/bin/sh\nexit 0\n");
-  EXPECT_FALSE(SpawnAndWait({}).started);
-  EXPECT_FALSE(SpawnAndWait({folder.file("missing")}).started);
-  EXPECT_FALSE(SpawnAndWait({"xkm-no-such-program-on-path"}).started);
-  EXPECT_FALSE(SpawnAndWait({plain}).started);
+  const std::string notAProgram = folder.write("plain.txt", "exit 0\n");
+  struct Row {
+    std::string commandLine;
+    bool started;
+    int exitCode;
+  };
+  const Row rows[] = {
+      {StandIn("exit=7"), true, 7},
+      {StandIn(""), true, 0},
+      {"", false, -1},
+      {"  \t ", false, -1},
+      {"\"" + folder.file("missing") + "\" -x", false, -1},
+      {"xkm-no-such-program-on-path", false, -1},
+      {"\"" + notAProgram + "\"", false, -1},
+  };
+  for (const Row& row : rows) {
+    const ProcessOutcome outcome = RunCommandLine(row.commandLine);
+    EXPECT_EQ(outcome.started, row.started) << row.commandLine;
+    EXPECT_EQ(outcome.exitCode, row.exitCode) << row.commandLine;
+    EXPECT_EQ(outcome.signal, 0) << row.commandLine;
+  }
+  EXPECT_TRUE(Trapped(RunCommandLine(StandIn("trap"), [] {})));
 }
 
-TEST(SpawnAndWait, PassesPathAndArgumentsLiterally) {
+// The program path holds blanks and letters beyond ASCII, the arguments hold
+// what a shell would act on; everything arrives as written.
+TEST(RunCommandLine, PassesPathAndArgumentsLiterally) {
   test::ScratchFolder folder;
-  // Every character here would mean something to a shell.
-  std::string script =
-      folder.write("a;b $(touch x) 'q\"/args.sh",
-                   "#!/bin/sh\n"
-                   "out=\"$1\"; shift\n"
-                   "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$out\"\n");
-  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-  std::string trap = folder.file("trap");
-  std::string out = folder.file("out.txt");
+  const std::string program = folder.file("Aufträge Müller/stand in" XKM_EXE_SUFFIX);
+  folder.write("Aufträge Müller/stand in" XKM_EXE_SUFFIX, test::ReadFileBytes(XKM_STAND_IN_EXE));
+  std::filesystem::permissions(fs::NativePath(program), std::filesystem::perms::owner_all);
+  const std::string out = folder.file("Ölwanne args.txt");
+  const std::string trap = folder.file("trap");
 
-  ProcessOutcome outcome = SpawnAndWait(
-      {script, out, "a;b", "$(touch " + trap + ")", "it's \"q\"", "*", "two  spaces", ""});
+  ProcessOutcome outcome =
+      RunCommandLine("\"" + program + "\" \"args=" + out + "\" -- a;b \"$(touch " + trap +
+                     ")\" \"it's \\\"q\\\"\" * \"two  spaces\" \"\" C:\\dir\\ \"end\\\\\"");
   ASSERT_TRUE(outcome.started);
   EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_EQ(test::ReadFileBytes(out),
-            "[a;b]\n[$(touch " + trap + ")]\n[it's \"q\"]\n[*]\n[two  spaces]\n[]\n");
+  EXPECT_EQ(test::ReadFileBytes(out), "[a;b]\n[$(touch " + trap +
+                                          ")]\n[it's \"q\"]\n[*]\n[two  spaces]\n[]\n"
+                                          "[C:\\dir\\]\n[end\\]\n");
   EXPECT_FALSE(std::filesystem::exists(trap));
+}
+
+// The child ends only once the flag file exists, which the calls create: they
+// are certain to happen while it runs. Far more ticks than the sleeps could
+// double before overflowing, with either exit notice.
+TEST(RunCommandLine, CallsWhileWaitingUntilTheChildEnds) {
+  for (ExitNotice notice : {ExitNotice::Automatic, ExitNotice::Sleeps}) {
+    test::ScratchFolder folder;
+    int calls = 0;
+    ProcessOutcome outcome = RunCommandLine(
+        StandIn("\"wait-for=" + folder.file("go") + "\" exit=3"),
+        [&] {
+          if (++calls == 100) folder.write("go", "");
+        },
+        std::chrono::milliseconds(1), ChildOutput::Inherit, notice);
+    EXPECT_EQ(outcome.exitCode, 3);
+    EXPECT_GE(calls, 100);
+  }
 }
 
 // A megabyte is more than a pipe holds: the child only ends when its output is
 // read while it runs. Both with and without a caller to call while waiting.
-TEST(SpawnAndWait, CaptureKeepsTheLastBytesOfEachStreamAndNeverBlocksTheChild) {
-  const std::vector<std::string> chatty = {
-      "sh", "-c",
-      "head -c 1048576 /dev/zero | tr '\\0' a; printf END-OUT;"
-      " head -c 100000 /dev/zero | tr '\\0' b >&2; printf END-ERR >&2; exit 4"};
+TEST(RunCommandLine, CaptureKeepsTheLastBytesOfEachStreamAndNeverBlocksTheChild) {
+  const std::string chatty =
+      StandIn("fill-out=1048576:a out=END-OUT fill-err=100000:b err=END-ERR exit=4");
   for (bool withCallback : {true, false}) {
     SCOPED_TRACE(withCallback);
-    ProcessOutcome outcome =
-        SpawnAndWait(chatty, withCallback ? std::function<void()>([] {}) : std::function<void()>(),
-                     std::chrono::milliseconds(5), ChildOutput::Capture);
+    ProcessOutcome outcome = RunCommandLine(
+        chatty, withCallback ? std::function<void()>([] {}) : std::function<void()>(),
+        std::chrono::milliseconds(5), ChildOutput::Capture);
     EXPECT_EQ(outcome.exitCode, 4);
     EXPECT_EQ(outcome.stdoutTail, std::string(kCapturedTailBytes - 7, 'a') + "END-OUT");
     EXPECT_EQ(outcome.stderrTail, std::string(kCapturedTailBytes - 7, 'b') + "END-ERR");
   }
 
-  ProcessOutcome quiet = SpawnAndWait(
-      {"sh", "-c", "echo hi; echo oops >&2"}, [] {}, std::chrono::milliseconds(5),
-      ChildOutput::Capture);
+  ProcessOutcome quiet = RunCommandLine(
+      StandIn("out=hi\\n err=oops\\n"), [] {}, std::chrono::milliseconds(5), ChildOutput::Capture);
   EXPECT_EQ(quiet.stdoutTail, "hi\n");
   EXPECT_EQ(quiet.stderrTail, "oops\n");
 }
 
 // A background process that keeps the pipes open must not hold up the wait
 // for the tool itself; it is released only after the wait has returned.
-TEST(SpawnAndWait, CaptureDoesNotWaitForAGrandchildHoldingThePipes) {
+TEST(RunCommandLine, CaptureDoesNotWaitForAGrandchildHoldingThePipes) {
+  if (std::string(XKM_EXE_SUFFIX) == ".exe")
+    GTEST_SKIP() << "needs a POSIX shell to leave a background process";
   test::ScratchFolder folder;
   const std::string release = folder.file("release");
-  ProcessOutcome outcome = SpawnAndWait(
-      {"sh", "-c",
-       "(i=0; while [ ! -e \"$0\" ] && [ $i -lt 6000 ]; do i=$((i+1)); sleep 0.01; done; echo "
-       "late) &"
-       " echo started",
-       release},
+  ProcessOutcome outcome = RunCommandLine(
+      "/bin/sh -c \"(" XKM_STAND_IN_EXE " \\\"wait-for=$0\\\" out=late) & echo started\" \"" +
+          release + "\"",
       [] {}, std::chrono::milliseconds(5), ChildOutput::Capture);
   folder.write("release", "");
   EXPECT_EQ(outcome.exitCode, 0);
   EXPECT_EQ(outcome.stdoutTail, "started\n");
 }
 
-// The child ends only once the flag file exists; it gives up (exit 9) after
-// about 30 s rather than hang a test whose calls never come.
-std::vector<std::string> UntilFlag(const std::string& flag, const std::string& then) {
-  return {"sh", "-c",
-          "i=0; while [ ! -e \"$0\" ]; do i=$((i+1)); [ $i -gt 3000 ] && exit 9; sleep 0.01; "
-          "done; " +
-              then,
-          flag};
-}
-
-// Far more ticks than the sleeps could double before overflowing, with and
-// without a process descriptor: the wait goes on, its sleeps bounded by the tick.
-TEST(SpawnAndWait, WaitsThroughManyTicksWithEitherExitNotice) {
-  for (ExitNotice notice : {ExitNotice::Automatic, ExitNotice::Sleeps}) {
-    test::ScratchFolder folder;
-    int calls = 0;
-    ProcessOutcome outcome = SpawnAndWait(
-        UntilFlag(folder.file("go"), "exit 4"),
-        [&] {
-          if (++calls == 100) folder.write("go", "");
-        },
-        std::chrono::milliseconds(1), ChildOutput::Inherit, notice);
-    EXPECT_EQ(outcome.exitCode, 4);
-    EXPECT_GE(calls, 100);
-  }
-}
-
 // The processes whose parent is this one, running or ended but not reaped.
-std::vector<pid_t> ChildrenOfThisProcess() {
-  std::vector<pid_t> children;
+std::vector<int> ChildrenOfThisProcess() {
+  std::vector<int> children;
+  std::error_code noProc;  // no /proc: no processes that could be left unreaped
+  const std::string self = std::filesystem::read_symlink("/proc/self", noProc).string();
+  if (noProc) return children;
   for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
     const std::string name = entry.path().filename().string();
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;
@@ -153,37 +161,43 @@ std::vector<pid_t> ChildrenOfThisProcess() {
     // "pid (command) state ppid ...": the command may hold blanks and parentheses.
     std::istringstream rest(line.substr(line.rfind(')') + 1));
     char state = 0;
-    pid_t parent = 0;
-    if (rest >> state >> parent && parent == ::getpid()) children.push_back(std::stoi(name));
+    std::string parent;
+    if (rest >> state >> parent && parent == self) children.push_back(std::stoi(name));
   }
   return children;
 }
 
 // An exception from the waiting side is passed on only after the child has
 // ended and been reaped: no child is left running or unreaped.
-TEST(SpawnAndWait, AnInterruptedWaitStillReapsTheChild) {
+TEST(RunCommandLine, AnInterruptedWaitStillWaitsForTheChild) {
   struct Row {
     ExitNotice notice;
     ChildOutput output;
     const char* afterFlag;  // what the child does once the flag exists
   };
   const Row rows[] = {
-      {ExitNotice::Automatic, ChildOutput::Inherit, "exit 0"},
-      {ExitNotice::Sleeps, ChildOutput::Inherit, "exit 0"},
-      // More output than a pipe holds, which nobody reads once the wait is left.
-      {ExitNotice::Automatic, ChildOutput::Capture, "head -c 1048576 /dev/zero"},
+      {ExitNotice::Automatic, ChildOutput::Inherit, "sleep=100 touch=ended"},
+      {ExitNotice::Sleeps, ChildOutput::Inherit, "sleep=100 touch=ended"},
+      // More output than a pipe holds, which may no longer be read.
+      {ExitNotice::Automatic, ChildOutput::Capture, "fill-out=1048576:x"},
   };
   for (const Row& row : rows) {
     test::ScratchFolder folder;
-    EXPECT_THROW(SpawnAndWait(
-                     UntilFlag(folder.file("go"), row.afterFlag),
+    const std::string commandLine =
+        test::ReplaceMarker(StandIn("\"wait-for=" + folder.file("go") + "\" " + row.afterFlag),
+                            "=ended", "=\"" + folder.file("ended") + "\"");
+    EXPECT_THROW(RunCommandLine(
+                     commandLine,
                      [&] {
                        folder.write("go", "");
                        throw std::runtime_error("window closed");
                      },
                      std::chrono::milliseconds(1), row.output, row.notice),
                  std::runtime_error);
-    EXPECT_EQ(ChildrenOfThisProcess(), std::vector<pid_t>{}) << row.afterFlag;
+    if (row.output == ChildOutput::Inherit) {
+      EXPECT_TRUE(std::filesystem::exists(folder.file("ended")));
+    }
+    EXPECT_EQ(ChildrenOfThisProcess(), std::vector<int>{}) << row.afterFlag;
   }
 }
 

@@ -56,9 +56,9 @@ TEST(RunAndWait, RunsWithoutAShellAndKeepsEventsFlowing) {
   test::RecordingHost host;
   const std::string target = folder.file("out; $(touch pwned) 'q'.txt");
   // The quoted path reaches the program as one literal argument.
-  EXPECT_EQ(RunAndWait(host, "/bin/sh -c \"sleep 0.2; echo done > \\\"$0\\\"\" \"" + target + "\""),
+  EXPECT_EQ(RunAndWait(host, "\"" XKM_STAND_IN_EXE "\" sleep=200 \"args=" + target + "\" -- done"),
             "ok");
-  EXPECT_EQ(test::ReadFileBytes(target), "done\n");
+  EXPECT_EQ(test::ReadFileBytes(target), "[done]\n");
   EXPECT_FALSE(std::ifstream(folder.file("pwned")).good());
   EXPECT_GT(host.processEventsCount, 0);
   EXPECT_EQ(RunAndWait(host, "\"" + folder.file("no such tool") + "\" -x"), "ok");

@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "core/platform/error.h"
+#include "core/platform/file_system.h"
+#include "core/platform/user_store.h"
 #include "core/resources/string_table.h"
 #include "core/userdata/user_data.h"
 #include "support/recording_host.h"

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <map>
 #include <optional>
@@ -21,6 +19,8 @@ struct ChildCommand {
   // A child still running after this long is killed and the test fails with a
   // message naming it, instead of hanging until the test driver gives up.
   std::chrono::seconds timeLimit{120};
+  // Limits that exist only where ResourceLimitsExist(); elsewhere a child
+  // that asks for one is not started.
   std::optional<size_t> fileSizeLimit;      // soft RLIMIT_FSIZE in bytes; SIGXFSZ ignored
   std::optional<size_t> addressSpaceLimit;  // RLIMIT_AS in bytes
   // Runs a root child without the capabilities that let it write into
@@ -29,14 +29,15 @@ struct ChildCommand {
 };
 
 struct ChildResult {
-  int exitCode = -1;  // -1 when it ended by a signal
+  int exitCode = -1;  // -1 when it ended by a signal or was killed
   int signal = 0;
   bool timedOut = false;
   std::string out;
   std::string err;
 };
 
-// A started child whose standard output and error go to temporary files.
+// A started child whose standard output and error go to temporary files and
+// whose standard input reads nothing.
 class Child {
  public:
   explicit Child(const ChildCommand& command);
@@ -44,13 +45,17 @@ class Child {
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
-  pid_t pid() const { return pid_; }
-  void signal(int number) const;
+  int pid() const { return pid_; }
+  // Asks it to stop as an operator would: SIGTERM; Ctrl+Break on Windows.
+  void requestStop() const;
+  // Ends it at once, as a crash would.
+  void kill() const;
   // Waits until the child ends or its time limit is reached (then kills it).
   ChildResult wait();
 
  private:
-  pid_t pid_ = -1;
+  int pid_ = -1;
+  void* process_ = nullptr;  // the process handle where there are no process ids to wait on
   std::string program_;
   std::chrono::steady_clock::time_point deadline_;
   std::chrono::seconds timeLimit_;
@@ -59,6 +64,12 @@ class Child {
 };
 
 ChildResult RunChild(const ChildCommand& command);
+
+// Whether children can be given resource limits and stripped capabilities.
+bool ResourceLimitsExist();
+
+// Quotes one argument for a command line by the Microsoft C runtime rules.
+std::string QuoteArgument(const std::string& argument);
 
 // Whether this program (and so the xkmtool built with it) runs under AddressSanitizer.
 bool UnderAddressSanitizer();

@@ -28,7 +28,8 @@ InstalledProcess::InstalledProcess() {
     write(entry.path().filename().string(), ReadFileBytes(entry.path().string()));
   stdfs::create_directories(file("tools"));
   for (const char* name : {"brakel", "lenwatch", "qsr", "zoven", "xkm2sgo"})
-    stdfs::copy_file(std::string(XKM_TOOLS_DIR) + "/" + name, file(std::string("tools/") + name));
+    stdfs::copy_file(std::string(XKM_TOOLS_DIR) + "/" + name + XKM_EXE_SUFFIX, toolFile(name));
+  setTools(ReadFileBytes(file("tools.ini")));
   environment["XKM_TOOL_ARGV_LOG"] = file("argv.log");
   environment["XDG_CONFIG_HOME"] = file(".config");
 }
@@ -81,6 +82,15 @@ std::string InstalledProcess::argvLog() const {
   return stdfs::exists(file("argv.log")) ? ReadFileBytes(file("argv.log")) : "";
 }
 
+void InstalledProcess::setTools(const std::string& iniText) const {
+  write("tools.ini", WithProgramSuffix(iniText));
+}
+
+void InstalledProcess::writeStandInTool(const std::string& name, const std::string& actions) {
+  stdfs::copy_file(XKM_STAND_IN_EXE, toolFile(name));
+  environment["XKM_STAND_IN"] = actions;
+}
+
 void InstalledProcess::writeScriptTool(const std::string& name, const std::string& body) const {
   const std::string path = write("tools/" + name, "#!/bin/sh\n" + body);
   ::chmod(path.c_str(), 0755);
@@ -99,10 +109,9 @@ InstalledProcess::Snapshot InstalledProcess::snapshotOutside(const std::string& 
   for (const auto& entry : stdfs::recursive_directory_iterator(root())) {
     const std::string relative = stdfs::relative(entry.path(), root()).string();
     if (IsInside(relative, workFolder) || IsHarnessFile(relative)) continue;
-    struct stat info {};
-    ::lstat(entry.path().c_str(), &info);
-    snapshot[relative] = {static_cast<uintmax_t>(info.st_size),
-                          info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+    std::error_code ec;
+    const uintmax_t size = entry.is_regular_file(ec) ? entry.file_size(ec) : 0;
+    snapshot[relative] = {size, entry.last_write_time(ec).time_since_epoch().count()};
   }
   return snapshot;
 }

@@ -22,6 +22,7 @@ class InstalledProcess : public ::testing::Test {
   InstalledProcess();
 
   const std::string& root() const { return tool_.folder().path(); }
+  std::string executable() const { return tool_.executable(); }
   std::string file(const std::string& relative) const { return tool_.folder().file(relative); }
   std::string write(const std::string& relative, const std::string& bytes) const {
     return tool_.folder().write(relative, bytes);
@@ -44,9 +45,18 @@ class InstalledProcess : public ::testing::Test {
 
   nlohmann::json report() const;
   std::string argvLog() const;
-  void setTools(const std::string& iniText) const { write("tools.ini", iniText); }
-  // A shell script under tools/ (the tool side of a test only).
+  // Writes the tool configuration; each "tools/..." value gets the platform's
+  // suffix for programs.
+  void setTools(const std::string& iniText) const;
+  // The stand-in program as tools/`name`; what it does is the lines of
+  // `actions` (see stand_in.cpp), for every stand-in of the run.
+  void writeStandInTool(const std::string& name, const std::string& actions);
+  // A shell script under tools/, for the tests that run where shells do.
   void writeScriptTool(const std::string& name, const std::string& body) const;
+  // The full path of tools/`name` with the platform's suffix for programs.
+  std::string toolFile(const std::string& name) const {
+    return file("tools/" + name + XKM_EXE_SUFFIX);
+  }
   // Replaces the library by `content` under its sealed name, or under `name`.
   void replaceLibrary(const std::string& content, const std::string& name = {}) const;
   static std::string DemoLibrary();

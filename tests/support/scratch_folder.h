@@ -14,7 +14,7 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::string& path() const { return path_; }
-  // path() + "/" + name
+  // path(), the platform's separator, name (its "/" as the platform's separator)
   std::string file(const std::string& name) const;
   // Writes bytes to path()/name and returns the full path.
   std::string write(const std::string& name, const std::string& bytes) const;

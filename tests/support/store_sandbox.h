@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -8,30 +7,25 @@
 
 namespace xkm::test {
 
-// Points the operator's store at a scratch folder for the life of the object,
-// so that no test touches the real home folder.
+// Points the operator's store elsewhere for the life of the object, so that
+// no test touches the real one: on POSIX to a scratch folder
+// (XDG_CONFIG_HOME), on Windows to a key of its own under HKCU\Software that
+// stands in for HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE and is deleted at the end.
 class StoreSandbox {
  public:
-  StoreSandbox() {
-    if (const char* value = std::getenv("XDG_CONFIG_HOME")) previous_ = value;
-    setenv("XDG_CONFIG_HOME", folder_.path().c_str(), 1);
-  }
-  ~StoreSandbox() {
-    if (previous_)
-      setenv("XDG_CONFIG_HOME", previous_->c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
-  }
+  StoreSandbox();
+  ~StoreSandbox();
   StoreSandbox(const StoreSandbox&) = delete;
   StoreSandbox& operator=(const StoreSandbox&) = delete;
 
   const ScratchFolder& folder() const { return folder_; }
-  // The store file of the current-user root.
+  // The store file of the current-user root (POSIX).
   std::string currentUserFile() const { return folder_.file("xkmtool/HKEY_CURRENT_USER.reg"); }
 
  private:
   ScratchFolder folder_;
   std::optional<std::string> previous_;
+  std::string key_;  // Windows: the sandbox key below HKCU\Software
 };
 
 }  // namespace xkm::test

@@ -13,11 +13,16 @@ using ToolRun = ChildResult;
 
 // A copy of the built xkmtool in a scratch folder, so that it finds the
 // configuration files written beside it.
+// A tool configuration with the platform's suffix for programs (".exe") added
+// to each "tools/..." value.
+std::string WithProgramSuffix(const std::string& toolsIni);
+
 class InstalledTool {
  public:
   InstalledTool();
   const ScratchFolder& folder() const { return folder_; }
-  std::string executable() const { return folder_.file("xkmtool"); }
+  // "xkmtool" with the built program's extension (xkmtool.com on Windows).
+  std::string executable() const;
   // Runs the copy with `arguments` in `workingFolder` (the tool's folder when empty).
   ToolRun run(const std::vector<std::string>& arguments,
               const std::string& workingFolder = {}) const;

@@ -18,9 +18,10 @@ struct PrepareSessionTest : ::testing::Test, test::ToolchainFixture {
 
 TEST_F(PrepareSessionTest, StoresEveryResultAndWritesTheQsrScript) {
   const std::string a2l = input("ecu_st10.a2l", "a2l/ecu.a2l");
-  const std::string hex = input("ecu_st10.hex", "work dir/image.v2.hex");
-  const std::string work = folder.file("work dir");
-  folder.write("work dir/CS_ST10.qsr", "an older script that is much longer than the new one");
+  const std::string hex = input("ecu_st10.hex", "Aufträge Müller/image.v2.hex");
+  const std::string work = folder.file("Aufträge Müller");
+  folder.write("Aufträge Müller/CS_ST10.qsr",
+               "an older script that is much longer than the new one");
   app.StopRequested = true;
 
   PrepareSession(ctx, hex, a2l);
@@ -33,7 +34,7 @@ TEST_F(PrepareSessionTest, StoresEveryResultAndWritesTheQsrScript) {
 
   EXPECT_EQ(config("HEXFILESHORT_WITHOUT_EXTENSION"), "image");
   // The script is the template's text as it is, replacing the older file.
-  const std::string script = test::ReadFileBytes(folder.file("work dir/CS_ST10.qsr"));
+  const std::string script = test::ReadFileBytes(folder.file("Aufträge Müller/CS_ST10.qsr"));
   EXPECT_THAT(script, StartsWith("; checksum script: one CHECKSUM line per checksum"));
   EXPECT_EQ(script.find("older"), std::string::npos);
 }

@@ -1,7 +1,6 @@
 #include "core/toolchain/working_files.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -48,7 +47,9 @@ TEST_F(DeleteWorkingFilesTest, RemovesEveryWorkingFileAndKeepsTheQsrLog) {
   touch("P1.hex");
   touch("AAA____________1.xkm");
   touch("P1_3.bcb");  // beyond the block count
-  chmod(folder.file("P1_1.bcb").c_str(), 0444);
+  std::filesystem::permissions(folder.file("P1_1.bcb"), std::filesystem::perms::owner_read |
+                                                            std::filesystem::perms::group_read |
+                                                            std::filesystem::perms::others_read);
 
   DeleteWorkingFiles(session);
 

@@ -3,6 +3,7 @@
 
 #include "core/check/finding_list.h"
 #include "core/platform/error.h"
+#include "core/platform/path.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
@@ -39,6 +40,7 @@ class LayoutChecker {
     const auto brakel = findTemplate("BRAKEL", kBlankNameUnwritable);
     if (qsr) checkFileName(*qsr, "QSR");
     if (brakel) checkFileName(*brakel, "BRAKEL");
+    if (qsr && brakel) checkDistinctFiles(*qsr, *brakel);
 
     std::optional<PlacedText> mcsText;
     if (mcs) mcsText = placedText(mcs->data);
@@ -145,6 +147,18 @@ class LayoutChecker {
                    std::string("the file name ") + Quote(name) + " of the " + element +
                        " template leads out of the working folder: a run refuses it");
     }
+  }
+
+  // Both are written into the working folder: under one name (as the file
+  // system compares names) the control file would replace the QSR script
+  // before the QSR tool reads it.
+  void checkDistinctFiles(const FoundTemplate& qsr, const FoundTemplate& brakel) {
+    const std::string name = brakel.name.text();
+    if (IsBlank(name) || !fs::SameFileName(name, qsr.name.text())) return;
+    findings_.at(Severity::Error, brakel.name,
+                 std::string("the file name ") + Quote(name) +
+                     " of the BRAKEL template is the QSR template's: the control file replaces "
+                     "the QSR script");
   }
 
   PlacedText placedText(const XmlNode& data) const {

@@ -1,7 +1,6 @@
 #include "core/check/library_check.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "core/check/finding_list.h"
 #include "core/library/crc32.h"
@@ -70,7 +69,9 @@ std::vector<Finding> CheckLibraryBytes(const std::string& fileName, std::string_
 
 std::vector<Finding> CheckLibraryFile(const std::string& path) {
   const std::string bytes = fs::ReadAllBytes(path);
-  return CheckLibraryBytes(std::filesystem::path(path).filename().string(), bytes);
+  const size_t separator = fs::LastSeparator(path);
+  return CheckLibraryBytes(separator == std::string::npos ? path : path.substr(separator + 1),
+                           bytes);
 }
 
 std::string FormatFinding(const std::string& file, const Finding& finding) {

@@ -1,8 +1,5 @@
 #include "core/library/library_loader.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -89,20 +86,13 @@ std::string LibraryFileName(const std::string& path) {
 std::string SealLibraryFile(const std::string& path) {
   namespace stdfs = std::filesystem;
   const std::string name = LibraryFileName(path);
-  const stdfs::path target = stdfs::path(path).parent_path() / name;
+  const size_t separator = fs::LastSeparator(path);
+  std::string target = separator == std::string::npos ? name : path.substr(0, separator + 1) + name;
   std::error_code ec;
-  if (stdfs::equivalent(path, target, ec)) return target.string();  // already sealed
-  // A hard link never replaces an existing file, so a file that appears under
-  // the target name meanwhile is not lost either.
-  if (::link(path.c_str(), target.c_str()) != 0) {
-    if (errno == EEXIST) {
-      throw Error(platform_error::kFileAlreadyExists, "File already exists: " + target.string(),
-                  "SealLibraryFile");
-    }
-    throw platform_error::FileSystem(errno, target.string(), "SealLibraryFile");
-  }
-  if (::unlink(path.c_str()) != 0) throw platform_error::FileSystem(errno, path, "SealLibraryFile");
-  return target.string();
+  if (stdfs::equivalent(fs::NativePath(path), fs::NativePath(target), ec))
+    return target;  // already sealed
+  fs::RenameWithoutReplacing(path, target);
+  return target;
 }
 
 }  // namespace xkm

@@ -1,13 +1,14 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace xkm {
 
 // An exclusive claim, for as long as the object lives, on a lock file: an
-// open-file-description write lock (F_OFD_SETLK) on the file, which the
-// kernel — or, on a network share, the file server — drops when the holder
-// ends in any way, a crash included. A lock file that nobody holds is
+// open-file-description write lock (F_OFD_SETLK; on Windows LockFileEx) on
+// the file, which the kernel — or, on a network share, the file server —
+// drops when the holder ends in any way, a crash included. A lock file that nobody holds is
 // therefore a stale one, and it is simply taken over. The holder's
 // description is written into the file for whoever is refused.
 class FileLock {
@@ -29,12 +30,12 @@ class FileLock {
   // the file's content; when another holds it, `holder` receives theirs.
   Status tryAcquire(const std::string& path, const std::string& description, std::string& holder);
 
-  bool held() const { return fd_ >= 0; }
+  bool held() const { return native_ != -1; }
   // Removes the lock file and gives up the lock; nothing when not held.
   void release();
 
  private:
-  int fd_ = -1;
+  intptr_t native_ = -1;  // a descriptor, or on Windows a HANDLE
   std::string path_;
 };
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-namespace xkm::fs {
+#include "core/platform/path.h"
 
-// The platform's path separator; the system joins folder and name with it.
-inline constexpr char kSeparator = '/';
+namespace xkm::fs {
 
 bool FileExists(const std::string& path);  // a regular file (or a link to one)
 
@@ -15,8 +15,8 @@ bool FileExists(const std::string& path);  // a regular file (or a link to one)
 std::string ReadAllBytes(const std::string& path);
 
 // A file read once from start to end, in pieces. The operating system is told
-// so, and reads ahead (Linux: POSIX_FADV_SEQUENTIAL; Windows would open the
-// file with FILE_FLAG_SEQUENTIAL_SCAN).
+// so, and reads ahead (Linux: POSIX_FADV_SEQUENTIAL; Windows: the file is
+// opened with FILE_FLAG_SEQUENTIAL_SCAN).
 class SequentialFile {
  public:
   // Throws Error 53 when the file does not exist, another numbered Error when
@@ -32,7 +32,7 @@ class SequentialFile {
 
  private:
   std::string path_;
-  int fd_;
+  intptr_t native_;  // a descriptor, or on Windows a HANDLE
 };
 
 // Writes the bytes under `path`, replacing an existing file atomically: the
@@ -44,6 +44,11 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes);
 // Removes a file, read-only or not. Throws a numbered Error on failure.
 void DeleteFile(const std::string& path);
 
+// Renames `from` to `to`, never replacing a file: when `to` exists (or
+// appears meanwhile) raises error 58 "File already exists: <to>" and leaves
+// both files as they are. Other failures raise the file-system error.
+void RenameWithoutReplacing(const std::string& from, const std::string& to);
+
 // Copies a file, replacing the target atomically. Throws a numbered Error.
 void CopyFile(const std::string& from, const std::string& to);
 
@@ -54,7 +59,8 @@ std::vector<std::string> ListFiles(const std::string& folder);
 std::string CurrentFolder();
 bool SetCurrentFolder(const std::string& folder);
 
-// `path` made absolute against the current folder (lexically; nothing resolved).
+// `path` made absolute against the current folder (lexically; nothing
+// resolved). A drive-dependent path raises the error of ResolvePath.
 std::string MakeAbsolute(const std::string& path);
 
 // The real path of the running executable.

@@ -1,10 +1,10 @@
 #include "core/platform/ini_reader.h"
 
-#include <fstream>
-#include <sstream>
 #include <string_view>
 
 #include "core/platform/cp1252.h"
+#include "core/platform/error.h"
+#include "core/platform/file_system.h"
 #include "core/platform/letter_case.h"
 
 namespace xkm {
@@ -59,14 +59,15 @@ std::string DecodeIniText(std::string_view bytes) {
 
 std::string ReadPrivateProfileString(const std::string& path, const std::string& section,
                                      const std::string& key, const std::string& defaultValue) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return defaultValue;
-  std::ostringstream raw;
-  raw << in.rdbuf();
-  if (in.bad()) return defaultValue;
+  std::string raw;
+  try {
+    raw = fs::ReadAllBytes(path);
+  } catch (const Error&) {
+    return defaultValue;  // missing or unreadable: as the platform call answers
+  }
 
   // Decoding first lets names given in UTF-8 be compared with the file's text.
-  const std::string text = DecodeIniText(raw.str());
+  const std::string text = DecodeIniText(raw);
   const std::string_view wantedSection = Trim(section);
   const std::string_view wantedKey = Trim(key);
 

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace xkm {
 
@@ -12,8 +11,11 @@ inline constexpr size_t kCapturedTailBytes = 4096;
 
 struct ProcessOutcome {
   bool started = false;  // false when the program could not be started at all
-  int exitCode = -1;     // exit status when it exited normally
-  int signal = 0;        // terminating signal, 0 when it exited normally
+  // Exit status when it exited. Windows has no signals: a crash there is an
+  // exit with the exception's status as a signed 32-bit number (0xC0000005
+  // gives -1073741819, as %ERRORLEVEL% shows it).
+  int exitCode = -1;
+  int signal = 0;  // terminating signal, 0 when it exited (always 0 on Windows)
   // With ChildOutput::Capture: the last kCapturedTailBytes of each stream.
   std::string stdoutTail;
   std::string stderrTail;
@@ -27,18 +29,22 @@ enum class ChildOutput {
 
 // How a wait learns, between two calls of `whileWaiting`, that the child has
 // ended: through a process descriptor where the kernel offers pidfd_open, else
-// (or when asked) by sleeps that grow up to the tick.
+// (or when asked) by sleeps that grow up to the tick. Windows always waits on
+// the process handle.
 enum class ExitNotice { Automatic, Sleeps };
 
-// Starts argv[0] (searched on PATH when it holds no "/") with argv, the inherited
-// environment and current folder, never through a shell, and waits for it to end
-// without a time limit. While waiting, `whileWaiting` is called every
-// `tick` so that a window can repaint. An exception from `whileWaiting` is
-// passed on once the child has ended.
-ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
-                            const std::function<void()>& whileWaiting = {},
-                            std::chrono::milliseconds tick = std::chrono::milliseconds(30),
-                            ChildOutput output = ChildOutput::Inherit,
-                            ExitNotice notice = ExitNotice::Automatic);
+// Starts a command line with the inherited environment and current folder,
+// never through a shell, its standard input reading nothing, and waits for it
+// to end without a time limit. On Windows the text goes to CreateProcessW as
+// it is, so the program parses it by its own rules; elsewhere it is split into
+// argv by the Windows rules (SplitCommandLine) and argv[0] is searched on PATH
+// when it holds no "/". While waiting, `whileWaiting` is called every `tick`
+// so that a window can repaint. An exception from `whileWaiting` is passed on
+// once the child has ended. A blank command line is not started.
+ProcessOutcome RunCommandLine(const std::string& commandLine,
+                              const std::function<void()>& whileWaiting = {},
+                              std::chrono::milliseconds tick = std::chrono::milliseconds(30),
+                              ChildOutput output = ChildOutput::Inherit,
+                              ExitNotice notice = ExitNotice::Automatic);
 
 }  // namespace xkm

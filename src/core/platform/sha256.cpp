@@ -1,10 +1,9 @@
 #include "core/platform/sha256.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <vector>
+
+#include "core/platform/error.h"
+#include "core/platform/file_system.h"
 
 namespace xkm {
 namespace {
@@ -97,25 +96,20 @@ std::string Sha256::hexDigest() {
 }
 
 std::optional<FileDigest> DigestFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  Sha256 hash;
-  FileDigest digest;
-  std::vector<char> buffer(1 << 20);
-  while (true) {
-    const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      ::close(fd);
-      return std::nullopt;
+  try {
+    fs::SequentialFile file(path);
+    Sha256 hash;
+    FileDigest digest;
+    std::vector<char> buffer(1 << 20);
+    while (const size_t got = file.read(buffer.data(), buffer.size())) {
+      hash.update(std::string_view(buffer.data(), got));
+      digest.size += got;
     }
-    if (got == 0) break;
-    hash.update(std::string_view(buffer.data(), static_cast<size_t>(got)));
-    digest.size += static_cast<uint64_t>(got);
+    digest.sha256 = hash.hexDigest();
+    return digest;
+  } catch (const Error&) {
+    return std::nullopt;
   }
-  ::close(fd);
-  digest.sha256 = hash.hexDigest();
-  return digest;
 }
 
 }  // namespace xkm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <string>
 
 namespace xkm {
@@ -10,6 +11,9 @@ std::string HostName();
 
 // This process's id.
 long ProcessId();
+
+// A moment as the fields of local time.
+std::tm LocalCalendarTime(std::time_t when);
 
 // A moment as local time, ISO 8601 with its UTC offset ("2026-12-06T14:20:01+0100"):
 // what an operator on another machine can still place in time.

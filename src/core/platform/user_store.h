@@ -11,9 +11,10 @@
 
 namespace xkm::user_store {
 
-// The per-user key/value store that stands in for the Windows registry. Each
-// root (a predefined registry root number) is one text file in the store
-// folder, in the REGEDIT4 syntax, UTF-8:
+// The operator's per-user key/value store. On Windows it is the registry
+// itself: a root is a predefined registry root number, strings are REG_SZ,
+// numbers REG_DWORD. Elsewhere it stands in for the registry: each root is
+// one text file in the store folder, in the REGEDIT4 syntax, UTF-8:
 //
 //   REGEDIT4
 //
@@ -43,10 +44,11 @@ inline constexpr int32_t kCurrentUserRoot = -2147483647;
 inline constexpr int32_t kLocalMachineRoot = -2147483646;
 
 // $XDG_CONFIG_HOME/xkmtool, or ~/.config/xkmtool when XDG_CONFIG_HOME is unset,
-// empty or relative.
+// empty or relative. Empty on Windows.
 std::string StoreFolder();
 
-// HKEY_CURRENT_USER.reg, HKEY_LOCAL_MACHINE.reg or ROOT_<number>.reg in StoreFolder().
+// HKEY_CURRENT_USER.reg, HKEY_LOCAL_MACHINE.reg or ROOT_<number>.reg in
+// StoreFolder(); on Windows the root's name (HKEY_CURRENT_USER, ...).
 std::string StoreFilePath(int32_t root);
 
 // The value, or nothing when the file, the key or the value does not exist.
@@ -77,8 +79,8 @@ struct Recovery {
 // out either: when the file of `root` cannot be parsed, it is renamed beside
 // itself under a name with a time stamp (never deleted), and what could be
 // read from it (every line but the damaged ones) becomes the new store file.
-// Nothing happens to a sound or missing file. Failures to move or write raise
-// the file-system error.
+// Nothing happens to a sound or missing file, nor ever to the registry.
+// Failures to move or write raise the file-system error.
 std::optional<Recovery> RecoverDamagedStore(int32_t root);
 
 }  // namespace xkm::user_store

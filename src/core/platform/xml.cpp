@@ -1,12 +1,9 @@
 #include "core/platform/xml.h"
 
-#include <fcntl.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -15,6 +12,7 @@
 #include <set>
 
 #include "core/platform/error.h"
+#include "core/platform/file_system.h"
 
 namespace xkm {
 namespace {
@@ -132,35 +130,6 @@ void CollectParseError(void* data, xmlErrorPtr error) {
     errors->reason +=
         " (line " + std::to_string(error->line) + ", column " + std::to_string(error->int2) + ")";
   }
-}
-
-// Reads a whole file; on failure returns false with errno set.
-bool ReadFile(const std::string& path, std::string& bytes) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    int saved = S_ISDIR(info.st_mode) ? EISDIR : errno;
-    close(fd);
-    errno = saved;
-    return false;
-  }
-  bytes.clear();
-  char chunk[65536];
-  while (true) {
-    ssize_t got = read(fd, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      int saved = errno;
-      close(fd);
-      errno = saved;
-      return false;
-    }
-    if (got == 0) break;
-    bytes.append(chunk, static_cast<size_t>(got));
-  }
-  close(fd);
-  return true;
 }
 
 struct XPathContextDeleter {
@@ -355,8 +324,9 @@ bool XmlDocument::load(const std::string& path) {
   if (doc_ != nullptr) xmlFreeDoc(doc_);
   doc_ = nullptr;
   std::string content;
-  if (!ReadFile(path, content)) {
-    Error error = platform_error::FileSystem(errno, path);
+  try {
+    content = fs::ReadAllBytes(path);
+  } catch (const Error& error) {
     setParseErrors(error.number(), error.description(), {}, 0, 0);
     return false;
   }

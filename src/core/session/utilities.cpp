@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "core/platform/command_line.h"
 #include "core/platform/cp1252.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
@@ -28,7 +27,7 @@ std::string ReadIniValue(const std::string& file, const std::string& section,
 }
 
 void SplitPath(std::string& path, std::string& fileName) {
-  size_t separator = path.rfind(fs::kSeparator);
+  size_t separator = fs::LastSeparator(path);
   if (separator == std::string::npos) throw platform_error::InvalidProcedureCall("SplitPath");
   fileName = path.substr(separator + 1);
   path.resize(separator);
@@ -44,13 +43,12 @@ std::string RunAndWait(Host& host, const std::string& commandLine, int /*showSta
 ToolRun RunAndCapture(Host& host, const std::string& commandLine) {
   ToolRun run;
   run.commandLine = commandLine;
-  std::vector<std::string> argv = SplitCommandLine(commandLine);
-  if (argv.empty()) return run;
   const auto start = std::chrono::steady_clock::now();
   // A tool's output never reaches the state lines and messages this program
   // prints; it is kept for the record of the run instead.
-  ProcessOutcome outcome = SpawnAndWait(
-      argv, [&host] { host.processEvents(); }, std::chrono::milliseconds(30), ChildOutput::Capture);
+  ProcessOutcome outcome = RunCommandLine(
+      commandLine, [&host] { host.processEvents(); }, std::chrono::milliseconds(30),
+      ChildOutput::Capture);
   run.durationMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                        std::chrono::steady_clock::now() - start)
                        .count();

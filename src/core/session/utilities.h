@@ -21,11 +21,10 @@ std::string ReadIniValue(const std::string& file, const std::string& section,
 // error 5.
 void SplitPath(std::string& path, std::string& fileName);
 
-// Runs a command line (split into argv by the Windows rules, started without a
-// shell) and waits for it to end; the host's pending events run meanwhile.
-// Window title, placement and show state only matter where a tool gets a
-// console window of its own, which is not the case here. Always "ok": callers
-// judge a tool by the files it leaves.
+// Runs a command line (see RunCommandLine: never through a shell) and waits for it to end; the
+// host's pending events run meanwhile. Window title, placement and show state only matter where a
+// tool gets a console window of its own, which is not the case here. Always "ok": callers judge a
+// tool by the files it leaves.
 std::string RunAndWait(Host& host, const std::string& commandLine, int showState = 1,
                        const std::string& title = {}, int x = 0, int y = 0, int width = 0,
                        int height = 0);

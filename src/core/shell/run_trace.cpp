@@ -92,8 +92,7 @@ const char* RunOutcomeName(RunOutcome outcome) {
 std::string TraceLogPath(const AppState& app) {
   std::string value = ReadIniValue(OwnIniPath(app), "System", "TraceLog", "");
   if (IsBlank(value)) return {};
-  if (value.front() == fs::kSeparator) return value;
-  return app.ExecutableFolder + fs::kSeparator + value;
+  return fs::ResolvePath(app.ExecutableFolder, value);
 }
 
 Json RunTraceToJson(const Context& ctx, const RunRecord& run) {

@@ -3,14 +3,13 @@
 #include <ctime>
 
 #include "core/platform/error.h"
+#include "core/platform/system_info.h"
 #include "core/shell/run_trace.h"
 
 namespace xkm {
 
 std::string LocalTimestamp() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = LocalCalendarTime(std::time(nullptr));
   char buffer[32];
   std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%S", &local);
   return buffer;

@@ -128,8 +128,7 @@ StartupResult RunStartup(AppState& app, Host& host, const std::string& commandLi
       throw StartupFailure{"No Config-File: " + app.ExecutableName + ".ini found"};
     // The steps change the current folder to the image's folder, so a relative
     // tool configuration is taken beside the executable.
-    if (app.ToolConfigPath.front() != fs::kSeparator)
-      app.ToolConfigPath = app.ExecutableFolder + fs::kSeparator + app.ToolConfigPath;
+    app.ToolConfigPath = fs::ResolvePath(app.ExecutableFolder, app.ToolConfigPath);
 
     ReadCommandLine(app, commandLine);
     if (IsBlank(app.InputXmlPath)) {

@@ -22,7 +22,10 @@ std::string clsToolChain::GetToolPath(const std::string& key) {
 std::string clsToolChain::ResolveToolPath(const std::string& path) const {
   // A relative tool path is taken beside the tool configuration, so that a
   // configuration folder can be moved as a whole.
-  if (path.empty() || path.front() == fs::kSeparator) return path;
+  if (path.empty()) return path;
+  // An absolute path stays as it is; one that depends on a drive's current
+  // folder raises, and the existence check reports it.
+  if (fs::AnchorOf(path) != fs::PathAnchor::Relative) return fs::ResolvePath({}, path);
   std::string folder = ctx_.app.ToolConfigPath;
   std::string name;
   try {

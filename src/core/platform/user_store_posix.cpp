@@ -1,5 +1,3 @@
-#include "core/platform/user_store.h"
-
 #include <pwd.h>
 #include <unistd.h>
 
@@ -13,6 +11,7 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/platform/letter_case.h"
+#include "core/platform/user_store.h"
 
 namespace xkm::user_store {
 namespace {

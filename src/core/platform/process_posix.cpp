@@ -1,5 +1,3 @@
-#include "core/platform/process.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -12,6 +10,9 @@
 #include <cerrno>
 #include <csignal>
 #include <thread>
+
+#include "core/platform/command_line.h"
+#include "core/platform/process.h"
 
 extern char** environ;
 
@@ -45,13 +46,15 @@ class SpawnAttributes {
   bool ok_ = false;
 };
 
-// File actions that point the child's standard output and error at /dev/null.
+// File actions that give the child an empty standard input, and with
+// ChildOutput::Discard point its standard output and error at /dev/null.
 class OutputRedirection {
  public:
   explicit OutputRedirection(ChildOutput output) {
-    if (output != ChildOutput::Discard) return;
     active_ = posix_spawn_file_actions_init(&actions_) == 0;
-    if (active_) {
+    if (!active_) return;
+    posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (output == ChildOutput::Discard) {
       posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
       posix_spawn_file_actions_addopen(&actions_, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     }
@@ -84,6 +87,7 @@ class OutputCapture {
     }
     active_ =
         posix_spawn_file_actions_init(&actions_) == 0 &&
+        posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
         posix_spawn_file_actions_adddup2(&actions_, streams_[0].writeFd, STDOUT_FILENO) == 0 &&
         posix_spawn_file_actions_adddup2(&actions_, streams_[1].writeFd, STDERR_FILENO) == 0;
   }
@@ -232,8 +236,6 @@ void Record(int status, ProcessOutcome& outcome) {
   }
 }
 
-}  // namespace
-
 ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
                             const std::function<void()>& whileWaiting,
                             std::chrono::milliseconds tick, ChildOutput output, ExitNotice notice) {
@@ -289,6 +291,15 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
     outcome.stderrTail = capture.tail(1);
   }
   return outcome;
+}
+
+}  // namespace
+
+ProcessOutcome RunCommandLine(const std::string& commandLine,
+                              const std::function<void()>& whileWaiting,
+                              std::chrono::milliseconds tick, ChildOutput output,
+                              ExitNotice notice) {
+  return SpawnAndWait(SplitCommandLine(commandLine), whileWaiting, tick, output, notice);
 }
 
 }  // namespace xkm

@@ -1,5 +1,3 @@
-#include "core/platform/locked_append.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +8,7 @@
 #include <thread>
 
 #include "core/platform/error.h"
+#include "core/platform/locked_append.h"
 
 namespace xkm {
 namespace {

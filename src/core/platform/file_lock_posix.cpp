@@ -1,11 +1,11 @@
-#include "core/platform/file_lock.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <utility>
+
+#include "core/platform/file_lock.h"
 
 namespace xkm {
 namespace {
@@ -80,12 +80,12 @@ bool WriteAll(int fd, const std::string& text) {
 }  // namespace
 
 FileLock::FileLock(FileLock&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+    : native_(std::exchange(other.native_, -1)), path_(std::move(other.path_)) {}
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
   if (this != &other) {
     release();
-    fd_ = std::exchange(other.fd_, -1);
+    native_ = std::exchange(other.native_, -1);
     path_ = std::move(other.path_);
   }
   return *this;
@@ -132,7 +132,7 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
       return Status::Unavailable;
     }
     Lock(fd, F_UNLCK, kWritingByte, 1, false);
-    fd_ = fd;
+    native_ = fd;
     path_ = path;
     return Status::Acquired;
   }
@@ -140,12 +140,12 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
 }
 
 void FileLock::release() {
-  if (fd_ < 0) return;
+  if (native_ < 0) return;
   // Removed while still held: whoever opened the old file meanwhile finds it
   // gone once it wins the lock, and opens afresh.
   ::unlink(path_.c_str());
-  ::close(fd_);
-  fd_ = -1;
+  ::close(static_cast<int>(native_));
+  native_ = -1;
   path_.clear();
 }
 

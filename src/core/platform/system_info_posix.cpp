@@ -1,9 +1,9 @@
-#include "core/platform/system_info.h"
-
 #include <unistd.h>
 
 #include <climits>
 #include <ctime>
+
+#include "core/platform/system_info.h"
 
 namespace xkm {
 
@@ -17,10 +17,15 @@ long ProcessId() {
   return static_cast<long>(::getpid());
 }
 
+std::tm LocalCalendarTime(std::time_t when) {
+  std::tm local{};
+  localtime_r(&when, &local);
+  return local;
+}
+
 std::string LocalIsoTime(std::chrono::system_clock::time_point when) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-  std::tm local{};
-  localtime_r(&seconds, &local);
+  const std::tm local = LocalCalendarTime(seconds);
   char buffer[40];
   std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%S%z", &local);
   return buffer;

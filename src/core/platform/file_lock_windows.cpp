@@ -1,0 +1,154 @@
+#include <windows.h>
+
+#include <utility>
+
+#include "core/platform/file_lock.h"
+#include "core/platform/win32_support.h"
+
+namespace xkm {
+namespace {
+
+// Windows locks are mandatory: a locked byte cannot be read by others. The
+// claim therefore lies far beyond the description at the file's start.
+// The claim byte is the run's claim; the writing byte is held only while the
+// holder writes its description, so that a refused run never reads a
+// half-written one. The writing byte is taken first, so that whoever finds
+// the claim taken also finds the writing byte taken until the text is there.
+constexpr ULONGLONG kClaimByte = ULONGLONG{1} << 62;
+constexpr ULONGLONG kWritingByte = kClaimByte + 1;
+// A lock file being removed by its last holder cannot be opened for a short
+// moment; a few more attempts find it gone.
+constexpr int kAttempts = 8;
+
+OVERLAPPED At(ULONGLONG offset) {
+  OVERLAPPED position{};
+  position.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
+  position.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return position;
+}
+
+bool Lock(HANDLE file, ULONGLONG byte, DWORD flags) {
+  OVERLAPPED position = At(byte);
+  return ::LockFileEx(file, flags, 0, 1, 0, &position) != 0;
+}
+
+void Unlock(HANDLE file, ULONGLONG byte) {
+  OVERLAPPED position = At(byte);
+  ::UnlockFileEx(file, 0, 1, 0, &position);
+}
+
+std::string ReadAll(HANDLE file) {
+  std::string text(4096, '\0');
+  OVERLAPPED start = At(0);
+  DWORD got = 0;
+  if (!::ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, &start)) got = 0;
+  text.resize(got);
+  return text;
+}
+
+// The holder's description, read once it has been written completely.
+std::string ReadHolder(HANDLE file) {
+  const bool waited = Lock(file, kWritingByte, 0);
+  std::string text = ReadAll(file);
+  if (waited) Unlock(file, kWritingByte);
+  return text;
+}
+
+bool DeletePending(HANDLE file) {
+  FILE_STANDARD_INFO info{};
+  return ::GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info) &&
+         info.DeletePending;
+}
+
+bool WriteDescription(HANDLE file, const std::string& text) {
+  LARGE_INTEGER start{};
+  if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)) return false;
+  OVERLAPPED position = At(0);
+  DWORD done = 0;
+  return ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &done, &position) &&
+         done == text.size();
+}
+
+HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition) {
+  // Not inheritable: a tool started during the run must not hold the file.
+  return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+FileLock::FileLock(FileLock&& other) noexcept
+    : native_(std::exchange(other.native_, -1)), path_(std::move(other.path_)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    release();
+    native_ = std::exchange(other.native_, -1);
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
+FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string& description,
+                                      std::string& holder) {
+  release();
+  const std::wstring wide = win32::Wide(path);
+  constexpr DWORD kNow = LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    HANDLE file = Open(wide, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+    if (file == INVALID_HANDLE_VALUE) {
+      if (::GetLastError() != ERROR_ACCESS_DENIED) return Status::Unavailable;
+      // Being removed by its holder, or not ours to write: a reader tells.
+      HANDLE reader = Open(wide, GENERIC_READ, OPEN_EXISTING);
+      if (reader != INVALID_HANDLE_VALUE) {
+        const bool held = !Lock(reader, kClaimByte, LOCKFILE_FAIL_IMMEDIATELY);
+        if (held) holder = ReadHolder(reader);
+        ::CloseHandle(reader);
+        if (held) return Status::HeldByOther;
+      }
+      ::Sleep(10);
+      continue;
+    }
+    if (!Lock(file, kWritingByte, kNow)) {
+      const bool held = ::GetLastError() == ERROR_LOCK_VIOLATION;
+      if (held) holder = ReadHolder(file);
+      ::CloseHandle(file);
+      return held ? Status::HeldByOther : Status::Unavailable;
+    }
+    if (!Lock(file, kClaimByte, kNow)) {
+      const bool held = ::GetLastError() == ERROR_LOCK_VIOLATION;
+      Unlock(file, kWritingByte);
+      if (held) holder = ReadHolder(file);
+      ::CloseHandle(file);
+      return held ? Status::HeldByOther : Status::Unavailable;
+    }
+    // A lock won on a file that its holder removed as it let go claims nothing.
+    if (DeletePending(file)) {
+      ::CloseHandle(file);
+      ::Sleep(10);
+      continue;
+    }
+    if (!WriteDescription(file, description)) {
+      ::DeleteFileW(wide.c_str());
+      ::CloseHandle(file);
+      return Status::Unavailable;
+    }
+    Unlock(file, kWritingByte);
+    native_ = reinterpret_cast<intptr_t>(file);
+    path_ = path;
+    return Status::Acquired;
+  }
+  return Status::Unavailable;
+}
+
+void FileLock::release() {
+  if (native_ == -1) return;
+  // Removed while still held: it disappears once closed, and whoever opened
+  // it meanwhile sees it being removed and opens afresh.
+  ::DeleteFileW(win32::Wide(path_).c_str());
+  ::CloseHandle(reinterpret_cast<HANDLE>(native_));
+  native_ = -1;
+  path_.clear();
+}
+
+}  // namespace xkm

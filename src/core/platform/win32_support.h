@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/platform/error.h"
+
+// Helpers shared by the platform's *_windows.cpp files (Windows builds only):
+// the system's text is UTF-8, the Win32 calls take UTF-16.
+namespace xkm::win32 {
+
+std::wstring Wide(std::string_view utf8);
+std::string Utf8(std::wstring_view wide);
+
+// The errno value that stands for a Win32 error code, so that a failure reads
+// (and is numbered) as the same failure does on POSIX.
+int ErrnoOf(unsigned long win32Error);
+
+// The text strerror gives for that errno value ("Permission denied").
+std::string Reason(unsigned long win32Error);
+
+// platform_error::FileSystem for a Win32 error code.
+Error FileError(unsigned long win32Error, const std::string& path, std::string source);
+
+}  // namespace xkm::win32

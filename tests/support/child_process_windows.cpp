@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+
+#include "core/platform/win32_support.h"
+#include "support/child_process.h"
+#include "support/scratch_folder.h"
+
+namespace xkm::test {
+namespace {
+
+// Windows compares variable names without regard to letter case.
+struct NameOrder {
+  bool operator()(const std::wstring& a, const std::wstring& b) const {
+    return _wcsicmp(a.c_str(), b.c_str()) < 0;
+  }
+};
+
+// The environment block of the child: ours, less the dropped names, plus the extra ones.
+std::wstring EnvironmentBlock(const ChildCommand& command) {
+  const std::wstring dropped = win32::Wide(command.withoutVariablesStartingWith);
+  std::map<std::wstring, std::wstring, NameOrder> all;
+  wchar_t* own = GetEnvironmentStringsW();
+  for (const wchar_t* entry = own; *entry != L'\0'; entry += wcslen(entry) + 1) {
+    const std::wstring text = entry;
+    const size_t equals = text.find(L'=', 1);  // "=C:=C:\..." names start with "="
+    if (equals == std::wstring::npos) continue;
+    if (!dropped.empty() && text.rfind(dropped, 0) == 0) continue;
+    all[text.substr(0, equals)] = text.substr(equals + 1);
+  }
+  FreeEnvironmentStringsW(own);
+  for (const auto& [name, value] : command.environment) all[win32::Wide(name)] = win32::Wide(value);
+  std::wstring block;
+  for (const auto& [name, value] : all) block += name + L"=" + value + L'\0';
+  return block + L'\0';
+}
+
+// An inheritable handle on a new temporary file for one of the child's streams.
+HANDLE OutputFile(std::string& path) {
+  wchar_t folder[MAX_PATH + 1];
+  wchar_t name[MAX_PATH + 1];
+  if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"xkc", 0, name) == 0)
+    throw std::runtime_error("cannot create a file for the child's output");
+  path = win32::Utf8(name);
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE file = CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inheritable,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open the child's output file");
+  return file;
+}
+
+HANDLE ProcessOf(void* handle) {
+  return static_cast<HANDLE>(handle);
+}
+
+}  // namespace
+
+Child::Child(const ChildCommand& command)
+    : program_(command.argv.empty() ? std::string() : command.argv[0]),
+      deadline_(std::chrono::steady_clock::now() + command.timeLimit),
+      timeLimit_(command.timeLimit) {
+  if (command.argv.empty()) throw std::runtime_error("a child needs a program");
+  if (command.fileSizeLimit || command.addressSpaceLimit || command.withoutFileCapabilities)
+    throw std::runtime_error("Windows has no such limit for a child");
+  std::string line = "\"" + command.argv[0] + "\"";
+  for (size_t i = 1; i < command.argv.size(); ++i) line += " " + QuoteArgument(command.argv[i]);
+  std::wstring wideLine = win32::Wide(line);
+  std::wstring environment = EnvironmentBlock(command);
+  const std::wstring folder = win32::Wide(command.workingFolder);
+
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE input = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE out = OutputFile(outPath_);
+  HANDLE err = OutputFile(errPath_);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION info{};
+  // A group of its own, so that a Ctrl+Break can be sent to it alone.
+  const BOOL started =
+      CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, TRUE,
+                     CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_PROCESS_GROUP, environment.data(),
+                     folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+  CloseHandle(input);
+  CloseHandle(out);
+  CloseHandle(err);
+  if (!started) throw std::runtime_error("cannot start " + program_);
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  pid_ = static_cast<int>(info.dwProcessId);
+}
+
+Child::~Child() {
+  if (process_ != nullptr) {
+    TerminateProcess(ProcessOf(process_), 1);
+    WaitForSingleObject(ProcessOf(process_), INFINITE);
+    CloseHandle(ProcessOf(process_));
+  }
+  std::error_code ignored;
+  for (const std::string& path : {outPath_, errPath_})
+    std::filesystem::remove(std::filesystem::path(win32::Wide(path)), ignored);
+}
+
+void Child::requestStop() const {
+  GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(pid_));
+}
+
+void Child::kill() const {
+  TerminateProcess(ProcessOf(process_), 1);
+}
+
+ChildResult Child::wait() {
+  ChildResult result;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline_ - std::chrono::steady_clock::now());
+  const DWORD limit = left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
+  if (WaitForSingleObject(ProcessOf(process_), limit) != WAIT_OBJECT_0) {
+    TerminateProcess(ProcessOf(process_), 1);
+    WaitForSingleObject(ProcessOf(process_), INFINITE);
+    result.timedOut = true;
+    ADD_FAILURE() << program_ << " did not end within " << timeLimit_.count()
+                  << " s and was killed";
+  }
+  DWORD exitCode = 0;
+  GetExitCodeProcess(ProcessOf(process_), &exitCode);
+  if (!result.timedOut) result.exitCode = static_cast<int>(exitCode);
+  CloseHandle(ProcessOf(process_));
+  process_ = nullptr;
+  result.out = ReadFileBytes(outPath_);
+  result.err = ReadFileBytes(errPath_);
+  return result;
+}
+
+bool ResourceLimitsExist() {
+  return false;
+}
+
+}  // namespace xkm::test
