@@ -18,7 +18,14 @@ foreach(tool brakel lenwatch qsr zoven xkm2sgo)
     install(TARGETS ${tool} RUNTIME DESTINATION ${XKM_INSTALL_DIR}/tools)
   endif()
 endforeach()
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/demo/config/ DESTINATION ${XKM_INSTALL_DIR})
+# The sample tool configuration names the tools as the system names programs.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/demo/config/ DESTINATION ${XKM_INSTALL_DIR}
+        PATTERN tools.ini EXCLUDE)
+file(READ ${CMAKE_SOURCE_DIR}/examples/demo/config/tools.ini XKM_SAMPLE_TOOLS)
+string(REGEX REPLACE "=tools/([A-Za-z0-9_]+)" "=tools/\\1${CMAKE_EXECUTABLE_SUFFIX}"
+       XKM_SAMPLE_TOOLS "${XKM_SAMPLE_TOOLS}")
+file(WRITE ${CMAKE_BINARY_DIR}/sample-tools.ini "${XKM_SAMPLE_TOOLS}")
+install(FILES ${CMAKE_BINARY_DIR}/sample-tools.ini DESTINATION ${XKM_INSTALL_DIR} RENAME tools.ini)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/demo/input/
         DESTINATION ${XKM_INSTALL_DIR}/examples/input)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${XKM_INSTALL_DIR})
