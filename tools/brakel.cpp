@@ -104,10 +104,11 @@ int Run(const std::vector<std::string>& args) {
   if (args.size() != 1) throw ToolError("usage: brakel CONTROLFILE");
   const std::string folder = FolderOf(args[0]);
   const ControlData data = ParseControlFile(ReadFileBytes(args[0]));
-  std::filesystem::path image(data.image);
-  if (image.is_relative()) image = std::filesystem::path(folder) / image;
+  // The control file is Windows-1252 text.
+  std::filesystem::path image = NativePath(Cp1252ToUtf8(data.image));
+  if (image.is_relative()) image = NativePath(folder) / image;
   try {
-    WriteBlocks(folder, data, image.string());
+    WriteBlocks(folder, data, Utf8Path(image));
   } catch (const ToolError&) {
     RemoveBcbFiles(folder, data);
     throw;

@@ -23,7 +23,7 @@ stdfs::path UnusedTempName(const std::string& folder) {
   std::random_device random;
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::uint64_t tag = (std::uint64_t{random()} << 32) ^ random();
-    stdfs::path candidate = stdfs::path(folder) / (".xkmtool-" + FormatHex(tag, 16));
+    stdfs::path candidate = NativePath(folder) / (".xkmtool-" + FormatHex(tag, 16));
     std::error_code error;
     if (!stdfs::exists(candidate, error) && !error) return candidate;
   }
@@ -50,11 +50,20 @@ class TempFile {
 
 }  // namespace
 
+stdfs::path NativePath(const std::string& utf8) {
+  return stdfs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Path(const stdfs::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
 std::string ReadFileBytes(const std::string& path) {
   std::error_code error;
-  if (!stdfs::is_regular_file(path, error))
+  if (!stdfs::is_regular_file(NativePath(path), error))
     throw ToolError("cannot read " + path + ": no such file");
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(NativePath(path), std::ios::binary);
   if (!in) throw ToolError("cannot read " + path + ": " + std::strerror(errno));
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) throw ToolError("cannot read " + path);
@@ -63,7 +72,7 @@ std::string ReadFileBytes(const std::string& path) {
 
 bool FileExists(const std::string& path) {
   std::error_code error;
-  return stdfs::is_regular_file(path, error);
+  return stdfs::is_regular_file(NativePath(path), error);
 }
 
 void WriteFileAtomic(const std::string& path, const std::string& bytes) {
@@ -75,18 +84,18 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes) {
     if (!out) throw ToolError("cannot write " + path);
   }
   std::error_code error;
-  stdfs::rename(temp.path(), path, error);
+  stdfs::rename(temp.path(), NativePath(path), error);
   if (error) throw ToolError("cannot write " + path + ": " + error.message());
   temp.release();
 }
 
 void RemoveIfExists(const std::string& path) {
   std::error_code error;
-  if (stdfs::is_regular_file(path, error)) stdfs::remove(path, error);
+  if (stdfs::is_regular_file(NativePath(path), error)) stdfs::remove(NativePath(path), error);
 }
 
 std::string FolderOf(const std::string& path) {
-  const std::string folder = stdfs::path(path).parent_path().string();
+  const std::string folder = Utf8Path(NativePath(path).parent_path());
   return folder.empty() ? "." : folder;
 }
 

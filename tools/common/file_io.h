@@ -1,8 +1,14 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace xkm::tools {
+
+// Paths are UTF-8 text inside the tools; the file system gets them as it
+// spells names (UTF-16 on Windows).
+std::filesystem::path NativePath(const std::string& utf8);
+std::string Utf8Path(const std::filesystem::path& path);
 
 // Whole file as bytes; ToolError (exit 2) when it cannot be read.
 std::string ReadFileBytes(const std::string& path);

@@ -31,4 +31,8 @@ std::optional<std::uint32_t> ParseDecimal(std::string_view text);
 // Upper-case hex, zero-padded to `digits`, without "0x".
 std::string FormatHex(std::uint64_t value, int digits);
 
+// Windows-1252 text (as the control files hold it) as UTF-8; bytes the code
+// page leaves undefined keep their C1 code point.
+std::string Cp1252ToUtf8(std::string_view text);
+
 }  // namespace xkm::tools

@@ -5,8 +5,15 @@
 #include <fstream>
 #include <iostream>
 
+#include "common/file_io.h"
 #include "common/text.h"
 #include "common/tool_error.h"
+
+#ifdef _WIN32
+#include <windows.h>
+// windows.h first
+#include <shellapi.h>
+#endif
 
 namespace xkm::tools {
 namespace {
@@ -33,14 +40,37 @@ void LogArgv(const std::string& toolName, const std::vector<std::string>& args) 
   std::string line = toolName;
   for (const std::string& arg : args) line += " <" + arg + ">";
   line += "\n";
-  std::ofstream log(logPath, std::ios::binary | std::ios::app);
+  std::ofstream log(NativePath(logPath), std::ios::binary | std::ios::app);
   log.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
+
+#ifdef _WIN32
+// The command line as Unicode, each argument as UTF-8: the C runtime's narrow
+// argv holds only what the ANSI code page can spell.
+std::vector<std::string> Arguments(int, char**) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 1; wide != nullptr && i < count; ++i) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, text.data(), size, nullptr, nullptr);
+    text.pop_back();  // the terminating NUL
+    args.push_back(std::move(text));
+  }
+  LocalFree(wide);
+  return args;
+}
+#else
+std::vector<std::string> Arguments(int argc, char** argv) {
+  return {argv + (argc > 0 ? 1 : 0), argv + argc};
+}
+#endif
 
 }  // namespace
 
 int RunToolMain(const std::string& toolName, int argc, char** argv, const ToolWork& work) {
-  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::vector<std::string> args = Arguments(argc, argv);
   LogArgv(toolName, args);
   const FaultMode mode = ReadFaultMode(toolName);
   if (mode == FaultMode::kCrash) std::abort();
