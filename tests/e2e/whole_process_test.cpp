@@ -43,13 +43,13 @@ TEST_F(WholeProcess, IntelHexImageOnTheFrequencyLayout) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(ReadFileBytes(file("input/" + kContainer)), Expected("st10.xkm"));
-  const std::string w = file("input");
-  EXPECT_EQ(argvLog(), "brakel <" + w + "/BRAKEL_ST10.ctl>\nlenwatch <" + w +
-                           "/ecu_st10_1.bcb>\nlenwatch <" + w + "/ecu_st10_2.bcb>\nqsr <-b> <" + w +
-                           "/CS_ST10.qsr> <" + w + "/ecu_st10.hex>\nzoven <-o> <" + w +
-                           "/ecu_st10.hex_blk_1_mim> <" + w + "/ecu_st10_1.bcb>\nzoven <-o> <" + w +
-                           "/ecu_st10.hex_blk_2_mim> <" + w + "/ecu_st10_2.bcb>\nxkm2sgo <-l> <" +
-                           kContainer + ">\n");
+  const auto in = [this](const std::string& name) { return "<" + file("input/" + name) + ">"; };
+  EXPECT_EQ(argvLog(), "brakel " + in("BRAKEL_ST10.ctl") + "\nlenwatch " + in("ecu_st10_1.bcb") +
+                           "\nlenwatch " + in("ecu_st10_2.bcb") + "\nqsr <-b> " +
+                           in("CS_ST10.qsr") + " " + in("ecu_st10.hex") + "\nzoven <-o> " +
+                           in("ecu_st10.hex_blk_1_mim") + " " + in("ecu_st10_1.bcb") +
+                           "\nzoven <-o> " + in("ecu_st10.hex_blk_2_mim") + " " +
+                           in("ecu_st10_2.bcb") + "\nxkm2sgo <-l> <" + kContainer + ">\n");
   // Clean-up leaves the inputs, the container, its SGO form and the checksum tool's log.
   EXPECT_EQ(filesLeft(),
             (std::set<std::string>{"flowdata_4711.xml", "ecu_st10.hex", "ecu_st10.a2l", kContainer,

@@ -136,7 +136,7 @@ TEST_P(GarbageChecksumLog, EndsWithTheReadersOrTheImportsText) {
   setQsr("tools/garbage_qsr");
   ChildResult run = runDemo();
   EXPECT_EQ(run.exitCode, garbage.exitCode);
-  EXPECT_EQ(run.err, ReplaceMarker(garbage.error, "W/", file("input") + "/"));
+  EXPECT_EQ(run.err, ReplaceMarker(garbage.error, "W/", file("input/")));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,6 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <fstream>
+#include <functional>
+#include <sstream>
+
 #include "core/library/library_loader.h"
 #include "support/scratch_folder.h"
 
@@ -16,8 +20,26 @@ bool IsHarnessFile(const std::string& relative) {
   return relative == "argv.log" || relative == "r.json";
 }
 
+// Both compared in the generic "/" spelling: the program spells the paths it
+// builds with the platform's separator.
 bool IsInside(const std::string& relative, const std::string& folder) {
-  return relative == folder || relative.rfind(folder + "/", 0) == 0;
+  const std::string generic = stdfs::path(folder).generic_string();
+  return relative == generic || relative.rfind(generic + "/", 0) == 0;
+}
+
+// The time a file was last written; Wine reports one fixed count for every
+// file, so there the content stands in for it.
+int64_t WriteStamp(const stdfs::directory_entry& entry) {
+#ifdef _WIN32
+  if (!entry.is_regular_file()) return 0;
+  std::ifstream in(entry.path(), std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return static_cast<int64_t>(std::hash<std::string>{}(content.str()));
+#else
+  std::error_code ec;
+  return entry.last_write_time(ec).time_since_epoch().count();
+#endif
 }
 
 }  // namespace
@@ -107,11 +129,11 @@ void InstalledProcess::replaceLibrary(const std::string& content, const std::str
 InstalledProcess::Snapshot InstalledProcess::snapshotOutside(const std::string& workFolder) const {
   Snapshot snapshot;
   for (const auto& entry : stdfs::recursive_directory_iterator(root())) {
-    const std::string relative = stdfs::relative(entry.path(), root()).string();
+    const std::string relative = stdfs::relative(entry.path(), root()).generic_string();
     if (IsInside(relative, workFolder) || IsHarnessFile(relative)) continue;
     std::error_code ec;
     const uintmax_t size = entry.is_regular_file(ec) ? entry.file_size(ec) : 0;
-    snapshot[relative] = {size, entry.last_write_time(ec).time_since_epoch().count()};
+    snapshot[relative] = {size, WriteStamp(entry)};
   }
   return snapshot;
 }

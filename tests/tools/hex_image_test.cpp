@@ -103,6 +103,8 @@ TEST(HexWriter, WritesWhatSrecCatWritesAndReadsItBack) {
   for (const auto& [start, length] : cases) {
     std::string bytes;
     for (std::size_t i = 0; i < length; ++i) bytes.push_back(static_cast<char>(i * 7 + i / 251));
+    const std::string written = tools::EncodeIntelHex(start, bytes);
+#ifndef _WIN32  // srec_cat, the witness, runs only where it is installed
     const std::vector<std::string> args = {work.write("data.bin", bytes),
                                            "-binary",
                                            "-offset",
@@ -113,8 +115,8 @@ TEST(HexWriter, WritesWhatSrecCatWritesAndReadsItBack) {
                                            "-line-termination",
                                            "crlf"};
     ASSERT_EQ(RunProcess("srec_cat", args, work.path()).exitCode, 0);
-    const std::string written = tools::EncodeIntelHex(start, bytes);
     EXPECT_EQ(written, ReadFileBytes(work.file("ref.hex"))) << start;
+#endif
     const tools::HexImage back = tools::ParseHexImage(written, "ours");
     EXPECT_EQ(back.runs().empty() ? "" : back.runs()[0].bytes, bytes);
   }
@@ -122,6 +124,9 @@ TEST(HexWriter, WritesWhatSrecCatWritesAndReadsItBack) {
 }
 
 TEST(HexReader, ReadsImagesSrecCatWritesInEveryAddressWidth) {
+#ifdef _WIN32
+  GTEST_SKIP() << "srec_cat, which writes these images, is not installed on Windows";
+#endif
   const std::vector<ImageChunk> chunks = {{0x12, "\x01\x02"}, {0xFFFE, "\x03\x04\x05"}};
   const std::vector<std::vector<std::string>> formats = {
       {"-intel", "-line-length=14"},

@@ -1,7 +1,12 @@
 #include "tool_process.h"
 
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
+
+#ifdef _WIN32
+#include "common/intel_hex_writer.h"
+#endif
 
 #ifndef XKM_TOOLS_DIR
 #error "XKM_TOOLS_DIR must name the folder of the built sample tools"
@@ -25,6 +30,50 @@ ProcessResult RunSampleTool(const std::string& tool, const std::vector<std::stri
   return RunProcess(std::string(XKM_TOOLS_DIR) + "/" + tool, args, folder, env);
 }
 
+#ifdef _WIN32
+namespace {
+
+// One S3 record: count, 32-bit address, data, one's complement checksum.
+std::string S3Record(const char* type, std::uint32_t address, const std::string& data) {
+  std::string bytes = {static_cast<char>(data.size() + 5)};
+  bytes += BigEndian32(address) + data;
+  unsigned sum = 0;
+  for (char byte : bytes) sum += static_cast<unsigned char>(byte);
+  bytes.push_back(static_cast<char>(~sum));
+  std::string line = type;
+  char digits[3];
+  for (char byte : bytes) {
+    std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(byte));
+    line += digits;
+  }
+  return line + "\r\n";
+}
+
+}  // namespace
+
+// Windows has no srec_cat: the tool kit's own writer makes the Intel-Hex
+// images (checked against srec_cat where it runs) and S19 is spelled here.
+std::string WriteImage(const std::string& folder, const std::string& name,
+                       const std::vector<ImageChunk>& chunks, const std::string& format,
+                       const std::vector<std::string>&) {
+  const std::string intelEnd = ":00000001FF\r\n";
+  std::string text;
+  for (const ImageChunk& chunk : chunks) {
+    if (format == "-intel") {
+      const std::string records = tools::EncodeIntelHex(chunk.address, chunk.bytes);
+      text += records.substr(0, records.size() - intelEnd.size());
+    } else {
+      for (std::size_t at = 0; at < chunk.bytes.size(); at += 16)
+        text += S3Record("S3", chunk.address + static_cast<std::uint32_t>(at),
+                         chunk.bytes.substr(at, 16));
+    }
+  }
+  text += format == "-intel" ? intelEnd : S3Record("S7", 0, "");
+  const std::string path = folder + "/" + name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+#else
 std::string WriteImage(const std::string& folder, const std::string& name,
                        const std::vector<ImageChunk>& chunks, const std::string& format,
                        const std::vector<std::string>& formatOptions) {
@@ -42,6 +91,7 @@ std::string WriteImage(const std::string& folder, const std::string& name,
   }
   return path;
 }
+#endif
 
 std::uint32_t ReferenceCrc32(const std::string& bytes) {
   std::uint32_t crc = 0xFFFFFFFFu;
