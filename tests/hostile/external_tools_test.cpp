@@ -50,7 +50,7 @@ TEST_F(FaultyTools, ToolThatCannotStartOrIsKilledStopsAtItsMissingFile) {
       environment["XKM_TOOL_FAIL_ZOVEN"] = "crash";
     ChildResult run = runDemo();
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, Stop(ReplaceMarker(row.stop, "W/", file("input/"))));
+    EXPECT_EQ(Generic(run.err), Generic(Stop(ReplaceMarker(row.stop, "W/", file("input/")))));
     EXPECT_FALSE(stdfs::exists(work(kContainer)));
     const nlohmann::json json = report();
     EXPECT_EQ(json["outcome"], "failed");
@@ -65,7 +65,9 @@ TEST_F(FaultyTools, ToolThatCannotStartOrIsKilledStopsAtItsMissingFile) {
       EXPECT_EQ(last["result"], "exited");
       EXPECT_NE(last["exitCode"], 0);
     }
-    stdfs::copy_file(kept, toolFile("brakel"), stdfs::copy_options::overwrite_existing);
+    // Removed first: MinGW's copy_file refuses to overwrite under Wine.
+    stdfs::remove(toolFile("brakel"));
+    stdfs::copy_file(kept, toolFile("brakel"));
   }
 }
 
@@ -88,10 +90,12 @@ TEST_F(FaultyTools, TheReportKeepsEveryToolRunWithItsOutput) {
   ASSERT_EQ(tools.size(), 4u);  // Brakel, Lenwatch twice, QSR
   EXPECT_EQ(tools[1]["exitCode"], 0);
   const nlohmann::json& qsr = tools.back();
-  EXPECT_EQ(qsr["commandLine"], "\"" + toolFile("qsr-talks") + "\"  -b \"" + work("CS_ST10.qsr") +
-                                    "\" \"" + work("ecu_st10.hex") + "\"");
+  EXPECT_EQ(Generic(qsr["commandLine"].get<std::string>()),
+            Generic("\"" + toolFile("qsr-talks") + "\"  -b \"" + work("CS_ST10.qsr") + "\" \"" +
+                    work("ecu_st10.hex") + "\""));
   EXPECT_EQ(qsr["exitCode"], 5);
-  EXPECT_EQ(qsr["stdout"], "checking " + work("ecu_st10.hex") + "\n");
+  EXPECT_EQ(Generic(qsr["stdout"].get<std::string>()),
+            Generic("checking " + work("ecu_st10.hex") + "\n"));
   const std::string err = qsr["stderr"];
   EXPECT_EQ(err.size(), 4096u);
   EXPECT_EQ(err.front(), 'x');
@@ -136,7 +140,7 @@ TEST_P(GarbageChecksumLog, EndsWithTheReadersOrTheImportsText) {
   setQsr("tools/garbage_qsr");
   ChildResult run = runDemo();
   EXPECT_EQ(run.exitCode, garbage.exitCode);
-  EXPECT_EQ(run.err, ReplaceMarker(garbage.error, "W/", file("input/")));
+  EXPECT_EQ(Generic(run.err), Generic(ReplaceMarker(garbage.error, "W/", file("input/"))));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,11 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <sstream>
 
 #include "core/library/library_loader.h"
+#include "core/platform/path.h"
 #include "support/scratch_folder.h"
 
 namespace xkm::test {
@@ -66,6 +68,11 @@ std::string InstalledProcess::DemoLibrary() {
 
 std::string InstalledProcess::Expected(const std::string& name) {
   return ReadFileBytes(std::string(XKM_TEST_DATA) + "/expected/" + name);
+}
+
+std::string InstalledProcess::Generic(std::string text) {
+  std::replace(text.begin(), text.end(), fs::kSeparator, '/');
+  return text;
 }
 
 std::string InstalledProcess::installInputs(const std::string& folder, const std::string& hexName,

@@ -62,6 +62,9 @@ class InstalledProcess : public ::testing::Test {
   static std::string DemoLibrary();
 
   static std::string Expected(const std::string& name);
+  // `text` with the platform's separator spelled "/": the program keeps the
+  // separators of the paths it is given and joins with the platform's own.
+  static std::string Generic(std::string text);
 
   std::map<std::string, std::string> environment;
 
