@@ -190,7 +190,7 @@ TEST_F(SlowTool, StopSignalDuringTheWaitEndsTheRunAfterTheStep) {
   while (!stdfs::exists(work("slow.started")) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ASSERT_TRUE(stdfs::exists(work("slow.started")));
-  child.requestStop();
+  if (!child.requestStop()) GTEST_SKIP() << "no console to carry the stop request to the program";
   ChildResult run = child.wait();
 
   EXPECT_EQ(run.exitCode, 4) << run.err;

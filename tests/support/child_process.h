@@ -47,7 +47,9 @@ class Child {
 
   int pid() const { return pid_; }
   // Asks it to stop as an operator would: SIGTERM; Ctrl+Break on Windows.
-  void requestStop() const;
+  // False when the request could not be sent (a Ctrl+Break needs a console
+  // shared with the child, which Wine without a terminal cannot give).
+  bool requestStop() const;
   // Ends it at once, as a crash would.
   void kill() const;
   // Waits until the child ends or its time limit is reached (then kills it).

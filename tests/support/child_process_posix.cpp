@@ -123,8 +123,8 @@ Child::~Child() {
   ::unlink(errPath_.c_str());
 }
 
-void Child::requestStop() const {
-  ::kill(pid_, SIGTERM);
+bool Child::requestStop() const {
+  return ::kill(pid_, SIGTERM) == 0;
 }
 
 void Child::kill() const {

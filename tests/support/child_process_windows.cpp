@@ -108,8 +108,8 @@ Child::~Child() {
     std::filesystem::remove(std::filesystem::path(win32::Wide(path)), ignored);
 }
 
-void Child::requestStop() const {
-  GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(pid_));
+bool Child::requestStop() const {
+  return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(pid_)) != 0;
 }
 
 void Child::kill() const {
