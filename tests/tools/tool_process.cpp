@@ -69,7 +69,7 @@ std::string WriteImage(const std::string& folder, const std::string& name,
     }
   }
   text += format == "-intel" ? intelEnd : S3Record("S7", 0, "");
-  const std::string path = folder + "/" + name;
+  std::string path = folder + "/" + name;
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
@@ -83,7 +83,7 @@ std::string WriteImage(const std::string& folder, const std::string& name,
     std::ofstream(chunkFile, std::ios::binary) << chunks[i].bytes;
     args.insert(args.end(), {chunkFile, "-binary", "-offset", std::to_string(chunks[i].address)});
   }
-  const std::string path = folder + "/" + name;
+  std::string path = folder + "/" + name;
   args.insert(args.end(), {"-o", path, format});
   args.insert(args.end(), formatOptions.begin(), formatOptions.end());
   if (RunProcess("srec_cat", args, folder).exitCode != 0) {
