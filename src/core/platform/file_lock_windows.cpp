@@ -77,18 +77,6 @@ HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition) {
 
 }  // namespace
 
-FileLock::FileLock(FileLock&& other) noexcept
-    : native_(std::exchange(other.native_, -1)), path_(std::move(other.path_)) {}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    release();
-    native_ = std::exchange(other.native_, -1);
-    path_ = std::move(other.path_);
-  }
-  return *this;
-}
-
 FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string& description,
                                       std::string& holder) {
   release();
