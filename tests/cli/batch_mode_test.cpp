@@ -43,56 +43,62 @@ TEST_F(BatchModeTest, AnUnknownStepEndsTheRunWithError438) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Error: 438 Object doesn't support this property or method\n");
   nlohmann::json json = report();
-  EXPECT_EQ(json["outcome"], "failed");
-  EXPECT_EQ(json["steps"][0]["name"], "bogus");
-  EXPECT_EQ(json["messages"][0]["title"], "Error");
+  EXPECT_EQ(json["outcome"].dump() + json["steps"][0]["name"].dump() +
+                json["messages"][0]["title"].dump(),
+            R"("failed""bogus""Error")");
 }
 
 TEST_F(BatchModeTest, StartUpFailuresExitWithTwoAndStillReport) {
-  test::ToolRun run = tool.run({"--batch", "--report", "r.json"});
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_EQ(run.err,
-            "Error while initializing application: Information about XML-File, Hex/S19-File and "
-            "A2L-File required!\n");
+  const struct {
+    const char* removed;  // before the run
+    std::vector<std::string> arguments;
+    std::string error;
+  } cases[] = {
+      {"",
+       {"--batch", "--report", "r.json"},
+       "Information about XML-File, Hex/S19-File and A2L-File required!"},
+      {"", {"--batch", "a.xml,b.hex"}, "60000 Wrong parameter: a.xml,b.hex"},
+      {"Userdata.ini", {"--batch", inputs}, "13 Type mismatch"},
+      {"xkmtool.ini", {"--batch", inputs}, "No Config-File: xkmtool.ini found"},
+  };
+  for (const auto& c : cases) {
+    if (*c.removed) std::remove(tool.folder().file(c.removed).c_str());
+    test::ToolRun run = tool.run(c.arguments);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "Error while initializing application: " + c.error + "\n");
+  }
   EXPECT_EQ(report()["outcome"], "startup-failed");
-
-  run = tool.run({"--batch", "a.xml,b.hex"});
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_EQ(run.err, "Error while initializing application: 60000 Wrong parameter: a.xml,b.hex\n");
-
-  std::remove(tool.folder().file("Userdata.ini").c_str());
-  run = tool.run({"--batch", inputs});
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_EQ(run.err, "Error while initializing application: 13 Type mismatch\n");
-
-  std::remove(tool.folder().file("xkmtool.ini").c_str());
-  run = tool.run({"--batch", inputs});
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_EQ(run.err, "Error while initializing application: No Config-File: xkmtool.ini found\n");
 }
 
-TEST_F(BatchModeTest, TheReportLandsWhereItWasAskedForAndArgumentsJoinWithBlanks) {
+TEST_F(BatchModeTest, AReportPathIsTakenFromTheWorkingFolder) {
   test::ScratchFolder elsewhere;
-  // The command line may come as several words: they are joined by single blanks.
-  std::vector<std::string> arguments{"--batch", "--report=rel.json"};
-  for (size_t begin = 0, comma = 0; comma != std::string::npos; begin = comma + 1) {
-    comma = inputs.find(',', begin);
-    if (begin > 0) arguments.push_back(",");
-    arguments.push_back(inputs.substr(begin, comma - begin));
-  }
-  test::ToolRun run = tool.run(arguments, elsewhere.path());
+  test::ToolRun run = tool.run({"--batch", "--report=rel.json", inputs}, elsewhere.path());
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(std::filesystem::exists(elsewhere.file("rel.json")));
 }
 
-TEST(CommandOptions, OptionsComeFirst) {
-  CommandOptions options = ParseCommandOptions({"--batch", "--report", "r.json", "a,", "b,c"});
-  EXPECT_EQ(options.action, CommandAction::Batch);
-  EXPECT_EQ(options.reportPath, "r.json");
-  EXPECT_EQ(options.commandLine, "a, b,c");
-  EXPECT_EQ(ParseCommandOptions({"--batch", "--frob"}).action, CommandAction::Invalid);
-  EXPECT_EQ(ParseCommandOptions({"--report"}).action, CommandAction::Invalid);
-  EXPECT_EQ(ParseCommandOptions({"x,--batch"}).action, CommandAction::Gui);
+TEST(CommandOptions, OptionsComeFirstInAnyOrder) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      // action (as numbered in CommandAction) | library | report | command line
+      {{"--batch", "--report", "r.json", "a,", "b,c"}, "1||r.json|a, b,c"},
+      {{"--check-library", "a.lbr", "--report", "r.json"}, "6|a.lbr|r.json|"},
+      {{"--report=r.json", "--check-library", "a.lbr"}, "6|a.lbr|r.json|"},
+      {{"x,--batch"}, "0|||x,--batch"},
+      {{"--batch", "--frob"}, "7"},
+      {{"--report"}, "7"},
+      {{"--check-library"}, "7"},
+      {{"--check-library", "a.lbr", "x,y,z"}, "7"},
+  };
+  for (const auto& [arguments, expected] : cases) {
+    const CommandOptions o = ParseCommandOptions(arguments);
+    const std::string action = std::to_string(static_cast<int>(o.action));
+    EXPECT_EQ(o.action == CommandAction::Invalid
+                  ? action
+                  : action + "|" + o.libraryPath + "|" + o.reportPath + "|" + o.commandLine,
+              expected);
+  }
+  EXPECT_NE(std::string(kUsageText).find("--check-library FILE [--report FILE]"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -4,37 +4,37 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "core/platform/user_store.h"
 #include "core/shell/runner.h"
 #include "gui/qt_host.h"
 #include "support/recording_host.h"
+#include "support/scratch_folder.h"
 #include "support/scripted_steps.h"
+#include "support/store_sandbox.h"
 
 namespace xkm::test {
 
 // Stands in for every modal box and form, so that no test waits for a click.
 struct PromptRecorder {
   std::vector<RecordedMessage> messages;
-  std::vector<RecordedMessage> questions;
-  bool answerYes = false;
 
   Prompts prompts() {
     Prompts p;
     p.message = [this](const std::string& text, const std::string& title) {
       messages.push_back({title, text});
     };
-    p.question = [this](const std::string& text, const std::string& title) {
-      questions.push_back({title, text});
-      return answerYes;
-    };
+    p.question = [](const std::string&, const std::string&) { return false; };
     p.inputDialog = [] { return InputDialogResult{}; };
     p.userDataForm = [](SessionTable&, int) { return true; };
     return p;

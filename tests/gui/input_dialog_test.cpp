@@ -1,32 +1,28 @@
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
 
-#include "core/platform/user_store.h"
 #include "core/userdata/registry.h"
 #include "gui/frm_init.h"
 #include "gui_fixture.h"
-#include "support/scratch_folder.h"
-#include "support/store_sandbox.h"
 
 namespace xkm {
 namespace {
 
 class InputDialogTest : public ::testing::Test {
  protected:
-  InputDialogTest() { host.setPrompts(prompts.prompts()); }
-
-  void fill(const char* xml, const char* hex, const char* a2l) {
-    test::Child<QLineEdit>(dialog, "txtXMLFile")->setText(xml);
-    test::Child<QLineEdit>(dialog, "txtHexfile")->setText(hex);
-    test::Child<QLineEdit>(dialog, "txtA2LFile")->setText(a2l);
+  InputDialogTest() {
+    host.setPrompts(prompts.prompts());
+    dialog.show();
   }
-  void clickOk() { test::Child<QPushButton>(dialog, "pbOK")->click(); }
+
+  QLineEdit& field(const char* name) { return *test::Child<QLineEdit>(dialog, name); }
+  void fill(const char* xml, const char* hex, const char* a2l) {
+    field("txtXMLFile").setText(xml);
+    field("txtHexfile").setText(hex);
+    field("txtA2LFile").setText(a2l);
+    test::Child<QPushButton>(dialog, "pbOK")->click();
+  }
 
   test::StoreSandbox store;  // the remembered folder stays in a scratch folder
   test::PromptRecorder prompts;
@@ -34,38 +30,33 @@ class InputDialogTest : public ::testing::Test {
   frmInit dialog{host};
 };
 
-TEST_F(InputDialogTest, TheMissingFieldsAreListedInOneBoxHexFirst) {
-  dialog.show();
-  clickOk();
-  ASSERT_EQ(prompts.messages.size(), 1u);
-  EXPECT_EQ(prompts.messages[0], (test::RecordedMessage{"Input required",
-                                                        "Input in Hex/S19-File required\r\n"
-                                                        "Input in A2L-File required\r\n"
-                                                        "Input in XML-File required\r\n"}));
-  EXPECT_TRUE(dialog.isVisible());
-
-  fill("", "a.hex", " \t ");  // blanks count as empty; a tab is text
-  clickOk();
-  EXPECT_EQ(prompts.messages.size(), 2u);
-  EXPECT_EQ(prompts.messages[1].text, "Input in XML-File required\r\n");
-
-  fill("   ", "a.hex", "a.a2l");
-  clickOk();
-  EXPECT_EQ(prompts.messages[2].text, "Input in XML-File required\r\n");
-  EXPECT_TRUE(dialog.isVisible());
-  EXPECT_EQ(test::Child<QLineEdit>(dialog, "txtXMLFile")->text(), "   ");  // texts kept
+TEST_F(InputDialogTest, TheMissingFieldsAreListedInOneBoxHexFirstAndTheTextsStay) {
+  const struct {
+    const char *xml, *hex, *a2l, *missing;
+  } cases[] = {
+      {"", "", "",
+       "Input in Hex/S19-File required\r\nInput in A2L-File required\r\n"
+       "Input in XML-File required\r\n"},
+      {"", "a.hex", " \t ",
+       "Input in XML-File required\r\n"},  // blanks count as empty; a tab is text
+      {"   ", "a.hex", "a.a2l", "Input in XML-File required\r\n"},
+  };
+  for (const auto& c : cases) {
+    prompts.messages.clear();
+    fill(c.xml, c.hex, c.a2l);
+    EXPECT_EQ(prompts.messages,
+              (std::vector<test::RecordedMessage>{{"Input required", c.missing}}));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(field("txtXMLFile").text(), c.xml);
+  }
 }
 
 TEST_F(InputDialogTest, OkHandsBackThePathsAsTypedAndCloseCancels) {
-  dialog.show();
   fill(" /in/a.xml", "/in/a.hex ", "/in/a.a2l");
-  clickOk();
   EXPECT_TRUE(prompts.messages.empty());
-  EXPECT_FALSE(dialog.isVisible());
-  EXPECT_FALSE(dialog.bCancel());
-  EXPECT_EQ(dialog.inputs().xmlPath, " /in/a.xml");
-  EXPECT_EQ(dialog.inputs().hexPath, "/in/a.hex ");
-  EXPECT_EQ(dialog.inputs().a2lPath, "/in/a.a2l");
+  EXPECT_FALSE(dialog.isVisible() || dialog.bCancel());
+  const InputDialogResult& in = dialog.inputs();
+  EXPECT_EQ(in.xmlPath + "|" + in.hexPath + "|" + in.a2lPath, " /in/a.xml|/in/a.hex |/in/a.a2l");
 
   frmInit closed(host);
   closed.show();
@@ -74,60 +65,55 @@ TEST_F(InputDialogTest, OkHandsBackThePathsAsTypedAndCloseCancels) {
   EXPECT_TRUE(closed.inputs().xmlPath.empty());
 }
 
-std::string Canonical(const QString& folder) {
-  return QFileInfo(folder).canonicalFilePath().toStdString();
+std::string Canonical(const std::string& path) {
+  return QFileInfo(QString::fromStdString(path)).canonicalFilePath().toStdString();
 }
 
-TEST_F(InputDialogTest, TheChooserStartsWhereTheJobIs) {
+TEST_F(InputDialogTest, TheChooserStartsWhereTheJobIsAndRemembersTheChoice) {
   test::ScratchFolder job;
   const std::string hex = job.write("line 4/order 17/ecu.hex", "");
   const std::string xml = job.write("line 4/order 17/flow.xml", "");
   job.write("last/remembered.a2l", "");
-  dialog.show();
-
-  const auto chooserFolder = [this](const char* button) {
-    std::string folder;
-    test::WhenModalOpens([&folder](QWidget& modal) {
-      if (auto* chooser = qobject_cast<QFileDialog*>(&modal))
-        folder = Canonical(chooser->directory().absolutePath());
+  const auto chooseXml = [this](std::function<void(QFileDialog&)> act) {
+    test::WhenModalOpens([act](QWidget& modal) {
+      auto* chooser = qobject_cast<QFileDialog*>(&modal);
+      ASSERT_NE(chooser, nullptr);
+      act(*chooser);
     });
-    test::Child<QPushButton>(dialog, button)->click();
-    return folder;
+    test::Child<QPushButton>(dialog, "pbSelectXML")->click();
   };
   const struct {
     bool hexNamed;           // the Hex field names the job's image
     const char* remembered;  // the folder last chosen from, kept in the user store
     std::string expected;
   } cases[] = {
-      {false, "", Canonical(QDir::currentPath())},
-      {false, "last", Canonical(QString::fromStdString(job.file("last")))},
-      {true, "last", Canonical(QString::fromStdString(job.file("line 4/order 17")))},
+      {false, "", Canonical(QDir::currentPath().toStdString())},
+      {false, "last", Canonical(job.file("last"))},
+      {true, "last", Canonical(job.file("line 4/order 17"))},
   };
   for (const auto& c : cases) {
-    test::Child<QLineEdit>(dialog, "txtHexfile")
-        ->setText(c.hexNamed ? QString::fromStdString(hex) : "");
+    field("txtHexfile").setText(c.hexNamed ? QString::fromStdString(hex) : "");
     if (*c.remembered)
       RegWriteString(user_store::kCurrentUserRoot, kLastFolderKey, kLastFolderValue,
                      job.file(c.remembered));
-    EXPECT_EQ(chooserFolder("pbSelectXML"), c.expected) << c.hexNamed << " " << c.remembered;
+    std::string folder;
+    chooseXml([&folder](QFileDialog& chooser) {
+      folder = Canonical(chooser.directory().absolutePath().toStdString());
+    });
+    EXPECT_EQ(folder, c.expected) << c.hexNamed << " " << c.remembered;
   }
 
-  // Choosing a file fills the field and remembers its folder for the next job.
-  test::Child<QLineEdit>(dialog, "txtHexfile")->clear();
-  test::WhenModalOpens([&xml](QWidget& modal) {
-    auto* chooser = qobject_cast<QFileDialog*>(&modal);
-    ASSERT_NE(chooser, nullptr);
-    QLineEdit* name = chooser->findChild<QLineEdit*>("fileNameEdit");
+  field("txtHexfile").clear();
+  chooseXml([&xml](QFileDialog& chooser) {
+    QLineEdit* name = chooser.findChild<QLineEdit*>("fileNameEdit");
     ASSERT_NE(name, nullptr);
     name->setText(QString::fromStdString(xml));  // pasted: no completer pops up
-    static_cast<QDialog*>(chooser)->accept();    // as the Open button does
+    static_cast<QDialog&>(chooser).accept();     // as the Open button does
   });
-  test::Child<QPushButton>(dialog, "pbSelectXML")->click();
-  EXPECT_EQ(Canonical(test::Child<QLineEdit>(dialog, "txtXMLFile")->text()),
-            Canonical(QString::fromStdString(xml)));
-  EXPECT_EQ(Canonical(QString::fromStdString(
-                RegReadString(user_store::kCurrentUserRoot, kLastFolderKey, kLastFolderValue))),
-            Canonical(QString::fromStdString(job.file("line 4/order 17"))));
+  EXPECT_EQ(Canonical(field("txtXMLFile").text().toStdString()), Canonical(xml));
+  EXPECT_EQ(
+      Canonical(RegReadString(user_store::kCurrentUserRoot, kLastFolderKey, kLastFolderValue)),
+      Canonical(job.file("line 4/order 17")));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "core/platform/error.h"
-#include "core/platform/sha256.h"
 #include "core/shell/runner.h"
 #include "support/recording_host.h"
 #include "support/scratch_folder.h"
@@ -74,7 +73,6 @@ TEST_F(RunTraceTest, EveryRunAppendsOneLineWhateverItsEnd) {
   const std::vector<Json> trace = lines(folder.file("logs/trace.log"));
   ASSERT_EQ(trace.size(), 3u);
   const Json& failed = trace[0];
-  EXPECT_EQ(failed["outcome"], "failed");
   EXPECT_EQ(failed["steps"], Json::parse(R"([
       {"name":"Init","display":"Start","outcome":"completed"},
       {"name":"RUN","display":"Convert","outcome":"completed"},
@@ -83,20 +81,17 @@ TEST_F(RunTraceTest, EveryRunAppendsOneLineWhateverItsEnd) {
   EXPECT_EQ(failed["messages"], Json::parse(R"([
       {"title":"xkmtool","text":"60020 unknown"},
       {"title":"Error","text":"60000 MIM-File : x was not created! - program stops!"}])"));
-  EXPECT_TRUE(failed["container"].is_null());
   EXPECT_EQ(failed["inputs"]["hex"]["size"], 12);
-  EXPECT_EQ(failed["inputs"]["hex"]["sha256"], DigestFile(app.InputHexPath)->sha256);
-  EXPECT_TRUE(failed["inputs"]["xml"]["sha256"].is_null());
+  EXPECT_TRUE(failed["container"].is_null() && failed["inputs"]["xml"]["sha256"].is_null());
   EXPECT_EQ(failed["version"], XKM_VERSION);
-
-  EXPECT_EQ(trace[1]["outcome"], "stopped");
-  EXPECT_EQ(trace[1]["steps"].size(), 2u);
-  EXPECT_EQ(trace[1]["messages"], Json::array());
-
-  EXPECT_EQ(trace[2]["outcome"], "completed");
-  EXPECT_EQ(trace[2]["ecu"], "ST10_ECU");
-  EXPECT_EQ(trace[2]["container"]["size"], 9);
-  EXPECT_EQ(host.messages.size(), 2u);
+  std::vector<std::string> summaries;
+  for (const Json& line : trace)
+    summaries.push_back(line["outcome"].dump() + " " + std::to_string(line["steps"].size()) + " " +
+                        std::to_string(line["messages"].size()) + " " + line["ecu"].dump() + " " +
+                        (line["container"].is_null() ? "null" : line["container"]["size"].dump()));
+  EXPECT_EQ(summaries,
+            (std::vector<std::string>{"\"failed\" 3 2 \"\" null", "\"stopped\" 2 0 \"\" null",
+                                      "\"completed\" 3 0 \"ST10_ECU\" 9"}));
 }
 
 TEST_F(RunTraceTest, NoTraceLogNoFileAndAnUnwritableOneIsAMessage) {
@@ -106,10 +101,11 @@ TEST_F(RunTraceTest, NoTraceLogNoFileAndAnUnwritableOneIsAMessage) {
 
   configure("no-such-folder/trace.log");
   EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, "60041 Das Ablaufprotokoll " + folder.file("no-such-folder") +
-                                       "/trace.log konnte nicht geschrieben werden: cannot open: "
-                                       "No such file or directory");
+  EXPECT_EQ(host.messages,
+            (std::vector<test::RecordedMessage>{
+                {"xkmtool", "60041 Das Ablaufprotokoll " + folder.file("no-such-folder") +
+                                "/trace.log konnte nicht geschrieben werden: "
+                                "cannot open: No such file or directory"}}));
 
   // An absolute path is taken as it is; a line broken off by an earlier
   // fault is ended before the next one.

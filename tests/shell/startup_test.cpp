@@ -2,14 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <new>
 #include <stdexcept>
 
-#include "core/platform/error.h"
-#include "core/platform/file_system.h"
-#include "core/platform/user_store.h"
 #include "core/resources/string_table.h"
 #include "core/userdata/user_data.h"
 #include "support/recording_host.h"
@@ -47,13 +43,6 @@ class StartupTest : public ::testing::Test {
 
   StartupResult start(const std::string& commandLine) { return RunStartup(app, host, commandLine); }
 
-  std::string onlyMessage() const {
-    EXPECT_EQ(host.messages.size(), 1u);
-    if (host.messages.empty()) return {};
-    EXPECT_EQ(host.messages[0].title, kStartupErrorTitle);
-    return host.messages[0].text;
-  }
-
   test::StoreSandbox store;  // the operator's store stays in a scratch folder
   test::ScratchFolder folder;
   AppState app;
@@ -65,41 +54,59 @@ TEST_F(StartupTest, ReadsConfigurationPathsAndTheProcessList) {
   StartupResult result = start(" " + xml + " , " + hex + "," + a2l + "  ");
   ASSERT_TRUE(result.ok) << result.failureMessage;
   EXPECT_EQ(app.ToolConfigPath, folder.file("tools.ini"));  // taken beside the executable
-  EXPECT_EQ(app.InputXmlPath, xml);
-  EXPECT_EQ(app.InputHexPath, hex);
-  EXPECT_EQ(app.InputA2lPath, a2l);
-  ASSERT_EQ(result.steps.size(), 2u);
-  EXPECT_EQ(result.steps[0].display, "Start");
-  EXPECT_EQ(result.steps[1].name, "READ_LOGISTIC_DATA");
-  EXPECT_EQ(result.steps[1].help, "Reads");
+  EXPECT_EQ(app.InputXmlPath + "|" + app.InputHexPath + "|" + app.InputA2lPath,
+            xml + "|" + hex + "|" + a2l);
+  std::string steps;
+  for (const ProcessStep& step : result.steps)
+    steps += step.display + "," + step.name + "," + step.help + "|";
+  EXPECT_EQ(steps, "Start,Init,Prepares|Logistic data,READ_LOGISTIC_DATA,Reads|");
   EXPECT_EQ(app.WindowTitle, "xkmtool Line A");
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(host.inputDialogCount, 0);
 }
 
-TEST_F(StartupTest, MissingOrBlankToolConfigFails) {
-  for (const char* ini : {"[System]\r\nToolConfig=\r\n", "[System]\r\nToolConfig=   \r\n", ""}) {
-    folder.write("xkmtool.ini", ini);
+TEST_F(StartupTest, EachFailureEndsStartUpWithItsOneBox) {
+  const std::string inputs = xml + "," + hex + "," + a2l;
+  const char* const noConfig = "No Config-File: xkmtool.ini found";
+  const struct {
+    const char* ini;  // nullptr: the sound one
+    const char* processList;
+    std::string commandLine;
+    const char* message;
+  } cases[] = {
+      // No command line: the input dialog asks, and its Cancel ends start-up.
+      {nullptr, kProcessList, "  ",
+       "Information about XML-File, Hex/S19-File and A2L-File required!"},
+      {"[System]\r\nToolConfig=\r\n", kProcessList, inputs, noConfig},
+      {"[System]\r\nToolConfig=   \r\n", kProcessList, inputs, noConfig},
+      {"", kProcessList, inputs, noConfig},
+      {nullptr, kProcessList, xml + ", /nowhere/b.hex , /nowhere/c.a2l",
+       "60000 File not found : /nowhere/b.hex"},  // the first missing file, trimmed
+      {nullptr, "<LIB><PROCESSES>", inputs,
+       "Premature end of data in tag PROCESSES line 1 (line 1, column 17)"},
+      {nullptr,
+       "<LIB><PROCESSES><PROCESS KEY='1'><MODULS><MODUL><DISPLAY>d</DISPLAY>"
+       "<HELP>h</HELP></MODUL></MODULS></PROCESS></PROCESSES></LIB>",
+       inputs, "91 Object variable or With block variable not set"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    folder.write("xkmtool.ini", c.ini ? c.ini : "[System]\r\nToolConfig=tools.ini\r\n");
+    folder.write("LIB.xml", c.processList);
     host.messages.clear();
-    EXPECT_FALSE(start(xml + "," + hex + "," + a2l).ok);
-    EXPECT_EQ(onlyMessage(), "No Config-File: xkmtool.ini found");
+    EXPECT_FALSE(start(c.commandLine).ok);
+    EXPECT_EQ(host.messages, (std::vector<test::RecordedMessage>{{kStartupErrorTitle, c.message}}));
   }
-}
-
-TEST_F(StartupTest, TheFirstMissingFileIsNamedTrimmed) {
-  EXPECT_FALSE(start(xml + ", /nowhere/b.hex , /nowhere/c.a2l").ok);
-  EXPECT_EQ(onlyMessage(), "60000 File not found : /nowhere/b.hex");
-}
-
-TEST_F(StartupTest, NoCommandLineAsksAndACancelEndsStartUp) {
-  EXPECT_FALSE(start("  ").ok);
   EXPECT_EQ(host.inputDialogCount, 1);
-  EXPECT_EQ(onlyMessage(), "Information about XML-File, Hex/S19-File and A2L-File required!");
 
   host.messages.clear();
   host.inputDialogResult = {false, xml, hex, a2l};
-  EXPECT_TRUE(start("").ok);
+  folder.write("LIB.xml", "<LIB><PROCESSES><PROCESS KEY='1'/></PROCESSES></LIB>");
+  StartupResult result = start("");
+  EXPECT_TRUE(result.ok);
   EXPECT_EQ(app.InputA2lPath, a2l);
+  EXPECT_TRUE(result.steps.empty());
+  EXPECT_EQ(app.WindowTitle, "xkmtool");  // no COMMENT, title unchanged
 }
 
 TEST_F(StartupTest, MemoryRunningOutIsNamedAsSuch) {
@@ -124,29 +131,10 @@ TEST_F(StartupTest, MemoryRunningOutIsNamedAsSuch) {
   }
 }
 
-TEST_F(StartupTest, ProcessListFailures) {
-  folder.write("LIB.xml", "<LIB><PROCESSES>");
-  EXPECT_FALSE(start(xml + "," + hex + "," + a2l).ok);
-  EXPECT_EQ(onlyMessage(), "Premature end of data in tag PROCESSES line 1 (line 1, column 17)");
-
-  host.messages.clear();
-  folder.write("LIB.xml",
-               "<LIB><PROCESSES><PROCESS KEY='1'><MODULS><MODUL><DISPLAY>d</DISPLAY>"
-               "<HELP>h</HELP></MODUL></MODULS></PROCESS></PROCESSES></LIB>");
-  EXPECT_FALSE(start(xml + "," + hex + "," + a2l).ok);
-  EXPECT_EQ(onlyMessage(), "91 Object variable or With block variable not set");
-
-  host.messages.clear();
-  folder.write("LIB.xml", "<LIB><PROCESSES><PROCESS KEY='1'/></PROCESSES></LIB>");
-  StartupResult result = start(xml + "," + hex + "," + a2l);
-  EXPECT_TRUE(result.ok);
-  EXPECT_TRUE(result.steps.empty());
-  EXPECT_EQ(app.WindowTitle, "xkmtool");  // no COMMENT, title unchanged
-}
-
-TEST_F(StartupTest, AFirstRunOffersTheUserDataForm) {
+TEST_F(StartupTest, AFirstRunOffersTheUserDataFormUntilTheDataAreEntered) {
+  const std::string inputs = xml + "," + hex + "," + a2l;
   const test::RecordedMessage question{"User-Information", Message(0, 60312)};
-  ASSERT_TRUE(start(xml + "," + hex + "," + a2l).ok);  // No: no form
+  ASSERT_TRUE(start(inputs).ok);  // No: no form
   EXPECT_EQ(host.userDataFormCount, 0);
   EXPECT_FALSE(app.UserDataObject->CheckUserData());
   host.questions.clear();
@@ -155,19 +143,14 @@ TEST_F(StartupTest, AFirstRunOffersTheUserDataForm) {
     table.setField(0, kUserDataValue, "Erika");
     return false;  // OK
   };
-  ASSERT_TRUE(start(xml + "," + hex + "," + a2l).ok) << onlyMessage();
-  EXPECT_EQ(host.questions, std::vector<test::RecordedMessage>{question});
-  EXPECT_EQ(host.userDataFormCount, 1);
-  ASSERT_TRUE(app.UserDataObject);
-  EXPECT_EQ(app.UserInfoTable, app.UserDataObject->GetUserData());
-  EXPECT_EQ(app.UserInfoTable->text(0, kUserDataValue), "Erika");
-
-  // Entered once: the next start asks nothing.
-  host.questions.clear();
-  ASSERT_TRUE(start(xml + "," + hex + "," + a2l).ok);
-  EXPECT_TRUE(host.questions.empty());
-  EXPECT_EQ(host.userDataFormCount, 1);
-  EXPECT_EQ(app.UserInfoTable->text(0, kUserDataValue), "Erika");
+  for (int run = 0; run < 2; ++run) {  // entered once: the next start asks nothing
+    ASSERT_TRUE(start(inputs).ok);
+    EXPECT_EQ(host.questions, std::vector<test::RecordedMessage>(run ? 0 : 1, question));
+    host.questions.clear();
+    EXPECT_EQ(host.userDataFormCount, 1);
+    EXPECT_EQ(app.UserInfoTable, app.UserDataObject->GetUserData());
+    EXPECT_EQ(app.UserInfoTable->text(0, kUserDataValue), "Erika");
+  }
 }
 
 }  // namespace

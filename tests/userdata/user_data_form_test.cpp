@@ -12,43 +12,50 @@ class UserDataFormTest : public ::testing::Test {
  protected:
   UserDataFormTest() : table(MakeUserDataTable()) {}
 
-  void add(const std::string& name, const std::string& label, const std::string& display,
-           const std::string& mandatory, const std::string& value) {
-    size_t row = table.appendRow();
-    table.setField(row, kUserDataName, name);
-    table.setField(row, kUserDataField, label);
-    table.setField(row, kUserDataDisplayField, display);
-    table.setField(row, kUserDataMandatory, mandatory);
-    table.setField(row, kUserDataValue, value);
+  // Rows of name, label, display flag, mandatory flag and value.
+  void add(std::vector<std::vector<std::string>> rows) {
+    for (const auto& row : rows) {
+      const size_t at = table.appendRow();
+      for (size_t column = 0; column < row.size(); ++column)
+        table.setField(at, column, row[column]);
+    }
+  }
+  std::string values() const {
+    std::string text;
+    for (size_t row = 0; row < table.rowCount(); ++row)
+      text += table.text(row, kUserDataValue) + "|";
+    return text;
   }
 
   SessionTable table;
   test::RecordingHost host;
 };
 
-TEST_F(UserDataFormTest, TheGridShowsTheDisplayedItemsTrimmed) {
-  add(" USERNAME ", " Name ", "1", "1", "  Erika ");
-  add("HIDDEN", "Versteckt", "0", "1", "h");
-  add("ROOM", "Raum", "2", "0", "r");
-  add("DEPARTMENT", "Abteilung", "1", "0", "");
+TEST_F(UserDataFormTest, TheGridShowsTheDisplayedItemsTrimmedAndOkWritesThemAsTyped) {
+  add({{" USERNAME ", " Name ", "1", "1", "  Erika "},
+       {"HIDDEN", "Versteckt", "0", "1", " keep me "},
+       {"ROOM", "Raum", "2", "0", "r"},
+       {"it's", "Apostroph", "1", "0", ""}});
   UserDataForm form(table, 1, host);
   form.InitGrid();
-  ASSERT_EQ(form.rows().size(), 2u);
-  EXPECT_EQ(form.rows()[0].name, "USERNAME");
-  EXPECT_EQ(form.rows()[0].mandatory, "1");
-  EXPECT_EQ(form.rows()[0].label, "Name");
-  EXPECT_EQ(form.rows()[0].value, "Erika");
-  EXPECT_EQ(form.rows()[1].name, "DEPARTMENT");
-
   form.InitGrid();  // built afresh, not appended to
-  EXPECT_EQ(form.rows().size(), 2u);
+  std::string shown;
+  for (const auto& row : form.rows())
+    shown += row.name + "," + row.mandatory + "," + row.label + "," + row.value + "|";
+  EXPECT_EQ(shown, "USERNAME,1,Name,Erika|it's,0,Apostroph,|");
+  form.setValue(0, "  Erika  ");
+  form.setValue(1, "quoted");
+  EXPECT_TRUE(form.pbOk_Click());
+  EXPECT_FALSE(form.bCancel());
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(values(), "  Erika  | keep me |r|quoted|");
 }
 
 TEST_F(UserDataFormTest, MissingMandatoryValuesAreListedInTheFormsLanguage) {
-  add("USERNAME", "Name", "1", "1", "");
-  add("PHONE", "Telefon", "1", "0", "");
-  add("DEPARTMENT", "Abteilung", "1", "1", "   ");  // blanks only count as empty
-  add("HIDDEN", "Versteckt", "0", "1", "");         // not shown, not checked
+  add({{"USERNAME", "Name", "1", "1", ""},
+       {"PHONE", "Telefon", "1", "0", ""},
+       {"DEPARTMENT", "Abteilung", "1", "1", "   "},  // blanks only count as empty
+       {"HIDDEN", "Versteckt", "0", "1", ""}});       // not shown, not checked
   for (int language : {1, 2, 0}) {
     host.messages.clear();
     UserDataForm form(table, language, host);
@@ -56,41 +63,21 @@ TEST_F(UserDataFormTest, MissingMandatoryValuesAreListedInTheFormsLanguage) {
     EXPECT_FALSE(form.pbOk_Click());
     EXPECT_TRUE(form.bCancel());
     const std::string prefix = language == 1 ? "Eingabe erforderlich : " : "Input required : ";
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0],
-              (test::RecordedMessage{"Error", prefix + "\r\n\r\nName\r\nAbteilung\r\n"}));
+    EXPECT_EQ(
+        host.messages,
+        (std::vector<test::RecordedMessage>{{"Error", prefix + "\r\n\r\nName\r\nAbteilung\r\n"}}));
   }
-  EXPECT_EQ(table.text(0, kUserDataValue), "");  // a refused OK writes nothing
-}
-
-TEST_F(UserDataFormTest, OkWritesTheValuesAsTypedIntoTheirRows) {
-  add("  USERNAME", "Name", "1", "1", "old");
-  add("HIDDEN", "Versteckt", "0", "0", " keep me ");
-  add("it's", "Apostroph", "1", "0", "");
-  UserDataForm form(table, 1, host);
-  form.InitGrid();
-  ASSERT_EQ(form.rows().size(), 2u);
-  form.setValue(0, "  Erika  ");
-  form.setValue(1, "quoted");
-  EXPECT_TRUE(form.pbOk_Click());
-  EXPECT_FALSE(form.bCancel());
-  EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(table.text(0, kUserDataValue), "  Erika  ");
-  EXPECT_EQ(table.text(1, kUserDataValue), " keep me ");
-  EXPECT_EQ(table.text(2, kUserDataValue), "quoted");
+  EXPECT_EQ(values(), "||   ||");  // a refused OK writes nothing
 }
 
 TEST_F(UserDataFormTest, WithoutVisibleRowsOkDoesNothingAndOnlyCancelCloses) {
-  add("HIDDEN", "Versteckt", "0", "1", "");
+  add({{"HIDDEN", "Versteckt", "0", "1", ""}});
   UserDataForm form(table, 1, host);
   form.InitGrid();
   EXPECT_TRUE(form.rows().empty());
-  EXPECT_FALSE(form.CheckEingaben());
-  EXPECT_FALSE(form.pbOk_Click());
+  EXPECT_FALSE(form.CheckEingaben() || form.pbOk_Click());
   EXPECT_TRUE(form.bCancel());
   EXPECT_TRUE(host.messages.empty());
-  form.pbCancel_Click();
-  EXPECT_TRUE(form.bCancel());
 }
 
 TEST_F(UserDataFormTest, RunTimeErrorsNameTheRoutine) {

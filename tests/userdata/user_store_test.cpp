@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <optional>
 
 #include "core/platform/error.h"
@@ -29,7 +28,6 @@ class UserStoreTest : public ::testing::Test {
   const bool inFiles = !user_store::StoreFolder().empty();
 };
 
-// The syntax and the damage handling of the store's text files.
 class StoreFileTest : public UserStoreTest {
  protected:
   void SetUp() override {
@@ -37,110 +35,75 @@ class StoreFileTest : public UserStoreTest {
   }
 };
 
-TEST_F(UserStoreTest, StringsRoundTripWithEscapesInRegeditSyntax) {
+TEST_F(UserStoreTest, StringsRoundTripInRegeditSyntaxWithNamesThatIgnoreCase) {
   const std::string tricky = "C:\\Daten \"Q\" Müller ÄÖÜ";
-  RegWriteString(kCurrentUserRoot, "Software\\Site\\User", "Name", tricky);
-  RegWriteString(kCurrentUserRoot, "Software\\Site\\User", "Empty", "");
-  RegWriteString(kCurrentUserRoot, "Software\\Site\\Lang", "Language", "2");
-
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site\\User", "Name"), tricky);
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site\\User", "Empty"), "");
+  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site", "Name"), "");
+  EXPECT_FALSE(std::filesystem::exists(sandbox.folder().file("xkmtool")));  // reading made nothing
+  RegWriteString(kCurrentUserRoot, "Software\\Site", "Name", "first");
+  RegWriteString(kCurrentUserRoot, "software\\SITE", "NAME", tricky);  // replaced in place
+  RegWriteString(kCurrentUserRoot, "Software\\Site", "Empty", "");
+  RegWriteString(kCurrentUserRoot, "Software\\Lang", "Language", "2");
   if (inFiles) {
     EXPECT_EQ(storeText(),
-              "REGEDIT4\n"
-              "\n[Software\\Site\\User]\n"
-              "\"Name\"=\"C:\\\\Daten \\\"Q\\\" Müller ÄÖÜ\"\n"
-              "\"Empty\"=\"\"\n"
-              "\n[Software\\Site\\Lang]\n"
-              "\"Language\"=\"2\"\n");
+              "REGEDIT4\n\n[Software\\Site]\n\"Name\"=\"C:\\\\Daten \\\"Q\\\" Müller ÄÖÜ\"\n"
+              "\"Empty\"=\"\"\n\n[Software\\Lang]\n\"Language\"=\"2\"\n");
   }
-}
-
-TEST_F(StoreFileTest, EachRootHasItsOwnFile) {
-  const std::pair<int32_t, const char*> roots[] = {{kCurrentUserRoot, "HKEY_CURRENT_USER"},
-                                                   {kLocalMachineRoot, "HKEY_LOCAL_MACHINE"},
-                                                   {7, "ROOT_7"},
-                                                   {-5, "ROOT_-5"}};
-  for (const auto& [root, name] : roots) RegWriteString(root, "K", "V", name);
+  RegWriteString(kCurrentUserRoot, "K", "Lines", "one\r\ntwo");
+  RegWriteString(kCurrentUserRoot, "K", "Nul", std::string("ab\0cd", 5));
+  RegWriteString(kCurrentUserRoot, "K", "After", "x");
+  const std::pair<const char*, std::string> reads[] = {{"Software\\Site|name", tricky},
+                                                       {"Software\\Site|Empty", ""},
+                                                       {"K|Lines", "one\r\ntwo"},
+                                                       {"K|Nul", "ab"},
+                                                       {"K|After", "x"},
+                                                       {"Software\\Other|Name", ""},
+                                                       {"Software\\Site|Other", ""},
+                                                       {"Software|Name", ""}};  // no parent lookup
+  for (const auto& [where, value] : reads) {
+    const std::string w = where;
+    EXPECT_EQ(RegReadString(kCurrentUserRoot, w.substr(0, w.find('|')), w.substr(w.find('|') + 1)),
+              value)
+        << where;
+  }
+  EXPECT_EQ(RegReadString(kLocalMachineRoot, "Software\\Site", "Name"), "");
+  if (!inFiles) return;
+  // A name with a line break would split its line: refused.
+  EXPECT_EQ(test::ErrorOf([] { RegWriteString(kCurrentUserRoot, "K", "a\nb", "x"); }).number(), 5);
+  const std::pair<int32_t, const char*> roots[] = {
+      {kLocalMachineRoot, "HKEY_LOCAL_MACHINE"}, {7, "ROOT_7"}, {-5, "ROOT_-5"}};
   for (const auto& [root, name] : roots) {
+    RegWriteString(root, "K", "V", name);
     EXPECT_EQ(RegReadString(root, "K", "V"), name);
     EXPECT_TRUE(std::filesystem::exists(sandbox.folder().file("xkmtool/") + name + ".reg"));
   }
 }
 
-TEST_F(UserStoreTest, KeyPathsAndValueNamesIgnoreCase) {
-  RegWriteString(kCurrentUserRoot, "Software\\Site", "UserName", "first");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "SOFTWARE\\site", "username"), "first");
-  RegWriteString(kCurrentUserRoot, "software\\SITE", "USERNAME", "second");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site", "UserName"), "second");
-  // Replaced in place: one key, one value, spelled as first written.
-  if (inFiles) {
-    EXPECT_EQ(storeText(), "REGEDIT4\n\n[Software\\Site]\n\"UserName\"=\"second\"\n");
-  }
-}
-
-TEST_F(UserStoreTest, MissingFileKeyOrValueReadsEmpty) {
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site", "Name"), "");
-  EXPECT_FALSE(
-      std::filesystem::exists(sandbox.folder().file("xkmtool")));  // reading creates nothing
-  EXPECT_EQ(RegReadString(kLocalMachineRoot, "Software\\Site", "Name"), "");
-  RegWriteString(kCurrentUserRoot, "Software\\Site", "Name", "x");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Other", "Name"), "");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software\\Site", "Other"), "");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "Software", "Name"), "");  // no parent lookup
-}
-
 TEST_F(UserStoreTest, DwordsReadAsTheirLowSixteenBitsSigned) {
-  const struct {
-    uint32_t stored;
-    const char* text;
-  } cases[] = {{70000, "4464"},   {0xFFFFFFFFu, "-1"}, {0x8000, "-32768"},
-               {0x7FFF, "32767"}, {0x10000, "0"},      {2, "2"}};
-  for (const auto& c : cases) {
-    user_store::SetDword(kCurrentUserRoot, "K", "N", c.stored);
-    EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "N"), c.text) << c.stored;
+  const std::pair<uint32_t, const char*> cases[] = {{70000, "4464"},    {0xFFFFFFFFu, "-1"},
+                                                    {0x8000, "-32768"}, {0x7FFF, "32767"},
+                                                    {0x10000, "0"},     {2, "2"}};
+  for (const auto& [stored, text] : cases) {
+    user_store::SetDword(kCurrentUserRoot, "K", "N", stored);
+    EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "N"), text) << stored;
   }
   if (inFiles) {
     EXPECT_EQ(storeText(), "REGEDIT4\n\n[K]\n\"N\"=dword:00000002\n");
   }
 }
 
-TEST_F(StoreFileTest, HandWrittenFilesWithOtherValueKinds) {
+TEST_F(StoreFileTest, HandWrittenFilesWithOtherValueKindsSurviveAWrite) {
   writeStore(
-      "REGEDIT4\r\n\r\n[K]\r\n"
-      "\"Big\"=dword:00011170\r\n"
-      "\"LittleEndian\"=hex(4):70,11,01,00\r\n"
-      "\"AsHex\"=hex(1):41,42,00\r\n"
-      "\"Binary\"=hex:01,02,\\\r\n  03\r\n"
-      "@=\"default\"\r\n"
+      "REGEDIT4\r\n\r\n[K]\r\n\"Big\"=dword:00011170\r\n\"LittleEndian\"=hex(4):70,11,01,00\r\n"
+      "\"AsHex\"=hex(1):41,42,00\r\n\"Binary\"=hex:01,02,\\\r\n  03\r\n@=\"default\"\r\n"
       "\"Spaced\" = \"ok\"   \r\n");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Big"), "4464");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "LittleEndian"), "4464");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "AsHex"), "AB");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Binary"), "");  // neither string nor number
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", ""), "default");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Spaced"), "ok");
-
-  // A write keeps the values it does not understand.
   RegWriteString(kCurrentUserRoot, "K", "New", "n");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Big"), "4464");
+  std::string values;
+  for (const char* name : {"Big", "LittleEndian", "AsHex", "Binary", "", "Spaced"})
+    values += RegReadString(kCurrentUserRoot, "K", name) + "|";
+  EXPECT_EQ(values, "4464|4464|AB||default|ok|");  // binary is neither string nor number
   EXPECT_NE(storeText().find("\"Binary\"=hex:01,02,03\n"), std::string::npos);
   EXPECT_EQ(user_store::FindValue(kCurrentUserRoot, "K", "Binary")->type,
             user_store::StoreValue::Type::Other);
-}
-
-TEST_F(UserStoreTest, ControlCharactersStayOnOneLineAndTextEndsAtNul) {
-  RegWriteString(kCurrentUserRoot, "K", "Lines", "one\r\ntwo");
-  RegWriteString(kCurrentUserRoot, "K", "Nul", std::string("ab\0cd", 5));
-  RegWriteString(kCurrentUserRoot, "K", "After", "x");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Lines"), "one\r\ntwo");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "Nul"), "ab");
-  EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "After"), "x");
-  // A name with a line break would split its line: refused.
-  if (inFiles) {
-    EXPECT_EQ(test::ErrorOf([] { RegWriteString(kCurrentUserRoot, "K", "a\nb", "x"); }).number(),
-              5);
-  }
 }
 
 // A damaged file names file and line and is never overwritten; recovery moves
@@ -148,27 +111,26 @@ TEST_F(UserStoreTest, ControlCharactersStayOnOneLineAndTextEndsAtNul) {
 TEST_F(StoreFileTest, ADamagedFileIsReportedThenMovedAsideKeepingWhatCanBeRead) {
   const struct {
     const char* text;
-    int line;  // of the first damage
-    std::map<std::string, std::string> kept;
+    int line;          // of the first damage
+    const char* kept;  // the values of A and B read after recovery
   } cases[] = {
-      {"REGEDIT4\n\n[K]\n\"A\"=\"1\"\ngarbage\n\"B\"=\"2\"\n", 5, {{"A", "1"}, {"B", "2"}}},
-      {"Windows Registry Editor Version 5.00\n\n[K]\n\"A\"=\"1\"\n", 1, {{"A", "1"}}},
-      {"REGEDIT4\n\"A\"=\"1\"\n", 2, {}},                 // value before any key
-      {"REGEDIT4\n[K]\n\"A\"=\"C:\\temp\"\n", 3, {}},     // lone backslash
-      {"REGEDIT4\n[K]\n\"A\"=\"open\n", 3, {}},           // quote not closed
-      {"REGEDIT4\n[K]\n\"A\"=dword:123456789\n", 3, {}},  // nine digits
-      {"REGEDIT4\n[K]\n\"A\"=hex:1,zz\n", 3, {}},
+      {"REGEDIT4\n\n[K]\n\"A\"=\"1\"\ngarbage\n\"B\"=\"2\"\n", 5, "1|2"},
+      {"Windows Registry Editor Version 5.00\n\n[K]\n\"A\"=\"1\"\n", 1, "1|"},
+      {"REGEDIT4\n\"A\"=\"1\"\n", 2, "|"},                 // value before any key
+      {"REGEDIT4\n[K]\n\"A\"=\"C:\\temp\"\n", 3, "|"},     // lone backslash
+      {"REGEDIT4\n[K]\n\"A\"=\"open\n", 3, "|"},           // quote not closed
+      {"REGEDIT4\n[K]\n\"A\"=dword:123456789\n", 3, "|"},  // nine digits
+      {"REGEDIT4\n[K]\n\"A\"=hex:1,zz\n", 3, "|"},
       // Reported where the value starts.
-      {"REGEDIT4\n[K]\n\"A\"=hex:01,\\\n  zz\n\"B\"=\"2\"\n", 3, {{"A", ""}, {"B", "2"}}},
-      {"REGEDIT4\n[K\n\"A\"=\"1\"\n[K]\n\"B\"=\"2\"\n", 2, {{"A", ""}, {"B", "2"}}},
+      {"REGEDIT4\n[K]\n\"A\"=hex:01,\\\n  zz\n\"B\"=\"2\"\n", 3, "|2"},
+      {"REGEDIT4\n[K\n\"A\"=\"1\"\n[K]\n\"B\"=\"2\"\n", 2, "|2"},
   };
-  const std::string path = sandbox.currentUserFile();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     std::filesystem::remove_all(sandbox.folder().file("xkmtool"));
     writeStore(c.text);
-    const std::string where =
-        "321 Invalid file format: " + path + ", line " + std::to_string(c.line) + ":";
+    const std::string where = "321 Invalid file format: " + sandbox.currentUserFile() + ", line " +
+                              std::to_string(c.line) + ":";
     Error read = test::ErrorOf([] { RegReadString(kCurrentUserRoot, "K", "A"); });
     EXPECT_EQ(read.numberAndDescription().rfind(where, 0), 0u) << read.description();
     Error write = test::ErrorOf([] { RegWriteString(kCurrentUserRoot, "K", "A", "new"); });
@@ -183,8 +145,9 @@ TEST_F(StoreFileTest, ADamagedFileIsReportedThenMovedAsideKeepingWhatCanBeRead) 
         recovery->movedTo.rfind(sandbox.folder().file("xkmtool/HKEY_CURRENT_USER.damaged-"), 0),
         0u);
     EXPECT_EQ(test::ReadFileBytes(recovery->movedTo), c.text);  // never changed, never deleted
-    for (const auto& [name, value] : c.kept)
-      EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", name), value) << name;
+    EXPECT_EQ(
+        RegReadString(kCurrentUserRoot, "K", "A") + "|" + RegReadString(kCurrentUserRoot, "K", "B"),
+        c.kept);
     EXPECT_FALSE(user_store::RecoverDamagedStore(kCurrentUserRoot));  // sound now
   }
   // A second damage within the same second does not take the first one's name.
