@@ -131,14 +131,20 @@ TEST_F(UserDataTest, InitPassesOnTheErrorsOfBadConfiguration) {
   }
 }
 
-TEST_F(UserDataTest, OkStoresTrimmedValuesAndTheFlagForTheNextRun) {
+TEST_F(UserDataTest, CancelWritesNothingAndOkStoresTrimmedValuesAndTheFlagForTheNextRun) {
   useIni(IniWithData("1=USERNAME;Name;Name;1;1\r\n2=SITE;Werk;Site;0;0\r\n"));
   RegWriteString(kCurrentUserRoot, kDataPath, "SITE", "  Plant 7");
   clsUserData data;
   data.Init(ini);
   std::shared_ptr<SessionTable> held = data.GetUserData();
-  operatorTypes({{"USERNAME", "  Erika Muster  "}});
+  host.onUserDataForm = [](SessionTable& table, int) {
+    table.setField(0, kUserDataValue, "edited, then cancelled");
+    return true;
+  };
+  EXPECT_FALSE(data.InputUserData(host) || data.CheckUserData());
+  EXPECT_EQ(held->text(0, kUserDataValue) + "|" + stored("USERNAME") + "|" + stored("Flag"), "||");
 
+  operatorTypes({{"USERNAME", "  Erika Muster  "}});
   EXPECT_TRUE(data.InputUserData(host));
   EXPECT_TRUE(host.messages.empty());
   EXPECT_TRUE(data.CheckUserData());
@@ -149,23 +155,10 @@ TEST_F(UserDataTest, OkStoresTrimmedValuesAndTheFlagForTheNextRun) {
   EXPECT_EQ(data.GetUserData(), held);
   EXPECT_EQ(held->text(0, kUserDataValue) + "|" + held->text(1, kUserDataValue),
             "  Erika Muster  |  Plant 7");
-
   clsUserData nextRun;
   nextRun.Init(ini);
   EXPECT_TRUE(nextRun.CheckUserData());
   EXPECT_EQ(nextRun.GetUserData()->text(0, kUserDataValue), "Erika Muster");
-}
-
-TEST_F(UserDataTest, CancelWritesNothingAndLeavesTheTable) {
-  clsUserData data;
-  data.Init(ini);
-  host.onUserDataForm = [](SessionTable& table, int) {
-    table.setField(0, kUserDataValue, "edited, then cancelled");
-    return true;
-  };
-  EXPECT_FALSE(data.InputUserData(host) || data.CheckUserData());
-  EXPECT_EQ(data.GetUserData()->text(0, kUserDataValue), "");
-  EXPECT_FALSE(std::filesystem::exists(sandbox.currentUserFile()));
 }
 
 TEST_F(UserDataTest, ANameWithBlanksIsStoredTrimmedAndTheValueLastStoredIsRead) {
