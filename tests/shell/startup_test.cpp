@@ -50,21 +50,6 @@ class StartupTest : public ::testing::Test {
   std::string xml, hex, a2l;
 };
 
-TEST_F(StartupTest, ReadsConfigurationPathsAndTheProcessList) {
-  StartupResult result = start(" " + xml + " , " + hex + "," + a2l + "  ");
-  ASSERT_TRUE(result.ok) << result.failureMessage;
-  EXPECT_EQ(app.ToolConfigPath, folder.file("tools.ini"));  // taken beside the executable
-  EXPECT_EQ(app.InputXmlPath + "|" + app.InputHexPath + "|" + app.InputA2lPath,
-            xml + "|" + hex + "|" + a2l);
-  std::string steps;
-  for (const ProcessStep& step : result.steps)
-    steps += step.display + "," + step.name + "," + step.help + "|";
-  EXPECT_EQ(steps, "Start,Init,Prepares|Logistic data,READ_LOGISTIC_DATA,Reads|");
-  EXPECT_EQ(app.WindowTitle, "xkmtool Line A");
-  EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(host.inputDialogCount, 0);
-}
-
 TEST_F(StartupTest, EachFailureEndsStartUpWithItsOneBox) {
   const std::string inputs = xml + "," + hex + "," + a2l;
   const char* const noConfig = "No Config-File: xkmtool.ini found";
@@ -131,10 +116,22 @@ TEST_F(StartupTest, MemoryRunningOutIsNamedAsSuch) {
   }
 }
 
-TEST_F(StartupTest, AFirstRunOffersTheUserDataFormUntilTheDataAreEntered) {
+TEST_F(StartupTest, ReadsTheConfigurationAndOffersTheUserDataFormUntilTheDataAreEntered) {
+  StartupResult result = start(" " + xml + " , " + hex + "," + a2l + "  ");
+  ASSERT_TRUE(result.ok) << result.failureMessage;
+  EXPECT_EQ(app.ToolConfigPath, folder.file("tools.ini"));  // taken beside the executable
+  EXPECT_EQ(app.InputXmlPath + "|" + app.InputHexPath + "|" + app.InputA2lPath,
+            xml + "|" + hex + "|" + a2l);
+  std::string steps;
+  for (const ProcessStep& step : result.steps)
+    steps += step.display + "," + step.name + "," + step.help + "|";
+  EXPECT_EQ(steps, "Start,Init,Prepares|Logistic data,READ_LOGISTIC_DATA,Reads|");
+  EXPECT_EQ(app.WindowTitle, "xkmtool Line A");
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(host.inputDialogCount, 0);
   const std::string inputs = xml + "," + hex + "," + a2l;
   const test::RecordedMessage question{"User-Information", Message(0, 60312)};
-  ASSERT_TRUE(start(inputs).ok);  // No: no form
+  // The question was answered No: no form.
   EXPECT_EQ(host.userDataFormCount, 0);
   EXPECT_FALSE(app.UserDataObject->CheckUserData());
   host.questions.clear();
