@@ -394,6 +394,9 @@ void frmMain::runStarted() {
   setIdleActionsEnabled(false);
   currentStep_ = -1;
   stopWanted_ = false;
+  // A failed run leaves its step marked; the new run starts from all at rest.
+  for (int column = 0; column < Grid->columnCount(); ++column)
+    Grid->item(kDisplayRow, column)->setBackground(kRestColour);
   lastRun_->setText("Running");
   FrameBott->showHelpText();
   stateTabs_->setCurrentWidget(GridState);

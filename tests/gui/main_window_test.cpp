@@ -132,5 +132,17 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
   EXPECT_FALSE(window->isVisible());
 }
 
+TEST_F(MainWindowTest, TheStepAFailedRunLeftMarkedIsClearedByTheNextRun) {
+  start();
+  std::vector<std::string> seen;
+  extras["S1"] = [&](const UpdateStateHandler&) { seen.push_back(looks()); };
+  extras["S2"] = [](const UpdateStateHandler&) { throw Error(60000, "QSR not found"); };
+  action("Run").trigger();
+  extras.erase("S2");
+  app.StopRequested = false;
+  action("Run").trigger();
+  EXPECT_EQ(seen, (std::vector<std::string>{"G-- Stop Help 1", "G-- Stop Help 1"}));
+}
+
 }  // namespace
 }  // namespace xkm
