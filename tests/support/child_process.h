@@ -11,7 +11,7 @@ namespace xkm::test {
 // How to start one child: an argv (never a shell), extra environment, a
 // working folder and the limits a test puts on it.
 struct ChildCommand {
-  std::vector<std::string> argv;  // argv[0] without a "/" is looked up on PATH
+  std::vector<std::string> argv;  // argv[0] without a folder is looked up on PATH
   std::map<std::string, std::string> environment;
   // Variables of this process whose names start with this text are not passed on.
   std::string withoutVariablesStartingWith;
@@ -67,11 +67,15 @@ class Child {
 
 ChildResult RunChild(const ChildCommand& command);
 
+// This process's environment as "name=value" entries, less the variables the
+// command drops, plus its own; what both twins hand to the child.
+std::vector<std::string> ChildEnvironment(const ChildCommand& command,
+                                          const std::vector<std::string>& own);
+// Fails the test for a child killed at its time limit.
+void ReportTimeLimit(const std::string& program, std::chrono::seconds limit);
+
 // Whether children can be given resource limits and stripped capabilities.
 bool ResourceLimitsExist();
-
-// Quotes one argument for a command line by the Microsoft C runtime rules.
-std::string QuoteArgument(const std::string& argument);
 
 // Whether this program (and so the xkmtool built with it) runs under AddressSanitizer.
 bool UnderAddressSanitizer();

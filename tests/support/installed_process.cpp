@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 
 #include "core/library/library_loader.h"
@@ -46,6 +47,32 @@ int64_t WriteStamp(const stdfs::directory_entry& entry) {
 
 }  // namespace
 
+InstalledTool::InstalledTool() {
+  stdfs::copy_file(XKM_TOOL_EXE, executable(), stdfs::copy_options::overwrite_existing);
+}
+
+std::string WithProgramSuffix(const std::string& toolsIni) {
+  static const std::regex kToolValue(R"(^(\w+=tools/[^\r\n]+))", std::regex::multiline);
+  const std::string suffix = stdfs::path(XKM_TOOL_EXE).extension() == ".com" ? ".exe" : "";
+  return std::regex_replace(toolsIni, kToolValue, "$1" + suffix);
+}
+
+std::string InstalledTool::executable() const {
+  return folder_.file("xkmtool" + stdfs::path(XKM_TOOL_EXE).extension().string());
+}
+
+ToolRun InstalledTool::run(const std::vector<std::string>& arguments,
+                           const std::string& workingFolder) const {
+  ChildCommand command;
+  command.argv = {executable()};
+  command.argv.insert(command.argv.end(), arguments.begin(), arguments.end());
+  command.workingFolder = workingFolder.empty() ? folder_.path() : workingFolder;
+  // The operator's store goes to the scratch folder, never to the real home.
+  command.environment["XDG_CONFIG_HOME"] = folder_.file(".config");
+  for (const auto& [name, value] : environment) command.environment[name] = value;
+  return RunChild(command);
+}
+
 InstalledProcess::InstalledProcess() {
   for (const auto& entry :
        stdfs::directory_iterator(std::string(XKM_SOURCE_DIR) + "/examples/demo/config"))
@@ -64,6 +91,13 @@ std::string InstalledProcess::DemoInput(const std::string& name) {
 
 std::string InstalledProcess::DemoLibrary() {
   return ReadFileBytes(std::string(XKM_SOURCE_DIR) + "/examples/demo/config/LIB_XKM_B3FCD394.lbr");
+}
+
+std::string InstalledProcess::Replaced(std::string text, const std::string& from,
+                                       const std::string& to) {
+  const size_t at = text.find(from);
+  if (at == std::string::npos) throw std::runtime_error("no " + from);
+  return text.replace(at, from.size(), to);
 }
 
 std::string InstalledProcess::Expected(const std::string& name) {

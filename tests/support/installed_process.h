@@ -9,9 +9,36 @@
 #include <utility>
 
 #include "support/child_process.h"
-#include "support/tool_runner.h"
+#include "support/scratch_folder.h"
 
 namespace xkm::test {
+
+using ToolRun = ChildResult;
+
+// A tool configuration with the platform's suffix for programs (".exe") added
+// to each "tools/..." value.
+std::string WithProgramSuffix(const std::string& toolsIni);
+
+// A copy of the built xkmtool in a scratch folder, so that it finds the
+// configuration files written beside it.
+class InstalledTool {
+ public:
+  InstalledTool();
+  const ScratchFolder& folder() const { return folder_; }
+  // "xkmtool" with the built program's extension (xkmtool.com on Windows).
+  std::string executable() const;
+  // Runs the copy with `arguments` in `workingFolder` (the tool's folder when empty).
+  ToolRun run(const std::vector<std::string>& arguments,
+              const std::string& workingFolder = {}) const;
+
+  // Environment variables set for every run.
+  std::map<std::string, std::string> environment;
+
+ private:
+  ScratchFolder folder_;
+};
+
+inline const std::string kContainer = "4711-0815_SW0102.xkm";
 
 // A fresh copy of the installed program with the demo configuration and the
 // sample tools, run as a child on an argv, with the checks every fault must
@@ -60,6 +87,8 @@ class InstalledProcess : public ::testing::Test {
   // Replaces the library by `content` under its sealed name, or under `name`.
   void replaceLibrary(const std::string& content, const std::string& name = {}) const;
   static std::string DemoLibrary();
+  // `text` with its one `from` replaced; throws where there is none.
+  static std::string Replaced(std::string text, const std::string& from, const std::string& to);
 
   static std::string Expected(const std::string& name);
   // `text` with the platform's separator spelled "/": the program keeps the
