@@ -164,11 +164,8 @@ TEST_F(SlowTool, BatchModeWaitsForIt) {
 }
 
 TEST_F(SlowTool, StopSignalDuringTheWaitEndsTheRunAfterTheStep) {
-  ChildCommand command{.argv = {executable(), "--batch", "--report", file("r.json"),
-                                "input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l"},
-                       .environment = environment,
-                       .workingFolder = root()};
-  Child child(command);
+  Child child(command({"--batch", "--report", file("r.json"),
+                       "input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l"}));
   for (int i = 0; i < 3000 && !stdfs::exists(work("slow.started")); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ASSERT_TRUE(stdfs::exists(work("slow.started")));

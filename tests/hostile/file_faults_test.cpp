@@ -40,7 +40,8 @@ class FileFaults : public InstalledProcess {
   }
   std::string messageTexts() const {
     std::string texts;
-    for (const auto& message : report()["messages"])
+    const nlohmann::json json = report();
+    for (const auto& message : json["messages"])
       texts += message["text"].get<std::string>() + "\n";
     return texts;
   }

@@ -11,18 +11,18 @@ namespace xkm::test {
 // How to start one child: an argv (never a shell), extra environment, a
 // working folder and the limits a test puts on it.
 struct ChildCommand {
-  std::vector<std::string> argv;  // argv[0] without a folder is looked up on PATH
-  std::map<std::string, std::string> environment;
+  std::vector<std::string> argv{};  // argv[0] without a folder is looked up on PATH
+  std::map<std::string, std::string> environment{};
   // Variables of this process whose names start with this text are not passed on.
-  std::string withoutVariablesStartingWith;
-  std::string workingFolder;
+  std::string withoutVariablesStartingWith{};
+  std::string workingFolder{};
   // A child still running after this long is killed and the test fails with a
   // message naming it, instead of hanging until the test driver gives up.
   std::chrono::seconds timeLimit{120};
   // Limits that exist only where ResourceLimitsExist(); elsewhere a child
   // that asks for one is not started.
-  std::optional<size_t> fileSizeLimit;      // soft RLIMIT_FSIZE in bytes; SIGXFSZ ignored
-  std::optional<size_t> addressSpaceLimit;  // RLIMIT_AS in bytes
+  std::optional<size_t> fileSizeLimit{};      // soft RLIMIT_FSIZE in bytes; SIGXFSZ ignored
+  std::optional<size_t> addressSpaceLimit{};  // RLIMIT_AS in bytes
   // Runs a root child without the capabilities that let it write into
   // folders without write permission, so that chmod takes effect.
   bool withoutFileCapabilities = false;

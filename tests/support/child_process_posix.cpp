@@ -19,8 +19,8 @@ constexpr int kCapDacOverride = 1;
 constexpr int kCapDacReadSearch = 2;
 
 // Only async-signal-safe calls from here on: the parent may run threads.
-[[noreturn]] void ExecChild(const ChildCommand& command, char* const* argv, char* const* environment,
-                            int out, int err) {
+[[noreturn]] void ExecChild(const ChildCommand& command, char* const* argv,
+                            char* const* environment, int out, int err) {
   if (::dup2(out, STDOUT_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0) ::_exit(126);
   const int in = ::open("/dev/null", O_RDONLY);
   if (in >= 0) ::dup2(in, STDIN_FILENO);

@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <vector>
 #include <stdexcept>
+#include <vector>
 
 #include "core/platform/win32_support.h"
 #include "core/toolchain/command_text.h"
@@ -20,7 +20,8 @@ std::wstring EnvironmentBlock(const ChildCommand& command) {
     own.push_back(win32::Utf8(entry));
   FreeEnvironmentStringsW(strings);
   std::wstring block;
-  for (const std::string& entry : ChildEnvironment(command, own)) block += win32::Wide(entry) + L'\0';
+  for (const std::string& entry : ChildEnvironment(command, own))
+    block += win32::Wide(entry) + L'\0';
   return block + L'\0';
 }
 

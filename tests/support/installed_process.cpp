@@ -61,16 +61,18 @@ std::string InstalledTool::executable() const {
   return folder_.file("xkmtool" + stdfs::path(XKM_TOOL_EXE).extension().string());
 }
 
+ChildCommand InstalledTool::command(const std::vector<std::string>& arguments) const {
+  ChildCommand command{.argv = {executable()}, .environment = environment, .workingFolder = root()};
+  command.argv.insert(command.argv.end(), arguments.begin(), arguments.end());
+  command.environment.emplace("XDG_CONFIG_HOME", file(".config"));
+  return command;
+}
+
 ToolRun InstalledTool::run(const std::vector<std::string>& arguments,
                            const std::string& workingFolder) const {
-  ChildCommand command;
-  command.argv = {executable()};
-  command.argv.insert(command.argv.end(), arguments.begin(), arguments.end());
-  command.workingFolder = workingFolder.empty() ? folder_.path() : workingFolder;
-  // The operator's store goes to the scratch folder, never to the real home.
-  command.environment["XDG_CONFIG_HOME"] = folder_.file(".config");
-  for (const auto& [name, value] : environment) command.environment[name] = value;
-  return RunChild(command);
+  ChildCommand child = command(arguments);
+  if (!workingFolder.empty()) child.workingFolder = workingFolder;
+  return RunChild(child);
 }
 
 InstalledProcess::InstalledProcess() {
@@ -82,7 +84,6 @@ InstalledProcess::InstalledProcess() {
     stdfs::copy_file(std::string(XKM_TOOLS_DIR) + "/" + name + XKM_EXE_SUFFIX, toolFile(name));
   setTools(ReadFileBytes(file("tools.ini")));
   environment["XKM_TOOL_ARGV_LOG"] = file("argv.log");
-  environment["XDG_CONFIG_HOME"] = file(".config");
 }
 
 std::string InstalledProcess::DemoInput(const std::string& name) {
@@ -120,9 +121,10 @@ std::string InstalledProcess::installInputs(const std::string& folder, const std
 
 ChildResult InstalledProcess::runBatch(const std::string& commandLine,
                                        const std::string& workFolder, ChildCommand command) {
-  command.argv = {tool_.executable(), "--batch", "--report", file("r.json"), commandLine};
+  const ChildCommand common = this->command({"--batch", "--report", file("r.json"), commandLine});
+  command.argv = common.argv;
   if (command.workingFolder.empty()) command.workingFolder = root();
-  for (const auto& [name, value] : environment) command.environment.emplace(name, value);
+  command.environment.insert(common.environment.begin(), common.environment.end());
   std::error_code ec;
   stdfs::remove(file("r.json"), ec);
   const Snapshot before = snapshotOutside(workFolder);
