@@ -8,15 +8,13 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
 #define XKM_FUZZ_REPLAY
 #include "../../fuzz/fuzz_target.h"
+#include "support/scratch_folder.h"
 
 namespace xkm::fuzz {
 namespace {
@@ -30,10 +28,6 @@ struct KeptInput {
   std::string target;
   stdfs::path path;
 };
-
-void PrintTo(const KeptInput& input, std::ostream* out) {
-  *out << input.path.string();
-}
 
 // Every file one level below <root>/<target>/, sorted for stable test names.
 std::vector<KeptInput> InputsUnder(const stdfs::path& root) {
@@ -51,26 +45,13 @@ std::vector<KeptInput> InputsUnder(const stdfs::path& root) {
   return inputs;
 }
 
-std::string ReadBytes(const stdfs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+class Kept : public ::testing::TestWithParam<KeptInput> {};
 
-class Regression : public ::testing::TestWithParam<KeptInput> {};
-class Seed : public ::testing::TestWithParam<KeptInput> {};
-
-void Replay(const KeptInput& input) {
-  auto entry = Targets().find(input.target);
-  ASSERT_NE(entry, Targets().end()) << "no fuzz target named " << input.target;
-  const std::string bytes = ReadBytes(input.path);
+TEST_P(Kept, RunsClean) {
+  const auto entry = Targets().find(GetParam().target);
+  ASSERT_NE(entry, Targets().end()) << "no fuzz target named " << GetParam().target;
+  const std::string bytes = test::ReadFileBytes(GetParam().path.string());
   entry->second(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-}
-
-TEST_P(Regression, RunsClean) {
-  Replay(GetParam());
-}
-TEST_P(Seed, RunsClean) {
-  Replay(GetParam());
 }
 
 // "<target>_<file name>" with everything but letters and digits as "_".
@@ -81,10 +62,9 @@ std::string TestName(const ::testing::TestParamInfo<KeptInput>& info) {
   return name + "_" + std::to_string(info.index);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kept, Regression, ::testing::ValuesIn(InputsUnder(kRegressions)),
+INSTANTIATE_TEST_SUITE_P(Regression, Kept, ::testing::ValuesIn(InputsUnder(kRegressions)),
                          TestName);
-INSTANTIATE_TEST_SUITE_P(Kept, Seed, ::testing::ValuesIn(InputsUnder(kSeeds)), TestName);
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Regression);
+INSTANTIATE_TEST_SUITE_P(Seed, Kept, ::testing::ValuesIn(InputsUnder(kSeeds)), TestName);
 
 // A folder whose name matches no target would be skipped silently otherwise.
 TEST(FuzzTargets, EveryKeptFolderNamesATargetAndEveryTargetHasSeeds) {

@@ -1,6 +1,5 @@
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -10,8 +9,6 @@ namespace xkm::test {
 namespace {
 
 namespace stdfs = std::filesystem;
-
-const char* const kContainer = "4711-0815_SW0102.xkm";
 
 std::string Stop(const std::string& text) {
   return "Error: 60000 " + text + " - program stops!\n";
@@ -103,63 +100,50 @@ TEST_F(FaultyTools, TheReportKeepsEveryToolRunWithItsOutput) {
   EXPECT_GE(qsr["durationMs"].get<int>(), 0);
 }
 
-TEST_F(FaultyTools, ToolsExitingNonZeroWithTheirFilesLetTheRunComplete) {
-  installInputs("input");
-  for (const char* name : {"BRAKEL", "LENWATCH", "QSR", "ZOVEN", "XKM2SGO"})
-    environment[std::string("XKM_TOOL_FAIL_") + name] = "exit";
-  ChildResult run = runDemo();
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(ReadFileBytes(work(kContainer)), Expected("st10.xkm"));
+// Tools are judged by the files they leave: exiting non-zero with them lets the
+// run complete, and only the container's presence is checked after the converter.
+TEST_F(FaultyTools, ToolsLeavingTheirFilesLetTheRunComplete) {
+  const std::pair<std::vector<const char*>, const char*> rows[] = {
+      {{"BRAKEL", "LENWATCH", "QSR", "ZOVEN", "XKM2SGO"}, "exit"}, {{"XKM2SGO"}, "nofiles"}};
+  const auto plain = environment;
+  for (const auto& [tools, mode] : rows) {
+    SCOPED_TRACE(mode);
+    environment = plain;
+    stdfs::remove_all(file("input"));
+    installInputs("input");
+    for (const char* name : tools) environment[std::string("XKM_TOOL_FAIL_") + name] = mode;
+    ChildResult run = runDemo();
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadFileBytes(work(kContainer)), Expected("st10.xkm"));
+    EXPECT_EQ(stdfs::exists(work("4711-0815_SW0102.sgo")), std::string(mode) == "exit");
+  }
 }
 
-// Only the container's presence is checked after the converter: a converter
-// that writes nothing does not fail the run.
-TEST_F(FaultyTools, ConverterLeavingNoFileStillFindsTheContainer) {
-  installInputs("input");
-  environment["XKM_TOOL_FAIL_XKM2SGO"] = "nofiles";
-  ChildResult run = runDemo();
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(ReadFileBytes(work(kContainer)), Expected("st10.xkm"));
-  EXPECT_FALSE(stdfs::exists(work("4711-0815_SW0102.sgo")));
-}
-
-struct GarbageLog {
-  const char* name;
-  const char* bytes;  // what the stand-in checksum tool writes into CS.LOG
-  int exitCode;
-  const char* error;  // stderr, W for the working folder
-};
-
-class GarbageChecksumLog : public FaultyTools, public ::testing::WithParamInterface<GarbageLog> {};
-
-TEST_P(GarbageChecksumLog, EndsWithTheReadersOrTheImportsText) {
-  const GarbageLog& garbage = GetParam();
-  installInputs("input");
-  write("garbage.bin", std::string(garbage.bytes, std::strlen(garbage.bytes)));
+// Each garbage CS.LOG ends with the reader's or the import's text.
+TEST_F(FaultyTools, GarbageChecksumLog) {
+  const std::pair<std::string, std::string> rows[] = {
+      // CS.LOG, stderr (W/: working folder)
+      {"", "GetTextStreamAsRecordSet : 60000 File empty : W/CS.LOG"},
+      {"Type;Name\r\nChecksum;CS_BLOCK1;1;2;3\r\n",
+       "GetTextStreamAsRecordSet : 3265 Item cannot be found in the collection corresponding to "
+       "the requested name or ordinal."},
+      {"Checksum\r\n",
+       "Item cannot be found in the collection corresponding to the requested name or ordinal."},
+      // No checksum line: nothing is imported and the container names no checksum.
+      {"\x01\xff\xfe\x7f;;\r\r\n\x80\x81garbage;\xe4\n", ""}};
   writeStandInTool("garbage_qsr", "copy=" + file("garbage.bin") + ">CS.LOG");
   setQsr("tools/garbage_qsr");
-  ChildResult run = runDemo();
-  EXPECT_EQ(run.exitCode, garbage.exitCode);
-  EXPECT_EQ(Generic(run.err), Generic(ReplaceMarker(garbage.error, "W/", file("input/"))));
+  for (const auto& [bytes, error] : rows) {
+    SCOPED_TRACE(error);
+    stdfs::remove_all(file("input"));
+    installInputs("input");
+    write("garbage.bin", bytes);
+    ChildResult run = runDemo();
+    EXPECT_EQ(run.exitCode, error.empty() ? 0 : 1);
+    EXPECT_EQ(Generic(run.err),
+              error.empty() ? "" : Generic(Stop(ReplaceMarker(error, "W/", file("input/")))));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Logs, GarbageChecksumLog,
-    ::testing::Values(
-        GarbageLog{"Empty", "", 1,
-                   "Error: 60000 GetTextStreamAsRecordSet : 60000 File empty : W/CS.LOG - program "
-                   "stops!\n"},
-        GarbageLog{"LaterLineLongerThanTheFirst", "Type;Name\r\nChecksum;CS_BLOCK1;1;2;3\r\n", 1,
-                   "Error: 60000 GetTextStreamAsRecordSet : 3265 Item cannot be found in the "
-                   "collection corresponding to the requested name or ordinal. - program stops!\n"},
-        GarbageLog{"ChecksumLineWithoutValue", "Checksum\r\n", 1,
-                   "Error: 60000 Item cannot be found in the collection corresponding to the "
-                   "requested name or ordinal. - program stops!\n"},
-        // No checksum line: nothing is imported and the container names no checksum.
-        GarbageLog{"BinaryNoise", "\x01\xff\xfe\x7f;;\r\r\n\x80\x81garbage;\xe4\n", 0, ""}),
-    [](const ::testing::TestParamInfo<GarbageLog>& caseInfo) {
-      return std::string(caseInfo.param.name);
-    });
 
 // A checksum tool that takes its time: the batch mode waits for it without a
 // time limit, and a stop request during the wait ends the run after that step.
@@ -180,14 +164,9 @@ TEST_F(SlowTool, BatchModeWaitsForIt) {
 }
 
 TEST_F(SlowTool, StopSignalDuringTheWaitEndsTheRunAfterTheStep) {
-  ChildCommand command;
-  command.argv = {executable(), "--batch", "--report", file("r.json"),
-                  "input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l"};
-  command.workingFolder = root();
-  command.environment = environment;
-  Child child(command);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!stdfs::exists(work("slow.started")) && std::chrono::steady_clock::now() < deadline)
+  Child child(command({"--batch", "--report", file("r.json"),
+                       "input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l"}));
+  for (int i = 0; i < 3000 && !stdfs::exists(work("slow.started")); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ASSERT_TRUE(stdfs::exists(work("slow.started")));
   if (!child.requestStop()) {
@@ -197,13 +176,13 @@ TEST_F(SlowTool, StopSignalDuringTheWaitEndsTheRunAfterTheStep) {
   ChildResult run = child.wait();
 
   EXPECT_EQ(run.exitCode, 4) << run.err;
-  EXPECT_EQ(run.signal, 0);
   const nlohmann::json json = report();
   EXPECT_EQ(json["outcome"], "stopped");
   const nlohmann::json& rows = json["rows"];
   ASSERT_GE(rows.size(), 2u);
-  EXPECT_EQ(rows.back()["action"], "Canceled by user");
-  EXPECT_EQ(rows[rows.size() - 2]["action"], "Konvertiere in BCB-Format");
+  EXPECT_EQ(rows[rows.size() - 2]["action"].get<std::string>() + " / " +
+                rows.back()["action"].get<std::string>(),
+            "Konvertiere in BCB-Format / Canceled by user");
   // The step under way finished: its checksums were imported.
   EXPECT_TRUE(stdfs::exists(work("CS.LOG")));
   EXPECT_FALSE(stdfs::exists(work(kContainer)));

@@ -11,7 +11,6 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-const char* const kContainer = "4711-0815_SW0102.xkm";
 constexpr size_t kLongLine = size_t(20) << 20;
 
 using HugeInput = InstalledProcess;

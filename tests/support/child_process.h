@@ -11,18 +11,18 @@ namespace xkm::test {
 // How to start one child: an argv (never a shell), extra environment, a
 // working folder and the limits a test puts on it.
 struct ChildCommand {
-  std::vector<std::string> argv;  // argv[0] without a "/" is looked up on PATH
-  std::map<std::string, std::string> environment;
+  std::vector<std::string> argv{};  // argv[0] without a folder is looked up on PATH
+  std::map<std::string, std::string> environment{};
   // Variables of this process whose names start with this text are not passed on.
-  std::string withoutVariablesStartingWith;
-  std::string workingFolder;
+  std::string withoutVariablesStartingWith{};
+  std::string workingFolder{};
   // A child still running after this long is killed and the test fails with a
   // message naming it, instead of hanging until the test driver gives up.
   std::chrono::seconds timeLimit{120};
   // Limits that exist only where ResourceLimitsExist(); elsewhere a child
   // that asks for one is not started.
-  std::optional<size_t> fileSizeLimit;      // soft RLIMIT_FSIZE in bytes; SIGXFSZ ignored
-  std::optional<size_t> addressSpaceLimit;  // RLIMIT_AS in bytes
+  std::optional<size_t> fileSizeLimit{};      // soft RLIMIT_FSIZE in bytes; SIGXFSZ ignored
+  std::optional<size_t> addressSpaceLimit{};  // RLIMIT_AS in bytes
   // Runs a root child without the capabilities that let it write into
   // folders without write permission, so that chmod takes effect.
   bool withoutFileCapabilities = false;
@@ -67,11 +67,15 @@ class Child {
 
 ChildResult RunChild(const ChildCommand& command);
 
+// This process's environment as "name=value" entries, less the variables the
+// command drops, plus its own; what both twins hand to the child.
+std::vector<std::string> ChildEnvironment(const ChildCommand& command,
+                                          const std::vector<std::string>& own);
+// Fails the test for a child killed at its time limit.
+void ReportTimeLimit(const std::string& program, std::chrono::seconds limit);
+
 // Whether children can be given resource limits and stripped capabilities.
 bool ResourceLimitsExist();
-
-// Quotes one argument for a command line by the Microsoft C runtime rules.
-std::string QuoteArgument(const std::string& argument);
 
 // Whether this program (and so the xkmtool built with it) runs under AddressSanitizer.
 bool UnderAddressSanitizer();

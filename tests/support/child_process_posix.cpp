@@ -1,12 +1,10 @@
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
@@ -21,8 +19,8 @@ constexpr int kCapDacOverride = 1;
 constexpr int kCapDacReadSearch = 2;
 
 // Only async-signal-safe calls from here on: the parent may run threads.
-[[noreturn]] void ExecChild(const ChildCommand& command, const std::vector<char*>& argv,
-                            const std::vector<char*>& environment, int out, int err) {
+[[noreturn]] void ExecChild(const ChildCommand& command, char* const* argv,
+                            char* const* environment, int out, int err) {
   if (::dup2(out, STDOUT_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0) ::_exit(126);
   const int in = ::open("/dev/null", O_RDONLY);
   if (in >= 0) ::dup2(in, STDIN_FILENO);
@@ -39,45 +37,12 @@ constexpr int kCapDacReadSearch = 2;
     rlimit limit{*command.addressSpaceLimit, *command.addressSpaceLimit};
     if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(126);
   }
-  if (command.withoutFileCapabilities && ::geteuid() == 0) {
-    if (::prctl(PR_CAPBSET_DROP, kCapDacOverride, 0, 0, 0) != 0 ||
-        ::prctl(PR_CAPBSET_DROP, kCapDacReadSearch, 0, 0, 0) != 0)
-      ::_exit(126);
-  }
-  ::execve(argv[0], argv.data(), environment.data());
+  if (command.withoutFileCapabilities && ::geteuid() == 0 &&
+      (::prctl(PR_CAPBSET_DROP, kCapDacOverride, 0, 0, 0) != 0 ||
+       ::prctl(PR_CAPBSET_DROP, kCapDacReadSearch, 0, 0, 0) != 0))
+    ::_exit(126);
+  ::execvpe(argv[0], argv, environment);
   ::_exit(127);
-}
-
-std::vector<std::string> MergedEnvironment(const ChildCommand& command) {
-  const std::string& dropped = command.withoutVariablesStartingWith;
-  std::map<std::string, std::string> all;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    std::string text = *entry;
-    size_t equals = text.find('=');
-    if (equals == std::string::npos) continue;
-    if (!dropped.empty() && text.rfind(dropped, 0) == 0) continue;
-    all[text.substr(0, equals)] = text.substr(equals + 1);
-  }
-  const std::map<std::string, std::string>& extra = command.environment;
-  for (const auto& [name, value] : extra) all[name] = value;
-  std::vector<std::string> result;
-  for (const auto& [name, value] : all) result.push_back(name + "=" + value);
-  return result;
-}
-
-// The program a name without a folder stands for, looked up on PATH.
-std::string ProgramPath(const std::string& name) {
-  if (name.find('/') != std::string::npos) return name;
-  const char* path = std::getenv("PATH");
-  std::string folders = path != nullptr ? path : "/usr/bin:/bin";
-  for (size_t begin = 0; begin <= folders.size();) {
-    size_t end = folders.find(':', begin);
-    if (end == std::string::npos) end = folders.size();
-    const std::string candidate = folders.substr(begin, end - begin) + "/" + name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    begin = end + 1;
-  }
-  return name;
 }
 
 // An empty temporary file for one of the child's output streams.
@@ -88,6 +53,13 @@ int OutputFile(std::string& path) {
   return fd;
 }
 
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
 }  // namespace
 
 Child::Child(const ChildCommand& command)
@@ -95,20 +67,16 @@ Child::Child(const ChildCommand& command)
       deadline_(std::chrono::steady_clock::now() + command.timeLimit),
       timeLimit_(command.timeLimit) {
   if (command.argv.empty()) throw std::runtime_error("a child needs a program");
-  std::vector<std::string> environmentText = MergedEnvironment(command);
-  const std::string program = ProgramPath(command.argv[0]);
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (size_t i = 1; i < command.argv.size(); ++i)
-    argv.push_back(const_cast<char*>(command.argv[i].c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> environment;
-  for (const std::string& e : environmentText) environment.push_back(const_cast<char*>(e.c_str()));
-  environment.push_back(nullptr);
-
+  std::vector<std::string> own;
+  for (char** entry = environ; *entry != nullptr; ++entry) own.emplace_back(*entry);
+  std::vector<std::string> environmentText = ChildEnvironment(command, own);
+  std::vector<std::string> argvText = command.argv;
+  const std::vector<char*> argv = Pointers(argvText);
+  const std::vector<char*> environment = Pointers(environmentText);
   const int out = OutputFile(outPath_);
   const int err = OutputFile(errPath_);
   pid_ = ::fork();
-  if (pid_ == 0) ExecChild(command, argv, environment, out, err);
+  if (pid_ == 0) ExecChild(command, argv.data(), environment.data(), out, err);
   ::close(out);
   ::close(err);
   if (pid_ < 0) throw std::runtime_error("fork failed");
@@ -143,8 +111,7 @@ ChildResult Child::wait() {
       while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
       }
       result.timedOut = true;
-      ADD_FAILURE() << program_ << " did not end within " << timeLimit_.count()
-                    << " s and was killed";
+      ReportTimeLimit(program_, timeLimit_);
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -157,10 +124,8 @@ ChildResult Child::wait() {
   return result;
 }
 
-}  // namespace xkm::test
-
-namespace xkm::test {
 bool ResourceLimitsExist() {
   return true;
 }
+
 }  // namespace xkm::test

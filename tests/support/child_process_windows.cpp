@@ -1,40 +1,27 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <filesystem>
-#include <map>
 #include <stdexcept>
+#include <vector>
 
 #include "core/platform/win32_support.h"
+#include "core/toolchain/command_text.h"
 #include "support/child_process.h"
 #include "support/scratch_folder.h"
 
 namespace xkm::test {
 namespace {
 
-// Windows compares variable names without regard to letter case.
-struct NameOrder {
-  bool operator()(const std::wstring& a, const std::wstring& b) const {
-    return _wcsicmp(a.c_str(), b.c_str()) < 0;
-  }
-};
-
-// The environment block of the child: ours, less the dropped names, plus the extra ones.
+// The environment block of the child, in the form CreateProcessW takes.
 std::wstring EnvironmentBlock(const ChildCommand& command) {
-  const std::wstring dropped = win32::Wide(command.withoutVariablesStartingWith);
-  std::map<std::wstring, std::wstring, NameOrder> all;
-  wchar_t* own = GetEnvironmentStringsW();
-  for (const wchar_t* entry = own; *entry != L'\0'; entry += wcslen(entry) + 1) {
-    const std::wstring text = entry;
-    const size_t equals = text.find(L'=', 1);  // "=C:=C:\..." names start with "="
-    if (equals == std::wstring::npos) continue;
-    if (!dropped.empty() && text.rfind(dropped, 0) == 0) continue;
-    all[text.substr(0, equals)] = text.substr(equals + 1);
-  }
-  FreeEnvironmentStringsW(own);
-  for (const auto& [name, value] : command.environment) all[win32::Wide(name)] = win32::Wide(value);
+  std::vector<std::string> own;
+  wchar_t* strings = GetEnvironmentStringsW();
+  for (const wchar_t* entry = strings; *entry != L'\0'; entry += wcslen(entry) + 1)
+    own.push_back(win32::Utf8(entry));
+  FreeEnvironmentStringsW(strings);
   std::wstring block;
-  for (const auto& [name, value] : all) block += name + L"=" + value + L'\0';
+  for (const std::string& entry : ChildEnvironment(command, own))
+    block += win32::Wide(entry) + L'\0';
   return block + L'\0';
 }
 
@@ -125,8 +112,7 @@ ChildResult Child::wait() {
     TerminateProcess(ProcessOf(process_), 1);
     WaitForSingleObject(ProcessOf(process_), INFINITE);
     result.timedOut = true;
-    ADD_FAILURE() << program_ << " did not end within " << timeLimit_.count()
-                  << " s and was killed";
+    ReportTimeLimit(program_, timeLimit_);
   }
   DWORD exitCode = 0;
   GetExitCodeProcess(ProcessOf(process_), &exitCode);

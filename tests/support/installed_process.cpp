@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 
 #include "core/library/library_loader.h"
@@ -46,6 +47,34 @@ int64_t WriteStamp(const stdfs::directory_entry& entry) {
 
 }  // namespace
 
+InstalledTool::InstalledTool() {
+  stdfs::copy_file(XKM_TOOL_EXE, executable(), stdfs::copy_options::overwrite_existing);
+}
+
+std::string WithProgramSuffix(const std::string& toolsIni) {
+  static const std::regex kToolValue(R"(^(\w+=tools/[^\r\n]+))", std::regex::multiline);
+  const std::string suffix = stdfs::path(XKM_TOOL_EXE).extension() == ".com" ? ".exe" : "";
+  return std::regex_replace(toolsIni, kToolValue, "$1" + suffix);
+}
+
+std::string InstalledTool::executable() const {
+  return folder_.file("xkmtool" + stdfs::path(XKM_TOOL_EXE).extension().string());
+}
+
+ChildCommand InstalledTool::command(const std::vector<std::string>& arguments) const {
+  ChildCommand command{.argv = {executable()}, .environment = environment, .workingFolder = root()};
+  command.argv.insert(command.argv.end(), arguments.begin(), arguments.end());
+  command.environment.emplace("XDG_CONFIG_HOME", file(".config"));
+  return command;
+}
+
+ToolRun InstalledTool::run(const std::vector<std::string>& arguments,
+                           const std::string& workingFolder) const {
+  ChildCommand child = command(arguments);
+  if (!workingFolder.empty()) child.workingFolder = workingFolder;
+  return RunChild(child);
+}
+
 InstalledProcess::InstalledProcess() {
   for (const auto& entry :
        stdfs::directory_iterator(std::string(XKM_SOURCE_DIR) + "/examples/demo/config"))
@@ -55,7 +84,6 @@ InstalledProcess::InstalledProcess() {
     stdfs::copy_file(std::string(XKM_TOOLS_DIR) + "/" + name + XKM_EXE_SUFFIX, toolFile(name));
   setTools(ReadFileBytes(file("tools.ini")));
   environment["XKM_TOOL_ARGV_LOG"] = file("argv.log");
-  environment["XDG_CONFIG_HOME"] = file(".config");
 }
 
 std::string InstalledProcess::DemoInput(const std::string& name) {
@@ -64,6 +92,13 @@ std::string InstalledProcess::DemoInput(const std::string& name) {
 
 std::string InstalledProcess::DemoLibrary() {
   return ReadFileBytes(std::string(XKM_SOURCE_DIR) + "/examples/demo/config/LIB_XKM_B3FCD394.lbr");
+}
+
+std::string InstalledProcess::Replaced(std::string text, const std::string& from,
+                                       const std::string& to) {
+  const size_t at = text.find(from);
+  if (at == std::string::npos) throw std::runtime_error("no " + from);
+  return text.replace(at, from.size(), to);
 }
 
 std::string InstalledProcess::Expected(const std::string& name) {
@@ -86,9 +121,10 @@ std::string InstalledProcess::installInputs(const std::string& folder, const std
 
 ChildResult InstalledProcess::runBatch(const std::string& commandLine,
                                        const std::string& workFolder, ChildCommand command) {
-  command.argv = {tool_.executable(), "--batch", "--report", file("r.json"), commandLine};
+  const ChildCommand common = this->command({"--batch", "--report", file("r.json"), commandLine});
+  command.argv = common.argv;
   if (command.workingFolder.empty()) command.workingFolder = root();
-  for (const auto& [name, value] : environment) command.environment.emplace(name, value);
+  command.environment.insert(common.environment.begin(), common.environment.end());
   std::error_code ec;
   stdfs::remove(file("r.json"), ec);
   const Snapshot before = snapshotOutside(workFolder);

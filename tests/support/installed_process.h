@@ -9,24 +9,53 @@
 #include <utility>
 
 #include "support/child_process.h"
-#include "support/tool_runner.h"
+#include "support/scratch_folder.h"
 
 namespace xkm::test {
+
+using ToolRun = ChildResult;
+
+// A tool configuration with the platform's suffix for programs (".exe") added
+// to each "tools/..." value.
+std::string WithProgramSuffix(const std::string& toolsIni);
+
+// A copy of the built xkmtool in a scratch folder, so that it finds the
+// configuration files written beside it.
+class InstalledTool {
+ public:
+  InstalledTool();
+  const ScratchFolder& folder() const { return folder_; }
+  const std::string& root() const { return folder_.path(); }
+  std::string file(const std::string& relative) const { return folder_.file(relative); }
+  std::string write(const std::string& relative, const std::string& bytes) const {
+    return folder_.write(relative, bytes);
+  }
+  // "xkmtool" with the built program's extension (xkmtool.com on Windows).
+  std::string executable() const;
+  // The copy with `arguments`, run in the tool's folder with `environment`;
+  // the operator's store goes to the scratch folder, never to the real home.
+  ChildCommand command(const std::vector<std::string>& arguments) const;
+  // Runs the copy with `arguments` in `workingFolder` (the tool's folder when empty).
+  ToolRun run(const std::vector<std::string>& arguments,
+              const std::string& workingFolder = {}) const;
+
+  // Environment variables set for every run.
+  // Environment variables set for every run.
+  std::map<std::string, std::string> environment;
+
+ private:
+  ScratchFolder folder_;
+};
+
+inline const std::string kContainer = "4711-0815_SW0102.xkm";
 
 // A fresh copy of the installed program with the demo configuration and the
 // sample tools, run as a child on an argv, with the checks every fault must
 // pass: the program ends by itself, leaves no temporary file and touches
 // nothing outside the working folder.
-class InstalledProcess : public ::testing::Test {
+class InstalledProcess : public ::testing::Test, public InstalledTool {
  protected:
   InstalledProcess();
-
-  const std::string& root() const { return tool_.folder().path(); }
-  std::string executable() const { return tool_.executable(); }
-  std::string file(const std::string& relative) const { return tool_.folder().file(relative); }
-  std::string write(const std::string& relative, const std::string& bytes) const {
-    return tool_.folder().write(relative, bytes);
-  }
 
   // Copies the demo inputs into `folder` (relative to root()); the image under
   // `hexName`. Returns the folder's full path.
@@ -60,21 +89,19 @@ class InstalledProcess : public ::testing::Test {
   // Replaces the library by `content` under its sealed name, or under `name`.
   void replaceLibrary(const std::string& content, const std::string& name = {}) const;
   static std::string DemoLibrary();
+  // `text` with its one `from` replaced; throws where there is none.
+  static std::string Replaced(std::string text, const std::string& from, const std::string& to);
 
   static std::string Expected(const std::string& name);
   // `text` with the platform's separator spelled "/": the program keeps the
   // separators of the paths it is given and joins with the platform's own.
   static std::string Generic(std::string text);
 
-  std::map<std::string, std::string> environment;
-
  private:
   using Snapshot = std::map<std::string, std::pair<uintmax_t, int64_t>>;
   Snapshot snapshotOutside(const std::string& workFolder) const;
   void expectSoundEnd(const ChildResult& result, const std::string& workFolder,
                       const Snapshot& before) const;
-
-  InstalledTool tool_;
 };
 
 }  // namespace xkm::test

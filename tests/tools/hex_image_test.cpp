@@ -18,17 +18,29 @@ namespace {
 // The runs as "<address>:<hex bytes>", blank-separated.
 std::string Describe(const tools::HexImage& image) {
   std::string text;
+  char digits[16];
   for (const auto& run : image.runs()) {
-    char address[16];
-    std::snprintf(address, sizeof address, "%s%X:", text.empty() ? "" : " ", run.start);
-    text += address;
-    for (unsigned char byte : run.bytes) {
-      char hex[3];
-      std::snprintf(hex, sizeof hex, "%02X", byte);
-      text += hex;
-    }
+    std::snprintf(digits, sizeof digits, "%s%X:", text.empty() ? "" : " ", run.start);
+    text += digits;
+    for (unsigned char byte : run.bytes)
+      text += {"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
   }
   return text;
+}
+
+// srec_cat, the independent witness, writes `chunks` into `name` in `format`;
+// it runs only where it is installed.
+std::string SrecCat(const ScratchFolder& work, const std::string& name,
+                    const std::vector<ImageChunk>& chunks, const std::vector<std::string>& format) {
+  ChildCommand command{.argv = {"srec_cat"}};
+  for (std::size_t i = 0; i < chunks.size(); ++i)
+    command.argv.insert(command.argv.end(),
+                        {work.write(name + std::to_string(i), chunks[i].bytes), "-binary",
+                         "-offset", std::to_string(chunks[i].address)});
+  command.argv.insert(command.argv.end(), {"-o", work.file(name)});
+  command.argv.insert(command.argv.end(), format.begin(), format.end());
+  EXPECT_EQ(RunChild(command).exitCode, 0);
+  return work.file(name);
 }
 
 // The records' checksums were worked out by hand, not by the code under test.
@@ -72,12 +84,13 @@ TEST(HexReader, RefusesMalformedFilesNamingFileAndLine) {
       {"BCB1", "i is neither Intel-Hex nor S19"},
   };
   for (const auto& [text, message] : cases) {
+    std::string error = "accepted";
     try {
       tools::ParseHexImage(text, "i");
-      ADD_FAILURE() << text << " accepted";
-    } catch (const tools::ToolError& error) {
-      EXPECT_EQ(std::string(error.what()).substr(0, message.size()), message);
+    } catch (const tools::ToolError& e) {
+      error = std::string(e.what()).substr(0, message.size());
     }
+    EXPECT_EQ(error, message) << text;
   }
 }
 
@@ -104,18 +117,10 @@ TEST(HexWriter, WritesWhatSrecCatWritesAndReadsItBack) {
     std::string bytes;
     for (std::size_t i = 0; i < length; ++i) bytes.push_back(static_cast<char>(i * 7 + i / 251));
     const std::string written = tools::EncodeIntelHex(start, bytes);
-#ifndef _WIN32  // srec_cat, the witness, runs only where it is installed
-    const std::vector<std::string> args = {work.write("data.bin", bytes),
-                                           "-binary",
-                                           "-offset",
-                                           std::to_string(start),
-                                           "-o",
-                                           work.file("ref.hex"),
-                                           "-intel",
-                                           "-line-termination",
-                                           "crlf"};
-    ASSERT_EQ(RunProcess("srec_cat", args, work.path()).exitCode, 0);
-    EXPECT_EQ(written, ReadFileBytes(work.file("ref.hex"))) << start;
+#ifndef _WIN32
+    EXPECT_EQ(written, ReadFileBytes(SrecCat(work, "ref.hex", {{start, bytes}},
+                                             {"-intel", "-line-termination", "crlf"})))
+        << start;
 #endif
     const tools::HexImage back = tools::ParseHexImage(written, "ours");
     EXPECT_EQ(back.runs().empty() ? "" : back.runs()[0].bytes, bytes);
@@ -127,16 +132,15 @@ TEST(HexReader, ReadsImagesSrecCatWritesInEveryAddressWidth) {
 #ifdef _WIN32
   GTEST_SKIP() << "srec_cat, which writes these images, is not installed on Windows";
 #endif
-  const std::vector<ImageChunk> chunks = {{0x12, "\x01\x02"}, {0xFFFE, "\x03\x04\x05"}};
   const std::vector<std::vector<std::string>> formats = {
       {"-intel", "-line-length=14"},
       {"-intel", "-line-termination", "crlf"},
       {"-motorola", "-address-length=3", "-line-length=14"},
       {"-motorola", "-address-length=4", "-line-termination", "crlf"}};
+  ScratchFolder work;
   for (const auto& format : formats) {
-    ScratchFolder work;
     const std::string path =
-        WriteImage(work.path(), "i", chunks, format[0], {format.begin() + 1, format.end()});
+        SrecCat(work, "i", {{0x12, "\x01\x02"}, {0xFFFE, "\x03\x04\x05"}}, format);
     EXPECT_EQ(Describe(tools::ReadHexImage(path)), "12:0102 FFFE:030405") << format[1];
   }
 }

@@ -2,11 +2,8 @@
 
 #include <cstdio>
 #include <fstream>
-#include <stdexcept>
 
-#ifdef _WIN32
 #include "common/intel_hex_writer.h"
-#endif
 
 #ifndef XKM_TOOLS_DIR
 #error "XKM_TOOLS_DIR must name the folder of the built sample tools"
@@ -14,29 +11,20 @@
 
 namespace xkm::test {
 
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& folder, const Environment& env) {
-  ChildCommand command;
-  command.argv = {program};
+ChildResult RunSampleTool(const std::string& tool, const std::vector<std::string>& args,
+                          const std::string& folder) {
+  ChildCommand command{.argv = {std::string(XKM_TOOLS_DIR) + "/" + tool},
+                       .withoutVariablesStartingWith = "XKM_TOOL_",
+                       .workingFolder = folder};
   command.argv.insert(command.argv.end(), args.begin(), args.end());
-  command.workingFolder = folder;
-  command.withoutVariablesStartingWith = "XKM_TOOL_";
-  for (const auto& [name, value] : env) command.environment[name] = value;
   return RunChild(command);
 }
 
-ProcessResult RunSampleTool(const std::string& tool, const std::vector<std::string>& args,
-                            const std::string& folder, const Environment& env) {
-  return RunProcess(std::string(XKM_TOOLS_DIR) + "/" + tool, args, folder, env);
-}
-
-#ifdef _WIN32
 namespace {
 
-// One S3 record: count, 32-bit address, data, one's complement checksum.
+// One S-record: count, 32-bit address, data, one's complement checksum.
 std::string S3Record(const char* type, std::uint32_t address, const std::string& data) {
-  std::string bytes = {static_cast<char>(data.size() + 5)};
-  bytes += BigEndian32(address) + data;
+  std::string bytes = static_cast<char>(data.size() + 5) + BigEndian32(address) + data;
   unsigned sum = 0;
   for (char byte : bytes) sum += static_cast<unsigned char>(byte);
   bytes.push_back(static_cast<char>(~sum));
@@ -51,11 +39,10 @@ std::string S3Record(const char* type, std::uint32_t address, const std::string&
 
 }  // namespace
 
-// Windows has no srec_cat: the tool kit's own writer makes the Intel-Hex
-// images (checked against srec_cat where it runs) and S19 is spelled here.
+// The tool kit's own writer makes the Intel-Hex images (checked against
+// srec_cat where it runs); S3 records are spelled here.
 std::string WriteImage(const std::string& folder, const std::string& name,
-                       const std::vector<ImageChunk>& chunks, const std::string& format,
-                       const std::vector<std::string>&) {
+                       const std::vector<ImageChunk>& chunks, const std::string& format) {
   const std::string intelEnd = ":00000001FF\r\n";
   std::string text;
   for (const ImageChunk& chunk : chunks) {
@@ -69,29 +56,10 @@ std::string WriteImage(const std::string& folder, const std::string& name,
     }
   }
   text += format == "-intel" ? intelEnd : S3Record("S7", 0, "");
-  std::string path = folder + "/" + name;
+  const std::string path = folder + "/" + name;
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
-#else
-std::string WriteImage(const std::string& folder, const std::string& name,
-                       const std::vector<ImageChunk>& chunks, const std::string& format,
-                       const std::vector<std::string>& formatOptions) {
-  std::vector<std::string> args;
-  for (std::size_t i = 0; i < chunks.size(); ++i) {
-    const std::string chunkFile = folder + "/" + name + ".chunk" + std::to_string(i);
-    std::ofstream(chunkFile, std::ios::binary) << chunks[i].bytes;
-    args.insert(args.end(), {chunkFile, "-binary", "-offset", std::to_string(chunks[i].address)});
-  }
-  std::string path = folder + "/" + name;
-  args.insert(args.end(), {"-o", path, format});
-  args.insert(args.end(), formatOptions.begin(), formatOptions.end());
-  if (RunProcess("srec_cat", args, folder).exitCode != 0) {
-    throw std::runtime_error("srec_cat could not write " + path);
-  }
-  return path;
-}
-#endif
 
 std::uint32_t ReferenceCrc32(const std::string& bytes) {
   std::uint32_t crc = 0xFFFFFFFFu;

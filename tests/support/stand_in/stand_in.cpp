@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,19 +33,16 @@
 #include "core/platform/path.h"
 #include "core/platform/process.h"
 #include "core/platform/this_process.h"
+#include "core/toolchain/command_text.h"
 
 namespace {
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty()) lines.push_back(line);
-    start = end + 1;
   }
   return lines;
 }
@@ -67,28 +65,9 @@ std::string Expand(const std::string& text, const std::vector<std::string>& argu
   return result;
 }
 
-// One argument for a command line by the Windows rules, which the platform
-// layer starts it by everywhere.
-std::string Quoted(const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-  std::string quoted = "\"";
-  size_t backslashes = 0;
-  for (char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(2 * backslashes, '\\');
-  return quoted + "\"";
-}
-
 int Run(const std::string& program, const std::vector<std::string>& arguments) {
   std::string line = "\"" + program + "\"";
-  for (const std::string& argument : arguments) line += " " + Quoted(argument);
+  for (const std::string& argument : arguments) line += " " + xkm::QuoteArgument(argument);
   const xkm::ProcessOutcome outcome = xkm::RunCommandLine(line);
   return outcome.started ? outcome.exitCode : 127;
 }
