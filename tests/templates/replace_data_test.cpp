@@ -10,59 +10,53 @@
 namespace xkm::test {
 namespace {
 
-const char* const kReplaceDataFailed = "Fehler beim Austausch von Variablen in Fkt. ReplaceData";
+class ReplaceDataTest : public TemplateTest {};
 
-class ReplaceDataTest : public TemplateTest {
- protected:
-  std::string replaced(std::string text) {
-    ReplaceData(ctx, text);
-    return text;
-  }
-  // Expects 60022 and returns the text as the failure left it.
-  std::string failed(std::string text) {
-    ExpectError([&] { ReplaceData(ctx, text); }, 60022, kReplaceDataFailed);
-    return text;
-  }
-};
-
-TEST_F(ReplaceDataTest, EveryKindReadsItsTableAndTrimsTheValue) {
+// Every kind reads its table and trims the value; only the canonical (upper
+// case, over the whole code page) spelling is replaced, though mixed-case
+// kinds are looked up without error; blanks only are trimmed.
+TEST_F(ReplaceDataTest, ReplacesTheCanonicalSpellingOfEachKind) {
   WriteValue(session.ConfigTable, "HEXFILE", "  /w/a.hex  ");
   WriteValue(session.SysConstTable, "SYK", "7");
   WriteValue(session.DataTable, "A.B", "dotted");
-  size_t row = app.UserInfoTable->appendRow();
+  WriteValue(session.DataTable, "Ä", "ae");
+  const size_t row = app.UserInfoTable->appendRow();
   app.UserInfoTable->setField(row, 0, "X");
   app.UserInfoTable->setField(row, 1, "field");
   app.UserInfoTable->setField(row, 4, " info ");
-  EXPECT_EQ(replaced("<$CONFIG.HEXFILE>|<$SYSCONST.SYK>|<$DATA.A.B>|<$USERINFO.X>|<$USERDATA.U>|"
-                     "<$CONFIG.NOSUCHNAME>"),
-            "/w/a.hex|7|dotted|info||");
+  const std::pair<std::string, std::string> rows[] = {
+      {"<$CONFIG.HEXFILE>|<$SYSCONST.SYK>|<$DATA.A.B>|<$USERINFO.X>|<$USERDATA.U>|<$CONFIG."
+       "NOSUCHNAME>",
+       "/w/a.hex|7|dotted|info||"},
+      {"<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > <$CONFIG.HEXFILE>",
+       "<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > /w/a.hex"},
+      {"<$CONFIG.hexfile>", "<$CONFIG.hexfile>"},
+      {"<$DATA.Ä>|<$DATA.ä>", "ae|<$DATA.ä>"},
+      {"   \tplain text\r\n  ", "\tplain text\r\n"},
+      {" <$HEXFILE> x ", "<$HEXFILE> x"},
+  };
+  for (auto [text, replaced] : rows) {
+    ReplaceData(ctx, text);
+    EXPECT_EQ(text, replaced);
+  }
 }
 
-TEST_F(ReplaceDataTest, OnlyTheCanonicalSpellingIsReplaced) {
-  WriteValue(session.ConfigTable, "HEXFILE", "h");
-  WriteValue(session.DataTable, "Ä", "ae");
-  // Mixed-case kinds are looked up (no error) but their search text is upper case.
-  EXPECT_EQ(replaced("<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > <$CONFIG.HEXFILE>"),
-            "<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > h");
-  EXPECT_EQ(replaced("<$CONFIG.hexfile>"), "<$CONFIG.hexfile>");
-  // Upper case includes the accented letters of the code page.
-  EXPECT_EQ(replaced("<$DATA.Ä>|<$DATA.ä>"), "ae|<$DATA.ä>");
-}
-
-TEST_F(ReplaceDataTest, TrimsBlanksOnlyAndKeepsNoDotPlaceholders) {
-  EXPECT_EQ(replaced("   \tplain text\r\n  "), "\tplain text\r\n");
-  EXPECT_EQ(replaced(" <$HEXFILE> x "), "<$HEXFILE> x");
-}
-
+// A "<$" without ">" fails while collecting, before any replacement; the
+// others keep what was done before them.
 TEST_F(ReplaceDataTest, FailuresKeepWhatWasDoneBefore) {
   WriteValue(session.DataTable, "A", "va");
-  EXPECT_EQ(failed("  <$DATA.A> <$FOO.BAR> <$DATA.A> <$DATA.B>"), "va <$FOO.BAR> va <$DATA.B>");
-  // A "<$" without ">" fails while collecting, before any replacement.
-  EXPECT_EQ(failed(" <$DATA.A> <$CONFIG.HEXFILE "), "<$DATA.A> <$CONFIG.HEXFILE");
-  EXPECT_EQ(failed("<$A.B.C.D>"), "<$A.B.C.D>");
-  EXPECT_EQ(failed("<$>"), "<$>");
-  EXPECT_EQ(failed("<$  >"), "<$  >");
-  EXPECT_EQ(failed("<$.A>"), "<$.A>");
+  const std::pair<std::string, std::string> rows[] = {
+      {"  <$DATA.A> <$FOO.BAR> <$DATA.A> <$DATA.B>", "va <$FOO.BAR> va <$DATA.B>"},
+      {" <$DATA.A> <$CONFIG.HEXFILE ", "<$DATA.A> <$CONFIG.HEXFILE"},
+      {"<$A.B.C.D>", "<$A.B.C.D>"},
+      {"<$>", "<$>"},
+      {"<$  >", "<$  >"},
+      {"<$.A>", "<$.A>"}};
+  for (auto [text, left] : rows) {
+    ExpectError([&] { ReplaceData(ctx, text); }, 60022,
+                "Fehler beim Austausch von Variablen in Fkt. ReplaceData");
+    EXPECT_EQ(text, left);
+  }
 }
 
 // The plain loop for DATA placeholders: one whole-text replacement per row.
