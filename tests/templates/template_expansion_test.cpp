@@ -10,15 +10,10 @@ namespace xkm::test {
 namespace {
 
 // Makes a scratch folder the current folder for one test.
-class InFolder {
- public:
-  explicit InFolder(const std::string& folder) : previous_(fs::CurrentFolder()) {
-    fs::SetCurrentFolder(folder);
-  }
-  ~InFolder() { fs::SetCurrentFolder(previous_); }
-
- private:
-  std::string previous_;
+struct InFolder {
+  std::string previous = fs::CurrentFolder();
+  explicit InFolder(const std::string& folder) { fs::SetCurrentFolder(folder); }
+  ~InFolder() { fs::SetCurrentFolder(previous); }
 };
 
 class ExpandTemplateTest : public TemplateTest {
@@ -104,12 +99,7 @@ TEST_F(ExpandTemplateTest, FailuresAndTheOutputTheyLeave) {
   const std::string defs =
       "<variable name=\"A\" value=\"a\">\n<fileinsert name=\"A\" value=\"f\">\n"
       "<fileinsert name=\"FA\" value=\"a.txt\">\n<fileinsert name=\"M\" value=\"missing.txt\">";
-  const struct {
-    const char* text;
-    int number;
-    const char* error;
-    const char* left;
-  } rows[] = {
+  const std::tuple<const char*, int, const char*, const char*> rows[] = {
       {"<?xml version=\"1.0\"?>\n<?variable name=\"A\"?>", 60029,
        "RAW-Template korrupt! :<?xml version=\"1.0\"?>", ""},
       {"x <?variable name=\"A\"?>", 60030, "unbekannte Variable in RAW-Template :A", ""},
@@ -118,8 +108,8 @@ TEST_F(ExpandTemplateTest, FailuresAndTheOutputTheyLeave) {
       {"1<?fileinsert name=\"FA\"?>2\n3<?fileinsert name=\"M\"?>4", 60028,
        "Datei nicht gefunden :missing.txt", "1A2\n3"},
   };
-  for (const auto& row : rows)
-    EXPECT_EQ(expand(defs, row.text, row.number, row.error), row.left) << row.text;
+  for (const auto& [text, number, error, left] : rows)
+    EXPECT_EQ(expand(defs, text, number, error), left) << text;
   for (const char* name : {"none.txt", "folder"}) {
     std::string content = "stale";
     ExpectError([&] { ReadTextFile(ctx, name, content); }, 60028,
