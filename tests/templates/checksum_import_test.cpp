@@ -47,16 +47,12 @@ TEST_F(ReaderTest, LinesSplitIntoFields) {
   EXPECT_EQ(read("a;b", ";", false).columnIndex("Field_2"), 1u);
 }
 
+// An empty file and a line longer than the first are pinned by the
+// whole-process tests of garbage logs.
 TEST_F(ReaderTest, FailuresComeInOneFrame) {
-  const std::tuple<const char*, bool, std::string> rows[] = {
-      {"a;b\nCS;x;y", false, "3265 "},
-      {"Name;name\n", true, "3367 "},
-      {"", false, "60000 File empty : " + scratch.file("t.txt")}};
-  for (const auto& [bytes, header, underlying] : rows) {
-    const Error e = ErrorOf([&] { read(bytes, ";", header); });
-    EXPECT_EQ(std::to_string(e.number()) + " " + e.source(), "60000 GetTextStreamAsRecordSet");
-    EXPECT_EQ(e.description().substr(0, kFrame.size() + underlying.size()), kFrame + underlying);
-  }
+  const Error duplicate = ErrorOf([&] { read("Name;name\n", ";", true); });
+  EXPECT_EQ(duplicate.source() + ": " + duplicate.numberAndDescription().substr(0, 38),
+            "GetTextStreamAsRecordSet: 60000 " + kFrame + "3367 ");
   ExpectError([&] { clsLib().GetTextStreamAsRecordSet(scratch.file("none.txt"), ";", false); },
               60000, kFrame + "60000 File not found : " + scratch.file("none.txt"));
 }
