@@ -24,23 +24,17 @@ std::string Characteristic(const char* name, const char* address,
                 "/end CHARACTERISTIC"});
 }
 
-const std::string kModPar = Lines({
-    "/begin MOD_PAR \"\"",
-    "  ADDR_EPK 0x8000 ",
-    "  EPK \"EPK_V1 \"",
-    "  ECU \"abc_1 \"",
-    "  SYSTEM_CONSTANT \"SY_FREQ\" \" 40000000\"",
-    "\tSYSTEM_CONSTANT \"A\" \"B\" \"C\"",
-    "  SYSTEM_CONSTANT \"Gr\xE4\xDF"
-    "e\" \"\"",
-    "  /begin MEMORY_SEGMENT CODE1 \"\" CODE FLASH INTERN 0x80000 0x10000 -1 -1 -1 -1 -1",
-    "  /begin MEMORY_SEGMENT NAMED \"long\" DATA FLASH INTERN 0x90000 0x100 -1 -1 -1 -1 -1",
-    "  /begin MEMORY_SEGMENT OFFS \"\" DATA FLASH INTERN 0x90000 0x100 0 -1 -1 -1 -1",
-    "  /begin MEMORY_SEGMENT MULTI \"\"",
-    "    DATA FLASH INTERN 0x90000 0x100 -1 -1 -1 -1 -1",
-    "  /begin MEMORY_SEGMENT DATA1 \"\" DATA RAM EXTERN 0xA0000 0x2000 -1 -1 -1 -1 -1 trailing",
-    "/end MOD_PAR",
-});
+const std::string kModPar = Lines(
+    {"/begin MOD_PAR \"\"", "  ADDR_EPK 0x8000 ", "  EPK \"EPK_V1 \"", "  ECU \"abc_1 \"",
+     "  SYSTEM_CONSTANT \"SY_FREQ\" \" 40000000\"", "\tSYSTEM_CONSTANT \"A\" \"B\" \"C\"",
+     "  SYSTEM_CONSTANT \"Gr\xE4\xDF"
+     "e\" \"\"",
+     "  /begin MEMORY_SEGMENT CODE1 \"\" CODE FLASH INTERN 0x80000 0x10000 -1 -1 -1 -1 -1",
+     "  /begin MEMORY_SEGMENT NAMED \"long\" DATA FLASH INTERN 0x90000 0x100 -1 -1 -1 -1 -1",
+     "  /begin MEMORY_SEGMENT OFFS \"\" DATA FLASH INTERN 0x90000 0x100 0 -1 -1 -1 -1",
+     "  /begin MEMORY_SEGMENT MULTI \"\"", "    DATA FLASH INTERN 0x90000 0x100 -1 -1 -1 -1 -1",
+     "  /begin MEMORY_SEGMENT DATA1 \"\" DATA RAM EXTERN 0xA0000 0x2000 -1 -1 -1 -1 -1 trailing",
+     "/end MOD_PAR"});
 
 using Rows = std::vector<std::vector<std::string>>;
 
