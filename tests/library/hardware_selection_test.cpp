@@ -10,8 +10,6 @@
 namespace xkm {
 namespace {
 
-using test::ErrorNumberOf;
-
 std::string Library(const std::string& body) {
   return "<XKMTOOL>" + body + "</XKMTOOL>";
 }
@@ -24,15 +22,10 @@ const std::string kEcus =
     "<ENTRY ECU='motör' NUM='6'/></ECU_CONFIGURATION>";
 
 const std::string kBauds =
-    "<BAUD_CONFIGURATION>"
-    "<CONFIG_NUM VALUE='1'>"
-    "<ENTRY FREQUENCY='40' T='115200' E='57600'/>"
-    "<ENTRY FREQUENCY='3.33333333333333' T='9600' E=''/>"
-    "<ENTRY FREQUENCY='20' T=' '/>"
-    "<ENTRY FREQUENCY='8'/>"
-    "</CONFIG_NUM>"
-    "<CONFIG_NUM VALUE='2'><ENTRY T='38400' E='19200'/><ENTRY T='1' E='2'/></CONFIG_NUM>"
-    "</BAUD_CONFIGURATION>";
+    "<BAUD_CONFIGURATION><CONFIG_NUM VALUE='1'><ENTRY FREQUENCY='40' T='115200' E='57600'/>"
+    "<ENTRY FREQUENCY='3.33333333333333' T='9600' E=''/><ENTRY FREQUENCY='20' T=' '/>"
+    "<ENTRY FREQUENCY='8'/></CONFIG_NUM><CONFIG_NUM VALUE='2'><ENTRY T='38400' E='19200'/>"
+    "<ENTRY T='1' E='2'/></CONFIG_NUM></BAUD_CONFIGURATION>";
 
 std::string Frequency(const std::string& entry) {
   return "<FREQ_CONFIGURATION><ENTRY CONFIG_NUM='1' " + entry + "/></FREQ_CONFIGURATION>";
@@ -110,8 +103,8 @@ TEST_F(SelectionTest, FixedBaudRatesTakeTheFirstEntry) {
       {"<ENTRY T='1'/>", "error " + std::to_string(msg::kLibraryMissingAttribute)}};
   for (const auto& [entries, expected] : rows) {
     useLibrary(
-        Library("<BAUD_CONFIGURATION><CONFIG_NUM VALUE='1'><ENTRY T='9' "
-                "E='9'/></CONFIG_NUM><CONFIG_NUM VALUE='2'>" +
+        Library("<BAUD_CONFIGURATION><CONFIG_NUM VALUE='1'><ENTRY T='9' E='9'/></CONFIG_NUM>"
+                "<CONFIG_NUM VALUE='2'>" +
                 entries + "</CONFIG_NUM></BAUD_CONFIGURATION>"));
     EXPECT_EQ(test::Outcome([&] { return Rates(GetBaudConfigFixed(ctx)); }), expected) << entries;
   }
@@ -121,8 +114,8 @@ struct LayoutRuleTest : SelectionTest {
   LayoutRuleTest() {
     WriteValue(session.ConfigTable, "CPU_TYPE", "2");
     WriteValue(session.DataTable, "ECU", "MOTÖR_Ä");
-    addConstant("SY_X", "abc");
-    addConstant("SY_Y", "größe");
+    WriteValue(session.SysConstTable, "SY_X", "abc");
+    WriteValue(session.SysConstTable, "SY_Y", "größe");
     const size_t row = session.MemorySegmentTable.appendRow();
     const char* fields[] = {"S", "DATA", "FLASH", "INTERN", "80000", "10000"};
     for (size_t i = 0; i < 6; ++i) session.MemorySegmentTable.setField(row, i, fields[i]);
