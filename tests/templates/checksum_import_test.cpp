@@ -22,7 +22,7 @@ std::string Dump(const SessionTable& table) {
   return text;
 }
 
-class ReaderTest : public ::testing::Test {
+class ReaderTest : public TemplateTest {
  protected:
   SessionTable read(const std::string& bytes, const std::string& delimiter, bool header) {
     return clsLib().GetTextStreamAsRecordSet(scratch.write("t.txt", bytes), delimiter, header);
@@ -57,17 +57,10 @@ TEST_F(ReaderTest, FailuresComeInOneFrame) {
               60000, kFrame + "60000 File not found : " + scratch.file("none.txt"));
 }
 
-class ImportChecksumsTest : public TemplateTest {
- protected:
-  ImportChecksumsTest() {
-    WriteValue(session.ConfigTable, "PFADZIELABLAGE", " " + scratch.path() + " ");
-  }
-  ScratchFolder scratch;
-};
-
 // A missing log names the trimmed path; the other failures of a log are the
 // reader's, and reach the operator whole (see the whole-process tests of garbage logs).
-TEST_F(ImportChecksumsTest, AppendsChecksumLinesInFileOrder) {
+TEST_F(ReaderTest, ImportAppendsChecksumLinesInFileOrder) {
+  WriteValue(session.ConfigTable, "PFADZIELABLAGE", " " + scratch.path() + " ");
   ExpectError(
       [&] { ImportChecksums(ctx); }, 60019,
       "60019 Checksummen-File nicht gefunden - Checksummen können nicht eingelesen werden : " +
