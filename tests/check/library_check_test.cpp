@@ -55,8 +55,9 @@ std::string Describe(const std::vector<Finding>& findings) {
 }
 
 // Replaces the first occurrence of each; throws where one is missing.
-std::string Edited(std::string library,
-                   const std::vector<std::pair<std::string, std::string>>& edits) {
+using Edits = std::vector<std::pair<std::string, std::string>>;
+
+std::string Edited(std::string library, const Edits& edits) {
   for (const auto& [from, to] : edits) library.replace(library.find(from), from.size(), to);
   return library;
 }
@@ -76,12 +77,8 @@ TEST(LibraryCheck, TheDemoLibraryAndTheSmallOneAreCleanAndAnUnreadableFileRaises
 TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
   const Severity E = Severity::Error;
   const Severity W = Severity::Warning;
-  const struct {
-    std::vector<std::pair<std::string, std::string>> edits;
-    int line, column;
-    Severity severity;
-    std::string text;  // part of the finding's text
-  } cases[] = {
+  // The edits, where the finding is, and a part of its text.
+  const std::tuple<Edits, int, int, Severity, std::string> cases[] = {
       // clang-format off
       {{{"</ECU_CONFIGURATION>", "</ECU_CONFIG>"}}, 6, 14, E, "does not parse"},
       {{{"<ENTRY ECU=\"E2\" NUM=\"2\"/>", "<ENTRY ECU=\"E2\"/>"}}, 5, 1, E, "has no configuration number"},
@@ -126,17 +123,17 @@ TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
       {{{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XKMTOOL>", "\xEF\xBB\xBF<LIB>"}, {"</XKMTOOL>", "</LIB>"}}, 1, 1, E, "not \"XKMTOOL\""},
       // clang-format on
   };
-  for (const auto& broken : cases) {
-    SCOPED_TRACE(broken.text);
-    const std::string lf = Edited(kLibrary, broken.edits);
+  for (const auto& [edits, line, column, severity, text] : cases) {
+    SCOPED_TRACE(text);
+    const std::string lf = Edited(kLibrary, edits);
     std::string crlf;
     for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     for (const std::string& library : {lf, crlf}) {
       const std::vector<Finding> f = CheckContent(library);
       ASSERT_EQ(f.size(), 1u) << Describe(f);
       EXPECT_EQ(std::tuple(f[0].line, f[0].column, f[0].severity,
-                           f[0].text.find(broken.text) != std::string::npos),
-                std::tuple(broken.line, broken.column, broken.severity, true))
+                           f[0].text.find(text) != std::string::npos),
+                std::tuple(line, column, severity, true))
           << Describe(f);
     }
   }
