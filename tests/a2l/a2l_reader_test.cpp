@@ -24,23 +24,26 @@ std::string Characteristic(const char* name, const char* address,
                 "/end CHARACTERISTIC"});
 }
 
-const std::string kModPar = Lines({
-    "/begin MOD_PAR \"\"",
-    "  ADDR_EPK 0x8000 ",
-    "  EPK \"EPK_V1 \"",
-    "  ECU \"abc_1 \"",
-    "  SYSTEM_CONSTANT \"SY_FREQ\" \" 40000000\"",
-    "\tSYSTEM_CONSTANT \"A\" \"B\" \"C\"",
-    "  SYSTEM_CONSTANT \"Gr\xE4\xDF"
-    "e\" \"\"",
-    "  /begin MEMORY_SEGMENT CODE1 \"\" CODE FLASH INTERN 0x80000 0x10000 -1 -1 -1 -1 -1",
-    "  /begin MEMORY_SEGMENT NAMED \"long\" DATA FLASH INTERN 0x90000 0x100 -1 -1 -1 -1 -1",
-    "  /begin MEMORY_SEGMENT OFFS \"\" DATA FLASH INTERN 0x90000 0x100 0 -1 -1 -1 -1",
-    "  /begin MEMORY_SEGMENT MULTI \"\"",
-    "    DATA FLASH INTERN 0x90000 0x100 -1 -1 -1 -1 -1",
-    "  /begin MEMORY_SEGMENT DATA1 \"\" DATA RAM EXTERN 0xA0000 0x2000 -1 -1 -1 -1 -1 trailing",
-    "/end MOD_PAR",
-});
+const std::string kModPar = Lines(
+    {"/begin MOD_PAR \"\"", "  ADDR_EPK 0x8000 ", "  EPK \"EPK_V1 \"", "  ECU \"abc_1 \"",
+     "  SYSTEM_CONSTANT \"SY_FREQ\" \" 40000000\"", "\tSYSTEM_CONSTANT \"A\" \"B\" \"C\"",
+     "  SYSTEM_CONSTANT \"Gr\xE4\xDF"
+     "e\" \"\"",
+     "  /begin MEMORY_SEGMENT CODE1 \"\" CODE FLASH INTERN 0x80000 0x10000 -1 -1 -1 -1 -1",
+     "  /begin MEMORY_SEGMENT NAMED \"long\" DATA FLASH INTERN 0x90000 0x100 -1 -1 -1 -1 -1",
+     "  /begin MEMORY_SEGMENT OFFS \"\" DATA FLASH INTERN 0x90000 0x100 0 -1 -1 -1 -1",
+     "  /begin MEMORY_SEGMENT MULTI \"\"", "    DATA FLASH INTERN 0x90000 0x100 -1 -1 -1 -1 -1",
+     "  /begin MEMORY_SEGMENT DATA1 \"\" DATA RAM EXTERN 0xA0000 0x2000 -1 -1 -1 -1 -1 trailing",
+     "/end MOD_PAR"});
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows RowsOf(const SessionTable& table) {
+  Rows rows(table.rowCount());
+  for (size_t r = 0; r < rows.size(); ++r)
+    for (size_t c = 0; c < table.columnCount(); ++c) rows[r].push_back(table.text(r, c));
+  return rows;
+}
 
 struct A2lTest : ::testing::Test {
   test::ScratchFolder folder;
@@ -54,18 +57,6 @@ struct A2lTest : ::testing::Test {
     WriteValue(session.ConfigTable, "A2LFILE", folder.write("test.a2l", content));
     ReadA2LData(ctx, chunkSize);
   }
-  int readError(const std::string& content) {
-    return ErrorNumberOf([&] { read(content); });
-  }
-  std::vector<std::vector<std::string>> rows(const SessionTable& table) const {
-    std::vector<std::vector<std::string>> result;
-    for (size_t r = 0; r < table.rowCount(); ++r) {
-      result.emplace_back();
-      for (size_t c = 0; c < table.columnCount(); ++c) result.back().push_back(table.text(r, c));
-    }
-    return result;
-  }
-  using Rows = std::vector<std::vector<std::string>>;
 };
 
 TEST_F(A2lTest, ReadsEveryFactOfAFileInTheExpectedLayout) {
@@ -75,46 +66,49 @@ TEST_F(A2lTest, ReadsEveryFactOfAFileInTheExpectedLayout) {
     read(Characteristic("  SGIDB3", "  0x1234 \t ") + kModPar +
              Characteristic("\tsgidb1", "\t0X00ABCDEF  "),
          chunkSize);
-    EXPECT_EQ(rows(session.DataTable), (Rows{{"ADRESSSGIDB1", "00ABCDEF"},
-                                             {"ADRESSSGIDB3", "1234 \t"},
-                                             {"ADRESSEPK", "8000"},
-                                             {"EPK", "EPK_V1"},
-                                             {"ECU", "ABC_1"}}));
+    EXPECT_EQ(RowsOf(session.DataTable), (Rows{{"ADRESSSGIDB1", "00ABCDEF"},
+                                               {"ADRESSSGIDB3", "1234 \t"},
+                                               {"ADRESSEPK", "8000"},
+                                               {"EPK", "EPK_V1"},
+                                               {"ECU", "ABC_1"}}));
     // Captures of constants and segments are kept as matched; the greedy first
     // capture ends at the last quote that still lets the rest match.
-    EXPECT_EQ(rows(session.SysConstTable), (Rows{{"SY_FREQ", " 40000000"},
-                                                 {"A\" \"B", "C"},
-                                                 {"Gr\xC3\xA4\xC3\x9F"
-                                                  "e",
-                                                  ""}}));
-    EXPECT_EQ(rows(session.MemorySegmentTable),
+    EXPECT_EQ(RowsOf(session.SysConstTable), (Rows{{"SY_FREQ", " 40000000"},
+                                                   {"A\" \"B", "C"},
+                                                   {"Gr\xC3\xA4\xC3\x9F"
+                                                    "e",
+                                                    ""}}));
+    EXPECT_EQ(RowsOf(session.MemorySegmentTable),
               (Rows{{"CODE1", "CODE", "FLASH", "INTERN", "80000", "10000"},
                     {"DATA1", "DATA", "RAM", "EXTERN", "A0000", "2000"}}));
   }
 }
 
-TEST_F(A2lTest, AnAddressFoundTwiceIsLeftOut) {
-  read(Characteristic("SGIDB1", "0x1") + Characteristic("SGIDB1", "0x2") +
-       Characteristic("SGIDB3", "0x3") + kModPar);
-  EXPECT_EQ(rows(session.DataTable)[0], (std::vector<std::string>{"ADRESSSGIDB3", "3"}));
-  EXPECT_EQ(rows(session.DataTable)[1][0], "ADRESSEPK");
-}
-
-TEST_F(A2lTest, SectionBoundsAndTheEcuLine) {
+// The ECU line must be inside the section, once; an address found twice is left out.
+TEST_F(A2lTest, SectionBoundsTheEcuLineAndAddresses) {
   const std::string ecuOutside = Lines({"  ECU \"OUTSIDE\""});
   const std::string section = Lines({"/begin MOD_PAR \"\"", "  SYSTEM_CONSTANT \"X\" \"1\""});
-  EXPECT_EQ(readError(ecuOutside + section + "/end MOD_PAR\r\n"), 60012);
-  EXPECT_EQ(readError(section + ecuOutside + "/end MOD_PAR\r\n"), 0);
-  EXPECT_EQ(readError(section + ecuOutside + ecuOutside + "/end MOD_PAR\r\n"), 60012);
-  EXPECT_EQ(readError("/BEGIN MOD_PAR\r\n" + ecuOutside + "/end MOD_PAR\r\n"), 60011);
-  EXPECT_EQ(readError(section + ecuOutside), platform_error::kInvalidProcedureCall);
-  EXPECT_EQ(readError("/end MOD_PAR\r\n" + section + ecuOutside + "/end MOD_PAR\r\n"),
-            platform_error::kInvalidProcedureCall);
+  const std::pair<std::string, int> rows[] = {
+      {ecuOutside + section + "/end MOD_PAR\r\n", 60012},
+      {section + ecuOutside + "/end MOD_PAR\r\n", 0},
+      {section + ecuOutside + ecuOutside + "/end MOD_PAR\r\n", 60012},
+      {"/BEGIN MOD_PAR\r\n" + ecuOutside + "/end MOD_PAR\r\n", 60011},
+      {section + ecuOutside, platform_error::kInvalidProcedureCall},
+      {"/end MOD_PAR\r\n" + section + ecuOutside + "/end MOD_PAR\r\n",
+       platform_error::kInvalidProcedureCall}};
+  for (const auto& [content, error] : rows)
+    EXPECT_EQ(ErrorNumberOf([&] { read(content); }), error) << content;
   EXPECT_EQ(ErrorNumberOf([&] {
               WriteValue(session.ConfigTable, "A2LFILE", folder.file("missing.a2l"));
               ReadA2LData(ctx);
             }),
             platform_error::kFileNotFound);
+  InitSessionTables(session);
+  read(Characteristic("SGIDB1", "0x1") + Characteristic("SGIDB1", "0x2") +
+       Characteristic("SGIDB3", "0x3") + section +
+       "  ECU \" mot\xF6r_\xE4\xFF\"\r\n/end MOD_PAR\r\n");
+  // Windows-1252 on disk, upper-cased beyond ASCII.
+  EXPECT_EQ(RowsOf(session.DataTable), (Rows{{"ADRESSSGIDB3", "3"}, {"ECU", "MOTÖR_ÄŸ"}}));
 
   // Rows found before a failure stay; a message in English when asked for.
   InitSessionTables(session);
@@ -124,7 +118,7 @@ TEST_F(A2lTest, SectionBoundsAndTheEcuLine) {
         read(Characteristic("SGIDB1", "0x10") + Lines({"/begin MOD_PAR \"\"", "/end MOD_PAR"}));
       }).numberAndDescription(),
       "60012 No information about ECU was found in A2L-File");
-  EXPECT_EQ(rows(session.DataTable), (Rows{{"ADRESSSGIDB1", "10"}}));
+  EXPECT_EQ(RowsOf(session.DataTable), (Rows{{"ADRESSSGIDB1", "10"}}));
 }
 
 TEST_F(A2lTest, CpuTypeFromSyst10) {
@@ -141,12 +135,6 @@ TEST_F(A2lTest, CpuTypeFromSyst10) {
     EXPECT_TRUE(SetCpuType(ctx));
     EXPECT_EQ(ReadValue(session.ConfigTable, "CPU_TYPE", 1), cpuType) << values.size();
   }
-}
-
-// The file is Windows-1252: "motör_ä" in its bytes becomes MOTÖR_Ä.
-TEST_F(A2lTest, EcuNameIsUpperCasedBeyondAscii) {
-  read(Lines({"/begin MOD_PAR \"\"", "  ECU \" mot\xF6r_\xE4\xFF\"", "/end MOD_PAR"}));
-  EXPECT_EQ(rows(session.DataTable), (Rows{{"ECU", "MOTÖR_ÄŸ"}}));
 }
 
 }  // namespace

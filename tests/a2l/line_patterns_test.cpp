@@ -21,12 +21,8 @@ TEST(LinePatterns, LongBlankRunsGetAVerdict) {
   const std::string blanks(120, ' ');
   const std::string segment = "/begin MEMORY_SEGMENT CODE1 \"\" CODE FLASH INTERN 0x8 0x10";
   const Fields code1{"CODE1", "CODE", "FLASH", "INTERN", "8", "10"};
-  struct Case {
-    std::string line;
-    std::optional<Fields> fields;
-  };
   auto b = [](size_t n) { return std::string(n, ' '); };
-  const Case segments[] = {
+  const std::pair<std::string, std::optional<Fields>> segments[] = {
       {"  " + segment + " -1 -1 -1 -1 -1" + blanks + "/* trailing comment */", code1},
       {segment + " -1 -1 -1 -1 -1" + std::string(1 << 20, ' '), code1},
       // Columns lined up: the greedy captures take all but the last blanks.
@@ -39,8 +35,8 @@ TEST(LinePatterns, LongBlankRunsGetAVerdict) {
            "x",
        std::nullopt},
   };
-  for (const Case& c : segments)
-    EXPECT_EQ(AsFields(MatchMemorySegmentLine(c.line)), c.fields) << c.line.substr(0, 100);
+  for (const auto& [line, fields] : segments)
+    EXPECT_EQ(AsFields(MatchMemorySegmentLine(line)), fields) << line.substr(0, 100);
 
   EXPECT_EQ(AsFields(MatchSystemConstantLine("SYSTEM_CONSTANT" + blanks + "\"A\"" + blanks + "\"" +
                                              blanks + "\"" + blanks)),

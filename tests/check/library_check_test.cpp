@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "core/library/crc32.h"
 #include "support/scratch_folder.h"
@@ -46,8 +43,7 @@ Data=<?fileinsert name="F" CS_Len=2?>
 </XKMTOOL>
 )";
 
-// The library checked under the name it must carry, so that only the content
-// can give findings.
+// Checked under the name it must carry, so that only the content gives findings.
 std::vector<Finding> CheckContent(const std::string& library) {
   return CheckLibraryBytes("LIB_XKM_" + CrcHexOfLibraryBytes(library) + ".lbr", library);
 }
@@ -58,54 +54,49 @@ std::string Describe(const std::vector<Finding>& findings) {
   return text;
 }
 
-TEST(LibraryCheck, TheDemoLibraryAndTheSmallOneAreClean) {
-  const std::string demo = std::string(XKM_SOURCE_DIR) + "/examples/demo/config";
-  for (const auto& file : std::filesystem::directory_iterator(demo)) {
-    if (file.path().extension() != ".lbr") continue;
-    const std::vector<Finding> findings = CheckLibraryFile(file.path().string());
-    EXPECT_TRUE(findings.empty()) << Describe(findings);
-  }
-  const std::vector<Finding> findings = CheckContent(kLibrary);
-  EXPECT_TRUE(findings.empty()) << Describe(findings);
+// Replaces the first occurrence of each; throws where one is missing.
+using Edits = std::vector<std::pair<std::string, std::string>>;
+
+std::string Edited(std::string library, const Edits& edits) {
+  for (const auto& [from, to] : edits) library.replace(library.find(from), from.size(), to);
+  return library;
 }
 
-struct BrokenLibrary {
-  std::vector<std::pair<std::string, std::string>> edits;  // first occurrence replaced
-  int line;
-  int column;
-  Severity severity;
-  std::string text;  // part of the finding's text
-};
+TEST(LibraryCheck, TheDemoLibraryAndTheSmallOneAreCleanAndAnUnreadableFileRaises) {
+  for (const auto& file :
+       std::filesystem::directory_iterator(std::string(XKM_SOURCE_DIR) + "/examples/demo/config"))
+    EXPECT_EQ(
+        file.path().extension() == ".lbr" ? Describe(CheckLibraryFile(file.path().string())) : "",
+        "");
+  EXPECT_EQ(Describe(CheckContent(kLibrary)), "");
+  test::ScratchFolder folder;
+  EXPECT_ANY_THROW(CheckLibraryFile(folder.file("missing.lbr")));
+}
 
+// Each row breaks one rule: exactly its finding where it is, with either line end.
 TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
   const Severity E = Severity::Error;
   const Severity W = Severity::Warning;
-  // clang-format off
-  const std::vector<BrokenLibrary> cases = {
+  // The edits, where the finding is, and a part of its text.
+  const std::tuple<Edits, int, int, Severity, std::string> cases[] = {
+      // clang-format off
       {{{"</ECU_CONFIGURATION>", "</ECU_CONFIG>"}}, 6, 14, E, "does not parse"},
       {{{"<ENTRY ECU=\"E2\" NUM=\"2\"/>", "<ENTRY ECU=\"E2\"/>"}}, 5, 1, E, "has no configuration number"},
       {{{"ECU=\"E2\"", "ECU=\"E1\""}}, 5, 1, W, "the entry on line 4 wins and this one is shadowed"},
-      {{{"<ENTRY CONFIG_NUM=\"1\" LABEL=\"SY_FREQ\" DIVISOR=\"1000000\"/>", ""}},
-       4, 17, E, "configuration 1 of ECU \"E1\" has no frequency configuration"},
-      {{{"<ENTRY TESTER=\"500000\" ECU=\"1000000\"/>", ""}},
-       5, 17, E, "configuration 2 of ECU \"E2\" has no baud-rate configuration"},
+      {{{"<ENTRY CONFIG_NUM=\"1\" LABEL=\"SY_FREQ\" DIVISOR=\"1000000\"/>", ""}}, 4, 17, E, "configuration 1 of ECU \"E1\" has no frequency configuration"},
+      {{{"<ENTRY TESTER=\"500000\" ECU=\"1000000\"/>", ""}}, 5, 17, E, "configuration 2 of ECU \"E2\" has no baud-rate configuration"},
       {{{"CONFIG.CPU_TYPE", "SYSCONST.CPU_TYPE"}}, 13, 8, E, "unknown kind \"SYSCONST\""},
       {{{"CODE.4", "CODE.x"}}, 13, 28, E, "the column \"x\" is not a whole number"},
       {{{"CODE.4", "CODE.6"}}, 13, 28, E, "the column 6 does not exist"},
-      {{{"80000\" LAYOUT=\"L1\"", "80000\" LAYOUT=\"L2\""}},
-       13, 55, E, "names the layout \"L2\", which the library does not hold"},
-      {{{"<ENTRY CONFIG.CPU_TYPE=\"2\" ADRESSLABEL.CODE.4=\"80000\" LAYOUT", "<ENTRY LAYOUT"}},
-       14, 1, W, "never reached: the rule on line 13 has no conditions"},
+      {{{"80000\" LAYOUT=\"L1\"", "80000\" LAYOUT=\"L2\""}}, 13, 55, E, "names the layout \"L2\", which the library does not hold"},
+      {{{"<ENTRY CONFIG.CPU_TYPE=\"2\" ADRESSLABEL.CODE.4=\"80000\" LAYOUT", "<ENTRY LAYOUT"}}, 14, 1, W, "never reached: the rule on line 13 has no conditions"},
       {{{">1</DATABLOCK_COUNT>", ">one</DATABLOCK_COUNT>"}}, 17, 1, E, "is not a number"},
       {{{">1</MIM_CONVERSION>", ">yes</MIM_CONVERSION>"}}, 18, 1, E, "is not a number"},
       {{{">1</MIM_CONVERSION>", ">01</MIM_CONVERSION>"}}, 18, 1, W, "counts as no"},
-      {{{"<QSR_HEXINFO><NAME>info.qsr</NAME><DATA>RANGE 0 1</DATA></QSR_HEXINFO>", ""}},
-       16, 1, E, "has no QSR_HEXINFO template"},
+      {{{"<QSR_HEXINFO><NAME>info.qsr</NAME><DATA>RANGE 0 1</DATA></QSR_HEXINFO>", ""}}, 16, 1, E, "has no QSR_HEXINFO template"},
       {{{"<NAME>mcs.txt</NAME>", "<NAME> </NAME>"}}, 23, 6, E, "blank NAME: a run fails with 60024"},
-      {{{"<DATA><![CDATA[[XKM]", "<DATA>[XKM]</DATA></RAW><RAW_OLD><DATA><![CDATA["},
-        {"]]></DATA></RAW>", "]]></DATA></RAW_OLD>"}}, 19, 26, E, "holds no CDATA section"},
-      {{{"&lt;$CONFIG.HEXFILE&gt;", "&lt;$CONFIG.HEXFILE&gt; &lt;$FOO.X&gt;"}},
-       28, 68, E, "unknown kind \"FOO\""},
+      {{{"<DATA><![CDATA[[XKM]", "<DATA>[XKM]</DATA></RAW><RAW_OLD><DATA><![CDATA["}, {"]]></DATA></RAW>", "]]></DATA></RAW_OLD>"}}, 19, 26, E, "holds no CDATA section"},
+      {{{"&lt;$CONFIG.HEXFILE&gt;", "&lt;$CONFIG.HEXFILE&gt; &lt;$FOO.X&gt;"}}, 28, 68, E, "unknown kind \"FOO\""},
       {{{"&lt;$CONFIG.HEXFILE&gt;", "&lt;$CONFIG.HEXFILE"}}, 28, 44, E, "never closed"},
       {{{"<$DATA.ECU>", "<$Data.ECU>"}}, 23, 67, E, "never replaced, and the container step fails"},
       {{{"<$DATA.ECU>", "<$ECU>"}}, 23, 67, E, "has no kind"},
@@ -114,8 +105,7 @@ TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
       {{{"name=\"V\"?>", "name=\"W\"?>"}}, 20, 7, E, "names \"W\", which no variable definition"},
       {{{"<fileinsert", "<variable name=\"V\" value=\"x\">\n<fileinsert"}}, 20, 7, E, "defines 2 times"},
       {{{"Value=<?", "Value=<?variable name=\"V\"?> <?"}}, 20, 7, W, "taken as one"},
-      {{{"\"<$CONFIG.HEXFILE>_blk_1_mim\"", "\"../secret\""}},
-       24, 1, E, "reads \"../secret\", which leads out of the working folder"},
+      {{{"\"<$CONFIG.HEXFILE>_blk_1_mim\"", "\"../secret\""}}, 24, 1, E, "reads \"../secret\", which leads out of the working folder"},
       {{{"<NAME>cs.qsr</NAME>", "<NAME>../cs.qsr</NAME>"}}, 26, 6, E, "leads out of the working"},
       {{{"ECU=\"E2\"", "ECU=\"e2\""}}, 5, 8, W, "never finds this entry"},
       {{{"DIVISOR=\"1000000\"", "DIVISOR=\"0\""}}, 7, 59, E, "the divisor is 0"},
@@ -129,61 +119,36 @@ TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
       {{{"IMAGE=&lt;$CONFIG.HEXFILE&gt;", "IMAGE=&lt;$config.hexfile&gt;"}}, 28, 44, W, "never replaced"},
       {{{"<$DATA.ECU>", "<$ >"}}, 23, 67, E, "is empty"},
       {{{"Data=<?", "Data=<? \nx?>"}}, 21, 6, W, "without \"?>\" on the same line"},
+      {{{"<ENTRY CONFIG.CPU_TYPE=\"2\" ", "<ENTRY\n  CONFIG.CPU_TYPE=\"2\"\n  "}, {"CODE.4", "CODE.x"}}, 15, 3, E, "is not a whole number"},
+      {{{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XKMTOOL>", "\xEF\xBB\xBF<LIB>"}, {"</XKMTOOL>", "</LIB>"}}, 1, 1, E, "not \"XKMTOOL\""},
+      // clang-format on
   };
-  // clang-format on
-  for (const BrokenLibrary& broken : cases) {
-    std::string library = kLibrary;
-    for (const auto& [from, to] : broken.edits) {
-      const size_t at = library.find(from);
-      ASSERT_NE(at, std::string::npos) << from;
-      library.replace(at, from.size(), to);
+  for (const auto& [edits, line, column, severity, text] : cases) {
+    SCOPED_TRACE(text);
+    const std::string lf = Edited(kLibrary, edits);
+    std::string crlf;
+    for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const std::string& library : {lf, crlf}) {
+      const std::vector<Finding> f = CheckContent(library);
+      ASSERT_EQ(f.size(), 1u) << Describe(f);
+      EXPECT_EQ(std::tuple(f[0].line, f[0].column, f[0].severity,
+                           f[0].text.find(text) != std::string::npos),
+                std::tuple(line, column, severity, true))
+          << Describe(f);
     }
-    const std::vector<Finding> findings = CheckContent(library);
-    SCOPED_TRACE(broken.text);
-    ASSERT_EQ(findings.size(), 1u) << Describe(findings);
-    EXPECT_EQ(findings[0].line, broken.line) << Describe(findings);
-    EXPECT_EQ(findings[0].column, broken.column) << Describe(findings);
-    EXPECT_EQ(findings[0].severity, broken.severity);
-    EXPECT_NE(findings[0].text.find(broken.text), std::string::npos) << findings[0].text;
   }
 }
 
 TEST(LibraryCheck, ANameWithoutTheChecksumIsAFindingAndTheContentIsStillChecked) {
-  std::string library = kLibrary;
-  library.replace(library.find("ECU=\"E2\""), 8, "ECU=\"E1\"");
+  const std::string library = Edited(kLibrary, {{"ECU=\"E2\"", "ECU=\"E1\""}});
   const std::vector<Finding> findings = CheckLibraryBytes("LIB_XKM_0.LBR", library);
   ASSERT_EQ(findings.size(), 3u) << Describe(findings);
   EXPECT_NE(findings[0].text.find("does not end in \".lbr\""), std::string::npos);
   EXPECT_NE(findings[1].text.find("LIB_XKM_" + CrcHexOfLibraryBytes(library) + ".lbr"),
             std::string::npos);
-  EXPECT_EQ(findings[2].line, 5);
   EXPECT_EQ(FormatFinding("x.lbr", findings[2]).rfind("x.lbr:5:1: warning: ECU \"E1\"", 0), 0u);
-  EXPECT_EQ(CheckExitCode(findings), 1);
-  EXPECT_EQ(CheckExitCode({findings[2]}), 3);
-  EXPECT_EQ(CheckExitCode({}), 0);
-}
-
-TEST(LibraryCheck, PositionsFollowCrLfLinesStartTagsOverSeveralLinesAndAByteOrderMark) {
-  std::string library = kLibrary;
-  library.replace(library.find("<ENTRY CONFIG.CPU_TYPE=\"2\" "), 27,
-                  "<ENTRY\n  CONFIG.CPU_TYPE=\"2\"\n  ");
-  library.replace(library.find("CODE.4"), 6, "CODE.x");
-  std::string crlf;
-  for (char c : library) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  const std::vector<Finding> findings = CheckContent(crlf);
-  ASSERT_EQ(findings.size(), 1u) << Describe(findings);
-  EXPECT_EQ(findings[0].line, 15);
-  EXPECT_EQ(findings[0].column, 3);
-
-  const std::vector<Finding> bom = CheckContent("\xEF\xBB\xBF<LIB/>\n");
-  ASSERT_EQ(bom.size(), 1u) << Describe(bom);
-  EXPECT_EQ(bom[0].column, 1);
-  EXPECT_NE(bom[0].text.find("not \"XKMTOOL\""), std::string::npos);
-}
-
-TEST(LibraryCheck, AFileThatCannotBeReadRaises) {
-  test::ScratchFolder folder;
-  EXPECT_ANY_THROW(CheckLibraryFile(folder.file("missing.lbr")));
+  EXPECT_EQ(std::vector({CheckExitCode(findings), CheckExitCode({findings[2]}), CheckExitCode({})}),
+            std::vector({1, 3, 0}));
 }
 
 }  // namespace

@@ -10,8 +10,6 @@
 namespace xkm {
 namespace {
 
-using test::ErrorNumberOf;
-
 std::string Library(const std::string& body) {
   return "<XKMTOOL>" + body + "</XKMTOOL>";
 }
@@ -24,15 +22,10 @@ const std::string kEcus =
     "<ENTRY ECU='motör' NUM='6'/></ECU_CONFIGURATION>";
 
 const std::string kBauds =
-    "<BAUD_CONFIGURATION>"
-    "<CONFIG_NUM VALUE='1'>"
-    "<ENTRY FREQUENCY='40' T='115200' E='57600'/>"
-    "<ENTRY FREQUENCY='3.33333333333333' T='9600' E=''/>"
-    "<ENTRY FREQUENCY='20' T=' '/>"
-    "<ENTRY FREQUENCY='8'/>"
-    "</CONFIG_NUM>"
-    "<CONFIG_NUM VALUE='2'><ENTRY T='38400' E='19200'/><ENTRY T='1' E='2'/></CONFIG_NUM>"
-    "</BAUD_CONFIGURATION>";
+    "<BAUD_CONFIGURATION><CONFIG_NUM VALUE='1'><ENTRY FREQUENCY='40' T='115200' E='57600'/>"
+    "<ENTRY FREQUENCY='3.33333333333333' T='9600' E=''/><ENTRY FREQUENCY='20' T=' '/>"
+    "<ENTRY FREQUENCY='8'/></CONFIG_NUM><CONFIG_NUM VALUE='2'><ENTRY T='38400' E='19200'/>"
+    "<ENTRY T='1' E='2'/></CONFIG_NUM></BAUD_CONFIGURATION>";
 
 std::string Frequency(const std::string& entry) {
   return "<FREQ_CONFIGURATION><ENTRY CONFIG_NUM='1' " + entry + "/></FREQ_CONFIGURATION>";
@@ -52,74 +45,68 @@ struct SelectionTest : ::testing::Test, test::LibraryFixture {
 // a value: an apostrophe is part of it, never of the expression.
 TEST_F(SelectionTest, EcuNamesFindTheirConfigurationNumber) {
   useLibrary(Library(kEcus));
-  const std::pair<const char*, int> rows[] = {
+  const std::pair<const char*, std::string> rows[] = {
       // clang-format off
-      {"  ecu_two ", 2}, {"o'brien", 7}, {" motör_ä ", 4}, {"škoda_œÿ", 5},
-      {"ecu_one' or '1'='1", -60001}, {"lower", -60001}, {"motör", -60001}, {"ZERO", -60001},
-      {"", -60001}, {"BAD", -msg::kLibraryNotANumber}, {"SHORT", -msg::kLibraryMissingAttribute},
+      {"  ecu_two ", "2"}, {"o'brien", "7"}, {" motör_ä ", "4"}, {"škoda_œÿ", "5"},
+      {"ecu_one' or '1'='1", "error 60001"}, {"lower", "error 60001"}, {"motör", "error 60001"},
+      {"ZERO", "error 60001"}, {"", "error 60001"},
+      {"BAD", "error " + std::to_string(msg::kLibraryNotANumber)},
+      {"SHORT", "error " + std::to_string(msg::kLibraryMissingAttribute)},
       // clang-format on
   };
-  for (const auto& [name, expected] : rows) {
-    if (expected > 0)
-      EXPECT_EQ(GetEcuConfigNum(ctx, name), expected) << name;
-    else
-      EXPECT_EQ(ErrorNumberOf([&] { GetEcuConfigNum(ctx, name); }), -expected) << name;
-  }
+  for (const auto& [name, expected] : rows)
+    EXPECT_EQ(test::Outcome([&] { return GetEcuConfigNum(ctx, name); }), expected) << name;
   app.LanguageOffset = 1000;
   EXPECT_EQ(test::ErrorOf([&] { GetEcuConfigNum(ctx, "NONE"); }).description(),
             "No information about ECU was found in library");
 }
 
+std::string Rates(const BaudConfig& baud) {
+  return baud.tester + "/" + baud.ecu;
+}
+
 TEST_F(SelectionTest, BaudRatesByFrequencyOrTheFailure) {
-  const struct {
-    std::string frequency;               // the FREQ_CONFIGURATION entry; empty: none
-    std::vector<const char*> constants;  // values of SY_FREQ (and sy_freq)
-    const char* tester;
-    const char* ecu;
-    int error;
-  } rows[] = {
-      {"L='SY_FREQ' D='1000000'", {" 40 000 000 "}, "115200", "57600", 0},  // blanks passed over
-      {"L='SY_FREQ' D='3'", {"10"}, "9600", "", 0},  // "3.33333333333333"; blank ECU rate
-      {"L='SY_FREQ' D='3'", {"20"}, "", "", 60009},  // blank tester rate
-      {"L='SY_FREQ' D='3'", {"7"}, "", "", 60009},   // no entry
-      {"L='SY_FREQ' D='3'", {"24"}, "", "", msg::kLibraryMissingAttribute},
-      {"L='SY_FREQ' D='1000000'", {}, "", "", 60008},
-      {"L='SY_FREQ' D='1000000'", {"40000000", "40000000"}, "", "", 60008},  // two of them
-      {"", {"40000000"}, "", "", 60007},
-      {"L=' ' D='1'", {"40000000"}, "", "", 60007},
-      {"L='SY_FREQ' D='1e6x'", {"40000000"}, "", "", msg::kLibraryNotANumber},
-      {"L='SY_FREQ' D='0'", {"40000000"}, "", "", msg::kLibraryDivisorZero},
-      {"L='SY_FREQ'", {"40000000"}, "", "", msg::kLibraryMissingAttribute},
+  const auto error = [](int number) { return "error " + std::to_string(number); };
+  // The FREQ_CONFIGURATION entry (empty: none), the values of SY_FREQ (and sy_freq), the outcome.
+  const std::tuple<std::string, std::vector<const char*>, std::string> rows[] = {
+      // clang-format off
+      {"L='SY_FREQ' D='1000000'", {" 40 000 000 "}, "115200/57600"},  // blanks passed over
+      {"L='SY_FREQ' D='3'", {"10"}, "9600/"},  // "3.33333333333333"; blank ECU rate
+      {"L='SY_FREQ' D='3'", {"20"}, error(60009)},  // blank tester rate
+      {"L='SY_FREQ' D='3'", {"7"}, error(60009)},   // no entry
+      {"L='SY_FREQ' D='3'", {"24"}, error(msg::kLibraryMissingAttribute)},
+      {"L='SY_FREQ' D='1000000'", {}, error(60008)},
+      {"L='SY_FREQ' D='1000000'", {"40000000", "40000000"}, error(60008)},  // two of them
+      {"", {"40000000"}, error(60007)},
+      {"L=' ' D='1'", {"40000000"}, error(60007)},
+      {"L='SY_FREQ' D='1e6x'", {"40000000"}, error(msg::kLibraryNotANumber)},
+      {"L='SY_FREQ' D='0'", {"40000000"}, error(msg::kLibraryDivisorZero)},
+      {"L='SY_FREQ'", {"40000000"}, error(msg::kLibraryMissingAttribute)},
+      // clang-format on
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.frequency + " " + std::to_string(row.constants.size()));
-    useLibrary(Library((row.frequency.empty() ? "" : Frequency(row.frequency)) + kBauds));
+  for (const auto& [frequency, constants, expected] : rows) {
+    useLibrary(Library((frequency.empty() ? "" : Frequency(frequency)) + kBauds));
     InitSessionTables(session);
     addConstant("OTHER", "1");
-    for (size_t i = 0; i < row.constants.size(); ++i)
-      addConstant(i == 0 ? "SY_FREQ" : "sy_freq", row.constants[i]);
-    if (row.error) {
-      EXPECT_EQ(ErrorNumberOf([&] { GetBaudConfigByFrequency(ctx); }), row.error);
-      continue;
-    }
-    const BaudConfig baud = GetBaudConfigByFrequency(ctx);
-    EXPECT_EQ(baud.tester, row.tester);
-    EXPECT_EQ(baud.ecu, row.ecu);
+    for (size_t i = 0; i < constants.size(); ++i)
+      addConstant(i == 0 ? "SY_FREQ" : "sy_freq", constants[i]);
+    EXPECT_EQ(test::Outcome([&] { return Rates(GetBaudConfigByFrequency(ctx)); }), expected)
+        << frequency;
   }
 }
 
 TEST_F(SelectionTest, FixedBaudRatesTakeTheFirstEntry) {
-  useLibrary(Library(kBauds));
-  const BaudConfig baud = GetBaudConfigFixed(ctx);
-  EXPECT_EQ(baud.tester + "/" + baud.ecu, "38400/19200");
-  const std::pair<const char*, int> failures[] = {
-      {"", 60009},
-      {"<ENTRY T='' E='1'/>", 60009},
-      {"<ENTRY T='1'/>", msg::kLibraryMissingAttribute}};
-  for (const auto& [entries, error] : failures) {
-    useLibrary(Library("<BAUD_CONFIGURATION><CONFIG_NUM VALUE='2'>" + std::string(entries) +
-                       "</CONFIG_NUM></BAUD_CONFIGURATION>"));
-    EXPECT_EQ(ErrorNumberOf([&] { GetBaudConfigFixed(ctx); }), error) << entries;
+  const std::pair<std::string, std::string> rows[] = {
+      {"<ENTRY T='38400' E='19200'/><ENTRY T='1' E='2'/>", "38400/19200"},
+      {"", "error 60009"},
+      {"<ENTRY T='' E='1'/>", "error 60009"},
+      {"<ENTRY T='1'/>", "error " + std::to_string(msg::kLibraryMissingAttribute)}};
+  for (const auto& [entries, expected] : rows) {
+    useLibrary(
+        Library("<BAUD_CONFIGURATION><CONFIG_NUM VALUE='1'><ENTRY T='9' E='9'/></CONFIG_NUM>"
+                "<CONFIG_NUM VALUE='2'>" +
+                entries + "</CONFIG_NUM></BAUD_CONFIGURATION>"));
+    EXPECT_EQ(test::Outcome([&] { return Rates(GetBaudConfigFixed(ctx)); }), expected) << entries;
   }
 }
 
@@ -127,8 +114,8 @@ struct LayoutRuleTest : SelectionTest {
   LayoutRuleTest() {
     WriteValue(session.ConfigTable, "CPU_TYPE", "2");
     WriteValue(session.DataTable, "ECU", "MOTÖR_Ä");
-    addConstant("SY_X", "abc");
-    addConstant("SY_Y", "größe");
+    WriteValue(session.SysConstTable, "SY_X", "abc");
+    WriteValue(session.SysConstTable, "SY_Y", "größe");
     const size_t row = session.MemorySegmentTable.appendRow();
     const char* fields[] = {"S", "DATA", "FLASH", "INTERN", "80000", "10000"};
     for (size_t i = 0; i < 6; ++i) session.MemorySegmentTable.setField(row, i, fields[i]);
@@ -142,7 +129,7 @@ struct LayoutRuleTest : SelectionTest {
 // Kinds and names compare without case (beyond ASCII too), values trimmed and
 // without case; the first rule whose conditions all hold decides.
 TEST_F(LayoutRuleTest, ConditionKindsColumnsAndComparison) {
-  const std::pair<const char*, const char*> rows[] = {
+  const std::pair<const char*, std::string> rows[] = {
       {"<ENTRY config.CPU_TYPE='1' L='A'/>"
        "<ENTRY Config.Cpu_Type=' 2' sykonst.SY_X='ABC ' data.ECU='motör_ä ' L='B'/>",
        "B"},
@@ -155,18 +142,15 @@ TEST_F(LayoutRuleTest, ConditionKindsColumnsAndComparison) {
       // CONFIG ignores a column; a variable nobody holds reads as empty.
       {"<ENTRY CONFIG.CPU_TYPE.4='2' CONFIG.NOBODY=' ' L='A'/>", "A"},
       {"<ENTRY L='CATCH_ALL'/><ENTRY CONFIG.CPU_TYPE='2' L='B'/>", "CATCH_ALL"},
-  };
-  for (const auto& [rules, layout] : rows) EXPECT_EQ(layoutFor(rules), layout) << rules;
-
-  const std::pair<const char*, int> failures[] = {
-      {"<ENTRY CONFIG.CPU_TYPE='2' L=' '/><ENTRY L='LATER'/>", 60006},
-      {"<ENTRY CONFIG.CPU_TYPE='1' L='A'/>", 60006},
-      {"", 60006},
-      {"<ENTRY CPU_TYPE='2' L='A'/>", msg::kLibraryConditionWithoutKind},
-      {"<ENTRY ADRESSLABEL.S.x='DATA' L='A'/>", msg::kLibraryConditionColumn},
-      {"<ENTRY/>", msg::kLibraryMissingAttribute}};
-  for (const auto& [rules, error] : failures)
-    EXPECT_EQ(ErrorNumberOf([&] { layoutFor(rules); }), error) << rules;
+      {"<ENTRY CONFIG.CPU_TYPE='2' L=' '/><ENTRY L='LATER'/>", "error 60006"},
+      {"<ENTRY CONFIG.CPU_TYPE='1' L='A'/>", "error 60006"},
+      {"", "error 60006"},
+      {"<ENTRY CPU_TYPE='2' L='A'/>", "error " + std::to_string(msg::kLibraryConditionWithoutKind)},
+      {"<ENTRY ADRESSLABEL.S.x='DATA' L='A'/>",
+       "error " + std::to_string(msg::kLibraryConditionColumn)},
+      {"<ENTRY/>", "error " + std::to_string(msg::kLibraryMissingAttribute)}};
+  for (const auto& [rules, layout] : rows)
+    EXPECT_EQ(test::Outcome([&] { return layoutFor(rules); }), layout) << rules;
 }
 
 // A failed and a matched rule are pinned by the whole-process report.

@@ -41,18 +41,13 @@ struct TemplatesTest : ::testing::Test, test::LibraryFixture {
 TEST_F(TemplatesTest, TextsAreTextContentWithLfAndRawIsTheCdataWithCrLf) {
   library(Layout("L1", "<![CDATA[<$DATA.SGIDB1>\r\nä <?variable name=\"x\"?>\r\n]]>"));
   const LayoutTemplates t = GetLayoutTemplates(ctx, "L1");
-  EXPECT_EQ(t.rawName, "raw.txt");
-  EXPECT_EQ(t.rawContent, "<$DATA.SGIDB1>\r\nä <?variable name=\"x\"?>\r\n");
-  EXPECT_EQ(t.qsrName, "qsr.qsr");
-  EXPECT_EQ(t.qsrContent, "line 1\nline <$CONFIG.X>");
-  EXPECT_EQ(t.mcsName, "mcs.txt");
-  EXPECT_EQ(t.mcsContent, "<$DATA.SGIDB1>\n");
-  EXPECT_EQ(t.hexInfoName, "hex.txt");
-  EXPECT_EQ(t.hexInfoContent, "hexinfo");
-
   const BrakelTemplate brakel = GetBrakelTemplate(ctx, "L1");
-  EXPECT_EQ(brakel.name, "brakel.ini");
-  EXPECT_EQ(brakel.content, "[Brakel]\nFile=<$CONFIG.HEXFILE>");
+  EXPECT_EQ(std::vector({t.rawName, t.rawContent, t.qsrName, t.qsrContent, t.mcsName, t.mcsContent,
+                         t.hexInfoName, t.hexInfoContent, brakel.name, brakel.content}),
+            std::vector<std::string>({"raw.txt", "<$DATA.SGIDB1>\r\nä <?variable name=\"x\"?>\r\n",
+                                      "qsr.qsr", "line 1\nline <$CONFIG.X>", "mcs.txt",
+                                      "<$DATA.SGIDB1>\n", "hex.txt", "hexinfo", "brakel.ini",
+                                      "[Brakel]\nFile=<$CONFIG.HEXFILE>"}));
 }
 
 TEST_F(TemplatesTest, RawContentRunsFromTheFirstCdataToTheLast) {
@@ -61,53 +56,51 @@ TEST_F(TemplatesTest, RawContentRunsFromTheFirstCdataToTheLast) {
   EXPECT_EQ(GetLayoutTemplates(ctx, "PLAIN").rawContent, "");
 }
 
-TEST_F(TemplatesTest, BlankNamesReportInFixedOrder) {
-  app.LanguageOffset = 1000;
-  library(Layout("RQ", "<![CDATA[x]]>", " |  |mcs|hex") + Layout("MQ", "<![CDATA[x]]>", "r| | |h") +
-          Layout("Q", "<![CDATA[x]]>", "r| |m|"));
-  Error e = ErrorOf([&] { GetLayoutTemplates(ctx, "RQ"); });
-  EXPECT_EQ(e.number(), 60017);
-  EXPECT_EQ(e.description(), "No information about RAW-template was found in library\r\n");
-  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "MQ"); }).number(), 60024);
-  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "Q"); }).number(), 60018);
-}
-
+// Blank names report in a fixed order; the layout name is used as given (no
+// trimming, no case change) and the first of two layouts wins.
 TEST_F(TemplatesTest, MissingPartsFailWithLibraryErrors) {
-  library("<ADRESSLAYOUT VALUE='NO_RAW'>" + Template("QSR", "q", "") + "</ADRESSLAYOUT>" +
+  library(Layout("RQ", "<![CDATA[x]]>", " |  |mcs|hex") + Layout("MQ", "<![CDATA[x]]>", "r| | |h") +
+          Layout("Q", "<![CDATA[x]]>", "r| |m|") + Layout("O'NEIL") +
+          Layout("O'NEIL", "<![CDATA[second]]>") +
+          "<ADRESSLAYOUT VALUE='M1'><MIM_CONVERSION> 1</MIM_CONVERSION></ADRESSLAYOUT>"
+          "<ADRESSLAYOUT VALUE='M2'><MIM_CONVERSION>01</MIM_CONVERSION></ADRESSLAYOUT>"
+          "<ADRESSLAYOUT VALUE='NO_RAW'>" +
+          Template("QSR", "q", "") + "</ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='NO_NAME'><RAW><DATA/></RAW></ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='NO_DATA'><RAW><NAME>r</NAME></RAW></ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='COUNTS'><DATABLOCK_COUNT>two</DATABLOCK_COUNT></ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='ZERO'><DATABLOCK_COUNT>0</DATABLOCK_COUNT></ADRESSLAYOUT>");
-  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "NO_RAW"); }).number(),
-            msg::kLibraryMissingTemplate);
-  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "NO_NAME"); }).number(),
-            msg::kLibraryMissingTemplateName);
-  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "NO_DATA"); }).number(),
-            msg::kLibraryMissingTemplateData);
-  EXPECT_EQ(ErrorOf([&] { GetBrakelTemplate(ctx, "NO_RAW"); }).number(),
-            msg::kLibraryMissingTemplate);
-  EXPECT_EQ(ErrorOf([&] { GetMimConversion(ctx, "NO_RAW"); }).number(),
-            msg::kLibraryMissingMimConversion);
-  EXPECT_EQ(ErrorOf([&] { GetDatablockCount(ctx, "COUNTS"); }).number(),
-            msg::kLibraryDatablockCountNotANumber);
-  EXPECT_EQ(ErrorOf([&] { GetDatablockCount(ctx, "ZERO"); }).number(), 60016);
-  EXPECT_EQ(ErrorOf([&] { GetDatablockCount(ctx, "NO_RAW"); }).number(), 60016);
-  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "NONE"); }).number(),
-            msg::kLibraryMissingTemplate);
-}
-
-TEST_F(TemplatesTest, SettingsAndLiteralLayoutNames) {
-  library(Layout("O'NEIL") + Layout("O'NEIL", "<![CDATA[second]]>") +
-          "<ADRESSLAYOUT VALUE='M1'><MIM_CONVERSION> 1</MIM_CONVERSION></ADRESSLAYOUT>"
-          "<ADRESSLAYOUT VALUE='M2'><MIM_CONVERSION>01</MIM_CONVERSION></ADRESSLAYOUT>");
-  EXPECT_EQ(GetDatablockCount(ctx, "O'NEIL"), 2);
-  EXPECT_TRUE(GetMimConversion(ctx, "O'NEIL"));
-  EXPECT_FALSE(GetMimConversion(ctx, "M1"));
-  EXPECT_FALSE(GetMimConversion(ctx, "M2"));
-  EXPECT_EQ(GetLayoutTemplates(ctx, "O'NEIL").rawContent, "a\r\nb");  // the first layout wins
-  // The name is used as given: no trimming, no case change.
-  EXPECT_EQ(ErrorOf([&] { GetDatablockCount(ctx, "o'neil"); }).number(), 60016);
-  EXPECT_EQ(ErrorOf([&] { GetDatablockCount(ctx, " O'NEIL"); }).number(), 60016);
+  const auto raw = [&](const char* layout) { return GetLayoutTemplates(ctx, layout).rawContent; };
+  const auto count = [&](const char* layout) { return GetDatablockCount(ctx, layout); };
+  const auto mim = [&](const char* layout) { return GetMimConversion(ctx, layout); };
+  const auto brakel = [&](const char* layout) { return GetBrakelTemplate(ctx, layout).name; };
+  const auto error = [](int number) { return "error " + std::to_string(number); };
+  const std::pair<std::string, std::string> rows[] = {
+      {test::Outcome([&] { return raw("RQ"); }), error(60017)},
+      {test::Outcome([&] { return raw("MQ"); }), error(60024)},
+      {test::Outcome([&] { return raw("Q"); }), error(60018)},
+      {test::Outcome([&] { return raw("NO_RAW"); }), error(msg::kLibraryMissingTemplate)},
+      {test::Outcome([&] { return raw("NO_NAME"); }), error(msg::kLibraryMissingTemplateName)},
+      {test::Outcome([&] { return raw("NO_DATA"); }), error(msg::kLibraryMissingTemplateData)},
+      {test::Outcome([&] { return raw("NONE"); }), error(msg::kLibraryMissingTemplate)},
+      {test::Outcome([&] { return brakel("NO_RAW"); }), error(msg::kLibraryMissingTemplate)},
+      {test::Outcome([&] { return mim("NO_RAW"); }), error(msg::kLibraryMissingMimConversion)},
+      {test::Outcome([&] { return count("COUNTS"); }),
+       error(msg::kLibraryDatablockCountNotANumber)},
+      {test::Outcome([&] { return count("ZERO"); }), error(60016)},
+      {test::Outcome([&] { return count("NO_RAW"); }), error(60016)},
+      {test::Outcome([&] { return count("o'neil"); }), error(60016)},
+      {test::Outcome([&] { return count(" O'NEIL"); }), error(60016)},
+      {test::Outcome([&] { return count("O'NEIL"); }), "2"},
+      {test::Outcome([&] { return raw("O'NEIL"); }), "a\r\nb"},
+      {test::Outcome([&] { return mim("O'NEIL"); }) + test::Outcome([&] { return mim("M1"); }) +
+           test::Outcome([&] { return mim("M2"); }),
+       "100"},
+  };
+  for (const auto& [actual, expected] : rows) EXPECT_EQ(actual, expected);
+  app.LanguageOffset = 1000;
+  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "RQ"); }).description(),
+            "No information about RAW-template was found in library\r\n");
 }
 
 }  // namespace

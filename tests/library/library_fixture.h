@@ -1,7 +1,9 @@
 #pragma once
 
+#include <sstream>
 #include <string>
 
+#include "core/platform/error.h"
 #include "core/session/data_context.h"
 #include "support/scratch_folder.h"
 
@@ -21,5 +23,17 @@ struct LibraryFixture {
     if (!session.LibraryDocument.loadFromMemory(xml)) throw std::runtime_error("bad test XML");
   }
 };
+
+// What `call` gives, as text: its value, or "error N" where it fails.
+template <typename Call>
+std::string Outcome(Call call) {
+  try {
+    std::ostringstream out;
+    out << call();
+    return out.str();
+  } catch (const Error& e) {
+    return "error " + std::to_string(e.number());
+  }
+}
 
 }  // namespace xkm::test

@@ -2,6 +2,7 @@
 
 #include "core/session/session.h"
 #include "core/templates/text_stream_reader.h"
+#include "support/error_number.h"
 #include "support/scratch_folder.h"
 #include "template_fixture.h"
 
@@ -21,82 +22,57 @@ std::string Dump(const SessionTable& table) {
   return text;
 }
 
-class ReaderTest : public ::testing::Test {
+class ReaderTest : public TemplateTest {
  protected:
   SessionTable read(const std::string& bytes, const std::string& delimiter, bool header) {
     return clsLib().GetTextStreamAsRecordSet(scratch.write("t.txt", bytes), delimiter, header);
   }
-  void expectFailure(const std::string& bytes, const std::string& delimiter, bool header,
-                     const std::string& underlying) {
-    std::string path = scratch.write("t.txt", bytes);
-    try {
-      clsLib().GetTextStreamAsRecordSet(path, delimiter, header);
-      ADD_FAILURE() << "no error for " << bytes;
-    } catch (const Error& e) {
-      EXPECT_EQ(e.number(), 60000);
-      EXPECT_EQ(e.source(), "GetTextStreamAsRecordSet");
-      EXPECT_EQ(e.description().substr(0, kFrame.size() + underlying.size()), kFrame + underlying);
-    }
-  }
   ScratchFolder scratch;
 };
 
-TEST_F(ReaderTest, WithoutHeaderTheFirstLineIsDataToo) {
-  SessionTable table = read("a;b;c\r\n\nx\ry;\xE4\r\n", ";", false);
-  EXPECT_EQ(
-      Dump(table),
-      "FIELD_1;FIELD_2;FIELD_3;\na|b|c|\n<null>|<null>|<null>|\nx|<null>|<null>|\ny|ä|<null>|");
-  EXPECT_EQ(table.columnIndex("Field_2"), 1u);
-  EXPECT_EQ(Dump(read("one line", ";", false)), "FIELD_1;\none line|");
+// Without a header the first line is data too; a separator that never occurs keeps lines whole.
+TEST_F(ReaderTest, LinesSplitIntoFields) {
+  const std::tuple<const char*, const char*, bool, const char*> rows[] = {
+      {"a;b;c\r\n\nx\ry;\xE4\r\n", ";", false,
+       "FIELD_1;FIELD_2;FIELD_3;\na|b|c|\n<null>|<null>|<null>|\nx|<null>|<null>|\ny|ä|<null>|"},
+      {"one line", ";", false, "FIELD_1;\none line|"},
+      {"Kind;Name\nChecksum;A\n", ";", true, "Kind;Name;\nChecksum|A|"},
+      {"Kind;Name", ";", true, "Kind;Name;"},
+      {"a;b\nc,d", "|", false, "FIELD_1;\na;b|\nc,d|"},
+      {"a;b\nc,d", "", false, "FIELD_1;\na;b|\nc,d|"},
+      {"a::b::\n", "::", false, "FIELD_1;FIELD_2;FIELD_3;\na|b||"},
+  };
+  for (const auto& [bytes, delimiter, header, table] : rows)
+    EXPECT_EQ(Dump(read(bytes, delimiter, header)), table) << bytes;
+  EXPECT_EQ(read("a;b", ";", false).columnIndex("Field_2"), 1u);
 }
 
-TEST_F(ReaderTest, HeaderNamesTheColumns) {
-  EXPECT_EQ(Dump(read("Kind;Name\nChecksum;A\n", ";", true)), "Kind;Name;\nChecksum|A|");
-  EXPECT_EQ(Dump(read("Kind;Name", ";", true)), "Kind;Name;");
-}
-
-TEST_F(ReaderTest, ASeparatorThatNeverOccursKeepsLinesWhole) {
-  EXPECT_EQ(Dump(read("a;b\nc,d", "|", false)), "FIELD_1;\na;b|\nc,d|");
-  EXPECT_EQ(Dump(read("a;b\nc,d", "", false)), "FIELD_1;\na;b|\nc,d|");
-  EXPECT_EQ(Dump(read("a::b::\n", "::", false)), "FIELD_1;FIELD_2;FIELD_3;\na|b||");
-}
-
+// An empty file and a line longer than the first are pinned by the
+// whole-process tests of garbage logs.
 TEST_F(ReaderTest, FailuresComeInOneFrame) {
-  expectFailure("a;b\nCS;x;y", ";", false, "3265 ");
-  expectFailure("Name;name\n", ";", true, "3367 ");
-  expectFailure("", ";", false, "60000 File empty : " + scratch.file("t.txt"));
+  const Error duplicate = ErrorOf([&] { read("Name;name\n", ";", true); });
+  EXPECT_EQ(duplicate.source() + ": " + duplicate.numberAndDescription().substr(0, 38),
+            "GetTextStreamAsRecordSet: 60000 " + kFrame + "3367 ");
   ExpectError([&] { clsLib().GetTextStreamAsRecordSet(scratch.file("none.txt"), ";", false); },
               60000, kFrame + "60000 File not found : " + scratch.file("none.txt"));
 }
 
-class ImportChecksumsTest : public TemplateTest {
- protected:
-  ImportChecksumsTest() {
-    WriteValue(session.ConfigTable, "PFADZIELABLAGE", " " + scratch.path() + " ");
-  }
-  std::string dataRows() { return Dump(session.DataTable); }
-  ScratchFolder scratch;
-};
-
-TEST_F(ImportChecksumsTest, AppendsChecksumLinesInFileOrder) {
-  WriteValue(session.DataTable, "CS_A", "old");
-  scratch.write("CS.LOG",
-                "Log;of;the;tool\r\nChecksum;CS_A;1234\r\nInfo;x;y\r\n Checksum;CS_X;1\r\n"
-                "checksum;CS_B;ABCD;extra\r\nChecksum\r\n");
-  ImportChecksums(ctx);
-  EXPECT_EQ(dataRows(), "Name;Value;\nCS_A|old|\nCS_A|1234|\nCS_B|ABCD|\n<null>|<null>|");
-  EXPECT_EQ(ReadValue(session.DataTable, "CS_A", 1), "");  // twice: counts as absent
-  EXPECT_EQ(ReadValue(session.DataTable, "CS_B", 1), "ABCD");
-}
-
-// The other failures of a log are the reader's, and reach the operator whole
-// (see the whole-process tests of garbage logs).
-TEST_F(ImportChecksumsTest, AMissingLogNamesTheTrimmedPath) {
+// A missing log names the trimmed path; the other failures of a log are the
+// reader's, and reach the operator whole (see the whole-process tests of garbage logs).
+TEST_F(ReaderTest, ImportAppendsChecksumLinesInFileOrder) {
+  WriteValue(session.ConfigTable, "PFADZIELABLAGE", " " + scratch.path() + " ");
   ExpectError(
       [&] { ImportChecksums(ctx); }, 60019,
       "60019 Checksummen-File nicht gefunden - Checksummen können nicht eingelesen werden : " +
           scratch.file("CS.LOG"));
   EXPECT_EQ(session.DataTable.rowCount(), 0u);
+  WriteValue(session.DataTable, "CS_A", "old");
+  scratch.write("CS.LOG",
+                "Log;of;the;tool\r\nChecksum;CS_A;1234\r\nInfo;x;y\r\n Checksum;CS_X;1\r\n"
+                "checksum;CS_B;ABCD;extra\r\nChecksum\r\n");
+  ImportChecksums(ctx);
+  EXPECT_EQ(Dump(session.DataTable),
+            "Name;Value;\nCS_A|old|\nCS_A|1234|\nCS_B|ABCD|\n<null>|<null>|");
 }
 
 }  // namespace

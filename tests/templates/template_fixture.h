@@ -7,6 +7,7 @@
 
 #include "core/platform/error.h"
 #include "core/session/data_context.h"
+#include "support/error_number.h"
 
 namespace xkm::test {
 
@@ -23,13 +24,7 @@ class TemplateTest : public ::testing::Test {
 // Runs `action`, which must fail with exactly this number and description.
 inline void ExpectError(const std::function<void()>& action, int number,
                         const std::string& description) {
-  try {
-    action();
-    ADD_FAILURE() << "no error, expected " << number << " " << description;
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), number);
-    EXPECT_EQ(e.description(), description);
-  }
+  EXPECT_EQ(ErrorOf(action).numberAndDescription(), std::to_string(number) + " " + description);
 }
 
 }  // namespace xkm::test
