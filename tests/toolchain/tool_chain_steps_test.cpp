@@ -8,10 +8,8 @@
 namespace xkm {
 namespace {
 
-using ::testing::ElementsAre;
-
 // clang-format off
-const char* const kLogisticRows[] = {
+const std::vector<std::string> kLogisticRows = {
     "CUSTOMERORDERNUMBER", "SOFTWAREPARTNUMBER", "HARDWAREPARTNUMBER", "PROJECTINFO", "SGIDB1",
     "SGIDB3", "CHECKSUMME_GESAMT", "RECEIVER_COMPANY", "RECEIVER_DEPARTMENT", "RECEIVER_ROLE",
     "RECEIVER_SURNAME", "RECEIVER_FIRSTNAME", "RECEIVER_ADDRESS", "RECEIVER_PHONE", "RECEIVER_FAX",
@@ -28,11 +26,18 @@ struct StepsTest : ::testing::Test, test::ToolchainFixture {
     app.InputXmlPath = folder.write("logistic.xml", xml);
     toolChain.CallByName("read_logistic_data");
   }
-  std::string data(const char* name) const { return ReadValue(session.DataTable, name, 1); }
   std::vector<std::string> dataNames() const {
     std::vector<std::string> names;
     for (const SessionTable::Row& row : session.DataTable.rows()) names.push_back(*row[0]);
     return names;
+  }
+  // The values of `names` as written, untrimmed, joined by '|'.
+  std::string raw(std::initializer_list<const char*> names) const {
+    std::string values;
+    for (const char* name : names)
+      values +=
+          session.DataTable.field(session.DataTable.rowsNamed(name).at(0), 1).value_or("") + "|";
+    return values;
   }
 };
 
@@ -45,7 +50,6 @@ std::string FlowData(const std::string& fields, const std::string& receiver,
          "</f:Field></f:Group></f:Envelope></f:Data></Root>";
 }
 
-// A failed preparation is shown, and Init itself still ends normally.
 TEST_F(StepsTest, InitShowsAFailedPreparationAndEndsNormally) {
   installLibrary();
   app.InputHexPath = "no-separator.hex";
@@ -57,34 +61,33 @@ TEST_F(StepsTest, InitShowsAFailedPreparationAndEndsNormally) {
   EXPECT_EQ(reports.front(), "Start");
 }
 
-// The full mapping is pinned by the whole-process report; here the edges.
+// The full mapping is pinned by the whole-process report; here the edges: an
+// earlier row stays first and empty, blanks are kept, only the receiver group
+// gives names, a city gets a leading blank.
 TEST_F(StepsTest, LogisticDataKeepsAnEarlierRowAndTakesNamesFromTheReceiverGroup) {
-  WriteValue(session.DataTable, "CHECKSUMME_GESAMT", "from an earlier import");
-  readLogisticData(
-      FlowData("<f:Field Name='Name'>not the receiver</f:Field>"
-               "<f:Field Name='SGIDB1_CustomerOrderNumber'> 4711 </f:Field>"
-               "<f:X><f:Field Name='SGIDB3_Cust_SW_Version'>V3</f:Field></f:X>",
-               "<f:Field Name='Name'>Erika</f:Field>"));
-  EXPECT_THAT(reports, ElementsAre("Lese logistische Daten"));
-  EXPECT_TRUE(host.messages.empty());
-  std::vector<std::string> expected = {"CHECKSUMME_GESAMT"};
-  for (const char* name : kLogisticRows)
-    if (std::string(name) != "CHECKSUMME_GESAMT") expected.push_back(name);
-  EXPECT_EQ(dataNames(), expected);
-  EXPECT_EQ(*session.DataTable.row(1)[1], " 4711 ");  // written with its blanks
-  EXPECT_EQ(data("SGIDB3"), "V3");
-  EXPECT_EQ(data("CHECKSUMME_GESAMT"), "");
-  EXPECT_EQ(data("RECEIVER_FIRSTNAME"), "Erika");
-  const std::pair<const char*, const char*> addresses[] = {
-      {"<f:Field Name='City'>Northtown</f:Field>", " Northtown"},
-      {"<f:Field Name='ZIP_Code'>12345</f:Field>", "12345"},
-      {"", ""}};
-  for (const auto& [receiver, address] : addresses) {
+  const std::string fields =
+      "<f:Field Name='Name'>not the receiver</f:Field>"
+      "<f:Field Name='SGIDB1_CustomerOrderNumber'> 4711 </f:Field>"
+      "<f:X><f:Field Name='SGIDB3_Cust_SW_Version'>V3</f:Field></f:X>";
+  const std::pair<const char*, const char*> receivers[] = {
+      {"<f:Field Name='Name'>Erika</f:Field><f:Field Name='City'>Northtown</f:Field>",
+       "| 4711 |V3|Erika| Northtown|"},
+      {"<f:Field Name='ZIP_Code'>12345</f:Field>", "| 4711 |V3||12345|"},
+      {"", "| 4711 |V3|||"}};
+  std::vector<std::string> order = {"CHECKSUMME_GESAMT"};
+  for (const std::string& name : kLogisticRows)
+    if (name != "CHECKSUMME_GESAMT") order.push_back(name);
+  for (const auto& [receiver, expected] : receivers) {
     InitSessionTables(session);
-    readLogisticData(FlowData("", receiver));
-    EXPECT_EQ(*session.DataTable.row(session.DataTable.rowsNamed("RECEIVER_ADDRESS")[0])[1],
-              address);
+    WriteValue(session.DataTable, "CHECKSUMME_GESAMT", "from an earlier import");
+    readLogisticData(FlowData(fields, receiver));
+    EXPECT_EQ(dataNames(), order);
+    EXPECT_EQ(
+        raw({"CHECKSUMME_GESAMT", "SGIDB1", "SGIDB3", "RECEIVER_FIRSTNAME", "RECEIVER_ADDRESS"}),
+        expected);
   }
+  EXPECT_EQ(reports, std::vector<std::string>(3, "Lese logistische Daten"));
+  EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(StepsTest, OtherNamespacesOrEnvelopesGiveEmptyRows) {
@@ -96,25 +99,25 @@ TEST_F(StepsTest, OtherNamespacesOrEnvelopesGiveEmptyRows) {
         FlowData(fields, receiver, "http://flow.example.org/namespace/FlowData", "ToFlow")}) {
     InitSessionTables(session);
     readLogisticData(xml);
-    EXPECT_EQ(session.DataTable.rowCount(), 16u);
-    for (const char* name : kLogisticRows) EXPECT_EQ(data(name), "") << name;
+    EXPECT_EQ(dataNames(), kLogisticRows);
+    for (const std::string& name : kLogisticRows)
+      EXPECT_EQ(ReadValue(session.DataTable, name, 1), "") << name;
   }
   // A default namespace declared deeper down is found as well.
   readLogisticData(
       "<Root xmlns:a='urn:a'><Data xmlns='https://h/x/namespace/FlowData'>"
       "<Envelope Name='FromFlow'><Field Name='SGIDB1_CustomerOrderNumber'>4711"
       "</Field></Envelope></Data></Root>");
-  EXPECT_EQ(data("SGIDB1"), "4711");
+  EXPECT_EQ(ReadValue(session.DataTable, "SGIDB1", 1), "4711");
   EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(StepsTest, UnreadableFilesAreShownAndNothingIsWritten) {
-  app.InputXmlPath = "";
-  toolChain.READ_LOGISTIC_DATA();
-  app.InputXmlPath = folder.file("missing.xml");
-  toolChain.READ_LOGISTIC_DATA();
-  app.InputXmlPath = folder.write("broken.xml", "<a><b></a>");
-  toolChain.READ_LOGISTIC_DATA();
+  for (const std::string& path :
+       {std::string(), folder.file("missing.xml"), folder.write("broken.xml", "<a><b></a>")}) {
+    app.InputXmlPath = path;
+    toolChain.READ_LOGISTIC_DATA();
+  }
   EXPECT_EQ(host.messages,
             (std::vector<test::RecordedMessage>{
                 {"Error", "File not found: "},
