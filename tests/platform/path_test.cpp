@@ -71,11 +71,5 @@ TEST(PathRules, PlainFileNamesInTheWorkingFolder) {
   }
 }
 
-TEST(PathRules, StandardPathsCarryUtf8BothWays) {
-  const std::string name = "Aufträge/Müller ø €.hex";
-  EXPECT_EQ(Utf8Path(NativePath(name)), name);
-  EXPECT_EQ(Utf8Path(NativePath(name).filename()), "Müller ø €.hex");
-}
-
 }  // namespace
 }  // namespace xkm::fs

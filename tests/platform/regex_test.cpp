@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
 
-#include "core/platform/error.h"
 #include "support/error_number.h"
 
 namespace xkm {

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/platform/error.h"
 #include "support/error_number.h"
 #include "support/scratch_folder.h"
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/platform/error.h"
 #include "support/error_number.h"
 #include "support/recording_host.h"
 #include "support/scratch_folder.h"

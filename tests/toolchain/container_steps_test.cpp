@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "core/platform/error.h"
 #include "core/resources/message_ids.h"
 #include "core/toolchain/command_text.h"
 #include "core/toolchain/file_names.h"

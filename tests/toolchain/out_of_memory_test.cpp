@@ -40,15 +40,9 @@ struct OutOfMemoryTest : ::testing::Test, test::ToolchainFixture {
 // steps that wrap their failures keep the text; the steps that never stop the
 // run let the clean-up follow.
 TEST_F(OutOfMemoryTest, EveryStepNamesItAndOnlyStoppingStepsStopTheRun) {
-  struct Row {
-    const char* step;
-    const char* report;
-    test::RecordedMessage message;
-    bool cleanedUp;
-  };
   const std::string stops = "60000 Out of memory - program stops!";
   // clang-format off
-  const Row rows[] = {
+  const std::tuple<const char*, const char*, test::RecordedMessage, bool> rows[] = {
       {"BuildXKMContainer", "Erstelle XKM-Container ...", {"xkmtool", "7 Out of memory"}, true},
       {"READ_LOGISTIC_DATA", "Lese logistische Daten", {"Error", "7 Out of memory"}, true},
       {"Init", "Start", {"Error", "60000 Out of memory"}, false},
@@ -56,14 +50,14 @@ TEST_F(OutOfMemoryTest, EveryStepNamesItAndOnlyStoppingStepsStopTheRun) {
       {"RUN_BCB2MIM_CONVERSION", "Konvertiere in MIM-Format", {"Error", stops}, false},
       {"CLEANUPSESSION", "Lösche temporäre Dateien", {"Error", "60000 Out of memory"}, false}};
   // clang-format on
-  for (const Row& row : rows) {
+  for (const auto& [step, report, message, cleanedUp] : rows) {
     host.messages.clear();
-    const RunOutcome outcome = run(row.step, row.report);
-    EXPECT_EQ(host.messages, std::vector<test::RecordedMessage>{row.message}) << row.step;
-    EXPECT_EQ(outcome, row.cleanedUp ? RunOutcome::Completed : RunOutcome::Failed) << row.step;
-    EXPECT_EQ(!host.actions().empty() && host.actions().back() == "Bearbeitung beendet",
-              row.cleanedUp)
-        << row.step;
+    const RunOutcome outcome = run(step, report);
+    const bool ended = !host.actions().empty() && host.actions().back() == "Bearbeitung beendet";
+    EXPECT_EQ(host.messages, std::vector<test::RecordedMessage>{message}) << step;
+    EXPECT_EQ(std::make_pair(outcome, ended),
+              std::make_pair(cleanedUp ? RunOutcome::Completed : RunOutcome::Failed, cleanedUp))
+        << step;
   }
 }
 

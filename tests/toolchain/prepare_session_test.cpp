@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/platform/cp1252.h"
 #include "toolchain_fixture.h"
 
 namespace xkm {

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "core/platform/error.h"
 #include "support/error_number.h"
 #include "support/scratch_folder.h"
 
