@@ -13,11 +13,12 @@ using Messages = std::vector<test::RecordedMessage>;
 
 struct PrepareSessionTest : ::testing::Test, test::ToolchainFixture {
   PrepareSessionTest() { installLibrary(); }
-  // The configuration rows that hold a value.
-  size_t written() const {
-    size_t count = 0;
-    for (const SessionTable::Row& row : session.ConfigTable.rows()) count += row[1].has_value();
-    return count;
+  // The names of the configuration rows that hold a value.
+  std::string written() const {
+    std::string names;
+    for (const SessionTable::Row& row : session.ConfigTable.rows())
+      if (row[1]) names += *row[0] + " ";
+    return names;
   }
 };
 
@@ -55,39 +56,38 @@ TEST_F(PrepareSessionTest, ShortNameWithoutExtensionIsCutAtTheFirstDot) {
   EXPECT_EQ(host.messages, Messages{});
 }
 
-TEST_F(PrepareSessionTest, HexPathWithoutSeparatorStopsAtSplitPath) {
-  const std::string a2l = input("ecu_st10.a2l", "ecu.a2l");
-  PrepareSession(ctx, "image.hex", a2l);
-  EXPECT_EQ(host.messages, Messages({{"Error", "5 Invalid procedure call or argument"}}));
-  EXPECT_EQ(host.busyPointerCalls.back(), false);
-  EXPECT_EQ(config("A2LFILE") + "|" + config("HEXFILE") + "|" + config("CONFIG_NUM"),
-            a2l + "|image.hex|1");
-  EXPECT_EQ(written(), 3u);
-}
-
-TEST_F(PrepareSessionTest, WithoutLibraryTheLoadAndThenTheLookupReport) {
-  std::filesystem::remove_all(app.ExecutableFolder);
-  std::filesystem::create_directories(app.ExecutableFolder);
-  const std::string hex = input("ecu_st10.hex", "ecu.hex");
-  app.StopRequested = true;
-  PrepareSession(ctx, hex, input("ecu_st10.a2l", "ecu.a2l"));
-  EXPECT_TRUE(app.StopRequested);  // only a loaded library ends an earlier Stop
-  EXPECT_EQ(host.messages,
-            Messages({{"Error", "60013 Kein oder mehr als ein Library-File gefunden"},
-                      {"Error", "60001 Keine Information über ECU in der Library gefunden"}}));
-  EXPECT_THAT(host.busyPointerCalls, ElementsAre(true, false));
-  EXPECT_EQ(written(), 2u);
-  EXPECT_EQ(config("HEXFILE"), hex);
-}
-
-TEST_F(PrepareSessionTest, A2lFailureIsShownAndTheTablesStayFresh) {
-  InitSessionTables(session);
-  WriteValue(session.DataTable, "ECU", "EARLIER");  // must not survive
-  PrepareSession(ctx, input("ecu_st10.hex", "ecu.hex"),
-                 folder.write("bad.a2l", "/begin MOD_PAR\r\n/end MOD_PAR\r\n"));
-  EXPECT_EQ(host.messages,
-            Messages({{"Error", "60012 Keine Information über ECU in A2L-File gefunden"}}));
-  EXPECT_EQ(session.DataTable.rowCount(), 0u);
+// A failure is shown, ends the busy pointer and leaves fresh tables with only
+// the rows written before it; only a loaded library ends an earlier Stop.
+TEST_F(PrepareSessionTest, AFailureIsShownAndLeavesOnlyTheRowsBeforeIt) {
+  const std::string hex = input("ecu_st10.hex", "ecu.hex"), a2l = input("ecu_st10.a2l", "ecu.a2l");
+  const std::string bad = folder.write("bad.a2l", "/begin MOD_PAR\r\n/end MOD_PAR\r\n");
+  const std::string noLibrary =
+      "60013 Kein oder mehr als ein Library-File gefunden|"
+      "60001 Keine Information über ECU in der Library gefunden|";
+  const std::tuple<std::string, std::string, std::string, std::string> rows[] = {
+      {"image.hex", a2l, "5 Invalid procedure call or argument|", "HEXFILE A2LFILE CONFIG_NUM "},
+      {hex, bad, "60012 Keine Information über ECU in A2L-File gefunden|", ""},
+      {hex, a2l, noLibrary, "HEXFILE A2LFILE "}};
+  for (const auto& [image, description, messages, rowsWritten] : rows) {
+    if (messages == noLibrary) {
+      std::filesystem::remove_all(app.ExecutableFolder);
+      std::filesystem::create_directories(app.ExecutableFolder);
+    }
+    InitSessionTables(session);
+    WriteValue(session.DataTable, "ECU", "EARLIER");
+    host.messages.clear();
+    app.StopRequested = true;
+    PrepareSession(ctx, image, description);
+    std::string shown;
+    for (const test::RecordedMessage& message : host.messages)
+      shown += (message.title == "Error" ? "" : message.title) + message.text + "|";
+    EXPECT_EQ(shown, messages);
+    EXPECT_EQ(host.busyPointerCalls.back(), false);
+    EXPECT_NE(ReadValue(session.DataTable, "ECU", 1), "EARLIER");
+    EXPECT_EQ(config("HEXFILE") + "|" + config("A2LFILE"), image + "|" + description);
+    EXPECT_EQ(rowsWritten.empty() ? "" : written(), rowsWritten);
+  }
+  EXPECT_TRUE(app.StopRequested);
 }
 
 }  // namespace
