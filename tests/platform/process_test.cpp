@@ -44,14 +44,11 @@ TEST(RunCommandLine, TheChildStartsWithDefaultSignals) {
 TEST(RunCommandLine, ReportsHowTheChildEnded) {
   test::ScratchFolder folder;
   const std::string notAProgram = "\"" + folder.write("plain.txt", "exit 0\n") + "\"";
-  const std::pair<std::string, int> rows[] = {// the exit code; -1: not started
-                                              {StandIn("exit=7"), 7},
-                                              {StandIn(""), 0},
-                                              {"", -1},
-                                              {"  \t ", -1},
-                                              {"\"" + folder.file("missing") + "\" -x", -1},
-                                              {"xkm-no-such-program-on-path", -1},
-                                              {notAProgram, -1}};
+  // clang-format off
+  const std::pair<std::string, int> rows[] = {  // the exit code; -1: not started
+      {StandIn("exit=7"), 7}, {StandIn(""), 0}, {"", -1}, {"  \t ", -1}, {notAProgram, -1},
+      {"\"" + folder.file("missing") + "\" -x", -1}, {"xkm-no-such-program-on-path", -1}};
+  // clang-format on
   for (const auto& [commandLine, exitCode] : rows) {
     const ProcessOutcome outcome = RunCommandLine(commandLine);
     EXPECT_EQ(std::make_tuple(outcome.started, outcome.exitCode, outcome.signal),
@@ -155,8 +152,8 @@ TEST(RunCommandLine, AnInterruptedWaitStillWaitsForTheChild) {
     EXPECT_TRUE(output == ChildOutput::Capture || std::filesystem::exists(folder.file("ended")));
 #ifndef _WIN32  // a probe only: no child of this process is left, ended or not
     errno = 0;
-    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << afterFlag;
-    EXPECT_EQ(errno, ECHILD) << afterFlag;
+    const int reaped = ::waitpid(-1, nullptr, WNOHANG);
+    EXPECT_EQ(std::make_pair(reaped, errno), std::make_pair(-1, ECHILD)) << afterFlag;
 #endif
   }
 }

@@ -21,19 +21,16 @@ std::string Matches(const char* pattern, Regex::Options options, std::string_vie
 }
 
 TEST(Regex, FindAllKnowsLineEndsClassesAndEmptyMatches) {
+  // clang-format off
   const std::tuple<const char*, Regex::Options, const char*, const char*> rows[] = {
-      {R"(^\w+$)", kMultiline, "ab\r\ncd\nef\rgh", "ab|cd|ef|gh|"},
+      {R"(^\w+$)", kMultiline, "ab\r\ncd\nef\rgh", "ab|cd|ef|gh|"}, {"^", kMultiline, "a\r\nb\nc", "|||"},
       // Without multi-line, ^ and $ are the ends of the whole text only.
-      {R"(^\w+$)", {}, "ab\r\ncd", ""},
-      {R"(^\w+$)", {}, "ab\n", ""},
-      {R"(^\w+$)", {}, "ab", "ab|"},
-      {"a.b", {}, "a\rb a\nb a\tb", "a\tb|"},
-      {R"([^\r^\n]+)", {}, "a^b\r\nc", "a|b|c|"},  // a caret inside a class is literal
-      {"[x^]", {}, "^x^", "^|x|^|"},
-      {"x*", {}, "axxb", "|xx|||"},  // empty matches advance
-      {"", {}, "", "|"},
-      {"", {}, "a\r\nb", "||||"},
-      {"^", kMultiline, "a\r\nb\nc", "|||"}};
+      {R"(^\w+$)", {}, "ab\r\ncd", ""}, {R"(^\w+$)", {}, "ab\n", ""}, {R"(^\w+$)", {}, "ab", "ab|"},
+      {"a.b", {}, "a\rb a\nb a\tb", "a\tb|"}, {"[x^]", {}, "^x^", "^|x|^|"},
+      {R"([^\r^\n]+)", {}, "a^b\r\nc", "a|b|c|"} /* a caret inside a class is literal */,
+      {"x*", {}, "axxb", "|xx|||"} /* empty matches advance */, {"", {}, "", "|"},
+      {"", {}, "a\r\nb", "||||"}};
+  // clang-format on
   for (const auto& [pattern, options, subject, matches] : rows) {
     EXPECT_EQ(Matches(pattern, options, subject), matches) << pattern << " in " << subject;
     EXPECT_EQ(Regex(pattern, options).countAll(subject),

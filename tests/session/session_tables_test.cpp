@@ -6,17 +6,8 @@
 namespace xkm {
 namespace {
 
-// The catalogue and its order are pinned by the whole-process report.
-TEST(InitSessionTables, EmptiesEveryTableAgain) {
-  Session session;
-  InitSessionTables(session);
-  WriteValue(session.DataTable, "ECU", "X");
-  WriteValue(session.ConfigTable, "HEXFILE", "a.hex");
-  InitSessionTables(session);
-  ASSERT_EQ(session.ConfigTable.rowCount(), 23u);
-  EXPECT_FALSE(session.ConfigTable.field(0, 1).has_value());
-  EXPECT_EQ(session.DataTable.rowCount(), 0u);
-}
+// The catalogue and its order are pinned by the whole-process report, that
+// a new preparation starts from empty tables by the preparation's tests.
 
 // Names match trimmed, without case (beyond ASCII too) and literally; values
 // are stored as given and read with their blanks (only blanks) trimmed.
@@ -32,8 +23,7 @@ TEST(ReadValue, FindsTheOneRowOfANameAndTrimsItsValue) {
       {"motör_ä", "2"}, {"A", "2"}, {"NONE", ""}};
   // clang-format on
   for (const auto& [name, value] : rows) EXPECT_EQ(ReadValue(table, name, 1), value) << name;
-  EXPECT_EQ(*table.field(0, 1), "  /w/a.hex  ");
-  EXPECT_EQ(table.rowCount(), 6u);
+  EXPECT_EQ(*table.field(0, 1) + std::to_string(table.rowCount()), "  /w/a.hex  6");
   // Two rows of one name count as absent, and a write then appends a third.
   table.setField(5, 0, "ECU");
   std::string reads = ReadValue(table, "ECU", 1) + "|";  // a null value reads as empty
@@ -53,10 +43,9 @@ TEST(SessionTable, OtherColumnsIndexFollowsRenamesAndValuesAreNeverCut) {
   EXPECT_EQ(ReadValue(table, "A", 4) + "|" + ReadValue(table, "A", 2), "8000|");
   EXPECT_THROW(ReadValue(table, "A", 6), Error);
   EXPECT_EQ(ReadValue(table, "OTHER", 6), "");  // nothing selected, nothing read
-  EXPECT_EQ(ReadValue(table, "A", 1).size(), 2'000'000u);
   table.setField(0, 0, "B");
   EXPECT_EQ(ReadValue(table, "A", 1), "");
-  EXPECT_EQ(ReadValue(table, "B", 1).size(), 2'000'000u);
+  EXPECT_EQ(ReadValue(table, "B", 1), std::string(2'000'000, 'x'));
   EXPECT_EQ(table.columnIndex("f5"), 5u);
   EXPECT_THROW(table.columnIndex("nothing"), Error);
 }

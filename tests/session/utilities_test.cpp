@@ -11,7 +11,8 @@ namespace {
 
 TEST(ReadIniValue, CutsAt255CharactersAndFallsBackToTheDefault) {
   test::ScratchFolder folder;
-  std::string ini = folder.write("a.ini", "[S]\r\nlong=" + std::string(300, 'v') + "\r\nk= x \r\n");
+  const std::string ini =
+      folder.write("a.ini", "[S]\r\nlong=" + std::string(300, 'v') + "\r\nk= x \r\n");
   EXPECT_EQ(ReadIniValue(ini, "S", "long", ""), std::string(255, 'v'));
   EXPECT_EQ(ReadIniValue(ini, "s", "K", "") + ReadIniValue(ini, "S", "none", "dflt") +
                 ReadIniValue(folder.file("missing.ini"), "S", "k", "dflt"),

@@ -15,6 +15,7 @@
 namespace xkm {
 namespace {
 
+using Messages = std::vector<test::RecordedMessage>;
 constexpr const char* kRefused = "60042 Zeichen ohne Windows-1252-Code, Datei nicht geschrieben";
 
 struct AnsiFileTextTest : ::testing::Test, test::ToolchainFixture {
@@ -67,10 +68,10 @@ TEST_F(AnsiFileTextTest, TheContainerIsRefusedAndTheRunGoesOn) {
              "<variable name=\"N\" value=\"<$DATA.RECEIVER_SURNAME>\">");
   WriteValue(session.ConfigTable, "RAW_CONTENT", "Name=<?variable name=\"N\"?>\r\n");
   toolChain.CallByName("BuildXKMContainer");
-  EXPECT_EQ(host.messages,
-            std::vector<test::RecordedMessage>(
-                {{"xkmtool", std::string(kRefused) + " : " + folder.file("ABC___________12.xkm") +
-                                 " : \"ř\" (U+0159) : <$DATA.RECEIVER_SURNAME>"}}));
+  EXPECT_EQ(
+      host.messages,
+      Messages({{"xkmtool", std::string(kRefused) + " : " + folder.file("ABC___________12.xkm") +
+                                " : \"ř\" (U+0159) : <$DATA.RECEIVER_SURNAME>"}}));
   EXPECT_EQ(test::ReadFileBytes(folder.file("ABC___________12.xkm")), "an earlier container");
 }
 
@@ -95,9 +96,8 @@ TEST_F(AnsiFileTextTest, TheQsrScriptIsRefusedAndThePreparationStops) {
   SealLibraryFile(folder.write("exe/draft.lbr", library));
   PrepareSession(ctx, input("ecu_st10.hex", "work/ecu.hex"), input("ecu_st10.a2l", "ecu.a2l"));
   EXPECT_EQ(host.messages,
-            std::vector<test::RecordedMessage>(
-                {{"Error", std::string(kRefused) + " : " + folder.file("work/CS_ST10.qsr") +
-                               " : \"→\" (U+2192) : <ADRESSLAYOUT AST_ST10_2BLOCK QSR>"}}));
+            Messages({{"Error", std::string(kRefused) + " : " + folder.file("work/CS_ST10.qsr") +
+                                    " : \"→\" (U+2192) : <ADRESSLAYOUT AST_ST10_2BLOCK QSR>"}}));
   EXPECT_FALSE(std::filesystem::exists(folder.file("work/CS_ST10.qsr")));
   EXPECT_EQ(config("QSR_TEMPLATE"), "");
 }
