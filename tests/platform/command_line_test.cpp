@@ -9,7 +9,8 @@ namespace {
 TEST(SplitCommandLine, ArgumentRulesOfTheCRuntime) {
   const std::pair<const char*, std::vector<std::string>> cases[] = {
       // clang-format off
-      {R"(p "a b c" d e)", {"p", "a b c", "d", "e"}}, {R"(p "ab\"c" "\\" d)", {"p", "ab\"c", "\\", "d"}},
+      {R"(p "a b c" d e)", {"p", "a b c", "d", "e"}},
+      {R"(p "ab\"c" "\\" d)", {"p", "ab\"c", "\\", "d"}},
       {R"(p a\\\b d"e f"g h)", {"p", R"(a\\\b)", "de fg", "h"}},
       {R"(p a\\\"b c d)", {"p", R"(a\"b)", "c", "d"}}, {R"(p a"b"" c d)", {"p", R"(ab" c d)"}},
       {R"(p a\\\\"b c" d e)", {"p", R"(a\\b c)", "d", "e"}}, {R"(p "" x)", {"p", "", "x"}},

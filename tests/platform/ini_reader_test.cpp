@@ -33,7 +33,8 @@ TEST(IniReader, FollowsTheProfileRules) {
   // clang-format off
   ExpectReads({
       {ini, "Paths", "Tool", "C:\\bin\\tool.exe"}, {ini, "PATHS", "tool", "C:\\bin\\tool.exe"},
-      {ini, " Paths ", "\tTool ", "C:\\bin\\tool.exe"}, {ini, "Paths", "spaced key", "padded value"},
+      {ini, " Paths ", "\tTool ", "C:\\bin\\tool.exe"},
+      {ini, "Paths", "spaced key", "padded value"},
       {ini, "Paths", "quoted", "  kept inside  "}, {ini, "Paths", "single", "x"},
       {ini, "Paths", "twice", "\"a\""} /* only one pair goes */, {ini, "Paths", "mixed", "\"x'"},
       {ini, "Paths", "lone", "\""}, {ini, "Paths", "empty", ""}, {ini, "Paths", "dup", "first"},
