@@ -44,11 +44,9 @@ TEST_F(PrepareSessionTest, ShowsItsWorkReplacesAnOlderScriptAndChangesIntoTheIma
 
 TEST_F(PrepareSessionTest, ShortNameWithoutExtensionIsCutAtTheFirstDot) {
   const std::string a2l = input("ecu_tc.a2l", "ecu.a2l");
-  for (const auto& [name, expected] :
-       std::vector<std::pair<std::string, std::string>>{{"image", "image"},
-                                                        {".hidden.s19", ""},
-                                                        {"a.b.c.s19", "a"},
-                                                        {"image.v2.hex", "image"}}) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"image", "image"}, {".hidden.s19", ""}, {"a.b.c.s19", "a"}, {"image.v2.hex", "image"}};
+  for (const auto& [name, expected] : rows) {
     PrepareSession(ctx, input("ecu_tc.s19", name), a2l);
     EXPECT_EQ(config("HEXFILESHORT") + "|" + config("HEXFILESHORT_WITHOUT_EXTENSION"),
               name + "|" + expected);
