@@ -51,8 +51,7 @@ TEST_F(AnsiFileTextTest, NamesTheFileTheCharacterAndWhereItCameFrom) {
       {"a😀", "\"😀\" (U+1F600) : <$SYSCONST.SY_SMILE>"},
       {"by Łukasz", "\"Ł\" (U+0141) : <$USERINFO.USERNAME>"},
       {"Ωmega", "\"Ω\" (U+03A9) : ?"},
-      {"a\xFF", "(byte 0xFF) : ?"},
-  };
+      {"a\xFF", "(byte 0xFF) : ?"}};
   for (const auto& [text, details] : rows)
     EXPECT_EQ(refusal(text), details.empty() ? "" : head + details) << text;
   EXPECT_EQ(refusal("Ωmega", {{"<ADRESSLAYOUT A QSR>", "Ω"}}),
