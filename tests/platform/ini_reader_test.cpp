@@ -7,103 +7,58 @@
 namespace xkm {
 namespace {
 
-class IniReaderTest : public ::testing::Test {
- protected:
-  std::string read(const std::string& content, const std::string& section, const std::string& key) {
-    std::string path = folder_.write("settings.ini", content);
-    return ReadPrivateProfileString(path, section, key, "<default>");
-  }
-  test::ScratchFolder folder_;
+struct Case {
+  const char* content;
+  const char* section;
+  const char* key;
+  const char* expected;
 };
 
-TEST_F(IniReaderTest, FollowsTheProfileRules) {
-  const std::string ini =
-      "top=outside any section\r\n"
-      "[Paths]\r\n"
-      "Tool=C:\\bin\\tool.exe\r\n"
-      "  Spaced Key \t=\t  padded value  \r\n"
-      "quoted=\"  kept inside  \"\r\n"
-      "single='x'\r\n"
-      "twice=\"\"a\"\"\r\n"
-      "mixed=\"x'\r\n"
-      "lone=\"\r\n"
-      "empty=\r\n"
-      ";comment=not a comment\r\n"
-      "no equals sign\r\n"
-      "dup=first\r\n"
-      "DUP=second\r\n"
-      "expr=a=b\r\n"
-      "[ other\t]trailing text\n"
-      "only=here\n"
-      "[paths]\n"
-      "late=second section of the same name\n";
-  struct Case {
-    const char* section;
-    const char* key;
-    const char* expected;
-  } cases[] = {
-      {"Paths", "Tool", "C:\\bin\\tool.exe"},
-      {"PATHS", "tool", "C:\\bin\\tool.exe"},
-      {" Paths ", "\tTool ", "C:\\bin\\tool.exe"},
-      {"Paths", "spaced key", "padded value"},
-      {"Paths", "quoted", "  kept inside  "},
-      {"Paths", "single", "x"},
-      {"Paths", "twice", "\"a\""},  // only one pair goes
-      {"Paths", "mixed", "\"x'"},
-      {"Paths", "lone", "\""},
-      {"Paths", "empty", ""},
-      {"Paths", ";comment", "not a comment"},
-      {"Paths", "no equals sign", "<default>"},
-      {"Paths", "dup", "first"},
-      {"Paths", "expr", "a=b"},
-      {"Paths", "top", "<default>"},
-      {"Paths", "only", "<default>"},
-      {"Paths", "late", "<default>"},  // only the first [Paths] is searched
-      {"other", "only", "here"},
-      {"Missing", "Tool", "<default>"},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(read(ini, c.section, c.key), c.expected) << c.section << "/" << c.key;
-  EXPECT_EQ(ReadPrivateProfileString(folder_.file("absent.ini"), "s", "k", "fallback"), "fallback");
+void ExpectReads(const std::vector<Case>& cases) {
+  test::ScratchFolder folder;
+  for (const Case& c : cases) {
+    const std::string path = folder.write("settings.ini", c.content);
+    EXPECT_EQ(ReadPrivateProfileString(path, c.section, c.key, "<default>"), c.expected)
+        << c.section << "/" << c.key << " in " << c.content;
+  }
 }
 
-TEST_F(IniReaderTest, DecodesWindows1252AndAcceptsLfOnlyFiles) {
-  EXPECT_EQ(read("[s]\nname=Gr\xFC\xDF"
-                 "e \x80\n",
-                 "s", "name"),
-            "Gr\xC3\xBC\xC3\x9F"
-            "e \xE2\x82\xAC");
-  EXPECT_EQ(read("[s]\nlast=no final line end", "s", "last"), "no final line end");
-  // Names compare without case beyond ASCII as well.
-  EXPECT_EQ(read("[\xC4rger]\n\xFC"
-                 "ber=1\n",
-                 "äRGER", "ÜBER"),
-            "1");
+TEST(IniReader, FollowsTheProfileRules) {
+  const char* const ini =
+      "top=outside any section\r\n[Paths]\r\nTool=C:\\bin\\tool.exe\r\n"
+      "  Spaced Key \t=\t  padded value  \r\nquoted=\"  kept inside  \"\r\nsingle='x'\r\n"
+      "twice=\"\"a\"\"\r\nmixed=\"x'\r\nlone=\"\r\nempty=\r\n;comment=not a comment\r\n"
+      "no equals sign\r\ndup=first\r\nDUP=second\r\nexpr=a=b\r\n[ other\t]trailing text\n"
+      "only=here\n[paths]\nlate=second section of the same name\n";
+  // clang-format off
+  ExpectReads({
+      {ini, "Paths", "Tool", "C:\\bin\\tool.exe"}, {ini, "PATHS", "tool", "C:\\bin\\tool.exe"},
+      {ini, " Paths ", "\tTool ", "C:\\bin\\tool.exe"},
+      {ini, "Paths", "spaced key", "padded value"},
+      {ini, "Paths", "quoted", "  kept inside  "}, {ini, "Paths", "single", "x"},
+      {ini, "Paths", "twice", "\"a\""} /* only one pair goes */, {ini, "Paths", "mixed", "\"x'"},
+      {ini, "Paths", "lone", "\""}, {ini, "Paths", "empty", ""}, {ini, "Paths", "dup", "first"},
+      {ini, "Paths", ";comment", "not a comment"}, {ini, "Paths", "no equals sign", "<default>"},
+      {ini, "Paths", "expr", "a=b"}, {ini, "Paths", "top", "<default>"},
+      {ini, "Paths", "only", "<default>"}, {ini, "other", "only", "here"},
+      {ini, "Paths", "late", "<default>"} /* only the first [Paths] is searched */,
+      {ini, "Missing", "Tool", "<default>"}});
+  // clang-format on
+  test::ScratchFolder folder;
+  EXPECT_EQ(ReadPrivateProfileString(folder.file("absent.ini"), "s", "k", "fallback"), "fallback");
 }
 
-TEST_F(IniReaderTest, AFileWithTheUtf8MarkIsReadAsUtf8) {
-  const struct {
-    const char* bytes;
-    const char* expected;
-  } cases[] = {
-      {"\xEF\xBB\xBF[s]\r\nname=Stra\xC3\x9F"
-       "e \xE2\x82\xAC\r\n",
-       "Stra\xC3\x9F"
-       "e \xE2\x82\xAC"},
-      {"[s]\r\nname=Stra\xC3\x9F"
-       "e\r\n",
-       "Stra\xC3\x83\xC5\xB8"
-       "e"},  // no mark: Windows-1252
-      {"\xEF\xBB\xBF[s]\r\nname=Stra\xDF"
-       "e\r\n",
-       "Stra\xC3\x9F"
-       "e"},  // not UTF-8 after all
-      // Every lead byte range: two, three and four bytes, up to the last code point.
-      {"\xEF\xBB\xBF[s]\nname=\xC2\xA9\xE0\xA4\x85\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\n",
-       "\xC2\xA9\xE0\xA4\x85\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},
-      {"\xEF\xBB\xBF[s]\nname=\xF5\x80\x80\x80\n", "\xC3\xB5\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(read(c.bytes, "s", "name"), c.expected) << c.bytes;
+// Without the UTF-8 mark a file is Windows-1252; with it, UTF-8 unless it is not.
+TEST(IniReader, DecodesWindows1252OrUtf8AndAcceptsLfOnlyFiles) {
+  ExpectReads({{"[s]\nname=Gr\374\337e \200\n", "s", "name", "Grüße €"},
+               {"[s]\nlast=no final line end", "s", "last", "no final line end"},
+               {"[\304rger]\n\374ber=1\n", "äRGER", "ÜBER", "1"},  // without case beyond ASCII
+               {"\xEF\xBB\xBF[s]\r\nn=Straße €\r\n", "s", "n", "Straße €"},
+               {"[s]\r\nn=Straße\r\n", "s", "n", "StraÃŸe"},
+               {"\xEF\xBB\xBF[s]\r\nn=Stra\337e\r\n", "s", "n", "Straße"},  // not UTF-8 after all
+               // Every lead byte range: two, three and four bytes, up to the last code point.
+               {"\xEF\xBB\xBF[s]\nn=©अ😀\xF4\x8F\xBF\xBF\n", "s", "n", "©अ😀\xF4\x8F\xBF\xBF"},
+               {"\xEF\xBB\xBF[s]\nn=\xF5\x80\x80\x80\n", "s", "n", "õ€€€"}});
 }
 
 }  // namespace

@@ -11,95 +11,63 @@ constexpr PathStyle kPosix = PathStyle::Posix;
 constexpr PathStyle kWindows = PathStyle::Windows;
 
 TEST(PathRules, WhereAPathStartsFrom) {
-  struct Case {
-    const char* path;
-    PathStyle style;
-    PathAnchor anchor;
-  } cases[] = {
-      {"/data/ecu.hex", kPosix, PathAnchor::Absolute},
-      {"data/ecu.hex", kPosix, PathAnchor::Relative},
-      {"C:\\data", kPosix, PathAnchor::Relative},  // a plain name there
-      {"C:\\Aufträge\\ecu.hex", kWindows, PathAnchor::Absolute},
-      {"c:/data/ecu.hex", kWindows, PathAnchor::Absolute},
-      {"\\\\server\\share\\ecu.hex", kWindows, PathAnchor::Absolute},
-      {"//server/share/ecu.hex", kWindows, PathAnchor::Absolute},
-      {"\\\\?\\C:\\long\\ecu.hex", kWindows, PathAnchor::Absolute},
-      {"C:ecu.hex", kWindows, PathAnchor::DriveDependent},
-      {"C:", kWindows, PathAnchor::DriveDependent},
-      {"\\data\\ecu.hex", kWindows, PathAnchor::DriveDependent},
-      {"data\\ecu.hex", kWindows, PathAnchor::Relative},
-      {"1:\\x", kWindows, PathAnchor::Relative},  // no drive letter
-      {"", kWindows, PathAnchor::Relative},
-  };
-  for (const Case& c : cases) EXPECT_EQ(AnchorOf(c.path, c.style), c.anchor) << c.path;
+  constexpr PathAnchor kAbs = PathAnchor::Absolute, kRel = PathAnchor::Relative,
+                       kDrive = PathAnchor::DriveDependent;
+  const std::tuple<const char*, PathStyle, PathAnchor> cases[] = {
+      // clang-format off
+      {"/data/ecu.hex", kPosix, kAbs}, {"data/ecu.hex", kPosix, kRel},
+      {"C:\\data", kPosix, kRel} /* a plain name there */,
+      {"C:\\Aufträge\\ecu.hex", kWindows, kAbs}, {"c:/data/ecu.hex", kWindows, kAbs},
+      {"\\\\server\\share\\ecu.hex", kWindows, kAbs}, {"//server/share/ecu.hex", kWindows, kAbs},
+      {"\\\\?\\C:\\long\\ecu.hex", kWindows, kAbs}, {"C:ecu.hex", kWindows, kDrive},
+      {"C:", kWindows, kDrive}, {"\\data\\ecu.hex", kWindows, kDrive},
+      {"data\\ecu.hex", kWindows, kRel}, {"1:\\x", kWindows, kRel} /* no drive letter */,
+      {"", kWindows, kRel}};
+  // clang-format on
+  for (const auto& [path, style, anchor] : cases) EXPECT_EQ(AnchorOf(path, style), anchor) << path;
 }
 
 TEST(PathRules, ResolvingAgainstAFolder) {
-  struct Case {
-    const char* folder;
-    const char* path;
-    PathStyle style;
-    const char* resolved;
-  } cases[] = {
+  const std::tuple<const char*, const char*, PathStyle, const char*> cases[] = {
+      // clang-format off
       {"/opt/x", "tools/brakel", kPosix, "/opt/x/tools/brakel"},
-      {"/opt/x/", "brakel", kPosix, "/opt/x/brakel"},
-      {"/opt/x", "/usr/bin/brakel", kPosix, "/usr/bin/brakel"},
+      {"/opt/x/", "brakel", kPosix, "/opt/x/brakel"}, {"/opt/x", "/usr/b", kPosix, "/usr/b"},
       {"C:\\Programme\\x", "tools\\brakel.exe", kWindows, "C:\\Programme\\x\\tools\\brakel.exe"},
-      {"C:\\", "brakel.exe", kWindows, "C:\\brakel.exe"},
-      {"C:\\x", "D:\\t\\brakel.exe", kWindows, "D:\\t\\brakel.exe"},
-      {"C:\\x", "\\\\srv\\t\\brakel.exe", kWindows, "\\\\srv\\t\\brakel.exe"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ResolvePath(c.folder, c.path, c.style), c.resolved);
+      {"C:\\", "brakel.exe", kWindows, "C:\\brakel.exe"}, {"C:\\x", "D:\\b", kWindows, "D:\\b"},
+      {"C:\\x", "\\\\srv\\t\\b", kWindows, "\\\\srv\\t\\b"}};
+  // clang-format on
+  for (const auto& [folder, path, style, resolved] : cases)
+    EXPECT_EQ(ResolvePath(folder, path, style), resolved);
   for (const char* unsafe : {"D:brakel.exe", "\\tools\\brakel.exe"})
     EXPECT_EQ(test::ErrorNumberOf([&] { ResolvePath("C:\\x", unsafe, kWindows); }), 75) << unsafe;
 }
 
-TEST(PathRules, TheLastSeparator) {
-  EXPECT_EQ(LastSeparator("/a/b\\c", kPosix), 2u);
-  EXPECT_EQ(LastSeparator("C:\\a/b\\c", kWindows), 6u);
-  EXPECT_EQ(LastSeparator("C:/a/b", kWindows), 4u);
-  EXPECT_EQ(LastSeparator("name", kWindows), std::string_view::npos);
-}
-
-TEST(PathRules, FileNamesCompareAsTheFileSystemDoes) {
-  EXPECT_TRUE(SameFileName("Müller.XKM", "müller.xkm", kWindows));
-  EXPECT_FALSE(SameFileName("Müller.XKM", "müller.xkm", kPosix));
-  EXPECT_TRUE(SameFileName("a.lbr", "a.lbr", kPosix));
-  EXPECT_FALSE(SameFileName("a.lbr", "b.lbr", kWindows));
+TEST(PathRules, SeparatorsAndNamesFollowTheFileSystem) {
+  EXPECT_EQ(
+      std::vector<size_t>({LastSeparator("/a/b\\c", kPosix), LastSeparator("C:\\a/b\\c", kWindows),
+                           LastSeparator("C:/a/b", kWindows), LastSeparator("name", kWindows)}),
+      std::vector<size_t>({2, 6, 4, std::string_view::npos}));
+  EXPECT_EQ(std::vector<bool>({SameFileName("Müller.XKM", "müller.xkm", kWindows),
+                               SameFileName("Müller.XKM", "müller.xkm", kPosix),
+                               SameFileName("a.lbr", "a.lbr", kPosix),
+                               SameFileName("a.lbr", "b.lbr", kWindows)}),
+            std::vector<bool>({true, false, true, false}));
 }
 
 TEST(PathRules, PlainFileNamesInTheWorkingFolder) {
-  struct Case {
-    const char* name;
-    const char* posixFault;
-    const char* windowsFault;
-  } cases[] = {
-      {"ecu_1.bcb", "", ""},
-      {"Müller Ä.xkm", "", ""},
-      {"..", "holds a path separator", "holds a path separator"},
-      {"../x.xkm", "holds a path separator", "holds a path separator"},
-      {"..\\x.xkm", "", "holds a path separator"},
-      {"x.xkm:stream", "", "holds a colon"},
-      {"C:x.xkm", "", "holds a colon"},
-      {"CON", "", "names a device"},
-      {"nul.txt", "", "names a device"},
-      {"Com1.xkm", "", "names a device"},
-      {"LPT9", "", "names a device"},
-      {"COM0.xkm", "", ""},
-      {"CONSOLE.xkm", "", ""},
-      {"x.xkm.", "", "ends with a dot or blank"},
-      {"x.xkm ", "", "ends with a dot or blank"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(FileNameFault(c.name, kPosix), c.posixFault) << c.name;
-    EXPECT_EQ(FileNameFault(c.name, kWindows), c.windowsFault) << c.name;
+  const std::string sep = "holds a path separator", colon = "holds a colon",
+                    device = "names a device", end = "ends with a dot or blank";
+  // clang-format off
+  const std::tuple<const char*, std::string, std::string> cases[] = {  // POSIX, Windows fault
+      {"ecu_1.bcb", "", ""}, {"Müller Ä.xkm", "", ""}, {"..", sep, sep}, {".", sep, sep},
+      {"../x.xkm", sep, sep}, {"..\\x.xkm", "", sep}, {"x.xkm:s", "", colon}, {"C:x", "", colon},
+      {"CON", "", device}, {"nul.txt", "", device}, {"Com1.xkm", "", device}, {"LPT9", "", device},
+      {"COM0.xkm", "", ""}, {"CONSOLE.xkm", "", ""}, {"x.xkm.", "", end}, {"x.xkm ", "", end}};
+  // clang-format on
+  for (const auto& [name, posixFault, windowsFault] : cases) {
+    EXPECT_EQ(FileNameFault(name, kPosix), posixFault) << name;
+    EXPECT_EQ(FileNameFault(name, kWindows), windowsFault) << name;
   }
-}
-
-TEST(PathRules, StandardPathsCarryUtf8BothWays) {
-  const std::string name = "Aufträge/Müller ø €.hex";
-  EXPECT_EQ(Utf8Path(NativePath(name)), name);
-  EXPECT_EQ(Utf8Path(NativePath(name).filename()), "Müller ø €.hex");
 }
 
 }  // namespace

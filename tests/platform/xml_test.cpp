@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/platform/error.h"
 #include "support/error_number.h"
 #include "support/scratch_folder.h"
 
@@ -20,29 +19,23 @@ const char* const kEcus =
     "  <ECU name='say \"O&apos;BRIEN\"' id=\"1\"/>\r\n"
     "</root>\r\n";
 
+// Each failure drops the earlier document and gives a reason; the reasons for
+// a missing file and a broken one are pinned by the logistic data step's tests.
 TEST(XmlDocument, LoadFailuresGiveAReason) {
   test::ScratchFolder folder;
   XmlDocument doc;
-  ASSERT_TRUE(doc.load(folder.write("good.xml", kEcus)));
-
-  std::string missing = folder.file("missing.xml");
-  EXPECT_FALSE(doc.load(missing));
-  EXPECT_TRUE(doc.empty());  // the earlier document is gone
-  EXPECT_NE(doc.parseErrorCode(), 0);
-  EXPECT_THAT(doc.parseErrorReason(), HasSubstr("File not found: " + missing));
-
-  EXPECT_FALSE(doc.load(folder.write("empty.xml", "")));
-  EXPECT_NE(doc.parseErrorCode(), 0);
-  EXPECT_FALSE(doc.parseErrorReason().empty());
-
-  EXPECT_FALSE(doc.load(folder.write("bad.xml", "<a>\n  <b></a>")));
-  EXPECT_NE(doc.parseErrorCode(), 0);
-  EXPECT_THAT(doc.parseErrorReason(), HasSubstr("(line 2, column "));
-
-  EXPECT_FALSE(doc.loadFromMemory("<a><p:b/></a>"));  // undeclared prefix
-  EXPECT_THAT(doc.parseErrorReason(), HasSubstr("p"));
-  EXPECT_TRUE(doc.selectNodes("//a").empty());
-
+  const std::pair<std::function<bool()>, std::string> rows[] = {
+      {[&] { return doc.load(folder.file("missing.xml")); }, "missing.xml"},
+      {[&] { return doc.load(folder.write("empty.xml", "")); }, ""},
+      {[&] { return doc.loadFromMemory("<a><p:b/></a>"); }, "p"}};  // undeclared prefix
+  for (const auto& [load, reason] : rows) {
+    ASSERT_TRUE(doc.load(folder.write("good.xml", kEcus)));
+    EXPECT_FALSE(load()) << reason;
+    EXPECT_TRUE(doc.empty() && doc.selectNodes("//ECU").empty()) << reason;
+    EXPECT_NE(doc.parseErrorCode(), 0) << reason;
+    EXPECT_THAT(doc.parseErrorReason(), HasSubstr(reason));
+    EXPECT_FALSE(doc.parseErrorReason().empty());
+  }
   EXPECT_TRUE(doc.loadFromMemory("<a/>"));
   EXPECT_EQ(doc.parseErrorReason(), "");
 }
@@ -50,10 +43,9 @@ TEST(XmlDocument, LoadFailuresGiveAReason) {
 TEST(XmlDocument, ExternalEntitiesAreNotLoaded) {
   test::ScratchFolder folder;
   folder.write("secret.txt", "SECRET");
-  std::string path =
-      folder.write("xxe.xml", "<!DOCTYPE r [<!ENTITY e SYSTEM \"secret.txt\">]><r>&e;</r>");
   XmlDocument doc;
-  ASSERT_TRUE(doc.load(path));
+  ASSERT_TRUE(doc.load(
+      folder.write("xxe.xml", "<!DOCTYPE r [<!ENTITY e SYSTEM \"secret.txt\">]><r>&e;</r>")));
   EXPECT_THAT(doc.selectSingleNode("/r").text(), ::testing::Not(HasSubstr("SECRET")));
 }
 
@@ -63,43 +55,29 @@ TEST(XmlNode, AttributesTextAndMarkup) {
   XmlNode ecu = doc.selectSingleNode("/root/ECU");
   ASSERT_TRUE(ecu);
   ASSERT_EQ(ecu.attributeCount(), 3);
-  EXPECT_EQ(ecu.attributeLocalName(0), "name");
-  EXPECT_EQ(ecu.attributeValue(0), "O'BRIEN");
-  EXPECT_EQ(ecu.attributeLocalName(2), "flag");
-  EXPECT_EQ(ecu.attributeValue(2), "yes");
-  EXPECT_EQ(ecu.attribute("x:flag"), "yes");
-  EXPECT_EQ(ecu.attribute("id"), "2");
-  EXPECT_EQ(ecu.attribute("flag"), std::nullopt);
-
+  EXPECT_EQ(ecu.attributeLocalName(0) + "=" + ecu.attributeValue(0) + " " +
+                ecu.attributeLocalName(2) + "=" + ecu.attributeValue(2),
+            "name=O'BRIEN flag=yes");
+  EXPECT_EQ(std::vector({ecu.attribute("x:flag"), ecu.attribute("id"), ecu.attribute("flag")}),
+            std::vector<std::optional<std::string>>({"yes", "2", std::nullopt}));
   // CR LF reaches the text as LF, also inside CDATA.
   EXPECT_EQ(ecu.text(), "a<b\nc&tail");
   EXPECT_EQ(ecu.markup(),
             "<ECU name=\"O'BRIEN\" id=\"2\" x:flag=\"yes\"><![CDATA[a<b\nc]]>&amp;tail</ECU>");
-
   XmlNode id = doc.selectSingleNode("//ECU/@id");
   ASSERT_TRUE(id);
-  EXPECT_EQ(id.localName(), "id");
-  EXPECT_EQ(id.text(), "2");
-  EXPECT_EQ(id.attributeCount(), 0);
+  EXPECT_EQ(id.localName() + "=" + id.text() + " " + std::to_string(id.attributeCount()), "id=2 0");
 }
 
 TEST(XmlDocument, XPathVariablesAndLiteralsFindQuotedValues) {
   XmlDocument doc;
   ASSERT_TRUE(doc.loadFromMemory(kEcus));
-  XmlNode found = doc.selectSingleNode("//ECU[@name=$ecu]", {{"ecu", "O'BRIEN"}});
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found.attribute("id"), "2");
-
-  EXPECT_EQ(XPathLiteral("plain"), "'plain'");
-  EXPECT_EQ(XPathLiteral("O'BRIEN"), "\"O'BRIEN\"");
+  EXPECT_EQ(doc.selectSingleNode("//ECU[@name=$ecu]", {{"ecu", "O'BRIEN"}}).attribute("id"), "2");
   const std::string both = "say \"O'BRIEN\"";
-  EXPECT_EQ(XPathLiteral(both), "concat('say \"O', \"'\", 'BRIEN\"')");
-  XmlNode second = doc.selectSingleNode("//ECU[@name=" + XPathLiteral(both) + "]");
-  ASSERT_TRUE(second);
-  EXPECT_EQ(second.attribute("id"), "1");
-
-  XmlNode root = doc.selectSingleNode("/root");
-  EXPECT_EQ(doc.selectNodes("ECU", {}, root).size(), 2u);
+  EXPECT_EQ(XPathLiteral("plain") + " " + XPathLiteral("O'BRIEN") + " " + XPathLiteral(both),
+            "'plain' \"O'BRIEN\" concat('say \"O', \"'\", 'BRIEN\"')");
+  EXPECT_EQ(doc.selectSingleNode("//ECU[@name=" + XPathLiteral(both) + "]").attribute("id"), "1");
+  EXPECT_EQ(doc.selectNodes("ECU", {}, doc.selectSingleNode("/root")).size(), 2u);
   EXPECT_EQ(doc.selectNodes("ECU").size(), 0u);  // relative to the document
 }
 
@@ -113,7 +91,6 @@ TEST(XmlDocument, NamespacesAreBoundAndListed) {
   doc.setNamespace("a", "urn:a");
   EXPECT_EQ(doc.selectNodes("//a:i").size(), 1u);
   EXPECT_THROW(doc.selectNodes("//b:i"), Error);  // unbound prefix
-
   // Moving keeps the nodes and the bindings.
   XmlDocument moved = std::move(doc);
   EXPECT_EQ(moved.selectNodes("//a:r").size(), 1u);
@@ -126,11 +103,10 @@ TEST(XmlDocument, BadExpressionsThrow) {
   ASSERT_TRUE(doc.loadFromMemory("<a/>"));
   const Error e = test::ErrorOf([&] { doc.selectNodes("//a["); });
   EXPECT_EQ(e.number(), platform_error::kInvalidProcedureCall);
-  EXPECT_THAT(e.description(), HasSubstr("//a["));
   EXPECT_EQ(e.source(), "XPath");
-  EXPECT_THROW(doc.selectNodes("//a[@x=$undefined]"), Error);
-  EXPECT_THROW(doc.selectNodes("count(//a)"), Error);
-
+  EXPECT_THAT(e.description(), HasSubstr("//a["));
+  for (const char* bad : {"//a[@x=$undefined]", "count(//a)"})
+    EXPECT_THROW(doc.selectNodes(bad), Error) << bad;
   XmlDocument empty;
   EXPECT_FALSE(empty.selectSingleNode("//a"));
   EXPECT_THROW(empty.selectNodes("//a["), Error);

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
-#include "core/platform/error.h"
 #include "support/error_number.h"
 #include "support/recording_host.h"
 #include "support/scratch_folder.h"
@@ -14,52 +11,41 @@ namespace {
 
 TEST(ReadIniValue, CutsAt255CharactersAndFallsBackToTheDefault) {
   test::ScratchFolder folder;
-  std::string ini = folder.write("a.ini", "[S]\r\nlong=" + std::string(300, 'v') + "\r\nk= x \r\n");
+  const std::string ini =
+      folder.write("a.ini", "[S]\r\nlong=" + std::string(300, 'v') + "\r\nk= x \r\n");
   EXPECT_EQ(ReadIniValue(ini, "S", "long", ""), std::string(255, 'v'));
-  EXPECT_EQ(ReadIniValue(ini, "s", "K", ""), "x");
-  EXPECT_EQ(ReadIniValue(ini, "S", "none", "dflt"), "dflt");
-  EXPECT_EQ(ReadIniValue(folder.file("missing.ini"), "S", "k", "dflt"), "dflt");
+  EXPECT_EQ(ReadIniValue(ini, "s", "K", "") + ReadIniValue(ini, "S", "none", "dflt") +
+                ReadIniValue(folder.file("missing.ini"), "S", "k", "dflt"),
+            "xdfltdflt");
 }
 
 TEST(SplitPath, SplitsAtTheLastSeparatorOrFails) {
-  const struct {
-    const char* path;
-    const char* folder;
-    const char* name;
-  } rows[] = {{"/work/sub/image.v2.hex", "/work/sub", "image.v2.hex"},
-              {"/image.hex", "", "image.hex"}};
-  for (const auto& row : rows) {
-    std::string path = row.path;
+  const std::pair<std::string, std::string> rows[] = {
+      {"/work/sub/image.v2.hex", "/work/sub|image.v2.hex|0 "},
+      {"/image.hex", "|image.hex|0 "},
+      {"image.hex", "image.hex||5 Invalid procedure call or argument"},
+      {"", "||5 Invalid procedure call or argument"}};
+  for (auto [path, expected] : rows) {
     std::string name;
-    SplitPath(path, name);
-    EXPECT_EQ(path + "|" + name, std::string(row.folder) + "|" + row.name);
-  }
-  for (std::string bare : {std::string("image.hex"), std::string()}) {
-    std::string name;
-    EXPECT_EQ(test::ErrorOf([&] { SplitPath(bare, name); }).numberAndDescription(),
-              "5 Invalid procedure call or argument");
+    const Error e = test::ErrorOf([&] { SplitPath(path, name); });
+    EXPECT_EQ(path + "|" + name + "|" + e.numberAndDescription(), expected);
   }
 }
 
 TEST(ReplaceAll, ReplacesWithoutOverlapOrRescanAndHasNoLengthLimit) {
-  EXPECT_EQ(ReplaceAll("aaa", "aa", "X"), "Xa");
-  EXPECT_EQ(ReplaceAll("ab", "a", "aa"), "aab");
-  EXPECT_EQ(ReplaceAll("abc", "x", "y"), "abc");
-  EXPECT_EQ(ReplaceAll("ABC", "b", "x"), "ABC");  // case-sensitive
-  std::string longText(40'000, '.');
-  longText += "<$X>";
-  EXPECT_EQ(ReplaceAll(longText, "<$X>", "v"), std::string(40'000, '.') + "v");
+  EXPECT_EQ(ReplaceAll("aaa", "aa", "X") + "|" + ReplaceAll("ab", "a", "aa") + "|" +
+                ReplaceAll("abc", "x", "y") + "|" + ReplaceAll("ABC", "b", "x"),
+            "Xa|aab|abc|ABC");  // without case: ABC stays
+  const std::string dots(40'000, '.');
+  EXPECT_EQ(ReplaceAll(dots + "<$X>", "<$X>", "v"), dots + "v");
 }
 
-TEST(RunAndWait, RunsWithoutAShellAndKeepsEventsFlowing) {
+// Passing the command line literally is the process tests' and the hostile
+// runs' job; here the waiting.
+TEST(RunAndWait, KeepsEventsFlowingAndReportsOkEvenForAMissingTool) {
   test::ScratchFolder folder;
   test::RecordingHost host;
-  const std::string target = folder.file("out; $(touch pwned) 'q'.txt");
-  // The quoted path reaches the program as one literal argument.
-  EXPECT_EQ(RunAndWait(host, "\"" XKM_STAND_IN_EXE "\" sleep=200 \"args=" + target + "\" -- done"),
-            "ok");
-  EXPECT_EQ(test::ReadFileBytes(target), "[done]\n");
-  EXPECT_FALSE(std::ifstream(folder.file("pwned")).good());
+  EXPECT_EQ(RunAndWait(host, "\"" XKM_STAND_IN_EXE "\" sleep=200"), "ok");
   EXPECT_GT(host.processEventsCount, 0);
   EXPECT_EQ(RunAndWait(host, "\"" + folder.file("no such tool") + "\" -x"), "ok");
 }

@@ -6,7 +6,6 @@
 
 #include "core/library/library_loader.h"
 #include "core/platform/cp1252.h"
-#include "core/platform/error.h"
 #include "core/resources/message_ids.h"
 #include "core/toolchain/prepare_session.h"
 #include "core/toolchain/tool_chain.h"
@@ -16,6 +15,7 @@
 namespace xkm {
 namespace {
 
+using Messages = std::vector<test::RecordedMessage>;
 constexpr const char* kRefused = "60042 Zeichen ohne Windows-1252-Code, Datei nicht geschrieben";
 
 struct AnsiFileTextTest : ::testing::Test, test::ToolchainFixture {
@@ -26,46 +26,34 @@ struct AnsiFileTextTest : ::testing::Test, test::ToolchainFixture {
   }
   // The description EncodeForAnsiFile refuses `text` with; empty when it does not.
   std::string refusal(const std::string& text, const std::vector<TextSource>& templates = {}) {
-    try {
+    const Error e = test::ErrorOf([&] {
       EXPECT_EQ(EncodeForAnsiFile(ctx, text, "/w/f.xkm", templates), EncodeCp1252(text));
-    } catch (const Error& e) {
-      EXPECT_EQ(e.number(), msg::kUnencodableCharacter);
-      return e.description();
-    }
-    return {};
+    });
+    EXPECT_EQ(e.number(), e.description().empty() ? 0 : msg::kUnencodableCharacter);
+    return e.description();
   }
-  std::vector<std::string> reports;
-  clsToolChain toolChain{ctx, [this](const std::string& text) { reports.push_back(text); }};
+  clsToolChain toolChain{ctx, [](const std::string&) {}};
 };
 
 TEST_F(AnsiFileTextTest, NamesTheFileTheCharacterAndWhereItCameFrom) {
   WriteValue(session.DataTable, "RECEIVER_SURNAME", "Dvořák");
   WriteValue(session.ConfigTable, "RAW_CONTENT", "[XKM] →");
-  size_t row = session.SysConstTable.appendRow();
-  session.SysConstTable.setField(row, 0, "SY_SMILE");
-  session.SysConstTable.setField(row, 1, "😀");
-  row = app.UserInfoTable->appendRow();
-  app.UserInfoTable->setField(row, 0, "USERNAME");
-  app.UserInfoTable->setField(row, 4, "Łukasz");
+  session.SysConstTable.setField(session.SysConstTable.appendRow(), 0, "SY_SMILE");
+  session.SysConstTable.setField(0, 1, "😀");
+  app.UserInfoTable->setField(app.UserInfoTable->appendRow(), 0, "USERNAME");
+  app.UserInfoTable->setField(0, 4, "Łukasz");
 
   const std::string head = "Zeichen ohne Windows-1252-Code, Datei nicht geschrieben : /w/f.xkm : ";
-  struct Row {
-    std::string text;
-    std::string details;
-  };
-  const Row rows[] = {
+  const std::pair<std::string, std::string> rows[] = {
       {"Größe €‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ ÿ", ""},  // all of them have a code
       {"Herr Dvořák", "\"ř\" (U+0159) : <$DATA.RECEIVER_SURNAME>"},
       {"x → y", "\"→\" (U+2192) : <$CONFIG.RAW_CONTENT>"},
       {"a😀", "\"😀\" (U+1F600) : <$SYSCONST.SY_SMILE>"},
       {"by Łukasz", "\"Ł\" (U+0141) : <$USERINFO.USERNAME>"},
       {"Ωmega", "\"Ω\" (U+03A9) : ?"},
-      {"a\xFF", "(byte 0xFF) : ?"},
-  };
-  for (const Row& r : rows) {
-    const std::string description = refusal(r.text);
-    EXPECT_EQ(description, r.details.empty() ? "" : head + r.details) << r.text;
-  }
+      {"a\xFF", "(byte 0xFF) : ?"}};
+  for (const auto& [text, details] : rows)
+    EXPECT_EQ(refusal(text), details.empty() ? "" : head + details) << text;
   EXPECT_EQ(refusal("Ωmega", {{"<ADRESSLAYOUT A QSR>", "Ω"}}),
             head + "\"Ω\" (U+03A9) : <ADRESSLAYOUT A QSR>");
 }
@@ -79,11 +67,10 @@ TEST_F(AnsiFileTextTest, TheContainerIsRefusedAndTheRunGoesOn) {
              "<variable name=\"N\" value=\"<$DATA.RECEIVER_SURNAME>\">");
   WriteValue(session.ConfigTable, "RAW_CONTENT", "Name=<?variable name=\"N\"?>\r\n");
   toolChain.CallByName("BuildXKMContainer");
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].title, "xkmtool");
-  EXPECT_EQ(host.messages[0].text, std::string(kRefused) + " : " +
-                                       folder.file("ABC___________12.xkm") +
-                                       " : \"ř\" (U+0159) : <$DATA.RECEIVER_SURNAME>");
+  EXPECT_EQ(
+      host.messages,
+      Messages({{"xkmtool", std::string(kRefused) + " : " + folder.file("ABC___________12.xkm") +
+                                " : \"ř\" (U+0159) : <$DATA.RECEIVER_SURNAME>"}}));
   EXPECT_EQ(test::ReadFileBytes(folder.file("ABC___________12.xkm")), "an earlier container");
 }
 
@@ -105,15 +92,11 @@ TEST_F(AnsiFileTextTest, TheQsrScriptIsRefusedAndThePreparationStops) {
   std::string library = test::ReadFileBytes(test::DemoLibrary());
   const std::string marker = "<DATA>; checksum script";
   library.replace(library.find(marker), marker.size(), "<DATA>; checksum script &#x2192;");
-  const std::string draft = folder.write("exe/draft.lbr", library);
-  SealLibraryFile(draft);
-  const std::string a2l = input("ecu_st10.a2l", "ecu.a2l");
-  const std::string hex = input("ecu_st10.hex", "work/ecu.hex");
-
-  PrepareSession(ctx, hex, a2l);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, std::string(kRefused) + " : " + folder.file("work/CS_ST10.qsr") +
-                                       " : \"→\" (U+2192) : <ADRESSLAYOUT AST_ST10_2BLOCK QSR>");
+  SealLibraryFile(folder.write("exe/draft.lbr", library));
+  PrepareSession(ctx, input("ecu_st10.hex", "work/ecu.hex"), input("ecu_st10.a2l", "ecu.a2l"));
+  EXPECT_EQ(host.messages,
+            Messages({{"Error", std::string(kRefused) + " : " + folder.file("work/CS_ST10.qsr") +
+                                    " : \"→\" (U+2192) : <ADRESSLAYOUT AST_ST10_2BLOCK QSR>"}}));
   EXPECT_FALSE(std::filesystem::exists(folder.file("work/CS_ST10.qsr")));
   EXPECT_EQ(config("QSR_TEMPLATE"), "");
 }

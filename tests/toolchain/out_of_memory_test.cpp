@@ -9,8 +9,7 @@ namespace xkm {
 namespace {
 
 // A host on which memory runs out when a chosen report is shown.
-class ExhaustingHost : public test::RecordingHost {
- public:
+struct ExhaustingHost : test::RecordingHost {
   void appendStateRow(const StateRow& row) override {
     if (row.action == exhaustOn) throw std::bad_alloc();
     RecordingHost::appendStateRow(row);
@@ -18,8 +17,7 @@ class ExhaustingHost : public test::RecordingHost {
   std::string exhaustOn;
 };
 
-class OutOfMemoryTest : public ::testing::Test, protected test::ToolchainFixture {
- protected:
+struct OutOfMemoryTest : ::testing::Test, test::ToolchainFixture {
   OutOfMemoryTest() {
     InitSessionTables(session);
     WriteValue(session.ConfigTable, "PFADZIELABLAGE", folder.path());
@@ -42,35 +40,24 @@ class OutOfMemoryTest : public ::testing::Test, protected test::ToolchainFixture
 // steps that wrap their failures keep the text; the steps that never stop the
 // run let the clean-up follow.
 TEST_F(OutOfMemoryTest, EveryStepNamesItAndOnlyStoppingStepsStopTheRun) {
-  struct Row {
-    const char* step;
-    const char* report;
-    test::RecordedMessage message;
-    bool cleanedUp;
-  };
-  const Row rows[] = {
+  const std::string stops = "60000 Out of memory - program stops!";
+  // clang-format off
+  const std::tuple<const char*, const char*, test::RecordedMessage, bool> rows[] = {
       {"BuildXKMContainer", "Erstelle XKM-Container ...", {"xkmtool", "7 Out of memory"}, true},
       {"READ_LOGISTIC_DATA", "Lese logistische Daten", {"Error", "7 Out of memory"}, true},
       {"Init", "Start", {"Error", "60000 Out of memory"}, false},
-      {"RUN_BCB_CONVERSION",
-       "Konvertiere in BCB-Format",
-       {"Error", "60000 Out of memory - program stops!"},
-       false},
-      {"RUN_BCB2MIM_CONVERSION",
-       "Konvertiere in MIM-Format",
-       {"Error", "60000 Out of memory - program stops!"},
-       false},
-      {"CLEANUPSESSION", "Lösche temporäre Dateien", {"Error", "60000 Out of memory"}, false},
-  };
-  for (const Row& row : rows) {
+      {"RUN_BCB_CONVERSION", "Konvertiere in BCB-Format", {"Error", stops}, false},
+      {"RUN_BCB2MIM_CONVERSION", "Konvertiere in MIM-Format", {"Error", stops}, false},
+      {"CLEANUPSESSION", "Lösche temporäre Dateien", {"Error", "60000 Out of memory"}, false}};
+  // clang-format on
+  for (const auto& [step, report, message, cleanedUp] : rows) {
     host.messages.clear();
-    const RunOutcome outcome = run(row.step, row.report);
-    ASSERT_EQ(host.messages.size(), 1u) << row.step;
-    EXPECT_EQ(host.messages[0], row.message) << row.step;
-    EXPECT_EQ(outcome, row.cleanedUp ? RunOutcome::Completed : RunOutcome::Failed) << row.step;
-    EXPECT_EQ(!host.actions().empty() && host.actions().back() == "Bearbeitung beendet",
-              row.cleanedUp)
-        << row.step;
+    const RunOutcome outcome = run(step, report);
+    const bool ended = !host.actions().empty() && host.actions().back() == "Bearbeitung beendet";
+    EXPECT_EQ(host.messages, std::vector<test::RecordedMessage>{message}) << step;
+    EXPECT_EQ(std::make_pair(outcome, ended),
+              std::make_pair(cleanedUp ? RunOutcome::Completed : RunOutcome::Failed, cleanedUp))
+        << step;
   }
 }
 

@@ -1,22 +1,10 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/platform/error.h"
 #include "core/toolchain/tool_chain.h"
 #include "toolchain_fixture.h"
 
 namespace xkm {
 namespace {
-
-using ::testing::ElementsAre;
-
-// clang-format off
-const char* const kLogisticRows[] = {
-    "CUSTOMERORDERNUMBER", "SOFTWAREPARTNUMBER", "HARDWAREPARTNUMBER", "PROJECTINFO", "SGIDB1",
-    "SGIDB3", "CHECKSUMME_GESAMT", "RECEIVER_COMPANY", "RECEIVER_DEPARTMENT", "RECEIVER_ROLE",
-    "RECEIVER_SURNAME", "RECEIVER_FIRSTNAME", "RECEIVER_ADDRESS", "RECEIVER_PHONE", "RECEIVER_FAX",
-    "RECEIVER_EMAIL"};
-// clang-format on
 
 struct StepsTest : ::testing::Test, test::ToolchainFixture {
   std::vector<std::string> reports;
@@ -28,11 +16,13 @@ struct StepsTest : ::testing::Test, test::ToolchainFixture {
     app.InputXmlPath = folder.write("logistic.xml", xml);
     toolChain.CallByName("read_logistic_data");
   }
-  std::string data(const char* name) const { return ReadValue(session.DataTable, name, 1); }
-  std::vector<std::string> dataNames() const {
-    std::vector<std::string> names;
-    for (const SessionTable::Row& row : session.DataTable.rows()) names.push_back(*row[0]);
-    return names;
+  // The values of `names` as written, untrimmed, joined by '|'.
+  std::string raw(std::initializer_list<const char*> names) const {
+    std::string values;
+    for (const char* name : names)
+      values +=
+          session.DataTable.field(session.DataTable.rowsNamed(name).at(0), 1).value_or("") + "|";
+    return values;
   }
 };
 
@@ -45,76 +35,52 @@ std::string FlowData(const std::string& fields, const std::string& receiver,
          "</f:Field></f:Group></f:Envelope></f:Data></Root>";
 }
 
-// A failed preparation is shown, and Init itself still ends normally.
-TEST_F(StepsTest, InitShowsAFailedPreparationAndEndsNormally) {
-  installLibrary();
-  app.InputHexPath = "no-separator.hex";
-  app.InputA2lPath = input("ecu_st10.a2l", "ecu.a2l");
-  EXPECT_NO_THROW(toolChain.CallByName("Init"));
-  EXPECT_EQ(
-      host.messages,
-      (std::vector<test::RecordedMessage>{{"Error", "5 Invalid procedure call or argument"}}));
-  EXPECT_EQ(reports.front(), "Start");
-}
+// Init adds nothing to a failed preparation: the preparation's tests pin that
+// it shows its failure without throwing, the out-of-memory test Init's wrapping.
 
-// The full mapping is pinned by the whole-process report; here the edges.
+// The full mapping and the order of the rows are pinned by the whole-process
+// report; here the edges: an earlier row stays first and empty, blanks are
+// kept, only the receiver group gives names, a city gets a leading blank, and
+// only the flow data namespace (wherever declared) and envelope are read.
 TEST_F(StepsTest, LogisticDataKeepsAnEarlierRowAndTakesNamesFromTheReceiverGroup) {
-  WriteValue(session.DataTable, "CHECKSUMME_GESAMT", "from an earlier import");
-  readLogisticData(
-      FlowData("<f:Field Name='Name'>not the receiver</f:Field>"
-               "<f:Field Name='SGIDB1_CustomerOrderNumber'> 4711 </f:Field>"
-               "<f:X><f:Field Name='SGIDB3_Cust_SW_Version'>V3</f:Field></f:X>",
-               "<f:Field Name='Name'>Erika</f:Field>"));
-  EXPECT_THAT(reports, ElementsAre("Lese logistische Daten"));
-  EXPECT_TRUE(host.messages.empty());
-  std::vector<std::string> expected = {"CHECKSUMME_GESAMT"};
-  for (const char* name : kLogisticRows)
-    if (std::string(name) != "CHECKSUMME_GESAMT") expected.push_back(name);
-  EXPECT_EQ(dataNames(), expected);
-  EXPECT_EQ(*session.DataTable.row(1)[1], " 4711 ");  // written with its blanks
-  EXPECT_EQ(data("SGIDB3"), "V3");
-  EXPECT_EQ(data("CHECKSUMME_GESAMT"), "");
-  EXPECT_EQ(data("RECEIVER_FIRSTNAME"), "Erika");
-  const std::pair<const char*, const char*> addresses[] = {
-      {"<f:Field Name='City'>Northtown</f:Field>", " Northtown"},
-      {"<f:Field Name='ZIP_Code'>12345</f:Field>", "12345"},
-      {"", ""}};
-  for (const auto& [receiver, address] : addresses) {
+  const std::string fields =
+      "<f:Field Name='Name'>not the receiver</f:Field>"
+      "<f:Field Name='SGIDB1_CustomerOrderNumber'> 4711 </f:Field>"
+      "<f:X><f:Field Name='SGIDB3_Cust_SW_Version'>V3</f:Field></f:X>";
+  const std::string erika = "<f:Field Name='Name'>Erika</f:Field>";
+  const std::string ns = "http://flow.example.org/namespace/FlowData";
+  const std::pair<std::string, const char*> rows[] = {
+      {FlowData(fields, erika + "<f:Field Name='City'>Northtown</f:Field>"),
+       "| 4711 |V3|Erika| Northtown|"},
+      {FlowData(fields, "<f:Field Name='ZIP_Code'>12345</f:Field>"), "| 4711 |V3||12345|"},
+      {FlowData(fields, ""), "| 4711 |V3|||"},
+      {FlowData(fields, erika, ns + "X"), "|||||"},
+      {FlowData(fields, erika, "http://flow.example.org/other/FlowData"), "|||||"},
+      {FlowData(fields, erika, ns, "ToFlow"), "|||||"},
+      {"<Root xmlns:a='urn:a'><Data xmlns='https://h/x/namespace/FlowData'><Envelope "
+       "Name='FromFlow'><Field Name='SGIDB1_CustomerOrderNumber'>4711</Field></Envelope></Data>"
+       "</Root>",
+       "|4711||||"}};
+  for (const auto& [xml, expected] : rows) {
     InitSessionTables(session);
-    readLogisticData(FlowData("", receiver));
-    EXPECT_EQ(*session.DataTable.row(session.DataTable.rowsNamed("RECEIVER_ADDRESS")[0])[1],
-              address);
-  }
-}
-
-TEST_F(StepsTest, OtherNamespacesOrEnvelopesGiveEmptyRows) {
-  const std::string fields = "<f:Field Name='SGIDB1_CustomerOrderNumber'>4711</f:Field>";
-  const std::string receiver = "<f:Field Name='Name'>Erika</f:Field>";
-  for (const std::string& xml :
-       {FlowData(fields, receiver, "http://flow.example.org/namespace/FlowDataX"),
-        FlowData(fields, receiver, "http://flow.example.org/other/FlowData"),
-        FlowData(fields, receiver, "http://flow.example.org/namespace/FlowData", "ToFlow")}) {
-    InitSessionTables(session);
+    WriteValue(session.DataTable, "CHECKSUMME_GESAMT", "from an earlier import");
     readLogisticData(xml);
-    EXPECT_EQ(session.DataTable.rowCount(), 16u);
-    for (const char* name : kLogisticRows) EXPECT_EQ(data(name), "") << name;
+    EXPECT_EQ(*session.DataTable.row(0)[0] + std::to_string(session.DataTable.rowCount()),
+              "CHECKSUMME_GESAMT16");
+    EXPECT_EQ(
+        raw({"CHECKSUMME_GESAMT", "SGIDB1", "SGIDB3", "RECEIVER_FIRSTNAME", "RECEIVER_ADDRESS"}),
+        expected);
   }
-  // A default namespace declared deeper down is found as well.
-  readLogisticData(
-      "<Root xmlns:a='urn:a'><Data xmlns='https://h/x/namespace/FlowData'>"
-      "<Envelope Name='FromFlow'><Field Name='SGIDB1_CustomerOrderNumber'>4711"
-      "</Field></Envelope></Data></Root>");
-  EXPECT_EQ(data("SGIDB1"), "4711");
+  EXPECT_EQ(reports, std::vector<std::string>(7, "Lese logistische Daten"));
   EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(StepsTest, UnreadableFilesAreShownAndNothingIsWritten) {
-  app.InputXmlPath = "";
-  toolChain.READ_LOGISTIC_DATA();
-  app.InputXmlPath = folder.file("missing.xml");
-  toolChain.READ_LOGISTIC_DATA();
-  app.InputXmlPath = folder.write("broken.xml", "<a><b></a>");
-  toolChain.READ_LOGISTIC_DATA();
+  for (const std::string& path :
+       {std::string(), folder.file("missing.xml"), folder.write("broken.xml", "<a><b></a>")}) {
+    app.InputXmlPath = path;
+    toolChain.READ_LOGISTIC_DATA();
+  }
   EXPECT_EQ(host.messages,
             (std::vector<test::RecordedMessage>{
                 {"Error", "File not found: "},

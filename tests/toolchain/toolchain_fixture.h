@@ -37,11 +37,7 @@ struct ToolchainFixture {
   }
   ~ToolchainFixture() { fs::SetCurrentFolder(savedFolder); }
 
-  void installLibrary() {
-    std::filesystem::copy_file(
-        DemoLibrary(),
-        app.ExecutableFolder + "/" + std::filesystem::path(DemoLibrary()).filename().string());
-  }
+  void installLibrary() { std::filesystem::copy(DemoLibrary(), app.ExecutableFolder); }
   // Copies a demo input file into the scratch folder under `name`.
   std::string input(const std::string& demoName, const std::string& name) {
     return folder.write(name, ReadFileBytes(DemoFile("input/" + demoName)));
