@@ -438,32 +438,4 @@ XmlNode XmlDocument::selectSingleNode(const std::string& xpath, const XPathVaria
   return nodes.empty() ? XmlNode() : nodes.front();
 }
 
-namespace {
-std::string Quoted(std::string_view text, char quote) {
-  std::string literal;
-  literal.reserve(text.size() + 2);
-  literal += quote;
-  literal.append(text);
-  literal += quote;
-  return literal;
-}
-}  // namespace
-
-std::string XPathLiteral(const std::string& value) {
-  if (value.find('\'') == std::string::npos) return Quoted(value, '\'');
-  if (value.find('"') == std::string::npos) return Quoted(value, '"');
-  // Both kinds of quote: the apostrophes go in as "'" between '...' parts.
-  std::string result = "concat(";
-  size_t start = 0;
-  while (true) {
-    size_t quote = value.find('\'', start);
-    result += Quoted(std::string_view(value).substr(start, quote - start), '\'');
-    if (quote == std::string::npos) break;
-    result += ", \"'\", ";
-    start = quote + 1;
-  }
-  result += ')';
-  return result;
-}
-
 }  // namespace xkm

@@ -107,9 +107,4 @@ class XmlDocument {
   std::vector<std::pair<std::string, std::string>> namespaces_;
 };
 
-// An XPath string literal for `value`: '...' or "..." when the value holds only
-// one kind of quote, else a concat(...) expression. For the rare place where a
-// variable cannot be used.
-std::string XPathLiteral(const std::string& value);
-
 }  // namespace xkm
