@@ -32,11 +32,8 @@ TEST(Regex, FindAllKnowsLineEndsClassesAndEmptyMatches) {
       {"x*", {}, "axxb", "|xx|||"} /* empty matches advance */, {"", {}, "", "|"},
       {"", {}, "a\r\nb", "||||"}};
   // clang-format on
-  for (const auto& [pattern, options, subject, matches] : rows) {
+  for (const auto& [pattern, options, subject, matches] : rows)
     EXPECT_EQ(Matches(pattern, options, subject), matches) << pattern << " in " << subject;
-    EXPECT_EQ(Regex(pattern, options).countAll(subject),
-              static_cast<size_t>(std::ranges::count(std::string_view(matches), '|')));
-  }
   // A CR LF pair is stepped over as one line end.
   std::vector<size_t> offsets;
   for (const Regex::Match& m : Regex("", {}).findAll("a\r\nb")) offsets.push_back(m.offset);

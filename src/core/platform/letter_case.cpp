@@ -26,14 +26,6 @@ char32_t UpperOf(char32_t c) {
   return c;
 }
 
-char32_t LowerOf(char32_t c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A' + 'a';
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;  // not ×
-  if (c == 0x160 || c == 0x152 || c == 0x17D) return c + 1;  // Š Œ Ž
-  if (c == 0x178) return 0xFF;                               // Ÿ
-  return c;
-}
-
 // The character at `i` with its case changed by `change`, advancing `i`. A
 // byte that is not an ASCII letter nor the start of a two-byte letter comes
 // back unchanged, offset so that it never equals a decoded character.
@@ -75,10 +67,6 @@ std::string Changed(std::string_view text, Change change) {
 
 std::string ToUpperCase(std::string_view utf8) {
   return Changed(utf8, UpperOf);
-}
-
-std::string ToLowerCase(std::string_view utf8) {
-  return Changed(utf8, LowerOf);
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {

@@ -137,13 +137,6 @@ std::vector<Regex::Match> Regex::findAll(std::string_view subject) const {
   return matches;
 }
 
-size_t Regex::countAll(std::string_view subject) const {
-  size_t count = 0;
-  if (!impl_) return count;
-  impl_->forEach(subject, [&](pcre2_match_data*) { ++count; });
-  return count;
-}
-
 bool Regex::findFirst(std::string_view subject, Match& match, size_t start) const {
   if (!impl_ || start > subject.size()) return false;
   MatchData data = impl_->newMatchData();

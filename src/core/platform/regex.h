@@ -48,9 +48,6 @@ class Regex {
   // empty match the search goes on one byte further. The subject is not copied.
   std::vector<Match> findAll(std::string_view subject) const;
 
-  // Number of matches findAll would give, without collecting them.
-  size_t countAll(std::string_view subject) const;
-
   // The first match at or after `start`, if any.
   bool findFirst(std::string_view subject, Match& match, size_t start = 0) const;
 

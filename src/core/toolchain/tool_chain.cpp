@@ -49,10 +49,6 @@ void clsToolChain::CallByName(const std::string& name) {
   (this->*(entry->step))();
 }
 
-bool clsToolChain::IsStep(const std::string& name) {
-  return FindStep(name) != nullptr;
-}
-
 void clsToolChain::UpdateState(const std::string& text) {
   if (updateState_) updateState_(text);
 }

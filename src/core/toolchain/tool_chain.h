@@ -26,7 +26,6 @@ class clsToolChain : public StepTarget {
   // Calls the public step whose name equals `name` without regard to ASCII
   // case. A name that is no step raises error 438.
   void CallByName(const std::string& name) override;
-  static bool IsStep(const std::string& name);
 
   void Init();
   void READ_LOGISTIC_DATA();
