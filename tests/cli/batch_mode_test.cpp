@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "cli/command_options.h"
+#include "support/installed_process.h"
 #include "support/scratch_folder.h"
-#include "support/tool_runner.h"
 
 namespace xkm {
 namespace {
@@ -65,6 +66,21 @@ TEST_F(BatchModeTest, StartUpFailuresExitWithTwoAndStillReport) {
   }
   EXPECT_EQ(nlohmann::json::parse(test::ReadFileBytes(tool.folder().file("r.json")))["outcome"],
             "startup-failed");
+}
+
+TEST_F(BatchModeTest, LibraryNameIsPrintedAndSealedUnderIt) {
+  const std::string library = XKM_SOURCE_DIR "/examples/demo/config/LIB_XKM_B3FCD394.lbr";
+  tool.folder().write("draft.xml", test::ReadFileBytes(library));
+  const test::ToolRun printed = tool.run({"--library-name", "draft.xml"});
+  EXPECT_EQ(std::make_pair(printed.exitCode, printed.out),
+            std::make_pair(0, std::string("LIB_XKM_B3FCD394.lbr\n")));
+  EXPECT_EQ(tool.run({"--seal-library", "draft.xml"}).exitCode, 0);
+  EXPECT_EQ(test::ReadFileBytes(tool.folder().file("LIB_XKM_B3FCD394.lbr")),
+            test::ReadFileBytes(library));
+  EXPECT_FALSE(std::filesystem::exists(tool.folder().file("draft.xml")));
+  const test::ToolRun missing = tool.run({"--library-name", "missing.xml"});
+  EXPECT_EQ(std::make_pair(missing.exitCode, missing.err),
+            std::make_pair(2, std::string("xkmtool: missing.xml: 53 File not found\n")));
 }
 
 TEST(CommandOptions, OptionsComeFirstInAnyOrder) {

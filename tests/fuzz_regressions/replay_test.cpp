@@ -66,21 +66,5 @@ INSTANTIATE_TEST_SUITE_P(Regression, Kept, ::testing::ValuesIn(InputsUnder(kRegr
                          TestName);
 INSTANTIATE_TEST_SUITE_P(Seed, Kept, ::testing::ValuesIn(InputsUnder(kSeeds)), TestName);
 
-// A folder whose name matches no target would be skipped silently otherwise.
-TEST(FuzzTargets, EveryKeptFolderNamesATargetAndEveryTargetHasSeeds) {
-  std::set<std::string> seeded;
-  for (const stdfs::path& root : {kRegressions, kSeeds}) {
-    if (!stdfs::is_directory(root)) continue;
-    for (const auto& folder : stdfs::directory_iterator(root)) {
-      if (!folder.is_directory()) continue;
-      const std::string name = folder.path().filename().string();
-      EXPECT_TRUE(Targets().count(name)) << folder.path() << " names no fuzz target";
-      if (root == kSeeds) seeded.insert(name);
-    }
-  }
-  for (const auto& [name, entry] : Targets())
-    EXPECT_TRUE(seeded.count(name)) << "fuzz target " << name << " has no seed corpus";
-}
-
 }  // namespace
 }  // namespace xkm::fuzz

@@ -1,20 +1,9 @@
-#if __has_include(<sys/resource.h>)
-#include <sys/resource.h>
-#endif
 #include <sys/stat.h>
 
-#include <csignal>
 #include <filesystem>
 #include <set>
-#include <vector>
 
-#include "core/platform/user_store.h"
-#include "core/session/context.h"
-#include "core/session/session.h"
-#include "core/userdata/user_data.h"
 #include "support/installed_process.h"
-#include "support/recording_host.h"
-#include "support/store_sandbox.h"
 
 namespace xkm::test {
 namespace {
@@ -175,51 +164,6 @@ TEST_F(FileFaults, UnreachableUserStoreEndsStartUpNamingTheFile) {
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "Error while initializing application: 75 Not a directory: " +
                          file("not-a-folder/xkmtool/HKEY_CURRENT_USER.reg") + "\n");
-}
-
-// A store that cannot be written (the disk is full): the form's OK reports the
-// failure and leaves the stored values as they were, with no temporary file.
-TEST(UnwritableUserStore, FormReportsTheFailureAndKeepsTheStoredValues) {
-#ifndef SIGXFSZ
-  GTEST_SKIP() << "Windows has no file size limit for a process";
-#else
-  StoreSandbox sandbox;
-  const std::string ini = sandbox.folder().write(
-      "Userdata.ini",
-      "[System]\nRegKey=-2147483647\nLanguagePath=Software\\x\\Settings\nLanguageKey=Language\n"
-      "DataPath=Software\\x\\UserData\n[Data]\n1=USERNAME;Name;Name;1;1\n");
-  RecordingHost host;
-  auto enter = [&host](const std::string& value) {
-    host.onUserDataForm = [value](SessionTable& table, int) {
-      table.setField(0, kUserDataValue, value);
-      return false;
-    };
-  };
-  clsUserData data;
-  data.Init(ini);
-  enter("first");
-  ASSERT_TRUE(data.InputUserData(host));
-  const std::string stored = ReadFileBytes(sandbox.currentUserFile());
-
-  enter("second");
-  rlimit previous{};
-  ::getrlimit(RLIMIT_FSIZE, &previous);
-  const rlimit tiny{16, previous.rlim_max};
-  auto* oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-  ::setrlimit(RLIMIT_FSIZE, &tiny);
-  const bool saved = data.InputUserData(host);
-  ::setrlimit(RLIMIT_FSIZE, &previous);
-  ::signal(SIGXFSZ, oldHandler);
-
-  EXPECT_FALSE(saved);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].title, "Error");
-  EXPECT_EQ(host.messages[0].text, "75 File too large: " + sandbox.currentUserFile() +
-                                       "\r\n\r\nThe user data are not stored.");
-  EXPECT_EQ(ReadFileBytes(sandbox.currentUserFile()), stored);
-  for (const auto& entry : stdfs::directory_iterator(sandbox.folder().file("xkmtool")))
-    EXPECT_EQ(entry.path().filename().string().rfind(".xkm-tmp-", 0), std::string::npos);
-#endif
 }
 
 }  // namespace

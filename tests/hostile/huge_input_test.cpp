@@ -15,20 +15,6 @@ constexpr size_t kLongLine = size_t(20) << 20;
 
 using HugeInput = InstalledProcess;
 
-// Long lines without a break, one inside the file and one that ends it, cost
-// time in proportion to their length and change nothing in the result.
-TEST_F(HugeInput, A2LWithLinesOfTwentyMegabytes) {
-  const std::string w = installInputs("input");
-  std::string a2l = DemoInput("ecu_st10.a2l");
-  const std::string line = "/* " + std::string(kLongLine, 'x') + " */";
-  a2l.insert(a2l.find("/begin CHARACTERISTIC"), line + "\r\n");
-  a2l += std::string(kLongLine, 'y');
-  write("input/ecu_st10.a2l", a2l);
-  ChildResult run = runDemo();
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(ReadFileBytes(w + "/" + kContainer), Expected("st10.xkm"));
-}
-
 TEST_F(HugeInput, A2LThatIsOneLineOfTwentyMegabytes) {
   installInputs("input");
   write("input/ecu_st10.a2l", "/begin MOD_PAR" + std::string(kLongLine, 'M'));

@@ -95,21 +95,6 @@ TEST_F(SelectionTest, BaudRatesByFrequencyOrTheFailure) {
   }
 }
 
-TEST_F(SelectionTest, FixedBaudRatesTakeTheFirstEntry) {
-  const std::pair<std::string, std::string> rows[] = {
-      {"<ENTRY T='38400' E='19200'/><ENTRY T='1' E='2'/>", "38400/19200"},
-      {"", "error 60009"},
-      {"<ENTRY T='' E='1'/>", "error 60009"},
-      {"<ENTRY T='1'/>", "error " + std::to_string(msg::kLibraryMissingAttribute)}};
-  for (const auto& [entries, expected] : rows) {
-    useLibrary(
-        Library("<BAUD_CONFIGURATION><CONFIG_NUM VALUE='1'><ENTRY T='9' E='9'/></CONFIG_NUM>"
-                "<CONFIG_NUM VALUE='2'>" +
-                entries + "</CONFIG_NUM></BAUD_CONFIGURATION>"));
-    EXPECT_EQ(test::Outcome([&] { return Rates(GetBaudConfigFixed(ctx)); }), expected) << entries;
-  }
-}
-
 struct LayoutRuleTest : SelectionTest {
   LayoutRuleTest() {
     WriteValue(session.ConfigTable, "CPU_TYPE", "2");

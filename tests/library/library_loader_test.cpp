@@ -81,20 +81,6 @@ TEST_F(LoaderTest, NameCheckIgnoresCaseButReportsAChangedFileAndLoadsItAnyway) {
   EXPECT_TRUE(loaded());
 }
 
-TEST_F(LoaderTest, UnparsableLibraryReports60015WithTheReason) {
-  app.LanguageOffset = 1000;
-  writeSealed("<XKMTOOL><ECU_CONFIGURATION></XKMTOOL>");
-  // The reason follows the message.
-  EXPECT_THAT(load(), ElementsAre(MatchesRegex("60015 Library-file is corrupt\r\n.+")));
-  EXPECT_FALSE(loaded());
-
-  // An empty file is named LIB_XKM_0.lbr and does not parse.
-  std::filesystem::remove_all(folder.path());
-  std::filesystem::create_directories(folder.path());
-  folder.write("LIB_XKM_0.lbr", "");
-  EXPECT_THAT(load(), ElementsAre(StartsWith("60015 ")));
-}
-
 TEST_F(LoaderTest, SealingNamesTheFileByItsCrcAndNeverOverwrites) {
   const std::string draft = folder.write("draft.xml", "lib7");
   EXPECT_EQ(LibraryFileName(draft), "LIB_XKM_76EBB3.lbr");

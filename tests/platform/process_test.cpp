@@ -60,25 +60,6 @@ TEST(RunCommandLine, ReportsHowTheChildEnded) {
   EXPECT_TRUE(trapped.signal == SIGILL || trapped.exitCode == static_cast<int>(0xC000001D));
 }
 
-// The program path holds blanks and letters beyond ASCII, the arguments hold
-// what a shell would act on; everything arrives as written.
-TEST(RunCommandLine, PassesPathAndArgumentsLiterally) {
-  test::ScratchFolder folder;
-  const std::string program = folder.write("Aufträge Müller/stand in" XKM_EXE_SUFFIX,
-                                           test::ReadFileBytes(XKM_STAND_IN_EXE));
-  std::filesystem::permissions(fs::NativePath(program), std::filesystem::perms::owner_all);
-  const std::string out = folder.file("Ölwanne args.txt");
-  const std::string trap = folder.file("trap");
-  ProcessOutcome outcome =
-      RunCommandLine("\"" + program + "\" \"args=" + out + "\" -- a;b \"$(touch " + trap +
-                     ")\" \"it's \\\"q\\\"\" * \"two  spaces\" \"\" C:\\dir\\ \"end\\\\\"");
-  EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_EQ(test::ReadFileBytes(out), "[a;b]\n[$(touch " + trap +
-                                          ")]\n[it's \"q\"]\n[*]\n[two  spaces]\n[]\n"
-                                          "[C:\\dir\\]\n[end\\]\n");
-  EXPECT_FALSE(std::filesystem::exists(trap));
-}
-
 // The child ends only once the flag file exists, which the calls create: they
 // are certain to happen while it runs. Far more ticks than the sleeps could
 // double before overflowing, with either exit notice.

@@ -94,19 +94,5 @@ TEST(XmlDocument, NamespacesAreBoundAndListed) {
   EXPECT_FALSE(doc.empty());
 }
 
-TEST(XmlDocument, BadExpressionsThrow) {
-  XmlDocument doc;
-  ASSERT_TRUE(doc.loadFromMemory("<a/>"));
-  const Error e = test::ErrorOf([&] { doc.selectNodes("//a["); });
-  EXPECT_EQ(e.number(), platform_error::kInvalidProcedureCall);
-  EXPECT_EQ(e.source(), "XPath");
-  EXPECT_THAT(e.description(), HasSubstr("//a["));
-  for (const char* bad : {"//a[@x=$undefined]", "count(//a)"})
-    EXPECT_THROW(doc.selectNodes(bad), Error) << bad;
-  XmlDocument empty;
-  EXPECT_FALSE(empty.selectSingleNode("//a"));
-  EXPECT_THROW(empty.selectNodes("//a["), Error);
-}
-
 }  // namespace
 }  // namespace xkm

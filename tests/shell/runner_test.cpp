@@ -71,15 +71,5 @@ TEST_F(RunnerTest, StopDuringAStepLetsItEndAndAStepErrorEndsTheRunWithOneBox) {
   EXPECT_EQ(host.events, (std::vector<std::string>{"runStarted", "stepStarted 0", "runFinished"}));
 }
 
-TEST_F(RunnerTest, AnEmptyProcessOnlyStartsAndFinishesAndAStopBetweenRunsLeavesARow) {
-  setSteps(0);
-  EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
-  EXPECT_EQ(host.events, (std::vector<std::string>{"runStarted", "runFinished"}));
-  setSteps(1);
-  runner.Stop();
-  EXPECT_EQ(host.actions(), std::vector<std::string>{"Canceled by user"});
-  EXPECT_TRUE(app.StopRequested);
-}
-
 }  // namespace
 }  // namespace xkm

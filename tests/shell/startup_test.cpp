@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <new>
-#include <stdexcept>
-
 #include "core/resources/string_table.h"
 #include "core/userdata/user_data.h"
 #include "support/recording_host.h"
@@ -92,28 +88,6 @@ TEST_F(StartupTest, EachFailureEndsStartUpWithItsOneBox) {
   EXPECT_EQ(app.InputA2lPath, a2l);
   EXPECT_TRUE(result.steps.empty());
   EXPECT_EQ(app.WindowTitle, "xkmtool");  // no COMMENT, title unchanged
-}
-
-TEST_F(StartupTest, MemoryRunningOutIsNamedAsSuch) {
-  struct ExhaustedHost : test::RecordingHost {
-    InputDialogResult showInputDialog() override {
-      failure();
-      return {};
-    }
-    std::function<void()> failure;
-  };
-  const std::pair<std::function<void()>, const char*> rows[] = {
-      {[] { throw std::bad_alloc(); }, "7 Out of memory"},
-      {[] { throw std::length_error("basic_string::_M_create"); }, "7 Out of memory"},
-      {[] { throw std::runtime_error("odd"); }, "51 Internal error: odd"},
-  };
-  for (const auto& [failure, text] : rows) {
-    ExhaustedHost exhausted;
-    exhausted.failure = failure;
-    EXPECT_FALSE(RunStartup(app, exhausted, "").ok);
-    ASSERT_EQ(exhausted.messages.size(), 1u);
-    EXPECT_EQ(exhausted.messages[0], (test::RecordedMessage{kStartupErrorTitle, text}));
-  }
 }
 
 TEST_F(StartupTest, ReadsTheConfigurationAndOffersTheUserDataFormUntilTheDataAreEntered) {

@@ -40,7 +40,6 @@ class InstalledTool {
               const std::string& workingFolder = {}) const;
 
   // Environment variables set for every run.
-  // Environment variables set for every run.
   std::map<std::string, std::string> environment;
 
  private:

@@ -47,16 +47,6 @@ TEST_F(ReaderTest, LinesSplitIntoFields) {
   EXPECT_EQ(read("a;b", ";", false).columnIndex("Field_2"), 1u);
 }
 
-// An empty file and a line longer than the first are pinned by the
-// whole-process tests of garbage logs.
-TEST_F(ReaderTest, FailuresComeInOneFrame) {
-  const Error duplicate = ErrorOf([&] { read("Name;name\n", ";", true); });
-  EXPECT_EQ(duplicate.source() + ": " + duplicate.numberAndDescription().substr(0, 38),
-            "GetTextStreamAsRecordSet: 60000 " + kFrame + "3367 ");
-  ExpectError([&] { clsLib().GetTextStreamAsRecordSet(scratch.file("none.txt"), ";", false); },
-              60000, kFrame + "60000 File not found : " + scratch.file("none.txt"));
-}
-
 // A missing log names the trimmed path; the other failures of a log are the
 // reader's, and reach the operator whole (see the whole-process tests of garbage logs).
 TEST_F(ReaderTest, ImportAppendsChecksumLinesInFileOrder) {

@@ -74,19 +74,6 @@ TEST_F(AnsiFileTextTest, TheContainerIsRefusedAndTheRunGoesOn) {
   EXPECT_EQ(test::ReadFileBytes(folder.file("ABC___________12.xkm")), "an earlier container");
 }
 
-TEST_F(AnsiFileTextTest, TheControlFileIsRefusedAndTheRunStops) {
-  ASSERT_TRUE(session.LibraryDocument.loadFromMemory(
-      "<XKMTOOL><ADRESSLAYOUT VALUE='L'><BRAKEL><NAME>b.ctl</NAME>"
-      "<DATA>IMAGE=&lt;$DATA.IMAGE&gt;</DATA></BRAKEL></ADRESSLAYOUT></XKMTOOL>"));
-  WriteValue(session.ConfigTable, "AST", "L");
-  WriteValue(session.DataTable, "IMAGE", "bild→1.hex");
-  EXPECT_EQ(
-      test::ErrorOf([&] { toolChain.CallByName("RUN_BCB_CONVERSION"); }).numberAndDescription(),
-      "60000 " + std::string(kRefused).substr(6) + " : " + folder.file("b.ctl") +
-          " : \"→\" (U+2192) : <$DATA.IMAGE> - program stops!");
-  EXPECT_FALSE(std::filesystem::exists(folder.file("b.ctl")));
-}
-
 // The QSR script comes from the library alone; its template is named.
 TEST_F(AnsiFileTextTest, TheQsrScriptIsRefusedAndThePreparationStops) {
   std::string library = test::ReadFileBytes(test::DemoLibrary());

@@ -70,26 +70,5 @@ TEST_F(UserDataFormTest, MissingMandatoryValuesAreListedInTheFormsLanguage) {
   EXPECT_EQ(values(), "||   ||");  // a refused OK writes nothing
 }
 
-TEST_F(UserDataFormTest, WithoutVisibleRowsOkDoesNothingAndOnlyCancelCloses) {
-  add({{"HIDDEN", "Versteckt", "0", "1", ""}});
-  UserDataForm form(table, 1, host);
-  form.InitGrid();
-  EXPECT_TRUE(form.rows().empty());
-  EXPECT_FALSE(form.CheckEingaben() || form.pbOk_Click());
-  EXPECT_TRUE(form.bCancel());
-  EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(UserDataFormTest, RunTimeErrorsNameTheRoutine) {
-  SessionTable wrongShape({"Name", "Field"});
-  wrongShape.appendRow();
-  UserDataForm form(wrongShape, 1, host);
-  form.InitGrid();
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].title, "Error in Function: 'frmUserData.InitGrid'");
-  EXPECT_EQ(host.messages[0].text.rfind("3265 ", 0), 0u) << host.messages[0].text;
-  EXPECT_TRUE(form.rows().empty());
-}
-
 }  // namespace
 }  // namespace xkm

@@ -89,17 +89,6 @@ TEST_F(UserDataTest, LanguageTwoGivesEnglishLabelsOthersGerman) {
     data.Init(ini);
     EXPECT_EQ(data.GetUserData()->text(1, kUserDataField), label) << stored;
   }
-  // The form gets the language too.
-  user_store::SetDword(kCurrentUserRoot, kLanguagePath, "Language", 2);
-  clsUserData data;
-  data.Init(ini);
-  int language = 0;
-  host.onUserDataForm = [&](SessionTable&, int formLanguage) {
-    language = formLanguage;
-    return true;
-  };
-  data.InputUserData(host);
-  EXPECT_EQ(language, 2);
 }
 
 TEST_F(UserDataTest, InitPassesOnTheErrorsOfBadConfiguration) {

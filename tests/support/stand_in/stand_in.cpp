@@ -8,7 +8,6 @@
 //   out=TEXT, err=TEXT   TEXT to stdout/stderr; "\n" is a line break and {N}
 //                        the tool's N-th argument (from 1)
 //   fill-out=N:C         N copies of the character C to stdout (fill-err: stderr)
-//   args=PATH            the tool's arguments, one "[argument]" line each, into PATH
 //   touch=PATH           creates an empty file
 //   copy=FROM>TO         copies a file
 //   wait-for=PATH        waits until PATH exists; exit 9 after two minutes
@@ -83,9 +82,6 @@ int Perform(const std::string& action, const std::vector<std::string>& arguments
     const size_t colon = value.find(':');
     const std::string fill(std::stoul(value.substr(0, colon)), value.at(colon + 1));
     (name == "fill-out" ? std::cout : std::cerr) << fill << std::flush;
-  } else if (name == "args") {
-    std::ofstream out(xkm::fs::NativePath(value), std::ios::binary);
-    for (const std::string& argument : arguments) out << '[' << argument << "]\n";
   } else if (name == "touch") {
     std::ofstream(xkm::fs::NativePath(value), std::ios::binary | std::ios::app);
   } else if (name == "copy") {

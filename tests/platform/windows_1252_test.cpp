@@ -1,9 +1,38 @@
-#include "core/platform/letter_case.h"
-
 #include <gtest/gtest.h>
+
+#include "core/platform/cp1252.h"
+#include "core/platform/letter_case.h"
 
 namespace xkm {
 namespace {
+
+TEST(Cp1252, EveryByteSurvivesDecodeThenEncode) {
+  std::string all, back;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  EXPECT_TRUE(TryEncodeCp1252(DecodeCp1252(all), back));
+  EXPECT_EQ(back, all);
+  // The euro, Y diaeresis, the five unassigned bytes, a-umlaut.
+  EXPECT_EQ(DecodeCp1252("\x80\x9F|\x81\x8D\x8F\x90\x9D|A\xE4"),
+            "€Ÿ|\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D|Aä");
+}
+
+TEST(Cp1252, UnencodableAndMalformedInputBecomesQuestionMarks) {
+  std::string bytes;
+  EXPECT_FALSE(TryEncodeCp1252("a\xE4\xB8\xAD", bytes));  // U+4E2D
+  EXPECT_FALSE(TryEncodeCp1252("\xFF", bytes));
+  // U+4E2D; U+0080, whose byte the euro sign has; truncated; overlong; a surrogate.
+  EXPECT_EQ(EncodeCp1252("a\xE4\xB8\xAD|\xC2\x80|x\xC3|\xE0\x80\x80|\xED\xA0\x80"),
+            "a?|?|x?|???|???");
+}
+
+TEST(Cp1252, LengthHeadAndTailCountCodePoints) {
+  const std::string text = "aä€😀";
+  EXPECT_EQ(Utf8Length(text), 4u);
+  using Parts = std::vector<std::string_view>;
+  EXPECT_EQ(Parts({Utf8Head(text, 2), Utf8Tail(text, 2), Utf8Tail(text, 0), Utf8Head(text, 9),
+                   Utf8Tail(text, 9)}),
+            Parts({"aä", "€😀", "", text, text}));
+}
 
 // Every letter of Windows-1252 has its upper case; what has none stays.
 TEST(LetterCase, UpperAndLowerCoverEveryLetterOfTheCodePage) {
