@@ -25,7 +25,7 @@ TEST(Val, ReadsTheLeadingNumber) {
   // clang-format off
   const std::pair<const char*, double> rows[] = {
       {"40000000", 40000000}, {" 1 2 3abc", 123}, {"\t\n4.9", 4.9}, {"12.5e1x", 125},
-      {"1.5D2", 150}, {"&H10", 16}, {"ST10", 0}, {"", 0}, {"-3", -3}, {"5e", 5}};
+      {"1.5D2", 150}, {"&H10", 16}, {"1H5", 1}, {"ST10", 0}, {"", 0}, {"-3", -3}, {"5e", 5}};
   // clang-format on
   for (const auto& [text, value] : rows) EXPECT_DOUBLE_EQ(Val(text), value) << text;
 }
