@@ -28,13 +28,13 @@ class WholeProcess : public InstalledProcess {
     for (auto& tool : json["tools"]) {
       tool.erase("durationMs");
 #ifdef _WIN32  // Windows programs end their lines with CR LF and carry a suffix
-      tool["stdout"] = ReplaceMarker(tool["stdout"].get<std::string>(), "\r\n", "\n");
-      tool["commandLine"] = ReplaceMarker(tool["commandLine"].get<std::string>(), ".exe\"", "\"");
+      tool["stdout"] = ReplaceAll(tool["stdout"].get<std::string>(), "\r\n", "\n");
+      tool["commandLine"] = ReplaceAll(tool["commandLine"].get<std::string>(), ".exe\"", "\"");
 #endif
     }
     GenericStrings(json);
-    return ReplaceMarker(ReplaceMarker(json.dump(1) + "\n", Generic(file("input")), "W"),
-                         Generic(root()), "R");
+    return ReplaceAll(ReplaceAll(json.dump(1) + "\n", Generic(file("input")), "W"), Generic(root()),
+                      "R");
   }
   static void GenericStrings(nlohmann::json& json) {
     if (json.is_string())
@@ -48,7 +48,7 @@ TEST_F(WholeProcess, IntelHexImageOnTheFrequencyLayout) {
   ChildResult run = runOn("ecu_st10.hex", "ecu_st10.a2l");
   ASSERT_EQ(std::to_string(run.exitCode) + run.err, "0");
   EXPECT_EQ(ReadFileBytes(file("input/" + kContainer)), Expected("st10.xkm"));
-  EXPECT_EQ(ReplaceMarker(Generic(argvLog()), Generic(file("input")), "W"),
+  EXPECT_EQ(ReplaceAll(Generic(argvLog()), Generic(file("input")), "W"),
             "brakel <W/BRAKEL_ST10.ctl>\nlenwatch <W/ecu_st10_1.bcb>\nlenwatch <W/ecu_st10_2.bcb>\n"
             "qsr <-b> <W/CS_ST10.qsr> <W/ecu_st10.hex>\n"
             "zoven <-o> <W/ecu_st10.hex_blk_1_mim> <W/ecu_st10_1.bcb>\n"
@@ -96,7 +96,7 @@ TEST_F(WholeProcess, StopsWithTheStepsExactText) {
     ChildResult run = runOn("ecu_st10.hex", "ecu_st10.a2l");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(Generic(run.err), "Error: 60000 " +
-                                    ReplaceMarker(expected, "W/", Generic(file("input/"))) +
+                                    ReplaceAll(expected, "W/", Generic(file("input/"))) +
                                     " - program stops!\n");
     EXPECT_EQ(report()["outcome"], "failed");
   }

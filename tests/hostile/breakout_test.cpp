@@ -32,9 +32,8 @@ TEST_F(Breakout, HostileImagePathReachesEveryToolLiterally) {
       "zoven <-o> <{W}/{I}_blk_2_mim> <{S}_2.bcb>\nxkm2sgo <-l> <" +
       kContainer + ">\n";
   const std::string stem = w + "/" + hex.substr(0, hex.size() - 4);
-  EXPECT_EQ(
-      Generic(argvLog()),
-      ReplaceMarker(ReplaceMarker(ReplaceMarker(expected, "{S}", stem), "{W}", w), "{I}", hex));
+  EXPECT_EQ(Generic(argvLog()),
+            ReplaceAll(ReplaceAll(ReplaceAll(expected, "{S}", stem), "{W}", w), "{I}", hex));
   EXPECT_EQ(ReadFileBytes(w + "/" + kContainer), Expected("st10.xkm"));
 }
 
@@ -115,7 +114,7 @@ TEST_F(Breakout, ShellTextInTheContainerNameStaysText) {
   const std::string sgidb1 = "a'b" + kNameQuote + "c;$(touch pwned) x";
   const std::string w = installInputs("input");
   write("input/flowdata_4711.xml", Replaced(DemoInput("flowdata_4711.xml"), ">4711-0815<",
-                                            ">" + ReplaceMarker(sgidb1, "\"", "&quot;") + "<"));
+                                            ">" + ReplaceAll(sgidb1, "\"", "&quot;") + "<"));
   ChildResult run = runDemo();
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const std::string name = sgidb1 + "_SW0102";

@@ -47,7 +47,7 @@ TEST_F(FaultyTools, ToolThatCannotStartOrIsKilledStopsAtItsMissingFile) {
       environment["XKM_TOOL_FAIL_ZOVEN"] = "crash";
     ChildResult run = runDemo();
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(Generic(run.err), Generic(Stop(ReplaceMarker(row.stop, "W/", file("input/")))));
+    EXPECT_EQ(Generic(run.err), Generic(Stop(ReplaceAll(row.stop, "W/", file("input/")))));
     EXPECT_FALSE(stdfs::exists(work(kContainer)));
     const nlohmann::json json = report();
     EXPECT_EQ(json["outcome"], "failed");
@@ -141,7 +141,7 @@ TEST_F(FaultyTools, GarbageChecksumLog) {
     ChildResult run = runDemo();
     EXPECT_EQ(run.exitCode, error.empty() ? 0 : 1);
     EXPECT_EQ(Generic(run.err),
-              error.empty() ? "" : Generic(Stop(ReplaceMarker(error, "W/", file("input/")))));
+              error.empty() ? "" : Generic(Stop(ReplaceAll(error, "W/", file("input/")))));
   }
 }
 

@@ -12,6 +12,7 @@
 #endif
 
 #include "core/platform/path.h"
+#include "core/session/utilities.h"
 #include "support/child_process.h"
 #include "support/scratch_folder.h"
 
@@ -122,8 +123,8 @@ TEST(RunCommandLine, AnInterruptedWaitStillWaitsForTheChild) {
   for (const auto& [notice, output, afterFlag] : rows) {
     test::ScratchFolder folder;
     const std::string commandLine =
-        test::ReplaceMarker(StandIn("\"wait-for=" + folder.file("go") + "\" " + afterFlag),
-                            "=ended", "=\"" + folder.file("ended") + "\"");
+        ReplaceAll(StandIn("\"wait-for=" + folder.file("go") + "\" " + afterFlag), "=ended",
+                   "=\"" + folder.file("ended") + "\"");
     const auto closeWindow = [&] {
       folder.write("go", "");
       throw std::runtime_error("window closed");

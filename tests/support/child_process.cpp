@@ -58,12 +58,4 @@ bool UnderAddressSanitizer() {
 #endif
 }
 
-std::string ReplaceMarker(std::string text, const std::string& marker, const std::string& value) {
-  for (size_t p = text.find(marker); p != std::string::npos; p = text.find(marker, p)) {
-    text.replace(p, marker.size(), value);
-    p += value.size();
-  }
-  return text;
-}
-
 }  // namespace xkm::test

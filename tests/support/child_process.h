@@ -80,8 +80,4 @@ bool ResourceLimitsExist();
 // Whether this program (and so the xkmtool built with it) runs under AddressSanitizer.
 bool UnderAddressSanitizer();
 
-// `text` with every `marker` replaced by `value`; the search goes on after the
-// inserted value, so a value that holds the marker cannot be replaced again.
-std::string ReplaceMarker(std::string text, const std::string& marker, const std::string& value);
-
 }  // namespace xkm::test

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "core/session/utilities.h"
 #include "support/child_process.h"
 #include "support/scratch_folder.h"
 
