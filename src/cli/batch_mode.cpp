@@ -4,40 +4,20 @@
 
 #include "cli/batch_host.h"
 #include "cli/batch_report.h"
-#include "core/platform/error.h"
-#include "core/platform/file_system.h"
+#include "cli/report_file.h"
 #include "core/session/context.h"
 #include "core/shell/run_record.h"
 #include "core/shell/runner.h"
 #include "core/shell/startup.h"
 
 namespace xkm {
-namespace {
-
-void WriteReport(const std::string& path, const BatchReport& report, std::ostream& err) {
-  if (path.empty()) return;
-  try {
-    std::string text =
-        ReportToJson(report).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-    fs::WriteFileAtomic(path, text + "\n");
-  } catch (const std::exception& e) {
-    // The run's outcome stands; a report that cannot be written (memory
-    // included) is said on stderr.
-    err << "xkmtool: cannot write the report: " << AsError(e).description() << std::endl;
-  }
-}
-
-}  // namespace
 
 int RunBatch(AppState& app, const BatchOptions& options, std::ostream& out, std::ostream& err) {
   BatchHost host(out, err);
   Session session;
   Context context{app, session, host};
   Runner runner(context);
-  // The report names the folder the operator gave it, whatever the run does
-  // to the current folder.
-  const std::string reportPath =
-      options.reportPath.empty() ? "" : fs::MakeAbsolute(options.reportPath);
+  const ReportFile reportFile(options.reportPath);
 
   BatchReport report;
   report.rows = &host.rows();
@@ -50,8 +30,7 @@ int RunBatch(AppState& app, const BatchOptions& options, std::ostream& out, std:
   if (!startup.ok) {
     report.outcome = "startup-failed";
     report.exitCode = kExitStartupFailed;
-    WriteReport(reportPath, report, err);
-    return report.exitCode;
+    return reportFile.write(ReportToJson(report), report.exitCode, err);
   }
   runner.setSteps(std::move(startup.steps));
 
@@ -71,8 +50,7 @@ int RunBatch(AppState& app, const BatchOptions& options, std::ostream& out, std:
       report.exitCode = host.messages().empty() ? kExitCompleted : kExitCompletedWithMessages;
       break;
   }
-  WriteReport(reportPath, report, err);
-  return report.exitCode;
+  return reportFile.write(ReportToJson(report), report.exitCode, err);
 }
 
 }  // namespace xkm

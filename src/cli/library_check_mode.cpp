@@ -3,8 +3,8 @@
 #include <ostream>
 
 #include "cli/batch_mode.h"
+#include "cli/report_file.h"
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
 
 namespace xkm {
 namespace {
@@ -42,6 +42,7 @@ nlohmann::ordered_json LibraryCheckToJson(const std::string& libraryPath,
 
 int RunLibraryCheck(const std::string& libraryPath, const std::string& reportPath,
                     std::ostream& out, std::ostream& err) {
+  const ReportFile reportFile(reportPath);
   std::vector<Finding> findings;
   try {
     findings = CheckLibraryFile(libraryPath);
@@ -53,17 +54,7 @@ int RunLibraryCheck(const std::string& libraryPath, const std::string& reportPat
   out.flush();
   err << "xkmtool: " << libraryPath << ": " << Counted(CountOf(findings, Severity::Error), "error")
       << ", " << Counted(CountOf(findings, Severity::Warning), "warning") << "\n";
-  if (!reportPath.empty()) {
-    try {
-      const std::string text =
-          LibraryCheckToJson(libraryPath, findings)
-              .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-      fs::WriteFileAtomic(reportPath, text + "\n");
-    } catch (const Error& e) {
-      err << "xkmtool: cannot write the report: " << e.description() << "\n";
-    }
-  }
-  return CheckExitCode(findings);
+  return reportFile.write(LibraryCheckToJson(libraryPath, findings), CheckExitCode(findings), err);
 }
 
 }  // namespace xkm

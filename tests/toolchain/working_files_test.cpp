@@ -28,7 +28,9 @@ struct DeleteWorkingFilesTest : ::testing::Test {
   bool exists(const std::string& name) const { return std::filesystem::exists(folder.file(name)); }
 
   test::ScratchFolder folder;
+  AppState app;
   Session session;
+  DataContext ctx{app, session};
 };
 
 TEST_F(DeleteWorkingFilesTest, RemovesEveryWorkingFileAndKeepsTheQsrLog) {
@@ -45,7 +47,7 @@ TEST_F(DeleteWorkingFilesTest, RemovesEveryWorkingFileAndKeepsTheQsrLog) {
     folder.write(kept, "x");
   std::filesystem::permissions(folder.file("P1_1.bcb"), std::filesystem::perms::owner_read);
 
-  DeleteWorkingFiles(session);
+  DeleteWorkingFiles(ctx);
 
   for (const std::string& name : working) EXPECT_FALSE(exists(name)) << name;
   EXPECT_EQ(test::ReadFileBytes(folder.file("P1_QSR.LOG")), "the log");
@@ -57,15 +59,34 @@ TEST_F(DeleteWorkingFilesTest, MimFilesStayWithoutMimConversionAndBlankTemplates
   set("BSL_TEMPLATE", "");
   set("QSR_TEMPLATE", " ");
   folder.write("P1.hex_blk_1_mim", "x");
-  EXPECT_NO_THROW(DeleteWorkingFiles(session));
+  EXPECT_NO_THROW(DeleteWorkingFiles(ctx));
   EXPECT_TRUE(exists("P1.hex_blk_1_mim"));
 }
 
 TEST_F(DeleteWorkingFilesTest, AnEmptyBlockCountFailsBeforeRemovingAnything) {
   set("DATABLOCK_COUNT", "");
   folder.write("CS.LOG", "x");
-  EXPECT_EQ(test::ErrorNumberOf([&] { DeleteWorkingFiles(session); }), 13);
+  EXPECT_EQ(test::ErrorNumberOf([&] { DeleteWorkingFiles(ctx); }), 13);
   EXPECT_TRUE(exists("CS.LOG"));
+}
+
+// A library may name a template after an input; the run refuses to remove it.
+TEST_F(DeleteWorkingFilesTest, NeverRemovesAnInput) {
+  app.InputA2lPath = folder.write("p1.hexinfo", "the A2L file");
+  EXPECT_EQ(test::ErrorNumberOf([&] { DeleteWorkingFiles(ctx); }), 60043);
+  EXPECT_EQ(test::ReadFileBytes(app.InputA2lPath), "the A2L file");
+}
+
+// What a stopped run left goes before the next run's tools run: MIM files
+// and the checksum tool's log too, and the program's own temporary files.
+TEST_F(DeleteWorkingFilesTest, LeftoversOfAStoppedRunAllGo) {
+  set("MIM_CONVERSION_YES_NO", "0");
+  const std::vector<std::string> left = {"P1.hex_blk_2_mim", "P1_1.bcb", "P1_2_bcb.log", "CS.LOG",
+                                         "QSR.LOG", "p1.bsl", ".xkm-tmp-Ab3xZ9"};
+  for (const std::string& name : left) folder.write(name, "x");
+  RemoveLeftWorkingFiles(ctx, WorkingFileNamesOf(session));
+  for (const std::string& name : left) EXPECT_FALSE(exists(name)) << name;
+  EXPECT_FALSE(exists("P1_QSR.LOG"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "core/check/finding_list.h"
 #include "core/platform/error.h"
+#include "core/platform/letter_case.h"
 #include "core/platform/path.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
@@ -36,9 +37,10 @@ class LayoutChecker {
     const auto raw = findTemplate("RAW", msg::kNoRawTemplate);
     const auto qsr = findTemplate("QSR", msg::kNoQsrTemplate);
     const auto mcs = findTemplate("MCS", msg::kNoMcsTemplate);
-    findTemplate("QSR_HEXINFO", kBlankNameUnread);
+    const auto hexInfo = findTemplate("QSR_HEXINFO", kBlankNameUnread);
     const auto brakel = findTemplate("BRAKEL", kBlankNameUnwritable);
     if (qsr) checkFileName(*qsr, "QSR");
+    if (hexInfo) checkFileName(*hexInfo, "QSR_HEXINFO");
     if (brakel) checkFileName(*brakel, "BRAKEL");
     if (qsr && brakel) checkDistinctFiles(*qsr, *brakel);
 
@@ -136,17 +138,32 @@ class LayoutChecker {
   }
 
   // The QSR script and the converter's control file are written into the
-  // working folder under their NAME.
+  // working folder under their NAME, and the address-info file is removed
+  // there; a run refuses a name that is one of its input files.
   void checkFileName(const FoundTemplate& found, const char* element) {
     const std::string name = found.name.text();
     if (IsBlank(name)) return;
+    const std::string what =
+        std::string("the file name ") + Quote(name) + " of the " + element + " template";
     try {
       CheckNameInWorkingFolder(name, msg::kTemplateFileNameError, "name");
     } catch (const Error&) {
       findings_.at(Severity::Error, found.name,
-                   std::string("the file name ") + Quote(name) + " of the " + element +
-                       " template leads out of the working folder: a run refuses it");
+                   what + " leads out of the working folder: a run refuses it");
+      return;
     }
+    if (HasInputExtension(name))
+      findings_.at(Severity::Warning, found.name,
+                   what + " has the extension of an input file: a run whose input of that name "
+                          "lies in the working folder refuses it");
+  }
+
+  static bool HasInputExtension(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    const std::string extension = ToUpperCase(name.substr(dot));
+    return extension == ".XML" || extension == ".HEX" || extension == ".S19" ||
+           extension == ".A2L";
   }
 
   // Both are written into the working folder: under one name (as the file

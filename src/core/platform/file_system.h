@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ class SequentialFile {
   intptr_t native_;  // a descriptor, or on Windows a HANDLE
 };
 
+// How the temporary files of WriteFileAtomic begin; one left by a program
+// that was killed while writing is stale.
+inline constexpr const char* kTemporaryPrefix = ".xkm-tmp-";
+
 // Writes the bytes under `path`, replacing an existing file atomically: the
 // bytes go to a temporary file in the same folder, which is then renamed.
 // On failure nothing is left under `path` that was not there before, and the
@@ -48,6 +53,27 @@ void DeleteFile(const std::string& path);
 // appears meanwhile) raises error 58 "File already exists: <to>" and leaves
 // both files as they are. Other failures raise the file-system error.
 void RenameWithoutReplacing(const std::string& from, const std::string& to);
+
+// Renames `from` to `to`, replacing a file there in one step. Throws a
+// numbered Error.
+void MoveReplacing(const std::string& from, const std::string& to);
+
+// Which file a path names (the device or volume and the file's number there)
+// and how it was last written, without reading it.
+struct FileStamp {
+  uint64_t volume = 0;
+  uint64_t file = 0;
+  uint64_t size = 0;
+  int64_t modified = 0;  // in the system's own unit
+  bool sameFileAs(const FileStamp& other) const {
+    return volume == other.volume && file == other.file;
+  }
+  bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the regular file at `path` (links followed); nothing when
+// there is none or it cannot be looked at.
+std::optional<FileStamp> StampOf(const std::string& path);
 
 // Copies a file, replacing the target atomically. Throws a numbered Error.
 void CopyFile(const std::string& from, const std::string& to);

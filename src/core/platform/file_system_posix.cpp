@@ -139,7 +139,7 @@ size_t SequentialFile::read(char* data, size_t length) {
 }
 
 void WriteFileAtomic(const std::string& path, const std::string& bytes) {
-  std::string temporary = FolderOf(path) + kSeparator + ".xkm-tmp-XXXXXX";
+  std::string temporary = FolderOf(path) + kSeparator + kTemporaryPrefix + "XXXXXX";
   FileDescriptor fd(::mkstemp(temporary.data()));
   if (fd.get() < 0) throw platform_error::FileSystem(errno, path, kSource);
   try {
@@ -173,6 +173,19 @@ void RenameWithoutReplacing(const std::string& from, const std::string& to) {
     throw platform_error::FileSystem(errno, to, kSource);
   }
   if (::unlink(from.c_str()) != 0) throw platform_error::FileSystem(errno, from, kSource);
+}
+
+void MoveReplacing(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) throw platform_error::FileSystem(errno, to, kSource);
+}
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    return std::nullopt;
+  return FileStamp{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                   static_cast<uint64_t>(info.st_size),
+                   static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 std::vector<std::string> ListFiles(const std::string& folder) {

@@ -80,7 +80,7 @@ std::string FolderOf(const std::string& path) {
 // A name of our own in `folder` that nobody else uses at this moment.
 std::wstring TemporaryName(const std::string& folder, unsigned attempt) {
   static std::atomic<unsigned> counter{0};
-  std::string name = ".xkm-tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
+  std::string name = kTemporaryPrefix + std::to_string(::GetCurrentProcessId()) + "-" +
                      std::to_string(counter++) + "-" + std::to_string(attempt);
   return win32::Wide(ResolvePath(folder, name));
 }
@@ -184,6 +184,29 @@ void RenameWithoutReplacing(const std::string& from, const std::string& to) {
     throw Error(platform_error::kFileAlreadyExists, "File already exists: " + to,
                 "RenameWithoutReplacing");
   throw win32::FileError(error, to, kSource);
+}
+
+void MoveReplacing(const std::string& from, const std::string& to) {
+  if (!::MoveFileExW(win32::Wide(from).c_str(), win32::Wide(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    throw LastError(to);
+}
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  // Attributes only, shared with everyone: looking must not disturb a writer.
+  Handle file(::CreateFileW(win32::Wide(path).c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return std::nullopt;
+  const auto wide = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
+  return FileStamp{info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
+                   wide(info.nFileSizeHigh, info.nFileSizeLow),
+                   static_cast<int64_t>(
+                       wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime))};
 }
 
 std::vector<std::string> ListFiles(const std::string& folder) {

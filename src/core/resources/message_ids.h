@@ -44,6 +44,12 @@ inline constexpr int kUnknownRawVariable = 60030;
 inline constexpr int kFolderInUse = 60040;
 inline constexpr int kTraceNotWritten = 60041;
 inline constexpr int kUnencodableCharacter = 60042;
+inline constexpr int kWouldTouchInput = 60043;
+inline constexpr int kLeftoverNotRemoved = 60044;
+inline constexpr int kNoContainerWithoutOrder = 60045;
+inline constexpr int kContainerNotBuiltInThisRun = 60046;
+inline constexpr int kFolderNameBlank = 60047;
+inline constexpr int kInputChanged = 60048;
 
 // Progress reports and questions.
 inline constexpr int kReady = 60300;

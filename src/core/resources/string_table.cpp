@@ -1,5 +1,6 @@
 #include "core/resources/string_table.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "core/platform/error.h"
@@ -61,6 +62,23 @@ constexpr Entry kEntries[] = {
      "The trace log {file} could not be written: {reason}"},
     {60042, "Zeichen ohne Windows-1252-Code, Datei nicht geschrieben",
      "Character without a Windows-1252 code, file not written"},
+    // {file} and {input} are filled in by the caller, as in the entries below.
+    {60043, "Die Datei {file} würde die Eingabedatei {input} überschreiben oder löschen",
+     "The file {file} would overwrite or delete the input file {input}"},
+    {60044, "Die Datei {file} eines früheren Laufs konnte nicht entfernt werden: {reason}",
+     "The file {file} of an earlier run could not be removed: {reason}"},
+    {60045,
+     "Kein Container geschrieben: die logistischen Daten {file} konnten nicht gelesen werden",
+     "No container written: the logistic data {file} could not be read"},
+    {60046, "Der Container {file} wurde in diesem Lauf nicht erstellt",
+     "The container {file} was not built in this run"},
+    {60047,
+     "Der Ordner \"{folder}\" beginnt oder endet mit einem Leerzeichen, das die Werkzeuge "
+     "verlieren würden - bitte den Ordner umbenennen",
+     "The folder \"{folder}\" begins or ends with a blank, which the tools would lose - please "
+     "rename the folder"},
+    {60048, "Die Eingabedatei {file} wurde während des Laufs geändert",
+     "The input file {file} was changed during the run"},
     {60300, "Bearbeitung beendet", "Ready!"},
     {60303, "Lese Informationen aus A2L-Datei ...", "Get infos from A2L-File ..."},
     {60307, "Erstelle XKM-Container ...", "Build XKM-Container ..."},
@@ -96,6 +114,28 @@ std::string LoadResString(int id) {
                 "Resource with identifier '" + std::to_string(id) + "' not found", "LoadResString");
   }
   return it->second;
+}
+
+std::string Message(int languageOffset, int germanId, std::initializer_list<MessageField> fields) {
+  const std::string text = Message(languageOffset, germanId);
+  // One pass over the message, so that a value holding "{...}" (a path may)
+  // is never filled in again.
+  std::string filled;
+  size_t done = 0;
+  for (size_t open = text.find('{'); open != std::string::npos; open = text.find('{', done)) {
+    const size_t close = text.find('}', open);
+    if (close == std::string::npos) break;
+    const std::string_view name(text.data() + open + 1, close - open - 1);
+    filled.append(text, done, open - done);
+    const MessageField* field = std::find_if(fields.begin(), fields.end(),
+                                             [&](const MessageField& f) { return f.first == name; });
+    if (field != fields.end())
+      filled.append(field->second);
+    else
+      filled.append(text, open, close + 1 - open);
+    done = close + 1;
+  }
+  return filled.append(text, done);
 }
 
 }  // namespace xkm

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace xkm {
 
@@ -12,6 +15,12 @@ std::string LoadResString(int id);
 inline std::string Message(int languageOffset, int germanId) {
   return LoadResString(languageOffset + germanId);
 }
+
+// A "{name}" field of a message and the text it stands for.
+using MessageField = std::pair<std::string_view, std::string_view>;
+
+// The message with each of its "{name}" fields filled in.
+std::string Message(int languageOffset, int germanId, std::initializer_list<MessageField> fields);
 
 inline constexpr int kEnglishOffset = 1000;
 

@@ -17,6 +17,9 @@ struct DataContext {
 
   // The numbered message in the current language.
   std::string message(int germanId) const { return Message(app.LanguageOffset, germanId); }
+  std::string message(int germanId, std::initializer_list<MessageField> fields) const {
+    return Message(app.LanguageOffset, germanId, fields);
+  }
 };
 
 }  // namespace xkm

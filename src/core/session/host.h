@@ -7,6 +7,9 @@ namespace xkm {
 
 class SessionTable;
 
+// The title of a message box "without a title of its own".
+inline constexpr const char* kApplicationTitle = "xkmtool";
+
 // One row of the state display: the step shown at the moment of the report,
 // the local time it was made (ISO 8601) and the report text.
 struct StateRow {

@@ -26,10 +26,22 @@ struct Session {
   std::vector<LayoutTraceEntry> layoutTrace;
 
   // What the current run did beyond the tables: every external tool it ran,
-  // in order, and the container it wrote (empty when none). The runner
-  // clears both when a run starts.
+  // in order, the container it wrote and the SGO file its converter left
+  // (each empty when none), and how its logistic data were read. Only these
+  // count as the run's outputs: a file of the same name from an earlier run
+  // never does. beginRun() clears them.
   std::vector<ToolRun> toolRuns;
   std::string writtenContainer;
+  std::string convertedContainer;
+  enum class LogisticData { NotRead, Read, Failed };
+  LogisticData logisticData = LogisticData::NotRead;
+
+  void beginRun() {
+    toolRuns.clear();
+    writtenContainer.clear();
+    convertedContainer.clear();
+    logisticData = LogisticData::NotRead;
+  }
 
   // The run's claim on its working folder, held from Init to the run's end.
   FileLock folderLock;

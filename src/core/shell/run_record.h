@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/shell/input_files.h"
+
 namespace xkm {
 
 enum class RunOutcome { Completed, Stopped, Failed };
@@ -32,6 +34,7 @@ struct RunRecord {
   std::vector<StepRecord> steps;        // the steps that were started, in order
   std::vector<MessageRecord> messages;  // every message box of the run
   RunOutcome outcome = RunOutcome::Completed;
+  std::vector<InputFacts> inputs;  // as the run started, and what changed
 };
 
 }  // namespace xkm

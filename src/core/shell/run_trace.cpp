@@ -32,6 +32,23 @@ Json FileFacts(const std::string& path) {
   return facts;
 }
 
+Json DigestFacts(const std::optional<FileDigest>& digest) {
+  return {{"size", digest ? Json(digest->size) : Json(nullptr)},
+          {"sha256", digest ? Json(digest->sha256) : Json(nullptr)}};
+}
+
+// The inputs as the run started; one that changed meanwhile also as it ended.
+Json Inputs(const RunRecord& run) {
+  Json inputs = Json::object();
+  for (const InputFacts& input : run.inputs) {
+    Json facts = {{"path", input.path}};
+    facts.update(DigestFacts(input.digest));
+    if (input.changed) facts["atEnd"] = DigestFacts(input.digestAtEnd);
+    inputs[input.key] = std::move(facts);
+  }
+  return inputs;
+}
+
 Json UserData(const AppState& app) {
   Json values = Json::object();
   if (!app.UserInfoTable) return values;
@@ -105,9 +122,7 @@ Json RunTraceToJson(const Context& ctx, const RunRecord& run) {
   trace["pid"] = ProcessId();
   trace["version"] = XKM_VERSION;
   trace["userData"] = UserData(app);
-  trace["inputs"] = {{"xml", FileFacts(app.InputXmlPath)},
-                     {"hex", FileFacts(app.InputHexPath)},
-                     {"a2l", FileFacts(app.InputA2lPath)}};
+  trace["inputs"] = Inputs(run);
   trace["library"] = FileFacts(session.LibraryFilePath);
   trace["ecu"] = ReadValue(session.DataTable, "ECU", 1);
   trace["configNum"] = ReadValue(session.ConfigTable, "CONFIG_NUM", 1);
@@ -132,14 +147,14 @@ void AppendRunTrace(Context& ctx, const RunRecord& run) {
   } catch (const Error& e) {
     ctx.host.showMessage(std::to_string(msg::kTraceNotWritten) + " " +
                              FillIn(ctx.message(msg::kTraceNotWritten), path, e.description()),
-                         "xkmtool");
+                         kApplicationTitle);
   } catch (const std::exception& e) {
     // Out of memory or a broken table while the line is built: the run has
     // ended all the same, and a trace is never worth more than a message.
     ctx.host.showMessage(
         std::to_string(msg::kTraceNotWritten) + " " +
             FillIn(ctx.message(msg::kTraceNotWritten), path, AsError(e).description()),
-        "xkmtool");
+        kApplicationTitle);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/platform/error.h"
 #include "core/platform/system_info.h"
+#include "core/resources/message_ids.h"
 #include "core/shell/run_trace.h"
 
 namespace xkm {
@@ -55,15 +56,26 @@ void Runner::Stop() {
   ToolChain_UpdateState("Canceled by user");
 }
 
+void Runner::ReportChangedInputs() {
+  MarkChangedInputs(record_.inputs);
+  for (const InputFacts& input : record_.inputs)
+    if (input.changed)
+      ctx_.host.showMessage(std::to_string(msg::kInputChanged) + " " +
+                                ctx_.message(msg::kInputChanged, {{"file", input.path}}),
+                            kApplicationTitle);
+}
+
 RunOutcome Runner::RunProcess() {
   if (running_) return RunOutcome::Failed;
   running_ = true;
   ToolChain =
       makeToolChain_(ctx_, [this](const std::string& text) { ToolChain_UpdateState(text); });
-  ctx_.session.toolRuns.clear();
-  ctx_.session.writtenContainer.clear();
+  ctx_.session.beginRun();
   record_ = RunRecord{};
   record_.start = std::chrono::system_clock::now();
+  // Before the first step, so that the trace names the files the run used.
+  const bool traced = !TraceLogPath(ctx_.app).empty();
+  record_.inputs = TakeInputFacts(ctx_.app, traced);
   host_.messages().clear();
   ctx_.host.runStarted();
   ctx_.host.clearStateRows();
@@ -98,6 +110,8 @@ RunOutcome Runner::RunProcess() {
     if (!record_.steps.empty()) record_.steps.back().error = error.numberAndDescription();
     outcome = RunOutcome::Failed;
   }
+  ToolChain->RunEnded(outcome == RunOutcome::Completed);
+  ReportChangedInputs();
   record_.end = std::chrono::system_clock::now();
   record_.outcome = outcome;
   record_.messages = host_.messages();

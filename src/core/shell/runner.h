@@ -42,6 +42,9 @@ class Runner {
   void ToolChain_UpdateState(const std::string& text);
 
  private:
+  // An input that changed during the run makes its container doubtful: a
+  // message names it.
+  void ReportChangedInputs();
   // The text of the process display's current cell (row 1 display, 2 name, 3 help).
   std::string currentCellText() const;
 

@@ -1,6 +1,5 @@
 #include <string>
 
-#include "core/platform/cp1252.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/resources/message_ids.h"
@@ -8,78 +7,83 @@
 #include "core/templates/template_expansion.h"
 #include "core/toolchain/ansi_file_text.h"
 #include "core/toolchain/command_text.h"
+#include "core/toolchain/container_files.h"
 #include "core/toolchain/file_names.h"
+#include "core/toolchain/run_files.h"
 #include "core/toolchain/tool_chain.h"
 #include "core/toolchain/working_files.h"
 
 namespace xkm {
 namespace {
 
-// Boxes "without a title of their own" show the application's title.
-constexpr const char* kApplicationTitle = "xkmtool";
-constexpr size_t kPaddedNameLength = 16;
-
 std::string Config(const Context& ctx, const char* name) {
   return ReadValue(ctx.session.ConfigTable, name, 1);
-}
-
-// SGIDB1, underscores, SGIDB3: at least one underscore, and a short name is
-// padded to 16 characters.
-std::string ContainerName(const std::string& sgidb1, const std::string& sgidb3) {
-  const size_t length = Utf8Length(sgidb1) + Utf8Length(sgidb3);
-  const size_t underscores = length >= kPaddedNameLength - 1 ? 1 : kPaddedNameLength - length;
-  return sgidb1 + std::string(underscores, '_') + sgidb3;
 }
 
 }  // namespace
 
 void clsToolChain::BuildXKMContainer() {
+  std::string folder;
+  std::string name;
   try {
     UpdateState(ctx_.message(msg::kBuildingContainer));
     ctx_.host.processEvents();
-    const std::string name = ContainerName(ReadValue(ctx_.session.DataTable, "SGIDB1", 1),
-                                           ReadValue(ctx_.session.DataTable, "SGIDB3", 1));
-    WriteValue(ctx_.session.ConfigTable, "CNT_FILENAME", name);
+    WriteValue(ctx_.session.ConfigTable, "CNT_FILENAME",
+               ContainerName(ReadValue(ctx_.session.DataTable, "SGIDB1", 1),
+                             ReadValue(ctx_.session.DataTable, "SGIDB3", 1)));
 
     std::string mcs = Config(ctx_, "MCS_CONTENT");
     const std::string raw = Config(ctx_, "RAW_CONTENT");
-    const std::string folder = Config(ctx_, "PFADZIELABLAGE");
-    const std::string containerName = Config(ctx_, "CNT_FILENAME");
+    folder = Config(ctx_, "PFADZIELABLAGE");
+    name = Config(ctx_, "CNT_FILENAME");
 
+    // Empty order fields would make a container that looks whole.
+    if (ctx_.session.logisticData == Session::LogisticData::Failed)
+      throw Error(msg::kNoContainerWithoutOrder,
+                  ctx_.message(msg::kNoContainerWithoutOrder, {{"file", ctx_.app.InputXmlPath}}));
     ReplaceData(ctx_, mcs);
-    if (mcs.find("<$") != std::string::npos) {
-      ctx_.host.showMessage(
-          std::to_string(msg::kUnknownMcsVariables) + " " + ctx_.message(msg::kUnknownMcsVariables),
-          kApplicationTitle);
-      return;
-    }
+    if (mcs.find("<$") != std::string::npos)
+      throw Error(msg::kUnknownMcsVariables, ctx_.message(msg::kUnknownMcsVariables));
     SessionTable variables = ParseVariableDefinitions(ctx_, mcs);
     ctx_.host.processEvents();
     std::string container;
     ExpandTemplate(ctx_, variables, raw, container);
-    CheckNameInWorkingFolder(containerName, msg::kContainerNameError, "Container name");
-    const std::string containerPath = folder + fs::kSeparator + containerName + ".xkm";
-    fs::WriteFileAtomic(containerPath, EncodeForAnsiFile(ctx_, container, containerPath));
+    CheckNameInWorkingFolder(name, msg::kContainerNameError, "Container name");
+    // The SGO file of the container this one replaces would no longer match it.
+    RemoveLeftover(ctx_, SgoPath(folder, name));
+    const std::string containerPath = ContainerPath(folder, name);
+    WriteRunFile(ctx_, containerPath, EncodeForAnsiFile(ctx_, container, containerPath));
     ctx_.session.writtenContainer = containerPath;
   } catch (const std::exception& e) {
     // This step never stops the run: any failure, memory included, is shown
-    // and the clean-up after it still runs.
+    // and the clean-up after it still runs. What an earlier run left under
+    // this name must not pass for this run's container.
     ctx_.host.showMessage(AsError(e).numberAndDescription(), kApplicationTitle);
+    SetAsideEarlierOutputsOf(folder, name);
   }
 }
 
 void clsToolChain::BuildSGOContainer() {
   try {
     const std::string name = Config(ctx_, "CNT_FILENAME");
+    const std::string folder = Config(ctx_, "PFADZIELABLAGE");
+    const std::string container = ContainerPath(folder, name);
+    if (ctx_.session.writtenContainer != container)
+      throw Error(msg::kFailure,
+                  ctx_.message(msg::kContainerNotBuiltInThisRun, {{"file", container}}));
     const std::string converter = QuotedToolPath("XKM2SGO");
+    const std::string sgo = SgoPath(folder, name);
+    RemoveLeftover(ctx_, sgo);
     // Quoted only when needed: the name comes from the logistic data and may
     // hold blanks or quotes, which must still reach the tool as one argument.
     const std::string file = name + ".xkm";
     const bool plain = file.find_first_of(" \t\"") == std::string::npos;
     RunTool("XKM2SGO", converter, " -l " + (plain ? file : QuoteArgument(file)), "SGO-Conversion");
-    const std::string folder = Config(ctx_, "PFADZIELABLAGE");
-    if (!fs::FileExists(folder + fs::kSeparator + name + ".xkm"))
+    if (!fs::FileExists(container))
       throw Error(msg::kFailure, "SGO-File : " + name + ".xkm" + " was not created!");
+    if (!fs::FileExists(sgo))
+      throw Error(msg::kFailure, "SGO-File : " + name + ".sgo" + " was not created!");
+    ctx_.session.convertedContainer = sgo;
   } catch (const std::exception& e) {
     throw Error(msg::kFailure, AsError(e).description() + " - program stops!", "BuildSGOContainer");
   }
@@ -89,10 +93,30 @@ void clsToolChain::CLEANUPSESSION() {
   try {
     UpdateState(ctx_.message(msg::kDeletingWorkingFiles));
     ctx_.host.processEvents();
-    DeleteWorkingFiles(ctx_.session);
+    DeleteWorkingFiles(ctx_);
     UpdateState(ctx_.message(msg::kReady));
   } catch (const std::exception& e) {
     throw Error(msg::kFailure, AsError(e).description(), "CLEANUPSESSION");
+  }
+}
+
+void clsToolChain::RunEnded(bool completed) {
+  // A refused run never claimed the folder: what lies there belongs to the
+  // run that holds it.
+  if (completed || !ctx_.session.folderLock.held()) return;
+  std::string name = Config(ctx_, "CNT_FILENAME");
+  if (name.empty() && ctx_.session.logisticData == Session::LogisticData::Read)
+    name = ContainerName(ReadValue(ctx_.session.DataTable, "SGIDB1", 1),
+                         ReadValue(ctx_.session.DataTable, "SGIDB3", 1));
+  SetAsideEarlierOutputsOf(Config(ctx_, "PFADZIELABLAGE"), name);
+}
+
+void clsToolChain::SetAsideEarlierOutputsOf(const std::string& folder, const std::string& name) {
+  if (folder.empty() || name.empty() || !fs::FileNameFault(name).empty()) return;
+  try {
+    SetAsideEarlierOutputs(ctx_, folder, name);
+  } catch (const std::exception& e) {
+    ctx_.host.showMessage(AsError(e).numberAndDescription(), kApplicationTitle);
   }
 }
 

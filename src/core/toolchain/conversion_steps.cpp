@@ -10,7 +10,9 @@
 #include "core/toolchain/ansi_file_text.h"
 #include "core/toolchain/command_text.h"
 #include "core/toolchain/file_names.h"
+#include "core/toolchain/run_files.h"
 #include "core/toolchain/tool_chain.h"
+#include "core/toolchain/working_files.h"
 
 namespace xkm {
 namespace {
@@ -21,8 +23,8 @@ std::string Config(const Context& ctx, const char* name) {
   return ReadValue(ctx.session.ConfigTable, name, 1);
 }
 
-std::string BlockFile(const std::string& folder, const std::string& stem, int32_t block) {
-  return folder + fs::kSeparator + stem + "_" + std::to_string(block) + ".bcb";
+void RequireFile(const std::string& path) {
+  if (!fs::FileExists(path)) throw Error(msg::kFailure, "File : " + path + " not found!");
 }
 
 }  // namespace
@@ -40,11 +42,17 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     const std::string brakelTemplate = brakel.content;
     ReplaceData(ctx_, brakel.content);
     const std::string controlFile = folder + fs::kSeparator + brakel.name;
-    fs::WriteFileAtomic(
-        controlFile,
+    WriteRunFile(
+        ctx_, controlFile,
         EncodeForAnsiFile(ctx_, brakel.content, controlFile,
                           {{"<ADRESSLAYOUT " + Config(ctx_, "AST") + " BRAKEL>", brakelTemplate}}));
 
+    // A tool is judged by the files it leaves: none may be an earlier run's.
+    const WorkingFileNames names = WorkingFileNamesOf(ctx_.session);
+    for (int32_t i = 1; i <= names.blockCount; ++i) {
+      RemoveLeftover(ctx_, BcbFile(names, i));
+      RemoveLeftover(ctx_, LengthLog(names, i));
+    }
     // Every path goes through QuoteArgument: a quote in a folder or file name
     // would otherwise end the quoted argument early and split it.
     RunTool("Brakel", QuotedToolPath("Brakel"),
@@ -52,23 +60,25 @@ void clsToolChain::RUN_BCB_CONVERSION() {
                                 Config(ctx_, "BSL_TEMPLATE")),
             "BCB-Conversion");
 
-    const int32_t blockCount = ToLong(Config(ctx_, "DATABLOCK_COUNT"));
     const std::string lenwatch = QuotedToolPath("Lenwatch");
-    const std::string stem = Config(ctx_, "HEXFILESHORT_WITHOUT_EXTENSION");
-    for (int32_t i = 1; i <= blockCount; ++i) {
-      const std::string bcb = BlockFile(folder, stem, i);
-      if (!fs::FileExists(bcb)) throw Error(msg::kFailure, "File : " + bcb + " not found!");
+    for (int32_t i = 1; i <= names.blockCount; ++i) {
+      const std::string bcb = BcbFile(names, i);
+      RequireFile(bcb);
       // Quoted, so that a working folder with blanks still reaches the tool
       // as one argument.
       RunTool("Lenwatch", lenwatch, QuoteArgument(bcb), "Check-BCB-Length");
+      // The length log is the check's verdict: without it nothing was checked.
+      RequireFile(LengthLog(names, i));
     }
 
+    const std::string checksumLog = folder + fs::kSeparator + kChecksumLogName;
+    RemoveLeftover(ctx_, checksumLog);
+    RemoveLeftover(ctx_, folder + fs::kSeparator + kQsrLogName);
     RunTool("QSR", QuotedToolPath("QSR"),
             " -b " + QuoteArgument(folder + fs::kSeparator + Config(ctx_, "QSR_TEMPLATE")) + " " +
                 QuoteArgument(Config(ctx_, "HEXFILE")),
             "Calculate checksums");
 
-    const std::string checksumLog = folder + fs::kSeparator + "CS.LOG";
     if (!fs::FileExists(checksumLog))
       throw Error(msg::kFailure, "Checksum-File : " + checksumLog + " not found!");
     ImportChecksums(ctx_);
@@ -84,13 +94,12 @@ void clsToolChain::RUN_BCB2MIM_CONVERSION() {
     const std::string blockCountText = Config(ctx_, "DATABLOCK_COUNT");
     const std::string zoven = QuotedToolPath("ZOVEN");
     const int32_t blockCount = ToLong(blockCountText);
-    const std::string folder = Config(ctx_, "PFADZIELABLAGE");
+    const WorkingFileNames names = WorkingFileNamesOf(ctx_.session);
     const std::string hexFile = Config(ctx_, "HEXFILE");
-    const std::string stem = Config(ctx_, "HEXFILESHORT_WITHOUT_EXTENSION");
     for (int32_t i = 1; i <= blockCount; ++i) {
       const std::string mim = hexFile + "_blk_" + std::to_string(i) + "_mim";
-      RunTool("ZOVEN", zoven,
-              " -o " + QuoteArgument(mim) + " " + QuoteArgument(BlockFile(folder, stem, i)),
+      RemoveLeftover(ctx_, mim);
+      RunTool("ZOVEN", zoven, " -o " + QuoteArgument(mim) + " " + QuoteArgument(BcbFile(names, i)),
               "MIM-Conversion");
       if (!fs::FileExists(mim))
         throw Error(msg::kFailure, "MIM-File : " + mim + " was not created!");

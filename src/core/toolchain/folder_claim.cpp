@@ -31,10 +31,6 @@ std::string Field(const std::string& description, const std::string& key) {
   return "?";
 }
 
-std::string Fill(const std::string& text, const std::string& name, const std::string& value) {
-  return ReplaceAll(text, "{" + name + "}", value);
-}
-
 }  // namespace
 
 void ClaimWorkingFolder(Context& ctx, const std::string& hexPath) {
@@ -49,12 +45,12 @@ void ClaimWorkingFolder(Context& ctx, const std::string& hexPath) {
   const FileLock::Status status = ctx.session.folderLock.tryAcquire(
       folder + fs::kSeparator + kFolderLockName, Describe(), holder);
   if (status != FileLock::Status::HeldByOther) return;
-  std::string text = ctx.message(msg::kFolderInUse);
-  text = Fill(text, "folder", folder);
-  text = Fill(text, "pid", Field(holder, "pid"));
-  text = Fill(text, "host", Field(holder, "host"));
-  text = Fill(text, "start", Field(holder, "started"));
-  throw Error(msg::kFolderInUse, text, "Init");
+  throw Error(msg::kFolderInUse,
+              ctx.message(msg::kFolderInUse, {{"folder", folder},
+                                              {"pid", Field(holder, "pid")},
+                                              {"host", Field(holder, "host")},
+                                              {"start", Field(holder, "started")}}),
+              "Init");
 }
 
 }  // namespace xkm

@@ -45,6 +45,8 @@ std::string Field(const std::string& scope, const char* name) {
 // Copies the order, part-number and receiver fields of the logistic-data XML
 // into DataTable. Failures are shown; the run always goes on.
 void clsToolChain::READ_LOGISTIC_DATA() {
+  // Failed until every field is read: the container step builds nothing then.
+  ctx_.session.logisticData = Session::LogisticData::Failed;
   try {
     XmlDocument document;
     if (!document.load(ctx_.app.InputXmlPath)) {
@@ -80,6 +82,7 @@ void clsToolChain::READ_LOGISTIC_DATA() {
     WriteValue(data, "RECEIVER_PHONE", text(Field(kReceiver, "Phone")));
     WriteValue(data, "RECEIVER_FAX", text(Field(kReceiver, "Fax")));
     WriteValue(data, "RECEIVER_EMAIL", text(Field(kReceiver, "EmailAddress")));
+    ctx_.session.logisticData = Session::LogisticData::Read;
   } catch (const std::exception& e) {
     // The step never stops the run, whatever failed (memory included).
     ctx_.host.showMessage(AsError(e).numberAndDescription(), "Error");

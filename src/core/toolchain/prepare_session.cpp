@@ -11,6 +11,8 @@
 #include "core/session/utilities.h"
 #include "core/toolchain/ansi_file_text.h"
 #include "core/toolchain/file_names.h"
+#include "core/toolchain/run_files.h"
+#include "core/toolchain/working_files.h"
 
 namespace xkm {
 namespace {
@@ -22,6 +24,18 @@ void LoadLibrary(Context& ctx) {
   for (const Error& failure : load.failures)
     ctx.host.showMessage(failure.numberAndDescription(), "Error");
   if (load.loaded) ctx.app.StopRequested = false;
+}
+
+// The converter's control file of `layout`, for the clean-up of a run that
+// never got to remove it; empty for a layout without one, which only the
+// conversion step reports.
+std::string BrakelTemplateName(DataContext& ctx, const std::string& layout) {
+  try {
+    const std::string name = GetBrakelTemplate(ctx, layout).name;
+    return fs::FileNameFault(name).empty() ? name : std::string();
+  } catch (const Error&) {
+    return {};
+  }
 }
 
 // Reads the A2L facts and writes CONFIG_NUM for the ECU they name.
@@ -47,6 +61,11 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   std::string folder = hexPath;
   std::string shortName;
   SplitPath(folder, shortName);
+  // Session values are read back trimmed: a folder "job " would become "job",
+  // and the tools would work in (and clean up) another folder.
+  if (TrimBlanks(folder) != folder)
+    throw Error(msg::kFolderNameBlank, ctx.message(msg::kFolderNameBlank, {{"folder", folder}}),
+                "PrepareSession");
   fs::SetCurrentFolder(folder);  // the tools run there; a failure is not reported
   const std::string withoutExtension = shortName.substr(0, shortName.find('.'));
 
@@ -64,9 +83,16 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
 
   const LayoutTemplates templates = GetLayoutTemplates(ctx, layout);
   CheckNameInWorkingFolder(templates.qsrName, msg::kTemplateFileNameError, "QSR template name");
+  // The clean-up removes a file of this name: it must lie in the folder too.
+  if (!IsBlank(templates.hexInfoName))
+    CheckNameInWorkingFolder(templates.hexInfoName, msg::kTemplateFileNameError,
+                             "QSR_HEXINFO template name");
+  RemoveLeftWorkingFiles(
+      ctx, {folder, shortName, withoutExtension, blockCount,
+            {templates.hexInfoName, BrakelTemplateName(ctx, layout)}});
   const std::string script = folder + fs::kSeparator + templates.qsrName;
-  fs::WriteFileAtomic(
-      script, EncodeForAnsiFile(ctx, templates.qsrContent, script,
+  WriteRunFile(
+      ctx, script, EncodeForAnsiFile(ctx, templates.qsrContent, script,
                                 {{"<ADRESSLAYOUT " + layout + " QSR>", templates.qsrContent}}));
   ctx.host.setBusyPointer(true);
 

@@ -14,6 +14,8 @@ class StepTarget {
  public:
   virtual ~StepTarget() = default;
   virtual void CallByName(const std::string& name) = 0;
+  // After the last step: whether the run completed (not stopped or failed).
+  virtual void RunEnded(bool /*completed*/) {}
 };
 
 // The process steps the runner calls by name, one fresh object per run. A step
@@ -35,7 +37,14 @@ class clsToolChain : public StepTarget {
   void CLEANUPSESSION();
   void BuildSGOContainer();
 
+  // A run that failed or was stopped leaves no container or SGO file of an
+  // earlier run under the names of its order.
+  void RunEnded(bool completed) override;
+
  private:
+  // SetAsideEarlierOutputs when a folder and a plain file name are known; a
+  // failure is shown, the run's outcome stands.
+  void SetAsideEarlierOutputsOf(const std::string& folder, const std::string& name);
   void UpdateState(const std::string& text);
 
   // The configured path of an external tool; msg::kFailure when the entry is

@@ -5,45 +5,85 @@
 #include "core/platform/file_system.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
+#include "core/toolchain/run_files.h"
 
 namespace xkm {
 namespace {
 
-void RemoveIfPresent(const std::string& path) {
+void RemoveIfPresent(const DataContext& ctx, const std::string& path) {
+  CheckNotAnInput(ctx, path);
   if (fs::FileExists(path)) fs::DeleteFile(path);
+}
+
+std::string Numbered(const std::string& prefix, int32_t block, const char* suffix) {
+  return prefix + std::to_string(block) + suffix;
 }
 
 }  // namespace
 
-void DeleteWorkingFiles(const Session& session) {
+WorkingFileNames WorkingFileNamesOf(const Session& session) {
   const SessionTable& config = session.ConfigTable;
-  const std::string folder = ReadValue(config, "PFADZIELABLAGE", 1);
-  const std::string hexName = ReadValue(config, "HEXFILESHORT", 1);
-  const int32_t blockCount = ToLong(ReadValue(config, "DATABLOCK_COUNT", 1));
-  const bool mimConverted = ReadValue(config, "MIM_CONVERSION_YES_NO", 1) == "1";
-  const std::string qsrTemplate = ReadValue(config, "QSR_TEMPLATE", 1);
-  const std::string addressInfoTemplate = ReadValue(config, "QSR_ADRESSINFO_TEMPLATE", 1);
-  const std::string hexStem = ReadValue(config, "HEXFILESHORT_WITHOUT_EXTENSION", 1);
-  const std::string brakelTemplate = ReadValue(config, "BSL_TEMPLATE", 1);
+  WorkingFileNames names;
+  names.folder = ReadValue(config, "PFADZIELABLAGE", 1);
+  names.hexName = ReadValue(config, "HEXFILESHORT", 1);
+  names.blockCount = ToLong(ReadValue(config, "DATABLOCK_COUNT", 1));
+  names.hexStem = ReadValue(config, "HEXFILESHORT_WITHOUT_EXTENSION", 1);
+  for (const char* name : {"QSR_TEMPLATE", "QSR_ADRESSINFO_TEMPLATE", "BSL_TEMPLATE"})
+    names.templates.push_back(ReadValue(config, name, 1));
+  return names;
+}
 
-  const std::string base = folder + fs::kSeparator;
-  for (int32_t i = 1; i <= blockCount; ++i) {
-    const std::string block = std::to_string(i);
-    RemoveIfPresent(base + hexName + "_blk_" + block);
-    if (mimConverted) RemoveIfPresent(base + hexName + "_blk_" + block + "_mim");
-    RemoveIfPresent(base + hexStem + "_" + block + ".bcb");
-    RemoveIfPresent(base + hexStem + "_" + block + "_bcb.log");
+std::string InFolder(const WorkingFileNames& names, const std::string& name) {
+  return names.folder + fs::kSeparator + name;
+}
+std::string BlockFile(const WorkingFileNames& names, int32_t block) {
+  return InFolder(names, Numbered(names.hexName + "_blk_", block, ""));
+}
+std::string MimFile(const WorkingFileNames& names, int32_t block) {
+  return BlockFile(names, block) + "_mim";
+}
+std::string BcbFile(const WorkingFileNames& names, int32_t block) {
+  return InFolder(names, Numbered(names.hexStem + "_", block, ".bcb"));
+}
+std::string LengthLog(const WorkingFileNames& names, int32_t block) {
+  return InFolder(names, Numbered(names.hexStem + "_", block, "_bcb.log"));
+}
+
+void DeleteWorkingFiles(const DataContext& ctx) {
+  const WorkingFileNames names = WorkingFileNamesOf(ctx.session);
+  const bool mimConverted = ReadValue(ctx.session.ConfigTable, "MIM_CONVERSION_YES_NO", 1) == "1";
+  for (int32_t i = 1; i <= names.blockCount; ++i) {
+    RemoveIfPresent(ctx, BlockFile(names, i));
+    if (mimConverted) RemoveIfPresent(ctx, MimFile(names, i));
+    RemoveIfPresent(ctx, BcbFile(names, i));
+    RemoveIfPresent(ctx, LengthLog(names, i));
   }
-  RemoveIfPresent(base + hexName + "_HEXINFO");
-  RemoveIfPresent(base + "CS.LOG");
-  const std::string qsrLog = base + "QSR.LOG";
+  RemoveIfPresent(ctx, InFolder(names, names.hexName + "_HEXINFO"));
+  RemoveIfPresent(ctx, InFolder(names, kChecksumLogName));
+  const std::string qsrLog = InFolder(names, kQsrLogName);
   if (fs::FileExists(qsrLog)) {
-    fs::CopyFile(qsrLog, base + hexStem + "_QSR.LOG");
-    fs::DeleteFile(qsrLog);
+    const std::string kept = InFolder(names, names.hexStem + "_QSR.LOG");
+    CheckNotAnInput(ctx, kept);
+    fs::CopyFile(qsrLog, kept);
+    RemoveIfPresent(ctx, qsrLog);
   }
-  for (const std::string* name : {&qsrTemplate, &addressInfoTemplate, &brakelTemplate})
-    if (!IsBlank(*name)) RemoveIfPresent(base + *name);
-  RemoveIfPresent(base + hexStem + ".wbc");
+  for (const std::string& name : names.templates)
+    if (!IsBlank(name)) RemoveIfPresent(ctx, InFolder(names, name));
+  RemoveIfPresent(ctx, InFolder(names, names.hexStem + ".wbc"));
+}
+
+void RemoveLeftWorkingFiles(const DataContext& ctx, const WorkingFileNames& names) {
+  for (int32_t i = 1; i <= names.blockCount; ++i)
+    for (const std::string& path :
+         {BlockFile(names, i), MimFile(names, i), BcbFile(names, i), LengthLog(names, i)})
+      RemoveLeftover(ctx, path);
+  for (const std::string& name : {names.hexName + "_HEXINFO", std::string(kChecksumLogName),
+                                  std::string(kQsrLogName), names.hexStem + ".wbc"})
+    RemoveLeftover(ctx, InFolder(names, name));
+  for (const std::string& name : names.templates)
+    if (!IsBlank(name)) RemoveLeftover(ctx, InFolder(names, name));
+  for (const std::string& name : fs::ListFiles(names.folder))
+    if (name.starts_with(fs::kTemporaryPrefix)) RemoveLeftover(ctx, InFolder(names, name));
 }
 
 }  // namespace xkm

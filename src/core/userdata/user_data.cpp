@@ -37,10 +37,16 @@ int32_t LanguageFromText(const std::string& text) {
   return index == 0 || index >= 3 ? 1 : index;
 }
 
-std::string DamagedStoreNotice(const user_store::Recovery& recovery) {
-  return "The stored user data could not be read: " + recovery.problem +
-         "\r\n\r\nThe damaged file was kept as " + recovery.movedTo +
-         ". The program goes on with the values that could be read; please check the user data.";
+std::string DamagedStoreNotice(const user_store::Recovery& recovery,
+                               const std::vector<std::string>& lost) {
+  std::string notice = "The stored user data could not be read: " + recovery.problem +
+                       "\r\n\r\nThe damaged file was kept as " + recovery.movedTo +
+                       ". The program goes on with the values that could be read; please check "
+                       "the user data.";
+  if (lost.empty()) return notice;
+  notice += "\r\n\r\nNot recovered:";
+  for (const std::string& item : lost) notice += (item == lost.front() ? " " : ", ") + item;
+  return notice + ". They count as never entered.";
 }
 
 }  // namespace
@@ -60,8 +66,7 @@ void clsUserData::Init(const std::string& sIniFile) {
 
   const int32_t root = ToLong(registryRoot_);
   storeNotice_.clear();
-  if (std::optional<user_store::Recovery> recovery = user_store::RecoverDamagedStore(root))
-    storeNotice_ = DamagedStoreNotice(*recovery);
+  const std::optional<user_store::Recovery> recovery = user_store::RecoverDamagedStore(root);
   languageIndex_ = LanguageFromText(RegReadString(root, languagePath_, languageKey_));
   entered_ = RegReadString(root, dataPath_, "Flag") == "1";
 
@@ -70,6 +75,25 @@ void clsUserData::Init(const std::string& sIniFile) {
     if (IsBlank(line)) break;
     AddItem(root, line);
   }
+  if (recovery) {
+    // A flag that outlived a lost mandatory value would keep the form away
+    // and let runs go out without it.
+    const std::vector<std::string> lost = LostMandatoryItems();
+    storeNotice_ = DamagedStoreNotice(*recovery, lost);
+    if (!lost.empty() && entered_) {
+      RegWriteStrings(root, dataPath_, {{"Flag", "0"}});
+      entered_ = false;
+    }
+  }
+}
+
+std::vector<std::string> clsUserData::LostMandatoryItems() const {
+  std::vector<std::string> lost;
+  const SessionTable& table = *table_;
+  for (size_t row = 0; row < table.rowCount(); ++row)
+    if (ToLong(table.text(row, kUserDataMandatory)) != 0 && IsBlank(table.text(row, kUserDataValue)))
+      lost.push_back(table.text(row, kUserDataName));
+  return lost;
 }
 
 void clsUserData::AddItem(int32_t root, const std::string& line) {

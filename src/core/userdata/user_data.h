@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/session/session_table.h"
 
@@ -58,6 +59,8 @@ class clsUserData {
 
  private:
   void AddItem(int32_t root, const std::string& line);
+  // Names of the mandatory items without a value.
+  std::vector<std::string> LostMandatoryItems() const;
   std::string ReadStoredValue(int32_t root, const std::string& name) const;
   bool Store(const SessionTable& table, Host& host);
 
