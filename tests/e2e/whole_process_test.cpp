@@ -109,9 +109,8 @@ TEST_F(WholeProcess, AContainerThatCannotBeWrittenLeavesNoPartialFile) {
   EXPECT_EQ(run.exitCode, 1);
   const nlohmann::json messages = report()["messages"];
   ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(
-      messages[0]["title"].get<std::string>() + " / " + messages[1]["text"].get<std::string>(),
-      "xkmtool / 60000 SGO-File : " + kContainer + " was not created! - program stops!");
+  EXPECT_EQ(messages[1]["text"], Generic("60000 Der Container " + file("input/" + kContainer) +
+                                         " wurde in diesem Lauf nicht erstellt - program stops!"));
 }
 
 }  // namespace

@@ -100,9 +100,10 @@ TEST_F(Breakout, ContainerNameNeverLeavesTheWorkingFolder) {
     ChildResult run = runDemo("deep/input");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "xkmtool: 62101 Container name " + name.substr(0, name.size() - 4) +
-                           " holds a path separator\nError: 60000 SGO-File : " + name +
-                           " was not created! - program stops!\n");
-    EXPECT_NE(argvLog().find("xkm2sgo <-l> <" + name + ">\n"), std::string::npos);
+                           " holds a path separator\nError: 60000 Der Container " +
+                           file("deep/input/" + name) +
+                           " wurde in diesem Lauf nicht erstellt - program stops!\n");
+    EXPECT_EQ(argvLog().find("xkm2sgo"), std::string::npos);
     for (const auto& entry : stdfs::recursive_directory_iterator(root()))
       EXPECT_NE(entry.path().extension(), ".xkm") << entry.path();
     EXPECT_EQ(ReadFileBytes(file("outside/keep.txt")), "untouched");

@@ -100,23 +100,16 @@ TEST_F(FaultyTools, TheReportKeepsEveryToolRunWithItsOutput) {
   EXPECT_GE(qsr["durationMs"].get<int>(), 0);
 }
 
-// Tools are judged by the files they leave: exiting non-zero with them lets the
-// run complete, and only the container's presence is checked after the converter.
+// Tools are judged by the files they leave: exiting non-zero with them lets
+// the run complete.
 TEST_F(FaultyTools, ToolsLeavingTheirFilesLetTheRunComplete) {
-  const std::pair<std::vector<const char*>, const char*> rows[] = {
-      {{"BRAKEL", "LENWATCH", "QSR", "ZOVEN", "XKM2SGO"}, "exit"}, {{"XKM2SGO"}, "nofiles"}};
-  const auto plain = environment;
-  for (const auto& [tools, mode] : rows) {
-    SCOPED_TRACE(mode);
-    environment = plain;
-    stdfs::remove_all(file("input"));
-    installInputs("input");
-    for (const char* name : tools) environment[std::string("XKM_TOOL_FAIL_") + name] = mode;
-    ChildResult run = runDemo();
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(ReadFileBytes(work(kContainer)), Expected("st10.xkm"));
-    EXPECT_EQ(stdfs::exists(work("4711-0815_SW0102.sgo")), std::string(mode) == "exit");
-  }
+  installInputs("input");
+  for (const char* name : {"BRAKEL", "LENWATCH", "QSR", "ZOVEN", "XKM2SGO"})
+    environment[std::string("XKM_TOOL_FAIL_") + name] = "exit";
+  ChildResult run = runDemo();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(work(kContainer)), Expected("st10.xkm"));
+  EXPECT_TRUE(stdfs::exists(work("4711-0815_SW0102.sgo")));
 }
 
 // Each garbage CS.LOG ends with the reader's or the import's text.

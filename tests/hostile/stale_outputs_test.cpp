@@ -50,7 +50,7 @@ TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
       {"length checker", "LENWATCH", {"ecu_st10_1_bcb.log"}, false,
        "File : W/ecu_st10_1_bcb.log not found!"},
       {"checksum tool", "QSR", {"CS.LOG"}, true, "Checksum-File : W/CS.LOG not found!"},
-      {"packer", "ZOVEN", {"ecu_st10.hex_blk_1_mim", "ecu_st10.hex_blk_2_mim"}, true,
+      {"packer", "ZOVEN", {"ecu_st10.hex_blk_1_mim"}, true,
        "MIM-File : W/ecu_st10.hex_blk_1_mim was not created!"},
       {"container converter", "XKM2SGO", {kSgo}, true, "SGO-File : " + kSgo + " was not created!"},
   };

@@ -71,7 +71,10 @@ TEST_F(AnsiFileTextTest, TheContainerIsRefusedAndTheRunGoesOn) {
       host.messages,
       Messages({{"xkmtool", std::string(kRefused) + " : " + folder.file("ABC___________12.xkm") +
                                 " : \"ř\" (U+0159) : <$DATA.RECEIVER_SURNAME>"}}));
-  EXPECT_EQ(test::ReadFileBytes(folder.file("ABC___________12.xkm")), "an earlier container");
+  // The earlier container must not pass for this run's.
+  EXPECT_FALSE(std::filesystem::exists(folder.file("ABC___________12.xkm")));
+  EXPECT_EQ(test::ReadFileBytes(folder.file("ABC___________12.xkm.earlier-run")),
+            "an earlier container");
 }
 
 // The QSR script comes from the library alone; its template is named.
