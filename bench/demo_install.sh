@@ -20,11 +20,13 @@ INI
   # brakel CONTROLFILE: one BCB file per block beside the control file.
   printf '#!/bin/sh\nd=${1%%/*}\n: > "$d/ecu_st10_1.bcb"; : > "$d/ecu_st10_2.bcb"\n' \
     > "$folder/tools/brakel"
-  printf '#!/bin/sh\n' > "$folder/tools/lenwatch"
+  # lenwatch BCBFILE: its length log beside it.
+  printf '#!/bin/sh\n: > "${1%%.bcb}_bcb.log"\n' > "$folder/tools/lenwatch"
   printf '#!/bin/sh\nprintf "Type;Name;Value;Range\\r\\nChecksum;CS_BLOCK1;1A2B\\r\\nChecksum;CS_BLOCK2;3C4D\\r\\nChecksum;CS_TOTAL;5E6F7A8B\\r\\n" > CS.LOG\n' \
     > "$folder/tools/qsr"
   # zoven -o MIMFILE BCBFILE
   printf '#!/bin/sh\nprintf ":00000001FF\\r\\n" > "$2"\n' > "$folder/tools/zoven"
-  printf '#!/bin/sh\n' > "$folder/tools/xkm2sgo"
+  # xkm2sgo -l CONTAINER.xkm: the SGO file beside it.
+  printf '#!/bin/sh\n: > "${2%%.xkm}.sgo"\n' > "$folder/tools/xkm2sgo"
   chmod +x "$folder"/tools/*
 }

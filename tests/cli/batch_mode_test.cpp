@@ -3,8 +3,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
+#include "cli/batch_mode.h"
 #include "cli/command_options.h"
+#include "cli/report_file.h"
 #include "support/installed_process.h"
 #include "support/scratch_folder.h"
 
@@ -81,6 +84,31 @@ TEST_F(BatchModeTest, LibraryNameIsPrintedAndSealedUnderIt) {
   const test::ToolRun missing = tool.run({"--library-name", "missing.xml"});
   EXPECT_EQ(std::make_pair(missing.exitCode, missing.err),
             std::make_pair(2, std::string("xkmtool: missing.xml: 53 File not found\n")));
+}
+
+// What lies at the report's path after a run is this run's report or nothing:
+// an older one goes at the start, and a report that cannot be written is said
+// on stderr and turns a clean exit code into 5.
+TEST(ReportFile, AnEarlierReportGoesAndALostOneIsTold) {
+  test::ScratchFolder folder;
+  const std::string earlier = folder.write("r.json", "{\"exitCode\":0}");
+  const ReportFile stale(earlier);
+  EXPECT_FALSE(std::filesystem::exists(earlier));
+
+  const ReportFile lost(folder.write("file", "") + "/r.json");  // under a file: never written
+  const std::pair<int, int> rows[] = {{kExitCompleted, kExitReportLost},
+                                      {kExitCompletedWithMessages, kExitReportLost},
+                                      {kExitStepFailed, kExitStepFailed},
+                                      {kExitStartupFailed, kExitStartupFailed},
+                                      {kExitStopped, kExitStopped}};
+  for (const auto& [runCode, exitCode] : rows) {
+    std::ostringstream err;
+    EXPECT_EQ(lost.write(nlohmann::ordered_json::object(), runCode, err), exitCode) << runCode;
+    EXPECT_EQ(err.str().rfind("xkmtool: cannot write the report " + folder.file("file/r.json") + ": ",
+                              0),
+              0u)
+        << err.str();
+  }
 }
 
 TEST(CommandOptions, OptionsComeFirstInAnyOrder) {
