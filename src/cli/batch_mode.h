@@ -14,7 +14,7 @@ enum BatchExitCode {
   kExitStartupFailed = 2,          // start-up failed
   kExitCompletedWithMessages = 3,  // the run went through but showed message boxes
   kExitStopped = 4,                // stopped by request (see WatchStopRequests)
-  kExitReportLost = 5,             // the run's own code was 0 or 3, but --report could not be written
+  kExitReportLost = 5,  // the run's own code was 0 or 3, but --report could not be written
 };
 
 struct BatchOptions {

@@ -12,9 +12,9 @@ const char* const kUsageText =
     "  xkmtool --help | --version\n"
     "\n"
     "Exit codes of --batch: 0 completed, 1 a step failed, 2 start-up failed,\n"
-    "3 completed with message boxes, 4 stopped.\n"
+    "3 completed with message boxes, 4 stopped, 5 the report could not be written.\n"
     "Exit codes of --check-library: 0 clean, 1 errors, 3 warnings only,\n"
-    "2 the file cannot be read.\n";
+    "2 the file cannot be read, 5 the report could not be written.\n";
 
 CommandOptions ParseCommandOptions(const std::vector<std::string>& arguments) {
   CommandOptions options;

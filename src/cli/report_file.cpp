@@ -8,7 +8,8 @@
 
 namespace xkm {
 
-ReportFile::ReportFile(const std::string& path) : path_(path.empty() ? "" : fs::MakeAbsolute(path)) {
+ReportFile::ReportFile(const std::string& path)
+    : path_(path.empty() ? "" : fs::MakeAbsolute(path)) {
   if (path_.empty()) return;
   try {
     fs::DeleteFile(path_);
@@ -29,8 +30,8 @@ int ReportFile::write(const nlohmann::ordered_json& report, int exitCode, std::o
     err << "xkmtool: cannot write the report " << path_ << ": " << AsError(e).description()
         << std::endl;
   }
-  const bool failureAlreadyTold = exitCode == kExitStepFailed || exitCode == kExitStartupFailed ||
-                                  exitCode == kExitStopped;
+  const bool failureAlreadyTold =
+      exitCode == kExitStepFailed || exitCode == kExitStartupFailed || exitCode == kExitStopped;
   return failureAlreadyTold ? exitCode : kExitReportLost;
 }
 

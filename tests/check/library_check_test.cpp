@@ -107,6 +107,8 @@ TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
       {{{"Value=<?", "Value=<?variable name=\"V\"?> <?"}}, 20, 7, W, "taken as one"},
       {{{"\"<$CONFIG.HEXFILE>_blk_1_mim\"", "\"../secret\""}}, 24, 1, E, "reads \"../secret\", which leads out of the working folder"},
       {{{"<NAME>cs.qsr</NAME>", "<NAME>../cs.qsr</NAME>"}}, 26, 6, E, "leads out of the working"},
+      {{{"<NAME>info.qsr</NAME>", "<NAME>../info.qsr</NAME>"}}, 27, 14, E, "leads out of the working"},
+      {{{"<NAME>brakel.ctl</NAME>", "<NAME>order.XML</NAME>"}}, 28, 9, W, "the extension of an input file"},
       {{{"ECU=\"E2\"", "ECU=\"e2\""}}, 5, 8, W, "never finds this entry"},
       {{{"DIVISOR=\"1000000\"", "DIVISOR=\"0\""}}, 7, 59, E, "the divisor is 0"},
       {{{"CONFIG.CPU_TYPE", "CPU_TYPE"}}, 13, 8, E, "has no \".\" between kind and name"},

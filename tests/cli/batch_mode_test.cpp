@@ -1,3 +1,5 @@
+#include "cli/batch_mode.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -5,7 +7,6 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/batch_mode.h"
 #include "cli/command_options.h"
 #include "cli/report_file.h"
 #include "support/installed_process.h"
@@ -104,9 +105,9 @@ TEST(ReportFile, AnEarlierReportGoesAndALostOneIsTold) {
   for (const auto& [runCode, exitCode] : rows) {
     std::ostringstream err;
     EXPECT_EQ(lost.write(nlohmann::ordered_json::object(), runCode, err), exitCode) << runCode;
-    EXPECT_EQ(err.str().rfind("xkmtool: cannot write the report " + folder.file("file/r.json") + ": ",
-                              0),
-              0u)
+    EXPECT_EQ(
+        err.str().rfind("xkmtool: cannot write the report " + folder.file("file/r.json") + ": ", 0),
+        0u)
         << err.str();
   }
 }

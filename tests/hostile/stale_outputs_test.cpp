@@ -45,12 +45,21 @@ TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
     bool plantedDuringRun;  // by the converter, after the run's start
     std::string stop;
   } rows[] = {
-      {"converter", "BRAKEL", {"ecu_st10_1.bcb", "ecu_st10_2.bcb"}, false,
+      {"converter",
+       "BRAKEL",
+       {"ecu_st10_1.bcb", "ecu_st10_2.bcb"},
+       false,
        "File : W/ecu_st10_1.bcb not found!"},
-      {"length checker", "LENWATCH", {"ecu_st10_1_bcb.log"}, false,
+      {"length checker",
+       "LENWATCH",
+       {"ecu_st10_1_bcb.log"},
+       false,
        "File : W/ecu_st10_1_bcb.log not found!"},
       {"checksum tool", "QSR", {"CS.LOG"}, true, "Checksum-File : W/CS.LOG not found!"},
-      {"packer", "ZOVEN", {"ecu_st10.hex_blk_1_mim"}, true,
+      {"packer",
+       "ZOVEN",
+       {"ecu_st10.hex_blk_1_mim"},
+       true,
        "MIM-File : W/ecu_st10.hex_blk_1_mim was not created!"},
       {"container converter", "XKM2SGO", {kSgo}, true, "SGO-File : " + kSgo + " was not created!"},
   };
@@ -141,9 +150,8 @@ TEST_F(StaleOutputs, NoInputIsEverWrittenOrRemoved) {
     stdfs::remove_all(file("input"));
     const std::string folder = installInputs("input", "ecu_st10.hex", row.xmlName);
     if (!row.from.empty()) replaceLibrary(ReplaceAll(library, row.from, row.to));
-    ChildResult run = runBatch(std::string("input/") + row.xmlName +
-                                   ",input/ecu_st10.hex,input/ecu_st10.a2l",
-                               "input");
+    ChildResult run = runBatch(
+        std::string("input/") + row.xmlName + ",input/ecu_st10.hex,input/ecu_st10.a2l", "input");
     replaceLibrary(library);
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(report().dump().find("60043 Die Datei"), std::string::npos) << run.err;
@@ -183,13 +191,15 @@ TEST_F(StaleOutputs, AnImageChangedDuringTheRunIsToldAndTraced) {
   const std::string changed = write("changed.hex", ":00000001FF\r\n");
   writeStandInTool("qsr-then-change",
                    "run=" + toolFile("qsr") + "\ncopy=" + changed + ">" + work("ecu_st10.hex"));
-  setTools("[Tools]\nBrakel=tools/brakel\nLenwatch=tools/lenwatch\nQSR=tools/qsr-then-change\n"
-           "ZOVEN=tools/zoven\nXKM2SGO=tools/xkm2sgo\n");
+  setTools(
+      "[Tools]\nBrakel=tools/brakel\nLenwatch=tools/lenwatch\nQSR=tools/qsr-then-change\n"
+      "ZOVEN=tools/zoven\nXKM2SGO=tools/xkm2sgo\n");
   ChildResult run = runDemo();
   EXPECT_EQ(run.exitCode, 3) << run.err;
   EXPECT_EQ(Generic(run.err), Generic("xkmtool: 60048 Die Eingabedatei " + work("ecu_st10.hex") +
                                       " wurde während des Laufs geändert\n"));
-  const nlohmann::json hex = nlohmann::json::parse(ReadFileBytes(work("runs.log")))["inputs"]["hex"];
+  const nlohmann::json hex =
+      nlohmann::json::parse(ReadFileBytes(work("runs.log")))["inputs"]["hex"];
   EXPECT_EQ(hex["sha256"], Sha256Of(DemoInput("ecu_st10.hex")));
   EXPECT_EQ(hex["atEnd"]["sha256"], Sha256Of(":00000001FF\r\n"));
 }

@@ -81,8 +81,8 @@ TEST_F(DeleteWorkingFilesTest, NeverRemovesAnInput) {
 // and the checksum tool's log too, and the program's own temporary files.
 TEST_F(DeleteWorkingFilesTest, LeftoversOfAStoppedRunAllGo) {
   set("MIM_CONVERSION_YES_NO", "0");
-  const std::vector<std::string> left = {"P1.hex_blk_2_mim", "P1_1.bcb", "P1_2_bcb.log", "CS.LOG",
-                                         "QSR.LOG", "p1.bsl", ".xkm-tmp-Ab3xZ9"};
+  const std::vector<std::string> left = {"P1.hex_blk_2_mim", "P1_1.bcb", "P1_2_bcb.log",   "CS.LOG",
+                                         "QSR.LOG",          "p1.bsl",   ".xkm-tmp-Ab3xZ9"};
   for (const std::string& name : left) folder.write(name, "x");
   RemoveLeftWorkingFiles(ctx, WorkingFileNamesOf(session));
   for (const std::string& name : left) EXPECT_FALSE(exists(name)) << name;

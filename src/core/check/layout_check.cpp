@@ -154,16 +154,16 @@ class LayoutChecker {
     }
     if (HasInputExtension(name))
       findings_.at(Severity::Warning, found.name,
-                   what + " has the extension of an input file: a run whose input of that name "
-                          "lies in the working folder refuses it");
+                   what +
+                       " has the extension of an input file: a run whose input of that name "
+                       "lies in the working folder refuses it");
   }
 
   static bool HasInputExtension(const std::string& name) {
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos) return false;
     const std::string extension = ToUpperCase(name.substr(dot));
-    return extension == ".XML" || extension == ".HEX" || extension == ".S19" ||
-           extension == ".A2L";
+    return extension == ".XML" || extension == ".HEX" || extension == ".S19" || extension == ".A2L";
   }
 
   // Both are written into the working folder: under one name (as the file

@@ -205,8 +205,8 @@ std::optional<FileStamp> StampOf(const std::string& path) {
   const auto wide = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
   return FileStamp{info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
                    wide(info.nFileSizeHigh, info.nFileSizeLow),
-                   static_cast<int64_t>(
-                       wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime))};
+                   static_cast<int64_t>(wide(info.ftLastWriteTime.dwHighDateTime,
+                                             info.ftLastWriteTime.dwLowDateTime))};
 }
 
 std::vector<std::string> ListFiles(const std::string& folder) {

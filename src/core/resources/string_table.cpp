@@ -127,8 +127,8 @@ std::string Message(int languageOffset, int germanId, std::initializer_list<Mess
     if (close == std::string::npos) break;
     const std::string_view name(text.data() + open + 1, close - open - 1);
     filled.append(text, done, open - done);
-    const MessageField* field = std::find_if(fields.begin(), fields.end(),
-                                             [&](const MessageField& f) { return f.first == name; });
+    const MessageField* field = std::find_if(
+        fields.begin(), fields.end(), [&](const MessageField& f) { return f.first == name; });
     if (field != fields.end())
       filled.append(field->second);
     else

@@ -4,9 +4,10 @@ namespace xkm {
 
 std::vector<InputFacts> TakeInputFacts(const AppState& app, bool withDigests) {
   std::vector<InputFacts> inputs;
-  for (const auto& [key, path] : {std::pair<const char*, const std::string&>{"xml", app.InputXmlPath},
-                                  {"hex", app.InputHexPath},
-                                  {"a2l", app.InputA2lPath}}) {
+  for (const auto& [key, path] :
+       {std::pair<const char*, const std::string&>{"xml", app.InputXmlPath},
+        {"hex", app.InputHexPath},
+        {"a2l", app.InputA2lPath}}) {
     InputFacts facts;
     facts.key = key;
     facts.path = path;

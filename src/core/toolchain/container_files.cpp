@@ -12,7 +12,8 @@ namespace {
 
 constexpr size_t kPaddedNameLength = 16;
 
-void SetAside(const DataContext& ctx, const std::string& path, const std::string& writtenByThisRun) {
+void SetAside(const DataContext& ctx, const std::string& path,
+              const std::string& writtenByThisRun) {
   if (path == writtenByThisRun || !fs::FileExists(path)) return;
   const std::string aside = path + kEarlierRunSuffix;
   CheckNotAnInput(ctx, path);

@@ -87,13 +87,15 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   if (!IsBlank(templates.hexInfoName))
     CheckNameInWorkingFolder(templates.hexInfoName, msg::kTemplateFileNameError,
                              "QSR_HEXINFO template name");
-  RemoveLeftWorkingFiles(
-      ctx, {folder, shortName, withoutExtension, blockCount,
-            {templates.hexInfoName, BrakelTemplateName(ctx, layout)}});
+  RemoveLeftWorkingFiles(ctx, {folder,
+                               shortName,
+                               withoutExtension,
+                               blockCount,
+                               {templates.hexInfoName, BrakelTemplateName(ctx, layout)}});
   const std::string script = folder + fs::kSeparator + templates.qsrName;
-  WriteRunFile(
-      ctx, script, EncodeForAnsiFile(ctx, templates.qsrContent, script,
-                                {{"<ADRESSLAYOUT " + layout + " QSR>", templates.qsrContent}}));
+  WriteRunFile(ctx, script,
+               EncodeForAnsiFile(ctx, templates.qsrContent, script,
+                                 {{"<ADRESSLAYOUT " + layout + " QSR>", templates.qsrContent}}));
   ctx.host.setBusyPointer(true);
 
   WriteValue(config, "QSR_TEMPLATE", templates.qsrName);

@@ -36,9 +36,10 @@ void RemoveLeftover(const DataContext& ctx, const std::string& path) {
     fs::DeleteFile(path);
   } catch (const Error& e) {
     if (e.number() == platform_error::kFileNotFound) return;
-    throw Error(msg::kLeftoverNotRemoved,
-                ctx.message(msg::kLeftoverNotRemoved, {{"file", path}, {"reason", e.description()}}),
-                "RemoveLeftover");
+    throw Error(
+        msg::kLeftoverNotRemoved,
+        ctx.message(msg::kLeftoverNotRemoved, {{"file", path}, {"reason", e.description()}}),
+        "RemoveLeftover");
   }
 }
 

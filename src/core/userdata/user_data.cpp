@@ -91,7 +91,8 @@ std::vector<std::string> clsUserData::LostMandatoryItems() const {
   std::vector<std::string> lost;
   const SessionTable& table = *table_;
   for (size_t row = 0; row < table.rowCount(); ++row)
-    if (ToLong(table.text(row, kUserDataMandatory)) != 0 && IsBlank(table.text(row, kUserDataValue)))
+    if (ToLong(table.text(row, kUserDataMandatory)) != 0 &&
+        IsBlank(table.text(row, kUserDataValue)))
       lost.push_back(table.text(row, kUserDataName));
   return lost;
 }
