@@ -57,13 +57,13 @@ TEST(HexReader, PlacesTheDataOfEveryRecordKind) {
       {":020000021000EC\n:0400000312345678E5\n:040000058000000077\n:020000040008F2\n"
        ":020012000304E5\n",
        "80012:0304"},
-      {":01000000AB54\n:00000001FF\n:zz\n", "0:AB"},  // nothing after the end counts
+      {":01000000AB54\n:00000001FF \r\n\r\n \t\n", "0:AB"},  // blanks after the end
       {":020012000304E5\n:0400100001020304E2\n:01000000AB54\n", "0:AB 10:01020304"},
       {"S00600004844521B\nS10512340102B1\nS205123456035B\nS3078000000004056F\nS5030003F9\n"
        "S9030000FC\n",
        "1234:0102 123456:03 80000000:0405"},
-      {"S306FFFFFFFF7E7F\nS604000001FA\nS70500000000FA\nS1\n", "FFFFFFFF:7E"},
-      {"S10512340102B1\nS804000000FB\nS1\n", "1234:0102"},
+      {"S306FFFFFFFF7E7F\nS604000001FA\nS70500000000FA\n", "FFFFFFFF:7E"},
+      {"S10512340102B1\nS804000000FB\n\n  \n", "1234:0102"},
   };
   for (const auto& [text, runs] : cases) EXPECT_EQ(Describe(tools::ParseHexImage(text, "i")), runs);
 }
@@ -80,6 +80,9 @@ TEST(HexReader, RefusesMalformedFilesNamingFileAndLine) {
       {"S10512340102B2\n", "i, line 1: checksum mismatch"},
       {"S10512340102B1\nS5030002FA\n", "i, line 2: record count 2 but 1 data records"},
       {"\n\n", "i is neither Intel-Hex nor S19"},
+      {":00000001FF\n\n:01000000AB54\n", "i, line 3: text after the end-of-file record of line 1"},
+      {"S804000000FB\nS10512340102B1\n", "i, line 2: text after the end-of-file record of line 1"},
+      {":00000001FF\n:00000001FF\n", "i, line 2: text after the end-of-file record of line 1"},
   };
   for (const auto& [text, message] : cases) {
     std::string error = "accepted";

@@ -74,17 +74,20 @@ std::vector<DataPiece> ReadIntelHexRecords(std::string_view text, const std::str
   std::vector<DataPiece> pieces;
   AddressBase address;
   std::size_t number = 0;
+  std::size_t endLine = 0;
   for (const std::string& rawLine : SplitLines(text)) {
     const RecordLine line{fileName, ++number};
     const std::string trimmed = Trim(rawLine);
     if (trimmed.empty()) continue;
+    if (endLine != 0) line.failAfterEnd(endLine);
     const IntelRecord record = DecodeRecord(trimmed, line);
     switch (record.type) {
       case kData:
         address.addData(record, line, pieces);
         break;
       case kEndOfFile:
-        return pieces;
+        endLine = number;
+        break;
       case kExtendedSegmentAddress:
         address = {AddressValue(record, line) << 4, true};
         break;

@@ -18,6 +18,12 @@ void RecordLine::fail(const std::string& what) const {
   throw ToolError(fileName + ", line " + std::to_string(number) + ": " + what);
 }
 
+// Silently dropping what follows the end record lost the data of files whose
+// writer put records after it; refusing them says so instead.
+void RecordLine::failAfterEnd(std::size_t endLine) const {
+  fail("text after the end-of-file record of line " + std::to_string(endLine));
+}
+
 std::string RecordLine::decode(std::string_view digits) const {
   if (digits.size() % 2 != 0) fail("odd number of hex digits");
   std::string bytes;

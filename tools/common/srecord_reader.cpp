@@ -46,10 +46,12 @@ std::vector<DataPiece> ReadSRecords(std::string_view text, const std::string& fi
   std::vector<DataPiece> pieces;
   std::uint32_t dataRecords = 0;
   std::size_t number = 0;
+  std::size_t endLine = 0;
   for (const std::string& rawLine : SplitLines(text)) {
     const RecordLine line{fileName, ++number};
     const std::string trimmed = Trim(rawLine);
     if (trimmed.empty()) continue;
+    if (endLine != 0) line.failAfterEnd(endLine);
     const SRecord record = DecodeRecord(trimmed, line);
     if (record.type >= 1 && record.type <= 3) {
       ++dataRecords;
@@ -63,7 +65,7 @@ std::vector<DataPiece> ReadSRecords(std::string_view text, const std::string& fi
                   std::to_string(dataRecords) + " data records before it");
       }
     } else if (record.type >= 7) {
-      return pieces;
+      endLine = number;
     }
   }
   return pieces;

@@ -132,6 +132,40 @@ void CollectParseError(void* data, xmlErrorPtr error) {
   }
 }
 
+// Entities are refused at their declaration, before the parser can expand a
+// reference: no logistic-data file, library or process list declares any, and
+// a few references to one large entity cost memory out of all proportion to
+// the file. The parse stops at the first declaration, in whichever subset.
+void RefuseEntity(xmlParserCtxtPtr ctxt, const xmlChar* name, bool parameter) {
+  auto* errors = static_cast<ParseErrors*>(ctxt->_private);
+  if (errors != nullptr && errors->code == 0) {
+    errors->code = XML_ERR_USER_STOP;
+    errors->message = std::string("The document declares the ") +
+                      (parameter ? "parameter entity" : "entity") + " \"" + ToString(name) +
+                      "\"; entity declarations are not accepted";
+    errors->reason = errors->message;
+    // The parser stands at the end of the declaration; the column there says
+    // nothing useful.
+    if (ctxt->input != nullptr && ctxt->input->line > 0) {
+      errors->line = ctxt->input->line;
+      errors->reason += " (line " + std::to_string(errors->line) + ")";
+    }
+  }
+  ctxt->wellFormed = 0;
+  xmlStopParser(ctxt);
+}
+
+void OnEntityDecl(void* data, const xmlChar* name, int type, const xmlChar*, const xmlChar*,
+                  xmlChar*) {
+  RefuseEntity(static_cast<xmlParserCtxtPtr>(data), name,
+               type == XML_INTERNAL_PARAMETER_ENTITY || type == XML_EXTERNAL_PARAMETER_ENTITY);
+}
+
+void OnUnparsedEntityDecl(void* data, const xmlChar* name, const xmlChar*, const xmlChar*,
+                          const xmlChar*) {
+  RefuseEntity(static_cast<xmlParserCtxtPtr>(data), name, false);
+}
+
 struct XPathContextDeleter {
   void operator()(xmlXPathContextPtr p) const { xmlXPathFreeContext(p); }
 };
@@ -296,7 +330,10 @@ xmlDocPtr Parse(const std::string& content, const char* url, ParseErrors& errors
   ErrorCapture capture;
   ctxt->_private = &errors;
   ctxt->sax->serror = CollectParseError;
-  // NONET and no NOENT/DTDLOAD: external entities and DTDs are never fetched.
+  ctxt->sax->entityDecl = OnEntityDecl;
+  ctxt->sax->unparsedEntityDecl = OnUnparsedEntityDecl;
+  // NONET and no NOENT/DTDLOAD/HUGE: no external DTD is fetched, and the
+  // parser keeps its own size limits.
   xmlDocPtr doc =
       xmlCtxtReadMemory(ctxt, content.data(), static_cast<int>(content.size()), url, nullptr,
                         XML_PARSE_NONET | XML_PARSE_COMPACT | XML_PARSE_BIG_LINES);

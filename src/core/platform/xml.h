@@ -66,7 +66,8 @@ class XmlDocument {
   // Replaces the content by the parsed file. Returns false and sets
   // parseErrorReason() when the file is missing, unreadable or not well-formed;
   // the document is then empty. White space is kept as written; no network
-  // access, no external entities.
+  // access, no external DTD. A document that declares an entity is refused
+  // as not well-formed, before any entity is expanded.
   bool load(const std::string& path);
   bool loadFromMemory(const std::string& content);
 
