@@ -17,6 +17,8 @@
 #endif
 
 int main(int argc, char** argv) {
+  // Before anything else: a stop request must never end a run half-way.
+  xkm::WatchStopRequests();
   xkm::ExitDistinctlyOnAbort();
   // Rows, boxes and reports are the same bytes on every platform.
   xkm::UseBinaryStandardStreams();
@@ -51,11 +53,11 @@ int main(int argc, char** argv) {
     case xkm::CommandAction::Batch: {
       xkm::AppState app;
       xkm::LocateExecutable(app);
-      xkm::WatchStopRequests();
       return xkm::RunBatch(app, {options.commandLine, options.reportPath}, std::cout, std::cerr);
     }
     case xkm::CommandAction::Gui:
 #ifdef XKM_WITH_GUI
+      xkm::RestoreStopRequests();
       return xkm::RunGui(argc, argv, options.commandLine);
 #elif defined(XKM_WINDOW_PROGRAM)
       std::cerr << "xkmtool: the desktop window is " XKM_WINDOW_PROGRAM

@@ -41,10 +41,10 @@ TEST_F(FileFaults, ReadOnlyWorkingFolderStopsBeforeAnyToolRuns) {
   const std::set<std::string> inputs = Names(work);
   ChildResult run = runDemoWhile(work, 0555);
   EXPECT_EQ(run.exitCode, 1);
-  // Preparation stops at the script, so the layout stays unknown to the next step.
-  EXPECT_EQ(messageTexts(), "70 Permission denied: " + work +
-                                "/CS_ST10.qsr\n60000 Library: ADRESSLAYOUT \"\" has no BRAKEL "
-                                "template - program stops!\n")
+  // A folder that cannot be claimed is never worked in.
+  EXPECT_EQ(messageTexts(), "60049 Der Ordner " + work +
+                                " kann nicht für diesen Lauf belegt werden: " + work +
+                                "/.xkmtool.lock: Permission denied\n")
       << run.err;
   EXPECT_EQ(Names(work), inputs);
   EXPECT_EQ(argvLog(), "");

@@ -26,6 +26,9 @@ struct ChildCommand {
   // Runs a root child without the capabilities that let it write into
   // folders without write permission, so that chmod takes effect.
   bool withoutFileCapabilities = false;
+  // POSIX: the child leads a process group of its own, as a shell's job does,
+  // so that a signal to that group stands for a terminal's Ctrl+C.
+  bool ownProcessGroup = false;
 };
 
 struct ChildResult {
@@ -52,6 +55,10 @@ class Child {
   bool requestStop() const;
   // Ends it at once, as a crash would.
   void kill() const;
+#ifndef _WIN32
+  // Sends `signal` to the child, or to its whole process group.
+  void signal(int signal, bool toGroup = false) const;
+#endif
   // Waits until the child ends or its time limit is reached (then kills it).
   ChildResult wait();
 

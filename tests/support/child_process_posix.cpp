@@ -21,6 +21,7 @@ constexpr int kCapDacReadSearch = 2;
 // Only async-signal-safe calls from here on: the parent may run threads.
 [[noreturn]] void ExecChild(const ChildCommand& command, char* const* argv,
                             char* const* environment, int out, int err) {
+  if (command.ownProcessGroup) ::setpgid(0, 0);
   if (::dup2(out, STDOUT_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0) ::_exit(126);
   const int in = ::open("/dev/null", O_RDONLY);
   if (in >= 0) ::dup2(in, STDIN_FILENO);
@@ -77,6 +78,7 @@ Child::Child(const ChildCommand& command)
   const int err = OutputFile(errPath_);
   pid_ = ::fork();
   if (pid_ == 0) ExecChild(command, argv.data(), environment.data(), out, err);
+  if (pid_ > 0 && command.ownProcessGroup) ::setpgid(pid_, pid_);
   ::close(out);
   ::close(err);
   if (pid_ < 0) throw std::runtime_error("fork failed");
@@ -97,6 +99,10 @@ bool Child::requestStop() const {
 
 void Child::kill() const {
   ::kill(pid_, SIGKILL);
+}
+
+void Child::signal(int signal, bool toGroup) const {
+  ::kill(toGroup ? -pid_ : pid_, signal);
 }
 
 ChildResult Child::wait() {

@@ -16,7 +16,7 @@ class FileLock {
   enum class Status {
     Acquired,     // this object holds the lock
     HeldByOther,  // another open holds it; `holder` is its description
-    Unavailable,  // no lock could be had here (no such folder, no permission, no locks)
+    Unavailable,  // no lock could be had here (no such folder, no permission, not a file)
   };
 
   FileLock() = default;
@@ -27,8 +27,12 @@ class FileLock {
   FileLock& operator=(const FileLock&) = delete;
 
   // Tries once, without waiting for the lock. On success `description` is
-  // the file's content; when another holds it, `holder` receives theirs.
+  // the file's content; when another holds it, `holder` receives theirs
+  // (waiting at most kHolderPatience for it to be written), and when no lock
+  // can be had, the reason. The path must name a regular file, never a link.
   Status tryAcquire(const std::string& path, const std::string& description, std::string& holder);
+
+  static constexpr int kHolderPatienceMs = 10000;
 
   bool held() const { return native_ != -1; }
   // Removes the lock file and gives up the lock; nothing when not held.

@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
 #include <utility>
 
 #include "core/platform/file_lock.h"
@@ -48,12 +51,24 @@ std::string ReadAll(int fd) {
   return text;
 }
 
-// The holder's description, read once it has been written completely.
+// The holder's description, read once it has been written completely; a
+// writer that never finishes (another program's lock) is waited for only so
+// long, and what is there is read.
 std::string ReadHolder(int fd) {
-  const bool waited = Lock(fd, F_RDLCK, kWritingByte, 1, true);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(FileLock::kHolderPatienceMs);
+  bool locked = false;
+  while (!(locked = Lock(fd, F_RDLCK, kWritingByte, 1, false)) &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   std::string text = ReadAll(fd);
-  if (waited) Lock(fd, F_UNLCK, kWritingByte, 1, false);
+  if (locked) Lock(fd, F_UNLCK, kWritingByte, 1, false);
   return text;
+}
+
+std::string Reason(int error) {
+  // O_NOFOLLOW refuses a link with ELOOP, whose text speaks of loops.
+  return error == ELOOP ? "a link, not a file" : std::strerror(error);
 }
 
 // Whether `fd` is still the file under `path`: a holder removes the file as
@@ -85,8 +100,11 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     // Close-on-exec: a tool started during the run must not inherit the open
     // file description, or the lock would outlive a crash of this program.
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    // Never through a link, and never blocking on a FIFO planted there.
+    const int fd =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     if (fd < 0) {
+      holder = Reason(errno);
       if (errno != EACCES) return Status::Unavailable;
       // Another user's lock file: held, or stale and ours to remove.
       const int reader = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -95,16 +113,27 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
         const bool held = HeldElsewhere();
         if (held) holder = ReadHolder(reader);
         ::close(reader);
-        if (held) return Status::HeldByOther;
-        return Status::Unavailable;
+        return held ? Status::HeldByOther : Status::Unavailable;
       }
       ::close(reader);
-      if (::unlink(path.c_str()) != 0 && errno != ENOENT) return Status::Unavailable;
+      if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        holder = Reason(errno);
+        return Status::Unavailable;
+      }
       continue;
     }
-    if (!Lock(fd, F_WRLCK, kClaimByte, 2, false)) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      holder = "not a regular file";
+      ::close(fd);
+      return Status::Unavailable;
+    }
+    // The whole file: a lock another program holds on any part of it is
+    // never mistaken for a free folder.
+    if (!Lock(fd, F_WRLCK, kClaimByte, 0, false)) {
+      const int error = errno;
       const bool held = HeldElsewhere();
-      if (held) holder = ReadHolder(fd);
+      holder = held ? ReadHolder(fd) : Reason(error);
       ::close(fd);
       return held ? Status::HeldByOther : Status::Unavailable;
     }
@@ -115,11 +144,13 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
     // Another user must be able to take the file over once it is stale.
     ::fchmod(fd, 0666);
     if (::ftruncate(fd, 0) != 0 || !WriteAll(fd, description)) {
+      holder = Reason(errno);
       ::unlink(path.c_str());
       ::close(fd);
       return Status::Unavailable;
     }
     Lock(fd, F_UNLCK, kWritingByte, 1, false);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     native_ = fd;
     path_ = path;
     return Status::Acquired;

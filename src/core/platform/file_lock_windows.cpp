@@ -46,12 +46,22 @@ std::string ReadAll(HANDLE file) {
   return text;
 }
 
-// The holder's description, read once it has been written completely.
+// The holder's description, read once it has been written completely; a
+// writer that never finishes (another program's lock) is waited for only so
+// long.
 std::string ReadHolder(HANDLE file) {
-  const bool waited = Lock(file, kWritingByte, 0);
+  bool locked = false;
+  for (int waited = 0; !(locked = Lock(file, kWritingByte, LOCKFILE_FAIL_IMMEDIATELY)) &&
+                       waited < FileLock::kHolderPatienceMs;
+       waited += 20)
+    ::Sleep(20);
   std::string text = ReadAll(file);
-  if (waited) Unlock(file, kWritingByte);
+  if (locked) Unlock(file, kWritingByte);
   return text;
+}
+
+std::string Reason(DWORD error, const std::string& path) {
+  return win32::FileError(error, path, "FileLock").description();
 }
 
 bool DeletePending(HANDLE file) {
@@ -72,7 +82,8 @@ bool WriteDescription(HANDLE file, const std::string& text) {
 HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition) {
   // Not inheritable: a tool started during the run must not hold the file.
   return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+                       nullptr, disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                       nullptr);
 }
 
 }  // namespace
@@ -85,7 +96,9 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     HANDLE file = Open(wide, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
     if (file == INVALID_HANDLE_VALUE) {
-      if (::GetLastError() != ERROR_ACCESS_DENIED) return Status::Unavailable;
+      const DWORD error = ::GetLastError();
+      holder = Reason(error, path);
+      if (error != ERROR_ACCESS_DENIED) return Status::Unavailable;
       // Being removed by its holder, or not ours to write: a reader tells.
       HANDLE reader = Open(wide, GENERIC_READ, OPEN_EXISTING);
       if (reader != INVALID_HANDLE_VALUE) {
@@ -96,6 +109,15 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
       }
       ::Sleep(10);
       continue;
+    }
+    // A link or a device there is no lock file of ours.
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (::GetFileType(file) != FILE_TYPE_DISK ||
+        (::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) &&
+         (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
+      holder = "not a regular file";
+      ::CloseHandle(file);
+      return Status::Unavailable;
     }
     if (!Lock(file, kWritingByte, kNow)) {
       const bool held = ::GetLastError() == ERROR_LOCK_VIOLATION;
@@ -117,6 +139,7 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
       continue;
     }
     if (!WriteDescription(file, description)) {
+      holder = Reason(::GetLastError(), path);
       ::DeleteFileW(wide.c_str());
       ::CloseHandle(file);
       return Status::Unavailable;
@@ -126,6 +149,7 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
     path_ = path;
     return Status::Acquired;
   }
+  holder = "the file keeps changing under the lock";
   return Status::Unavailable;
 }
 

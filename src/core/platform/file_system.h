@@ -9,7 +9,8 @@
 
 namespace xkm::fs {
 
-bool FileExists(const std::string& path);  // a regular file (or a link to one)
+bool FileExists(const std::string& path);    // a regular file (or a link to one)
+bool FolderExists(const std::string& path);  // a folder (or a link to one)
 
 // The whole file as bytes. Throws Error 53 when it does not exist, another
 // numbered Error when it cannot be read.

@@ -175,6 +175,11 @@ void RenameWithoutReplacing(const std::string& from, const std::string& to) {
   if (::unlink(from.c_str()) != 0) throw platform_error::FileSystem(errno, from, kSource);
 }
 
+bool FolderExists(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 void MoveReplacing(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) throw platform_error::FileSystem(errno, to, kSource);
 }

@@ -186,6 +186,10 @@ void RenameWithoutReplacing(const std::string& from, const std::string& to) {
   throw win32::FileError(error, to, kSource);
 }
 
+bool FolderExists(const std::string& path) {
+  return !path.empty() && IsFolder(win32::Wide(path));
+}
+
 void MoveReplacing(const std::string& from, const std::string& to) {
   if (!::MoveFileExW(win32::Wide(from).c_str(), win32::Wide(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -33,18 +33,34 @@ enum class ChildOutput {
 // the process handle.
 enum class ExitNotice { Automatic, Sleeps };
 
+// What the waiting side wants done with a running child; asked every tick.
+enum class ChildAction {
+  Wait,
+  Terminate,  // asked to end: SIGTERM to its process group; on Windows its job is ended
+  Kill,       // ended at once: SIGKILL to its process group; on Windows its job is ended
+};
+using ChildControl = std::function<ChildAction()>;
+
 // Starts a command line with the inherited environment and current folder,
 // never through a shell, its standard input reading nothing, and waits for it
 // to end without a time limit. On Windows the text goes to CreateProcessW as
 // it is, so the program parses it by its own rules; elsewhere it is split into
 // argv by the Windows rules (SplitCommandLine) and argv[0] is searched on PATH
 // when it holds no "/". While waiting, `whileWaiting` is called every `tick`
-// so that a window can repaint. An exception from `whileWaiting` is passed on
-// once the child has ended. A blank command line is not started.
+// so that a window can repaint, and then `control`. An exception from
+// `whileWaiting` ends the child and is passed on once it has ended. A blank
+// command line is not started.
+//
+// No child outlives its run: on POSIX it runs in a process group of its own
+// (so a terminal's Ctrl+C reaches this program, not the tool), dies with this
+// program however it ends (the parent-death signal), and whatever it left
+// running in its group is killed when it has ended. On Windows every child
+// runs in one job object that ends with this program.
 ProcessOutcome RunCommandLine(const std::string& commandLine,
                               const std::function<void()>& whileWaiting = {},
                               std::chrono::milliseconds tick = std::chrono::milliseconds(30),
                               ChildOutput output = ChildOutput::Inherit,
-                              ExitNotice notice = ExitNotice::Automatic);
+                              ExitNotice notice = ExitNotice::Automatic,
+                              const ChildControl& control = {});
 
 }  // namespace xkm

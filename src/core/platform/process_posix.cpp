@@ -1,6 +1,6 @@
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,6 +9,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <thread>
 
 #include "core/platform/command_line.h"
@@ -19,56 +20,27 @@ extern char** environ;
 namespace xkm {
 namespace {
 
-// posix_spawn attributes that give the child a clean signal state: our blocked
-// signals and an ignored SIGPIPE would otherwise be inherited across exec.
-class SpawnAttributes {
- public:
-  SpawnAttributes() {
-    ok_ = posix_spawnattr_init(&attr_) == 0;
-    if (!ok_) return;
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    ok_ = posix_spawnattr_setsigmask(&attr_, &none) == 0 &&
-          posix_spawnattr_setsigdefault(&attr_, &defaults) == 0 &&
-          posix_spawnattr_setflags(&attr_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
-  }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attr_); }
-  SpawnAttributes(const SpawnAttributes&) = delete;
-  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-
-  const posix_spawnattr_t* get() const { return ok_ ? &attr_ : nullptr; }
-
- private:
-  posix_spawnattr_t attr_;
-  bool ok_ = false;
+// The descriptors a child gets as its standard streams, opened before it is
+// started (close-on-exec, so that no other child inherits them).
+struct ChildStreams {
+  int input = -1;   // /dev/null
+  int output = -1;  // -1: ours
+  int error = -1;   // -1: ours
 };
 
-// File actions that give the child an empty standard input, and with
-// ChildOutput::Discard point its standard output and error at /dev/null.
-class OutputRedirection {
+// A descriptor on /dev/null, closed with the object.
+class NullDevice {
  public:
-  explicit OutputRedirection(ChildOutput output) {
-    active_ = posix_spawn_file_actions_init(&actions_) == 0;
-    if (!active_) return;
-    posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (output == ChildOutput::Discard) {
-      posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-      posix_spawn_file_actions_addopen(&actions_, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    }
+  explicit NullDevice(int flags) : fd_(::open("/dev/null", flags | O_CLOEXEC)) {}
+  ~NullDevice() {
+    if (fd_ >= 0) ::close(fd_);
   }
-  ~OutputRedirection() {
-    if (active_) posix_spawn_file_actions_destroy(&actions_);
-  }
-  OutputRedirection(const OutputRedirection&) = delete;
-  OutputRedirection& operator=(const OutputRedirection&) = delete;
-  const posix_spawn_file_actions_t* get() const { return active_ ? &actions_ : nullptr; }
+  NullDevice(const NullDevice&) = delete;
+  NullDevice& operator=(const NullDevice&) = delete;
+  int get() const { return fd_; }
 
  private:
-  posix_spawn_file_actions_t actions_{};
-  bool active_ = false;
+  int fd_;
 };
 
 // Pipes that take the child's standard output and error; the reading end keeps
@@ -85,14 +57,9 @@ class OutputCapture {
       stream.writeFd = ends[1];
       ::fcntl(stream.readFd, F_SETFL, O_NONBLOCK);
     }
-    active_ =
-        posix_spawn_file_actions_init(&actions_) == 0 &&
-        posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
-        posix_spawn_file_actions_adddup2(&actions_, streams_[0].writeFd, STDOUT_FILENO) == 0 &&
-        posix_spawn_file_actions_adddup2(&actions_, streams_[1].writeFd, STDERR_FILENO) == 0;
+    active_ = true;
   }
   ~OutputCapture() {
-    if (active_) posix_spawn_file_actions_destroy(&actions_);
     for (Stream& stream : streams_) {
       closeFd(stream.readFd);
       closeFd(stream.writeFd);
@@ -102,7 +69,7 @@ class OutputCapture {
   OutputCapture& operator=(const OutputCapture&) = delete;
 
   bool active() const { return active_; }
-  const posix_spawn_file_actions_t* actions() const { return active_ ? &actions_ : nullptr; }
+  int writeEnd(size_t index) const { return streams_[index].writeFd; }
 
   // After the spawn only the child may hold the writing ends, so that its end
   // shows as the end of both pipes.
@@ -169,7 +136,6 @@ class OutputCapture {
   }
 
   std::array<Stream, 2> streams_{};
-  posix_spawn_file_actions_t actions_{};
   bool active_ = false;
 };
 
@@ -203,14 +169,16 @@ class ChildExitWatch {
   std::chrono::milliseconds backoff_{1};
 };
 
-// Waits for the child's end when the wait is left early by an exception, so
-// that no child runs on unattended and none is left behind unreaped. Every
-// tool of a run has ended before the run goes on, whatever happens.
+// Ends the child's process group and reaps the child when the wait is left
+// early by an exception, so that no tool runs on unattended and none is left
+// behind unreaped. Every tool of a run has ended before the run goes on,
+// whatever happens.
 class ReapOnUnwind {
  public:
   ReapOnUnwind() = default;
   ~ReapOnUnwind() {
     if (!armed_) return;
+    ::kill(-pid_, SIGKILL);
     int status = 0;
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
@@ -236,53 +204,153 @@ void Record(int status, ProcessOutcome& outcome) {
   }
 }
 
-ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
-                            const std::function<void()>& whileWaiting,
-                            std::chrono::milliseconds tick, ChildOutput output, ExitNotice notice) {
-  ProcessOutcome outcome;
-  if (argv.empty() || argv[0].empty()) return outcome;
+// The program a child runs: argv[0] itself when it names a path, else the
+// first executable of that name on PATH (looked up here: the child may only
+// make async-signal-safe calls).
+std::string ProgramPath(const std::string& name) {
+  if (name.find('/') != std::string::npos) return name;
+  const char* path = std::getenv("PATH");
+  std::string folders = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+  size_t start = 0;
+  for (;;) {
+    const size_t colon = folders.find(':', start);
+    std::string folder = folders.substr(start, colon - start);
+    const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    if (colon == std::string::npos) return name;
+    start = colon + 1;
+  }
+}
 
+// In the child between fork and exec: only async-signal-safe calls, since the
+// parent may have other threads. A failure is written to `report` as errno.
+[[noreturn]] void ExecChild(const char* program, char* const* argv, const ChildStreams& streams,
+                            pid_t parent, int report) {
+  ::setpgid(0, 0);
+  // Dies with this program, a SIGKILL included; a parent already gone is
+  // noticed right after.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (::getppid() != parent) ::_exit(127);
+  // Blocked and ignored signals would be inherited across exec.
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::signal(signal, SIG_DFL);
+  bool ok = ::dup2(streams.input, STDIN_FILENO) >= 0;
+  if (ok && streams.output >= 0) ok = ::dup2(streams.output, STDOUT_FILENO) >= 0;
+  if (ok && streams.error >= 0) ok = ::dup2(streams.error, STDERR_FILENO) >= 0;
+  if (ok) ::execve(program, argv, environ);
+  const int error = errno;
+  [[maybe_unused]] const ssize_t written = ::write(report, &error, sizeof error);
+  ::_exit(127);
+}
+
+// Starts the child; its pid, or -1 when it could not be started.
+pid_t Start(const std::vector<std::string>& argv, const ChildStreams& streams) {
+  const std::string program = ProgramPath(argv[0]);
   std::vector<char*> args;
   args.reserve(argv.size() + 1);
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
-  SpawnAttributes attributes;
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) return -1;
+  const pid_t parent = ::getpid();
+  const pid_t pid = ::fork();
+  if (pid == 0) ExecChild(program.c_str(), args.data(), streams, parent, report[1]);
+  ::close(report[1]);
+  if (pid < 0) {
+    ::close(report[0]);
+    return -1;
+  }
+  ::setpgid(pid, pid);  // also here, so that the group exists before any signal to it
+  // The reporting end closes with the exec: nothing read means it started.
+  int error = 0;
+  ssize_t got = 0;
+  do {
+    got = ::read(report[0], &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  ::close(report[0]);
+  if (got <= 0) return pid;
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return -1;
+}
+
+// Carries out what the waiting side asks, each signal once.
+class GroupSignals {
+ public:
+  explicit GroupSignals(pid_t group) : group_(group) {}
+  void apply(ChildAction action) {
+    if (action == ChildAction::Terminate && !terminated_) {
+      terminated_ = true;
+      ::kill(-group_, SIGTERM);
+    } else if (action == ChildAction::Kill && !killed_) {
+      killed_ = true;
+      ::kill(-group_, SIGKILL);
+    }
+  }
+
+ private:
+  pid_t group_;
+  bool terminated_ = false;
+  bool killed_ = false;
+};
+
+ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
+                            const std::function<void()>& whileWaiting,
+                            std::chrono::milliseconds tick, ChildOutput output, ExitNotice notice,
+                            const ChildControl& control) {
+  ProcessOutcome outcome;
+  if (argv.empty() || argv[0].empty()) return outcome;
+
   // Before the capture, so that a wait left by an exception closes the pipes
   // first: a child blocked on a full pipe then ends instead of waiting forever.
   ReapOnUnwind reaper;
   OutputCapture capture(output);
+  const NullDevice input(O_RDONLY);
   // Output that cannot be captured (no pipes to be had) is discarded.
-  OutputRedirection redirection(
-      output == ChildOutput::Capture && !capture.active() ? ChildOutput::Discard : output);
-  const posix_spawn_file_actions_t* actions =
-      capture.active() ? capture.actions() : redirection.get();
-  pid_t pid = 0;
-  const bool searchPath = argv[0].find('/') == std::string::npos;
-  int rc = searchPath ? posix_spawnp(&pid, args[0], actions, attributes.get(), args.data(), environ)
-                      : posix_spawn(&pid, args[0], actions, attributes.get(), args.data(), environ);
-  if (rc != 0) return outcome;
+  const NullDevice discard(O_WRONLY);
+  ChildStreams streams{input.get(), -1, -1};
+  if (capture.active()) {
+    streams.output = capture.writeEnd(0);
+    streams.error = capture.writeEnd(1);
+  } else if (output != ChildOutput::Inherit) {
+    streams.output = streams.error = discard.get();
+  }
+  const pid_t pid = Start(argv, streams);
+  if (pid < 0) return outcome;
   outcome.started = true;
   capture.childStarted();
 
   ChildExitWatch watch(pid, notice);
   reaper.arm(pid);
-  // A captured child is never waited for blindly: its pipes must be read.
-  const bool poll = whileWaiting || capture.active();
-  int status = 0;
+  GroupSignals signals(pid);
+  // A captured or controlled child is never waited for blindly.
+  const bool poll = whileWaiting || capture.active() || control;
   while (true) {
-    pid_t done = waitpid(pid, &status, poll ? WNOHANG : 0);
-    if (done == pid) {
+    // Seen ended but not yet reaped, so that its group id cannot be reused
+    // before what it left running in the group is killed.
+    siginfo_t info{};
+    const int seen =
+        ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT | (poll ? WNOHANG : 0));
+    if (seen == 0 && info.si_pid == pid) {
+      ::kill(-pid, SIGKILL);
+      int status = 0;
+      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
       reaper.disarm();
       Record(status, outcome);
       break;
     }
-    if (done < 0) {
+    if (seen < 0) {
       if (errno == EINTR) continue;
       reaper.disarm();
       break;  // e.g. ECHILD when SIGCHLD is ignored: the status is lost
     }
-    if (whileWaiting) whileWaiting();  // an exception from here waits for the child, then goes on
+    if (whileWaiting) whileWaiting();  // an exception from here ends the child, then goes on
+    if (control) signals.apply(control());
     if (!capture.active() || !capture.waitUpTo(tick, watch.fd())) watch.waitUpTo(tick);
   }
   if (capture.active()) {
@@ -297,9 +365,9 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
 
 ProcessOutcome RunCommandLine(const std::string& commandLine,
                               const std::function<void()>& whileWaiting,
-                              std::chrono::milliseconds tick, ChildOutput output,
-                              ExitNotice notice) {
-  return SpawnAndWait(SplitCommandLine(commandLine), whileWaiting, tick, output, notice);
+                              std::chrono::milliseconds tick, ChildOutput output, ExitNotice notice,
+                              const ChildControl& control) {
+  return SpawnAndWait(SplitCommandLine(commandLine), whileWaiting, tick, output, notice, control);
 }
 
 }  // namespace xkm

@@ -50,6 +50,10 @@ SECURITY_ATTRIBUTES Inheritable() {
 // last handle when this program ends, however it ends, and then ends whatever
 // still runs in it: no tool outlives the program. A crashing tool in it ends
 // at once instead of waiting on an error dialog nobody may see.
+// The exit status of a tool this program ended: what Windows gives a console
+// program ended by Ctrl+C (STATUS_CONTROL_C_EXIT).
+constexpr UINT kEndedExitCode = 0xC000013A;
+
 HANDLE ToolJob() {
   static const HANDLE job = [] {
     HANDLE created = CreateJobObjectW(nullptr, nullptr);
@@ -221,7 +225,7 @@ void TakeRemainingOutput(std::array<CapturedStream, 2>& streams) {
 ProcessOutcome RunCommandLine(const std::string& commandLine,
                               const std::function<void()>& whileWaiting,
                               std::chrono::milliseconds tick, ChildOutput output,
-                              ExitNotice /*notice*/) {
+                              ExitNotice /*notice*/, const ChildControl& control) {
   ProcessOutcome outcome;
   if (IsBlankLine(commandLine)) return outcome;
 
@@ -256,7 +260,8 @@ ProcessOutcome RunCommandLine(const std::string& commandLine,
     return outcome;
   Handle process(info.hProcess);
   Handle thread(info.hThread);
-  if (HANDLE job = ToolJob()) AssignProcessToJobObject(job, process.get());  // else it runs free
+  HANDLE job = ToolJob();
+  const bool inJob = job != nullptr && AssignProcessToJobObject(job, process.get());
   ResumeThread(thread.get());
   outcome.started = true;
   input.reset();
@@ -264,22 +269,35 @@ ProcessOutcome RunCommandLine(const std::string& commandLine,
   ownError.reset();
   for (CapturedStream& stream : streams) stream.childStarted();
 
-  // An exception from the waiting side ends the calls, not the wait: the
-  // child's output is still read so that it cannot block, and the exception
-  // goes on once the child has ended.
+  // Windows has no polite request to a console-less program: ending means
+  // ending the job, which holds this tool and whatever it started (tools run
+  // one at a time). Without a job only the tool itself can be ended.
+  bool ended = false;
+  const auto end = [&] {
+    if (ended) return;
+    ended = true;
+    if (!inJob || !TerminateJobObject(job, kEndedExitCode))
+      TerminateProcess(process.get(), kEndedExitCode);
+  };
+  // An exception from the waiting side ends the calls and the child: its
+  // output is still read so that it cannot block, and the exception goes on
+  // once the child has ended.
   std::exception_ptr interrupted;
-  const DWORD timeout = whileWaiting ? static_cast<DWORD>(tick.count()) : INFINITE;
+  const DWORD timeout = whileWaiting || control ? static_cast<DWORD>(tick.count()) : INFINITE;
   auto lastCall = std::chrono::steady_clock::now();
   while (!WaitOnce(process.get(), streams, interrupted ? INFINITE : timeout)) {
-    if (!whileWaiting || interrupted) continue;
+    if (interrupted) continue;
     const auto now = std::chrono::steady_clock::now();
     if (now - lastCall < tick) continue;
     lastCall = now;
     try {
-      whileWaiting();
+      if (whileWaiting) whileWaiting();
     } catch (...) {
       interrupted = std::current_exception();
+      end();
+      continue;
     }
+    if (control && control() != ChildAction::Wait) end();
   }
   DWORD exitCode = 0;
   if (GetExitCodeProcess(process.get(), &exitCode)) outcome.exitCode = static_cast<int>(exitCode);

@@ -15,10 +15,17 @@ inline constexpr int kExitAborted = 134;
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 // From now on a request from outside to stop this program is remembered for
-// TakeStopRequest instead of ending it: SIGINT and SIGTERM; on Windows
-// Ctrl+C, Ctrl+Break and closing the console window. A console that is being
-// closed allows the program only a few seconds to end by itself.
+// TakeStopRequest instead of ending it: SIGINT, SIGTERM and SIGHUP (a closed
+// terminal); on Windows Ctrl+C, Ctrl+Break and closing the console window. A
+// console that is being closed allows the program only a few seconds to end by
+// itself. SIGPIPE is ignored: a write to a reader that went away is dropped
+// and the run goes on to its report. Called first thing, so that no request
+// ends the program before it is watched.
 void WatchStopRequests();
+
+// Gives the stop requests their usual effect again (for the window, which
+// has its own Stop); one that arrived meanwhile takes effect now.
+void RestoreStopRequests();
 
 // True when a stop request arrived since the last call.
 bool TakeStopRequest();

@@ -12,6 +12,8 @@ void OnStopSignal(int) {
   gStopRequested = 1;
 }
 
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 }  // namespace
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
@@ -22,8 +24,13 @@ void WatchStopRequests() {
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (int signal : kStopSignals) sigaction(signal, &action, nullptr);
+  ::signal(SIGPIPE, SIG_IGN);
+}
+
+void RestoreStopRequests() {
+  for (int signal : kStopSignals) ::signal(signal, SIG_DFL);
+  if (gStopRequested != 0) ::raise(SIGTERM);
 }
 
 bool TakeStopRequest() {

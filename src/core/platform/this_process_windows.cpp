@@ -29,6 +29,9 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   return TRUE;
 }
 
+// What a console program ended by Ctrl+C exits with (STATUS_CONTROL_C_EXIT).
+constexpr int kExitStoppedBeforeStart = static_cast<int>(0xC000013A);
+
 [[noreturn]] void OnAbortSignal(int) {
   std::_Exit(kExitAborted);
 }
@@ -47,6 +50,11 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 
 void WatchStopRequests() {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+void RestoreStopRequests() {
+  SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+  if (gStopRequested) std::exit(kExitStoppedBeforeStart);
 }
 
 bool TakeStopRequest() {

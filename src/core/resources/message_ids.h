@@ -50,6 +50,7 @@ inline constexpr int kNoContainerWithoutOrder = 60045;
 inline constexpr int kContainerNotBuiltInThisRun = 60046;
 inline constexpr int kFolderNameBlank = 60047;
 inline constexpr int kInputChanged = 60048;
+inline constexpr int kFolderNotClaimed = 60049;
 
 // Progress reports and questions.
 inline constexpr int kReady = 60300;

@@ -79,6 +79,8 @@ constexpr Entry kEntries[] = {
      "rename the folder"},
     {60048, "Die Eingabedatei {file} wurde während des Laufs geändert",
      "The input file {file} was changed during the run"},
+    {60049, "Der Ordner {folder} kann nicht für diesen Lauf belegt werden: {file}: {reason}",
+     "The folder {folder} cannot be claimed for this run: {file}: {reason}"},
     {60300, "Bearbeitung beendet", "Ready!"},
     {60303, "Lese Informationen aus A2L-Datei ...", "Get infos from A2L-File ..."},
     {60307, "Erstelle XKM-Container ...", "Build XKM-Container ..."},

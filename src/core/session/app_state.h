@@ -22,7 +22,14 @@ struct AppState {
   std::shared_ptr<SessionTable> UserInfoTable = std::make_shared<SessionTable>(
       std::vector<std::string>{"Name", "Field", "DisplayField", "Mandatory", "Value"});
   bool StopRequested = false;
+  int StopPresses = 0;  // Stop requests in the current run; the second ends a tool at once
   int LanguageOffset = 0;
+
+  // [System] of the program's INI file: how long a running tool may go on
+  // after a Stop before it is asked to end, and how long any tool may run
+  // (0: no limit). In seconds.
+  int StopGraceSeconds = 10;
+  int ToolTimeoutSeconds = 0;
 
   // Where the configuration files lie: the executable's folder (no trailing
   // separator) and its file name without extension.

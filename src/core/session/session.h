@@ -35,12 +35,16 @@ struct Session {
   std::string convertedContainer;
   enum class LogisticData { NotRead, Read, Failed };
   LogisticData logisticData = LogisticData::NotRead;
+  // A tool was ended because the run was asked to stop: the step's failure
+  // that follows is the stop, not a fault.
+  bool toolEndedByStop = false;
 
   void beginRun() {
     toolRuns.clear();
     writtenContainer.clear();
     convertedContainer.clear();
     logisticData = LogisticData::NotRead;
+    toolEndedByStop = false;
   }
 
   // The run's claim on its working folder, held from Init to the run's end.

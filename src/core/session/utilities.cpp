@@ -40,7 +40,7 @@ std::string RunAndWait(Host& host, const std::string& commandLine, int /*showSta
   return "ok";
 }
 
-ToolRun RunAndCapture(Host& host, const std::string& commandLine) {
+ToolRun RunAndCapture(Host& host, const std::string& commandLine, const ChildControl& control) {
   ToolRun run;
   run.commandLine = commandLine;
   const auto start = std::chrono::steady_clock::now();
@@ -48,7 +48,7 @@ ToolRun RunAndCapture(Host& host, const std::string& commandLine) {
   // prints; it is kept for the record of the run instead.
   ProcessOutcome outcome = RunCommandLine(
       commandLine, [&host] { host.processEvents(); }, std::chrono::milliseconds(30),
-      ChildOutput::Capture);
+      ChildOutput::Capture, ExitNotice::Automatic, control);
   run.durationMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                        std::chrono::steady_clock::now() - start)
                        .count();

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/process.h"
 #include "core/session/tool_run.h"
 
 namespace xkm {
@@ -31,8 +32,8 @@ std::string RunAndWait(Host& host, const std::string& commandLine, int showState
 
 // RunAndWait with the record of the run: how it ended, how long it took and
 // the last 4 KB of its standard output and error, which reach no screen.
-// Step and tool are left for the caller to fill in.
-ToolRun RunAndCapture(Host& host, const std::string& commandLine);
+// Step and tool are left for the caller to fill in; `control` may end the tool.
+ToolRun RunAndCapture(Host& host, const std::string& commandLine, const ChildControl& control = {});
 
 // The parts of `text` between its `separator`s: one more part than separators.
 std::vector<std::string_view> SplitAt(std::string_view text, char separator);

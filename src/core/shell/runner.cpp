@@ -53,7 +53,8 @@ void Runner::ToolChain_UpdateState(const std::string& text) {
 
 void Runner::Stop() {
   ctx_.app.StopRequested = true;
-  ToolChain_UpdateState("Canceled by user");
+  // A second request only hurries a running tool; the row says it once.
+  if (++ctx_.app.StopPresses == 1) ToolChain_UpdateState("Canceled by user");
 }
 
 void Runner::ReportChangedInputs() {
@@ -71,6 +72,7 @@ RunOutcome Runner::RunProcess() {
   ToolChain =
       makeToolChain_(ctx_, [this](const std::string& text) { ToolChain_UpdateState(text); });
   ctx_.session.beginRun();
+  ctx_.app.StopPresses = ctx_.app.StopRequested ? 1 : 0;
   record_ = RunRecord{};
   record_.start = std::chrono::system_clock::now();
   // Before the first step, so that the trace names the files the run used.
@@ -104,11 +106,16 @@ RunOutcome Runner::RunProcess() {
       }
     }
   } catch (const std::exception& e) {
-    // Anything that is not one of our errors is still the step's failure.
+    // Anything that is not one of our errors is still the step's failure;
+    // one that follows a tool ended on request is the stop itself.
     const Error error = AsError(e);
-    ctx_.host.showMessage(error.numberAndDescription(), "Error");
     if (!record_.steps.empty()) record_.steps.back().error = error.numberAndDescription();
-    outcome = RunOutcome::Failed;
+    if (ctx_.session.toolEndedByStop) {
+      outcome = RunOutcome::Stopped;
+    } else {
+      ctx_.host.showMessage(error.numberAndDescription(), "Error");
+      outcome = RunOutcome::Failed;
+    }
   }
   ToolChain->RunEnded(outcome == RunOutcome::Completed);
   ReportChangedInputs();

@@ -70,6 +70,21 @@ void PrepareUserData(AppState& app, Host& host) {
   app.UserInfoTable = app.UserDataObject->GetUserData();
 }
 
+constexpr int kDefaultStopGraceSeconds = 10;
+
+// A whole number of seconds from [System]; `fallback` when the key is absent
+// or blank. Anything else is refused, so that a mistyped limit never goes
+// unnoticed.
+int SecondsSetting(const AppState& app, const char* key, int fallback) {
+  const std::string text = ReadIniValue(OwnIniPath(app), "System", key, "");
+  if (IsBlank(text)) return fallback;
+  const std::string trimmed(TrimBlanks(text));
+  if (trimmed.size() > 6 || trimmed.find_first_not_of("0123456789") != std::string::npos)
+    throw StartupFailure{OwnIniPath(app) + ": [System] " + key + "=" + text +
+                         " is no whole number of seconds"};
+  return std::stoi(trimmed);
+}
+
 }  // namespace
 
 void LocateExecutable(AppState& app) {
@@ -129,6 +144,8 @@ StartupResult RunStartup(AppState& app, Host& host, const std::string& commandLi
     // The steps change the current folder to the image's folder, so a relative
     // tool configuration is taken beside the executable.
     app.ToolConfigPath = fs::ResolvePath(app.ExecutableFolder, app.ToolConfigPath);
+    app.StopGraceSeconds = SecondsSetting(app, "StopGrace", kDefaultStopGraceSeconds);
+    app.ToolTimeoutSeconds = SecondsSetting(app, "ToolTimeout", 0);
 
     ReadCommandLine(app, commandLine);
     if (IsBlank(app.InputXmlPath)) {

@@ -16,6 +16,8 @@ std::string Describe() {
          "\nstarted=" + LocalIsoTime(std::chrono::system_clock::now()) + "\n";
 }
 
+constexpr const char* kUnknown = "?";
+
 // One "key=value" line of a holder's description; "?" when it is missing
 // (a holder that ended before it wrote one).
 std::string Field(const std::string& description, const std::string& key) {
@@ -28,7 +30,7 @@ std::string Field(const std::string& description, const std::string& key) {
       return description.substr(start + prefix.size(), end - start - prefix.size());
     start = end + 1;
   }
-  return "?";
+  return kUnknown;
 }
 
 }  // namespace
@@ -41,10 +43,23 @@ void ClaimWorkingFolder(Context& ctx, const std::string& hexPath) {
   } catch (const Error&) {
     return;  // no folder named: the preparation reports the path
   }
+  const std::string lockFile = folder + fs::kSeparator + kFolderLockName;
   std::string holder;
-  const FileLock::Status status = ctx.session.folderLock.tryAcquire(
-      folder + fs::kSeparator + kFolderLockName, Describe(), holder);
-  if (status != FileLock::Status::HeldByOther) return;
+  const FileLock::Status status = ctx.session.folderLock.tryAcquire(lockFile, Describe(), holder);
+  if (status == FileLock::Status::Acquired) return;
+  // No folder: the preparation reports the path. A folder that cannot be
+  // claimed, or one locked by something that is no run, is never worked in
+  // unclaimed: a second run could work beside this one without a word.
+  if (status == FileLock::Status::Unavailable && !fs::FolderExists(folder)) return;
+  if (status == FileLock::Status::Unavailable || Field(holder, "pid") == kUnknown)
+    throw Error(msg::kFolderNotClaimed,
+                ctx.message(msg::kFolderNotClaimed,
+                            {{"folder", folder},
+                             {"file", lockFile},
+                             {"reason", status == FileLock::Status::Unavailable
+                                            ? holder
+                                            : std::string("locked by another program")}}),
+                "Init");
   throw Error(msg::kFolderInUse,
               ctx.message(msg::kFolderInUse, {{"folder", folder},
                                               {"pid", Field(holder, "pid")},

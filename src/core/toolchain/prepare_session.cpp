@@ -23,7 +23,10 @@ void LoadLibrary(Context& ctx) {
   const LibraryLoad load = LoadLibraryFile(ctx);
   for (const Error& failure : load.failures)
     ctx.host.showMessage(failure.numberAndDescription(), "Error");
-  if (load.loaded) ctx.app.StopRequested = false;
+  if (load.loaded) {
+    ctx.app.StopRequested = false;
+    ctx.app.StopPresses = 0;
+  }
 }
 
 // The converter's control file of `layout`, for the clean-up of a run that

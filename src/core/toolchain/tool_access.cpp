@@ -3,6 +3,7 @@
 #include "core/resources/message_ids.h"
 #include "core/session/utilities.h"
 #include "core/toolchain/tool_chain.h"
+#include "core/toolchain/tool_watch.h"
 
 namespace xkm {
 
@@ -42,10 +43,19 @@ void clsToolChain::RunTool(const std::string& toolKey, const std::string& progra
                            const std::string& arguments, const std::string& /*title*/) {
   // The title and window placement matter only where a tool gets a console
   // window of its own, which is not the case here.
-  ToolRun run = RunAndCapture(ctx_.host, program + " " + arguments);
+  ToolWatch watch(ctx_.app, ToolWatch::Clock::now());
+  ToolRun run = RunAndCapture(ctx_.host, program + " " + arguments, watch.control());
   run.step = currentStep_;
   run.tool = toolKey;
   ctx_.session.toolRuns.push_back(std::move(run));
+  if (watch.endedByStop()) {
+    ctx_.session.toolEndedByStop = true;
+    throw Error(msg::kFailure, "Tool : " + toolKey + " was ended by the stop request");
+  }
+  if (watch.timedOut())
+    throw Error(msg::kFailure, "Tool : " + toolKey + " ran longer than its time limit of " +
+                                   std::to_string(ctx_.app.ToolTimeoutSeconds) +
+                                   " s (ToolTimeout) and was ended");
 }
 
 std::string clsToolChain::QuotedToolPath(const std::string& key) {
