@@ -178,6 +178,34 @@ TEST_F(StaleOutputs, AFolderEndingInABlankIsRefusedNotTrimmed) {
   EXPECT_EQ(argvLog(), "");
 }
 
+// A tool may leave a link where its log belongs: the run never reads through
+// it, so a private file elsewhere never lands in the shared folder.
+TEST_F(StaleOutputs, AWorkingFileThatIsALinkIsNeverRead) {
+#ifdef _WIN32
+  GTEST_SKIP() << "links need a privilege on Windows";
+#endif
+  const std::string secret = write("private.txt", "SECRET");
+  for (const char* log : {"CS.LOG", "QSR.LOG"}) {
+    SCOPED_TRACE(log);
+    stdfs::remove_all(file("input"));
+    installInputs("input");
+    stdfs::remove(toolFile("qsr-link"));
+    writeStandInTool("qsr-link", "run=" + toolFile("qsr") + "\nlink=" + secret + ">" + work(log));
+    setTools(
+        "[Tools]\nBrakel=tools/brakel\nLenwatch=tools/lenwatch\nQSR=tools/qsr-link\n"
+        "ZOVEN=tools/zoven\nXKM2SGO=tools/xkm2sgo\n");
+    const ChildResult run = runDemo();
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Not read, a link or no regular file: " + work(log)), std::string::npos)
+        << run.err;
+    for (const auto& entry : stdfs::directory_iterator(file("input"))) {
+      if (entry.is_symlink()) continue;
+      EXPECT_EQ(ReadFileBytes(entry.path().string()).find("SECRET"), std::string::npos)
+          << entry.path();
+    }
+  }
+}
+
 std::string Sha256Of(const std::string& bytes) {
   Sha256 hash;
   hash.update(bytes);

@@ -52,6 +52,10 @@ Error FileSystem(int errnoValue, const std::string& path, std::string source) {
   }
 }
 
+Error NotARegularFile(const std::string& path, std::string source) {
+  return Error(kPathFileAccess, "Not read, a link or no regular file: " + path, std::move(source));
+}
+
 }  // namespace platform_error
 
 Error AsError(const std::exception& failure) {

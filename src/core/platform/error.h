@@ -56,6 +56,8 @@ Error FileNotFound(std::string source = {});
 Error ObjectDoesNotSupport(std::string source = {});
 // An operating-system failure on a file, with the file named in the text.
 Error FileSystem(int errnoValue, const std::string& path, std::string source = {});
+// A link or special file where a regular file is read without following links.
+Error NotARegularFile(const std::string& path, std::string source = {});
 }  // namespace platform_error
 
 // The numbered error that a failure of any kind stands for: an Error as it is,

@@ -12,9 +12,15 @@ namespace xkm::fs {
 bool FileExists(const std::string& path);    // a regular file (or a link to one)
 bool FolderExists(const std::string& path);  // a folder (or a link to one)
 
+// Whether a read goes through a link at the path. Files that tools leave in a
+// shared folder are read with Refuse: a link planted there could make the run
+// copy a private file elsewhere into the folder.
+enum class Links { Follow, Refuse };
+
 // The whole file as bytes. Throws Error 53 when it does not exist, another
-// numbered Error when it cannot be read.
-std::string ReadAllBytes(const std::string& path);
+// numbered Error when it cannot be read, and with Links::Refuse error 75
+// when the path names a link or anything but a regular file.
+std::string ReadAllBytes(const std::string& path, Links links = Links::Follow);
 
 // A file read once from start to end, in pieces. The operating system is told
 // so, and reads ahead (Linux: POSIX_FADV_SEQUENTIAL; Windows: the file is

@@ -90,12 +90,18 @@ bool FileExists(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::string ReadAllBytes(const std::string& path) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) throw platform_error::FileSystem(errno, path, kSource);
+std::string ReadAllBytes(const std::string& path, Links links) {
+  const bool refuse = links == Links::Refuse;
+  FileDescriptor fd(
+      ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (refuse ? O_NOFOLLOW | O_NONBLOCK : 0)));
+  if (fd.get() < 0) {
+    if (refuse && errno == ELOOP) throw platform_error::NotARegularFile(path, kSource);
+    throw platform_error::FileSystem(errno, path, kSource);
+  }
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) throw platform_error::FileSystem(errno, path, kSource);
   if (S_ISDIR(info.st_mode)) throw platform_error::FileSystem(EISDIR, path, kSource);
+  if (refuse && !S_ISREG(info.st_mode)) throw platform_error::NotARegularFile(path, kSource);
   std::string bytes;
   const size_t size = static_cast<size_t>(info.st_size);
   if (size >= kLargeBuffer) {

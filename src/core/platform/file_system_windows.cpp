@@ -103,8 +103,16 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::string ReadAllBytes(const std::string& path) {
-  Handle file(OpenForReading(path, FILE_ATTRIBUTE_NORMAL));
+std::string ReadAllBytes(const std::string& path, Links links) {
+  const bool refuse = links == Links::Refuse;
+  Handle file(OpenForReading(
+      path, FILE_ATTRIBUTE_NORMAL | (refuse ? DWORD{FILE_FLAG_OPEN_REPARSE_POINT} : 0)));
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (refuse &&
+      (::GetFileType(file.get()) != FILE_TYPE_DISK ||
+       (::GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)))
+    throw platform_error::NotARegularFile(path, kSource);
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size)) throw LastError(path);
   std::string bytes(static_cast<size_t>(size.QuadPart), '\0');

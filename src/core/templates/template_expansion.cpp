@@ -168,7 +168,7 @@ bool ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& co
     throw Error(msg::kInsertFileNotFound, ctx.message(msg::kInsertFileNotFound) + " :" + fileName,
                 "ReadTextFile");
   }
-  content = DecodeCp1252(fs::ReadAllBytes(fileName));
+  content = DecodeCp1252(fs::ReadAllBytes(fileName, fs::Links::Refuse));
   return true;
 }
 

@@ -65,7 +65,7 @@ void AppendColumns(SessionTable& table, const std::vector<std::string_view>& nam
 
 SessionTable ReadTable(const std::string& path, const std::string& delimiter, bool header) {
   if (!fs::FileExists(path)) throw Error(msg::kFailure, "File not found : " + path);
-  std::string text = DecodeCp1252(fs::ReadAllBytes(path));
+  std::string text = DecodeCp1252(fs::ReadAllBytes(path, fs::Links::Refuse));
   if (text.empty()) throw Error(msg::kFailure, "File empty : " + path);
   std::vector<std::string_view> lines = SplitLines(text);
 

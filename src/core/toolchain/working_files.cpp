@@ -63,8 +63,7 @@ void DeleteWorkingFiles(const DataContext& ctx) {
   const std::string qsrLog = InFolder(names, kQsrLogName);
   if (fs::FileExists(qsrLog)) {
     const std::string kept = InFolder(names, names.hexStem + "_QSR.LOG");
-    CheckNotAnInput(ctx, kept);
-    fs::CopyFile(qsrLog, kept);
+    WriteRunFile(ctx, kept, fs::ReadAllBytes(qsrLog, fs::Links::Refuse));
     RemoveIfPresent(ctx, qsrLog);
   }
   for (const std::string& name : names.templates)

@@ -10,6 +10,7 @@
 //   fill-out=N:C         N copies of the character C to stdout (fill-err: stderr)
 //   touch=PATH           creates an empty file
 //   copy=FROM>TO         copies a file
+//   link=TARGET>PATH     replaces PATH by a symbolic link to TARGET
 //   wait-for=PATH        waits until PATH exists; exit 9 after two minutes
 //   sleep=MS             sleeps
 //   run=PROGRAM          runs PROGRAM with the tool's arguments; its exit code
@@ -89,6 +90,11 @@ int Perform(const std::string& action, const std::vector<std::string>& arguments
     std::filesystem::copy_file(xkm::fs::NativePath(value.substr(0, arrow)),
                                xkm::fs::NativePath(value.substr(arrow + 1)),
                                std::filesystem::copy_options::overwrite_existing);
+  } else if (name == "link") {
+    const size_t arrow = value.find('>');
+    const std::filesystem::path path = xkm::fs::NativePath(value.substr(arrow + 1));
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(xkm::fs::NativePath(value.substr(0, arrow)), path);
   } else if (name == "wait-for") {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
     while (!std::filesystem::exists(xkm::fs::NativePath(value))) {
