@@ -61,5 +61,18 @@ TEST(IniReader, DecodesWindows1252OrUtf8AndAcceptsLfOnlyFiles) {
                {"\xEF\xBB\xBF[s]\nn=\xF5\x80\x80\x80\n", "s", "n", "õ€€€"}});
 }
 
+// Notepad's "Unicode" is UTF-16 with its mark: read as the profile functions do.
+TEST(IniReader, DecodesUtf16WithItsMark) {
+  using namespace std::string_literals;
+  test::ScratchFolder folder;
+  const std::pair<std::string, std::string> rows[] = {
+      // little-endian, with a surrogate pair
+      {"\xFF\xFE[\0s\0]\0\n\0n\0=\0\xDF\0\x3D\xD8\x00\xDE\n\0"s, "ß😀"},
+      // big-endian, with a lone surrogate
+      {"\xFE\xFF\0[\0s\0]\0\n\0n\0=\x20\xAC\xDC\x00"s, "€\xEF\xBF\xBD"}};
+  for (const auto& [content, expected] : rows)
+    EXPECT_EQ(ReadPrivateProfileString(folder.write("u.ini", content), "s", "n", ""), expected);
+}
+
 }  // namespace
 }  // namespace xkm

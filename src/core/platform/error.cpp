@@ -42,7 +42,6 @@ Error FileSystem(int errnoValue, const std::string& path, std::string source) {
       return Error(kFileNotFound, "File not found: " + path, std::move(source));
     case EACCES:
     case EPERM:
-    case EROFS:
       return Error(kPermissionDenied, "Permission denied: " + path, std::move(source));
     case ENOMEM:
       return OutOfMemory(std::move(source));

@@ -44,14 +44,57 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
-// A file that starts with the UTF-8 byte-order mark was saved as UTF-8 (by an
-// editor that writes the mark); any other file is Windows-1252.
+void AppendUtf8(std::string& text, char32_t c) {
+  if (c < 0x80) {
+    text += static_cast<char>(c);
+  } else if (c < 0x800) {
+    text += static_cast<char>(0xC0 | (c >> 6));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    text += static_cast<char>(0xE0 | (c >> 12));
+    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    text += static_cast<char>(0xF0 | (c >> 18));
+    text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// UTF-16 after its byte-order mark; a lone surrogate becomes U+FFFD.
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+  const auto unit = [&](size_t i) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<char32_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+  };
+  std::string text;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+        unit(i + 2) < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;
+    }
+    AppendUtf8(text, c);
+  }
+  return text;
+}
+
+// A file that starts with a byte-order mark was saved as UTF-8 or UTF-16 (as
+// Notepad's "Unicode" does; the Windows profile functions read it too); any
+// other file is Windows-1252.
 std::string DecodeIniText(std::string_view bytes) {
   constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
   if (bytes.starts_with(kUtf8Mark)) {
     bytes.remove_prefix(kUtf8Mark.size());
     if (IsValidUtf8(bytes)) return std::string(bytes);
   }
+  if (bytes.starts_with("\xFF\xFE")) return DecodeUtf16(bytes.substr(2), false);
+  if (bytes.starts_with("\xFE\xFF")) return DecodeUtf16(bytes.substr(2), true);
   return DecodeCp1252(bytes);
 }
 

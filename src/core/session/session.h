@@ -38,8 +38,12 @@ struct Session {
   // A tool was ended because the run was asked to stop: the step's failure
   // that follows is the stop, not a fault.
   bool toolEndedByStop = false;
+  // The first failure the session preparation showed: the real cause, which
+  // the steps after it name instead of what follows from it.
+  std::string preparationFailure;
 
   void beginRun() {
+    preparationFailure.clear();
     toolRuns.clear();
     writtenContainer.clear();
     convertedContainer.clear();

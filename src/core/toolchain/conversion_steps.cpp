@@ -23,6 +23,13 @@ std::string Config(const Context& ctx, const char* name) {
   return ReadValue(ctx.session.ConfigTable, name, 1);
 }
 
+// A step that needs the prepared session names why there is none, rather
+// than what is missing because of it.
+void RequirePreparedSession(const Session& session) {
+  if (!session.preparationFailure.empty())
+    throw Error(msg::kFailure, "No session was prepared: " + session.preparationFailure);
+}
+
 void RequireFile(const std::string& path) {
   if (!fs::FileExists(path)) throw Error(msg::kFailure, "File : " + path + " not found!");
 }
@@ -33,6 +40,7 @@ void clsToolChain::RUN_BCB_CONVERSION() {
   try {
     UpdateState(ctx_.message(msg::kConvertingToBcb));
     ctx_.host.processEvents();
+    RequirePreparedSession(ctx_.session);
     const std::string folder = Config(ctx_, "PFADZIELABLAGE");
     fs::SetCurrentFolder(folder);
 
@@ -91,6 +99,7 @@ void clsToolChain::RUN_BCB2MIM_CONVERSION() {
   try {
     UpdateState(ctx_.message(msg::kConvertingToMim));
     ctx_.host.processEvents();
+    RequirePreparedSession(ctx_.session);
     const std::string blockCountText = Config(ctx_, "DATABLOCK_COUNT");
     const std::string zoven = QuotedToolPath("ZOVEN");
     const int32_t blockCount = ToLong(blockCountText);

@@ -21,8 +21,12 @@ namespace {
 // also ends an earlier Stop.
 void LoadLibrary(Context& ctx) {
   const LibraryLoad load = LoadLibraryFile(ctx);
-  for (const Error& failure : load.failures)
+  for (const Error& failure : load.failures) {
     ctx.host.showMessage(failure.numberAndDescription(), "Error");
+    // A name that does not match is told, and the library is still used.
+    if (!load.loaded && ctx.session.preparationFailure.empty())
+      ctx.session.preparationFailure = failure.numberAndDescription();
+  }
   if (load.loaded) {
     ctx.app.StopRequested = false;
     ctx.app.StopPresses = 0;
@@ -127,6 +131,7 @@ void PrepareSession(Context& ctx, const std::string& hexPath, const std::string&
     failure = AsError(e).numberAndDescription();
   }
   ctx.host.showMessage(failure, "Error");
+  if (ctx.session.preparationFailure.empty()) ctx.session.preparationFailure = failure;
   ctx.host.setBusyPointer(false);
 }
 
