@@ -105,10 +105,7 @@ TEST(ReportFile, AnEarlierReportGoesAndALostOneIsTold) {
   for (const auto& [runCode, exitCode] : rows) {
     std::ostringstream err;
     EXPECT_EQ(lost.write(nlohmann::ordered_json::object(), runCode, err), exitCode) << runCode;
-    EXPECT_EQ(
-        err.str().rfind("xkmtool: cannot write the report " + folder.file("file/r.json") + ": ", 0),
-        0u)
-        << err.str();
+    EXPECT_EQ(err.str().rfind("xkmtool: cannot write the report ", 0), 0u) << err.str();
   }
 }
 
