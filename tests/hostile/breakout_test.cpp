@@ -99,10 +99,11 @@ TEST_F(Breakout, ContainerNameNeverLeavesTheWorkingFolder) {
           Replaced(DemoInput("flowdata_4711.xml"), ">4711-0815<", ">" + sgidb1 + "<"));
     ChildResult run = runDemo("deep/input");
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "xkmtool: 62101 Container name " + name.substr(0, name.size() - 4) +
-                           " holds a path separator\nError: 60000 Der Container " +
-                           file("deep/input/" + name) +
-                           " wurde in diesem Lauf nicht erstellt - program stops!\n");
+    EXPECT_EQ(Generic(run.err),
+              Generic("xkmtool: 62101 Container name " + name.substr(0, name.size() - 4) +
+                      " holds a path separator\nError: 60000 Der Container " +
+                      file("deep/input/" + name) +
+                      " wurde in diesem Lauf nicht erstellt - program stops!\n"));
     EXPECT_EQ(argvLog().find("xkm2sgo"), std::string::npos);
     for (const auto& entry : stdfs::recursive_directory_iterator(root()))
       EXPECT_NE(entry.path().extension(), ".xkm") << entry.path();

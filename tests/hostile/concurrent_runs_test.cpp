@@ -90,23 +90,6 @@ TEST_F(ConcurrentRuns, SecondRunOnTheSameFolderRefusesAndTheFirstGoesOnUntouched
   EXPECT_FALSE(stdfs::exists(file("input/.xkmtool.lock")));
 }
 
-// A crashed run leaves its lock file behind, but no lock: the kernel dropped
-// that with the process, and the tool it had started holds none.
-TEST_F(ConcurrentRuns, ALockLeftByACrashedRunIsTakenOver) {
-  installInputs("input");
-  Child crashed(demoCommand("input", "first", true));
-  ASSERT_TRUE(waitUntilGated());
-  crashed.kill();
-  EXPECT_NE(crashed.wait().exitCode, 0);
-  ASSERT_TRUE(stdfs::exists(file("input/.xkmtool.lock")));
-
-  ChildResult next = RunChild(demoCommand("input", "second", false));
-  release();  // the orphaned converter stand-in may end now
-  EXPECT_EQ(next.exitCode, 0) << next.err;
-  EXPECT_EQ(ReadFileBytes(file("input/") + kContainer), Expected("st10.xkm"));
-  EXPECT_FALSE(stdfs::exists(file("input/.xkmtool.lock")));
-}
-
 // Eight runs at once, each in its own folder, all appending to one trace
 // file: eight whole lines, each a valid JSON object for its own run. A lock
 // wider than its folder would fail some of them.

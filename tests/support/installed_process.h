@@ -49,6 +49,11 @@ class InstalledTool {
 
 inline const std::string kContainer = "4711-0815_SW0102.xkm";
 
+// What stderr holds when a step stops the run with `text`.
+inline std::string StopText(const std::string& text) {
+  return "Error: 60000 " + text + " - program stops!\n";
+}
+
 // A fresh copy of the installed program with the demo configuration and the
 // sample tools, run as a child on an argv, with the checks every fault must
 // pass: the program ends by itself, leaves no temporary file and touches

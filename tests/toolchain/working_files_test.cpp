@@ -70,24 +70,5 @@ TEST_F(DeleteWorkingFilesTest, AnEmptyBlockCountFailsBeforeRemovingAnything) {
   EXPECT_TRUE(exists("CS.LOG"));
 }
 
-// A library may name a template after an input; the run refuses to remove it.
-TEST_F(DeleteWorkingFilesTest, NeverRemovesAnInput) {
-  app.InputA2lPath = folder.write("p1.hexinfo", "the A2L file");
-  EXPECT_EQ(test::ErrorNumberOf([&] { DeleteWorkingFiles(ctx); }), 60043);
-  EXPECT_EQ(test::ReadFileBytes(app.InputA2lPath), "the A2L file");
-}
-
-// What a stopped run left goes before the next run's tools run: MIM files
-// and the checksum tool's log too, and the program's own temporary files.
-TEST_F(DeleteWorkingFilesTest, LeftoversOfAStoppedRunAllGo) {
-  set("MIM_CONVERSION_YES_NO", "0");
-  const std::vector<std::string> left = {"P1.hex_blk_2_mim", "P1_1.bcb", "P1_2_bcb.log",   "CS.LOG",
-                                         "QSR.LOG",          "p1.bsl",   ".xkm-tmp-Ab3xZ9"};
-  for (const std::string& name : left) folder.write(name, "x");
-  RemoveLeftWorkingFiles(ctx, WorkingFileNamesOf(session));
-  for (const std::string& name : left) EXPECT_FALSE(exists(name)) << name;
-  EXPECT_FALSE(exists("P1_QSR.LOG"));
-}
-
 }  // namespace
 }  // namespace xkm

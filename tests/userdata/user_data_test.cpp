@@ -194,29 +194,23 @@ namespace xkm {
 namespace {
 
 // A damaged store that lost a mandatory value does not keep its "entered"
-// flag: the form is offered at this start and the next, and the notice says
+// flag: the form is offered at this start and the next, and the notice names
 // what was lost. One that lost nothing mandatory keeps it.
 TEST_F(UserDataTest, ARepairedStoreThatLostAMandatoryValueCountsAsNeverEntered) {
   if (user_store::StoreFolder().empty()) GTEST_SKIP() << "the registry has no store file";
-  const struct {
-    const char* name;
-    std::string damagedLine;  // the line with the mandatory value, damaged or not
-    bool entered;
-  } rows[] = {{"name lost", "\"USERNAME\"=\"Jir", false},
-              {"name kept", "\"USERNAME\"=\"Jiri\"", true}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const bool lost : {true, false}) {
+    SCOPED_TRACE(lost ? "name lost" : "name kept");
     sandbox.folder().write("xkmtool/HKEY_CURRENT_USER.reg",
-                           "REGEDIT4\n\n[Software\\Site\\UserData]\n" + row.damagedLine +
-                               "\n\"DEPARTMENT\"=\"EF-3\"\n\"Flag\"=\"1\"\nnonsense\n");
-    clsUserData repaired;
+                           std::string("REGEDIT4\n\n[Software\\Site\\UserData]\n") +
+                               (lost ? "\"USERNAME\"=\"Jir" : "\"USERNAME\"=\"Jiri\"") +
+                               "\n\"Flag\"=\"1\"\nnonsense\n");
+    clsUserData repaired, nextStart;
     repaired.Init(ini);
-    EXPECT_EQ(repaired.CheckUserData(), row.entered);
-    EXPECT_EQ(repaired.StoreNotice().find("Not recovered: USERNAME.") != std::string::npos,
-              !row.entered);
-    clsUserData nextStart;
     nextStart.Init(ini);
-    EXPECT_EQ(nextStart.CheckUserData(), row.entered);
+    EXPECT_EQ(std::make_tuple(
+                  repaired.CheckUserData(), nextStart.CheckUserData(),
+                  repaired.StoreNotice().find("Not recovered: USERNAME.") != std::string::npos),
+              std::make_tuple(!lost, !lost, lost));
   }
 }
 

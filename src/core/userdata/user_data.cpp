@@ -78,9 +78,10 @@ void clsUserData::Init(const std::string& sIniFile) {
   if (recovery) {
     // A flag that outlived a lost mandatory value would keep the form away
     // and let runs go out without it.
-    const std::vector<std::string> lost = LostMandatoryItems();
+    const std::vector<std::string> lost =
+        entered_ ? LostMandatoryItems() : std::vector<std::string>();
     storeNotice_ = DamagedStoreNotice(*recovery, lost);
-    if (!lost.empty() && entered_) {
+    if (!lost.empty()) {
       RegWriteStrings(root, dataPath_, {{"Flag", "0"}});
       entered_ = false;
     }

@@ -87,9 +87,10 @@ int Perform(const std::string& action, const std::vector<std::string>& arguments
     std::ofstream(xkm::fs::NativePath(value), std::ios::binary | std::ios::app);
   } else if (name == "copy") {
     const size_t arrow = value.find('>');
-    std::filesystem::copy_file(xkm::fs::NativePath(value.substr(0, arrow)),
-                               xkm::fs::NativePath(value.substr(arrow + 1)),
-                               std::filesystem::copy_options::overwrite_existing);
+    // Removed first: MinGW's copy_file refuses to overwrite under Wine.
+    const std::filesystem::path to = xkm::fs::NativePath(value.substr(arrow + 1));
+    std::filesystem::remove(to);
+    std::filesystem::copy_file(xkm::fs::NativePath(value.substr(0, arrow)), to);
   } else if (name == "link") {
     const size_t arrow = value.find('>');
     const std::filesystem::path path = xkm::fs::NativePath(value.substr(arrow + 1));
