@@ -59,14 +59,14 @@ TEST_F(BatchModeTest, StartUpFailuresExitWithTwoAndStillReport) {
        {"--batch", "--report", "r.json"},
        "Information about XML-File, Hex/S19-File and A2L-File required!"},
       {"", {"--batch", "a.xml,b.hex"}, "60000 Wrong parameter: a.xml,b.hex"},
-      {"Userdata.ini", {"--batch", inputs}, "13 Type mismatch"},
+      {"Userdata.ini", {"--batch", inputs}, "13 Type mismatch ("},  // then the file and line
       {"xkmtool.ini", {"--batch", inputs}, "No Config-File: xkmtool.ini found"},
   };
   for (const auto& c : cases) {
     if (*c.removed) std::remove(tool.folder().file(c.removed).c_str());
     test::ToolRun run = tool.run(c.arguments);
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err, "Error while initializing application: " + c.error + "\n");
+    EXPECT_EQ(run.err.rfind("Error while initializing application: " + c.error, 0), 0u) << run.err;
   }
   EXPECT_EQ(nlohmann::json::parse(test::ReadFileBytes(tool.folder().file("r.json")))["outcome"],
             "startup-failed");

@@ -37,6 +37,17 @@ int32_t LanguageFromText(const std::string& text) {
   return index == 0 || index >= 3 ? 1 : index;
 }
 
+// A conversion failure of a configuration line, with the file and the line
+// it came from: "13 Type mismatch" alone leaves the operator guessing.
+template <typename Work>
+auto WithPlace(const std::string& file, const std::string& line, Work work) {
+  try {
+    return work();
+  } catch (const Error& e) {
+    throw Error(e.number(), e.description() + " (" + file + ": " + line + ")", e.source());
+  }
+}
+
 std::string DamagedStoreNotice(const user_store::Recovery& recovery,
                                const std::vector<std::string>& lost) {
   std::string notice = "The stored user data could not be read: " + recovery.problem +
@@ -64,7 +75,8 @@ void clsUserData::Init(const std::string& sIniFile) {
   languageKey_ = ReadIniValue(sIniFile, "System", "LanguageKey", "");
   dataPath_ = ReadIniValue(sIniFile, "System", "DataPath", "");
 
-  const int32_t root = ToLong(registryRoot_);
+  const int32_t root = WithPlace(sIniFile, "[System] RegKey=" + registryRoot_,
+                                 [&] { return ToLong(registryRoot_); });
   storeNotice_.clear();
   const std::optional<user_store::Recovery> recovery = user_store::RecoverDamagedStore(root);
   languageIndex_ = LanguageFromText(RegReadString(root, languagePath_, languageKey_));
@@ -73,7 +85,10 @@ void clsUserData::Init(const std::string& sIniFile) {
   for (int i = 1;; ++i) {
     std::string line = ReadIniValue(sIniFile, "Data", std::to_string(i), "");
     if (IsBlank(line)) break;
-    AddItem(root, line);
+    WithPlace(sIniFile, "[Data] " + std::to_string(i) + "=" + line, [&] {
+      AddItem(root, line);
+      return 0;
+    });
   }
   if (recovery) {
     // A flag that outlived a lost mandatory value would keep the form away
