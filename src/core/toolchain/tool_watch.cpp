@@ -16,7 +16,8 @@ ChildAction ToolWatch::next(Clock::time_point now) {
       return end(now);
     }
   }
-  if (app_.ToolTimeoutSeconds > 0 && now - start_ >= std::chrono::seconds(app_.ToolTimeoutSeconds)) {
+  if (app_.ToolTimeoutSeconds > 0 &&
+      now - start_ >= std::chrono::seconds(app_.ToolTimeoutSeconds)) {
     timedOut_ = !endedByStop_;
     return end(now);
   }
