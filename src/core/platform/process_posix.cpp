@@ -215,7 +215,7 @@ std::string ProgramPath(const std::string& name) {
   for (;;) {
     const size_t colon = folders.find(':', start);
     std::string folder = folders.substr(start, colon - start);
-    const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+    std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
     if (::access(candidate.c_str(), X_OK) == 0) return candidate;
     if (colon == std::string::npos) return name;
     start = colon + 1;
