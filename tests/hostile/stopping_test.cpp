@@ -144,6 +144,16 @@ TEST_F(Stopping, AFolderClaimThatCannotBeMadeEndsTheRun) {
 }
 #endif
 
+// A tool that removes the claim could let a second run in: the run stops.
+TEST_F(Stopping, AClaimRemovedByAToolStopsTheRun) {
+  writeStandInTool("qsr-unclaims", "run=" + toolFile("qsr") + "\nremove=" + work(".xkmtool.lock"));
+  setTools(Replaced(ReadFileBytes(file("tools.ini")), "tools/qsr", "tools/qsr-unclaims"));
+  EXPECT_EQ(Generic(runDemo().err),
+            Generic(StopText("60050 Die Belegung " + work(".xkmtool.lock") +
+                             " wurde während des Laufs entfernt - ein anderer Lauf kann im "
+                             "Ordner gearbeitet haben")));
+}
+
 TEST_F(Stopping, AToolPastItsTimeLimitIsEnded) {
   useSlowChecksumTool(600000, "ToolTimeout=1\n");
   const ChildResult run = runDemo();

@@ -35,6 +35,10 @@ class FileLock {
   static constexpr int kHolderPatienceMs = 10000;
 
   bool held() const { return native_ != -1; }
+  // Whether the held lock is still on the file its path names: false when
+  // someone removed or replaced the file, and a second claim could be made.
+  bool stillHeld() const;
+  const std::string& path() const { return path_; }
   // Removes the lock file and gives up the lock; nothing when not held.
   void release();
 

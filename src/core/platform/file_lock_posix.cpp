@@ -158,6 +158,10 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
   return Status::Unavailable;
 }
 
+bool FileLock::stillHeld() const {
+  return native_ >= 0 && StillThere(static_cast<int>(native_), path_);
+}
+
 void FileLock::release() {
   if (native_ < 0) return;
   // Removed while still held: whoever opened the old file meanwhile finds it

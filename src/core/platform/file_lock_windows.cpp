@@ -153,6 +153,23 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
   return Status::Unavailable;
 }
 
+bool FileLock::stillHeld() const {
+  if (native_ == -1) return false;
+  const HANDLE held = reinterpret_cast<HANDLE>(native_);
+  HANDLE named = ::CreateFileW(win32::Wide(path_).c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (named == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION mine{}, theirs{};
+  const bool same = ::GetFileInformationByHandle(held, &mine) &&
+                    ::GetFileInformationByHandle(named, &theirs) &&
+                    mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber &&
+                    mine.nFileIndexHigh == theirs.nFileIndexHigh &&
+                    mine.nFileIndexLow == theirs.nFileIndexLow && !DeletePending(held);
+  ::CloseHandle(named);
+  return same;
+}
+
 void FileLock::release() {
   if (native_ == -1) return;
   // Removed while still held: it disappears once closed, and whoever opened

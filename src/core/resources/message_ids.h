@@ -51,6 +51,7 @@ inline constexpr int kContainerNotBuiltInThisRun = 60046;
 inline constexpr int kFolderNameBlank = 60047;
 inline constexpr int kInputChanged = 60048;
 inline constexpr int kFolderNotClaimed = 60049;
+inline constexpr int kFolderClaimLost = 60050;
 
 // Progress reports and questions.
 inline constexpr int kReady = 60300;

@@ -81,6 +81,10 @@ constexpr Entry kEntries[] = {
      "The input file {file} was changed during the run"},
     {60049, "Der Ordner {folder} kann nicht für diesen Lauf belegt werden: {file}: {reason}",
      "The folder {folder} cannot be claimed for this run: {file}: {reason}"},
+    {60050,
+     "Die Belegung {file} wurde während des Laufs entfernt - ein anderer Lauf kann im Ordner "
+     "gearbeitet haben",
+     "The claim {file} was removed during the run - another run may have worked in the folder"},
     {60300, "Bearbeitung beendet", "Ready!"},
     {60303, "Lese Informationen aus A2L-Datei ...", "Get infos from A2L-File ..."},
     {60307, "Erstelle XKM-Container ...", "Build XKM-Container ..."},

@@ -11,6 +11,7 @@
 //   touch=PATH           creates an empty file
 //   copy=FROM>TO         copies a file
 //   link=TARGET>PATH     replaces PATH by a symbolic link to TARGET
+//   remove=PATH          removes a file
 //   wait-for=PATH        waits until PATH exists; exit 9 after two minutes
 //   sleep=MS             sleeps
 //   run=PROGRAM          runs PROGRAM with the tool's arguments; its exit code
@@ -96,6 +97,8 @@ int Perform(const std::string& action, const std::vector<std::string>& arguments
     const std::filesystem::path path = xkm::fs::NativePath(value.substr(arrow + 1));
     std::filesystem::remove(path);
     std::filesystem::create_symlink(xkm::fs::NativePath(value.substr(0, arrow)), path);
+  } else if (name == "remove") {
+    std::filesystem::remove(xkm::fs::NativePath(value));
   } else if (name == "wait-for") {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
     while (!std::filesystem::exists(xkm::fs::NativePath(value))) {
