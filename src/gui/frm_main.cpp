@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -196,6 +197,9 @@ void frmMain::SetUpToolbar() {
       TB->insertSeparator(action);
   }
   TB->findChild<QAction*>("Stop")->setEnabled(false);
+  // The buttons join the Tab order, so that the window works without a mouse.
+  for (QAction* action : TB->actions())
+    if (QWidget* button = TB->widgetForAction(action)) button->setFocusPolicy(Qt::TabFocus);
   connect(TB, &QToolBar::actionTriggered, this,
           [this](QAction* action) { TB_ButtonClick(action->data().toString()); });
 }
@@ -205,6 +209,14 @@ void frmMain::SetUpMenus() {
   mnuFile->setObjectName("mnuFile");
   mnuStart = mnuFile->addAction("&Start", this, &frmMain::RunProcess);
   mnuStart->setObjectName("mnuStart");
+  mnuStart->setShortcut(QKeySequence(Qt::Key_F5));
+  mnuStop = mnuFile->addAction("S&top", this, &frmMain::Stop_Click);
+  mnuStop->setObjectName("mnuStop");
+  mnuStop->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::SHIFT | Qt::Key_F5)});
+  mnuStop->setEnabled(false);
+  mnuConfig = mnuFile->addAction("&Config…", this, &frmMain::Config_Click);
+  mnuConfig->setObjectName("mnuConfig");
+  mnuConfig->setShortcut(QKeySequence("Ctrl+,"));
   QAction* mnuCheckLibrary =
       mnuFile->addAction("Check library…", this, [this] { ShowLibraryCheck(this, app_); });
   mnuCheckLibrary->setObjectName("mnuCheckLibrary");
@@ -363,7 +375,10 @@ void frmMain::setIdleActionsEnabled(bool enabled) {
   TB->findChild<QAction*>("Run")->setEnabled(enabled);
   TB->findChild<QAction*>("Config")->setEnabled(enabled);
   mnuStart->setEnabled(enabled);
+  mnuConfig->setEnabled(enabled);
+  // A second Stop stays possible: it hurries a running tool.
   TB->findChild<QAction*>("Stop")->setEnabled(!enabled);
+  mnuStop->setEnabled(!enabled);
 }
 
 void frmMain::appendStateRow(const StateRow& row) {

@@ -91,6 +91,8 @@ class frmMain : public QMainWindow, private RunDisplay {
 
   QToolBar* TB = nullptr;
   QAction* mnuStart = nullptr;
+  QAction* mnuStop = nullptr;
+  QAction* mnuConfig = nullptr;
   QFrame* FrameStatus = nullptr;
   QTableWidget* Grid = nullptr;
   QGroupBox* FrameState = nullptr;

@@ -28,6 +28,7 @@ namespace xkm::test {
 // Stands in for every modal box and form, so that no test waits for a click.
 struct PromptRecorder {
   std::vector<RecordedMessage> messages;
+  int forms = 0;  // user-data forms opened
 
   Prompts prompts() {
     Prompts p;
@@ -36,7 +37,7 @@ struct PromptRecorder {
     };
     p.question = [](const std::string&, const std::string&) { return false; };
     p.inputDialog = [] { return InputDialogResult{}; };
-    p.userDataForm = [](SessionTable&, int) { return true; };
+    p.userDataForm = [this](SessionTable&, int) { return ++forms, true; };
     return p;
   }
 };

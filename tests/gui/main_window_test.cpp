@@ -1,6 +1,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBrowser>
+#include <QToolBar>
 #include <memory>
 
 #include "core/platform/error.h"
@@ -38,6 +39,8 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_TRUE(window->StartUp(folder.write("in/a.xml", "<x/>") + "," +
                                 folder.write("in/a.hex", "") + "," + folder.write("in/a.a2l", "")));
     window->show();
+    QApplication::setActiveWindow(window.get());  // for the keys
+    prompts.forms = 0;
   }
 
   QTableWidget& stateGrid() { return *test::Child<QTableWidget>(*window, "GridState"); }
@@ -52,7 +55,7 @@ class MainWindowTest : public ::testing::Test {
       const QColor colour = grid.item(0, c)->background().color();
       text += colour == kGreen ? 'G' : colour == kRest ? '-' : '?';
     }
-    for (const char* key : {"Stop", "Run", "Config", "mnuStart"})
+    for (const char* key : {"Stop", "mnuStop", "Run", "Config", "mnuStart", "mnuConfig"})
       if (action(key).isEnabled()) text += std::string(" ") + key;
     return text + " " + help().toPlainText().toStdString();
   }
@@ -119,10 +122,12 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
     EXPECT_EQ(statusText().rfind(c.after, 0), 0u) << statusText();
     const bool completed = c.after.starts_with("Run completed");
     const bool failed = c.after.starts_with("Run failed");
-    std::vector<std::string> marks{"G-- Stop Help 1", "-G- Stop Help 2", "--G Stop Help 3"};
+    std::vector<std::string> marks{"G-- Stop mnuStop Help 1", "-G- Stop mnuStop Help 2",
+                                   "--G Stop mnuStop Help 3"};
     marks.resize(completed ? 3 : 2);
     EXPECT_EQ(seen, marks);
-    EXPECT_EQ(looks(), failed ? "-G- Run Config mnuStart " : "--- Run Config mnuStart ");
+    EXPECT_EQ(looks(),
+              failed ? "-G- Run Config mnuStart mnuConfig " : "--- Run Config mnuStart mnuConfig ");
     EXPECT_FALSE(browser.isVisible());
     EXPECT_EQ(test::CellText(stateGrid(), 0, 2), "in S1");
     EXPECT_EQ(lastReport(), completed ? "in S3" : failed ? report : "Canceled by user");
@@ -141,7 +146,32 @@ TEST_F(MainWindowTest, TheStepAFailedRunLeftMarkedIsClearedByTheNextRun) {
   extras.erase("S2");
   app.StopRequested = false;
   action("Run").trigger();
-  EXPECT_EQ(seen, (std::vector<std::string>{"G-- Stop Help 1", "G-- Stop Help 1"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"G-- Stop mnuStop Help 1", "G-- Stop mnuStop Help 1"}));
+}
+
+// F5 starts a run, step 2 presses the key twice, Ctrl+, follows the run.
+TEST_F(MainWindowTest, EveryActionHasAKeyAndASecondStopAddsNoRow) {
+  const std::pair<QKeyCombination, std::string> cases[] = {
+      {Qt::Key_F5, "in S3, 3 rows, 1 forms"},
+      {Qt::CTRL | Qt::Key_Comma, "in S3, 3 rows, 1 forms"},
+      {Qt::Key_Escape, "Canceled by user, 3 rows, 1 forms"},
+      {Qt::SHIFT | Qt::Key_F5, "Canceled by user, 3 rows, 1 forms"}};
+  for (const auto& [key, after] : cases) {
+    SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+    start();
+    extras["S2"] = [&](const UpdateStateHandler&) {
+      for (int i = 0; i < 2; ++i) QTest::keyClick(window.get(), key.key(), key.keyboardModifiers());
+    };
+    app.StopRequested = false;
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    QTest::keyClick(window.get(), Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_EQ(lastReport() + ", " + std::to_string(stateGrid().rowCount()) + " rows, " +
+                  std::to_string(prompts.forms) + " forms",
+              after);
+  }
+  QToolBar& bar = *test::Child<QToolBar>(*window, "TB");
+  for (QAction* a : bar.actions())
+    EXPECT_TRUE(a->isSeparator() || bar.widgetForAction(a)->focusPolicy() == Qt::TabFocus);
 }
 
 }  // namespace
