@@ -207,6 +207,9 @@ void frmMain::SetUpToolbar() {
 void frmMain::SetUpMenus() {
   QMenu* mnuFile = menuBar()->addMenu("&File");
   mnuFile->setObjectName("mnuFile");
+  mnuNewOrder = mnuFile->addAction("&New order…", this, &frmMain::NewOrder_Click);
+  mnuNewOrder->setObjectName("mnuNewOrder");
+  mnuNewOrder->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
   mnuStart = mnuFile->addAction("&Start", this, &frmMain::RunProcess);
   mnuStart->setObjectName("mnuStart");
   mnuStart->setShortcut(QKeySequence(Qt::Key_F5));
@@ -334,6 +337,11 @@ void frmMain::Stop_Click() {
   lastRun_->setText("Stopping after the current step");
 }
 
+// The next order's inputs without a restart; Cancel keeps the current ones.
+void frmMain::NewOrder_Click() {
+  if (!runner_.running() && TakeInputsFromDialog(app_, host_)) showInputFiles();
+}
+
 void frmMain::Config_Click() {
   if (runner_.running() || !app_.UserDataObject) return;
   app_.UserDataObject->InputUserData(host_);
@@ -376,6 +384,7 @@ void frmMain::setIdleActionsEnabled(bool enabled) {
   TB->findChild<QAction*>("Config")->setEnabled(enabled);
   mnuStart->setEnabled(enabled);
   mnuConfig->setEnabled(enabled);
+  mnuNewOrder->setEnabled(enabled);
   // A second Stop stays possible: it hurries a running tool.
   TB->findChild<QAction*>("Stop")->setEnabled(!enabled);
   mnuStop->setEnabled(!enabled);

@@ -66,6 +66,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   void FitProcessGridHeight();
   void TB_ButtonClick(const QString& key);
   void Stop_Click();
+  void NewOrder_Click();
   void Config_Click();
   void pbSizeHelp_Click();
   void setIdleActionsEnabled(bool enabled);
@@ -93,6 +94,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   QAction* mnuStart = nullptr;
   QAction* mnuStop = nullptr;
   QAction* mnuConfig = nullptr;
+  QAction* mnuNewOrder = nullptr;
   QFrame* FrameStatus = nullptr;
   QTableWidget* Grid = nullptr;
   QGroupBox* FrameState = nullptr;

@@ -55,7 +55,8 @@ class MainWindowTest : public ::testing::Test {
       const QColor colour = grid.item(0, c)->background().color();
       text += colour == kGreen ? 'G' : colour == kRest ? '-' : '?';
     }
-    for (const char* key : {"Stop", "mnuStop", "Run", "Config", "mnuStart", "mnuConfig"})
+    for (const char* key :
+         {"Stop", "mnuStop", "Run", "Config", "mnuStart", "mnuConfig", "mnuNewOrder"})
       if (action(key).isEnabled()) text += std::string(" ") + key;
     return text + " " + help().toPlainText().toStdString();
   }
@@ -126,8 +127,8 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
                                    "--G Stop mnuStop Help 3"};
     marks.resize(completed ? 3 : 2);
     EXPECT_EQ(seen, marks);
-    EXPECT_EQ(looks(),
-              failed ? "-G- Run Config mnuStart mnuConfig " : "--- Run Config mnuStart mnuConfig ");
+    EXPECT_EQ(looks(), failed ? "-G- Run Config mnuStart mnuConfig mnuNewOrder "
+                              : "--- Run Config mnuStart mnuConfig mnuNewOrder ");
     EXPECT_FALSE(browser.isVisible());
     EXPECT_EQ(test::CellText(stateGrid(), 0, 2), "in S1");
     EXPECT_EQ(lastReport(), completed ? "in S3" : failed ? report : "Canceled by user");
@@ -172,6 +173,21 @@ TEST_F(MainWindowTest, EveryActionHasAKeyAndASecondStopAddsNoRow) {
   QToolBar& bar = *test::Child<QToolBar>(*window, "TB");
   for (QAction* a : bar.actions())
     EXPECT_TRUE(a->isSeparator() || bar.widgetForAction(a)->focusPolicy() == Qt::TabFocus);
+}
+
+TEST_F(MainWindowTest, CtrlNTakesTheNextOrdersInputsUnlessCancelled) {
+  const std::pair<bool, std::string> cases[] = {
+      {false, "XML: b.xml    Hex/S19: b.hex    A2L: b.a2l"},
+      {true, "XML: a.xml    Hex/S19: a.hex    A2L: a.a2l"}};
+  for (const auto& [cancelled, files] : cases) {
+    SCOPED_TRACE(cancelled ? "Cancel" : "OK");
+    start();
+    Prompts p = prompts.prompts();
+    p.inputDialog = [&] { return InputDialogResult{cancelled, " b.xml", "b.hex", "b.a2l"}; };
+    window->host().setPrompts(p);
+    QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(test::Child<QLabel>(*window, "inputFiles")->text().toStdString(), files);
+  }
 }
 
 }  // namespace
