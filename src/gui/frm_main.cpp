@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -16,6 +17,8 @@
 #include <QTableWidget>
 #include <QTime>
 #include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -106,7 +109,9 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
       app_(app),
       host_(this, this),
       ctx_{app_, session_, host_},
-      runner_(ctx_, std::move(makeToolChain)) {
+      runner_(ctx_, std::move(makeToolChain)),
+      openFolder_(
+          [](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }) {
   InitIconResources();
   setObjectName("frmMain");
   setWindowTitle(ToQ(app_.WindowTitle));
@@ -123,6 +128,14 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
   lastRun_ = new QLabel;
   lastRun_->setObjectName("lastRun");
   statusBar()->addPermanentWidget(lastRun_);
+  container_ = new QLabel;
+  container_->setObjectName("container");
+  statusBar()->addPermanentWidget(container_);
+  auto* openFolder = new QToolButton;
+  openFolder->setObjectName("openFolder");
+  openFolder->setDefaultAction(mnuOpenFolder);  // enabled with the menu item
+  openFolder->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  statusBar()->addPermanentWidget(openFolder);
   Grid->installEventFilter(this);
 }
 
@@ -223,6 +236,11 @@ void frmMain::SetUpMenus() {
   QAction* mnuCheckLibrary =
       mnuFile->addAction("Check library…", this, [this] { ShowLibraryCheck(this, app_); });
   mnuCheckLibrary->setObjectName("mnuCheckLibrary");
+  mnuOpenFolder =
+      mnuFile->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), "Open work folder", this,
+                         [this] { openFolder_(workFolder_); });
+  mnuOpenFolder->setObjectName("mnuOpenFolder");
+  mnuOpenFolder->setEnabled(false);  // until a run has used a folder
   mnuFile->addSeparator();
   QAction* mnuExit = mnuFile->addAction("&Exit", this, &frmMain::close);
   mnuExit->setObjectName("mnuExit");
@@ -303,6 +321,15 @@ void frmMain::showInputFiles() {
       ToQ(app_.InputXmlPath + "\n" + app_.InputHexPath + "\n" + app_.InputA2lPath));
 }
 
+// The run worked in its image's folder; the container it wrote is named.
+void frmMain::showWrittenContainer() {
+  workFolder_ = QFileInfo(ToQ(app_.InputHexPath)).absolutePath();
+  mnuOpenFolder->setEnabled(true);
+  const QString path = ToQ(session_.writtenContainer);
+  container_->setText(path.isEmpty() ? QString() : "Container: " + QFileInfo(path).fileName());
+  container_->setToolTip(path);
+}
+
 void frmMain::TB_ButtonClick(const QString& key) {
   if (key == "Run")
     RunProcess();
@@ -327,6 +354,7 @@ void frmMain::RunProcess() {
   lastRun_->setText(OutcomeText(outcome, messages, step ? step->text() : QString()));
   sessionView_->showTables(session_, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
   toolRunsView_->showRuns(session_.toolRuns);
+  showWrittenContainer();
   if (closeWanted_) close();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <string>
 
 #include "core/session/app_state.h"
@@ -49,6 +50,8 @@ class frmMain : public QMainWindow, private RunDisplay {
 
   // Runs the process (Run button, menu Start); ignored while a run goes on.
   void RunProcess();
+  // What "Open work folder" does with the folder; the file manager by default.
+  void setFolderOpener(std::function<void(const QString&)> open) { openFolder_ = std::move(open); }
   void ShowHelpPage();
 
  protected:
@@ -71,6 +74,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   void pbSizeHelp_Click();
   void setIdleActionsEnabled(bool enabled);
   void showInputFiles();
+  void showWrittenContainer();
 
   // RunDisplay
   void appendStateRow(const StateRow& row) override;
@@ -95,6 +99,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   QAction* mnuStop = nullptr;
   QAction* mnuConfig = nullptr;
   QAction* mnuNewOrder = nullptr;
+  QAction* mnuOpenFolder = nullptr;
   QFrame* FrameStatus = nullptr;
   QTableWidget* Grid = nullptr;
   QGroupBox* FrameState = nullptr;
@@ -105,6 +110,9 @@ class frmMain : public QMainWindow, private RunDisplay {
   HelpPane* FrameBott = nullptr;
   QLabel* inputFiles_ = nullptr;
   QLabel* lastRun_ = nullptr;
+  QLabel* container_ = nullptr;
+  QString workFolder_;  // the image's folder of the last run
+  std::function<void(const QString&)> openFolder_;
 };
 
 }  // namespace xkm

@@ -1,11 +1,14 @@
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QToolButton>
 #include <memory>
 
 #include "core/platform/error.h"
 #include "gui/frm_main.h"
+#include "gui/qt_text.h"
 #include "gui_fixture.h"
 
 namespace xkm {
@@ -187,6 +190,28 @@ TEST_F(MainWindowTest, CtrlNTakesTheNextOrdersInputsUnlessCancelled) {
     window->host().setPrompts(p);
     QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(test::Child<QLabel>(*window, "inputFiles")->text().toStdString(), files);
+  }
+}
+
+// Label, tooltip and the folder asked to open, before any run and after one.
+TEST_F(MainWindowTest, AfterARunTheContainerIsNamedAndItsWorkFolderOpens) {
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      {"before any run", "", ", , "},
+      {"no container", "", ", , in"},
+      {"a container", "/w/K1.xkm", "Container: K1.xkm, /w/K1.xkm, in"}};
+  for (const auto& [name, container, after] : cases) {
+    SCOPED_TRACE(name);
+    start();
+    QString opened;
+    window->setFolderOpener([&opened](const QString& asked) { opened = asked; });
+    extras["S3"] = [&](const UpdateStateHandler&) {
+      window->session().writtenContainer = container;
+    };
+    if (std::string(name) != "before any run") action("Run").trigger();
+    QTest::mouseClick(test::Child<QToolButton>(*window, "openFolder"), Qt::LeftButton);
+    const QLabel& label = *test::Child<QLabel>(*window, "container");
+    EXPECT_EQ(FromQ(label.text() + ", " + label.toolTip() + ", " + QFileInfo(opened).fileName()),
+              after);
   }
 }
 
