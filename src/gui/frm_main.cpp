@@ -10,6 +10,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
@@ -436,6 +437,15 @@ void frmMain::appendStateRow(const StateRow& row) {
   GridState->setCurrentCell(index, kActionColumn);
   GridState->scrollToItem(GridState->item(index, kModulColumn));
   sideways->setValue(left);
+}
+
+// A box of a run is also a report of its step, so that its reason stays
+// readable after the box has closed. Boxes outside a run need no row.
+void frmMain::messageShown(const std::string& text, const std::string& title) {
+  if (!runner_.running()) return;
+  const QTableWidgetItem* step = currentStep_ >= 0 ? Grid->item(kNameRow, currentStep_) : nullptr;
+  const QString line = ToQ(title + ": " + text).replace(QRegularExpression("\\r?\\n"), " ");
+  appendStateRow({step ? FromQ(step->text()) : std::string(), LocalTimestamp(), FromQ(line)});
 }
 
 void frmMain::clearStateRows() {

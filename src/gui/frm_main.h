@@ -84,6 +84,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   void stepFinished(int column) override;
   void setHelpText(const std::string& text) override;
   void runFinished() override;
+  void messageShown(const std::string& text, const std::string& title) override;
 
   AppState& app_;
   Session session_;

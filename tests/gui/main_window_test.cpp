@@ -134,7 +134,9 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
                               : "--- Run Config mnuStart mnuConfig mnuNewOrder ");
     EXPECT_FALSE(browser.isVisible());
     EXPECT_EQ(test::CellText(stateGrid(), 0, 2), "in S1");
-    EXPECT_EQ(lastReport(), completed ? "in S3" : failed ? report : "Canceled by user");
+    EXPECT_EQ(lastReport(), completed ? "in S3"
+                            : failed  ? "Error: 60000 QSR not found - program stops!"
+                                      : "Canceled by user");
     EXPECT_EQ(prompts.messages.size(),
               c.after.find("message") != std::string::npos || failed ? 1u : 0u);
   }
@@ -213,6 +215,22 @@ TEST_F(MainWindowTest, AfterARunTheContainerIsNamedAndItsWorkFolderOpens) {
     EXPECT_EQ(FromQ(label.text() + ", " + label.toolTip() + ", " + QFileInfo(opened).fileName()),
               after);
   }
+}
+
+TEST_F(MainWindowTest, ABoxDuringARunIsAlsoAReportOfItsStep) {
+  start();
+  window->host().showMessage("not in a run", "xkmtool");
+  std::string rows = std::to_string(stateGrid().rowCount()) + "|";  // none for that box
+  extras["S2"] = [this](const UpdateStateHandler&) {
+    window->host().showMessage("60021 No EPK\r\nin a.hex", "xkmtool");
+  };
+  extras["S3"] = [](const UpdateStateHandler&) { throw Error(60000, "QSR not found"); };
+  action("Run").trigger();
+  for (int row = 0; row < stateGrid().rowCount(); ++row)
+    rows += test::CellText(stateGrid(), row, 0) + " " + test::CellText(stateGrid(), row, 2) + "|";
+  EXPECT_EQ(rows,
+            "0|S1 in S1|S2 in S2|S2 xkmtool: 60021 No EPK in a.hex|S3 in S3|"
+            "S3 Error: 60000 QSR not found|");
 }
 
 }  // namespace
