@@ -3,11 +3,14 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
@@ -15,6 +18,8 @@
 #include <QTableWidget>
 #include <QTime>
 #include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -105,7 +110,9 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
       app_(app),
       host_(this, this),
       ctx_{app_, session_, host_},
-      runner_(ctx_, std::move(makeToolChain)) {
+      runner_(ctx_, std::move(makeToolChain)),
+      openFolder_(
+          [](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }) {
   InitIconResources();
   setObjectName("frmMain");
   setWindowTitle(ToQ(app_.WindowTitle));
@@ -122,6 +129,14 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
   lastRun_ = new QLabel;
   lastRun_->setObjectName("lastRun");
   statusBar()->addPermanentWidget(lastRun_);
+  container_ = new QLabel;
+  container_->setObjectName("container");
+  statusBar()->addPermanentWidget(container_);
+  auto* openFolder = new QToolButton;
+  openFolder->setObjectName("openFolder");
+  openFolder->setDefaultAction(mnuOpenFolder);  // enabled with the menu item
+  openFolder->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  statusBar()->addPermanentWidget(openFolder);
   Grid->installEventFilter(this);
 }
 
@@ -196,6 +211,9 @@ void frmMain::SetUpToolbar() {
       TB->insertSeparator(action);
   }
   TB->findChild<QAction*>("Stop")->setEnabled(false);
+  // The buttons join the Tab order, so that the window works without a mouse.
+  for (QAction* action : TB->actions())
+    if (QWidget* button = TB->widgetForAction(action)) button->setFocusPolicy(Qt::TabFocus);
   connect(TB, &QToolBar::actionTriggered, this,
           [this](QAction* action) { TB_ButtonClick(action->data().toString()); });
 }
@@ -203,11 +221,27 @@ void frmMain::SetUpToolbar() {
 void frmMain::SetUpMenus() {
   QMenu* mnuFile = menuBar()->addMenu("&File");
   mnuFile->setObjectName("mnuFile");
+  mnuNewOrder = mnuFile->addAction("&New order…", this, &frmMain::NewOrder_Click);
+  mnuNewOrder->setObjectName("mnuNewOrder");
+  mnuNewOrder->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
   mnuStart = mnuFile->addAction("&Start", this, &frmMain::RunProcess);
   mnuStart->setObjectName("mnuStart");
+  mnuStart->setShortcut(QKeySequence(Qt::Key_F5));
+  mnuStop = mnuFile->addAction("S&top", this, &frmMain::Stop_Click);
+  mnuStop->setObjectName("mnuStop");
+  mnuStop->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::SHIFT | Qt::Key_F5)});
+  mnuStop->setEnabled(false);
+  mnuConfig = mnuFile->addAction("&Config…", this, &frmMain::Config_Click);
+  mnuConfig->setObjectName("mnuConfig");
+  mnuConfig->setShortcut(QKeySequence("Ctrl+,"));
   QAction* mnuCheckLibrary =
       mnuFile->addAction("Check library…", this, [this] { ShowLibraryCheck(this, app_); });
   mnuCheckLibrary->setObjectName("mnuCheckLibrary");
+  mnuOpenFolder =
+      mnuFile->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), "Open work folder", this,
+                         [this] { openFolder_(workFolder_); });
+  mnuOpenFolder->setObjectName("mnuOpenFolder");
+  mnuOpenFolder->setEnabled(false);  // until a run has used a folder
   mnuFile->addSeparator();
   QAction* mnuExit = mnuFile->addAction("&Exit", this, &frmMain::close);
   mnuExit->setObjectName("mnuExit");
@@ -288,6 +322,15 @@ void frmMain::showInputFiles() {
       ToQ(app_.InputXmlPath + "\n" + app_.InputHexPath + "\n" + app_.InputA2lPath));
 }
 
+// The run worked in its image's folder; the container it wrote is named.
+void frmMain::showWrittenContainer() {
+  workFolder_ = QFileInfo(ToQ(app_.InputHexPath)).absolutePath();
+  mnuOpenFolder->setEnabled(true);
+  const QString path = ToQ(session_.writtenContainer);
+  container_->setText(path.isEmpty() ? QString() : "Container: " + QFileInfo(path).fileName());
+  container_->setToolTip(path);
+}
+
 void frmMain::TB_ButtonClick(const QString& key) {
   if (key == "Run")
     RunProcess();
@@ -312,6 +355,7 @@ void frmMain::RunProcess() {
   lastRun_->setText(OutcomeText(outcome, messages, step ? step->text() : QString()));
   sessionView_->showTables(session_, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
   toolRunsView_->showRuns(session_.toolRuns);
+  showWrittenContainer();
   if (closeWanted_) close();
 }
 
@@ -320,6 +364,11 @@ void frmMain::Stop_Click() {
   if (!runner_.running() || closeWanted_) return;
   stopWanted_ = true;
   lastRun_->setText("Stopping after the current step");
+}
+
+// The next order's inputs without a restart; Cancel keeps the current ones.
+void frmMain::NewOrder_Click() {
+  if (!runner_.running() && TakeInputsFromDialog(app_, host_)) showInputFiles();
 }
 
 void frmMain::Config_Click() {
@@ -363,7 +412,11 @@ void frmMain::setIdleActionsEnabled(bool enabled) {
   TB->findChild<QAction*>("Run")->setEnabled(enabled);
   TB->findChild<QAction*>("Config")->setEnabled(enabled);
   mnuStart->setEnabled(enabled);
+  mnuConfig->setEnabled(enabled);
+  mnuNewOrder->setEnabled(enabled);
+  // A second Stop stays possible: it hurries a running tool.
   TB->findChild<QAction*>("Stop")->setEnabled(!enabled);
+  mnuStop->setEnabled(!enabled);
 }
 
 void frmMain::appendStateRow(const StateRow& row) {
@@ -384,6 +437,15 @@ void frmMain::appendStateRow(const StateRow& row) {
   GridState->setCurrentCell(index, kActionColumn);
   GridState->scrollToItem(GridState->item(index, kModulColumn));
   sideways->setValue(left);
+}
+
+// A box of a run is also a report of its step, so that its reason stays
+// readable after the box has closed. Boxes outside a run need no row.
+void frmMain::messageShown(const std::string& text, const std::string& title) {
+  if (!runner_.running()) return;
+  const QTableWidgetItem* step = currentStep_ >= 0 ? Grid->item(kNameRow, currentStep_) : nullptr;
+  const QString line = ToQ(title + ": " + text).replace(QRegularExpression("\\r?\\n"), " ");
+  appendStateRow({step ? FromQ(step->text()) : std::string(), LocalTimestamp(), FromQ(line)});
 }
 
 void frmMain::clearStateRows() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <string>
 
 #include "core/session/app_state.h"
@@ -49,6 +50,8 @@ class frmMain : public QMainWindow, private RunDisplay {
 
   // Runs the process (Run button, menu Start); ignored while a run goes on.
   void RunProcess();
+  // What "Open work folder" does with the folder; the file manager by default.
+  void setFolderOpener(std::function<void(const QString&)> open) { openFolder_ = std::move(open); }
   void ShowHelpPage();
 
  protected:
@@ -66,10 +69,12 @@ class frmMain : public QMainWindow, private RunDisplay {
   void FitProcessGridHeight();
   void TB_ButtonClick(const QString& key);
   void Stop_Click();
+  void NewOrder_Click();
   void Config_Click();
   void pbSizeHelp_Click();
   void setIdleActionsEnabled(bool enabled);
   void showInputFiles();
+  void showWrittenContainer();
 
   // RunDisplay
   void appendStateRow(const StateRow& row) override;
@@ -79,6 +84,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   void stepFinished(int column) override;
   void setHelpText(const std::string& text) override;
   void runFinished() override;
+  void messageShown(const std::string& text, const std::string& title) override;
 
   AppState& app_;
   Session session_;
@@ -91,6 +97,10 @@ class frmMain : public QMainWindow, private RunDisplay {
 
   QToolBar* TB = nullptr;
   QAction* mnuStart = nullptr;
+  QAction* mnuStop = nullptr;
+  QAction* mnuConfig = nullptr;
+  QAction* mnuNewOrder = nullptr;
+  QAction* mnuOpenFolder = nullptr;
   QFrame* FrameStatus = nullptr;
   QTableWidget* Grid = nullptr;
   QGroupBox* FrameState = nullptr;
@@ -101,6 +111,9 @@ class frmMain : public QMainWindow, private RunDisplay {
   HelpPane* FrameBott = nullptr;
   QLabel* inputFiles_ = nullptr;
   QLabel* lastRun_ = nullptr;
+  QLabel* container_ = nullptr;
+  QString workFolder_;  // the image's folder of the last run
+  std::function<void(const QString&)> openFolder_;
 };
 
 }  // namespace xkm

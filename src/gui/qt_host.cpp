@@ -25,6 +25,7 @@ QtHost::~QtHost() {
 
 void QtHost::showMessage(const std::string& text, const std::string& title) {
   ++messageCount_;
+  if (display_) display_->messageShown(text, title);
   if (prompts_.message) return prompts_.message(text, title);
   QMessageBox box(title.rfind("Error", 0) == 0 ? QMessageBox::Critical : QMessageBox::Information,
                   ToQ(title), DisplayText(text), QMessageBox::Ok, parent_);

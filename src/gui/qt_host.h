@@ -21,6 +21,8 @@ class RunDisplay {
   virtual void stepFinished(int column) = 0;
   virtual void setHelpText(const std::string& text) = 0;
   virtual void runFinished() = 0;
+  // A message box is about to be shown.
+  virtual void messageShown(const std::string& text, const std::string& title) = 0;
 };
 
 // Replacements for the modal boxes and forms. Tests and the screenshot aid

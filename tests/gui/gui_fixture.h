@@ -28,6 +28,8 @@ namespace xkm::test {
 // Stands in for every modal box and form, so that no test waits for a click.
 struct PromptRecorder {
   std::vector<RecordedMessage> messages;
+  int forms = 0;            // user-data forms opened
+  InputDialogResult input;  // what the input dialog hands back
 
   Prompts prompts() {
     Prompts p;
@@ -35,8 +37,8 @@ struct PromptRecorder {
       messages.push_back({title, text});
     };
     p.question = [](const std::string&, const std::string&) { return false; };
-    p.inputDialog = [] { return InputDialogResult{}; };
-    p.userDataForm = [](SessionTable&, int) { return true; };
+    p.inputDialog = [this] { return input; };
+    p.userDataForm = [this](SessionTable&, int) { return ++forms, true; };
     return p;
   }
 };

@@ -1,6 +1,9 @@
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBrowser>
+#include <QToolBar>
+#include <QToolButton>
 #include <memory>
 
 #include "core/platform/error.h"
@@ -38,6 +41,8 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_TRUE(window->StartUp(folder.write("in/a.xml", "<x/>") + "," +
                                 folder.write("in/a.hex", "") + "," + folder.write("in/a.a2l", "")));
     window->show();
+    QApplication::setActiveWindow(window.get());  // for the keys
+    prompts.forms = 0;
   }
 
   QTableWidget& stateGrid() { return *test::Child<QTableWidget>(*window, "GridState"); }
@@ -52,7 +57,8 @@ class MainWindowTest : public ::testing::Test {
       const QColor colour = grid.item(0, c)->background().color();
       text += colour == kGreen ? 'G' : colour == kRest ? '-' : '?';
     }
-    for (const char* key : {"Stop", "Run", "Config", "mnuStart"})
+    for (const char* key :
+         {"Stop", "mnuStop", "Run", "Config", "mnuStart", "mnuConfig", "mnuNewOrder"})
       if (action(key).isEnabled()) text += std::string(" ") + key;
     return text + " " + help().toPlainText().toStdString();
   }
@@ -83,7 +89,9 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
        "Run completed with 1 message at "},
       {"failure", [] { throw Error(60000, "QSR not found - program stops!"); }, "",
        "Run failed at step “Step 2” at "},
-      {"stop", [this] { action("Stop").trigger(); }, "Stopping after the current step", stopped},
+      {"stop",  // twice: the second press only hurries a tool
+       [this] { QTest::keySequence(window.get(), QKeySequence("Esc, Shift+F5")); },
+       "Stopping after the current step", stopped},
       {"close", [this] { action("Exit").trigger(); },
        "Stopping: the window closes after the current step", stopped},
   };
@@ -108,28 +116,41 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
         updateState(report);
         offsets.push_back(stateGrid().horizontalScrollBar()->value());
       }
+      QTest::keySequence(window.get(), QKeySequence("Ctrl+,"));  // no form during a run
       c.inStep2();  // may throw, as a failing step does
       QApplication::processEvents();
       inStep2 = statusText() + (window->isVisible() ? "" : " (closed)");  // closing waits
     };
     app.StopRequested = false;  // a real run's library load clears it
-    action("Run").trigger();
+    QTest::keySequence(window.get(), QKeySequence("F5"));
     EXPECT_EQ(offsets, std::vector<int>(25, 0));
     EXPECT_EQ(inStep2, c.duringStep2);
     EXPECT_EQ(statusText().rfind(c.after, 0), 0u) << statusText();
     const bool completed = c.after.starts_with("Run completed");
     const bool failed = c.after.starts_with("Run failed");
-    std::vector<std::string> marks{"G-- Stop Help 1", "-G- Stop Help 2", "--G Stop Help 3"};
+    std::vector<std::string> marks{"G-- Stop mnuStop Help 1", "-G- Stop mnuStop Help 2",
+                                   "--G Stop mnuStop Help 3"};
     marks.resize(completed ? 3 : 2);
     EXPECT_EQ(seen, marks);
-    EXPECT_EQ(looks(), failed ? "-G- Run Config mnuStart " : "--- Run Config mnuStart ");
+    EXPECT_EQ(looks(), failed ? "-G- Run Config mnuStart mnuConfig mnuNewOrder "
+                              : "--- Run Config mnuStart mnuConfig mnuNewOrder ");
     EXPECT_FALSE(browser.isVisible());
     EXPECT_EQ(test::CellText(stateGrid(), 0, 2), "in S1");
-    EXPECT_EQ(lastReport(), completed ? "in S3" : failed ? report : "Canceled by user");
+    const int last = stateGrid().rowCount() - 1;
+    EXPECT_EQ(test::CellText(stateGrid(), last, 0) + " " + lastReport(),
+              completed ? "S3 in S3"
+              : failed  ? "S2 Error: 60000 QSR not found - program stops!"  // the box's row
+                        : "S2 Canceled by user");
+    EXPECT_NE(test::CellText(stateGrid(), last - 1, 2), "Canceled by user");
+    QTest::keySequence(window.get(), QKeySequence("Ctrl+,"));
+    EXPECT_EQ(prompts.forms, window->isVisible() ? 1 : 0);
     EXPECT_EQ(prompts.messages.size(),
               c.after.find("message") != std::string::npos || failed ? 1u : 0u);
   }
   EXPECT_FALSE(window->isVisible());
+  QToolBar& bar = *test::Child<QToolBar>(*window, "TB");  // no action needs the mouse
+  for (QAction* a : bar.actions())
+    EXPECT_TRUE(a->isSeparator() || bar.widgetForAction(a)->focusPolicy() == Qt::TabFocus);
 }
 
 TEST_F(MainWindowTest, TheStepAFailedRunLeftMarkedIsClearedByTheNextRun) {
@@ -141,7 +162,31 @@ TEST_F(MainWindowTest, TheStepAFailedRunLeftMarkedIsClearedByTheNextRun) {
   extras.erase("S2");
   app.StopRequested = false;
   action("Run").trigger();
-  EXPECT_EQ(seen, (std::vector<std::string>{"G-- Stop Help 1", "G-- Stop Help 1"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"G-- Stop mnuStop Help 1", "G-- Stop mnuStop Help 1"}));
+}
+
+// Each row: Ctrl+N, cancelled or not; a run writing the container, if any;
+// then the status bar and a click on its button.
+TEST_F(MainWindowTest, TheStatusBarNamesTheOrderAndTheContainerAndOpensTheWorkFolder) {
+  start();
+  QString seen;
+  window->setFolderOpener([&seen](const QString& asked) { seen += QFileInfo(asked).fileName(); });
+  const std::pair<bool, const char*> rows[] = {{true, nullptr}, {true, "/w/K1.xkm"}, {false, ""}};
+  for (const auto& [cancelled, written] : rows) {
+    const std::string next = folder.path() + "/o/b.";
+    prompts.input = {cancelled, " " + next + "xml", next + "hex", next + "a2l"};
+    QTest::keySequence(window.get(), QKeySequence("Ctrl+N"));
+    extras["S3"] = [&](const UpdateStateHandler&) { window->session().writtenContainer = written; };
+    if (written) action("Run").trigger();
+    QTest::mouseClick(test::Child<QToolButton>(*window, "openFolder"), Qt::LeftButton);
+    const QLabel& container = *test::Child<QLabel>(*window, "container");
+    seen += "|" + test::Child<QLabel>(*window, "inputFiles")->text() + "|" + container.text() +
+            "|" + container.toolTip() + "\n";
+  }
+  EXPECT_EQ(seen.toStdString(),
+            "|XML: a.xml    Hex/S19: a.hex    A2L: a.a2l||\n"
+            "in|XML: a.xml    Hex/S19: a.hex    A2L: a.a2l|Container: K1.xkm|/w/K1.xkm\n"
+            "o|XML: b.xml    Hex/S19: b.hex    A2L: b.a2l||\n");
 }
 
 }  // namespace

@@ -134,6 +134,16 @@ void ReadCommandLine(AppState& app, const std::string& commandLine) {
   throw Error(msg::kFailure, message, "ReadCommandLine");
 }
 
+bool TakeInputsFromDialog(AppState& app, Host& host) {
+  const InputDialogResult input = host.showInputDialog();
+  if (input.cancelled) return false;
+  // Blanks around a typed path are not part of it, as on the command line.
+  app.InputXmlPath = fs::MakeAbsolute(std::string(TrimBlanks(input.xmlPath)));
+  app.InputHexPath = fs::MakeAbsolute(std::string(TrimBlanks(input.hexPath)));
+  app.InputA2lPath = fs::MakeAbsolute(std::string(TrimBlanks(input.a2lPath)));
+  return true;
+}
+
 StartupResult RunStartup(AppState& app, Host& host, const std::string& commandLine) {
   StartupResult result;
   try {
@@ -148,15 +158,8 @@ StartupResult RunStartup(AppState& app, Host& host, const std::string& commandLi
     app.ToolTimeoutSeconds = SecondsSetting(app, "ToolTimeout", 0);
 
     ReadCommandLine(app, commandLine);
-    if (IsBlank(app.InputXmlPath)) {
-      InputDialogResult input = host.showInputDialog();
-      if (input.cancelled)
-        throw StartupFailure{"Information about XML-File, Hex/S19-File and A2L-File required!"};
-      // Blanks around a typed path are not part of it, as on the command line.
-      app.InputXmlPath = fs::MakeAbsolute(std::string(TrimBlanks(input.xmlPath)));
-      app.InputHexPath = fs::MakeAbsolute(std::string(TrimBlanks(input.hexPath)));
-      app.InputA2lPath = fs::MakeAbsolute(std::string(TrimBlanks(input.a2lPath)));
-    }
+    if (IsBlank(app.InputXmlPath) && !TakeInputsFromDialog(app, host))
+      throw StartupFailure{"Information about XML-File, Hex/S19-File and A2L-File required!"};
 
     LoadProcessList(app, result.steps);
     PrepareUserData(app, host);

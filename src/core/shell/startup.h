@@ -22,6 +22,11 @@ std::string OwnIniPath(const AppState& app);
 // with the reason.
 void ReadCommandLine(AppState& app, const std::string& commandLine);
 
+// Shows the input dialog and, unless it is cancelled, takes its three paths
+// (trimmed, made absolute) as the inputs of the next run. False when cancelled;
+// the inputs then stay as they were.
+bool TakeInputsFromDialog(AppState& app, Host& host);
+
 struct StartupResult {
   bool ok = false;
   std::string failureMessage;  // the text of the one failure box
