@@ -147,7 +147,7 @@ TEST_F(Stopping, AFolderClaimThatCannotBeMadeEndsTheRun) {
 // A tool that removes the claim could let a second run in: the run stops.
 TEST_F(Stopping, AClaimRemovedByAToolStopsTheRun) {
   writeStandInTool("qsr-unclaims", "run=" + toolFile("qsr") + "\nremove=" + work(".xkmtool.lock"));
-  setTools(Replaced(ReadFileBytes(file("tools.ini")), "tools/qsr", "tools/qsr-unclaims"));
+  write("tools.ini", Replaced(ReadFileBytes(file("tools.ini")), "tools/qsr", "tools/qsr-unclaims"));
   EXPECT_EQ(Generic(runDemo().err),
             Generic(StopText("60050 Die Belegung " + work(".xkmtool.lock") +
                              " wurde während des Laufs entfernt - ein anderer Lauf kann im "
