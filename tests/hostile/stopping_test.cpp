@@ -146,6 +146,9 @@ TEST_F(Stopping, AFolderClaimThatCannotBeMadeEndsTheRun) {
 
 // A tool that removes the claim could let a second run in: the run stops.
 TEST_F(Stopping, AClaimRemovedByAToolStopsTheRun) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows keeps a removed file that the claim holds open until the claim ends";
+#endif
   writeStandInTool("qsr-unclaims", "run=" + toolFile("qsr") + "\nremove=" + work(".xkmtool.lock"));
   write("tools.ini", Replaced(ReadFileBytes(file("tools.ini")), "tools/qsr", "tools/qsr-unclaims"));
   EXPECT_EQ(Generic(runDemo().err),
