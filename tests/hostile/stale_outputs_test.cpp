@@ -25,7 +25,7 @@ class StaleOutputs : public InstalledProcess {
   std::vector<std::string> holdingTheOldContent() const {
     std::vector<std::string> names;
     for (const auto& entry : stdfs::directory_iterator(file("input")))
-      if (entry.is_regular_file() && entry.path().extension() != kEarlierRun &&
+      if (entry.is_regular_file() &&
           ReadFileBytes(entry.path().string()).find(kOld) != std::string::npos)
         names.push_back(entry.path().filename().string());
     return names;

@@ -130,10 +130,7 @@ TEST_F(Stopping, AFolderClaimThatCannotBeMadeEndsTheRun) {
     row.plant();
     // Only the last row finds a regular file: another program locks byte 5 of it.
     const int other = ::open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0644);
-    struct flock range {};
-    range.l_type = F_WRLCK;
-    range.l_start = 5;
-    range.l_len = 1;
+    const struct flock range = {F_WRLCK, SEEK_SET, 5, 1, 0};
     ::fcntl(other, F_OFD_SETLK, &range);
     const ChildResult run = runDemo();
     ::close(other);
