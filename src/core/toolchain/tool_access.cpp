@@ -54,9 +54,9 @@ void clsToolChain::RunTool(const std::string& toolKey, const std::string& progra
   }
   // A tool that removed the claim let a second run start beside this one.
   if (ctx_.session.folderLock.held() && !ctx_.session.folderLock.stillHeld())
-    throw Error(msg::kFailure,
-                std::to_string(msg::kFolderClaimLost) + " " +
-                    ctx_.message(msg::kFolderClaimLost, {{"file", ctx_.session.folderLock.path()}}));
+    throw Error(msg::kFailure, std::to_string(msg::kFolderClaimLost) + " " +
+                                   ctx_.message(msg::kFolderClaimLost,
+                                                {{"file", ctx_.session.folderLock.path()}}));
   if (watch.timedOut())
     throw Error(msg::kFailure, "Tool : " + toolKey + " ran longer than its time limit of " +
                                    std::to_string(ctx_.app.ToolTimeoutSeconds) +
