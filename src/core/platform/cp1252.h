@@ -30,6 +30,9 @@ UnencodableCharacter FindUnencodable(std::string_view utf8);
 // Number of characters (code points) of a UTF-8 text.
 size_t Utf8Length(std::string_view utf8);
 
+// Appends the code point `cp` (at most U+10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // The last `count` characters of a UTF-8 text (the whole text when shorter).
 std::string_view Utf8Tail(std::string_view utf8, size_t count);
 
