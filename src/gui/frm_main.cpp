@@ -1,16 +1,20 @@
 #include "gui/frm_main.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
@@ -42,6 +46,7 @@ namespace {
 
 const QColor kRestColour(255, 224, 192);
 const QColor kRunningColour(0, 255, 0);
+const QColor kFailedColour(255, 96, 96);
 
 enum ProcessRow { kDisplayRow = 0, kNameRow = 1, kHelpRow = 2 };
 enum StateColumn { kModulColumn = 0, kStartColumn = 1, kActionColumn = 2 };
@@ -273,14 +278,68 @@ void frmMain::SetUpGrids() {
   GridState->setColumnWidth(kActionColumn, CharactersWide(*GridState, 85));
   GridState->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   GridState->verticalHeader()->hide();
-  GridState->horizontalHeader()->setStretchLastSection(false);
   GridState->setWordWrap(false);
-  GridState->setTextElideMode(Qt::ElideRight);
+  // Paths keep their file name in view; the whole text is the tooltip.
+  GridState->setTextElideMode(Qt::ElideMiddle);
+  GridState->horizontalHeader()->setStretchLastSection(true);
   GridState->verticalHeader()->setDefaultSectionSize(QFontMetrics(GridState->font()).height() + 4);
   GridState->setEditTriggers(QAbstractItemView::NoEditTriggers);
   GridState->setSelectionBehavior(QAbstractItemView::SelectRows);
-  GridState->setSelectionMode(QAbstractItemView::SingleSelection);
+  GridState->setSelectionMode(QAbstractItemView::ExtendedSelection);
   PaintBackground(*GridState, kRestColour);
+  SetUpReportActions();
+}
+
+// Ctrl+C and the context menu copy whole rows, and the report can be saved,
+// so that it can go with a complaint or into a shift log.
+void frmMain::SetUpReportActions() {
+  auto* copy = new QAction("&Copy", GridState);
+  copy->setObjectName("copyReportRows");
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  connect(copy, &QAction::triggered, this, &frmMain::copyReportRows);
+  auto* save = new QAction("&Save report…", GridState);
+  save->setObjectName("saveReport");
+  connect(save, &QAction::triggered, this, &frmMain::saveReport);
+  GridState->addAction(copy);
+  GridState->addAction(save);
+  GridState->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// The selected rows (all rows when none is selected), tab-separated, with the
+// whole texts and the date of each report.
+QString frmMain::selectedReportRows() const {
+  QList<int> rows;
+  for (const QModelIndex& index : GridState->selectionModel()->selectedRows()) rows << index.row();
+  if (rows.isEmpty())
+    for (int row = 0; row < GridState->rowCount(); ++row) rows << row;
+  std::sort(rows.begin(), rows.end());
+  QString text;
+  for (int row : rows) {
+    QStringList cells;
+    for (int column : {kModulColumn, kStartColumn, kActionColumn})
+      cells << GridState->item(row, column)->toolTip();
+    text += cells.join('\t') + '\n';
+  }
+  return text;
+}
+
+void frmMain::copyReportRows() {
+  QGuiApplication::clipboard()->setText(selectedReportRows());
+}
+
+void frmMain::saveReport() {
+  const QString path =
+      QFileDialog::getSaveFileName(this, "Save report", workFolder_, "Text files (*.txt)");
+  if (path.isEmpty()) return;
+  QSaveFile file(path);
+  if (file.open(QIODevice::WriteOnly)) {
+    file.write("Modul\tStart\tAction\n" + selectedReportRows().toUtf8());
+    if (file.commit()) return;
+  }
+  host_.showMessage("The report could not be saved: " + FromQ(path) + ": " +
+                        FromQ(file.errorString()),
+                    kApplicationTitle);
 }
 
 bool frmMain::StartUp(const std::string& commandLine) {
@@ -350,13 +409,31 @@ void frmMain::RunProcess() {
   const RunOutcome outcome = runner_.RunProcess();
   // The box of a failing step is the failure itself, not one more message.
   const int messages = host_.messageCount() - messagesBefore;
-  const QTableWidgetItem* step =
-      currentStep_ >= 0 ? Grid->item(kDisplayRow, currentStep_) : nullptr;
-  lastRun_->setText(OutcomeText(outcome, messages, step ? step->text() : QString()));
+  showOutcome(outcome, messages);
+  if (outcome == RunOutcome::Completed && !session_.writtenContainer.empty())
+    appendStateRow({currentStepName(), LocalTimestamp(),
+                    "Container written: " + session_.writtenContainer});
   sessionView_->showTables(session_, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
   toolRunsView_->showRuns(session_.toolRuns);
   showWrittenContainer();
   if (closeWanted_) close();
+}
+
+// The status bar's account, and the failed step marked until the next run.
+void frmMain::showOutcome(RunOutcome outcome, int messages) {
+  QTableWidgetItem* step = currentStep_ >= 0 ? Grid->item(kDisplayRow, currentStep_) : nullptr;
+  QString text = OutcomeText(outcome, messages, step ? step->text() : QString());
+  if (outcome == RunOutcome::Failed && aToolExplainsTheFailure()) text += " - see Tools";
+  lastRun_->setText(text);
+  lastRun_->setToolTip(text);
+  if (step) step->setBackground(outcome == RunOutcome::Failed ? kFailedColour : kRestColour);
+}
+
+// Whether the failed step ran a tool that failed: its entry tells why.
+bool frmMain::aToolExplainsTheFailure() const {
+  if (currentStep_ < 0 || session_.toolRuns.empty()) return false;
+  const ToolRun& last = session_.toolRuns.back();
+  return last.step == currentStepName() && ToolRunsView::Failed(last);
 }
 
 void frmMain::Stop_Click() {
@@ -375,6 +452,7 @@ void frmMain::Config_Click() {
   if (runner_.running() || !app_.UserDataObject) return;
   app_.UserDataObject->InputUserData(host_);
   app_.UserInfoTable = app_.UserDataObject->GetUserData();
+  sessionView_->showTables(session_, *app_.UserInfoTable);
 }
 
 void frmMain::ShowHelpPage() {
@@ -443,9 +521,13 @@ void frmMain::appendStateRow(const StateRow& row) {
 // readable after the box has closed. Boxes outside a run need no row.
 void frmMain::messageShown(const std::string& text, const std::string& title) {
   if (!runner_.running()) return;
-  const QTableWidgetItem* step = currentStep_ >= 0 ? Grid->item(kNameRow, currentStep_) : nullptr;
   const QString line = ToQ(title + ": " + text).replace(QRegularExpression("\\r?\\n"), " ");
-  appendStateRow({step ? FromQ(step->text()) : std::string(), LocalTimestamp(), FromQ(line)});
+  appendStateRow({currentStepName(), LocalTimestamp(), FromQ(line)});
+}
+
+std::string frmMain::currentStepName() const {
+  const QTableWidgetItem* step = currentStep_ >= 0 ? Grid->item(kNameRow, currentStep_) : nullptr;
+  return step ? FromQ(step->text()) : std::string();
 }
 
 void frmMain::clearStateRows() {
@@ -460,6 +542,11 @@ void frmMain::runStarted() {
   for (int column = 0; column < Grid->columnCount(); ++column)
     Grid->item(kDisplayRow, column)->setBackground(kRestColour);
   lastRun_->setText("Running");
+  // Nothing of the last run may pass for this one's.
+  toolRunsView_->showRuns({});
+  sessionView_->showTables(Session{}, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
+  container_->clear();
+  container_->setToolTip({});
   FrameBott->showHelpText();
   stateTabs_->setCurrentWidget(GridState);
 }
@@ -483,6 +570,10 @@ void frmMain::setHelpText(const std::string& text) {
 
 void frmMain::runFinished() {
   setIdleActionsEnabled(true);
+}
+
+void frmMain::toolRunsChanged(const std::vector<ToolRun>& runs) {
+  toolRunsView_->showRuns(runs);
 }
 
 }  // namespace xkm

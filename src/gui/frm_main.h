@@ -75,6 +75,13 @@ class frmMain : public QMainWindow, private RunDisplay {
   void setIdleActionsEnabled(bool enabled);
   void showInputFiles();
   void showWrittenContainer();
+  void showOutcome(RunOutcome outcome, int messages);
+  bool aToolExplainsTheFailure() const;
+  std::string currentStepName() const;
+  void SetUpReportActions();
+  QString selectedReportRows() const;
+  void copyReportRows();
+  void saveReport();
 
   // RunDisplay
   void appendStateRow(const StateRow& row) override;
@@ -84,6 +91,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   void stepFinished(int column) override;
   void setHelpText(const std::string& text) override;
   void runFinished() override;
+  void toolRunsChanged(const std::vector<ToolRun>& runs) override;
   void messageShown(const std::string& text, const std::string& title) override;
 
   AppState& app_;

@@ -74,6 +74,9 @@ void QtHost::setHelpText(const std::string& text) {
 void QtHost::runFinished() {
   if (display_) display_->runFinished();
 }
+void QtHost::toolRunsChanged(const std::vector<ToolRun>& runs) {
+  if (display_) display_->toolRunsChanged(runs);
+}
 
 InputDialogResult QtHost::showInputDialog() {
   if (prompts_.inputDialog) return prompts_.inputDialog();

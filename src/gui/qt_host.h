@@ -21,6 +21,7 @@ class RunDisplay {
   virtual void stepFinished(int column) = 0;
   virtual void setHelpText(const std::string& text) = 0;
   virtual void runFinished() = 0;
+  virtual void toolRunsChanged(const std::vector<ToolRun>& runs) = 0;
   // A message box is about to be shown.
   virtual void messageShown(const std::string& text, const std::string& title) = 0;
 };
@@ -59,6 +60,7 @@ class QtHost : public Host {
   void stepFinished(int column) override;
   void setHelpText(const std::string& text) override;
   void runFinished() override;
+  void toolRunsChanged(const std::vector<ToolRun>& runs) override;
 
   InputDialogResult showInputDialog() override;
   bool showUserDataForm(SessionTable& table, int language, const UserDataSaver& save) override;

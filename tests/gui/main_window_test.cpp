@@ -15,6 +15,7 @@ namespace {
 
 const QColor kRest(255, 224, 192);
 const QColor kGreen(0, 255, 0);
+const QColor kFailed(255, 96, 96);
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -55,7 +56,7 @@ class MainWindowTest : public ::testing::Test {
     std::string text;
     for (int c = 0; c < grid.columnCount(); ++c) {
       const QColor colour = grid.item(0, c)->background().color();
-      text += colour == kGreen ? 'G' : colour == kRest ? '-' : '?';
+      text += colour == kGreen ? 'G' : colour == kRest ? '-' : colour == kFailed ? 'F' : '?';
     }
     for (const char* key :
          {"Stop", "mnuStop", "Run", "Config", "mnuStart", "mnuConfig", "mnuNewOrder"})
@@ -132,7 +133,7 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
                                    "--G Stop mnuStop Help 3"};
     marks.resize(completed ? 3 : 2);
     EXPECT_EQ(seen, marks);
-    EXPECT_EQ(looks(), failed ? "-G- Run Config mnuStart mnuConfig mnuNewOrder "
+    EXPECT_EQ(looks(), failed ? "-F- Run Config mnuStart mnuConfig mnuNewOrder "
                               : "--- Run Config mnuStart mnuConfig mnuNewOrder ");
     EXPECT_FALSE(browser.isVisible());
     EXPECT_EQ(test::CellText(stateGrid(), 0, 2), "in S1");

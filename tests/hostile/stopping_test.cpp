@@ -134,6 +134,20 @@ TEST_F(Stopping, AFolderClaimThatCannotBeMadeEndsTheRun) {
     ::close(other);
   }
 }
+
+// Another program holds the whole lock file and never writes a description:
+// the run waits for one only until it is stopped.
+TEST_F(Stopping, AStopEndsTheWaitForTheFolderClaim) {
+  const std::string lock = work(".xkmtool.lock");
+  const int other = ::open(lock.c_str(), O_RDWR | O_CREAT, 0644);
+  const struct flock whole = {F_WRLCK, SEEK_SET, 0, 0, 0};
+  ::fcntl(other, F_OFD_SETLK, &whole);
+  Child child(demoCommand());
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  child.signal(SIGTERM, false);
+  EXPECT_EQ(child.wait().exitCode, 4);
+  ::close(other);
+}
 #endif
 
 // A tool that removes the claim could let a second run in: the run stops.

@@ -48,13 +48,13 @@ TEST(IniReader, FollowsTheProfileRules) {
   EXPECT_EQ(ReadPrivateProfileString(folder.file("absent.ini"), "s", "k", "fallback"), "fallback");
 }
 
-// Without the UTF-8 mark a file is Windows-1252; with it, UTF-8 unless it is not.
+// A file is UTF-8 where it reads as such, with or without the mark; else Windows-1252.
 TEST(IniReader, DecodesWindows1252OrUtf8AndAcceptsLfOnlyFiles) {
   ExpectReads({{"[s]\nname=Gr\374\337e \200\n", "s", "name", "Grüße €"},
                {"[s]\nlast=no final line end", "s", "last", "no final line end"},
                {"[\304rger]\n\374ber=1\n", "äRGER", "ÜBER", "1"},  // without case beyond ASCII
                {"\xEF\xBB\xBF[s]\r\nn=Straße €\r\n", "s", "n", "Straße €"},
-               {"[s]\r\nn=Straße\r\n", "s", "n", "StraÃŸe"},
+               {"[s]\r\nn=Straße\r\n", "s", "n", "Straße"},  // UTF-8 without a mark
                {"\xEF\xBB\xBF[s]\r\nn=Stra\337e\r\n", "s", "n", "Straße"},  // not UTF-8 after all
                // Every lead byte range: two, three and four bytes, up to the last code point.
                {"\xEF\xBB\xBF[s]\nn=©अ😀\xF4\x8F\xBF\xBF\n", "s", "n", "©अ😀\xF4\x8F\xBF\xBF"},

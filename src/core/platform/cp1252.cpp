@@ -122,6 +122,16 @@ std::string DecodeCp1252(std::string_view bytes) {
   return out;
 }
 
+bool IsValidUtf8(std::string_view text) {
+  for (size_t pos = 0; pos < text.size();)
+    if (NextCodePoint(text, pos) == kInvalid) return false;
+  return true;
+}
+
+std::string Utf8OrCp1252(std::string_view bytes) {
+  return IsValidUtf8(bytes) ? std::string(bytes) : DecodeCp1252(bytes);
+}
+
 std::string EncodeCp1252(std::string_view utf8) {
   std::string bytes;
   Encode(utf8, bytes);

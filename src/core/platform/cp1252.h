@@ -10,6 +10,11 @@ namespace xkm {
 // U+0090, U+009D), so decode followed by encode gives back the same bytes.
 std::string DecodeCp1252(std::string_view bytes);
 
+// Whether `text` is well-formed UTF-8 (no overlong forms or surrogates).
+bool IsValidUtf8(std::string_view text);
+// Text of unknown encoding: UTF-8 when it is valid UTF-8, else Windows-1252.
+std::string Utf8OrCp1252(std::string_view bytes);
+
 // Characters without a single-byte code become "?". Malformed UTF-8 bytes are
 // taken one by one as "?" as well.
 std::string EncodeCp1252(std::string_view utf8);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace xkm {
@@ -30,7 +31,11 @@ class FileLock {
   // the file's content; when another holds it, `holder` receives theirs
   // (waiting at most kHolderPatience for it to be written), and when no lock
   // can be had, the reason. The path must name a regular file, never a link.
-  Status tryAcquire(const std::string& path, const std::string& description, std::string& holder);
+  // `keepWaiting`, asked every few milliseconds of that wait, ends it early
+  // by returning false (a Stop).
+  using KeepWaiting = std::function<bool()>;
+  Status tryAcquire(const std::string& path, const std::string& description, std::string& holder,
+                    const KeepWaiting& keepWaiting = {});
 
   static constexpr int kHolderPatienceMs = 10000;
 

@@ -54,12 +54,12 @@ std::string ReadAll(int fd) {
 // The holder's description, read once it has been written completely; a
 // writer that never finishes (another program's lock) is waited for only so
 // long, and what is there is read.
-std::string ReadHolder(int fd) {
+std::string ReadHolder(const FileLock::KeepWaiting& keepWaiting, int fd) {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(FileLock::kHolderPatienceMs);
   bool locked = false;
   while (!(locked = Lock(fd, F_RDLCK, kWritingByte, 1, false)) &&
-         std::chrono::steady_clock::now() < deadline)
+         std::chrono::steady_clock::now() < deadline && (!keepWaiting || keepWaiting()))
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   std::string text = ReadAll(fd);
   if (locked) Lock(fd, F_UNLCK, kWritingByte, 1, false);
@@ -95,7 +95,7 @@ bool WriteAll(int fd, const std::string& text) {
 }  // namespace
 
 FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string& description,
-                                      std::string& holder) {
+                                      std::string& holder, const KeepWaiting& keepWaiting) {
   release();
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     // Close-on-exec: a tool started during the run must not inherit the open
@@ -111,7 +111,7 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
       if (reader < 0) return Status::Unavailable;
       if (!Lock(reader, F_RDLCK, kClaimByte, 1, false)) {
         const bool held = HeldElsewhere();
-        if (held) holder = ReadHolder(reader);
+        if (held) holder = ReadHolder(keepWaiting, reader);
         ::close(reader);
         return held ? Status::HeldByOther : Status::Unavailable;
       }
@@ -133,7 +133,7 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
     if (!Lock(fd, F_WRLCK, kClaimByte, 0, false)) {
       const int error = errno;
       const bool held = HeldElsewhere();
-      holder = held ? ReadHolder(fd) : Reason(error);
+      holder = held ? ReadHolder(keepWaiting, fd) : Reason(error);
       ::close(fd);
       return held ? Status::HeldByOther : Status::Unavailable;
     }

@@ -49,10 +49,10 @@ std::string ReadAll(HANDLE file) {
 // The holder's description, read once it has been written completely; a
 // writer that never finishes (another program's lock) is waited for only so
 // long.
-std::string ReadHolder(HANDLE file) {
+std::string ReadHolder(const FileLock::KeepWaiting& keepWaiting, HANDLE file) {
   bool locked = false;
   for (int waited = 0; !(locked = Lock(file, kWritingByte, LOCKFILE_FAIL_IMMEDIATELY)) &&
-                       waited < FileLock::kHolderPatienceMs;
+                       waited < FileLock::kHolderPatienceMs && (!keepWaiting || keepWaiting());
        waited += 20)
     ::Sleep(20);
   std::string text = ReadAll(file);
@@ -89,7 +89,7 @@ HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition) {
 }  // namespace
 
 FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string& description,
-                                      std::string& holder) {
+                                      std::string& holder, const KeepWaiting& keepWaiting) {
   release();
   const std::wstring wide = win32::Wide(path);
   constexpr DWORD kNow = LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
@@ -103,7 +103,7 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
       HANDLE reader = Open(wide, GENERIC_READ, OPEN_EXISTING);
       if (reader != INVALID_HANDLE_VALUE) {
         const bool held = !Lock(reader, kClaimByte, LOCKFILE_FAIL_IMMEDIATELY);
-        if (held) holder = ReadHolder(reader);
+        if (held) holder = ReadHolder(keepWaiting, reader);
         ::CloseHandle(reader);
         if (held) return Status::HeldByOther;
       }
@@ -121,14 +121,14 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
     }
     if (!Lock(file, kWritingByte, kNow)) {
       const bool held = ::GetLastError() == ERROR_LOCK_VIOLATION;
-      if (held) holder = ReadHolder(file);
+      if (held) holder = ReadHolder(keepWaiting, file);
       ::CloseHandle(file);
       return held ? Status::HeldByOther : Status::Unavailable;
     }
     if (!Lock(file, kClaimByte, kNow)) {
       const bool held = ::GetLastError() == ERROR_LOCK_VIOLATION;
       Unlock(file, kWritingByte);
-      if (held) holder = ReadHolder(file);
+      if (held) holder = ReadHolder(keepWaiting, file);
       ::CloseHandle(file);
       return held ? Status::HeldByOther : Status::Unavailable;
     }

@@ -28,22 +28,6 @@ std::string_view Unquote(std::string_view value) {
   return value;
 }
 
-bool IsValidUtf8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t length = lead < 0x80                   ? 1
-                    : lead >= 0xC2 && lead < 0xE0 ? 2
-                    : lead >= 0xE0 && lead < 0xF0 ? 3
-                    : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                  : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (size_t k = 1; k < length; ++k)
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    i += length;
-  }
-  return true;
-}
-
 // UTF-16 after its byte-order mark; a lone surrogate becomes U+FFFD.
 std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
   const auto unit = [&](size_t i) {
@@ -67,8 +51,9 @@ std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
 }
 
 // A file that starts with a byte-order mark was saved as UTF-8 or UTF-16 (as
-// Notepad's "Unicode" does; the Windows profile functions read it too); any
-// other file is Windows-1252.
+// Notepad's "Unicode" does; the Windows profile functions read it too). Any
+// other file is UTF-8 when it reads as such (today's editors save so) and
+// Windows-1252 otherwise.
 std::string DecodeIniText(std::string_view bytes) {
   constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
   if (bytes.starts_with(kUtf8Mark)) {
@@ -77,7 +62,7 @@ std::string DecodeIniText(std::string_view bytes) {
   }
   if (bytes.starts_with("\xFF\xFE")) return DecodeUtf16(bytes.substr(2), false);
   if (bytes.starts_with("\xFE\xFF")) return DecodeUtf16(bytes.substr(2), true);
-  return DecodeCp1252(bytes);
+  return Utf8OrCp1252(bytes);
 }
 
 }  // namespace

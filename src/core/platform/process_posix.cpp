@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "core/platform/command_line.h"
@@ -245,8 +246,9 @@ std::string ProgramPath(const std::string& name) {
   ::_exit(127);
 }
 
-// Starts the child; its pid, or -1 when it could not be started.
-pid_t Start(const std::vector<std::string>& argv, const ChildStreams& streams) {
+// Starts the child; its pid, or -1 when it could not be started, with the
+// system's reason in `error`.
+pid_t Start(const std::vector<std::string>& argv, const ChildStreams& streams, int& error) {
   const std::string program = ProgramPath(argv[0]);
   std::vector<char*> args;
   args.reserve(argv.size() + 1);
@@ -254,10 +256,14 @@ pid_t Start(const std::vector<std::string>& argv, const ChildStreams& streams) {
   args.push_back(nullptr);
 
   int report[2];
-  if (::pipe2(report, O_CLOEXEC) != 0) return -1;
+  if (::pipe2(report, O_CLOEXEC) != 0) {
+    error = errno;
+    return -1;
+  }
   const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
   if (pid == 0) ExecChild(program.c_str(), args.data(), streams, parent, report[1]);
+  error = errno;
   ::close(report[1]);
   if (pid < 0) {
     ::close(report[0]);
@@ -265,7 +271,7 @@ pid_t Start(const std::vector<std::string>& argv, const ChildStreams& streams) {
   }
   ::setpgid(pid, pid);  // also here, so that the group exists before any signal to it
   // The reporting end closes with the exec: nothing read means it started.
-  int error = 0;
+  error = 0;
   ssize_t got = 0;
   do {
     got = ::read(report[0], &error, sizeof error);
@@ -319,8 +325,12 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
   } else if (output != ChildOutput::Inherit) {
     streams.output = streams.error = discard.get();
   }
-  const pid_t pid = Start(argv, streams);
-  if (pid < 0) return outcome;
+  int startError = 0;
+  const pid_t pid = Start(argv, streams, startError);
+  if (pid < 0) {
+    outcome.startError = std::strerror(startError);
+    return outcome;
+  }
   outcome.started = true;
   capture.childStarted();
 

@@ -256,8 +256,10 @@ ProcessOutcome RunCommandLine(const std::string& commandLine,
   std::wstring line = win32::Wide(commandLine);
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                      &startup, &info))
+                      &startup, &info)) {
+    outcome.startError = win32::Reason(::GetLastError());
     return outcome;
+  }
   Handle process(info.hProcess);
   Handle thread(info.hThread);
   HANDLE job = ToolJob();

@@ -2,6 +2,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "core/session/tool_run.h"
 
 namespace xkm {
 
@@ -54,6 +57,8 @@ class Host {
   virtual void stepFinished(int /*column*/) {}  // the step's cell back to rest colour
   virtual void setHelpText(const std::string& /*text*/) {}
   virtual void runFinished() {}  // help text cleared, Stop disabled
+  // The run's external tools so far, each time one starts (`running`) or ends.
+  virtual void toolRunsChanged(const std::vector<ToolRun>& /*runs*/) {}
 
   // The modal forms.
   virtual InputDialogResult showInputDialog() = 0;

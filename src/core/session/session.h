@@ -35,9 +35,9 @@ struct Session {
   std::string convertedContainer;
   enum class LogisticData { NotRead, Read, Failed };
   LogisticData logisticData = LogisticData::NotRead;
-  // A tool was ended because the run was asked to stop: the step's failure
-  // that follows is the stop, not a fault.
-  bool toolEndedByStop = false;
+  // A wait (a tool, the folder claim) was ended because the run was asked to
+  // stop: the step's failure that follows is the stop, not a fault.
+  bool endedByStop = false;
   // The first failure the session preparation showed: the real cause, which
   // the steps after it name instead of what follows from it.
   std::string preparationFailure;
@@ -48,7 +48,7 @@ struct Session {
     writtenContainer.clear();
     convertedContainer.clear();
     logisticData = LogisticData::NotRead;
-    toolEndedByStop = false;
+    endedByStop = false;
   }
 
   // The run's claim on its working folder, held from Init to the run's end.

@@ -11,7 +11,9 @@ struct ToolRun {
   std::string step;  // the process step that ran it
   std::string tool;  // its key in the tool configuration
   std::string commandLine;
-  bool started = false;  // false when it could not be started at all
+  bool started = false;    // false when it could not be started at all
+  std::string startError;  // then the system's reason
+  bool running = false;    // true while it runs
   int exitCode = -1;     // its exit status when it exited
   int signal = 0;        // the signal that ended it, 0 when it exited
   int64_t durationMs = 0;

@@ -15,6 +15,7 @@ nlohmann::ordered_json ToolRunToJson(const ToolRun& run) {
   json["durationMs"] = run.durationMs;
   json["stdout"] = run.stdoutTail;
   json["stderr"] = run.stderrTail;
+  if (!run.started) json["startError"] = run.startError;
   return json;
 }
 

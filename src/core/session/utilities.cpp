@@ -53,6 +53,7 @@ ToolRun RunAndCapture(Host& host, const std::string& commandLine, const ChildCon
                        std::chrono::steady_clock::now() - start)
                        .count();
   run.started = outcome.started;
+  run.startError = std::move(outcome.startError);
   run.exitCode = outcome.exitCode;
   run.signal = outcome.signal;
   run.stdoutTail = std::move(outcome.stdoutTail);

@@ -110,7 +110,7 @@ RunOutcome Runner::RunProcess() {
     // one that follows a tool ended on request is the stop itself.
     const Error error = AsError(e);
     if (!record_.steps.empty()) record_.steps.back().error = error.numberAndDescription();
-    if (ctx_.session.toolEndedByStop) {
+    if (ctx_.session.endedByStop) {
       outcome = RunOutcome::Stopped;
     } else {
       ctx_.host.showMessage(error.numberAndDescription(), "Error");

@@ -45,8 +45,14 @@ void ClaimWorkingFolder(Context& ctx, const std::string& hexPath) {
   }
   const std::string lockFile = folder + fs::kSeparator + kFolderLockName;
   std::string holder;
-  const FileLock::Status status = ctx.session.folderLock.tryAcquire(lockFile, Describe(), holder);
+  const auto keepWaiting = [&ctx] {
+    ctx.host.processEvents();
+    return !ctx.app.StopRequested;
+  };
+  const FileLock::Status status =
+      ctx.session.folderLock.tryAcquire(lockFile, Describe(), holder, keepWaiting);
   if (status == FileLock::Status::Acquired) return;
+  if (ctx.app.StopRequested) ctx.session.endedByStop = true;
   // No folder: the preparation reports the path. A folder that cannot be
   // claimed, or one locked by something that is no run, is never worked in
   // unclaimed: a second run could work beside this one without a word.

@@ -43,13 +43,23 @@ void clsToolChain::RunTool(const std::string& toolKey, const std::string& progra
                            const std::string& arguments, const std::string& /*title*/) {
   // The title and window placement matter only where a tool gets a console
   // window of its own, which is not the case here.
+  const std::string commandLine = program + " " + arguments;
+  std::vector<ToolRun>& runs = ctx_.session.toolRuns;
+  ToolRun started;
+  started.step = currentStep_;
+  started.tool = toolKey;
+  started.commandLine = commandLine;
+  started.running = true;
+  runs.push_back(std::move(started));
+  ctx_.host.toolRunsChanged(runs);
   ToolWatch watch(ctx_.app, ToolWatch::Clock::now());
-  ToolRun run = RunAndCapture(ctx_.host, program + " " + arguments, watch.control());
+  ToolRun run = RunAndCapture(ctx_.host, commandLine, watch.control());
   run.step = currentStep_;
   run.tool = toolKey;
-  ctx_.session.toolRuns.push_back(std::move(run));
+  runs.back() = std::move(run);
+  ctx_.host.toolRunsChanged(runs);
   if (watch.endedByStop()) {
-    ctx_.session.toolEndedByStop = true;
+    ctx_.session.endedByStop = true;
     throw Error(msg::kFailure, "Tool : " + toolKey + " was ended by the stop request");
   }
   // A tool that removed the claim let a second run start beside this one.
