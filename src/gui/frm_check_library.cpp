@@ -1,7 +1,6 @@
 #include "gui/frm_check_library.h"
 
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,8 +9,10 @@
 #include <vector>
 
 #include "core/check/library_check.h"
+#include "core/library/library_loader.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/resources/message_ids.h"
 #include "gui/qt_text.h"
 
 namespace xkm {
@@ -27,25 +28,12 @@ QString Counted(int count, const char* what) {
   return QString("%1 %2%3").arg(count).arg(what).arg(count == 1 ? "" : "s");
 }
 
-// The library a run would load: the one name ending in ".lbr" (compared as a
-// run compares it); empty when there is none or several.
-std::string LibraryBesideExecutable(const AppState& app) {
-  std::vector<std::string> found;
-  try {
-    for (const std::string& name : fs::ListFiles(app.ExecutableFolder))
-      if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".lbr") == 0) found.push_back(name);
-  } catch (const Error&) {
-    return {};
-  }
-  return found.size() == 1 ? app.ExecutableFolder + fs::kSeparator + found.front() : std::string();
-}
-
 }  // namespace
 
 frmCheckLibrary::frmCheckLibrary(const std::string& libraryPath, QWidget* parent)
     : QDialog(parent) {
   setObjectName("frmCheckLibrary");
-  setWindowTitle("Check library - " + QFileInfo(ToQ(libraryPath)).fileName());
+  setWindowTitle(QString(kCheckLibraryTitle) + " - " + QFileInfo(ToQ(libraryPath)).fileName());
   summary_ = new QLabel(this);
   summary_->setObjectName("lblSummary");
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -87,20 +75,38 @@ void frmCheckLibrary::fill(const std::string& libraryPath) {
   }
   list_->resizeColumnsToContents();
   const int warnings = list_->rowCount() - errors;
+  list_->setVisible(!findings.empty());
   summary_->setText(ToQ(libraryPath) + ": " + Counted(errors, "error") + ", " +
-                    Counted(warnings, "warning"));
+                    Counted(warnings, "warning") +
+                    (findings.empty() ? " - no problems found" : ""));
 }
 
-void ShowLibraryCheck(QWidget* parent, const AppState& app) {
-  std::string path = LibraryBesideExecutable(app);
-  if (path.empty()) {
-    path = FromQ(QFileDialog::getOpenFileName(parent, "Check library", ToQ(app.ExecutableFolder),
-                                              "Library (*.lbr *.LBR);;All files (*)"));
-    if (path.empty()) return;
+// The library a run would load, or why a run would find none: the check is
+// of the installation, not of some file.
+void ShowLibraryCheck(QWidget* parent, const AppState& app, Host& host) {
+  const std::string& folder = app.ExecutableFolder;
+  std::vector<std::string> found;
+  std::string problem;
+  try {
+    found = LibraryFilesIn(folder);
+  } catch (const Error& e) {
+    problem = e.description();
   }
-  auto* form = new frmCheckLibrary(path, parent);
-  form->setAttribute(Qt::WA_DeleteOnClose);
-  form->open();
+  if (problem.empty() && found.size() == 1) {
+    auto* form = new frmCheckLibrary(folder + fs::kSeparator + found.front(), parent);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->open();
+    return;
+  }
+  if (problem.empty()) {
+    problem = found.empty() ? "No library (*.lbr) in " + folder
+                            : std::to_string(found.size()) + " libraries (*.lbr) in " + folder +
+                                  ", where a run needs one:";
+    for (const std::string& name : found) problem += "\r\n" + name;
+  }
+  host.showMessage(
+      problem + "\r\n\r\nA run stops at " + std::to_string(msg::kNoOrSeveralLibraries) + ".",
+      kCheckLibraryTitle);
 }
 
 }  // namespace xkm

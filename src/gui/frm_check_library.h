@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/session/app_state.h"
+#include "core/session/host.h"
 
 class QLabel;
 class QTableWidget;
@@ -30,9 +31,11 @@ class frmCheckLibrary : public QDialog {
   QTableWidget* list_ = nullptr;
 };
 
+inline constexpr const char* kCheckLibraryTitle = "Check library";
+
 // The File menu's "Check library…": checks the library a run would load (the
-// one "*.lbr" file beside the executable), or, when there is none or several,
-// the file the user picks; shows the findings without blocking the window.
-void ShowLibraryCheck(QWidget* parent, const AppState& app);
+// one "*.lbr" file beside the executable) and shows the findings without
+// blocking the window; with none or several there, says so as a run would.
+void ShowLibraryCheck(QWidget* parent, const AppState& app, Host& host);
 
 }  // namespace xkm

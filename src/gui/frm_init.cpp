@@ -10,7 +10,9 @@
 #include <QPushButton>
 
 #include "core/platform/error.h"
+#include "core/platform/file_system.h"
 #include "core/platform/user_store.h"
+#include "core/session/conversions.h"
 #include "core/session/utilities.h"
 #include "core/userdata/registry.h"
 #include "gui/qt_text.h"
@@ -26,14 +28,28 @@ std::string MissingInputMessage(const std::string& xml, const std::string& hex,
   return message;
 }
 
+namespace {
+
+QLineEdit* FirstAbsent(std::initializer_list<QLineEdit*> fields) {
+  for (QLineEdit* field : fields)
+    if (!fs::FileExists(fs::MakeAbsolute(std::string(TrimBlanks(FromQ(field->text()))))))
+      return field;
+  return nullptr;
+}
+
+}  // namespace
+
 frmInit::frmInit(Host& host, QWidget* parent) : QDialog(parent), host_(host) {
   setObjectName("frmInit");
-  setWindowTitle("Init");
+  setWindowTitle(kInputDialogTitle);
   auto* grid = new QGridLayout;
   setLayout(grid);
-  addRow(0, "XML-File", txtXMLFile, "txtXMLFile", "pbSelectXML", "XML-Files (*.xml)");
-  addRow(1, "Hex/S19-File", txtHexfile, "txtHexfile", "pbSelectHex", "Hex-Files (*.hex *.s19)");
-  addRow(2, "A2L-File", txtA2LFile, "txtA2LFile", "pbSelectA2L", "A2L-Files (*.a2l)");
+  // Alt+letter goes to a field, Alt+digit opens its chooser; Tab goes from
+  // field to field, so that a blank typed there never presses a button.
+  addRow(0, {"&XML-File", "XML-Files (*.xml)", Qt::Key_1}, txtXMLFile, "txtXMLFile", "pbSelectXML");
+  addRow(1, {"&Hex/S19-File", "Hex-Files (*.hex *.s19)", Qt::Key_2}, txtHexfile, "txtHexfile",
+         "pbSelectHex");
+  addRow(2, {"&A2L-File", "A2L-Files (*.a2l)", Qt::Key_3}, txtA2LFile, "txtA2LFile", "pbSelectA2L");
   grid->setColumnMinimumWidth(1, CharactersWide(*this, 60));
 
   auto* buttons = new QHBoxLayout;
@@ -51,16 +67,23 @@ frmInit::frmInit(Host& host, QWidget* parent) : QDialog(parent), host_(host) {
   connect(pbCancel, &QPushButton::clicked, this, &frmInit::reject);
 }
 
-void frmInit::addRow(int row, const char* label, QLineEdit*& field, const char* fieldName,
-                     const char* buttonName, const QString& filter) {
+void frmInit::addRow(int row, const InputRow& input, QLineEdit*& field, const char* fieldName,
+                     const char* buttonName) {
   auto* grid = static_cast<QGridLayout*>(layout());
   field = new QLineEdit;
   field->setObjectName(fieldName);
-  auto* caption = new QLabel(label);
+  auto* caption = new QLabel(input.label);
   caption->setBuddy(field);
+  field->setAccessibleName(caption->text().remove('&'));
   auto* select = new QPushButton("...");
   select->setObjectName(buttonName);
   select->setFixedWidth(CharactersWide(*select, 5));
+  select->setFocusPolicy(Qt::NoFocus);
+  select->setShortcut(QKeySequence(Qt::ALT | input.chooserKey));
+  select->setAccessibleName("Choose " + field->accessibleName());
+  select->setToolTip(select->accessibleName() + " (" +
+                     select->shortcut().toString(QKeySequence::NativeText) + ")");
+  const QString filter = input.filter;
   grid->addWidget(caption, row, 0);
   grid->addWidget(field, row, 1);
   grid->addWidget(select, row, 2);
@@ -111,6 +134,15 @@ void frmInit::pbOK_Click() {
   const std::string missing = MissingInputMessage(xml, hex, a2l);
   if (!missing.empty()) {
     host_.showMessage(missing, "Input required");
+    return;
+  }
+  // A mistyped name would fail steps later as a missing working file: the
+  // operator hears of it now, and may still go on (a file still being copied).
+  if (QLineEdit* absent = FirstAbsent({txtXMLFile, txtHexfile, txtA2LFile});
+      absent && !host_.askYesNo("File not found:\r\n" + FromQ(absent->text().trimmed()) +
+                                    "\r\n\r\nUse the paths anyway?",
+                                kInputDialogTitle)) {
+    absent->setFocus();
     return;
   }
   inputs_ = InputDialogResult{false, xml, hex, a2l};

@@ -15,6 +15,7 @@ namespace xkm {
 // Where the operator's last chosen folder is kept (current-user root).
 inline constexpr const char* kLastFolderKey = "Software\\xkmtool\\Init";
 inline constexpr const char* kLastFolderValue = "LastFolder";
+inline constexpr const char* kInputDialogTitle = "Init";
 
 std::string MissingInputMessage(const std::string& xml, const std::string& hex,
                                 const std::string& a2l);
@@ -38,8 +39,13 @@ class frmInit : public QDialog {
 
  private:
   void pbOK_Click();
-  void addRow(int row, const char* label, QLineEdit*& field, const char* fieldName,
-              const char* buttonName, const QString& filter);
+  struct InputRow {
+    const char* label;
+    const char* filter;
+    Qt::Key chooserKey;  // with Alt
+  };
+  void addRow(int row, const InputRow& input, QLineEdit*& field, const char* fieldName,
+              const char* buttonName);
   void browse(QLineEdit* field, const QString& filter);
   QString startFolder(const QLineEdit* field) const;
 

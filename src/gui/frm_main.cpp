@@ -7,8 +7,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
@@ -240,7 +240,7 @@ void frmMain::SetUpMenus() {
   mnuConfig->setObjectName("mnuConfig");
   mnuConfig->setShortcut(QKeySequence("Ctrl+,"));
   QAction* mnuCheckLibrary =
-      mnuFile->addAction("Check library…", this, [this] { ShowLibraryCheck(this, app_); });
+      mnuFile->addAction("Check library…", this, [this] { ShowLibraryCheck(this, app_, host_); });
   mnuCheckLibrary->setObjectName("mnuCheckLibrary");
   mnuOpenFolder =
       mnuFile->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), "Open work folder", this,
@@ -337,9 +337,9 @@ void frmMain::saveReport() {
     file.write("Modul\tStart\tAction\n" + selectedReportRows().toUtf8());
     if (file.commit()) return;
   }
-  host_.showMessage("The report could not be saved: " + FromQ(path) + ": " +
-                        FromQ(file.errorString()),
-                    kApplicationTitle);
+  host_.showMessage(
+      "The report could not be saved: " + FromQ(path) + ": " + FromQ(file.errorString()),
+      kApplicationTitle);
 }
 
 bool frmMain::StartUp(const std::string& commandLine) {
@@ -411,8 +411,8 @@ void frmMain::RunProcess() {
   const int messages = host_.messageCount() - messagesBefore;
   showOutcome(outcome, messages);
   if (outcome == RunOutcome::Completed && !session_.writtenContainer.empty())
-    appendStateRow({currentStepName(), LocalTimestamp(),
-                    "Container written: " + session_.writtenContainer});
+    appendStateRow(
+        {currentStepName(), LocalTimestamp(), "Container written: " + session_.writtenContainer});
   sessionView_->showTables(session_, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
   toolRunsView_->showRuns(session_.toolRuns);
   showWrittenContainer();

@@ -28,7 +28,12 @@ QTableWidgetItem* TextItem(const std::string& text, bool editable) {
 
 frmUserData::frmUserData(SessionTable& rsData, int nLanguage, Host& host, QWidget* parent,
                          UserDataSaver save)
-    : QDialog(parent), rsData_(rsData), save_(std::move(save)), form_(rsData, nLanguage, host) {
+    : QDialog(parent),
+      rsData_(rsData),
+      host_(host),
+      language_(nLanguage),
+      save_(std::move(save)),
+      form_(rsData, nLanguage, host) {
   setObjectName("frmUserData");
   setWindowTitle(kUserDataFormTitle);
 
@@ -61,7 +66,7 @@ frmUserData::frmUserData(SessionTable& rsData, int nLanguage, Host& host, QWidge
   layout->addLayout(buttons);
 
   connect(pbOK, &QPushButton::clicked, this, &frmUserData::pbOk_Click);
-  connect(pbCancel, &QPushButton::clicked, this, &frmUserData::reject);
+  connect(pbCancel, &QPushButton::clicked, this, &frmUserData::pbCancel_Click);
   connect(Grid, &UserDataGrid::leftLastCell, this, [this] { pbOK->setFocus(Qt::TabFocusReason); });
   connect(Grid, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
     if (!filling_ && item->column() == UserDataGrid::kValueColumn)
@@ -95,6 +100,8 @@ void frmUserData::InitGrid() {
   Grid->setColumnWidth(kLabelColumn, std::max(CharactersWide(*Grid, kUserDataLabelWidth),
                                               Grid->sizeHintForColumn(kLabelColumn)));
   if (!rows.empty()) Grid->setCurrentCell(0, UserDataGrid::kValueColumn);
+  shownValues_.clear();
+  for (const UserDataGridRow& row : rows) shownValues_.push_back(row.value);
   filling_ = false;
 }
 
@@ -114,7 +121,15 @@ void frmUserData::showEvent(QShowEvent* event) {
 
 void frmUserData::pbOk_Click() {
   Grid->commitOpenEditor();
-  if (!form_.pbOk_Click()) return;
+  if (!form_.pbOk_Click()) {
+    // What is typed next belongs in the field the box asked for, not in the
+    // one that had the cursor.
+    const size_t missing = form_.firstMissing();
+    if (missing < form_.rows().size())
+      Grid->setCurrentCell(static_cast<int>(missing), UserDataGrid::kValueColumn);
+    Grid->setFocus();
+    return;
+  }
   if (save_ && !save_(rsData_)) {
     // The store refused the values: nothing may look saved, and nothing typed is lost.
     form_.pbCancel_Click();
@@ -125,7 +140,24 @@ void frmUserData::pbOk_Click() {
   accept();
 }
 
+bool frmUserData::changed() const {
+  for (size_t row = 0; row < form_.rows().size(); ++row)
+    if (row >= shownValues_.size() || form_.rows()[row].value != shownValues_[row]) return true;
+  return false;
+}
+
 void frmUserData::reject() {
+  Grid->commitOpenEditor();
+  if (changed() && host_.askYesNo(language_ == 1 ? "Die geänderten Angaben speichern?"
+                                                 : "Store the changed values?",
+                                  kUserDataFormTitle)) {
+    pbOk_Click();
+    return;
+  }
+  pbCancel_Click();
+}
+
+void frmUserData::pbCancel_Click() {
   form_.pbCancel_Click();
   QDialog::reject();
 }

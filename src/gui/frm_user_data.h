@@ -24,7 +24,8 @@ class frmUserData : public QDialog {
               UserDataSaver save = {});
 
   bool bCancel() const { return form_.bCancel(); }
-  void reject() override;  // Cancel, Esc and the close control
+  // Esc and the close control: with values changed, asks whether to store them.
+  void reject() override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -32,9 +33,14 @@ class frmUserData : public QDialog {
  private:
   void InitGrid();
   void pbOk_Click();
+  void pbCancel_Click();
+  bool changed() const;
   void FitToRows();
 
   SessionTable& rsData_;
+  Host& host_;
+  int language_;
+  std::vector<std::string> shownValues_;  // as the form opened
   UserDataSaver save_;
   UserDataForm form_;
   UserDataGrid* Grid;

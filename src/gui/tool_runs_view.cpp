@@ -128,8 +128,8 @@ void ToolRunsView::showOutput(int row) {
   const ToolRun& run = runs_[static_cast<std::size_t>(row)];
   output_->setPlainText(QString("%1\n%2\n\n--- standard output (last 4 KB) ---\n%3\n"
                                 "--- standard error (last 4 KB) ---\n%4")
-                            .arg(ToQ(run.commandLine), ResultText(run),
-                                 OutputText(run.stdoutTail), OutputText(run.stderrTail)));
+                            .arg(ToQ(run.commandLine), ResultText(run), OutputText(run.stdoutTail),
+                                 OutputText(run.stderrTail)));
 }
 
 }  // namespace xkm

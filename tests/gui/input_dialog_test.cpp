@@ -12,7 +12,12 @@ namespace {
 class InputDialogTest : public ::testing::Test {
  protected:
   InputDialogTest() {
-    host.setPrompts(prompts.prompts());
+    Prompts answers = prompts.prompts();
+    answers.question = [this](const std::string& text, const std::string&) {
+      asked = text;
+      return goOn;
+    };
+    host.setPrompts(answers);
     dialog.show();
   }
 
@@ -26,6 +31,8 @@ class InputDialogTest : public ::testing::Test {
 
   test::StoreSandbox store;  // the remembered folder stays in a scratch folder
   test::PromptRecorder prompts;
+  std::string asked;  // the question about files not found
+  bool goOn = false;  // its answer
   QtHost host;
   frmInit dialog{host};
 };
@@ -39,17 +46,20 @@ TEST_F(InputDialogTest, OkListsTheMissingFieldsHexFirstOrHandsBackThePathsAsType
        "Input in XML-File required\r\n"},
       {"", "a.hex", " \t ", "Input in XML-File required\r\n"},  // blanks are empty, a tab is not
       {"   ", "a.hex", "a.a2l", "Input in XML-File required\r\n"},
+      {"/in/a.xml", "/in/a.hex", "/in/a.a2l", ""},  // not found: stays open when told so
       {" /in/a.xml", "/in/a.hex ", "/in/a.a2l", ""},
   };
   for (const auto& c : cases) {
     prompts.messages.clear();
+    goOn = c.xml[0] == ' ';
     fill(c.xml, c.hex, c.a2l);
     std::vector<test::RecordedMessage> box;
     if (*c.missing) box.push_back({"Input required", c.missing});
     EXPECT_EQ(prompts.messages, box);
-    EXPECT_EQ(dialog.isVisible(), !box.empty());
+    EXPECT_EQ(dialog.isVisible(), !box.empty() || !goOn);
     EXPECT_EQ(field("txtXMLFile").text(), c.xml);  // the texts stay
   }
+  EXPECT_EQ(asked, "File not found:\r\n/in/a.xml\r\n\r\nUse the paths anyway?");
   EXPECT_FALSE(dialog.bCancel());
   const InputDialogResult& in = dialog.inputs();
   EXPECT_EQ(in.xmlPath + "|" + in.hexPath + "|" + in.a2lPath, " /in/a.xml|/in/a.hex |/in/a.a2l");

@@ -1,9 +1,11 @@
+#include <QDialog>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
+#include <filesystem>
 #include <memory>
 
 #include "core/platform/error.h"
@@ -164,6 +166,35 @@ TEST_F(MainWindowTest, TheStepAFailedRunLeftMarkedIsClearedByTheNextRun) {
   app.StopRequested = false;
   action("Run").trigger();
   EXPECT_EQ(seen, (std::vector<std::string>{"G-- Stop mnuStop Help 1", "G-- Stop mnuStop Help 1"}));
+}
+
+// The check is of the library a run would load, or says why a run finds none.
+TEST_F(MainWindowTest, CheckLibraryChecksWhatARunWouldLoad) {
+  start();
+  const struct {
+    const char* name;
+    std::vector<const char*> libraries;
+    std::string said;
+  } rows[] = {
+      {"none", {}, "No library (*.lbr) in " + folder.path() + "\r\n\r\nA run stops at 60013."},
+      {"two",
+       {"a.lbr", "b.lbr"},
+       "2 libraries (*.lbr) in " + folder.path() +
+           ", where a run needs one:\r\na.lbr\r\nb.lbr\r\n\r\nA run stops at 60013."},
+      {"one", {"b.lbr"}, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const char* name : row.libraries) folder.write(name, "<XKMTOOL/>");
+    if (row.libraries.size() == 1) std::filesystem::remove(folder.file("a.lbr"));
+    prompts.messages.clear();
+    action("mnuCheckLibrary").trigger();
+    const auto* form = window->findChild<QDialog*>("frmCheckLibrary");
+    std::string said;
+    for (const test::RecordedMessage& message : prompts.messages) said += message.text;
+    EXPECT_EQ(said, row.said);
+    EXPECT_EQ(form != nullptr, row.said.empty());
+  }
 }
 
 // Each row: Ctrl+N, cancelled or not; a run writing the container, if any;

@@ -1,4 +1,5 @@
 
+#include "core/session/utilities.h"
 #include "core/userdata/user_data.h"
 #include "gui/frm_user_data.h"
 #include "gui_fixture.h"
@@ -44,6 +45,41 @@ TEST(UserDataFormWindow, NothingTypedIsLost) {
   for (size_t row = 0; row < table.rowCount(); ++row)
     values += table.text(row, kUserDataValue) + "|";
   EXPECT_EQ(values, "Max| hid |0711|QA|");
+}
+
+// Telefon typed, OK with the mandatory Name empty: what is typed after the box
+// goes into Name. The close control then asks whether to store the changes.
+TEST(UserDataFormWindow, TypingAfterTheBoxFillsTheMissingFieldAndClosingAsks) {
+  const struct {
+    const char* name;
+    bool store;
+    const char* values;
+  } rows[] = {{"stored", true, "4711|0711|"}, {"discarded", false, "||"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::PromptRecorder prompts;
+    Prompts answers = prompts.prompts();
+    answers.question = [&row](const std::string&, const std::string&) { return row.store; };
+    QtHost host;
+    host.setPrompts(answers);
+    SessionTable table = MakeUserDataTable();
+    for (const char* name : {"USERNAME;Name;1;1", "PHONE;Telefon;1;0"}) {
+      const size_t at = table.appendRow();
+      for (size_t column = 0; column < 4; ++column)
+        table.setField(at, column, std::string(SplitAt(name, ';')[column]));
+    }
+    frmUserData form(table, 1, host);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTableWidget& g = *test::Child<QTableWidget>(form, "Grid");
+    test::ClickAndType(g, 1, kValue, "0711");
+    test::Child<QPushButton>(form, "pbOK")->click();
+    for (char key : std::string("4711")) QTest::keyClick(QApplication::focusWidget(), key);
+    form.close();
+    EXPECT_EQ(table.text(0, kUserDataValue) + "|" + table.text(1, kUserDataValue) + "|",
+              row.values);
+  }
 }
 
 TEST(UserDataStoreWindow, AFailedSaveKeepsTheFormOpenAndNothingLooksSaved) {

@@ -54,7 +54,7 @@ TEST(IniReader, DecodesWindows1252OrUtf8AndAcceptsLfOnlyFiles) {
                {"[s]\nlast=no final line end", "s", "last", "no final line end"},
                {"[\304rger]\n\374ber=1\n", "äRGER", "ÜBER", "1"},  // without case beyond ASCII
                {"\xEF\xBB\xBF[s]\r\nn=Straße €\r\n", "s", "n", "Straße €"},
-               {"[s]\r\nn=Straße\r\n", "s", "n", "Straße"},  // UTF-8 without a mark
+               {"[s]\r\nn=Straße\r\n", "s", "n", "Straße"},                 // UTF-8 without a mark
                {"\xEF\xBB\xBF[s]\r\nn=Stra\337e\r\n", "s", "n", "Straße"},  // not UTF-8 after all
                // Every lead byte range: two, three and four bytes, up to the last code point.
                {"\xEF\xBB\xBF[s]\nn=©अ😀\xF4\x8F\xBF\xBF\n", "s", "n", "©अ😀\xF4\x8F\xBF\xBF"},

@@ -1,5 +1,6 @@
 #include "core/library/library_loader.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -27,24 +28,35 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
 
 }  // namespace
 
+std::vector<std::string> LibraryFilesIn(const std::string& folder) {
+  std::vector<std::string> found;
+  for (const std::string& name : fs::ListFiles(folder))
+    if (EndsWith(name, ".lbr")) found.push_back(name);
+  std::sort(found.begin(), found.end());  // listed alike wherever they are shown
+  return found;
+}
+
 LibraryLoad LoadLibraryFile(DataContext& ctx) {
   Session& session = ctx.session;
   session.LibraryDocument = XmlDocument();
+  session.LibraryFilePath.clear();
   LibraryLoad load;
   try {
     const std::string& folder = ctx.app.ExecutableFolder;
-    int count = 0;
-    std::string keptName;
-    for (const std::string& name : fs::ListFiles(folder)) {
-      if (!EndsWith(name, ".lbr")) continue;  // the search is case-sensitive
-      ++count;
-      session.LibraryFilePath = folder + fs::kSeparator + name;
-      keptName = name;
+    std::vector<std::string> found;
+    try {
+      found = LibraryFilesIn(folder);
+    } catch (const Error& e) {
+      // Said as such: "no information about the ECU" later would hide it.
+      load.failures.push_back(LoadFailure(ctx, msg::kNoOrSeveralLibraries, e.description()));
+      return load;
     }
-    if (count != 1) {
+    if (found.size() != 1) {
       load.failures.push_back(LoadFailure(ctx, msg::kNoOrSeveralLibraries));
       return load;
     }
+    const std::string& keptName = found.front();
+    session.LibraryFilePath = folder + fs::kSeparator + keptName;
     // Read once: the checksum and the parser work on the same bytes. A file
     // that cannot be read has the checksum 0, so its name is reported as not
     // matching, and then it cannot be loaded, for the reason it was not read.

@@ -16,9 +16,15 @@ struct LibraryLoad {
   bool loaded = false;
 };
 
+// The names of the library files in `folder`: those ending in ".lbr"
+// (compared case-sensitively). A run loads the one there is; none or several
+// stop it. Raises when the folder cannot be listed.
+std::vector<std::string> LibraryFilesIn(const std::string& folder);
+
 // Finds the one "*.lbr" file in the executable's folder, checks its name
 // against the CRC of its content and loads it into the session's
-// LibraryDocument. Shows nothing: the failures are msg::kNoOrSeveralLibraries,
+// LibraryDocument. Shows nothing: the failures are msg::kNoOrSeveralLibraries
+// (with the reason when the folder cannot be listed),
 // kLibraryNameMismatch and kLibraryUnparsable (a file that cannot be read
 // gives the last two, with the reason). Raises nothing but memory running out.
 [[nodiscard]] LibraryLoad LoadLibraryFile(DataContext& ctx);

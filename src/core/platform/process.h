@@ -10,7 +10,7 @@ namespace xkm {
 inline constexpr size_t kCapturedTailBytes = 4096;
 
 struct ProcessOutcome {
-  bool started = false;  // false when the program could not be started at all
+  bool started = false;    // false when the program could not be started at all
   std::string startError;  // then the system's reason ("No such file or directory")
   // Exit status when it exited. Windows has no signals: a crash there is an
   // exit with the exception's status as a signed 32-bit number (0xC0000005

@@ -14,8 +14,8 @@ struct ToolRun {
   bool started = false;    // false when it could not be started at all
   std::string startError;  // then the system's reason
   bool running = false;    // true while it runs
-  int exitCode = -1;     // its exit status when it exited
-  int signal = 0;        // the signal that ended it, 0 when it exited
+  int exitCode = -1;       // its exit status when it exited
+  int signal = 0;          // the signal that ended it, 0 when it exited
   int64_t durationMs = 0;
   std::string stdoutTail;  // the last 4 KB of its standard output
   std::string stderrTail;  // the last 4 KB of its standard error

@@ -30,6 +30,10 @@ bool Guarded(Host& host, const char* title, Handler handler) {
 
 }  // namespace
 
+bool IsMissing(const UserDataGridRow& row) {
+  return Val(row.mandatory) == 1 && IsBlank(row.value);
+}
+
 UserDataForm::UserDataForm(SessionTable& rsData, int nLanguage, Host& host)
     : rsData_(rsData), nLanguage_(nLanguage), host_(host) {}
 
@@ -58,6 +62,12 @@ void UserDataForm::setValue(size_t row, std::string text) {
   rows_.at(row).value = std::move(text);
 }
 
+size_t UserDataForm::firstMissing() const {
+  size_t row = 0;
+  while (row < rows_.size() && !IsMissing(rows_[row])) ++row;
+  return row;
+}
+
 bool UserDataForm::CheckEingaben() {
   return Guarded(host_, kCheckTitle, [this] { return CheckMandatory(); });
 }
@@ -66,7 +76,7 @@ bool UserDataForm::CheckMandatory() {
   if (rows_.empty()) return false;
   std::string missing;
   for (const UserDataGridRow& row : rows_) {
-    if (Val(row.mandatory) == 1 && IsBlank(row.value)) missing += row.label + "\r\n";
+    if (IsMissing(row)) missing += row.label + "\r\n";
   }
   if (missing.empty()) return true;
   const char* prefix = nLanguage_ == 1 ? "Eingabe erforderlich : " : "Input required : ";

@@ -28,6 +28,9 @@ struct UserDataGridRow {
   std::string value;
 };
 
+// A mandatory row whose value is blank: OK is refused while there is one.
+bool IsMissing(const UserDataGridRow& row);
+
 // The logic of the user data form (frmUserData), free of any user-interface
 // toolkit: a window builds its grid from rows(), hands the operator's edits
 // to setValue() and calls the button handlers. Messages go through the host.
@@ -46,6 +49,9 @@ class UserDataForm {
   const std::vector<UserDataGridRow>& rows() const { return rows_; }
   // The operator's text in the value cell of `row` (0-based), kept as typed.
   void setValue(size_t row, std::string text);
+
+  // The first row that is missing (see IsMissing), or rows().size().
+  size_t firstMissing() const;
 
   // The mandatory check: false when the grid has no rows, or when a mandatory
   // value is blank (then one "Error" box lists the labels).
