@@ -39,6 +39,7 @@ frmCheckLibrary::frmCheckLibrary(const std::string& libraryPath, QWidget* parent
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   list_ = new QTableWidget(0, 4, this);
   list_->setObjectName("lstFindings");
+  list_->setAccessibleName("Findings");
   list_->setHorizontalHeaderLabels({"Severity", "Line", "Column", "Text"});
   list_->verticalHeader()->hide();
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);

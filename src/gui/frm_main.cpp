@@ -129,13 +129,16 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
   SetUpToolbar();
   inputFiles_ = new QLabel;
   inputFiles_->setObjectName("inputFiles");
+  inputFiles_->setAccessibleName("Input files");
   inputFiles_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   statusBar()->addWidget(inputFiles_, 1);
   lastRun_ = new QLabel;
   lastRun_->setObjectName("lastRun");
+  lastRun_->setAccessibleName("Last run");
   statusBar()->addPermanentWidget(lastRun_);
   container_ = new QLabel;
   container_->setObjectName("container");
+  container_->setAccessibleName("Container written");
   statusBar()->addPermanentWidget(container_);
   auto* openFolder = new QToolButton;
   openFolder->setObjectName("openFolder");
@@ -163,6 +166,7 @@ frmMain::~frmMain() = default;
 QWidget* frmMain::BuildCentralWidget() {
   Grid = new QTableWidget;
   Grid->setObjectName("Grid");
+  Grid->setAccessibleName("Process steps");
   auto* processes = new QGroupBox("Processes");
   processes->setObjectName("FrameProcesses");
   (new QVBoxLayout(processes))->addWidget(Grid);
@@ -177,9 +181,11 @@ QWidget* frmMain::BuildCentralWidget() {
 
   GridState = new QTableWidget;
   GridState->setObjectName("GridState");
+  GridState->setAccessibleName("Reports");
   sessionView_ = new SessionView;
   stateTabs_ = new QTabWidget;
   stateTabs_->setObjectName("StateTabs");
+  stateTabs_->setAccessibleName("State");
   stateTabs_->addTab(GridState, "Reports");
   stateTabs_->addTab(sessionView_, "Session");
   toolRunsView_ = new ToolRunsView;

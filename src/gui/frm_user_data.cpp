@@ -39,6 +39,7 @@ frmUserData::frmUserData(SessionTable& rsData, int nLanguage, Host& host, QWidge
 
   Grid = new UserDataGrid;
   Grid->setObjectName("Grid");
+  Grid->setAccessibleName("User data");
   Grid->setItemDelegateForColumn(UserDataGrid::kValueColumn,
                                  new LimitedLineDelegate(kUserDataValueMaxLength, Grid));
   Grid->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -29,9 +29,11 @@ HelpPane::HelpPane(QWidget* parent) : QFrame(parent) {
 
   txthelp = new QPlainTextEdit;
   txthelp->setObjectName("txthelp");
+  txthelp->setAccessibleName("Help for the current step");
   txthelp->setReadOnly(true);
   wbHelp = new QTextBrowser;
   wbHelp->setObjectName("wbHelp");
+  wbHelp->setAccessibleName("Operator help");
   wbHelp->setOpenExternalLinks(true);
   wbHelp->hide();
 

@@ -15,8 +15,10 @@ SessionView::SessionView(QWidget* parent) : QWidget(parent) {
   setObjectName("SessionView");
   tableList_ = new QListWidget;
   tableList_->setObjectName("SessionTables");
+  tableList_->setAccessibleName("Session tables");
   rowsView_ = new QTableWidget;
   rowsView_->setObjectName("SessionRows");
+  rowsView_->setAccessibleName("Rows of the chosen table");
   rowsView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   rowsView_->setSelectionBehavior(QAbstractItemView::SelectRows);
   rowsView_->setAlternatingRowColors(true);
@@ -44,6 +46,9 @@ void SessionView::showTables(const Session& session, const SessionTable& userInf
   tableList_->clear();
   for (const auto& [name, table] : tables_)
     tableList_->addItem(QString("%1 (%2)").arg(ToQ(name)).arg(table.rowCount()));
+  // Names and counts uncut, whatever the font.
+  tableList_->setMinimumWidth(tableList_->sizeHintForColumn(0) + 2 * tableList_->frameWidth() +
+                              CharactersWide(*tableList_, 2));
   tableList_->setCurrentRow(shown < 0 ? 0 : shown);
   showTable(tableList_->currentRow());
 }

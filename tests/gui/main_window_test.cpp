@@ -1,5 +1,7 @@
+#include <QClipboard>
 #include <QDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -166,6 +168,47 @@ TEST_F(MainWindowTest, TheStepAFailedRunLeftMarkedIsClearedByTheNextRun) {
   app.StopRequested = false;
   action("Run").trigger();
   EXPECT_EQ(seen, (std::vector<std::string>{"G-- Stop mnuStop Help 1", "G-- Stop mnuStop Help 1"}));
+}
+
+// A tool shows in Tools as it runs; a step failure it explains points there.
+TEST_F(MainWindowTest, ToolsShowAsTheyRunAndAFailureTheyExplainPointsThere) {
+  start();
+  const QTableWidget& tools = *test::Child<QTableWidget>(*window, "ToolRuns");
+  std::string during;
+  extras["S2"] = [&](const UpdateStateHandler&) {
+    ToolRun run;
+    run.step = "S2";
+    run.running = true;
+    window->host().toolRunsChanged({run});
+    during = test::CellText(tools, 0, 2);
+    run.running = false;
+    run.started = true;
+    run.exitCode = 2;
+    window->session().toolRuns = {run};
+    throw Error(60000, "QSR failed");
+  };
+  action("Run").trigger();
+  EXPECT_EQ(during, "running");
+  EXPECT_EQ(test::CellText(tools, 0, 2), "failed: exit 2");
+  EXPECT_TRUE(statusText().ends_with(" - see Tools")) << statusText();
+}
+
+// Ctrl+C copies the selected rows whole; a clean run's last row names its container.
+TEST_F(MainWindowTest, ReportsCopyWholeRowsAndNameTheContainer) {
+  start();
+  extras["S3"] = [this](const UpdateStateHandler&) {
+    window->session().writtenContainer = "/w/K1.xkm";
+  };
+  action("Run").trigger();
+  stateGrid().setFocus();
+  stateGrid().selectRow(0);
+  stateGrid().selectionModel()->select(stateGrid().model()->index(stateGrid().rowCount() - 1, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  QTest::keySequence(&stateGrid(), QKeySequence::Copy);
+  const QStringList lines = QGuiApplication::clipboard()->text().split('\n');
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_EQ(lines[0].section('\t', 2).toStdString(), "in S1");
+  EXPECT_EQ(lines[1].section('\t', 2).toStdString(), "Container written: /w/K1.xkm");
 }
 
 // The check is of the library a run would load, or says why a run finds none.
