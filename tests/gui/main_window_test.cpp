@@ -158,85 +158,50 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
     EXPECT_TRUE(a->isSeparator() || bar.widgetForAction(a)->focusPolicy() == Qt::TabFocus);
 }
 
-TEST_F(MainWindowTest, TheStepAFailedRunLeftMarkedIsClearedByTheNextRun) {
-  start();
-  std::vector<std::string> seen;
-  extras["S1"] = [&](const UpdateStateHandler&) { seen.push_back(looks()); };
-  extras["S2"] = [](const UpdateStateHandler&) { throw Error(60000, "QSR not found"); };
-  action("Run").trigger();
-  extras.erase("S2");
-  app.StopRequested = false;
-  action("Run").trigger();
-  EXPECT_EQ(seen, (std::vector<std::string>{"G-- Stop mnuStop Help 1", "G-- Stop mnuStop Help 1"}));
-}
-
 // A tool shows in Tools as it runs; a step failure it explains points there.
+// The next run starts with nothing of it: no marked step, no tool rows.
 TEST_F(MainWindowTest, ToolsShowAsTheyRunAndAFailureTheyExplainPointsThere) {
   start();
   const QTableWidget& tools = *test::Child<QTableWidget>(*window, "ToolRuns");
-  std::string during;
+  std::vector<std::string> seen;
   extras["S2"] = [&](const UpdateStateHandler&) {
-    ToolRun run;
-    run.step = "S2";
-    run.running = true;
-    window->host().toolRunsChanged({run});
-    during = test::CellText(tools, 0, 2);
-    run.running = false;
-    run.started = true;
-    run.exitCode = 2;
-    window->session().toolRuns = {run};
+    window->host().toolRunsChanged({ToolRun{.step = "S2", .running = true}});
+    seen.push_back(test::CellText(tools, 0, 2));
+    window->session().toolRuns = {ToolRun{.step = "S2", .started = true, .exitCode = 2}};
     throw Error(60000, "QSR failed");
   };
   action("Run").trigger();
-  EXPECT_EQ(during, "running");
-  EXPECT_EQ(test::CellText(tools, 0, 2), "failed: exit 2");
+  seen.push_back(test::CellText(tools, 0, 2));
   EXPECT_TRUE(statusText().ends_with(" - see Tools")) << statusText();
-}
-
-// Ctrl+C copies the selected rows whole; a clean run's last row names its container.
-TEST_F(MainWindowTest, ReportsCopyWholeRowsAndNameTheContainer) {
-  start();
-  extras["S3"] = [this](const UpdateStateHandler&) {
-    window->session().writtenContainer = "/w/K1.xkm";
-  };
+  extras.erase("S2");
+  extras["S1"] = [&](const UpdateStateHandler&) { seen.push_back(looks()); };
+  app.StopRequested = false;
   action("Run").trigger();
-  stateGrid().setFocus();
-  stateGrid().selectRow(0);
-  stateGrid().selectionModel()->select(stateGrid().model()->index(stateGrid().rowCount() - 1, 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-  QTest::keySequence(&stateGrid(), QKeySequence::Copy);
-  const QStringList lines = QGuiApplication::clipboard()->text().split('\n');
-  ASSERT_EQ(lines.size(), 3);
-  EXPECT_EQ(lines[0].section('\t', 2).toStdString(), "in S1");
-  EXPECT_EQ(lines[1].section('\t', 2).toStdString(), "Container written: /w/K1.xkm");
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"running", "failed: exit 2", "G-- Stop mnuStop Help 1"}));
+  EXPECT_EQ(tools.rowCount(), 0);
 }
 
 // The check is of the library a run would load, or says why a run finds none.
 TEST_F(MainWindowTest, CheckLibraryChecksWhatARunWouldLoad) {
   start();
-  const struct {
-    const char* name;
-    std::vector<const char*> libraries;
-    std::string said;
-  } rows[] = {
-      {"none", {}, "No library (*.lbr) in " + folder.path() + "\r\n\r\nA run stops at 60013."},
-      {"two",
-       {"a.lbr", "b.lbr"},
-       "2 libraries (*.lbr) in " + folder.path() +
-           ", where a run needs one:\r\na.lbr\r\nb.lbr\r\n\r\nA run stops at 60013."},
-      {"one", {"b.lbr"}, ""},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    for (const char* name : row.libraries) folder.write(name, "<XKMTOOL/>");
-    if (row.libraries.size() == 1) std::filesystem::remove(folder.file("a.lbr"));
+  // Each row: the libraries beside the program, and what is said instead of a check.
+  const std::pair<std::vector<const char*>, std::string> rows[] = {
+      {{}, "No library (*.lbr) in " + folder.path()},
+      {{"a.lbr", "b.lbr"},
+       "2 libraries (*.lbr) in " + folder.path() + ", where a run needs one:\r\na.lbr\r\nb.lbr"},
+      {{"b.lbr"}, ""}};
+  for (const auto& [libraries, said] : rows) {
+    SCOPED_TRACE(said);
+    std::filesystem::remove(folder.file("a.lbr"));
+    for (const char* name : libraries) folder.write(name, "<XKMTOOL/>");
     prompts.messages.clear();
     action("mnuCheckLibrary").trigger();
-    const auto* form = window->findChild<QDialog*>("frmCheckLibrary");
-    std::string said;
-    for (const test::RecordedMessage& message : prompts.messages) said += message.text;
-    EXPECT_EQ(said, row.said);
-    EXPECT_EQ(form != nullptr, row.said.empty());
+    std::vector<test::RecordedMessage> expected;
+    if (!said.empty())
+      expected.push_back({"Check library", said + "\r\n\r\nA run stops at 60013."});
+    EXPECT_EQ(prompts.messages, expected);
+    EXPECT_EQ(window->findChild<QDialog*>("frmCheckLibrary") != nullptr, said.empty());
   }
 }
 
@@ -256,12 +221,18 @@ TEST_F(MainWindowTest, TheStatusBarNamesTheOrderAndTheContainerAndOpensTheWorkFo
     QTest::mouseClick(test::Child<QToolButton>(*window, "openFolder"), Qt::LeftButton);
     const QLabel& container = *test::Child<QLabel>(*window, "container");
     seen += "|" + test::Child<QLabel>(*window, "inputFiles")->text() + "|" + container.text() +
-            "|" + container.toolTip() + "\n";
+            "|" + container.toolTip() + "|" + QString::fromStdString(lastReport()) + "\n";
   }
   EXPECT_EQ(seen.toStdString(),
-            "|XML: a.xml    Hex/S19: a.hex    A2L: a.a2l||\n"
-            "in|XML: a.xml    Hex/S19: a.hex    A2L: a.a2l|Container: K1.xkm|/w/K1.xkm\n"
-            "o|XML: b.xml    Hex/S19: b.hex    A2L: b.a2l||\n");
+            "|XML: a.xml    Hex/S19: a.hex    A2L: a.a2l|||\n"
+            "in|XML: a.xml    Hex/S19: a.hex    A2L: a.a2l|Container: K1.xkm|/w/K1.xkm|"
+            "Container written: /w/K1.xkm\n"
+            "o|XML: b.xml    Hex/S19: b.hex    A2L: b.a2l|||in S3\n");
+  // Ctrl+C copies the selected rows whole, tab-separated.
+  stateGrid().setFocus();
+  stateGrid().selectRow(1);
+  QTest::keySequence(&stateGrid(), QKeySequence::Copy);
+  EXPECT_EQ(QGuiApplication::clipboard()->text().section('\t', 2).toStdString(), "in S2\n");
 }
 
 }  // namespace

@@ -9,23 +9,32 @@ namespace {
 
 constexpr int kValue = 3;
 
+// A table of rows "Name;Field;DisplayField;Mandatory;Value".
+SessionTable TableOf(std::initializer_list<const char*> rows) {
+  SessionTable table = MakeUserDataTable();
+  for (const char* row : rows) {
+    const size_t at = table.appendRow();
+    const std::vector<std::string_view> fields = SplitAt(row, ';');
+    for (size_t column = 0; column < fields.size(); ++column)
+      table.setField(at, column, std::string(fields[column]));
+  }
+  return table;
+}
+
+void ShowActive(QWidget& form) {
+  form.show();
+  QApplication::setActiveWindow(&form);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+}
+
 TEST(UserDataFormWindow, NothingTypedIsLost) {
   test::PromptRecorder prompts;
   QtHost host;
   host.setPrompts(prompts.prompts());
-  SessionTable table = MakeUserDataTable();
-  for (const auto& row :
-       std::vector<std::vector<std::string>>{{"USERNAME", "Name", "1", "1", ""},
-                                             {"SITE", "Werk", "0", "1", " hid "},
-                                             {"PHONE", "Telefon", "1", "0", ""},
-                                             {"DEPARTMENT", "Abt", "1", "1", ""}}) {
-    const size_t at = table.appendRow();
-    for (size_t column = 0; column < row.size(); ++column) table.setField(at, column, row[column]);
-  }
+  SessionTable table = TableOf(
+      {"USERNAME;Name;1;1;", "SITE;Werk;0;1; hid ", "PHONE;Telefon;1;0;", "DEPARTMENT;Abt;1;1;"});
   frmUserData form(table, 1, host);
-  form.show();
-  QApplication::setActiveWindow(&form);
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  ShowActive(form);
   QTableWidget& g = *test::Child<QTableWidget>(form, "Grid");
   QPushButton& ok = *test::Child<QPushButton>(form, "pbOK");
   ASSERT_EQ(g.rowCount(), 3);  // the hidden item is not listed
@@ -62,16 +71,9 @@ TEST(UserDataFormWindow, TypingAfterTheBoxFillsTheMissingFieldAndClosingAsks) {
     answers.question = [&row](const std::string&, const std::string&) { return row.store; };
     QtHost host;
     host.setPrompts(answers);
-    SessionTable table = MakeUserDataTable();
-    for (const char* name : {"USERNAME;Name;1;1", "PHONE;Telefon;1;0"}) {
-      const size_t at = table.appendRow();
-      for (size_t column = 0; column < 4; ++column)
-        table.setField(at, column, std::string(SplitAt(name, ';')[column]));
-    }
+    SessionTable table = TableOf({"USERNAME;Name;1;1;", "PHONE;Telefon;1;0;"});
     frmUserData form(table, 1, host);
-    form.show();
-    QApplication::setActiveWindow(&form);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ShowActive(form);
     QTableWidget& g = *test::Child<QTableWidget>(form, "Grid");
     test::ClickAndType(g, 1, kValue, "0711");
     test::Child<QPushButton>(form, "pbOK")->click();

@@ -45,12 +45,8 @@ void clsToolChain::RunTool(const std::string& toolKey, const std::string& progra
   // window of its own, which is not the case here.
   const std::string commandLine = program + " " + arguments;
   std::vector<ToolRun>& runs = ctx_.session.toolRuns;
-  ToolRun started;
-  started.step = currentStep_;
-  started.tool = toolKey;
-  started.commandLine = commandLine;
-  started.running = true;
-  runs.push_back(std::move(started));
+  runs.push_back(
+      {.step = currentStep_, .tool = toolKey, .commandLine = commandLine, .running = true});
   ctx_.host.toolRunsChanged(runs);
   ToolWatch watch(ctx_.app, ToolWatch::Clock::now());
   ToolRun run = RunAndCapture(ctx_.host, commandLine, watch.control());
