@@ -30,10 +30,17 @@ std::string MissingInputMessage(const std::string& xml, const std::string& hex,
 
 namespace {
 
+bool Exists(const QLineEdit& field) {
+  try {
+    return fs::FileExists(fs::MakeAbsolute(std::string(TrimBlanks(FromQ(field.text())))));
+  } catch (const Error&) {
+    return false;  // not a path that names one file ("\\x.hex" on Windows)
+  }
+}
+
 QLineEdit* FirstAbsent(std::initializer_list<QLineEdit*> fields) {
   for (QLineEdit* field : fields)
-    if (!fs::FileExists(fs::MakeAbsolute(std::string(TrimBlanks(FromQ(field->text()))))))
-      return field;
+    if (!Exists(*field)) return field;
   return nullptr;
 }
 

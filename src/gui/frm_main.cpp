@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/shell/startup.h"
 #include "core/userdata/user_data.h"
@@ -451,7 +452,13 @@ void frmMain::Stop_Click() {
 
 // The next order's inputs without a restart; Cancel keeps the current ones.
 void frmMain::NewOrder_Click() {
-  if (!runner_.running() && TakeInputsFromDialog(app_, host_)) showInputFiles();
+  if (runner_.running()) return;
+  try {
+    if (TakeInputsFromDialog(app_, host_)) showInputFiles();
+  } catch (const Error& e) {
+    // A path the system cannot place: the current order stays.
+    host_.showMessage(e.numberAndDescription(), kApplicationTitle);
+  }
 }
 
 void frmMain::Config_Click() {

@@ -138,9 +138,15 @@ bool TakeInputsFromDialog(AppState& app, Host& host) {
   const InputDialogResult input = host.showInputDialog();
   if (input.cancelled) return false;
   // Blanks around a typed path are not part of it, as on the command line.
-  app.InputXmlPath = fs::MakeAbsolute(std::string(TrimBlanks(input.xmlPath)));
-  app.InputHexPath = fs::MakeAbsolute(std::string(TrimBlanks(input.hexPath)));
-  app.InputA2lPath = fs::MakeAbsolute(std::string(TrimBlanks(input.a2lPath)));
+  // All three or none: a path that cannot be placed leaves the order as it was.
+  const auto absolute = [](const std::string& typed) {
+    return fs::MakeAbsolute(std::string(TrimBlanks(typed)));
+  };
+  std::string xml = absolute(input.xmlPath);
+  std::string hex = absolute(input.hexPath);
+  app.InputA2lPath = absolute(input.a2lPath);
+  app.InputXmlPath = std::move(xml);
+  app.InputHexPath = std::move(hex);
   return true;
 }
 
