@@ -354,9 +354,20 @@ bool frmMain::StartUp(const std::string& commandLine) {
   if (!result.ok) return false;
   setWindowTitle(ToQ(app_.WindowTitle));
   for (const ProcessStep& step : result.steps) AddStep(step);
+  FitModulColumn(result.steps);
   runner_.setSteps(std::move(result.steps));
   showInputFiles();
   return true;
+}
+
+// The Modul column shows the longest step name uncut.
+void frmMain::FitModulColumn(const std::vector<ProcessStep>& steps) {
+  const QFontMetrics metrics(GridState->font());
+  int widest = CharactersWide(*GridState, 20);
+  for (const ProcessStep& step : steps)
+    widest =
+        std::max(widest, metrics.horizontalAdvance(ToQ(step.name)) + CharactersWide(*GridState, 2));
+  GridState->setColumnWidth(kModulColumn, widest);
 }
 
 void frmMain::AddStep(const ProcessStep& step) {

@@ -66,6 +66,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   void SetUpGrids();
   QWidget* BuildCentralWidget();
   void AddStep(const ProcessStep& step);
+  void FitModulColumn(const std::vector<ProcessStep>& steps);
   void FitProcessGridHeight();
   void TB_ButtonClick(const QString& key);
   void Stop_Click();
