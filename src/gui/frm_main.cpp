@@ -128,6 +128,7 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
   SetUpGrids();
   SetUpMenus();
   SetUpToolbar();
+  statusBar()->setAccessibleName("Status");
   inputFiles_ = new QLabel;
   inputFiles_->setObjectName("inputFiles");
   inputFiles_->setAccessibleName("Input files");
@@ -223,6 +224,9 @@ void frmMain::SetUpToolbar() {
       TB->insertSeparator(action);
   }
   TB->findChild<QAction*>("Stop")->setEnabled(false);
+  // The overflow button of a narrow window is otherwise a nameless check box.
+  if (auto* more = TB->findChild<QToolButton*>("qt_toolbar_ext_button"))
+    more->setAccessibleName("More toolbar buttons");
   // The buttons join the Tab order, so that the window works without a mouse.
   for (QAction* action : TB->actions())
     if (QWidget* button = TB->widgetForAction(action)) button->setFocusPolicy(Qt::TabFocus);
