@@ -160,6 +160,8 @@ void frmMain::FitProcessGridHeight() {
   const int frame = 2 * Grid->frameWidth();
   const bool scrolls = Grid->horizontalHeader()->length() > Grid->width() - frame;
   const int bar = scrolls ? Grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+  // Widened again, the row shows from its first step rather than staying scrolled.
+  if (!scrolls) Grid->horizontalScrollBar()->setValue(0);
   Grid->setFixedHeight(kProcessRowHeight + frame + bar);
 }
 
