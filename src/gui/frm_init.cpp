@@ -12,8 +12,8 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/platform/user_store.h"
-#include "core/session/conversions.h"
 #include "core/session/utilities.h"
+#include "core/shell/startup.h"
 #include "core/userdata/registry.h"
 #include "gui/qt_text.h"
 
@@ -32,7 +32,7 @@ namespace {
 
 bool Exists(const QLineEdit& field) {
   try {
-    return fs::FileExists(fs::MakeAbsolute(std::string(TrimBlanks(FromQ(field.text())))));
+    return fs::FileExists(InputPathOf(FromQ(field.text())));
   } catch (const Error&) {
     return false;  // not a path that names one file ("\\x.hex" on Windows)
   }

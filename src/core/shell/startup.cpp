@@ -134,17 +134,18 @@ void ReadCommandLine(AppState& app, const std::string& commandLine) {
   throw Error(msg::kFailure, message, "ReadCommandLine");
 }
 
+// Blanks around a typed path are not part of it, as on the command line.
+std::string InputPathOf(const std::string& typed) {
+  return fs::MakeAbsolute(std::string(TrimBlanks(typed)));
+}
+
 bool TakeInputsFromDialog(AppState& app, Host& host) {
   const InputDialogResult input = host.showInputDialog();
   if (input.cancelled) return false;
-  // Blanks around a typed path are not part of it, as on the command line.
   // All three or none: a path that cannot be placed leaves the order as it was.
-  const auto absolute = [](const std::string& typed) {
-    return fs::MakeAbsolute(std::string(TrimBlanks(typed)));
-  };
-  std::string xml = absolute(input.xmlPath);
-  std::string hex = absolute(input.hexPath);
-  app.InputA2lPath = absolute(input.a2lPath);
+  std::string xml = InputPathOf(input.xmlPath);
+  std::string hex = InputPathOf(input.hexPath);
+  app.InputA2lPath = InputPathOf(input.a2lPath);
   app.InputXmlPath = std::move(xml);
   app.InputHexPath = std::move(hex);
   return true;

@@ -22,6 +22,10 @@ std::string OwnIniPath(const AppState& app);
 // with the reason.
 void ReadCommandLine(AppState& app, const std::string& commandLine);
 
+// A path as typed into the input dialog, as the run takes it: without the
+// blanks around it, made absolute. Raises for a path the system cannot place.
+std::string InputPathOf(const std::string& typed);
+
 // Shows the input dialog and, unless it is cancelled, takes its three paths
 // (trimmed, made absolute) as the inputs of the next run. False when cancelled;
 // the inputs then stay as they were.
