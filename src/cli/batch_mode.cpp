@@ -9,6 +9,7 @@
 #include "core/shell/run_record.h"
 #include "core/shell/runner.h"
 #include "core/shell/startup.h"
+#include "core/toolchain/tool_chain.h"
 
 namespace xkm {
 
@@ -16,7 +17,7 @@ int RunBatch(AppState& app, const BatchOptions& options, std::ostream& out, std:
   BatchHost host(out, err);
   Session session;
   Context context{app, session, host};
-  Runner runner(context);
+  Runner runner(context, MakeToolChain);
   const ReportFile reportFile(options.reportPath);
 
   BatchReport report;

@@ -30,6 +30,7 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/shell/startup.h"
+#include "core/toolchain/tool_chain.h"
 #include "core/userdata/user_data.h"
 #include "gui/frm_check_library.h"
 #include "gui/help_pane.h"
@@ -116,7 +117,7 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
       app_(app),
       host_(this, this),
       ctx_{app_, session_, host_},
-      runner_(ctx_, std::move(makeToolChain)),
+      runner_(ctx_, makeToolChain ? std::move(makeToolChain) : MakeToolChain),
       openFolder_(
           [](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }) {
   InitIconResources();

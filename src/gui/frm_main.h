@@ -33,7 +33,7 @@ class frmMain : public QMainWindow, private RunDisplay {
  public:
   static constexpr int kProcessRowHeight = 20;
 
-  // `makeToolChain` makes the object the steps run on; clsToolChain by default.
+  // `makeToolChain` makes the object the steps run on; a real tool chain by default.
   explicit frmMain(AppState& app, Runner::StepTargetFactory makeToolChain = {},
                    QWidget* parent = nullptr);
   ~frmMain() override;

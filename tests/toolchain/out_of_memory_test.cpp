@@ -3,6 +3,7 @@
 #include <new>
 
 #include "core/shell/runner.h"
+#include "core/toolchain/tool_chain.h"
 #include "toolchain_fixture.h"
 
 namespace xkm {
@@ -27,7 +28,7 @@ struct OutOfMemoryTest : ::testing::Test, test::ToolchainFixture {
   // Runs the step, then the clean-up, with memory running out at `report`.
   RunOutcome run(const std::string& step, const std::string& report) {
     host.exhaustOn = report;
-    Runner runner(ctx);
+    Runner runner(ctx, MakeToolChain);
     runner.setSteps({{step, step, ""}, {"CLEANUPSESSION", "CLEANUPSESSION", ""}});
     return runner.RunProcess();
   }

@@ -7,8 +7,8 @@
 #include "core/platform/path.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
+#include "core/session/file_names.h"
 #include "core/session/utilities.h"
-#include "core/toolchain/file_names.h"
 
 namespace xkm {
 namespace {

@@ -19,13 +19,7 @@ std::string LocalTimestamp() {
 Runner::Runner(Context& context, StepTargetFactory makeToolChain)
     : host_(context.host),
       ctx_{context.app, context.session, host_},
-      makeToolChain_(std::move(makeToolChain)) {
-  if (!makeToolChain_) {
-    makeToolChain_ = [](Context& ctx, UpdateStateHandler updateState) {
-      return std::make_unique<clsToolChain>(ctx, std::move(updateState));
-    };
-  }
-}
+      makeToolChain_(std::move(makeToolChain)) {}
 
 void Runner::setSteps(std::vector<ProcessStep> steps) {
   steps_ = std::move(steps);

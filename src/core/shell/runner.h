@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "core/session/context.h"
+#include "core/session/step_target.h"
 #include "core/shell/message_log_host.h"
 #include "core/shell/process_step.h"
 #include "core/shell/run_record.h"
-#include "core/toolchain/tool_chain.h"
 
 namespace xkm {
 
@@ -17,11 +17,10 @@ namespace xkm {
 // turns their reports into state rows and stops between steps on request.
 class Runner {
  public:
-  using StepTargetFactory =
-      std::function<std::unique_ptr<StepTarget>(Context&, UpdateStateHandler)>;
+  using StepTargetFactory = xkm::StepTargetFactory;
 
-  // `makeToolChain` makes the object of one run; a clsToolChain by default.
-  explicit Runner(Context& context, StepTargetFactory makeToolChain = {});
+  // `makeToolChain` makes the object of each run (MakeToolChain for a real one).
+  Runner(Context& context, StepTargetFactory makeToolChain);
 
   void setSteps(std::vector<ProcessStep> steps);
   const std::vector<ProcessStep>& steps() const { return steps_; }

@@ -4,7 +4,7 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/resources/message_ids.h"
-#include "core/toolchain/file_names.h"
+#include "core/session/file_names.h"
 #include "core/toolchain/run_files.h"
 
 namespace xkm {

@@ -8,9 +8,9 @@
 #include "core/platform/file_system.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
+#include "core/session/file_names.h"
 #include "core/session/utilities.h"
 #include "core/toolchain/ansi_file_text.h"
-#include "core/toolchain/file_names.h"
 #include "core/toolchain/run_files.h"
 #include "core/toolchain/working_files.h"
 

@@ -39,6 +39,10 @@ const StepEntry* FindStep(const std::string& name) {
 
 }  // namespace
 
+std::unique_ptr<StepTarget> MakeToolChain(Context& context, UpdateStateHandler updateState) {
+  return std::make_unique<clsToolChain>(context, std::move(updateState));
+}
+
 clsToolChain::clsToolChain(Context& context, UpdateStateHandler updateState)
     : ctx_(context), updateState_(std::move(updateState)) {}
 

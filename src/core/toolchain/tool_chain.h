@@ -4,19 +4,9 @@
 #include <string>
 
 #include "core/session/context.h"
+#include "core/session/step_target.h"
 
 namespace xkm {
-
-using UpdateStateHandler = std::function<void(const std::string& text)>;
-
-// What the runner calls steps on: by name, at run time.
-class StepTarget {
- public:
-  virtual ~StepTarget() = default;
-  virtual void CallByName(const std::string& name) = 0;
-  // After the last step: whether the run completed (not stopped or failed).
-  virtual void RunEnded(bool /*completed*/) {}
-};
 
 // The process steps the runner calls by name, one fresh object per run. A step
 // takes no arguments, reports progress through UpdateState and stops the whole
@@ -63,5 +53,8 @@ class clsToolChain : public StepTarget {
   UpdateStateHandler updateState_;
   std::string currentStep_;  // the step CallByName runs, for the tool records
 };
+
+// The tool chain of a real run, for the runner.
+std::unique_ptr<StepTarget> MakeToolChain(Context& context, UpdateStateHandler updateState);
 
 }  // namespace xkm

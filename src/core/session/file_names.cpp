@@ -1,4 +1,4 @@
-#include "core/toolchain/file_names.h"
+#include "core/session/file_names.h"
 
 #include "core/platform/error.h"
 #include "core/platform/path.h"
