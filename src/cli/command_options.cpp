@@ -1,78 +1,125 @@
 #include "cli/command_options.h"
 
-namespace xkm {
+#include <CLI/CLI.hpp>
 
-const char* const kUsageText =
-    "Usage:\n"
-    "  xkmtool [XML,HEX,A2L]                         the desktop window\n"
-    "  xkmtool --batch [--report FILE] XML,HEX,A2L   one run without a window\n"
-    "  xkmtool --library-name FILE                   the name a library file must carry\n"
-    "  xkmtool --seal-library FILE                   renames a library file to that name\n"
-    "  xkmtool --check-library FILE [--report FILE]  checks a library file without a run\n"
-    "  xkmtool --help | --version\n"
-    "\n"
+namespace xkm {
+namespace {
+
+constexpr const char* kExitCodes =
     "Exit codes of --batch: 0 completed, 1 a step failed, 2 start-up failed,\n"
     "3 completed with message boxes, 4 stopped, 5 the report could not be written.\n"
     "Exit codes of --check-library: 0 clean, 1 errors, 3 warnings only,\n"
-    "2 the file cannot be read, 5 the report could not be written.\n";
+    "2 the file cannot be read, 5 the report could not be written.\n"
+    "--batch, --library-name, --seal-library, --check-library and --version\n"
+    "exclude each other. A wrong command line exits with 2 and this text.";
+
+// The declarations' own words, without CLI11's notes on which options exclude
+// which (the footer says it once).
+class UsageFormatter : public CLI::Formatter {
+ public:
+  std::string make_usage(const CLI::App*, std::string name) const override {
+    return "Usage: " + name + " [OPTIONS] [XML,HEX,A2L]\n";
+  }
+  std::string make_option_opts(const CLI::Option* option) const override {
+    return option->get_type_size() != 0 ? " " + option->get_type_name() : std::string();
+  }
+};
+
+// The options as declared once: the parser and the usage text both come from
+// here. Everything after the options is the process command line (XML,HEX,A2L),
+// which may itself begin with "-".
+struct Declared {
+  CLI::App app{
+      "xkmtool: production data for the engine control unit.\n"
+      "Without an option, the desktop window (on the process command line\n"
+      "XML,HEX,A2L, or the files it asks for).",
+      "xkmtool"};
+  bool batch = false;
+  bool version = false;
+  std::string report;
+  std::string libraryName;
+  std::string sealLibrary;
+  std::string checkLibrary;
+  CLI::Option* batchOption;
+  CLI::Option* reportOption;
+  std::vector<CLI::Option*> modes;
+
+  Declared() {
+    app.prefix_command();
+    app.formatter(std::make_shared<UsageFormatter>());
+    app.set_help_flag("--help", "this text");
+    app.footer(kExitCodes);
+    batchOption = app.add_flag("--batch", batch, "one run without a window on XML,HEX,A2L");
+    reportOption =
+        app.add_option("--report", report, "the JSON report of --batch or --check-library")
+            ->type_name("FILE");
+    modes = {batchOption,
+             app.add_option("--library-name", libraryName, "the name a library file must carry")
+                 ->type_name("FILE"),
+             app.add_option("--seal-library", sealLibrary, "renames a library file to that name")
+                 ->type_name("FILE"),
+             app.add_option("--check-library", checkLibrary, "checks a library file without a run")
+                 ->type_name("FILE"),
+             app.add_flag("--version", version, "the program's version")};
+    // One mode at a time: "--check-library F --batch" never quietly runs a batch.
+    for (CLI::Option* mode : modes)
+      for (CLI::Option* other : modes)
+        if (mode != other) mode->excludes(other);
+  }
+
+  CommandAction action() const {
+    // In the order of `modes`.
+    constexpr CommandAction kActions[] = {CommandAction::Batch, CommandAction::LibraryName,
+                                          CommandAction::SealLibrary, CommandAction::CheckLibrary,
+                                          CommandAction::Version};
+    for (size_t i = 0; i < modes.size(); ++i)
+      if (modes[i]->count() > 0) return kActions[i];
+    return CommandAction::Gui;
+  }
+};
+
+CommandOptions Invalid(const std::string& why) {
+  CommandOptions options;
+  options.action = CommandAction::Invalid;
+  options.error = why;
+  return options;
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return Declared().app.help();
+}
 
 CommandOptions ParseCommandOptions(const std::vector<std::string>& arguments) {
+  Declared declared;
+  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+  try {
+    declared.app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    CommandOptions help;
+    help.action = CommandAction::Help;
+    return help;
+  } catch (const CLI::ParseError& e) {
+    return Invalid(e.what());
+  }
   CommandOptions options;
-  size_t i = 0;
-  for (; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument.rfind("--", 0) != 0) break;
-    if (argument == "--batch") {
-      options.action = CommandAction::Batch;
-    } else if (argument == "--help") {
-      options.action = CommandAction::Help;
-      return options;
-    } else if (argument == "--version") {
-      options.action = CommandAction::Version;
-      return options;
-    } else if (argument == "--library-name" || argument == "--seal-library") {
-      if (i + 1 >= arguments.size()) {
-        options.action = CommandAction::Invalid;
-        options.error = argument + " needs a file name";
-        return options;
-      }
-      options.action =
-          argument == "--library-name" ? CommandAction::LibraryName : CommandAction::SealLibrary;
-      options.libraryPath = arguments[++i];
-      return options;
-    } else if (argument == "--check-library") {
-      if (i + 1 >= arguments.size()) {
-        options.action = CommandAction::Invalid;
-        options.error = argument + " needs a file name";
-        return options;
-      }
-      options.action = CommandAction::CheckLibrary;
-      options.libraryPath = arguments[++i];
-    } else if (argument == "--report" || argument.rfind("--report=", 0) == 0) {
-      if (argument == "--report") {
-        if (i + 1 >= arguments.size()) {
-          options.action = CommandAction::Invalid;
-          options.error = "--report needs a file name";
-          return options;
-        }
-        options.reportPath = arguments[++i];
-      } else {
-        options.reportPath = argument.substr(9);
-      }
-    } else {
-      options.action = CommandAction::Invalid;
-      options.error = "unknown option " + argument;
-      return options;
-    }
-  }
-  if (options.action == CommandAction::CheckLibrary && i < arguments.size()) {
-    options.action = CommandAction::Invalid;
-    options.error = "--check-library takes no process command line";
-    return options;
-  }
-  for (; i < arguments.size(); ++i) {
+  options.action = declared.action();
+  options.reportPath = declared.report;
+  options.libraryPath = declared.libraryName + declared.sealLibrary + declared.checkLibrary;
+  const std::vector<std::string> rest = declared.app.remaining();
+  if (!rest.empty() && rest.front().rfind("--", 0) == 0)
+    return Invalid("unknown option " + rest.front());
+  const bool takesCommandLine =
+      options.action == CommandAction::Gui || options.action == CommandAction::Batch;
+  if (!rest.empty() && !takesCommandLine)
+    return Invalid("no process command line goes with this option: " + rest.front());
+  if (declared.reportOption->count() > 0 && options.action != CommandAction::Batch &&
+      options.action != CommandAction::CheckLibrary)
+    return Invalid("--report goes with --batch or --check-library");
+  for (const std::string& part : rest) {
     if (!options.commandLine.empty()) options.commandLine += ' ';
-    options.commandLine += arguments[i];
+    options.commandLine += part;
   }
   return options;
 }

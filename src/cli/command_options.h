@@ -25,8 +25,10 @@ struct CommandOptions {
 };
 
 // Options start with "--" and come first; the rest is the process command line.
+// One mode at a time, and nothing after an option that takes no command line.
 CommandOptions ParseCommandOptions(const std::vector<std::string>& arguments);
 
-extern const char* const kUsageText;
+// The usage text, made from the declared options.
+std::string UsageText();
 
 }  // namespace xkm

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
 
   switch (options.action) {
     case xkm::CommandAction::Help:
-      std::cout << xkm::kUsageText;
+      std::cout << xkm::UsageText();
       return 0;
     case xkm::CommandAction::Version:
       std::cout << "xkmtool " << XKM_VERSION << "\n";
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     case xkm::CommandAction::CheckLibrary:
       return xkm::RunLibraryCheck(options.libraryPath, options.reportPath, std::cout, std::cerr);
     case xkm::CommandAction::Invalid:
-      std::cerr << "xkmtool: " << options.error << "\n" << xkm::kUsageText;
+      std::cerr << "xkmtool: " << options.error << "\n" << xkm::UsageText();
       return xkm::kExitStartupFailed;
     case xkm::CommandAction::Batch: {
       xkm::AppState app;
@@ -62,10 +62,10 @@ int main(int argc, char** argv) {
 #elif defined(XKM_WINDOW_PROGRAM)
       std::cerr << "xkmtool: the desktop window is " XKM_WINDOW_PROGRAM
                    "; this program is the batch mode\n"
-                << xkm::kUsageText;
+                << xkm::UsageText();
       return xkm::kExitStartupFailed;
 #else
-      std::cerr << "xkmtool: this build has no desktop window; use --batch\n" << xkm::kUsageText;
+      std::cerr << "xkmtool: this build has no desktop window; use --batch\n" << xkm::UsageText();
       return xkm::kExitStartupFailed;
 #endif
   }
