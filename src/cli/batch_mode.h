@@ -4,18 +4,9 @@
 #include <string>
 
 #include "core/session/app_state.h"
+#include "core/session/exit_codes.h"
 
 namespace xkm {
-
-// Exit codes of the batch mode.
-enum BatchExitCode {
-  kExitCompleted = 0,              // the run went through and showed no message box
-  kExitStepFailed = 1,             // a step raised an error and the run ended
-  kExitStartupFailed = 2,          // start-up failed
-  kExitCompletedWithMessages = 3,  // the run went through but showed message boxes
-  kExitStopped = 4,                // stopped by request (see WatchStopRequests)
-  kExitReportLost = 5,  // the run's own code was 0 or 3, but --report could not be written
-};
 
 struct BatchOptions {
   std::string commandLine;  // "XML,HEX,A2L"

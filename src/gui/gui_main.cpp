@@ -6,13 +6,12 @@
 #include <iostream>
 
 #include "core/session/app_state.h"
+#include "core/session/exit_codes.h"
 #include "core/shell/startup.h"
 #include "gui/frm_main.h"
 
 namespace xkm {
 namespace {
-
-constexpr int kStartupFailedExitCode = 2;
 
 // Aids for demonstrations and documentation, read from the environment:
 // XKM_AUTORUN=1 presses Run once after start-up; XKM_SCREENSHOT=<file.png>
@@ -66,7 +65,7 @@ int RunGui(int argc, char** argv, const std::string& commandLine) {
   frmMain window(app);
   const DemoAids aids = ReadDemoAids();
   if (!aids.screenshotPath.isEmpty()) window.host().setPrompts(ConsolePrompts());
-  if (!window.StartUp(commandLine)) return kStartupFailedExitCode;
+  if (!window.StartUp(commandLine)) return kExitStartupFailed;
   window.show();
   if (aids.autorun || !aids.screenshotPath.isEmpty())
     QTimer::singleShot(0, &window, [&aids, &window] { ApplyDemoAids(aids, window); });
