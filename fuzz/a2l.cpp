@@ -44,7 +44,6 @@ std::string ReadAll(const std::string& path, size_t chunkSize) {
 }
 
 int Run(const uint8_t* data, size_t size) {
-  CurrentFolderGuard folderGuard;
   static const std::string folder = ScratchFolder("a2l");
   const std::string path = WriteScratchFile(folder, "input.a2l", AsText(data, size));
   const size_t smallChunk = 1 + (size == 0 ? 0 : data[size / 2] % 23);

@@ -83,21 +83,6 @@ inline std::string WriteScratchFile(const std::string& folder, const std::string
   return path;
 }
 
-// Puts the current folder back when a routine under test has changed it, so
-// that one input cannot change where the next one runs.
-class CurrentFolderGuard {
- public:
-  CurrentFolderGuard() : saved_(fs::CurrentFolder()) {}
-  ~CurrentFolderGuard() {
-    if (fs::CurrentFolder() != saved_) fs::SetCurrentFolder(saved_);
-  }
-  CurrentFolderGuard(const CurrentFolderGuard&) = delete;
-  CurrentFolderGuard& operator=(const CurrentFolderGuard&) = delete;
-
- private:
-  std::string saved_;
-};
-
 inline std::string_view AsText(const uint8_t* data, size_t size) {
   return {reinterpret_cast<const char*>(data), size};
 }

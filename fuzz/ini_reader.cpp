@@ -31,7 +31,6 @@ std::pair<std::string, std::string> NamesInInput(std::string_view input) {
 }
 
 int Run(const uint8_t* data, size_t size) {
-  CurrentFolderGuard folderGuard;
   static const std::string folder = ScratchFolder("ini_reader");
   const std::string_view input = AsText(data, size);
   const std::string path = WriteScratchFile(folder, "input.ini", input);

@@ -63,7 +63,6 @@ std::string ChooseLayout(DataContext& ctx) {
 }
 
 int Run(const uint8_t* data, size_t size) {
-  CurrentFolderGuard folderGuard;
   static const std::string folder = ScratchFolder("library");
   PlaceLibrary(folder, AsText(data, size));
 

@@ -9,7 +9,6 @@
 namespace xkm::fuzz::logistic_data {
 
 int Run(const uint8_t* data, size_t size) {
-  CurrentFolderGuard folderGuard;
   static const std::string folder = ScratchFolder("logistic_data");
 
   AppState app;

@@ -102,7 +102,6 @@ Outcome ReplacePlain(DataContext& ctx, std::string& text, const std::vector<std:
 }
 
 int Run(const uint8_t* data, size_t size) {
-  CurrentFolderGuard folderGuard;
   const auto [rows, body] = SplitAtNul(AsText(data, size));
   AppState app;
   Session session;

@@ -25,13 +25,13 @@ std::string InsertFolder() {
 }
 
 int Run(const uint8_t* data, size_t size) {
-  CurrentFolderGuard folderGuard;
   static const std::string folder = InsertFolder();
-  fs::SetCurrentFolder(folder);
 
   const auto [mcs, raw] = SplitAtNul(AsText(data, size));
   AppState app;
   Session session;
+  InitSessionTables(session);
+  WriteValue(session.ConfigTable, "PFADZIELABLAGE", folder);  // where inserted files lie
   DataContext ctx{app, session};
   try {
     const SessionTable variables = ParseVariableDefinitions(ctx, mcs);

@@ -12,7 +12,6 @@
 namespace xkm::fuzz::text_reader {
 
 int Run(const uint8_t* data, size_t size) {
-  CurrentFolderGuard folderGuard;
   static const std::string folder = ScratchFolder("text_reader");
   const std::string path = WriteScratchFile(folder, "CS.LOG", AsText(data, size));
 

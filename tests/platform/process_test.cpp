@@ -11,6 +11,7 @@
 #include <cerrno>
 #endif
 
+#include "core/platform/file_system.h"
 #include "core/platform/path.h"
 #include "core/session/utilities.h"
 #include "support/child_process.h"
@@ -56,6 +57,11 @@ TEST(RunCommandLine, ReportsHowTheChildEnded) {
               std::make_tuple(exitCode >= 0, exitCode, 0))
         << commandLine;
   }
+  // The child works in the folder it is given; this process stays where it is.
+  const std::string here = fs::CurrentFolder();
+  RunCommandLine(StandIn("touch=made"), {}, milliseconds(30), ChildOutput::Inherit,
+                 ExitNotice::Automatic, {}, folder.path());
+  EXPECT_TRUE(std::filesystem::exists(folder.file("made")) && fs::CurrentFolder() == here);
   // A crash: a signal here, an exception status on Windows.
   const ProcessOutcome trapped = RunCommandLine(StandIn("trap"), [] {});
   EXPECT_TRUE(trapped.signal == SIGILL || trapped.exitCode == static_cast<int>(0xC000001D));

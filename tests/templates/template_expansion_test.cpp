@@ -9,13 +9,6 @@
 namespace xkm::test {
 namespace {
 
-// Makes a scratch folder the current folder for one test.
-struct InFolder {
-  std::string previous = fs::CurrentFolder();
-  explicit InFolder(const std::string& folder) { fs::SetCurrentFolder(folder); }
-  ~InFolder() { fs::SetCurrentFolder(previous); }
-};
-
 class ExpandTemplateTest : public TemplateTest {
  protected:
   // The output ExpandTemplate leaves, and after " / " the failure if there is one.
@@ -26,8 +19,10 @@ class ExpandTemplateTest : public TemplateTest {
     return e.number() == 0 ? output : output + " / " + e.numberAndDescription();
   }
 
+  // Inserted files are the working folder's.
+  ExpandTemplateTest() { WriteValue(session.ConfigTable, "PFADZIELABLAGE", scratch.path()); }
+
   ScratchFolder scratch;
-  InFolder inScratch{scratch.path()};
 };
 
 TEST_F(ExpandTemplateTest, DefinitionsInTextOrderVariablesFirst) {

@@ -24,18 +24,19 @@ struct PrepareSessionTest : ::testing::Test, test::ToolchainFixture {
 
 // The stored results are pinned by the whole-process report; here what a
 // report does not show.
-TEST_F(PrepareSessionTest, ShowsItsWorkReplacesAnOlderScriptAndChangesIntoTheImagesFolder) {
+TEST_F(PrepareSessionTest, ShowsItsWorkReplacesAnOlderScriptAndLeavesTheCurrentFolder) {
   const std::string a2l = input("ecu_st10.a2l", "a2l/ecu.a2l");
   const std::string hex = input("ecu_st10.hex", "Aufträge Müller/image.v2.hex");
   folder.write("Aufträge Müller/CS_ST10.qsr",
                "an older script that is much longer than the new one");
   app.StopRequested = true;
+  const std::string started = fs::CurrentFolder();
   PrepareSession(ctx, hex, a2l);
   EXPECT_EQ(host.messages, Messages{});
   EXPECT_THAT(host.busyPointerCalls, ElementsAre(true, true, false));
   EXPECT_EQ(host.processEventsCount, 1);
-  EXPECT_FALSE(app.StopRequested);  // the library loaded
-  EXPECT_EQ(fs::CurrentFolder(), folder.file("Aufträge Müller"));
+  EXPECT_FALSE(app.StopRequested);          // the library loaded
+  EXPECT_EQ(fs::CurrentFolder(), started);  // the tools get their folder, the process keeps its
   // The script is the template's text as it is, replacing the older file.
   const std::string script = test::ReadFileBytes(folder.file("Aufträge Müller/CS_ST10.qsr"));
   EXPECT_THAT(script, ::testing::StartsWith("; checksum script: one CHECKSUM line per checksum"));

@@ -29,13 +29,11 @@ struct ToolchainFixture {
   Session session;
   RecordingHost host;
   Context ctx{app, session, host};
-  std::string savedFolder = fs::CurrentFolder();
 
   ToolchainFixture() {
     std::filesystem::create_directories(folder.file("exe"));
     app.ExecutableFolder = folder.file("exe");
   }
-  ~ToolchainFixture() { fs::SetCurrentFolder(savedFolder); }
 
   void installLibrary() { std::filesystem::copy(DemoLibrary(), app.ExecutableFolder); }
   // Copies a demo input file into the scratch folder under `name`.

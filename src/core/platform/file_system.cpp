@@ -15,16 +15,6 @@ std::string CurrentFolder() {
   return ec ? std::string() : Utf8Path(current);
 }
 
-bool SetCurrentFolder(const std::string& folder) {
-  // Splitting "C:\ecu.hex" at its last separator leaves "C:", which alone
-  // would mean drive C's current folder; the folder meant is the root.
-  const bool bareDrive = kNativePathStyle == PathStyle::Windows && folder.size() == 2 &&
-                         folder[1] == ':' && AnchorOf(folder) == PathAnchor::DriveDependent;
-  std::error_code ec;
-  std::filesystem::current_path(NativePath(bareDrive ? folder + kSeparator : folder), ec);
-  return !ec;
-}
-
 std::string MakeAbsolute(const std::string& path) {
   if (path.empty() || AnchorOf(path) == PathAnchor::Absolute) return path;
   return ResolvePath(CurrentFolder(), path);

@@ -90,7 +90,6 @@ void CopyFile(const std::string& from, const std::string& to);
 std::vector<std::string> ListFiles(const std::string& folder);
 
 std::string CurrentFolder();
-bool SetCurrentFolder(const std::string& folder);
 
 // `path` made absolute against the current folder (lexically; nothing
 // resolved). A drive-dependent path raises the error of ResolvePath.

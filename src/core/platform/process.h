@@ -42,7 +42,8 @@ enum class ChildAction {
 };
 using ChildControl = std::function<ChildAction()>;
 
-// Starts a command line with the inherited environment and current folder,
+// Starts a command line with the inherited environment, in `workingFolder`
+// (this program's current folder when empty; this program's stays as it is),
 // never through a shell, its standard input reading nothing, and waits for it
 // to end without a time limit. On Windows the text goes to CreateProcessW as
 // it is, so the program parses it by its own rules; elsewhere it is split into
@@ -62,6 +63,7 @@ ProcessOutcome RunCommandLine(const std::string& commandLine,
                               std::chrono::milliseconds tick = std::chrono::milliseconds(30),
                               ChildOutput output = ChildOutput::Inherit,
                               ExitNotice notice = ExitNotice::Automatic,
-                              const ChildControl& control = {});
+                              const ChildControl& control = {},
+                              const std::string& workingFolder = {});
 
 }  // namespace xkm

@@ -24,9 +24,10 @@ namespace {
 // The descriptors a child gets as its standard streams, opened before it is
 // started (close-on-exec, so that no other child inherits them).
 struct ChildStreams {
-  int input = -1;   // /dev/null
-  int output = -1;  // -1: ours
-  int error = -1;   // -1: ours
+  int input = -1;                // /dev/null
+  int output = -1;               // -1: ours
+  int error = -1;                // -1: ours
+  const char* folder = nullptr;  // nullptr: ours
 };
 
 // A descriptor on /dev/null, closed with the object.
@@ -237,7 +238,8 @@ std::string ProgramPath(const std::string& name) {
   sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
   for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::signal(signal, SIG_DFL);
-  bool ok = ::dup2(streams.input, STDIN_FILENO) >= 0;
+  bool ok = streams.folder == nullptr || ::chdir(streams.folder) == 0;
+  ok = ok && ::dup2(streams.input, STDIN_FILENO) >= 0;
   if (ok && streams.output >= 0) ok = ::dup2(streams.output, STDOUT_FILENO) >= 0;
   if (ok && streams.error >= 0) ok = ::dup2(streams.error, STDERR_FILENO) >= 0;
   if (ok) ::execve(program, argv, environ);
@@ -307,7 +309,7 @@ class GroupSignals {
 ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
                             const std::function<void()>& whileWaiting,
                             std::chrono::milliseconds tick, ChildOutput output, ExitNotice notice,
-                            const ChildControl& control) {
+                            const ChildControl& control, const std::string& folder) {
   ProcessOutcome outcome;
   if (argv.empty() || argv[0].empty()) return outcome;
 
@@ -318,7 +320,7 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
   const NullDevice input(O_RDONLY);
   // Output that cannot be captured (no pipes to be had) is discarded.
   const NullDevice discard(O_WRONLY);
-  ChildStreams streams{input.get(), -1, -1};
+  ChildStreams streams{input.get(), -1, -1, folder.empty() ? nullptr : folder.c_str()};
   if (capture.active()) {
     streams.output = capture.writeEnd(0);
     streams.error = capture.writeEnd(1);
@@ -376,8 +378,9 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
 ProcessOutcome RunCommandLine(const std::string& commandLine,
                               const std::function<void()>& whileWaiting,
                               std::chrono::milliseconds tick, ChildOutput output, ExitNotice notice,
-                              const ChildControl& control) {
-  return SpawnAndWait(SplitCommandLine(commandLine), whileWaiting, tick, output, notice, control);
+                              const ChildControl& control, const std::string& workingFolder) {
+  return SpawnAndWait(SplitCommandLine(commandLine), whileWaiting, tick, output, notice, control,
+                      workingFolder);
 }
 
 }  // namespace xkm

@@ -225,7 +225,8 @@ void TakeRemainingOutput(std::array<CapturedStream, 2>& streams) {
 ProcessOutcome RunCommandLine(const std::string& commandLine,
                               const std::function<void()>& whileWaiting,
                               std::chrono::milliseconds tick, ChildOutput output,
-                              ExitNotice /*notice*/, const ChildControl& control) {
+                              ExitNotice /*notice*/, const ChildControl& control,
+                              const std::string& workingFolder) {
   ProcessOutcome outcome;
   if (IsBlankLine(commandLine)) return outcome;
 
@@ -255,8 +256,12 @@ ProcessOutcome RunCommandLine(const std::string& commandLine,
   // CreateProcessW may write into the command line it is given.
   std::wstring line = win32::Wide(commandLine);
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                      &startup, &info)) {
+  // "C:" alone (what splitting "C:\ecu.hex" leaves) would mean drive C's
+  // current folder; the folder meant is the root.
+  const bool bareDrive = workingFolder.size() == 2 && workingFolder[1] == ':';
+  const std::wstring folder = win32::Wide(bareDrive ? workingFolder + "\\" : workingFolder);
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
     outcome.startError = win32::Reason(::GetLastError());
     return outcome;
   }

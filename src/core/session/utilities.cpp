@@ -40,7 +40,8 @@ std::string RunAndWait(Host& host, const std::string& commandLine, int /*showSta
   return "ok";
 }
 
-ToolRun RunAndCapture(Host& host, const std::string& commandLine, const ChildControl& control) {
+ToolRun RunAndCapture(Host& host, const std::string& commandLine, const ChildControl& control,
+                      const std::string& workingFolder) {
   ToolRun run;
   run.commandLine = commandLine;
   const auto start = std::chrono::steady_clock::now();
@@ -48,7 +49,7 @@ ToolRun RunAndCapture(Host& host, const std::string& commandLine, const ChildCon
   // prints; it is kept for the record of the run instead.
   ProcessOutcome outcome = RunCommandLine(
       commandLine, [&host] { host.processEvents(); }, std::chrono::milliseconds(30),
-      ChildOutput::Capture, ExitNotice::Automatic, control);
+      ChildOutput::Capture, ExitNotice::Automatic, control, workingFolder);
   run.durationMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                        std::chrono::steady_clock::now() - start)
                        .count();

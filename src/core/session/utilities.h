@@ -33,7 +33,9 @@ std::string RunAndWait(Host& host, const std::string& commandLine, int showState
 // RunAndWait with the record of the run: how it ended, how long it took and
 // the last 4 KB of its standard output and error, which reach no screen.
 // Step and tool are left for the caller to fill in; `control` may end the tool.
-ToolRun RunAndCapture(Host& host, const std::string& commandLine, const ChildControl& control = {});
+// It runs in `workingFolder` (see RunCommandLine).
+ToolRun RunAndCapture(Host& host, const std::string& commandLine, const ChildControl& control = {},
+                      const std::string& workingFolder = {});
 
 // The parts of `text` between its `separator`s: one more part than separators.
 std::vector<std::string_view> SplitAt(std::string_view text, char separator);

@@ -120,8 +120,8 @@ void ReadCommandLine(AppState& app, const std::string& commandLine) {
       if (message.empty() && !fs::FileExists(OwnIniPath(app)))
         message = "File not found : " + OwnIniPath(app);
       if (message.empty()) {
-        // Later steps split these paths at their last separator and change
-        // the current folder, so a relative path would lose its meaning.
+        // Later steps split these paths at their last separator, and the tools
+        // work in another folder, so a relative path would lose its meaning.
         app.InputXmlPath = fs::MakeAbsolute(app.InputXmlPath);
         app.InputHexPath = fs::MakeAbsolute(app.InputHexPath);
         app.InputA2lPath = fs::MakeAbsolute(app.InputA2lPath);
@@ -158,8 +158,8 @@ StartupResult RunStartup(AppState& app, Host& host, const std::string& commandLi
     app.ToolConfigPath = ReadIniValue(OwnIniPath(app), "System", "ToolConfig", "");
     if (IsBlank(app.ToolConfigPath))
       throw StartupFailure{"No Config-File: " + app.ExecutableName + ".ini found"};
-    // The steps change the current folder to the image's folder, so a relative
-    // tool configuration is taken beside the executable.
+    // A relative tool configuration is taken beside the executable, wherever
+    // the program was started from.
     app.ToolConfigPath = fs::ResolvePath(app.ExecutableFolder, app.ToolConfigPath);
     app.StopGraceSeconds = SecondsSetting(app, "StopGrace", kDefaultStopGraceSeconds);
     app.ToolTimeoutSeconds = SecondsSetting(app, "ToolTimeout", 0);

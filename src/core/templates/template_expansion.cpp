@@ -7,6 +7,7 @@
 #include "core/platform/cp1252.h"
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/platform/path.h"
 #include "core/platform/regex.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
@@ -164,11 +165,13 @@ void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string
 
 bool ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& content) {
   content.clear();
-  if (!fs::FileExists(fileName)) {
+  const std::string folder = ReadValue(ctx.session.ConfigTable, "PFADZIELABLAGE", 1);
+  const std::string path = folder.empty() ? fileName : fs::ResolvePath(folder, fileName);
+  if (!fs::FileExists(path)) {
     throw Error(msg::kInsertFileNotFound, ctx.message(msg::kInsertFileNotFound) + " :" + fileName,
                 "ReadTextFile");
   }
-  content = DecodeCp1252(fs::ReadAllBytes(fileName, fs::Links::Refuse));
+  content = DecodeCp1252(fs::ReadAllBytes(path, fs::Links::Refuse));
   return true;
 }
 

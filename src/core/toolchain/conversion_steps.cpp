@@ -42,7 +42,6 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     ctx_.host.processEvents();
     RequirePreparedSession(ctx_.session);
     const std::string folder = Config(ctx_, "PFADZIELABLAGE");
-    fs::SetCurrentFolder(folder);
 
     BrakelTemplate brakel = GetBrakelTemplate(ctx_, Config(ctx_, "AST"));
     WriteValue(ctx_.session.ConfigTable, "BSL_TEMPLATE", brakel.name);

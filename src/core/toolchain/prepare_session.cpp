@@ -73,7 +73,6 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   if (TrimBlanks(folder) != folder)
     throw Error(msg::kFolderNameBlank, ctx.message(msg::kFolderNameBlank, {{"folder", folder}}),
                 "PrepareSession");
-  fs::SetCurrentFolder(folder);  // the tools run there; a failure is not reported
   const std::string withoutExtension = shortName.substr(0, shortName.find('.'));
 
   SetCpuType(ctx);

@@ -11,8 +11,8 @@ inline constexpr const char* kOptionsKey = "XKM-OPTIONS-1";
 
 // Prepares a run: loads the library, creates the session tables, reads the A2L
 // facts, chooses configuration, baud rates, address layout and templates,
-// writes the layout's QSR script into the hex file's folder (which becomes the
-// current folder) and stores every result in ConfigTable. A failure is shown
+// writes the layout's QSR script into the hex file's folder (where the tools
+// will work) and stores every result in ConfigTable. A failure is shown
 // as one "Error" box ("<number> <description>"); the routine then returns
 // normally with the later variables left unwritten.
 void PrepareSession(Context& ctx, const std::string& hexPath, const std::string& a2lPath);

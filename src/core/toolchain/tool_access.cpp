@@ -49,7 +49,9 @@ void clsToolChain::RunTool(const std::string& toolKey, const std::string& progra
       {.step = currentStep_, .tool = toolKey, .commandLine = commandLine, .running = true});
   ctx_.host.toolRunsChanged(runs);
   ToolWatch watch(ctx_.app, ToolWatch::Clock::now());
-  ToolRun run = RunAndCapture(ctx_.host, commandLine, watch.control());
+  // The tools work in the image's folder; this program's current folder stays.
+  ToolRun run = RunAndCapture(ctx_.host, commandLine, watch.control(),
+                              ReadValue(ctx_.session.ConfigTable, "PFADZIELABLAGE", 1));
   run.step = currentStep_;
   run.tool = toolKey;
   runs.back() = std::move(run);
