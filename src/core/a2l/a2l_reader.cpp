@@ -9,6 +9,7 @@
 #include "core/platform/file_system.h"
 #include "core/platform/letter_case.h"
 #include "core/resources/message_ids.h"
+#include "core/session/config_names.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
@@ -69,7 +70,7 @@ void StoreSectionFacts(DataContext& ctx, const a2l::SectionMatches& section) {
 }  // namespace
 
 void ReadA2LData(DataContext& ctx, size_t chunkSize) {
-  const std::string path = ReadValue(ctx.session.ConfigTable, "A2LFILE", 1);
+  const std::string path = ReadValue(ctx.session.ConfigTable, config::kA2lFile, 1);
   StoreA2LFacts(ctx, ScanFile(path, chunkSize));
 }
 
@@ -86,7 +87,7 @@ bool SetCpuType(DataContext& ctx) {
   const SessionTable& constants = ctx.session.SysConstTable;
   const std::vector<size_t>& rows = constants.rowsNamed("SY_ST10");
   const bool st10 = rows.size() == 1 && Val(TrimBlanks(constants.text(rows.front(), 1))) >= 5.0;
-  WriteValue(ctx.session.ConfigTable, "CPU_TYPE", st10 ? "2" : "1");
+  WriteValue(ctx.session.ConfigTable, config::kCpuType, st10 ? "2" : "1");
   return true;
 }
 

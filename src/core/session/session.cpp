@@ -2,34 +2,35 @@
 
 #include "core/platform/error.h"
 #include "core/resources/message_ids.h"
+#include "core/session/config_names.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
 
 const char* const kConfigCatalogue[23] = {
-    "HEXFILE",
-    "BAUDRATE_TESTER",
-    "BAUDRATE_ECU",
-    "PFADZIELABLAGE",
-    "CNT_FILENAME",
-    "HEXINFO_STARTADRESS",
-    "HEXINFO_STOPADRESS",
-    "A2LFILE",
-    "EPKDIFF",
-    "DATE",
-    "CPU_TYPE",
-    "CONFIG_NUM",
-    "QSR_TEMPLATE",
-    "MCS_CONTENT",
-    "RAW_CONTENT",
-    "DATABLOCK_COUNT",
-    "MIM_CONVERSION_YES_NO",
-    "QSR_ADRESSINFO_TEMPLATE",
-    "HEXFILESHORT",
-    "HEXFILESHORT_WITHOUT_EXTENSION",
-    "OPTIONS_KEY",
-    "AST",
-    "BSL_TEMPLATE",
+    config::kHexFile,
+    config::kBaudRateTester,
+    config::kBaudRateEcu,
+    config::kWorkingFolder,
+    config::kContainerFileName,
+    config::kHexInfoStartAddress,
+    config::kHexInfoStopAddress,
+    config::kA2lFile,
+    config::kEpkDiff,
+    config::kDate,
+    config::kCpuType,
+    config::kConfigNum,
+    config::kQsrTemplate,
+    config::kMcsContent,
+    config::kRawContent,
+    config::kDatablockCount,
+    config::kMimConversion,
+    config::kQsrAddressInfoTemplate,
+    config::kHexFileShort,
+    config::kHexFileShortWithoutExtension,
+    config::kOptionsKeyName,
+    config::kAddressLayout,
+    config::kBslTemplate,
 };
 
 void InitSessionTables(Session& session) {

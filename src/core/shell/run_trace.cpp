@@ -9,6 +9,7 @@
 #include "core/platform/sha256.h"
 #include "core/platform/system_info.h"
 #include "core/resources/message_ids.h"
+#include "core/session/config_names.h"
 #include "core/session/tool_run_json.h"
 #include "core/session/utilities.h"
 #include "core/shell/startup.h"
@@ -125,8 +126,8 @@ Json RunTraceToJson(const Context& ctx, const RunRecord& run) {
   trace["inputs"] = Inputs(run);
   trace["library"] = FileFacts(session.LibraryFilePath);
   trace["ecu"] = ReadValue(session.DataTable, "ECU", 1);
-  trace["configNum"] = ReadValue(session.ConfigTable, "CONFIG_NUM", 1);
-  trace["layout"] = ReadValue(session.ConfigTable, "AST", 1);
+  trace["configNum"] = ReadValue(session.ConfigTable, config::kConfigNum, 1);
+  trace["layout"] = ReadValue(session.ConfigTable, config::kAddressLayout, 1);
   trace["steps"] = Steps(run);
   trace["tools"] = Tools(session);
   trace["messages"] = Messages(run);

@@ -4,6 +4,7 @@
 #include "core/platform/file_system.h"
 #include "core/platform/letter_case.h"
 #include "core/resources/message_ids.h"
+#include "core/session/config_names.h"
 #include "core/session/conversions.h"
 #include "core/session/session.h"
 #include "core/templates/text_stream_reader.h"
@@ -18,7 +19,7 @@ bool IsChecksumLine(const SessionTable::Field& first) {
 }
 
 void ImportLog(DataContext& ctx) {
-  std::string folder = ReadValue(ctx.session.ConfigTable, "PFADZIELABLAGE", 1);
+  std::string folder = ReadValue(ctx.session.ConfigTable, config::kWorkingFolder, 1);
   std::string path = std::string(TrimBlanks(folder)) + fs::kSeparator + "CS.LOG";
   if (!fs::FileExists(path)) {
     throw Error(msg::kChecksumLogMissing,

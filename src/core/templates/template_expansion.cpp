@@ -10,6 +10,7 @@
 #include "core/platform/path.h"
 #include "core/platform/regex.h"
 #include "core/resources/message_ids.h"
+#include "core/session/config_names.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
@@ -165,7 +166,7 @@ void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string
 
 bool ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& content) {
   content.clear();
-  const std::string folder = ReadValue(ctx.session.ConfigTable, "PFADZIELABLAGE", 1);
+  const std::string folder = ReadValue(ctx.session.ConfigTable, config::kWorkingFolder, 1);
   const std::string path = folder.empty() ? fileName : fs::ResolvePath(folder, fileName);
   if (!fs::FileExists(path)) {
     throw Error(msg::kInsertFileNotFound, ctx.message(msg::kInsertFileNotFound) + " :" + fileName,

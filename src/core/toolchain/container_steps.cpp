@@ -3,6 +3,7 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/resources/message_ids.h"
+#include "core/session/config_names.h"
 #include "core/session/file_names.h"
 #include "core/templates/replace_data.h"
 #include "core/templates/template_expansion.h"
@@ -28,14 +29,14 @@ void clsToolChain::BuildXKMContainer() {
   try {
     UpdateState(ctx_.message(msg::kBuildingContainer));
     ctx_.host.processEvents();
-    WriteValue(ctx_.session.ConfigTable, "CNT_FILENAME",
+    WriteValue(ctx_.session.ConfigTable, config::kContainerFileName,
                ContainerName(ReadValue(ctx_.session.DataTable, "SGIDB1", 1),
                              ReadValue(ctx_.session.DataTable, "SGIDB3", 1)));
 
-    std::string mcs = Config(ctx_, "MCS_CONTENT");
-    const std::string raw = Config(ctx_, "RAW_CONTENT");
-    folder = Config(ctx_, "PFADZIELABLAGE");
-    name = Config(ctx_, "CNT_FILENAME");
+    std::string mcs = Config(ctx_, config::kMcsContent);
+    const std::string raw = Config(ctx_, config::kRawContent);
+    folder = Config(ctx_, config::kWorkingFolder);
+    name = Config(ctx_, config::kContainerFileName);
 
     // Empty order fields would make a container that looks whole.
     if (ctx_.session.logisticData == Session::LogisticData::Failed)
@@ -65,8 +66,8 @@ void clsToolChain::BuildXKMContainer() {
 
 void clsToolChain::BuildSGOContainer() {
   try {
-    const std::string name = Config(ctx_, "CNT_FILENAME");
-    const std::string folder = Config(ctx_, "PFADZIELABLAGE");
+    const std::string name = Config(ctx_, config::kContainerFileName);
+    const std::string folder = Config(ctx_, config::kWorkingFolder);
     const std::string container = ContainerPath(folder, name);
     if (ctx_.session.writtenContainer != container)
       throw Error(msg::kFailure,
@@ -104,11 +105,11 @@ void clsToolChain::RunEnded(bool completed) {
   // A refused run never claimed the folder: what lies there belongs to the
   // run that holds it.
   if (completed || !ctx_.session.folderLock.held()) return;
-  std::string name = Config(ctx_, "CNT_FILENAME");
+  std::string name = Config(ctx_, config::kContainerFileName);
   if (name.empty() && ctx_.session.logisticData == Session::LogisticData::Read)
     name = ContainerName(ReadValue(ctx_.session.DataTable, "SGIDB1", 1),
                          ReadValue(ctx_.session.DataTable, "SGIDB3", 1));
-  SetAsideEarlierOutputsOf(Config(ctx_, "PFADZIELABLAGE"), name);
+  SetAsideEarlierOutputsOf(Config(ctx_, config::kWorkingFolder), name);
 }
 
 void clsToolChain::SetAsideEarlierOutputsOf(const std::string& folder, const std::string& name) {

@@ -4,6 +4,7 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/resources/message_ids.h"
+#include "core/session/config_names.h"
 #include "core/session/conversions.h"
 #include "core/session/file_names.h"
 #include "core/templates/checksum_import.h"
@@ -41,10 +42,10 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     UpdateState(ctx_.message(msg::kConvertingToBcb));
     ctx_.host.processEvents();
     RequirePreparedSession(ctx_.session);
-    const std::string folder = Config(ctx_, "PFADZIELABLAGE");
+    const std::string folder = Config(ctx_, config::kWorkingFolder);
 
-    BrakelTemplate brakel = GetBrakelTemplate(ctx_, Config(ctx_, "AST"));
-    WriteValue(ctx_.session.ConfigTable, "BSL_TEMPLATE", brakel.name);
+    BrakelTemplate brakel = GetBrakelTemplate(ctx_, Config(ctx_, config::kAddressLayout));
+    WriteValue(ctx_.session.ConfigTable, config::kBslTemplate, brakel.name);
     CheckNameInWorkingFolder(brakel.name, msg::kTemplateFileNameError, "BRAKEL template name");
     const std::string brakelTemplate = brakel.content;
     ReplaceData(ctx_, brakel.content);
@@ -52,7 +53,8 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     WriteRunFile(
         ctx_, controlFile,
         EncodeForAnsiFile(ctx_, brakel.content, controlFile,
-                          {{"<ADRESSLAYOUT " + Config(ctx_, "AST") + " BRAKEL>", brakelTemplate}}));
+                          {{"<ADRESSLAYOUT " + Config(ctx_, config::kAddressLayout) + " BRAKEL>",
+                            brakelTemplate}}));
 
     // A tool is judged by the files it leaves: none may be an earlier run's.
     const WorkingFileNames names = WorkingFileNamesOf(ctx_.session);
@@ -63,8 +65,8 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     // Every path goes through QuoteArgument: a quote in a folder or file name
     // would otherwise end the quoted argument early and split it.
     RunTool("Brakel", QuotedToolPath("Brakel"),
-            " " + QuoteArgument(Config(ctx_, "PFADZIELABLAGE") + fs::kSeparator +
-                                Config(ctx_, "BSL_TEMPLATE")),
+            " " + QuoteArgument(Config(ctx_, config::kWorkingFolder) + fs::kSeparator +
+                                Config(ctx_, config::kBslTemplate)),
             "BCB-Conversion");
 
     const std::string lenwatch = QuotedToolPath("Lenwatch");
@@ -82,8 +84,8 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     RemoveLeftover(ctx_, checksumLog);
     RemoveLeftover(ctx_, folder + fs::kSeparator + kQsrLogName);
     RunTool("QSR", QuotedToolPath("QSR"),
-            " -b " + QuoteArgument(folder + fs::kSeparator + Config(ctx_, "QSR_TEMPLATE")) + " " +
-                QuoteArgument(Config(ctx_, "HEXFILE")),
+            " -b " + QuoteArgument(folder + fs::kSeparator + Config(ctx_, config::kQsrTemplate)) +
+                " " + QuoteArgument(Config(ctx_, config::kHexFile)),
             "Calculate checksums");
 
     if (!fs::FileExists(checksumLog))
@@ -99,11 +101,11 @@ void clsToolChain::RUN_BCB2MIM_CONVERSION() {
     UpdateState(ctx_.message(msg::kConvertingToMim));
     ctx_.host.processEvents();
     RequirePreparedSession(ctx_.session);
-    const std::string blockCountText = Config(ctx_, "DATABLOCK_COUNT");
+    const std::string blockCountText = Config(ctx_, config::kDatablockCount);
     const std::string zoven = QuotedToolPath("ZOVEN");
     const int32_t blockCount = ToLong(blockCountText);
     const WorkingFileNames names = WorkingFileNamesOf(ctx_.session);
-    const std::string hexFile = Config(ctx_, "HEXFILE");
+    const std::string hexFile = Config(ctx_, config::kHexFile);
     for (int32_t i = 1; i <= blockCount; ++i) {
       const std::string mim = hexFile + "_blk_" + std::to_string(i) + "_mim";
       RemoveLeftover(ctx_, mim);

@@ -7,6 +7,7 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/resources/message_ids.h"
+#include "core/session/config_names.h"
 #include "core/session/conversions.h"
 #include "core/session/file_names.h"
 #include "core/session/utilities.h"
@@ -49,7 +50,8 @@ std::string BrakelTemplateName(DataContext& ctx, const std::string& layout) {
 void SelectConfigNum(Context& ctx) {
   ReadA2LData(ctx);
   const std::string ecu = ReadValue(ctx.session.DataTable, "ECU", 1);
-  WriteValue(ctx.session.ConfigTable, "CONFIG_NUM", std::to_string(GetEcuConfigNum(ctx, ecu)));
+  WriteValue(ctx.session.ConfigTable, config::kConfigNum,
+             std::to_string(GetEcuConfigNum(ctx, ecu)));
 }
 
 // The steps of a preparation, in their fixed order; the first failure ends them.
@@ -61,8 +63,8 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   LoadLibrary(ctx);
   InitSessionTables(session);
   session.layoutTrace.clear();
-  WriteValue(session.ConfigTable, "A2LFILE", a2lPath);
-  WriteValue(session.ConfigTable, "HEXFILE", hexPath);
+  WriteValue(session.ConfigTable, config::kA2lFile, a2lPath);
+  WriteValue(session.ConfigTable, config::kHexFile, hexPath);
   SelectConfigNum(ctx);
 
   std::string folder = hexPath;
@@ -79,12 +81,12 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   const std::string layout = GetAddressLayout(ctx);
   const int32_t blockCount = GetDatablockCount(ctx, layout);
   const bool mim = GetMimConversion(ctx, layout);
-  const BaudConfig baud = ToLong(ReadValue(config, "CONFIG_NUM", 1)) == 1
+  const BaudConfig baud = ToLong(ReadValue(config, config::kConfigNum, 1)) == 1
                               ? GetBaudConfigByFrequency(ctx)
                               : GetBaudConfigFixed(ctx);
-  WriteValue(config, "BAUDRATE_TESTER", baud.tester);
-  WriteValue(config, "BAUDRATE_ECU", baud.ecu);
-  WriteValue(config, "PFADZIELABLAGE", folder);
+  WriteValue(config, config::kBaudRateTester, baud.tester);
+  WriteValue(config, config::kBaudRateEcu, baud.ecu);
+  WriteValue(config, config::kWorkingFolder, folder);
   ctx.host.processEvents();
 
   const LayoutTemplates templates = GetLayoutTemplates(ctx, layout);
@@ -104,16 +106,16 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
                                  {{"<ADRESSLAYOUT " + layout + " QSR>", templates.qsrContent}}));
   ctx.host.setBusyPointer(true);
 
-  WriteValue(config, "QSR_TEMPLATE", templates.qsrName);
-  WriteValue(config, "MIM_CONVERSION_YES_NO", mim ? "1" : "0");
-  WriteValue(config, "DATABLOCK_COUNT", std::to_string(blockCount));
-  WriteValue(config, "MCS_CONTENT", templates.mcsContent);
-  WriteValue(config, "RAW_CONTENT", templates.rawContent);
-  WriteValue(config, "HEXFILESHORT", shortName);
-  WriteValue(config, "HEXFILESHORT_WITHOUT_EXTENSION", withoutExtension);
-  WriteValue(config, "QSR_ADRESSINFO_TEMPLATE", templates.hexInfoName);
-  WriteValue(config, "OPTIONS_KEY", kOptionsKey);
-  WriteValue(config, "AST", layout);
+  WriteValue(config, config::kQsrTemplate, templates.qsrName);
+  WriteValue(config, config::kMimConversion, mim ? "1" : "0");
+  WriteValue(config, config::kDatablockCount, std::to_string(blockCount));
+  WriteValue(config, config::kMcsContent, templates.mcsContent);
+  WriteValue(config, config::kRawContent, templates.rawContent);
+  WriteValue(config, config::kHexFileShort, shortName);
+  WriteValue(config, config::kHexFileShortWithoutExtension, withoutExtension);
+  WriteValue(config, config::kQsrAddressInfoTemplate, templates.hexInfoName);
+  WriteValue(config, config::kOptionsKeyName, kOptionsKey);
+  WriteValue(config, config::kAddressLayout, layout);
   ctx.host.setBusyPointer(false);
 }
 

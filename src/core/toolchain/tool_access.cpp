@@ -1,6 +1,7 @@
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
 #include "core/resources/message_ids.h"
+#include "core/session/config_names.h"
 #include "core/session/utilities.h"
 #include "core/toolchain/tool_chain.h"
 #include "core/toolchain/tool_watch.h"
@@ -51,7 +52,7 @@ void clsToolChain::RunTool(const std::string& toolKey, const std::string& progra
   ToolWatch watch(ctx_.app, ToolWatch::Clock::now());
   // The tools work in the image's folder; this program's current folder stays.
   ToolRun run = RunAndCapture(ctx_.host, commandLine, watch.control(),
-                              ReadValue(ctx_.session.ConfigTable, "PFADZIELABLAGE", 1));
+                              ReadValue(ctx_.session.ConfigTable, config::kWorkingFolder, 1));
   run.step = currentStep_;
   run.tool = toolKey;
   runs.back() = std::move(run);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/platform/file_system.h"
+#include "core/session/config_names.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
 #include "core/toolchain/run_files.h"
@@ -24,11 +25,12 @@ std::string Numbered(const std::string& prefix, int32_t block, const char* suffi
 WorkingFileNames WorkingFileNamesOf(const Session& session) {
   const SessionTable& config = session.ConfigTable;
   WorkingFileNames names;
-  names.folder = ReadValue(config, "PFADZIELABLAGE", 1);
-  names.hexName = ReadValue(config, "HEXFILESHORT", 1);
-  names.blockCount = ToLong(ReadValue(config, "DATABLOCK_COUNT", 1));
-  names.hexStem = ReadValue(config, "HEXFILESHORT_WITHOUT_EXTENSION", 1);
-  for (const char* name : {"QSR_TEMPLATE", "QSR_ADRESSINFO_TEMPLATE", "BSL_TEMPLATE"})
+  names.folder = ReadValue(config, config::kWorkingFolder, 1);
+  names.hexName = ReadValue(config, config::kHexFileShort, 1);
+  names.blockCount = ToLong(ReadValue(config, config::kDatablockCount, 1));
+  names.hexStem = ReadValue(config, config::kHexFileShortWithoutExtension, 1);
+  for (const char* name :
+       {config::kQsrTemplate, config::kQsrAddressInfoTemplate, config::kBslTemplate})
     names.templates.push_back(ReadValue(config, name, 1));
   return names;
 }
@@ -51,7 +53,7 @@ std::string LengthLog(const WorkingFileNames& names, int32_t block) {
 
 void DeleteWorkingFiles(const DataContext& ctx) {
   const WorkingFileNames names = WorkingFileNamesOf(ctx.session);
-  const bool mimConverted = ReadValue(ctx.session.ConfigTable, "MIM_CONVERSION_YES_NO", 1) == "1";
+  const bool mimConverted = ReadValue(ctx.session.ConfigTable, config::kMimConversion, 1) == "1";
   for (int32_t i = 1; i <= names.blockCount; ++i) {
     RemoveIfPresent(ctx, BlockFile(names, i));
     if (mimConverted) RemoveIfPresent(ctx, MimFile(names, i));
