@@ -71,4 +71,16 @@ class Host {
   }
 };
 
+// The busy pointer for as long as the object lives, however the scope ends.
+class BusyPointer {
+ public:
+  explicit BusyPointer(Host& host) : host_(host) { host_.setBusyPointer(true); }
+  ~BusyPointer() { host_.setBusyPointer(false); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+
+ private:
+  Host& host_;
+};
+
 }  // namespace xkm

@@ -13,12 +13,14 @@ enum class RunOutcome { Completed, Stopped, Failed };
 // "completed", "stopped" or "failed".
 const char* RunOutcomeName(RunOutcome outcome);
 
-// One step as the run took it: "completed", or "failed" with the error the
-// runner showed.
+enum class StepOutcome { Completed, Failed };
+
+// One step as the run took it: completed, or failed with the error the runner
+// showed.
 struct StepRecord {
   std::string name;
   std::string display;
-  std::string outcome;
+  StepOutcome outcome = StepOutcome::Failed;
   std::string error;
 };
 

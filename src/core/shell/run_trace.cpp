@@ -63,7 +63,9 @@ Json UserData(const AppState& app) {
 Json Steps(const RunRecord& run) {
   Json steps = Json::array();
   for (const StepRecord& step : run.steps) {
-    Json entry = {{"name", step.name}, {"display", step.display}, {"outcome", step.outcome}};
+    Json entry = {{"name", step.name},
+                  {"display", step.display},
+                  {"outcome", step.outcome == StepOutcome::Completed ? "completed" : "failed"}};
     if (!step.error.empty()) entry["error"] = step.error;
     steps.push_back(std::move(entry));
   }

@@ -25,20 +25,21 @@ void Runner::setSteps(std::vector<ProcessStep> steps) {
   steps_ = std::move(steps);
   // Filling the display leaves the help cell of the last step current.
   currentColumn_ = static_cast<int>(steps_.size()) - 1;
-  currentRow_ = 3;
+  currentRow_ = ProcessRow::Help;
 }
 
 std::string Runner::currentCellText() const {
   if (currentColumn_ < 0 || currentColumn_ >= static_cast<int>(steps_.size())) return {};
   const ProcessStep& step = steps_[static_cast<size_t>(currentColumn_)];
   switch (currentRow_) {
-    case 1:
+    case ProcessRow::Display:
       return step.display;
-    case 2:
+    case ProcessRow::Name:
       return step.name;
-    default:
-      return step.help;
+    case ProcessRow::Help:
+      break;
   }
+  return step.help;
 }
 
 void Runner::ToolChain_UpdateState(const std::string& text) {
@@ -60,9 +61,26 @@ void Runner::ReportChangedInputs() {
                             kApplicationTitle);
 }
 
+namespace {
+
+// Sets a flag for as long as the object lives: a run that ends by an
+// exception never leaves the window thinking it still runs.
+class RaisedFlag {
+ public:
+  explicit RaisedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+  ~RaisedFlag() { flag_ = false; }
+  RaisedFlag(const RaisedFlag&) = delete;
+  RaisedFlag& operator=(const RaisedFlag&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
 RunOutcome Runner::RunProcess() {
   if (running_) return RunOutcome::Failed;
-  running_ = true;
+  const RaisedFlag running(running_);
   ToolChain =
       makeToolChain_(ctx_, [this](const std::string& text) { ToolChain_UpdateState(text); });
   ctx_.session.beginRun();
@@ -82,16 +100,16 @@ RunOutcome Runner::RunProcess() {
     for (size_t i = 0; i < count; ++i) {
       const int column = static_cast<int>(i);
       currentColumn_ = column;
-      currentRow_ = 1;
+      currentRow_ = ProcessRow::Display;
       ctx_.host.stepStarted(column);
       ctx_.host.setHelpText(steps_[i].help);
-      currentRow_ = 2;
-      record_.steps.push_back({steps_[i].name, steps_[i].display, "failed", ""});
+      currentRow_ = ProcessRow::Name;
+      record_.steps.push_back({steps_[i].name, steps_[i].display, StepOutcome::Failed, ""});
       ToolChain->CallByName(steps_[i].name);
-      record_.steps.back().outcome = "completed";
-      currentRow_ = 1;
+      record_.steps.back().outcome = StepOutcome::Completed;
+      currentRow_ = ProcessRow::Display;
       ctx_.host.stepFinished(column);
-      currentRow_ = 2;
+      currentRow_ = ProcessRow::Name;
       ctx_.host.processEvents();
       ctx_.host.processEvents();
       if (ctx_.app.StopRequested) {
@@ -123,7 +141,6 @@ RunOutcome Runner::RunProcess() {
   ctx_.session.folderLock.release();
   ctx_.host.setHelpText("");
   ctx_.host.runFinished();
-  running_ = false;
   return outcome;
 }
 

@@ -44,7 +44,7 @@ class Runner {
   // An input that changed during the run makes its container doubtful: a
   // message names it.
   void ReportChangedInputs();
-  // The text of the process display's current cell (row 1 display, 2 name, 3 help).
+  // The text of the process display's current cell.
   std::string currentCellText() const;
 
   // The steps see the user interface through a host that keeps every
@@ -55,7 +55,9 @@ class Runner {
   StepTargetFactory makeToolChain_;
   std::unique_ptr<StepTarget> ToolChain;
   int currentColumn_ = -1;
-  int currentRow_ = 3;
+  // The rows of the process display whose cell is current while a step runs.
+  enum class ProcessRow { Display, Name, Help };
+  ProcessRow currentRow_ = ProcessRow::Help;
   bool running_ = false;
   RunRecord record_;
 };

@@ -59,7 +59,6 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   Session& session = ctx.session;
   SessionTable& config = session.ConfigTable;
 
-  ctx.host.setBusyPointer(true);
   LoadLibrary(ctx);
   InitSessionTables(session);
   session.layoutTrace.clear();
@@ -116,12 +115,12 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   WriteValue(config, config::kQsrAddressInfoTemplate, templates.hexInfoName);
   WriteValue(config, config::kOptionsKeyName, kOptionsKey);
   WriteValue(config, config::kAddressLayout, layout);
-  ctx.host.setBusyPointer(false);
 }
 
 }  // namespace
 
 void PrepareSession(Context& ctx, const std::string& hexPath, const std::string& a2lPath) {
+  const BusyPointer busy(ctx.host);  // until a failure has been shown, too
   std::string failure;
   try {
     PrepareSteps(ctx, hexPath, a2lPath);
@@ -133,7 +132,6 @@ void PrepareSession(Context& ctx, const std::string& hexPath, const std::string&
   }
   ctx.host.showMessage(failure, "Error");
   if (ctx.session.preparationFailure.empty()) ctx.session.preparationFailure = failure;
-  ctx.host.setBusyPointer(false);
 }
 
 }  // namespace xkm
