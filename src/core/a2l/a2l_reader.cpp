@@ -83,12 +83,11 @@ void StoreA2LFacts(DataContext& ctx, const a2l::A2lMatches& found) {
   StoreSectionFacts(ctx, found.section);
 }
 
-bool SetCpuType(DataContext& ctx) {
+void SetCpuType(DataContext& ctx) {
   const SessionTable& constants = ctx.session.SysConstTable;
   const std::vector<size_t>& rows = constants.rowsNamed("SY_ST10");
   const bool st10 = rows.size() == 1 && Val(TrimBlanks(constants.text(rows.front(), 1))) >= 5.0;
   WriteValue(ctx.session.ConfigTable, config::kCpuType, st10 ? "2" : "1");
-  return true;
 }
 
 }  // namespace xkm

@@ -23,6 +23,6 @@ void StoreA2LFacts(DataContext& ctx, const a2l::A2lMatches& found);
 
 // CPU_TYPE "2" when the one system constant SY_ST10 holds a number of at
 // least 5, else "1".
-bool SetCpuType(DataContext& ctx);
+void SetCpuType(DataContext& ctx);
 
 }  // namespace xkm

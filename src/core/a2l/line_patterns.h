@@ -17,13 +17,13 @@ namespace xkm::a2l {
 
 // "^[ \t]*ADDR_EPK[ \t]+0x([^\r^\n]*)" up to the line end: the address. The
 // pattern goes on with CR LF, which the caller checks.
-std::optional<std::string_view> MatchAddrEpkLine(std::string_view line);
+[[nodiscard]] std::optional<std::string_view> MatchAddrEpkLine(std::string_view line);
 
 // "^[ \t]*EPK[ \t]+"(.*)"": the text between the first and the last quote.
-std::optional<std::string_view> MatchEpkLine(std::string_view line);
+[[nodiscard]] std::optional<std::string_view> MatchEpkLine(std::string_view line);
 
 // "^[ \t]*ECU[ \t]+"(.*)"".
-std::optional<std::string_view> MatchEcuLine(std::string_view line);
+[[nodiscard]] std::optional<std::string_view> MatchEcuLine(std::string_view line);
 
 // "^[ \t]*SYSTEM_CONSTANT[ \t]+"(.*)"[ \t]+"(.*)"": name and value.
 std::optional<std::array<std::string_view, 2>> MatchSystemConstantLine(std::string_view line);

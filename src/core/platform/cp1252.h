@@ -21,7 +21,7 @@ std::string EncodeCp1252(std::string_view utf8);
 
 // Like EncodeCp1252, but fails (returns false) on a character without a
 // single-byte code instead of writing "?".
-bool TryEncodeCp1252(std::string_view utf8, std::string& bytes);
+[[nodiscard]] bool TryEncodeCp1252(std::string_view utf8, std::string& bytes);
 
 // Where the first character without a single-byte code starts (a malformed
 // byte counts as one such character): its byte offset and byte length, or

@@ -34,8 +34,8 @@ class FileLock {
   // `keepWaiting`, asked every few milliseconds of that wait, ends it early
   // by returning false (a Stop).
   using KeepWaiting = std::function<bool()>;
-  Status tryAcquire(const std::string& path, const std::string& description, std::string& holder,
-                    const KeepWaiting& keepWaiting = {});
+  [[nodiscard]] Status tryAcquire(const std::string& path, const std::string& description,
+                                  std::string& holder, const KeepWaiting& keepWaiting = {});
 
   static constexpr int kHolderPatienceMs = 10000;
 

@@ -80,7 +80,7 @@ struct FileStamp {
 
 // The stamp of the regular file at `path` (links followed); nothing when
 // there is none or it cannot be looked at.
-std::optional<FileStamp> StampOf(const std::string& path);
+[[nodiscard]] std::optional<FileStamp> StampOf(const std::string& path);
 
 // Copies a file, replacing the target atomically. Throws a numbered Error.
 void CopyFile(const std::string& from, const std::string& to);

@@ -32,6 +32,6 @@ struct FileDigest {
 
 // Size and SHA-256 of a file, read in pieces (inputs may be gigabytes);
 // nothing when it cannot be read.
-std::optional<FileDigest> DigestFile(const std::string& path);
+[[nodiscard]] std::optional<FileDigest> DigestFile(const std::string& path);
 
 }  // namespace xkm

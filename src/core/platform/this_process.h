@@ -28,7 +28,7 @@ void WatchStopRequests();
 void RestoreStopRequests();
 
 // True when a stop request arrived since the last call.
-bool TakeStopRequest();
+[[nodiscard]] bool TakeStopRequest();
 
 // Writes standard output and error byte for byte: Windows would otherwise
 // turn every "\n" into "\r\n".

@@ -54,8 +54,8 @@ std::string StoreFilePath(int32_t root);
 // The value, or nothing when the file, the key or the value does not exist.
 // A damaged file raises kInvalidFileFormat naming the file and the line; a
 // file that cannot be read raises the file-system error.
-std::optional<StoreValue> FindValue(int32_t root, std::string_view keyPath,
-                                    std::string_view valueName);
+[[nodiscard]] std::optional<StoreValue> FindValue(int32_t root, std::string_view keyPath,
+                                                  std::string_view valueName);
 
 // Creates the key when needed and sets the value; creates the store folder.
 // A damaged file is left as it is and raises the same error as FindValue;
@@ -81,6 +81,6 @@ struct Recovery {
 // read from it (every line but the damaged ones) becomes the new store file.
 // Nothing happens to a sound or missing file, nor ever to the registry.
 // Failures to move or write raise the file-system error.
-std::optional<Recovery> RecoverDamagedStore(int32_t root);
+[[nodiscard]] std::optional<Recovery> RecoverDamagedStore(int32_t root);
 
 }  // namespace xkm::user_store

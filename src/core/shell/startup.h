@@ -29,7 +29,7 @@ std::string InputPathOf(const std::string& typed);
 // Shows the input dialog and, unless it is cancelled, takes its three paths
 // (trimmed, made absolute) as the inputs of the next run. False when cancelled;
 // the inputs then stay as they were.
-bool TakeInputsFromDialog(AppState& app, Host& host);
+[[nodiscard]] bool TakeInputsFromDialog(AppState& app, Host& host);
 
 struct StartupResult {
   bool ok = false;

@@ -25,6 +25,6 @@ inline constexpr size_t kMaxReplacedTextLength = size_t(16) << 20;
 // "KIND.NAME.PART" (the name keeps its one dot). An inner text that is blank,
 // or has more than two dots, gives true with both outputs empty; one without a
 // dot gives false.
-bool SplitPlaceholder(std::string_view inner, std::string& name, std::string& kind);
+[[nodiscard]] bool SplitPlaceholder(std::string_view inner, std::string& name, std::string& kind);
 
 }  // namespace xkm

@@ -164,7 +164,7 @@ void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string
   output.append(templateText.substr(p));
 }
 
-bool ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& content) {
+void ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& content) {
   content.clear();
   const std::string folder = ReadValue(ctx.session.ConfigTable, config::kWorkingFolder, 1);
   const std::string path = folder.empty() ? fileName : fs::ResolvePath(folder, fileName);
@@ -173,7 +173,6 @@ bool ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& co
                 "ReadTextFile");
   }
   content = DecodeCp1252(fs::ReadAllBytes(path, fs::Links::Refuse));
-  return true;
 }
 
 }  // namespace xkm

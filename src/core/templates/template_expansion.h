@@ -52,6 +52,6 @@ void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string
 // The whole content of a Windows-1252 text file, as UTF-8. A relative name
 // is one of the working folder's files (PFADZIELABLAGE). A missing file raises
 // msg::kInsertFileNotFound; other failures are passed on.
-bool ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& content);
+void ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& content);
 
 }  // namespace xkm

@@ -62,7 +62,7 @@ class clsUserData {
   // Names of the mandatory items without a value.
   std::vector<std::string> LostMandatoryItems() const;
   std::string ReadStoredValue(int32_t root, const std::string& name) const;
-  bool Store(const SessionTable& table, Host& host);
+  [[nodiscard]] bool Store(const SessionTable& table, Host& host);
 
   std::string registryRoot_;
   std::string languagePath_;

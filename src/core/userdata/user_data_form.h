@@ -55,13 +55,13 @@ class UserDataForm {
 
   // The mandatory check: false when the grid has no rows, or when a mandatory
   // value is blank (then one "Error" box lists the labels).
-  bool CheckEingaben();
+  [[nodiscard]] bool CheckEingaben();
 
   // OK: when the check passes, writes each grid value as typed into the one
   // table row of that name (hidden items are not touched), clears bCancel
   // and returns true (the window closes). Otherwise returns false and the
   // window stays open.
-  bool pbOk_Click();
+  [[nodiscard]] bool pbOk_Click();
 
   // Cancel, and closing the window by its own control: the table is not touched.
   void pbCancel_Click() { bCancel_ = true; }
