@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/platform/error.h"
+#include "core/platform/regedit_text.h"
 #include "core/userdata/registry.h"
 #include "support/error_number.h"
 #include "support/store_sandbox.h"
@@ -87,19 +88,20 @@ TEST_F(UserStoreTest, DwordsReadAsTheirLowSixteenBitsSigned) {
   }
 }
 
-TEST_F(StoreFileTest, HandWrittenFilesWithOtherValueKindsSurviveAWrite) {
-  writeStore(
+// The store file's text, on every system: each value kind a hand-written file
+// may hold survives a read and a write; names compare without case.
+TEST(RegeditText, HandWrittenValueKindsSurviveAWrite) {
+  user_store::Store store = user_store::Parse(
+      "K.reg",
       "REGEDIT4\r\n\r\n[K]\r\n\"Big\"=dword:00011170\r\n\"LittleEndian\"=hex(4):70,11,01,00\r\n"
       "\"AsHex\"=hex(1):41,42,00\r\n\"Binary\"=hex:01,02,\\\r\n  03\r\n@=\"default\"\r\n"
       "\"Spaced\" = \"ok\"   \r\n");
-  RegWriteString(kCurrentUserRoot, "K", "New", "n");
-  std::string values;
-  for (const char* name : {"Big", "LittleEndian", "AsHex", "Binary", "", "Spaced"})
-    values += RegReadString(kCurrentUserRoot, "K", name) + "|";
-  EXPECT_EQ(values, "4464|4464|AB||default|ok|");  // binary is neither string nor number
-  EXPECT_NE(storeText().find("\"Binary\"=hex:01,02,03\n"), std::string::npos);
-  EXPECT_EQ(user_store::FindValue(kCurrentUserRoot, "K", "Binary")->type,
-            user_store::StoreValue::Type::Other);
+  user_store::PutValue(*user_store::FindKey(store, "k"), "NEW", {});
+  user_store::PutValue(*user_store::FindKey(store, "k"), "new", {{}, "line\nbreak", 0});
+  EXPECT_EQ(user_store::Format(store),
+            "REGEDIT4\n\n[K]\n\"Big\"=dword:00011170\n\"LittleEndian\"=dword:00011170\n"
+            "\"AsHex\"=\"AB\"\n\"Binary\"=hex:01,02,03\n@=\"default\"\n\"Spaced\"=\"ok\"\n"
+            "\"NEW\"=hex(1):6c,69,6e,65,0a,62,72,65,61,6b,00\n");  // a line break cannot be quoted
 }
 
 // A damaged file names file and line and is never overwritten; recovery moves
