@@ -13,10 +13,11 @@ std::wstring Wide(std::string_view utf8);
 std::string Utf8(std::wstring_view wide);
 
 // The errno value that stands for a Win32 error code, so that a failure reads
-// (and is numbered) as the same failure does on POSIX.
+// (and is numbered) as the same failure does on POSIX; 0 when there is none.
 int ErrnoOf(unsigned long win32Error);
 
-// The text strerror gives for that errno value ("Permission denied").
+// The text strerror gives for that errno value ("Permission denied"), else the
+// system's own text with the error's number.
 std::string Reason(unsigned long win32Error);
 
 // platform_error::FileSystem for a Win32 error code.

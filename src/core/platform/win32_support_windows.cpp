@@ -52,16 +52,40 @@ int ErrnoOf(unsigned long win32Error) {
     case ERROR_DIRECTORY:
       return ENOTDIR;
     default:
-      return EIO;
+      return 0;
   }
 }
 
+namespace {
+
+// The system's own words for an error without a POSIX counterpart (a network
+// share that went away, a device that is not ready), with its number.
+std::string SystemText(unsigned long win32Error) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, win32Error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text(buffer != nullptr ? buffer : L"", length);
+  if (buffer != nullptr) ::LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' ||
+                           text.back() == L'.'))
+    text.pop_back();
+  const std::string number = "Windows error " + std::to_string(win32Error);
+  return text.empty() ? number : Utf8(text) + " (" + number + ")";
+}
+
+}  // namespace
+
 std::string Reason(unsigned long win32Error) {
-  return std::strerror(ErrnoOf(win32Error));
+  const int error = ErrnoOf(win32Error);
+  return error != 0 ? std::strerror(error) : SystemText(win32Error);
 }
 
 Error FileError(unsigned long win32Error, const std::string& path, std::string source) {
-  return platform_error::FileSystem(ErrnoOf(win32Error), path, std::move(source));
+  const int error = ErrnoOf(win32Error);
+  if (error != 0) return platform_error::FileSystem(error, path, std::move(source));
+  return Error(platform_error::kPathFileAccess, SystemText(win32Error) + ": " + path,
+               std::move(source));
 }
 
 }  // namespace xkm::win32
