@@ -106,6 +106,11 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
         if (held) holder = ReadHolder(keepWaiting, reader);
         ::CloseHandle(reader);
         if (held) return Status::HeldByOther;
+        // Another user's stale lock file is taken over, as on Linux: removed,
+        // then made afresh. One that cannot be removed is tried again, and
+        // after the last attempt ends the claim with the reason.
+        if (!::DeleteFileW(wide.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+          holder = Reason(::GetLastError(), path);
       }
       ::Sleep(10);
       continue;
