@@ -160,7 +160,7 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
 
 bool FileLock::stillHeld() const {
   if (native_ == -1) return false;
-  const HANDLE held = reinterpret_cast<HANDLE>(native_);
+  const HANDLE held = win32::AsHandle(native_);
   HANDLE named = ::CreateFileW(win32::Wide(path_).c_str(), FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -180,7 +180,7 @@ void FileLock::release() {
   // Removed while still held: it disappears once closed, and whoever opened
   // it meanwhile sees it being removed and opens afresh.
   ::DeleteFileW(win32::Wide(path_).c_str());
-  ::CloseHandle(reinterpret_cast<HANDLE>(native_));
+  ::CloseHandle(win32::AsHandle(native_));
   native_ = -1;
   path_.clear();
 }

@@ -128,14 +128,13 @@ SequentialFile::SequentialFile(const std::string& path)
       native_(reinterpret_cast<intptr_t>(OpenForReading(path, FILE_FLAG_SEQUENTIAL_SCAN))) {}
 
 SequentialFile::~SequentialFile() {
-  ::CloseHandle(reinterpret_cast<HANDLE>(native_));
+  ::CloseHandle(win32::AsHandle(native_));
 }
 
 size_t SequentialFile::read(char* data, size_t length) {
   DWORD got = 0;
   const DWORD want = static_cast<DWORD>(std::min<size_t>(length, 1u << 30));
-  if (!::ReadFile(reinterpret_cast<HANDLE>(native_), data, want, &got, nullptr))
-    throw LastError(path_);
+  if (!::ReadFile(win32::AsHandle(native_), data, want, &got, nullptr)) throw LastError(path_);
   return got;
 }
 

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <ranges>
 
 #include "core/platform/error.h"
 #include "core/platform/user_store.h"
@@ -14,6 +15,7 @@ constexpr const char* kSource = "UserStore";
 // A root number is the registry's own predefined key value, sign-extended as
 // the registry headers define them (HKEY_CURRENT_USER is (LONG)0x80000001).
 HKEY RootKey(int32_t root) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): predefined keys are numbers by definition
   return reinterpret_cast<HKEY>(static_cast<intptr_t>(root));
 }
 
@@ -160,13 +162,14 @@ void SetStrings(int32_t root, std::string_view keyPath,
       PutString(key.get(), name, text, root, keyPath);
     }
   } catch (...) {
-    for (auto it = written.rbegin(); it != written.rend(); ++it) {
-      if (it->existed)
-        ::RegSetValueExW(key.get(), it->name.c_str(), 0, it->type,
-                         reinterpret_cast<const BYTE*>(it->raw.data()),
-                         static_cast<DWORD>(it->raw.size()));
+    // Undone last first, so that each value gets back what it held before.
+    for (const auto& undo : std::views::reverse(written)) {
+      if (undo.existed)
+        ::RegSetValueExW(key.get(), undo.name.c_str(), 0, undo.type,
+                         reinterpret_cast<const BYTE*>(undo.raw.data()),
+                         static_cast<DWORD>(undo.raw.size()));
       else
-        ::RegDeleteValueW(key.get(), it->name.c_str());
+        ::RegDeleteValueW(key.get(), undo.name.c_str());
     }
     throw;
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,11 @@
 namespace xkm::win32 {
 
 std::wstring Wide(std::string_view utf8);
+
+// A HANDLE kept in the integer that the portable headers hold it in.
+inline void* AsHandle(intptr_t native) {
+  return reinterpret_cast<void*>(native);  // NOLINT(performance-no-int-to-ptr): a HANDLE is kept so
+}
 std::string Utf8(std::wstring_view wide);
 
 // The errno value that stands for a Win32 error code, so that a failure reads
