@@ -12,31 +12,12 @@
 
 #include "core/platform/error.h"
 #include "core/platform/file_system.h"
+#include "core/platform/unique_fd.h"
 
 namespace xkm::fs {
 namespace {
 
 constexpr const char* kSource = "FileSystem";
-
-// Closes a descriptor on every path out of a function.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 std::string FolderOf(const std::string& path) {
   size_t separator = path.rfind(kSeparator);
@@ -92,8 +73,7 @@ bool FileExists(const std::string& path) {
 
 std::string ReadAllBytes(const std::string& path, Links links) {
   const bool refuse = links == Links::Refuse;
-  FileDescriptor fd(
-      ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (refuse ? O_NOFOLLOW | O_NONBLOCK : 0)));
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | (refuse ? O_NOFOLLOW | O_NONBLOCK : 0)));
   if (fd.get() < 0) {
     if (refuse && errno == ELOOP) throw platform_error::NotARegularFile(path, kSource);
     throw platform_error::FileSystem(errno, path, kSource);
@@ -146,7 +126,7 @@ size_t SequentialFile::read(char* data, size_t length) {
 
 void WriteFileAtomic(const std::string& path, const std::string& bytes) {
   std::string temporary = FolderOf(path) + kSeparator + kTemporaryPrefix + "XXXXXX";
-  FileDescriptor fd(::mkstemp(temporary.data()));
+  UniqueFd fd(::mkstemp(temporary.data()));
   if (fd.get() < 0) throw platform_error::FileSystem(errno, path, kSource);
   try {
     WriteAll(fd.get(), bytes, path);

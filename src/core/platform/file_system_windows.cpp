@@ -17,26 +17,7 @@ namespace {
 
 constexpr const char* kSource = "FileSystem";
 
-// Closes a handle on every path out of a function.
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (valid()) ::CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  bool close() {
-    const bool closed = ::CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
+using win32::Handle;
 
 Error LastError(const std::string& path) {
   return win32::FileError(::GetLastError(), path, kSource);
@@ -160,7 +141,7 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       throw LastError(path);
   } catch (...) {
-    if (file.valid()) file.close();
+    file.reset();
     ::DeleteFileW(temporary.c_str());
     throw;
   }

@@ -9,23 +9,10 @@
 
 #include "core/platform/error.h"
 #include "core/platform/locked_append.h"
+#include "core/platform/unique_fd.h"
 
 namespace xkm {
 namespace {
-
-class OpenFile {
- public:
-  explicit OpenFile(int fd) : fd_(fd) {}
-  ~OpenFile() {
-    if (fd_ >= 0) ::close(fd_);  // also gives up the lock
-  }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  int fd() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // The caller names the file in its own message.
 Error Failure(const std::string& /*path*/, const std::string& what, int errnoValue) {
@@ -60,34 +47,35 @@ bool EndsWithLineBreak(int fd, off_t size) {
 
 void AppendLineLocked(const std::string& path, const std::string& line,
                       std::chrono::milliseconds patience) {
-  OpenFile file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
-  if (file.fd() < 0) throw Failure(path, "cannot open", errno);
-  LockWholeFile(file.fd(), path, patience);
+  // Closing it also gives up the lock.
+  const UniqueFd file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+  if (file.get() < 0) throw Failure(path, "cannot open", errno);
+  LockWholeFile(file.get(), path, patience);
 
   // Taken under the lock: on a network file system the lock is what makes
   // the size current.
   struct stat info {};
-  if (::fstat(file.fd(), &info) != 0) throw Failure(path, "cannot read its size", errno);
+  if (::fstat(file.get(), &info) != 0) throw Failure(path, "cannot read its size", errno);
   const off_t end = info.st_size;
-  std::string text = EndsWithLineBreak(file.fd(), end) ? "" : "\n";
+  std::string text = EndsWithLineBreak(file.get(), end) ? "" : "\n";
   text += line;
   text += '\n';
 
   size_t done = 0;
   while (done < text.size()) {
-    const ssize_t wrote =
-        ::pwrite(file.fd(), text.data() + done, text.size() - done, end + static_cast<off_t>(done));
+    const ssize_t wrote = ::pwrite(file.get(), text.data() + done, text.size() - done,
+                                   end + static_cast<off_t>(done));
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote <= 0) {
       const int reason = wrote < 0 ? errno : ENOSPC;
       // A part of a line would spoil the next writer's line.
-      if (::ftruncate(file.fd(), end) != 0)
+      if (::ftruncate(file.get(), end) != 0)
         throw Failure(path, "cannot write, and a part of the line is left", reason);
       throw Failure(path, "cannot write", reason);
     }
     done += static_cast<size_t>(wrote);
   }
-  if (::fdatasync(file.fd()) != 0) throw Failure(path, "cannot write", errno);
+  if (::fdatasync(file.get()) != 0) throw Failure(path, "cannot write", errno);
 }
 
 }  // namespace xkm

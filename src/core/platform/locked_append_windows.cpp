@@ -10,20 +10,6 @@
 namespace xkm {
 namespace {
 
-class OpenFile {
- public:
-  explicit OpenFile(HANDLE handle) : handle_(handle) {}
-  ~OpenFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);  // also gives up the lock
-  }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 // The caller names the file in its own message.
 Error Failure(const std::string& what, DWORD win32Error) {
   return Error(platform_error::kPathFileAccess, what + ": " + win32::Reason(win32Error),
@@ -69,10 +55,11 @@ bool EndsWithLineBreak(HANDLE file, ULONGLONG size) {
 void AppendLineLocked(const std::string& path, const std::string& line,
                       std::chrono::milliseconds patience) {
   // Not inheritable, shared as a POSIX open is; the lock keeps writers apart.
-  OpenFile file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) throw Failure("cannot open", ::GetLastError());
+  // Closing it also gives up the lock.
+  const win32::Handle file(::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) throw Failure("cannot open", ::GetLastError());
   LockWholeFile(file.get(), patience);
 
   // Taken under the lock: on a network share the lock is what makes the size current.

@@ -15,6 +15,7 @@
 
 #include "core/platform/command_line.h"
 #include "core/platform/process.h"
+#include "core/platform/unique_fd.h"
 
 extern char** environ;
 
@@ -31,19 +32,9 @@ struct ChildStreams {
 };
 
 // A descriptor on /dev/null, closed with the object.
-class NullDevice {
- public:
-  explicit NullDevice(int flags) : fd_(::open("/dev/null", flags | O_CLOEXEC)) {}
-  ~NullDevice() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  NullDevice(const NullDevice&) = delete;
-  NullDevice& operator=(const NullDevice&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
+UniqueFd NullDevice(int flags) {
+  return UniqueFd(::open("/dev/null", flags | O_CLOEXEC));
+}
 
 // Pipes that take the child's standard output and error; the reading end keeps
 // only the last bytes of each, so that a chatty tool costs no memory. The
@@ -317,9 +308,9 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
   // first: a child blocked on a full pipe then ends instead of waiting forever.
   ReapOnUnwind reaper;
   OutputCapture capture(output);
-  const NullDevice input(O_RDONLY);
+  const UniqueFd input = NullDevice(O_RDONLY);
   // Output that cannot be captured (no pipes to be had) is discarded.
-  const NullDevice discard(O_WRONLY);
+  const UniqueFd discard = NullDevice(O_WRONLY);
   ChildStreams streams{input.get(), -1, -1, folder.empty() ? nullptr : folder.c_str()};
   if (capture.active()) {
     streams.output = capture.writeEnd(0);

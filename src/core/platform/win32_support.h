@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/platform/error.h"
 
@@ -11,6 +12,37 @@
 namespace xkm::win32 {
 
 std::wstring Wide(std::string_view utf8);
+
+// Owns a HANDLE (void*): closed with the object. INVALID_HANDLE_VALUE and null
+// both mean none.
+class Handle {
+ public:
+  Handle() = default;
+  explicit Handle(void* handle) : handle_(handle == kInvalid ? nullptr : handle) {}
+  ~Handle() { reset(); }
+  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  Handle& operator=(Handle&& other) noexcept {
+    if (this != &other) {
+      reset();
+      handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+
+  void* get() const { return handle_; }
+  bool valid() const { return handle_ != nullptr; }
+  explicit operator bool() const { return valid(); }
+  void reset() { static_cast<void>(close()); }
+  // Closes it now; false when closing failed (a write that did not reach the disk).
+  [[nodiscard]] bool close();
+
+ private:
+  static inline void* const kInvalid =
+      reinterpret_cast<void*>(-1);  // NOLINT(performance-no-int-to-ptr)
+  void* handle_ = nullptr;
+};
 
 // A HANDLE kept in the integer that the portable headers hold it in.
 inline void* AsHandle(intptr_t native) {

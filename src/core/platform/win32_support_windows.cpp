@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "core/platform/win32_support.h"
 
@@ -24,6 +25,12 @@ std::string Utf8(std::wstring_view wide) {
   std::string text(static_cast<size_t>(length), '\0');
   ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
   return text;
+}
+
+bool Handle::close() {
+  if (handle_ == nullptr) return true;
+  const bool closed = ::CloseHandle(std::exchange(handle_, nullptr)) != 0;
+  return closed;
 }
 
 int ErrnoOf(unsigned long win32Error) {
