@@ -47,6 +47,17 @@ TEST(PathRules, SeparatorsAndNamesFollowTheFileSystem) {
       std::vector<size_t>({LastSeparator("/a/b\\c", kPosix), LastSeparator("C:\\a/b\\c", kWindows),
                            LastSeparator("C:/a/b", kWindows), LastSeparator("name", kWindows)}),
       std::vector<size_t>({2, 6, 4, std::string_view::npos}));
+  // Where a temporary file beside a path goes: the root stays a root.
+  const std::tuple<const char*, PathStyle, const char*> folders[] = {
+      {"/data/a.xkm", kPosix, "/data"},
+      {"/a.xkm", kPosix, "/"},
+      {"a.xkm", kPosix, "."},
+      {"a:/x", kPosix, "a:"},
+      {"C:\\a.xkm", kWindows, "C:\\"},
+      {"C:a", kWindows, "."},
+      {"\\\\s\\f\\a", kWindows, "\\\\s\\f"}};
+  for (const auto& [path, style, folder] : folders)
+    EXPECT_EQ(FolderOf(path, style), folder) << path;
   EXPECT_EQ(std::vector<bool>({SameFileName("Müller.XKM", "müller.xkm", kWindows),
                                SameFileName("Müller.XKM", "müller.xkm", kPosix),
                                SameFileName("a.lbr", "a.lbr", kPosix),

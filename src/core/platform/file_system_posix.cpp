@@ -19,13 +19,6 @@ namespace {
 
 constexpr const char* kSource = "FileSystem";
 
-std::string FolderOf(const std::string& path) {
-  size_t separator = path.rfind(kSeparator);
-  if (separator == std::string::npos) return ".";
-  if (separator == 0) return "/";
-  return path.substr(0, separator);
-}
-
 void WriteAll(int fd, const std::string& bytes, const std::string& path) {
   size_t written = 0;
   while (written < bytes.size()) {

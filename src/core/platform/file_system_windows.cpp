@@ -52,12 +52,6 @@ size_t ReadInto(HANDLE handle, char* data, size_t length, const std::string& pat
   return filled;
 }
 
-std::string FolderOf(const std::string& path) {
-  const size_t separator = LastSeparator(path);
-  if (separator == std::string::npos) return ".";
-  return path.substr(0, separator + (separator == 0 || path[separator - 1] == ':' ? 1 : 0));
-}
-
 // A name of our own in `folder` that nobody else uses at this moment.
 std::wstring TemporaryName(const std::string& folder, unsigned attempt) {
   static std::atomic<unsigned> counter{0};

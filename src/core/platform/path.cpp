@@ -99,4 +99,11 @@ std::string Utf8Path(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
+std::string FolderOf(const std::string& path, PathStyle style) {
+  const size_t separator = LastSeparator(path, style);
+  if (separator == std::string::npos) return ".";
+  const bool root = separator == 0 || (style == PathStyle::Windows && path[separator - 1] == ':');
+  return path.substr(0, separator + (root ? 1 : 0));
+}
+
 }  // namespace xkm::fs

@@ -35,6 +35,10 @@ enum class PathAnchor {
 };
 PathAnchor AnchorOf(std::string_view path, PathStyle style = kNativePathStyle);
 
+// The folder part of a file path, as the file system sees it: "." for a bare
+// name, and the root kept whole ("/", "C:\\").
+std::string FolderOf(const std::string& path, PathStyle style = kNativePathStyle);
+
 // Position of the last separator, or npos.
 size_t LastSeparator(std::string_view path, PathStyle style = kNativePathStyle);
 
