@@ -1,7 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
-#include <ranges>
 
 #include "core/platform/error.h"
 #include "core/platform/user_store.h"
@@ -163,14 +163,14 @@ void SetStrings(int32_t root, std::string_view keyPath,
     }
   } catch (...) {
     // Undone last first, so that each value gets back what it held before.
-    for (const auto& undo : std::views::reverse(written)) {
+    std::for_each(written.rbegin(), written.rend(), [&key](const Previous& undo) {
       if (undo.existed)
         ::RegSetValueExW(key.get(), undo.name.c_str(), 0, undo.type,
                          reinterpret_cast<const BYTE*>(undo.raw.data()),
                          static_cast<DWORD>(undo.raw.size()));
       else
         ::RegDeleteValueW(key.get(), undo.name.c_str());
-    }
+    });
     throw;
   }
 }
