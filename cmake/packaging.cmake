@@ -21,7 +21,7 @@ set(XKM_CONFIG_FILES xkmtool.ini tools.ini LIB.xml Userdata.ini LIB_XKM_B3FCD394
 
 foreach(program xkmtool xkmtool-window xkmtool-batch)
   if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION ${XKM_INSTALL_DIR})
+    install(TARGETS ${program} RUNTIME DESTINATION ${XKM_INSTALL_DIR} LIBRARY DESTINATION ${XKM_INSTALL_DIR})
   endif()
 endforeach()
 foreach(tool brakel lenwatch qsr zoven xkm2sgo)
@@ -73,6 +73,8 @@ if(NOT WIN32)
   endforeach()
   add_custom_target(package-docs ALL DEPENDS ${XKM_COMPRESSED_DOCS})
   install(FILES ${compressed}/xkmtool.1.gz DESTINATION usr/share/man/man1)
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides DESTINATION usr/share/lintian/overrides
+          RENAME xkmtool)
   install(FILES ${compressed}/changelog.gz ${CMAKE_SOURCE_DIR}/packaging/copyright
           DESTINATION ${XKM_DOC_DIR})
   set(conffiles "")

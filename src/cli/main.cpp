@@ -15,6 +15,33 @@
 #ifdef XKM_WITH_GUI
 #include "gui/gui_main.h"
 #endif
+#ifdef XKM_WINDOW_MODULE
+#include "core/platform/path.h"
+#include "core/platform/program_module.h"
+#endif
+
+namespace {
+
+#ifdef XKM_WINDOW_MODULE
+// Loads the window from its module beside the program and runs it.
+int RunWindowModule(int argc, char** argv, const std::string& commandLine) {
+  using WindowEntry = int (*)(int, char**, const char*);
+  xkm::AppState app;
+  xkm::LocateExecutable(app);
+  const std::string modulePath = app.ExecutableFolder + xkm::fs::kSeparator + XKM_WINDOW_MODULE;
+  std::string reason;
+  auto* entry = reinterpret_cast<WindowEntry>(  // NOLINT: the module's entry has this type
+      xkm::LoadModuleEntry(modulePath, "XkmRunWindow", reason));
+  if (entry == nullptr) {
+    std::cerr << "xkmtool: the desktop window cannot be loaded (" << reason << "); use --batch\n";
+    return xkm::kExitStartupFailed;
+  }
+  xkm::RestoreStopRequests();
+  return entry(argc, argv, commandLine.c_str());
+}
+#endif
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // Before anything else: a stop request must never end a run half-way.
@@ -59,6 +86,8 @@ int main(int argc, char** argv) {
 #ifdef XKM_WITH_GUI
       xkm::RestoreStopRequests();
       return xkm::RunGui(argc, argv, options.commandLine);
+#elif defined(XKM_WINDOW_MODULE)
+      return RunWindowModule(argc, argv, options.commandLine);
 #elif defined(XKM_WINDOW_PROGRAM)
       std::cerr << "xkmtool: the desktop window is " XKM_WINDOW_PROGRAM
                    "; this program is the batch mode\n"
