@@ -1,14 +1,13 @@
-# Sourced by the benchmark scripts: install_demo BUILD FOLDER copies the built
-# xkmtool with the demo configuration into FOLDER, with instant stand-in tools
-# that only leave the files the steps look for, and the demo inputs in
-# FOLDER/input.
+# Sourced by the benchmark scripts: install_demo BUILD FOLDER lays the build
+# out in FOLDER as its package installs it (scripts/lay-out), with instant
+# stand-in tools that only leave the files the steps look for, and the demo
+# inputs in FOLDER/input.
 install_demo() {
   local build=$1 folder=$2 source
   source=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-  mkdir -p "$folder/tools" "$folder/input"
-  cp "$build/src/cli/xkmtool" "$folder/"
-  cp "$source"/examples/demo/config/* "$folder/"
-  cp "$source"/examples/demo/input/* "$folder/input/"
+  "$source/scripts/lay-out" "$build" "$folder"
+  mv "$folder/examples/input" "$folder/input"
+  rm -f "$folder"/tools/*
   cat > "$folder/tools.ini" <<'INI'
 [Tools]
 Brakel=tools/brakel

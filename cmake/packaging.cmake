@@ -5,36 +5,23 @@
 # private files: the program in /usr/lib/xkmtool, its configuration in
 # /etc/xkmtool (conffiles, linked beside the program), the rest under
 # /usr/share.
-if(WIN32)
-  set(XKM_INSTALL_DIR .)
-  set(XKM_CONFIG_DIR .)
-  set(XKM_EXAMPLES_DIR examples)
-  set(XKM_DOC_DIR .)
-else()
-  set(XKM_INSTALL_DIR usr/lib/xkmtool)
-  set(XKM_CONFIG_DIR etc/xkmtool)
-  set(XKM_EXAMPLES_DIR usr/share/xkmtool/examples)
-  set(XKM_DOC_DIR usr/share/doc/xkmtool)
-endif()
-# The configuration files of the sample: kept across upgrades.
-set(XKM_CONFIG_FILES xkmtool.ini tools.ini LIB.xml Userdata.ini LIB_XKM_B3FCD394.lbr)
-
+# Where each part goes: cmake/install_layout.cmake.
 foreach(program xkmtool xkmtool-window xkmtool-batch)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${XKM_INSTALL_DIR} LIBRARY DESTINATION ${XKM_INSTALL_DIR})
   endif()
 endforeach()
-foreach(tool brakel lenwatch qsr zoven xkm2sgo)
+foreach(tool ${XKM_SAMPLE_TOOLS})
   if(TARGET ${tool})
     install(TARGETS ${tool} RUNTIME DESTINATION ${XKM_INSTALL_DIR}/tools)
   endif()
 endforeach()
 # The sample tool configuration names the tools as the system names programs.
 set(sample ${CMAKE_SOURCE_DIR}/examples/demo)
-file(READ ${sample}/config/tools.ini XKM_SAMPLE_TOOLS)
+file(READ ${sample}/config/tools.ini XKM_SAMPLE_TOOLS_INI)
 string(REGEX REPLACE "=tools/([A-Za-z0-9_]+)" "=tools/\\1${CMAKE_EXECUTABLE_SUFFIX}"
-       XKM_SAMPLE_TOOLS "${XKM_SAMPLE_TOOLS}")
-file(WRITE ${CMAKE_BINARY_DIR}/sample-tools.ini "${XKM_SAMPLE_TOOLS}")
+       XKM_SAMPLE_TOOLS_INI "${XKM_SAMPLE_TOOLS_INI}")
+file(WRITE ${CMAKE_BINARY_DIR}/sample-tools.ini "${XKM_SAMPLE_TOOLS_INI}")
 install(FILES ${CMAKE_BINARY_DIR}/sample-tools.ini DESTINATION ${XKM_CONFIG_DIR} RENAME tools.ini)
 foreach(file IN LISTS XKM_CONFIG_FILES)
   if(NOT file STREQUAL tools.ini)

@@ -45,10 +45,16 @@ int64_t WriteStamp(const stdfs::directory_entry& entry) {
 #endif
 }
 
+// The batch program's file name as installed ("xkmtool.com" on Windows).
+std::string ProgramFileName() {
+  return "xkmtool" + stdfs::path(XKM_TOOL_EXE).extension().string();
+}
+
 }  // namespace
 
 InstalledTool::InstalledTool() {
-  stdfs::copy_file(XKM_TOOL_EXE, executable(), stdfs::copy_options::overwrite_existing);
+  stdfs::copy_file(std::string(XKM_INSTALLED_PROGRAM_DIR) + "/" + ProgramFileName(), executable(),
+                   stdfs::copy_options::overwrite_existing);
 }
 
 std::string WithProgramSuffix(const std::string& toolsIni) {
@@ -58,7 +64,7 @@ std::string WithProgramSuffix(const std::string& toolsIni) {
 }
 
 std::string InstalledTool::executable() const {
-  return folder_.file("xkmtool" + stdfs::path(XKM_TOOL_EXE).extension().string());
+  return folder_.file(ProgramFileName());
 }
 
 ChildCommand InstalledTool::command(const std::vector<std::string>& arguments) const {
@@ -76,22 +82,19 @@ ToolRun InstalledTool::run(const std::vector<std::string>& arguments,
 }
 
 InstalledProcess::InstalledProcess() {
-  for (const auto& entry :
-       stdfs::directory_iterator(std::string(XKM_SOURCE_DIR) + "/examples/demo/config"))
-    write(entry.path().filename().string(), ReadFileBytes(entry.path().string()));
-  stdfs::create_directories(file("tools"));
-  for (const char* name : {"brakel", "lenwatch", "qsr", "zoven", "xkm2sgo"})
-    stdfs::copy_file(std::string(XKM_TOOLS_DIR) + "/" + name + XKM_EXE_SUFFIX, toolFile(name));
-  setTools(ReadFileBytes(file("tools.ini")));
+  std::istringstream configFiles(XKM_CONFIG_FILES);
+  for (std::string name; std::getline(configFiles, name, ',');)
+    write(name, ReadFileBytes(std::string(XKM_INSTALLED_CONFIG_DIR) + "/" + name));
+  stdfs::copy(std::string(XKM_INSTALLED_PROGRAM_DIR) + "/tools", file("tools"));
   environment["XKM_TOOL_ARGV_LOG"] = file("argv.log");
 }
 
 std::string InstalledProcess::DemoInput(const std::string& name) {
-  return ReadFileBytes(std::string(XKM_SOURCE_DIR) + "/examples/demo/input/" + name);
+  return ReadFileBytes(std::string(XKM_INSTALLED_EXAMPLES_DIR) + "/input/" + name);
 }
 
 std::string InstalledProcess::DemoLibrary() {
-  return ReadFileBytes(std::string(XKM_SOURCE_DIR) + "/examples/demo/config/LIB_XKM_B3FCD394.lbr");
+  return ReadFileBytes(std::string(XKM_INSTALLED_CONFIG_DIR) + "/LIB_XKM_B3FCD394.lbr");
 }
 
 std::string InstalledProcess::Replaced(std::string text, const std::string& from,
