@@ -49,6 +49,7 @@ namespace {
 const QColor kRestColour(255, 224, 192);
 const QColor kRunningColour(0, 255, 0);
 const QColor kFailedColour(255, 96, 96);
+constexpr int kStepTickMs = 1000;
 
 enum ProcessRow { kDisplayRow = 0, kNameRow = 1, kHelpRow = 2 };
 enum StateColumn { kModulColumn = 0, kStartColumn = 1, kActionColumn = 2 };
@@ -139,6 +140,8 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
   lastRun_->setObjectName("lastRun");
   lastRun_->setAccessibleName("Last run");
   statusBar()->addPermanentWidget(lastRun_);
+  stepTicker_.setInterval(kStepTickMs);
+  connect(&stepTicker_, &QTimer::timeout, this, &frmMain::showRunningStep);
   container_ = new QLabel;
   container_->setObjectName("container");
   container_->setAccessibleName("Container written");
@@ -446,6 +449,7 @@ void frmMain::RunProcess() {
 
 // The status bar's account, and the failed step marked until the next run.
 void frmMain::showOutcome(RunOutcome outcome, int messages) {
+  stepTicker_.stop();
   QTableWidgetItem* step = currentStep_ >= 0 ? Grid->item(kDisplayRow, currentStep_) : nullptr;
   QString text = OutcomeText(outcome, messages, step ? step->text() : QString());
   if (outcome == RunOutcome::Failed && aToolExplainsTheFailure()) text += " - see Tools";
@@ -586,12 +590,23 @@ void frmMain::stepStarted(int column) {
   QTableWidgetItem* cell = Grid->item(kDisplayRow, column);
   cell->setBackground(kRunningColour);
   currentStep_ = column;
-  if (!closeWanted_ && !stopWanted_)
-    lastRun_->setText(QString("Running: step %1").arg(Quoted(cell->text())));
+  stepClock_.start();
+  stepTicker_.start();
+  showRunningStep();
   Grid->scrollToItem(cell);
 }
 
+void frmMain::showRunningStep() {
+  QTableWidgetItem* cell = currentStep_ >= 0 ? Grid->item(kDisplayRow, currentStep_) : nullptr;
+  if (!cell || closeWanted_ || stopWanted_) return;
+  const qint64 seconds = stepClock_.elapsed() / 1000;
+  QString text = QString("Running: step %1").arg(Quoted(cell->text()));
+  if (seconds > 0) text += QString(" - %1 s").arg(seconds);
+  lastRun_->setText(text);
+}
+
 void frmMain::stepFinished(int column) {
+  stepTicker_.stop();
   Grid->item(kDisplayRow, column)->setBackground(kRestColour);
 }
 

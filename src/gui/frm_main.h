@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QTimer>
 #include <functional>
 #include <string>
 
@@ -120,6 +122,10 @@ class frmMain : public QMainWindow, private RunDisplay {
   HelpPane* FrameBott = nullptr;
   QLabel* inputFiles_ = nullptr;
   QLabel* lastRun_ = nullptr;
+  // The running step's time in the status bar, also where no tool runs.
+  QTimer stepTicker_;
+  QElapsedTimer stepClock_;
+  void showRunningStep();
   QLabel* container_ = nullptr;
   QString workFolder_;  // the image's folder of the last run
   std::function<void(const QString&)> openFolder_;

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <filesystem>
 #include <memory>
+#include <regex>
 
 #include "core/platform/error.h"
 #include "gui/frm_main.h"
@@ -156,6 +157,19 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
   QToolBar& bar = *test::Child<QToolBar>(*window, "TB");  // no action needs the mouse
   for (QAction* a : bar.actions())
     EXPECT_TRUE(a->isSeparator() || bar.widgetForAction(a)->focusPolicy() == Qt::TabFocus);
+}
+
+// A long step counts its seconds in the status bar, also where no tool runs.
+TEST_F(MainWindowTest, ALongStepShowsHowLongItRuns) {
+  start();
+  const std::string running = "Running: step “Step 2”";
+  std::string shown;
+  extras["S2"] = [&](const UpdateStateHandler&) {
+    static_cast<void>(QTest::qWaitFor([&] { return statusText() != running; }, 30000));
+    shown = statusText();
+  };
+  QTest::keySequence(window.get(), QKeySequence("F5"));
+  EXPECT_TRUE(std::regex_match(shown, std::regex(running + " - [0-9]+ s"))) << shown;
 }
 
 // A tool shows in Tools as it runs; a step failure it explains points there.
