@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "core/a2l/a2l_reader.h"
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 #include "core/session/context.h"
 
 namespace {

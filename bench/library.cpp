@@ -16,8 +16,8 @@
 
 #include "core/library/crc32.h"
 #include "core/library/library_loader.h"
-#include "core/platform/file_system.h"
-#include "core/platform/xml.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/xml/xml.h"
 #include "core/session/context.h"
 #include "core/session/session.h"
 #include "core/toolchain/prepare_session.h"

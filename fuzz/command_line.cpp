@@ -3,7 +3,7 @@
 // back into exactly those arguments. The input's NUL bytes separate the
 // arguments of the round trip, so none of them holds a NUL.
 
-#include "core/platform/command_line.h"
+#include "core/platform/text/command_line.h"
 
 #include <string>
 #include <vector>

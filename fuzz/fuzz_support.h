@@ -18,8 +18,8 @@
 #include <string_view>
 #include <utility>
 
-#include "core/platform/file_system.h"
-#include "core/platform/system_info.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/os/system_info.h"
 #include "core/session/host.h"
 
 namespace xkm::fuzz {

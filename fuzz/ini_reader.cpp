@@ -1,7 +1,7 @@
 // The INI reader on arbitrary bytes, asked for the sections and keys the
 // program reads and for a section and a key named in the input itself.
 
-#include "core/platform/ini_reader.h"
+#include "core/platform/os/ini_reader.h"
 
 #include <utility>
 #include <vector>

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "core/platform/this_process.h"
+#include "core/platform/os/this_process.h"
 
 namespace xkm {
 

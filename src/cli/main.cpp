@@ -8,7 +8,7 @@
 #include "cli/library_check_mode.h"
 #include "core/library/library_loader.h"
 #include "core/platform/error.h"
-#include "core/platform/this_process.h"
+#include "core/platform/os/this_process.h"
 #include "core/session/app_state.h"
 #include "core/shell/startup.h"
 
@@ -16,8 +16,8 @@
 #include "gui/gui_main.h"
 #endif
 #ifdef XKM_WINDOW_MODULE
-#include "core/platform/path.h"
-#include "core/platform/program_module.h"
+#include "core/platform/os/path.h"
+#include "core/platform/os/program_module.h"
 #endif
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "cli/batch_mode.h"
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 
 namespace xkm {
 

@@ -11,7 +11,7 @@
 #include "core/check/library_check.h"
 #include "core/library/library_loader.h"
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 #include "core/resources/message_ids.h"
 #include "gui/qt_text.h"
 

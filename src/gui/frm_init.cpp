@@ -10,8 +10,8 @@
 #include <QPushButton>
 
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
-#include "core/platform/user_store.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/os/user_store.h"
 #include "core/session/utilities.h"
 #include "core/shell/startup.h"
 #include "core/userdata/registry.h"

@@ -28,7 +28,7 @@
 #include <algorithm>
 
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 #include "core/shell/startup.h"
 #include "core/toolchain/tool_chain.h"
 #include "core/userdata/user_data.h"

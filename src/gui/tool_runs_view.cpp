@@ -6,7 +6,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "core/platform/cp1252.h"
+#include "core/platform/text/cp1252.h"
 #include "gui/qt_text.h"
 
 namespace xkm {

@@ -8,8 +8,8 @@
 
 #include "core/a2l/a2l_patterns.h"
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
-#include "core/platform/regex.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/regex/regex.h"
 
 namespace xkm::a2l {
 namespace {

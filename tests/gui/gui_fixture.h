@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "core/platform/user_store.h"
+#include "core/platform/os/user_store.h"
 #include "core/shell/runner.h"
 #include "gui/qt_host.h"
 #include "support/recording_host.h"

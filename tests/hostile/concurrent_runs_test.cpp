@@ -9,8 +9,8 @@
 #include <sstream>
 #include <thread>
 
-#include "core/platform/sha256.h"
-#include "core/platform/system_info.h"
+#include "core/platform/os/sha256.h"
+#include "core/platform/os/system_info.h"
 #include "support/installed_process.h"
 
 namespace xkm::test {

@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/platform/sha256.h"
+#include "core/platform/os/sha256.h"
 #include "support/installed_process.h"
 
 namespace xkm::test {

@@ -1,4 +1,4 @@
-#include "core/platform/command_line.h"
+#include "core/platform/text/command_line.h"
 
 #include <gtest/gtest.h>
 

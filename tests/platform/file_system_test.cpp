@@ -1,4 +1,4 @@
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/platform/ini_reader.h"
+#include "core/platform/os/ini_reader.h"
 
 #include <gtest/gtest.h>
 

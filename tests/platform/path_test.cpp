@@ -1,4 +1,4 @@
-#include "core/platform/path.h"
+#include "core/platform/os/path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/platform/process.h"
+#include "core/platform/os/process.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <cerrno>
 #endif
 
-#include "core/platform/file_system.h"
-#include "core/platform/path.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/os/path.h"
 #include "core/session/utilities.h"
 #include "support/child_process.h"
 #include "support/scratch_folder.h"

@@ -1,4 +1,4 @@
-#include "core/platform/regex.h"
+#include "core/platform/regex/regex.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

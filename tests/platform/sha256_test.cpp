@@ -1,4 +1,4 @@
-#include "core/platform/sha256.h"
+#include "core/platform/os/sha256.h"
 
 #include <gtest/gtest.h>
 

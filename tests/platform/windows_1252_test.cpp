@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/platform/cp1252.h"
-#include "core/platform/letter_case.h"
+#include "core/platform/text/cp1252.h"
+#include "core/platform/text/letter_case.h"
 
 namespace xkm {
 namespace {

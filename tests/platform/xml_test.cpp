@@ -1,4 +1,4 @@
-#include "core/platform/xml.h"
+#include "core/platform/xml/xml.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/platform/user_store.h"
+#include "core/platform/os/user_store.h"
 #include "core/resources/string_table.h"
 #include "core/userdata/user_data.h"
 #include "support/recording_host.h"

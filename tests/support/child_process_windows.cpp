@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "core/platform/win32_support.h"
+#include "core/platform/os/win32_support.h"
 #include "core/toolchain/command_text.h"
 #include "support/child_process.h"
 #include "support/scratch_folder.h"

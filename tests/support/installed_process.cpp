@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "core/library/library_loader.h"
-#include "core/platform/path.h"
+#include "core/platform/os/path.h"
 #include "support/scratch_folder.h"
 
 namespace xkm::test {

@@ -7,8 +7,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "core/platform/path.h"
-#include "core/platform/system_info.h"
+#include "core/platform/os/path.h"
+#include "core/platform/os/system_info.h"
 
 namespace xkm::test {
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 #include "support/scratch_folder.h"
 #include "template_fixture.h"
 

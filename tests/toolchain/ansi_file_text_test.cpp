@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "core/library/library_loader.h"
-#include "core/platform/cp1252.h"
+#include "core/platform/text/cp1252.h"
 #include "core/resources/message_ids.h"
 #include "core/toolchain/prepare_session.h"
 #include "core/toolchain/tool_chain.h"

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 #include "core/session/context.h"
 #include "support/recording_host.h"
 #include "support/scratch_folder.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "core/platform/user_store.h"
+#include "core/platform/os/user_store.h"
 #include "core/userdata/registry.h"
 #include "support/store_sandbox.h"
 

@@ -6,7 +6,7 @@
 #include <map>
 
 #include "core/platform/error.h"
-#include "core/platform/user_store.h"
+#include "core/platform/os/user_store.h"
 #include "core/session/host.h"
 #include "core/userdata/registry.h"
 #include "core/userdata/user_data_form.h"

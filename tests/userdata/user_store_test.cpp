@@ -1,4 +1,4 @@
-#include "core/platform/user_store.h"
+#include "core/platform/os/user_store.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "core/platform/error.h"
-#include "core/platform/regedit_text.h"
+#include "core/platform/os/regedit_text.h"
 #include "core/userdata/registry.h"
 #include "support/error_number.h"
 #include "support/store_sandbox.h"

@@ -4,10 +4,10 @@
 #include <string_view>
 
 #include "core/a2l/a2l_scan.h"
-#include "core/platform/cp1252.h"
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
-#include "core/platform/letter_case.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/text/cp1252.h"
+#include "core/platform/text/letter_case.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
 #include "core/session/conversions.h"

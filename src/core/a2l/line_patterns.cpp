@@ -1,6 +1,6 @@
 #include "core/a2l/line_patterns.h"
 
-#include "core/platform/ascii_text.h"
+#include "core/platform/text/ascii_text.h"
 
 namespace xkm::a2l {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "core/a2l/byte_search.h"
 #include "core/a2l/line_patterns.h"
-#include "core/platform/ascii_text.h"
+#include "core/platform/text/ascii_text.h"
 
 namespace xkm::a2l {
 namespace {

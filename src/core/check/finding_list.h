@@ -7,7 +7,7 @@
 
 #include "core/check/library_check.h"
 #include "core/check/source_map.h"
-#include "core/platform/xml.h"
+#include "core/platform/xml/xml.h"
 
 namespace xkm {
 

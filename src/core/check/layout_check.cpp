@@ -3,8 +3,8 @@
 
 #include "core/check/finding_list.h"
 #include "core/platform/error.h"
-#include "core/platform/letter_case.h"
-#include "core/platform/path.h"
+#include "core/platform/os/path.h"
+#include "core/platform/text/letter_case.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/file_names.h"

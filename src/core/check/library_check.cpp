@@ -4,8 +4,8 @@
 
 #include "core/check/finding_list.h"
 #include "core/library/crc32.h"
-#include "core/platform/file_system.h"
-#include "core/platform/xml.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/xml/xml.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "core/platform/cp1252.h"
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/text/cp1252.h"
 #include "core/session/conversions.h"
 
 namespace xkm {

@@ -5,7 +5,7 @@
 
 #include "core/library/library_errors.h"
 #include "core/platform/error.h"
-#include "core/platform/letter_case.h"
+#include "core/platform/text/letter_case.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "core/platform/xml.h"
+#include "core/platform/xml/xml.h"
 #include "core/session/session_table.h"
 
 namespace xkm {

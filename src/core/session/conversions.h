@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/platform/letter_case.h"
+#include "core/platform/text/letter_case.h"
 
 namespace xkm {
 

@@ -1,7 +1,7 @@
 #include "core/session/file_names.h"
 
 #include "core/platform/error.h"
-#include "core/platform/path.h"
+#include "core/platform/os/path.h"
 
 namespace xkm {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "core/platform/file_lock.h"
-#include "core/platform/xml.h"
+#include "core/platform/os/file_lock.h"
+#include "core/platform/xml/xml.h"
 #include "core/session/layout_trace.h"
 #include "core/session/session_table.h"
 #include "core/session/tool_run.h"

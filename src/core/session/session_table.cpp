@@ -1,7 +1,7 @@
 #include "core/session/session_table.h"
 
 #include "core/platform/error.h"
-#include "core/platform/letter_case.h"
+#include "core/platform/text/letter_case.h"
 #include "core/session/conversions.h"
 
 namespace xkm {

@@ -2,11 +2,11 @@
 
 #include <chrono>
 
-#include "core/platform/cp1252.h"
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
-#include "core/platform/ini_reader.h"
-#include "core/platform/process.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/os/ini_reader.h"
+#include "core/platform/os/process.h"
+#include "core/platform/text/cp1252.h"
 #include "core/session/conversions.h"
 #include "core/session/host.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/platform/process.h"
+#include "core/platform/os/process.h"
 #include "core/session/tool_run.h"
 
 namespace xkm {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "core/platform/file_system.h"
-#include "core/platform/sha256.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/os/sha256.h"
 #include "core/session/app_state.h"
 
 namespace xkm {

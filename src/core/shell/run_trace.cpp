@@ -4,10 +4,10 @@
 #include <optional>
 
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
-#include "core/platform/locked_append.h"
-#include "core/platform/sha256.h"
-#include "core/platform/system_info.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/os/locked_append.h"
+#include "core/platform/os/sha256.h"
+#include "core/platform/os/system_info.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
 #include "core/session/tool_run_json.h"

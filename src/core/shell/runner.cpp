@@ -3,7 +3,7 @@
 #include <ctime>
 
 #include "core/platform/error.h"
-#include "core/platform/system_info.h"
+#include "core/platform/os/system_info.h"
 #include "core/resources/message_ids.h"
 #include "core/shell/run_trace.h"
 

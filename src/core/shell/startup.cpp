@@ -1,7 +1,7 @@
 #include "core/shell/startup.h"
 
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 #include "core/resources/message_ids.h"
 #include "core/resources/string_table.h"
 #include "core/session/conversions.h"

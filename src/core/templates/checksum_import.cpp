@@ -1,8 +1,8 @@
 #include "core/templates/checksum_import.h"
 
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
-#include "core/platform/letter_case.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/text/letter_case.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
 #include "core/session/conversions.h"

@@ -4,11 +4,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/platform/cp1252.h"
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
-#include "core/platform/path.h"
-#include "core/platform/regex.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/os/path.h"
+#include "core/platform/regex/regex.h"
+#include "core/platform/text/cp1252.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
 #include "core/session/conversions.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "core/platform/cp1252.h"
 #include "core/platform/error.h"
+#include "core/platform/text/cp1252.h"
 #include "core/resources/message_ids.h"
 
 namespace xkm {

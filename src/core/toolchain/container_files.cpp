@@ -1,8 +1,8 @@
 #include "core/toolchain/container_files.h"
 
-#include "core/platform/cp1252.h"
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/text/cp1252.h"
 #include "core/resources/message_ids.h"
 #include "core/session/file_names.h"
 #include "core/toolchain/run_files.h"

@@ -1,7 +1,7 @@
 #include <string>
 
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
 #include "core/session/file_names.h"

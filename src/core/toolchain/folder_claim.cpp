@@ -3,8 +3,8 @@
 #include <chrono>
 
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
-#include "core/platform/system_info.h"
+#include "core/platform/os/file_system.h"
+#include "core/platform/os/system_info.h"
 #include "core/resources/message_ids.h"
 #include "core/session/utilities.h"
 

@@ -2,7 +2,7 @@
 #include <string_view>
 
 #include "core/platform/error.h"
-#include "core/platform/xml.h"
+#include "core/platform/xml/xml.h"
 #include "core/resources/message_ids.h"
 #include "core/toolchain/tool_chain.h"
 

@@ -5,7 +5,7 @@
 #include "core/library/layout_templates.h"
 #include "core/library/library_loader.h"
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
 #include "core/session/conversions.h"

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "core/platform/error.h"
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 #include "core/resources/message_ids.h"
 
 namespace xkm {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/platform/error.h"
-#include "core/platform/letter_case.h"
+#include "core/platform/text/letter_case.h"
 #include "core/session/conversions.h"
 
 namespace xkm {

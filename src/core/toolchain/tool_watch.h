@@ -3,7 +3,7 @@
 #include <chrono>
 #include <optional>
 
-#include "core/platform/process.h"
+#include "core/platform/os/process.h"
 #include "core/session/app_state.h"
 
 namespace xkm {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/platform/file_system.h"
+#include "core/platform/os/file_system.h"
 #include "core/session/config_names.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"

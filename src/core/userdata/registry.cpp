@@ -1,6 +1,6 @@
 #include "core/userdata/registry.h"
 
-#include "core/platform/user_store.h"
+#include "core/platform/os/user_store.h"
 
 namespace xkm {
 

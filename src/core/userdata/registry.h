@@ -8,7 +8,7 @@
 namespace xkm {
 
 // The registry routines of the user data (module Lib_Registry), over the
-// per-user store of platform/user_store.h.
+// per-user store of platform/os/user_store.h.
 
 // A key opened below a root: the root number and the key's path.
 struct RegOpenKey {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/platform/error.h"
-#include "core/platform/user_store.h"
+#include "core/platform/os/user_store.h"
 #include "core/session/conversions.h"
 #include "core/session/host.h"
 #include "core/session/utilities.h"

@@ -1,7 +1,7 @@
 #include "core/userdata/user_data_form.h"
 
 #include "core/platform/error.h"
-#include "core/platform/letter_case.h"
+#include "core/platform/text/letter_case.h"
 #include "core/session/conversions.h"
 #include "core/session/host.h"
 #include "core/session/utilities.h"

@@ -31,9 +31,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/platform/path.h"
-#include "core/platform/process.h"
-#include "core/platform/this_process.h"
+#include "core/platform/os/path.h"
+#include "core/platform/os/process.h"
+#include "core/platform/os/this_process.h"
 #include "core/toolchain/command_text.h"
 
 namespace {
