@@ -171,7 +171,7 @@ class LayoutChecker {
   // before the QSR tool reads it.
   void checkDistinctFiles(const FoundTemplate& qsr, const FoundTemplate& brakel) {
     const std::string name = brakel.name.text();
-    if (IsBlank(name) || !fs::SameFileName(name, qsr.name.text())) return;
+    if (!ControlFileReplacesScript(name, qsr.name.text())) return;
     findings_.at(Severity::Error, brakel.name,
                  std::string("the file name ") + Quote(name) +
                      " of the BRAKEL template is the QSR template's: the control file replaces "

@@ -11,4 +11,10 @@ namespace xkm {
 // device", "ends with a dot or blank").
 void CheckNameInWorkingFolder(const std::string& name, int number, const std::string& what);
 
+// The converter's control file (BRAKEL) and the checksum script (QSR) are both
+// written into the working folder: under one name, as the file system compares
+// names, the control file replaces the script before the checksum tool reads
+// it, and the container gets no checksums.
+bool ControlFileReplacesScript(const std::string& controlFileName, const std::string& scriptName);
+
 }  // namespace xkm

@@ -94,11 +94,14 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   if (!IsBlank(templates.hexInfoName))
     CheckNameInWorkingFolder(templates.hexInfoName, msg::kTemplateFileNameError,
                              "QSR_HEXINFO template name");
-  RemoveLeftWorkingFiles(ctx, {folder,
-                               shortName,
-                               withoutExtension,
-                               blockCount,
-                               {templates.hexInfoName, BrakelTemplateName(ctx, layout)}});
+  const std::string controlFile = BrakelTemplateName(ctx, layout);
+  if (ControlFileReplacesScript(controlFile, templates.qsrName))
+    throw Error(msg::kTemplateFileNameError,
+                "BRAKEL template name " + controlFile +
+                    " is the QSR template's: the control file would replace the QSR script",
+                "BRAKEL template name");
+  RemoveLeftWorkingFiles(
+      ctx, {folder, shortName, withoutExtension, blockCount, {templates.hexInfoName, controlFile}});
   const std::string script = folder + fs::kSeparator + templates.qsrName;
   WriteRunFile(ctx, script,
                EncodeForAnsiFile(ctx, templates.qsrContent, script,
