@@ -45,6 +45,8 @@ TEST_F(CheckAgreesWithRun, OnEachChangedLibrary) {
       {"blank MCS name", "<NAME>MCS_ST10.txt<", "<NAME> <", true, true},
       {"control file named as the QSR script", "<NAME>BRAKEL_ST10.ctl<", "<NAME>CS_ST10.qsr<", true,
        true},
+      {"condition without a kind", "CONFIG.CPU_TYPE=", "CPU_TYPE=", true, true},
+      {"condition of an unknown kind", "CONFIG.CPU_TYPE=", "KONFIG.CPU_TYPE=", true, true},
       {"order's ECU unknown", "ECU=\"EDC_DEMO_ST10\"", "ECU=\"EDC_OTHER\"", false, true},
   };
   const std::string library = DemoLibrary();

@@ -1,6 +1,7 @@
 #include <set>
 
 #include "core/check/finding_list.h"
+#include "core/library/layout_condition.h"
 #include "core/platform/error.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
@@ -15,44 +16,38 @@ constexpr int kLastSegmentColumn = 5;
 // A condition "<kind>.<row>[.<column>]": what a run makes of it.
 void CheckCondition(const XmlNode& rule, int position, FindingList& findings) {
   const std::string name = rule.attributeLocalName(position);
-  const std::vector<std::string_view> parts = SplitAt(name, '.');
+  const LayoutCondition condition = ParseLayoutCondition(name);
   const std::string what = "condition " + Quote(name);
-  if (parts.size() < 2) {
+  using Kind = LayoutCondition::Kind;
+  using Fault = LayoutCondition::Fault;
+  if (condition.fault == Fault::NoKind) {
     findings.atAttribute(Severity::Error, rule, position,
                          what +
                              " has no \".\" between kind and name: a run fails when it "
                              "tries this rule");
     return;
   }
-  const std::string kind = ToUpperCase(parts[0]);
-  if (kind != "CONFIG" && kind != "SYKONST" && kind != "DATA" && kind != "ADRESSLABEL") {
+  if (condition.kind == Kind::Unknown) {
     findings.atAttribute(Severity::Error, rule, position,
-                         what + " has the unknown kind " + Quote(parts[0]) +
+                         what + " has the unknown kind " + Quote(condition.kindText) +
                              " (CONFIG, SYKONST, DATA or ADRESSLABEL): the rule never matches");
     return;
   }
-  if (parts.size() > 3) {
+  if (condition.tooManyParts) {
     findings.atAttribute(Severity::Warning, rule, position,
                          what + " has more than three parts: its column is ignored");
-  } else if (parts.size() == 3 && kind != "ADRESSLABEL") {
+  } else if (condition.columnOnOtherKind) {
     findings.atAttribute(Severity::Warning, rule, position,
                          what + ": only ADRESSLABEL conditions read a column; it is ignored");
-  } else if (parts.size() == 3) {
-    int32_t column = -1;
-    try {
-      column = ToLong(parts[2]);
-    } catch (const Error&) {
-      findings.atAttribute(Severity::Error, rule, position,
-                           what + ": the column " + Quote(parts[2]) +
-                               " is not a whole number: a run fails when it tries this rule");
-      return;
-    }
-    if (column < 0 || column > kLastSegmentColumn) {
-      findings.atAttribute(Severity::Error, rule, position,
-                           what + ": the column " + std::to_string(column) +
-                               " does not exist (0 is the name, 1 to 5 the fields F1 to F5): a "
-                               "run fails when it tries this rule");
-    }
+  } else if (condition.fault == Fault::ColumnNotANumber) {
+    findings.atAttribute(Severity::Error, rule, position,
+                         what + ": the column " + Quote(condition.columnText) +
+                             " is not a whole number: a run fails when it tries this rule");
+  } else if (condition.column < 0 || condition.column > kLastSegmentColumn) {
+    findings.atAttribute(Severity::Error, rule, position,
+                         what + ": the column " + std::to_string(condition.column) +
+                             " does not exist (0 is the name, 1 to 5 the fields F1 to F5): a "
+                             "run fails when it tries this rule");
   }
 }
 

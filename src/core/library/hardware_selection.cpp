@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/library/layout_condition.h"
 #include "core/library/library_errors.h"
 #include "core/platform/error.h"
 #include "core/platform/text/letter_case.h"
@@ -36,51 +37,34 @@ int32_t WholeNumber(const std::string& text, const char* element, int position) 
   }
 }
 
-// A condition of an address-layout rule: "<kind>.<row>[.<column>]".
-struct Condition {
-  std::string kind;
-  std::string rowName;
-  bool hasColumn = false;  // exactly three parts
-  std::string columnText;
-};
-
-Condition ParseCondition(const std::string& name) {
-  const std::vector<std::string_view> parts = SplitAt(name, '.');
-  if (parts.size() < 2) {
+// The session value a condition compares with; nullopt for an unknown kind.
+std::optional<std::string> ActualValue(const Session& session, const LayoutCondition& condition,
+                                       const std::string& attributeName) {
+  using Kind = LayoutCondition::Kind;
+  using Fault = LayoutCondition::Fault;
+  if (condition.fault == Fault::NoKind) {
     throw LibraryError(msg::kLibraryConditionWithoutKind,
-                       "ADRESSLAYOUT_CONFIGURATION/ENTRY: condition attribute \"" + name +
+                       "ADRESSLAYOUT_CONFIGURATION/ENTRY: condition attribute \"" + attributeName +
                            "\" has no \".\" between kind and name",
                        "GetAddressLayout");
   }
-  Condition condition;
-  condition.kind = ToUpperCase(parts[0]);
-  condition.rowName = parts[1];
-  if (parts.size() == 3) {
-    condition.hasColumn = true;
-    condition.columnText = parts[2];
-  }
-  return condition;
-}
-
-// The session value a condition compares with; nullopt for an unknown kind.
-std::optional<std::string> ActualValue(const Session& session, const Condition& condition,
-                                       const std::string& attributeName) {
-  if (condition.kind == "CONFIG") return ReadValue(session.ConfigTable, condition.rowName, 1);
-  if (condition.kind == "SYKONST") return ReadValue(session.SysConstTable, condition.rowName, 1);
-  if (condition.kind == "DATA") return ReadValue(session.DataTable, condition.rowName, 1);
-  if (condition.kind == "ADRESSLABEL") {
-    int column = 1;
-    if (condition.hasColumn) {
-      try {
-        column = ToLong(condition.columnText);
-      } catch (const Error&) {
+  switch (condition.kind) {
+    case Kind::Config:
+      return ReadValue(session.ConfigTable, condition.rowName, 1);
+    case Kind::SysConst:
+      return ReadValue(session.SysConstTable, condition.rowName, 1);
+    case Kind::Data:
+      return ReadValue(session.DataTable, condition.rowName, 1);
+    case Kind::AddressLabel:
+      if (condition.fault == Fault::ColumnNotANumber) {
         throw LibraryError(msg::kLibraryConditionColumn,
                            "ADRESSLAYOUT_CONFIGURATION/ENTRY: column of condition \"" +
                                attributeName + "\" is not a whole number",
                            "GetAddressLayout");
       }
-    }
-    return ReadValue(session.MemorySegmentTable, condition.rowName, column);
+      return ReadValue(session.MemorySegmentTable, condition.rowName, condition.column);
+    case Kind::Unknown:
+      break;
   }
   return std::nullopt;
 }
@@ -95,12 +79,12 @@ bool RuleMatches(const Session& session, const XmlNode& rule, LayoutTraceEntry& 
   for (int i = 0; i < conditions; ++i) {
     const std::string name = rule.attributeLocalName(i);
     const std::string expected = rule.attributeValue(i);
-    const Condition condition = ParseCondition(name);
+    const LayoutCondition condition = ParseLayoutCondition(name);
     std::optional<std::string> actual = ActualValue(session, condition, name);
     if (!actual || !SameValue(*actual, expected)) {
       trace.condition = name;
       trace.expected = expected;
-      trace.actual = actual ? *actual : "(unknown kind " + condition.kind + ")";
+      trace.actual = actual ? *actual : "(unknown kind " + ToUpperCase(condition.kindText) + ")";
       return false;
     }
   }
