@@ -4,17 +4,13 @@
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/session_table.h"
+#include "core/templates/placeholder_kinds.h"
 #include "core/templates/template_expansion.h"
 
 namespace xkm {
 namespace {
 
 constexpr std::string_view kPlaceholderOpen = "<$";
-
-bool KnownPlaceholderKind(const std::string& kind) {
-  return kind == "CONFIG" || kind == "SYSCONST" || kind == "DATA" || kind == "USERDATA" ||
-         kind == "USERINFO";
-}
 
 bool IsSeparator(char c) {
   return c == '/' || c == '\\';
@@ -98,7 +94,7 @@ void CheckPlaceholders(const PlacedText& where, std::string_view templateName, b
       problem = {leftOver, " has no kind (KIND.NAME)" + stays};
     } else if (dots > 2) {
       problem = {Severity::Error, " has more than two dots" + replacingFails};
-    } else if (!KnownPlaceholderKind(kind)) {
+    } else if (!IsPlaceholderKind(kind)) {
       problem = {Severity::Error, " has the unknown kind " + Quote(kind) +
                                       " (CONFIG, SYSCONST, DATA, USERDATA or USERINFO)" +
                                       replacingFails};

@@ -12,6 +12,7 @@
 #include "core/session/conversions.h"
 #include "core/session/session.h"
 #include "core/session/utilities.h"
+#include "core/templates/placeholder_kinds.h"
 
 namespace xkm {
 namespace {
@@ -37,14 +38,10 @@ std::vector<std::string> CollectPlaceholders(const std::string& text) {
 // The value a placeholder of a known kind names; an unknown kind fails. A
 // missing user-info table reads like an empty one.
 std::string LookUp(DataContext& ctx, const std::string& kind, const std::string& name) {
-  if (kind == "CONFIG") return ReadValue(ctx.session.ConfigTable, name, 1);
-  if (kind == "SYSCONST") return ReadValue(ctx.session.SysConstTable, name, 1);
-  if (kind == "DATA") return ReadValue(ctx.session.DataTable, name, 1);
-  if (kind == "USERDATA") return ReadValue(ctx.session.UserDataTable, name, 1);
-  if (kind == "USERINFO") {
-    return ctx.app.UserInfoTable ? ReadValue(*ctx.app.UserInfoTable, name, 4) : std::string();
-  }
-  throw platform_error::InvalidProcedureCall("ReplaceData");
+  const std::optional<PlaceholderSource> source = SourceOf(kind, ctx.session, ctx.app);
+  if (!source) throw platform_error::InvalidProcedureCall("ReplaceData");
+  return source->table ? ReadValue(*source->table, name, static_cast<int>(source->column))
+                       : std::string();
 }
 
 // Follows, over the text built so far, whether a "<$" stands after the last

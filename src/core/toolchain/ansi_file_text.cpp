@@ -6,6 +6,7 @@
 #include "core/platform/error.h"
 #include "core/platform/text/cp1252.h"
 #include "core/resources/message_ids.h"
+#include "core/templates/placeholder_kinds.h"
 
 namespace xkm {
 namespace {
@@ -29,22 +30,14 @@ std::string DescribeCharacter(std::string_view character) {
 // logistic and A2L data come first: the configuration holds the templates
 // into which they were put.
 std::optional<std::string> SessionSource(const Context& ctx, std::string_view character) {
-  struct Kind {
-    const char* name;
-    const SessionTable* table;
-    size_t column;
-  };
-  const Kind kinds[] = {
-      {"DATA", &ctx.session.DataTable, 1},         {"SYSCONST", &ctx.session.SysConstTable, 1},
-      {"USERDATA", &ctx.session.UserDataTable, 1}, {"USERINFO", ctx.app.UserInfoTable.get(), 4},
-      {"CONFIG", &ctx.session.ConfigTable, 1},
-  };
-  for (const Kind& kind : kinds) {
-    if (kind.table == nullptr || kind.column >= kind.table->columnCount()) continue;
-    for (size_t row = 0; row < kind.table->rowCount(); ++row) {
-      const SessionTable::Field& value = kind.table->field(row, kind.column);
+  for (std::string_view kind : kPlaceholderKinds) {
+    const PlaceholderSource source = *SourceOf(kind, ctx.session, ctx.app);
+    const SessionTable* table = source.table;
+    if (table == nullptr || source.column >= table->columnCount()) continue;
+    for (size_t row = 0; row < table->rowCount(); ++row) {
+      const SessionTable::Field& value = table->field(row, source.column);
       if (value && value->find(character) != std::string::npos)
-        return "<$" + std::string(kind.name) + "." + kind.table->text(row, 0) + ">";
+        return "<$" + std::string(kind) + "." + table->text(row, 0) + ">";
     }
   }
   return std::nullopt;
