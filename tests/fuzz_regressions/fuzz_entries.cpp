@@ -3,6 +3,7 @@
 #define XKM_FUZZ_REPLAY
 
 #include "../../fuzz/a2l.cpp"
+#include "../../fuzz/check_agrees_with_lookups.cpp"
 #include "../../fuzz/command_line.cpp"
 #include "../../fuzz/hex_image.cpp"
 #include "../../fuzz/ini_reader.cpp"
