@@ -2,6 +2,7 @@
 #include <optional>
 
 #include "core/check/finding_list.h"
+#include "core/library/layout_templates.h"
 #include "core/platform/error.h"
 #include "core/platform/os/path.h"
 #include "core/platform/text/letter_case.h"
@@ -183,14 +184,12 @@ class LayoutChecker {
     return {data.text(), begin == std::string::npos ? 0 : begin, false};
   }
 
-  // The RAW template is the DATA element's markup from its first "<![CDATA["
-  // to its last "]]>"; without them the container is empty.
+  // The RAW template as a run reads it (RawTemplateSpan).
   std::optional<PlacedText> rawTemplate(const XmlNode& data) {
-    static const std::string kOpen = "<![CDATA[";
+    static constexpr std::string_view kOpen = "<![CDATA[";
     const std::string markup = data.markup();
-    const size_t open = markup.find(kOpen);
-    const size_t close = markup.rfind("]]>");
-    if (open == std::string::npos || close == std::string::npos || close < open) {
+    const std::optional<MarkupSpan> span = RawTemplateSpan(markup);
+    if (!span) {
       findings_.at(Severity::Error, data,
                    "the RAW template of " + which() +
                        " holds no CDATA section: the container would be empty");
@@ -200,7 +199,7 @@ class LayoutChecker {
     size_t begin = findings_.contentBegin(data);
     begin = begin == std::string::npos ? std::string::npos : source.find(kOpen, begin);
     begin = begin == std::string::npos ? 0 : begin + kOpen.size();
-    return PlacedText{markup.substr(open + kOpen.size(), close - open - kOpen.size()), begin, true};
+    return PlacedText{markup.substr(span->begin, span->length), begin, true};
   }
 
   const XmlDocument& library_;

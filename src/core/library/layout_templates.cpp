@@ -21,15 +21,10 @@ std::string TemplateText(const XmlNode& node) {
 }
 
 std::string RawTemplateContent(const XmlNode& data) {
-  static const std::string kOpen = "<![CDATA[";
-  static const std::string kClose = "]]>";
   const std::string markup = data.markup();
-  const size_t open = markup.find(kOpen);
-  if (open == std::string::npos) return {};
-  const std::string_view rest = std::string_view(markup).substr(open + kOpen.size());
-  const size_t close = rest.rfind(kClose);
-  if (close == std::string_view::npos) return {};
-  return ReplaceAll(rest.substr(0, close), "\n", "\r\n");
+  const std::optional<MarkupSpan> span = RawTemplateSpan(markup);
+  if (!span) return {};
+  return ReplaceAll(std::string_view(markup).substr(span->begin, span->length), "\n", "\r\n");
 }
 
 const XPathVariables Layout(const std::string& layout) {
@@ -80,6 +75,17 @@ Error TemplateMessage(DataContext& ctx, int id) {
 }
 
 }  // namespace
+
+std::optional<MarkupSpan> RawTemplateSpan(std::string_view markup) {
+  static constexpr std::string_view kOpen = "<![CDATA[";
+  static constexpr std::string_view kClose = "]]>";
+  const size_t open = markup.find(kOpen);
+  if (open == std::string_view::npos) return std::nullopt;
+  const size_t begin = open + kOpen.size();
+  const size_t close = markup.substr(begin).rfind(kClose);
+  if (close == std::string_view::npos) return std::nullopt;
+  return MarkupSpan{begin, close};
+}
 
 LayoutTemplates GetLayoutTemplates(DataContext& ctx, const std::string& layout) {
   LayoutTemplates templates;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/session/data_context.h"
 
@@ -20,6 +23,16 @@ struct LayoutTemplates {
   std::string hexInfoName;
   std::string hexInfoContent;
 };
+
+// Where the RAW template's text lies in the markup of its DATA element:
+// between the first "<![CDATA[" and the last "]]>" after it, so that further
+// CDATA markers in between pass through as stored. Null when a marker is
+// missing: the container is then empty.
+struct MarkupSpan {
+  size_t begin = 0;
+  size_t length = 0;
+};
+std::optional<MarkupSpan> RawTemplateSpan(std::string_view markup);
 
 // Raises msg::kNoRawTemplate, kNoMcsTemplate or kNoQsrTemplate (message + CR LF)
 // for a blank RAW, MCS or QSR name, in that order, after all four templates
