@@ -2,6 +2,7 @@
 
 #include "core/check/finding_list.h"
 #include "core/library/layout_condition.h"
+#include "core/library/library_paths.h"
 #include "core/platform/error.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
@@ -54,8 +55,7 @@ void CheckCondition(const XmlNode& rule, int position, FindingList& findings) {
 }  // namespace
 
 void CheckAddressLayoutRules(const XmlDocument& library, FindingList& findings) {
-  const std::vector<XmlNode> rules =
-      library.selectNodes("/XKMTOOL/ADRESSLAYOUT_CONFIGURATION/ENTRY");
+  const std::vector<XmlNode> rules = library.selectNodes(library_path::kLayoutRules);
   if (rules.empty()) {
     findings.at(Severity::Error, library.selectSingleNode("/XKMTOOL"),
                 "the library has no address-layout rule (ADRESSLAYOUT_CONFIGURATION/ENTRY): "
@@ -64,7 +64,7 @@ void CheckAddressLayoutRules(const XmlDocument& library, FindingList& findings) 
     return;
   }
   std::set<std::string> layouts;
-  for (const XmlNode& layout : library.selectNodes("/XKMTOOL/ADRESSLAYOUT"))
+  for (const XmlNode& layout : library.selectNodes(library_path::kLayouts))
     layouts.insert(layout.attribute("VALUE").value_or(""));
 
   int catchAllLine = 0;  // the first rule without conditions: it always matches

@@ -2,6 +2,7 @@
 #include <optional>
 
 #include "core/check/finding_list.h"
+#include "core/library/library_paths.h"
 #include "core/platform/error.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
@@ -22,7 +23,7 @@ std::optional<int32_t> WholeNumber(const std::string& text) {
 // and a divisor that is a whole number other than 0.
 void CheckFrequencyEntry(const XmlDocument& library, FindingList& findings) {
   const XmlNode entry =
-      library.selectSingleNode("/XKMTOOL/FREQ_CONFIGURATION/ENTRY[@CONFIG_NUM='1']");
+      library.selectSingleNode(library_path::kFrequencyEntries + "[@CONFIG_NUM='1']");
   if (!entry) return;  // reported with the ECU entries that need it
   if (entry.attributeCount() < 2 || IsBlank(entry.attributeValue(1))) {
     findings.at(Severity::Error, entry,
@@ -47,8 +48,7 @@ void CheckFrequencyEntry(const XmlDocument& library, FindingList& findings) {
 // Baud-rate entries: configuration 1 by frequency (tester and ECU rate after
 // it), every other configuration the first entry of CONFIG_NUM 2.
 void CheckBaudEntries(const XmlDocument& library, FindingList& findings) {
-  for (const XmlNode& entry :
-       library.selectNodes("/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='1']/ENTRY")) {
+  for (const XmlNode& entry : library.selectNodes(library_path::kBaudEntriesByFrequency)) {
     const std::string frequency = entry.attribute("FREQUENCY").value_or("");
     if (entry.attributeCount() < 3 || IsBlank(entry.attributeValue(1))) {
       findings.at(Severity::Error, entry,
@@ -56,8 +56,7 @@ void CheckBaudEntries(const XmlDocument& library, FindingList& findings) {
                       " needs a tester and an ECU baud rate after FREQUENCY: a run fails");
     }
   }
-  const XmlNode fixed =
-      library.selectSingleNode("/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY");
+  const XmlNode fixed = library.selectSingleNode(library_path::kBaudEntriesFixed);
   if (fixed && (fixed.attributeCount() < 2 || IsBlank(fixed.attributeValue(0)))) {
     findings.at(Severity::Error, fixed,
                 "the baud-rate entry of CONFIG_NUM 2 needs a tester and an ECU baud rate: a run "
@@ -71,22 +70,21 @@ void CheckConfigurationReachesBaudRates(const XmlDocument& library, const XmlNod
                                         FindingList& findings) {
   const std::string which = "configuration " + std::to_string(number) + " of ECU " + Quote(ecu);
   if (number == 1) {
-    if (!library.selectSingleNode("/XKMTOOL/FREQ_CONFIGURATION/ENTRY[@CONFIG_NUM='1']")) {
+    if (!library.selectSingleNode(library_path::kFrequencyEntries + "[@CONFIG_NUM='1']")) {
       findings.atAttribute(Severity::Error, entry, 1,
                            which +
                                " has no frequency configuration (FREQ_CONFIGURATION/ENTRY "
                                "CONFIG_NUM=\"1\"): a run fails with " +
                                std::to_string(msg::kNoFrequencyLabel));
     }
-    if (!library.selectSingleNode("/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='1']/ENTRY")) {
+    if (!library.selectSingleNode(library_path::kBaudEntriesByFrequency)) {
       findings.atAttribute(Severity::Error, entry, 1,
                            which +
                                " has no baud-rate configuration (BAUD_CONFIGURATION/CONFIG_NUM "
                                "VALUE=\"1\"): a run fails with " +
                                std::to_string(msg::kNoBaudConfiguration));
     }
-  } else if (!library.selectSingleNode(
-                 "/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY")) {
+  } else if (!library.selectSingleNode(library_path::kBaudEntriesFixed)) {
     findings.atAttribute(Severity::Error, entry, 1,
                          which +
                              " has no baud-rate configuration (BAUD_CONFIGURATION/CONFIG_NUM "
@@ -98,7 +96,7 @@ void CheckConfigurationReachesBaudRates(const XmlDocument& library, const XmlNod
 }  // namespace
 
 void CheckEcuConfiguration(const XmlDocument& library, FindingList& findings) {
-  const std::vector<XmlNode> entries = library.selectNodes("/XKMTOOL/ECU_CONFIGURATION/ENTRY");
+  const std::vector<XmlNode> entries = library.selectNodes(library_path::kEcuEntries);
   if (entries.empty()) {
     findings.at(Severity::Error, library.selectSingleNode("/XKMTOOL"),
                 "the library has no ECU entry (ECU_CONFIGURATION/ENTRY): every run fails with " +

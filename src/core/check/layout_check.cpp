@@ -3,6 +3,7 @@
 
 #include "core/check/finding_list.h"
 #include "core/library/layout_templates.h"
+#include "core/library/library_paths.h"
 #include "core/platform/error.h"
 #include "core/platform/os/path.h"
 #include "core/platform/text/letter_case.h"
@@ -61,8 +62,7 @@ class LayoutChecker {
  private:
   XmlNode select(const std::string& suffix) const {
     if (unique_) return library_.selectSingleNode("." + suffix, {}, element_);
-    return library_.selectSingleNode("/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]" + suffix,
-                                     {{"layout", layout_}});
+    return library_.selectSingleNode(library_path::kLayoutNamed + suffix, {{"layout", layout_}});
   }
 
   std::string which() const { return "layout " + Quote(layout_); }
@@ -212,7 +212,7 @@ class LayoutChecker {
 }  // namespace
 
 void CheckLayouts(const XmlDocument& library, FindingList& findings) {
-  const std::vector<XmlNode> elements = library.selectNodes("/XKMTOOL/ADRESSLAYOUT");
+  const std::vector<XmlNode> elements = library.selectNodes(library_path::kLayouts);
   std::map<std::string, int> count;
   for (const XmlNode& element : elements)
     if (auto layout = element.attribute("VALUE")) ++count[*layout];

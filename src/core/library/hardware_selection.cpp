@@ -5,6 +5,7 @@
 
 #include "core/library/layout_condition.h"
 #include "core/library/library_errors.h"
+#include "core/library/library_paths.h"
 #include "core/platform/error.h"
 #include "core/platform/text/letter_case.h"
 #include "core/resources/message_ids.h"
@@ -96,7 +97,7 @@ bool RuleMatches(const Session& session, const XmlNode& rule, LayoutTraceEntry& 
 
 int32_t GetEcuConfigNum(DataContext& ctx, const std::string& ecuName) {
   const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
-      "/XKMTOOL/ECU_CONFIGURATION/ENTRY[@ECU=$ecu]",
+      library_path::kEcuEntries + "[@ECU=$ecu]",
       {{"ecu", std::string(TrimBlanks(ToUpperCase(ecuName)))}});
   int32_t number = 0;
   if (entry)
@@ -110,7 +111,7 @@ int32_t GetEcuConfigNum(DataContext& ctx, const std::string& ecuName) {
 FrequencyConfig GetFrequencyConfig(DataContext& ctx, int32_t configNum) {
   static const char* const kElement = "FREQ_CONFIGURATION/ENTRY";
   const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
-      "/XKMTOOL/FREQ_CONFIGURATION/ENTRY[@CONFIG_NUM=$num]", {{"num", std::to_string(configNum)}});
+      library_path::kFrequencyEntries + "[@CONFIG_NUM=$num]", {{"num", std::to_string(configNum)}});
   FrequencyConfig config;
   if (entry) {
     config.label = AttributeAt(entry, 1, kElement);
@@ -139,7 +140,7 @@ BaudConfig GetBaudConfigByFrequency(DataContext& ctx) {
   const std::string frequencyText(TrimBlanks(FormatDouble15(value / frequency.divisor)));
 
   const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
-      "/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='1']/ENTRY[@FREQUENCY=$frequency]",
+      library_path::kBaudEntriesByFrequency + "[@FREQUENCY=$frequency]",
       {{"frequency", frequencyText}});
   BaudConfig baud;
   if (entry) {
@@ -155,8 +156,8 @@ BaudConfig GetBaudConfigByFrequency(DataContext& ctx) {
 
 BaudConfig GetBaudConfigFixed(DataContext& ctx) {
   static const char* const kElement = "BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY";
-  const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
-      "/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY");
+  const XmlNode entry =
+      ctx.session.LibraryDocument.selectSingleNode(library_path::kBaudEntriesFixed);
   BaudConfig baud;
   if (entry) {
     baud.tester = AttributeAt(entry, 0, kElement);
@@ -173,7 +174,7 @@ std::string GetAddressLayout(DataContext& ctx) {
   Session& session = ctx.session;
   session.layoutTrace.clear();
   const std::vector<XmlNode> rules =
-      session.LibraryDocument.selectNodes("/XKMTOOL/ADRESSLAYOUT_CONFIGURATION/ENTRY");
+      session.LibraryDocument.selectNodes(library_path::kLayoutRules);
   std::string layout;
   for (size_t i = 0; i < rules.size(); ++i) {
     LayoutTraceEntry trace;

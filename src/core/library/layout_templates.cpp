@@ -1,6 +1,7 @@
 #include "core/library/layout_templates.h"
 
 #include "core/library/library_errors.h"
+#include "core/library/library_paths.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
@@ -33,7 +34,7 @@ const XPathVariables Layout(const std::string& layout) {
 
 XmlNode FindTemplate(DataContext& ctx, const std::string& layout, const char* element) {
   const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
-      std::string("/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]//") + element, Layout(layout));
+      library_path::kLayoutNamed + "//" + element, Layout(layout));
   if (!node) {
     throw LibraryError(msg::kLibraryMissingTemplate,
                        "ADRESSLAYOUT \"" + layout + "\" has no " + element + " template",
@@ -110,7 +111,7 @@ LayoutTemplates GetLayoutTemplates(DataContext& ctx, const std::string& layout) 
 
 int32_t GetDatablockCount(DataContext& ctx, const std::string& layout) {
   const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
-      "/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]/DATABLOCK_COUNT", Layout(layout));
+      library_path::kLayoutNamed + "/DATABLOCK_COUNT", Layout(layout));
   int32_t count = 0;
   if (node) {
     const std::string text = node.text();
@@ -130,7 +131,7 @@ int32_t GetDatablockCount(DataContext& ctx, const std::string& layout) {
 
 bool GetMimConversion(DataContext& ctx, const std::string& layout) {
   const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
-      "/XKMTOOL/ADRESSLAYOUT[@VALUE=$layout]/MIM_CONVERSION", Layout(layout));
+      library_path::kLayoutNamed + "/MIM_CONVERSION", Layout(layout));
   if (!node) {
     throw LibraryError(msg::kLibraryMissingMimConversion,
                        "ADRESSLAYOUT \"" + layout + "\" has no MIM_CONVERSION element",
