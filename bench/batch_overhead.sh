@@ -9,6 +9,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 runs=${2:-20}
 . "$(dirname "$0")/demo_install.sh"
+. "$(dirname "$0")/timing.sh"
 
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
@@ -21,21 +22,6 @@ command_line=input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l
   echo "batch_overhead: the demo run failed" >&2
   exit 1
 }
-# median_ms OUTPUT_VAR COMMAND...: the median wall time of `runs` runs, in µs.
-median_us() {
-  local -n result=$1
-  shift
-  local times=() start end
-  for ((i = 0; i < runs; i++)); do
-    start=$(date +%s%N)
-    "$@" > /dev/null
-    end=$(date +%s%N)
-    times+=($(((end - start) / 1000)))
-  done
-  local sorted=($(printf '%s\n' "${times[@]}" | sort -n))
-  result=${sorted[$((runs / 2))]}
-}
-
 # The seven tool runs of the process alone, started the same way one after the
 # other: the reference that the stand-ins themselves cost.
 tools_alone() {
@@ -48,9 +34,8 @@ tools_alone() {
   tools/xkm2sgo -l 4711-0815_SW0102.xkm
 }
 
-median_us whole ./xkmtool --batch "$command_line"
-median_us tools tools_alone
-ms() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
+whole=$(median_us ./xkmtool --batch "$command_line")
+tools=$(median_us tools_alone)
 own_cpu=n/a
 if command -v perf > /dev/null &&
   cpu=$(perf stat -i -x, -e task-clock ./xkmtool --batch "$command_line" 2>&1 > /dev/null); then

@@ -9,17 +9,7 @@ set -euo pipefail
 program=$1
 runs=${2:-20}
 
-median_us() {  # COMMAND...: the median wall time of `runs` runs, in µs
-  local times=() start end
-  for ((i = 0; i < runs; i++)); do
-    start=$(date +%s%N)
-    "$@" >/dev/null
-    end=$(date +%s%N)
-    times+=($(((end - start) / 1000)))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | sed -n "$((runs / 2 + 1))p"
-}
-ms() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
+. "$(dirname "$0")/timing.sh"
 
 true_us=$(median_us /bin/true)
 version_us=$(median_us "$program" --version)

@@ -16,6 +16,7 @@
 #include "gui/gui_main.h"
 #endif
 #ifdef XKM_WINDOW_MODULE
+#include "core/platform/os/file_system.h"
 #include "core/platform/os/path.h"
 #include "core/platform/os/program_module.h"
 #endif
@@ -26,9 +27,8 @@ namespace {
 // Loads the window from its module beside the program and runs it.
 int RunWindowModule(int argc, char** argv, const std::string& commandLine) {
   using WindowEntry = int (*)(int, char**, const char*);
-  xkm::AppState app;
-  xkm::LocateExecutable(app);
-  const std::string modulePath = app.ExecutableFolder + xkm::fs::kSeparator + XKM_WINDOW_MODULE;
+  const std::string modulePath =
+      xkm::fs::FolderOf(xkm::fs::ExecutablePath()) + xkm::fs::kSeparator + XKM_WINDOW_MODULE;
   std::string reason;
   auto* entry = reinterpret_cast<WindowEntry>(  // NOLINT: the module's entry has this type
       xkm::LoadModuleEntry(modulePath, "XkmRunWindow", reason));
