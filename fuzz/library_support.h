@@ -12,6 +12,7 @@
 #include "core/library/hardware_selection.h"
 #include "core/library/layout_templates.h"
 #include "core/library/library_loader.h"
+#include "core/library/library_model.h"
 #include "core/platform/error.h"
 #include "core/session/session.h"
 #include "fuzz_support.h"
@@ -51,8 +52,9 @@ inline std::string ChooseLayout(DataContext& ctx) {
     return GetAddressLayout(ctx);
   } catch (const Error&) {
   }
-  const XmlNode first = ctx.session.LibraryDocument.selectSingleNode("/XKMTOOL/ADRESSLAYOUT");
-  return first ? first.attribute("VALUE").value_or("") : "";
+  for (const XmlNode& element : LibraryModel::Of(ctx.session).layoutElements())
+    return element.attribute("VALUE").value_or("");
+  return "";
 }
 
 // Loads the library placed in `folder` and makes the lookups of a session

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <sstream>
 #include <string>
 
+#include "core/library/library_model.h"
 #include "core/platform/error.h"
 #include "core/session/data_context.h"
 #include "support/scratch_folder.h"
@@ -20,7 +22,9 @@ struct LibraryFixture {
 
   // Loads library XML text straight into the session, no file involved.
   void useLibrary(const std::string& xml) {
-    if (!session.LibraryDocument.loadFromMemory(xml)) throw std::runtime_error("bad test XML");
+    XmlDocument document;
+    if (!document.loadFromMemory(xml)) throw std::runtime_error("bad test XML");
+    session.Library = std::make_shared<const LibraryModel>(std::move(document));
   }
 };
 

@@ -29,9 +29,7 @@ struct LoaderTest : ::testing::Test, test::LibraryFixture {
     folder.write(name, content);
     return name;
   }
-  bool loaded() const {
-    return static_cast<bool>(session.LibraryDocument.selectSingleNode("/XKMTOOL"));
-  }
+  bool loaded() const { return LibraryModel::Of(session).root().localName() == "XKMTOOL"; }
   // Loads and returns the failures as their boxes would show them.
   std::vector<std::string> load() {
     const LibraryLoad result = LoadLibraryFile(ctx);
@@ -49,7 +47,7 @@ TEST_F(LoaderTest, NoneOrSeveralLibrariesReport60013AndLeaveTheDocumentEmpty) {
                                   "File not found: " +
                                   folder.file("gone")));
   app.ExecutableFolder = folder.path();
-  session.LibraryDocument.loadFromMemory("<XKMTOOL/>");
+  useLibrary("<XKMTOOL/>");
   EXPECT_THAT(load(), ElementsAre("60013 Kein oder mehr als ein Library-File gefunden"));
   EXPECT_FALSE(loaded());
 
@@ -67,7 +65,7 @@ TEST_F(LoaderTest, NoneOrSeveralLibrariesReport60013AndLeaveTheDocumentEmpty) {
 
 // The one library replaces the document held before; other files are passed over.
 TEST_F(LoaderTest, NameCheckIgnoresCaseButReportsAChangedFileAndLoadsItAnyway) {
-  session.LibraryDocument.loadFromMemory("<OLD/>");
+  useLibrary("<OLD/>");
   const std::string name = writeSealed(kLibrary);
   std::string lower = name;
   for (size_t i = 8; i < lower.size(); ++i) lower[i] = static_cast<char>(std::tolower(lower[i]));

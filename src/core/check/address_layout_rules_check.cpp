@@ -1,8 +1,5 @@
-#include <set>
-
 #include "core/check/finding_list.h"
-#include "core/library/layout_condition.h"
-#include "core/library/library_paths.h"
+#include "core/library/library_model.h"
 #include "core/platform/error.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
@@ -15,10 +12,10 @@ namespace {
 constexpr int kLastSegmentColumn = 5;
 
 // A condition "<kind>.<row>[.<column>]": what a run makes of it.
-void CheckCondition(const XmlNode& rule, int position, FindingList& findings) {
-  const std::string name = rule.attributeLocalName(position);
-  const LayoutCondition condition = ParseLayoutCondition(name);
-  const std::string what = "condition " + Quote(name);
+void CheckCondition(const XmlNode& rule, const RuleCondition& stated, FindingList& findings) {
+  const LayoutCondition& condition = stated.parsed;
+  const int position = stated.position;
+  const std::string what = "condition " + Quote(stated.attributeName);
   using Kind = LayoutCondition::Kind;
   using Fault = LayoutCondition::Fault;
   if (condition.fault == Fault::NoKind) {
@@ -54,48 +51,44 @@ void CheckCondition(const XmlNode& rule, int position, FindingList& findings) {
 
 }  // namespace
 
-void CheckAddressLayoutRules(const XmlDocument& library, FindingList& findings) {
-  const std::vector<XmlNode> rules = library.selectNodes(library_path::kLayoutRules);
+void CheckAddressLayoutRules(const LibraryModel& library, FindingList& findings) {
+  const std::vector<LayoutRule>& rules = library.layoutRules();
   if (rules.empty()) {
-    findings.at(Severity::Error, library.selectSingleNode("/XKMTOOL"),
+    findings.at(Severity::Error, library.root(),
                 "the library has no address-layout rule (ADRESSLAYOUT_CONFIGURATION/ENTRY): "
                 "every run fails with " +
                     std::to_string(msg::kNoAddressLayout));
     return;
   }
-  std::set<std::string> layouts;
-  for (const XmlNode& layout : library.selectNodes(library_path::kLayouts))
-    layouts.insert(layout.attribute("VALUE").value_or(""));
-
   int catchAllLine = 0;  // the first rule without conditions: it always matches
-  for (const XmlNode& rule : rules) {
+  for (const LayoutRule& rule : rules) {
     if (catchAllLine != 0) {
-      findings.at(Severity::Warning, rule,
+      findings.at(Severity::Warning, rule.node,
                   "this rule is never reached: the rule on line " + std::to_string(catchAllLine) +
                       " has no conditions and always matches");
       continue;
     }
-    const int count = rule.attributeCount();
-    if (count == 0) {
-      findings.at(Severity::Error, rule,
+    if (!rule.layout) {
+      findings.at(Severity::Error, rule.node,
                   "the rule has no attributes: it always matches and names no layout, so a run "
                   "fails");
-      catchAllLine = rule.line();
+      catchAllLine = rule.node.line();
       continue;
     }
-    for (int i = 0; i < count - 1; ++i) CheckCondition(rule, i, findings);
-    const std::string layout = rule.attributeValue(count - 1);
-    if (IsBlank(layout)) {
-      findings.atAttribute(Severity::Error, rule, count - 1,
+    for (const RuleCondition& condition : rule.conditions)
+      CheckCondition(rule.node, condition, findings);
+    const int layoutPosition = static_cast<int>(rule.conditions.size());
+    if (IsBlank(*rule.layout)) {
+      findings.atAttribute(Severity::Error, rule.node, layoutPosition,
                            "the rule names no layout (its last attribute is blank): a run "
                            "fails with " +
                                std::to_string(msg::kNoAddressLayout) + " when it matches");
-    } else if (layouts.count(layout) == 0) {
-      findings.atAttribute(Severity::Error, rule, count - 1,
-                           "the rule names the layout " + Quote(layout) +
+    } else if (library.layoutNamed(*rule.layout) == nullptr) {
+      findings.atAttribute(Severity::Error, rule.node, layoutPosition,
+                           "the rule names the layout " + Quote(*rule.layout) +
                                ", which the library does not hold (ADRESSLAYOUT VALUE)");
     }
-    if (count == 1) catchAllLine = rule.line();
+    if (rule.conditions.empty()) catchAllLine = rule.node.line();
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/check/library_check.h"
 #include "core/check/source_map.h"
+#include "core/library/library_model.h"
 #include "core/platform/xml/xml.h"
 
 namespace xkm {
@@ -45,9 +46,9 @@ class FindingList {
 };
 
 // The checks of the library's parts; each adds what it finds.
-void CheckEcuConfiguration(const XmlDocument& library, FindingList& findings);
-void CheckAddressLayoutRules(const XmlDocument& library, FindingList& findings);
-void CheckLayouts(const XmlDocument& library, FindingList& findings);
+void CheckEcuConfiguration(const LibraryModel& library, FindingList& findings);
+void CheckAddressLayoutRules(const LibraryModel& library, FindingList& findings);
+void CheckLayouts(const LibraryModel& library, FindingList& findings);
 
 // Template texts. `strict`: a placeholder left in the text fails the run (the
 // MCS template), rather than staying in a written file.

@@ -3,7 +3,7 @@
 
 #include "core/check/finding_list.h"
 #include "core/library/layout_templates.h"
-#include "core/library/library_paths.h"
+#include "core/library/library_model.h"
 #include "core/platform/error.h"
 #include "core/platform/os/path.h"
 #include "core/platform/text/letter_case.h"
@@ -15,35 +15,22 @@
 namespace xkm {
 namespace {
 
-// One template of a layout, found as a run finds it.
-struct FoundTemplate {
-  XmlNode name;
-  XmlNode data;
-};
-
 class LayoutChecker {
  public:
-  // `unique`: no other layout has this name, so what a run finds by the name
-  // lies inside `element`.
-  LayoutChecker(const XmlDocument& library, const XmlNode& element, const std::string& layout,
-                bool unique, FindingList& findings)
-      : library_(library),
-        element_(element),
-        layout_(layout),
-        unique_(unique),
-        findings_(findings) {}
+  LayoutChecker(const AddressLayout& layout, FindingList& findings)
+      : layout_(layout), element_(layout.element), findings_(findings) {}
 
   void run() {
     checkDatablockCount();
     checkMimConversion();
-    const auto raw = findTemplate("RAW", msg::kNoRawTemplate);
-    const auto qsr = findTemplate("QSR", msg::kNoQsrTemplate);
-    const auto mcs = findTemplate("MCS", msg::kNoMcsTemplate);
-    const auto hexInfo = findTemplate("QSR_HEXINFO", kBlankNameUnread);
-    const auto brakel = findTemplate("BRAKEL", kBlankNameUnwritable);
-    if (qsr) checkFileName(*qsr, "QSR");
-    if (hexInfo) checkFileName(*hexInfo, "QSR_HEXINFO");
-    if (brakel) checkFileName(*brakel, "BRAKEL");
+    const LayoutTemplate* raw = findTemplate(TemplateKind::Raw, msg::kNoRawTemplate);
+    const LayoutTemplate* qsr = findTemplate(TemplateKind::Qsr, msg::kNoQsrTemplate);
+    const LayoutTemplate* mcs = findTemplate(TemplateKind::Mcs, msg::kNoMcsTemplate);
+    const LayoutTemplate* hexInfo = findTemplate(TemplateKind::HexInfo, kBlankNameUnread);
+    const LayoutTemplate* brakel = findTemplate(TemplateKind::Brakel, kBlankNameUnwritable);
+    if (qsr) checkFileName(*qsr, TemplateKind::Qsr);
+    if (hexInfo) checkFileName(*hexInfo, TemplateKind::HexInfo);
+    if (brakel) checkFileName(*brakel, TemplateKind::Brakel);
     if (qsr && brakel) checkDistinctFiles(*qsr, *brakel);
 
     std::optional<PlacedText> mcsText;
@@ -55,20 +42,15 @@ class LayoutChecker {
     if (brakel) CheckPlaceholders(placedText(brakel->data), "BRAKEL", false, findings_);
     if (raw) {
       const std::optional<PlacedText> rawText = rawTemplate(raw->data);
-      if (rawText && mcsText) CheckDirectives(*rawText, *mcsText, layout_, findings_);
+      if (rawText && mcsText) CheckDirectives(*rawText, *mcsText, layout_.name, findings_);
     }
   }
 
  private:
-  XmlNode select(const std::string& suffix) const {
-    if (unique_) return library_.selectSingleNode("." + suffix, {}, element_);
-    return library_.selectSingleNode(library_path::kLayoutNamed + suffix, {{"layout", layout_}});
-  }
-
-  std::string which() const { return "layout " + Quote(layout_); }
+  std::string which() const { return "layout " + Quote(layout_.name); }
 
   void checkDatablockCount() {
-    const XmlNode count = select("/DATABLOCK_COUNT");
+    const XmlNode& count = layout_.datablockCount;
     if (!count) {
       findings_.at(Severity::Error, element_,
                    which() + " has no DATABLOCK_COUNT: a run fails with " +
@@ -89,7 +71,7 @@ class LayoutChecker {
   }
 
   void checkMimConversion() {
-    const XmlNode mim = select("/MIM_CONVERSION");
+    const XmlNode& mim = layout_.mimConversion;
     if (!mim) {
       findings_.at(Severity::Error, element_,
                    which() + " has no MIM_CONVERSION: a run fails while preparing the session");
@@ -114,20 +96,19 @@ class LayoutChecker {
   // two markers below.
   static constexpr int kBlankNameUnread = -1;     // a run never looks at it
   static constexpr int kBlankNameUnwritable = 0;  // a run fails to write the file
-  std::optional<FoundTemplate> findTemplate(const char* element, int blankNameFails) {
-    const XmlNode templ = select(std::string("//") + element);
+  const LayoutTemplate* findTemplate(TemplateKind kind, int blankNameFails) {
+    const char* element = TemplateElementName(kind);
+    const LayoutTemplate& found = layout_.templateOf(kind);
     const std::string what = std::string("the ") + element + " template of " + which();
-    if (!templ) {
+    if (!found.element) {
       findings_.at(Severity::Error, element_,
                    which() + " has no " + element + " template, which a run reads");
-      return std::nullopt;
+      return nullptr;
     }
-    FoundTemplate found{library_.selectSingleNode(".//NAME", {}, templ),
-                        library_.selectSingleNode(".//DATA", {}, templ)};
     if (!found.name || !found.data) {
-      findings_.at(Severity::Error, templ,
+      findings_.at(Severity::Error, found.element,
                    what + " has no " + (found.name ? "DATA" : "NAME") + " element: a run fails");
-      return std::nullopt;
+      return nullptr;
     }
     if (blankNameFails != kBlankNameUnread && IsBlank(found.name.text())) {
       const std::string failure = blankNameFails != kBlankNameUnwritable
@@ -135,13 +116,14 @@ class LayoutChecker {
                                       : std::string("a run cannot write the file");
       findings_.at(Severity::Error, found.name, what + " has a blank NAME: " + failure);
     }
-    return found;
+    return &found;
   }
 
   // The QSR script and the converter's control file are written into the
   // working folder under their NAME, and the address-info file is removed
   // there; a run refuses a name that is one of its input files.
-  void checkFileName(const FoundTemplate& found, const char* element) {
+  void checkFileName(const LayoutTemplate& found, TemplateKind kind) {
+    const char* element = TemplateElementName(kind);
     const std::string name = found.name.text();
     if (IsBlank(name)) return;
     const std::string what =
@@ -170,7 +152,7 @@ class LayoutChecker {
   // Both are written into the working folder: under one name (as the file
   // system compares names) the control file would replace the QSR script
   // before the QSR tool reads it.
-  void checkDistinctFiles(const FoundTemplate& qsr, const FoundTemplate& brakel) {
+  void checkDistinctFiles(const LayoutTemplate& qsr, const LayoutTemplate& brakel) {
     const std::string name = brakel.name.text();
     if (!ControlFileReplacesScript(name, qsr.name.text())) return;
     findings_.at(Severity::Error, brakel.name,
@@ -202,22 +184,16 @@ class LayoutChecker {
     return PlacedText{markup.substr(span->begin, span->length), begin, true};
   }
 
-  const XmlDocument& library_;
+  const AddressLayout& layout_;
   const XmlNode& element_;
-  const std::string& layout_;
-  const bool unique_;
   FindingList& findings_;
 };
 
 }  // namespace
 
-void CheckLayouts(const XmlDocument& library, FindingList& findings) {
-  const std::vector<XmlNode> elements = library.selectNodes(library_path::kLayouts);
-  std::map<std::string, int> count;
-  for (const XmlNode& element : elements)
-    if (auto layout = element.attribute("VALUE")) ++count[*layout];
+void CheckLayouts(const LibraryModel& library, FindingList& findings) {
   std::map<std::string, int> firstLine;  // layout name -> line of the one that wins
-  for (const XmlNode& element : elements) {
+  for (const XmlNode& element : library.layoutElements()) {
     const std::optional<std::string> layout = element.attribute("VALUE");
     if (!layout) {
       findings.at(Severity::Warning, element,
@@ -231,7 +207,7 @@ void CheckLayouts(const XmlDocument& library, FindingList& findings) {
                       std::to_string(first->second) + " wins and this one is shadowed");
       continue;
     }
-    LayoutChecker(library, element, *layout, count[*layout] == 1, findings).run();
+    LayoutChecker(*library.layoutNamed(*layout), findings).run();
   }
 }
 

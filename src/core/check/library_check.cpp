@@ -1,9 +1,12 @@
 #include "core/check/library_check.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/check/finding_list.h"
 #include "core/library/crc32.h"
+#include "core/library/library_file_name.h"
+#include "core/library/library_model.h"
 #include "core/platform/os/file_system.h"
 #include "core/platform/xml/xml.h"
 #include "core/resources/message_ids.h"
@@ -12,30 +15,26 @@
 namespace xkm {
 namespace {
 
-bool EndsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 // A run finds the library by its lower-case ".lbr" and reports a name that
 // does not carry the salted checksum of the content, then goes on.
 void CheckFileName(const std::string& fileName, std::string_view bytes, FindingList& findings) {
-  if (!EndsWith(fileName, ".lbr")) {
+  if (!IsLibraryFileName(fileName)) {
     findings.atPosition(Severity::Error, {},
                         "the file name " + Quote(fileName) +
                             " does not end in \".lbr\": a run does not find the library");
   }
-  const std::string expected = "LIB_XKM_" + CrcHexOfLibraryBytes(bytes) + ".lbr";
-  if (ToUpperCase(fileName) != ToUpperCase(expected)) {
+  const std::string crc = CrcHexOfLibraryBytes(bytes);
+  if (!CarriesSealedName(fileName, crc)) {
     findings.atPosition(Severity::Error, {},
                         "the file name does not match the content's checksum (a run reports " +
                             std::to_string(msg::kLibraryNameMismatch) +
-                            "): the library must be named " + Quote(expected) +
+                            "): the library must be named " + Quote(SealedLibraryName(crc)) +
                             " (xkmtool --seal-library)");
   }
 }
 
-void CheckContent(const XmlDocument& library, FindingList& findings) {
-  const XmlNode root = library.selectSingleNode("/*");
+void CheckContent(const LibraryModel& library, FindingList& findings) {
+  const XmlNode root = library.root();
   if (root.localName() != "XKMTOOL") {
     findings.at(Severity::Error, root,
                 "the root element is " + Quote(root.localName()) +
@@ -53,16 +52,16 @@ std::vector<Finding> CheckLibraryBytes(const std::string& fileName, std::string_
   const SourceMap source(bytes);
   FindingList findings(source);
   CheckFileName(fileName, bytes, findings);
-  XmlDocument library;
-  if (!library.loadFromMemory(std::string(bytes))) {
-    const SourcePosition where{std::max(library.parseErrorLine(), 1),
-                               std::max(library.parseErrorColumn(), 1)};
+  XmlDocument document;
+  if (!document.loadFromMemory(std::string(bytes))) {
+    const SourcePosition where{std::max(document.parseErrorLine(), 1),
+                               std::max(document.parseErrorColumn(), 1)};
     findings.atPosition(Severity::Error, where,
                         "the XML does not parse (a run reports " +
                             std::to_string(msg::kLibraryUnparsable) +
-                            "): " + library.parseErrorMessage());
+                            "): " + document.parseErrorMessage());
   } else {
-    CheckContent(library, findings);
+    CheckContent(LibraryModel(std::move(document)), findings);
   }
   return findings.take();
 }

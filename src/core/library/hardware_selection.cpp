@@ -5,7 +5,7 @@
 
 #include "core/library/layout_condition.h"
 #include "core/library/library_errors.h"
-#include "core/library/library_paths.h"
+#include "core/library/library_model.h"
 #include "core/platform/error.h"
 #include "core/platform/text/letter_case.h"
 #include "core/resources/message_ids.h"
@@ -17,14 +17,15 @@ namespace {
 
 // The text of the attribute at `position` (document order); the library must
 // write the attributes in the order the lookups read them.
-std::string AttributeAt(const XmlNode& node, int position, const char* element) {
-  if (position < 0 || position >= node.attributeCount()) {
+std::string AttributeAt(const LibraryEntry& entry, size_t position, const char* element) {
+  const std::string* value = entry.at(position);
+  if (value == nullptr) {
     throw LibraryError(
         msg::kLibraryMissingAttribute,
         std::string(element) + " has no attribute at position " + std::to_string(position),
         "LibraryLookup");
   }
-  return node.attributeValue(position);
+  return *value;
 }
 
 int32_t WholeNumber(const std::string& text, const char* element, int position) {
@@ -39,8 +40,9 @@ int32_t WholeNumber(const std::string& text, const char* element, int position) 
 }
 
 // The session value a condition compares with; nullopt for an unknown kind.
-std::optional<std::string> ActualValue(const Session& session, const LayoutCondition& condition,
-                                       const std::string& attributeName) {
+std::optional<std::string> ActualValue(const Session& session, const RuleCondition& rule) {
+  const LayoutCondition& condition = rule.parsed;
+  const std::string& attributeName = rule.attributeName;
   using Kind = LayoutCondition::Kind;
   using Fault = LayoutCondition::Fault;
   if (condition.fault == Fault::NoKind) {
@@ -75,17 +77,14 @@ bool SameValue(std::string_view a, std::string_view b) {
 }
 
 // Tries one rule; returns whether all its conditions hold and records why.
-bool RuleMatches(const Session& session, const XmlNode& rule, LayoutTraceEntry& trace) {
-  const int conditions = rule.attributeCount() - 1;
-  for (int i = 0; i < conditions; ++i) {
-    const std::string name = rule.attributeLocalName(i);
-    const std::string expected = rule.attributeValue(i);
-    const LayoutCondition condition = ParseLayoutCondition(name);
-    std::optional<std::string> actual = ActualValue(session, condition, name);
-    if (!actual || !SameValue(*actual, expected)) {
-      trace.condition = name;
-      trace.expected = expected;
-      trace.actual = actual ? *actual : "(unknown kind " + ToUpperCase(condition.kindText) + ")";
+bool RuleMatches(const Session& session, const LayoutRule& rule, LayoutTraceEntry& trace) {
+  for (const RuleCondition& condition : rule.conditions) {
+    std::optional<std::string> actual = ActualValue(session, condition);
+    if (!actual || !SameValue(*actual, condition.expected)) {
+      trace.condition = condition.attributeName;
+      trace.expected = condition.expected;
+      trace.actual =
+          actual ? *actual : "(unknown kind " + ToUpperCase(condition.parsed.kindText) + ")";
       return false;
     }
   }
@@ -96,13 +95,11 @@ bool RuleMatches(const Session& session, const XmlNode& rule, LayoutTraceEntry& 
 }  // namespace
 
 int32_t GetEcuConfigNum(DataContext& ctx, const std::string& ecuName) {
-  const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
-      library_path::kEcuEntries + "[@ECU=$ecu]",
-      {{"ecu", std::string(TrimBlanks(ToUpperCase(ecuName)))}});
+  static const char* const kElement = "ECU_CONFIGURATION/ENTRY";
+  const LibraryEntry* entry = LibraryModel::FindByKey(
+      LibraryModel::Of(ctx.session).ecuEntries(), std::string(TrimBlanks(ToUpperCase(ecuName))));
   int32_t number = 0;
-  if (entry)
-    number =
-        WholeNumber(AttributeAt(entry, 1, "ECU_CONFIGURATION/ENTRY"), "ECU_CONFIGURATION/ENTRY", 1);
+  if (entry) number = WholeNumber(AttributeAt(*entry, 1, kElement), kElement, 1);
   if (number == 0)
     throw Error(msg::kNoEcuInLibrary, ctx.message(msg::kNoEcuInLibrary), "GetEcuConfigNum");
   return number;
@@ -110,12 +107,12 @@ int32_t GetEcuConfigNum(DataContext& ctx, const std::string& ecuName) {
 
 FrequencyConfig GetFrequencyConfig(DataContext& ctx, int32_t configNum) {
   static const char* const kElement = "FREQ_CONFIGURATION/ENTRY";
-  const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
-      library_path::kFrequencyEntries + "[@CONFIG_NUM=$num]", {{"num", std::to_string(configNum)}});
+  const LibraryEntry* entry = LibraryModel::FindByKey(
+      LibraryModel::Of(ctx.session).frequencyEntries(), std::to_string(configNum));
   FrequencyConfig config;
   if (entry) {
-    config.label = AttributeAt(entry, 1, kElement);
-    config.divisor = WholeNumber(AttributeAt(entry, 2, kElement), kElement, 2);
+    config.label = AttributeAt(*entry, 1, kElement);
+    config.divisor = WholeNumber(AttributeAt(*entry, 2, kElement), kElement, 2);
   }
   if (IsBlank(config.label)) {
     throw Error(msg::kNoFrequencyLabel, ctx.message(msg::kNoFrequencyLabel), "GetFrequencyConfig");
@@ -139,13 +136,12 @@ BaudConfig GetBaudConfigByFrequency(DataContext& ctx) {
   const double value = Val(TrimBlanks(constants.text(rows.front(), 1)));
   const std::string frequencyText(TrimBlanks(FormatDouble15(value / frequency.divisor)));
 
-  const XmlNode entry = ctx.session.LibraryDocument.selectSingleNode(
-      library_path::kBaudEntriesByFrequency + "[@FREQUENCY=$frequency]",
-      {{"frequency", frequencyText}});
+  const LibraryEntry* entry = LibraryModel::FindByKey(
+      LibraryModel::Of(ctx.session).baudEntriesByFrequency(), frequencyText);
   BaudConfig baud;
   if (entry) {
-    baud.tester = AttributeAt(entry, 1, kElement);
-    baud.ecu = AttributeAt(entry, 2, kElement);
+    baud.tester = AttributeAt(*entry, 1, kElement);
+    baud.ecu = AttributeAt(*entry, 2, kElement);
   }
   if (IsBlank(baud.tester)) {
     throw Error(msg::kNoBaudConfiguration, ctx.message(msg::kNoBaudConfiguration),
@@ -156,12 +152,11 @@ BaudConfig GetBaudConfigByFrequency(DataContext& ctx) {
 
 BaudConfig GetBaudConfigFixed(DataContext& ctx) {
   static const char* const kElement = "BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY";
-  const XmlNode entry =
-      ctx.session.LibraryDocument.selectSingleNode(library_path::kBaudEntriesFixed);
+  const std::vector<LibraryEntry>& entries = LibraryModel::Of(ctx.session).baudEntriesFixed();
   BaudConfig baud;
-  if (entry) {
-    baud.tester = AttributeAt(entry, 0, kElement);
-    baud.ecu = AttributeAt(entry, 1, kElement);
+  if (!entries.empty()) {
+    baud.tester = AttributeAt(entries.front(), 0, kElement);
+    baud.ecu = AttributeAt(entries.front(), 1, kElement);
   }
   if (IsBlank(baud.tester)) {
     throw Error(msg::kNoBaudConfiguration, ctx.message(msg::kNoBaudConfiguration),
@@ -173,8 +168,7 @@ BaudConfig GetBaudConfigFixed(DataContext& ctx) {
 std::string GetAddressLayout(DataContext& ctx) {
   Session& session = ctx.session;
   session.layoutTrace.clear();
-  const std::vector<XmlNode> rules =
-      session.LibraryDocument.selectNodes(library_path::kLayoutRules);
+  const std::vector<LayoutRule>& rules = LibraryModel::Of(session).layoutRules();
   std::string layout;
   for (size_t i = 0; i < rules.size(); ++i) {
     LayoutTraceEntry trace;
@@ -182,8 +176,11 @@ std::string GetAddressLayout(DataContext& ctx) {
     const bool matched = RuleMatches(session, rules[i], trace);
     session.layoutTrace.push_back(trace);
     if (matched) {
-      layout =
-          AttributeAt(rules[i], rules[i].attributeCount() - 1, "ADRESSLAYOUT_CONFIGURATION/ENTRY");
+      if (!rules[i].layout) {
+        throw LibraryError(msg::kLibraryMissingAttribute,
+                           "ADRESSLAYOUT_CONFIGURATION/ENTRY has no attribute", "LibraryLookup");
+      }
+      layout = *rules[i].layout;
       break;
     }
   }

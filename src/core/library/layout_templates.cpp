@@ -1,7 +1,7 @@
 #include "core/library/layout_templates.h"
 
 #include "core/library/library_errors.h"
-#include "core/library/library_paths.h"
+#include "core/library/library_model.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/utilities.h"
@@ -28,32 +28,17 @@ std::string RawTemplateContent(const XmlNode& data) {
   return ReplaceAll(std::string_view(markup).substr(span->begin, span->length), "\n", "\r\n");
 }
 
-const XPathVariables Layout(const std::string& layout) {
-  return {{"layout", layout}};
+const AddressLayout* FindLayout(DataContext& ctx, const std::string& layout) {
+  return LibraryModel::Of(ctx.session).layoutNamed(layout);
 }
 
-XmlNode FindTemplate(DataContext& ctx, const std::string& layout, const char* element) {
-  const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
-      library_path::kLayoutNamed + "//" + element, Layout(layout));
-  if (!node) {
-    throw LibraryError(msg::kLibraryMissingTemplate,
-                       "ADRESSLAYOUT \"" + layout + "\" has no " + element + " template",
-                       "GetLayoutTemplates");
-  }
-  return node;
-}
-
-XmlNode TemplateChild(DataContext& ctx, const XmlNode& templ, const std::string& layout,
-                      const char* element, const char* child, int number) {
-  const XmlNode node =
-      ctx.session.LibraryDocument.selectSingleNode(std::string(".//") + child, {}, templ);
-  if (!node) {
-    throw LibraryError(
-        number,
-        "ADRESSLAYOUT \"" + layout + "\": " + element + " template has no " + child + " element",
-        "GetLayoutTemplates");
-  }
-  return node;
+void RequireChild(const XmlNode& node, const std::string& layout, TemplateKind kind,
+                  const char* child, int number) {
+  if (node) return;
+  throw LibraryError(number,
+                     "ADRESSLAYOUT \"" + layout + "\": " + TemplateElementName(kind) +
+                         " template has no " + child + " element",
+                     "GetLayoutTemplates");
 }
 
 struct NameAndData {
@@ -61,14 +46,18 @@ struct NameAndData {
   XmlNode data;
 };
 
-NameAndData ReadTemplate(DataContext& ctx, const std::string& layout, const char* element) {
-  const XmlNode templ = FindTemplate(ctx, layout, element);
-  NameAndData result;
-  result.name = TemplateText(
-      TemplateChild(ctx, templ, layout, element, "NAME", msg::kLibraryMissingTemplateName));
-  result.data =
-      TemplateChild(ctx, templ, layout, element, "DATA", msg::kLibraryMissingTemplateData);
-  return result;
+NameAndData ReadTemplate(DataContext& ctx, const std::string& layout, TemplateKind kind) {
+  const AddressLayout* found = FindLayout(ctx, layout);
+  const LayoutTemplate* templ = found ? &found->templateOf(kind) : nullptr;
+  if (templ == nullptr || !templ->element) {
+    throw LibraryError(
+        msg::kLibraryMissingTemplate,
+        "ADRESSLAYOUT \"" + layout + "\" has no " + TemplateElementName(kind) + " template",
+        "GetLayoutTemplates");
+  }
+  RequireChild(templ->name, layout, kind, "NAME", msg::kLibraryMissingTemplateName);
+  RequireChild(templ->data, layout, kind, "DATA", msg::kLibraryMissingTemplateData);
+  return {TemplateText(templ->name), templ->data};
 }
 
 Error TemplateMessage(DataContext& ctx, int id) {
@@ -90,16 +79,16 @@ std::optional<MarkupSpan> RawTemplateSpan(std::string_view markup) {
 
 LayoutTemplates GetLayoutTemplates(DataContext& ctx, const std::string& layout) {
   LayoutTemplates templates;
-  NameAndData raw = ReadTemplate(ctx, layout, "RAW");
+  NameAndData raw = ReadTemplate(ctx, layout, TemplateKind::Raw);
   templates.rawName = raw.name;
   templates.rawContent = RawTemplateContent(raw.data);
-  NameAndData qsr = ReadTemplate(ctx, layout, "QSR");
+  NameAndData qsr = ReadTemplate(ctx, layout, TemplateKind::Qsr);
   templates.qsrName = qsr.name;
   templates.qsrContent = TemplateText(qsr.data);
-  NameAndData mcs = ReadTemplate(ctx, layout, "MCS");
+  NameAndData mcs = ReadTemplate(ctx, layout, TemplateKind::Mcs);
   templates.mcsName = mcs.name;
   templates.mcsContent = TemplateText(mcs.data);
-  NameAndData hexInfo = ReadTemplate(ctx, layout, "QSR_HEXINFO");
+  NameAndData hexInfo = ReadTemplate(ctx, layout, TemplateKind::HexInfo);
   templates.hexInfoName = hexInfo.name;
   templates.hexInfoContent = TemplateText(hexInfo.data);
 
@@ -110,8 +99,8 @@ LayoutTemplates GetLayoutTemplates(DataContext& ctx, const std::string& layout) 
 }
 
 int32_t GetDatablockCount(DataContext& ctx, const std::string& layout) {
-  const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
-      library_path::kLayoutNamed + "/DATABLOCK_COUNT", Layout(layout));
+  const AddressLayout* found = FindLayout(ctx, layout);
+  const XmlNode node = found ? found->datablockCount : XmlNode();
   int32_t count = 0;
   if (node) {
     const std::string text = node.text();
@@ -130,8 +119,8 @@ int32_t GetDatablockCount(DataContext& ctx, const std::string& layout) {
 }
 
 bool GetMimConversion(DataContext& ctx, const std::string& layout) {
-  const XmlNode node = ctx.session.LibraryDocument.selectSingleNode(
-      library_path::kLayoutNamed + "/MIM_CONVERSION", Layout(layout));
+  const AddressLayout* found = FindLayout(ctx, layout);
+  const XmlNode node = found ? found->mimConversion : XmlNode();
   if (!node) {
     throw LibraryError(msg::kLibraryMissingMimConversion,
                        "ADRESSLAYOUT \"" + layout + "\" has no MIM_CONVERSION element",
@@ -141,7 +130,7 @@ bool GetMimConversion(DataContext& ctx, const std::string& layout) {
 }
 
 BrakelTemplate GetBrakelTemplate(DataContext& ctx, const std::string& layout) {
-  NameAndData brakel = ReadTemplate(ctx, layout, "BRAKEL");
+  NameAndData brakel = ReadTemplate(ctx, layout, TemplateKind::Brakel);
   return {brakel.name, TemplateText(brakel.data)};
 }
 

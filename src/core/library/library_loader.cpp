@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "core/library/crc32.h"
+#include "core/library/library_file_name.h"
+#include "core/library/library_model.h"
 #include "core/platform/error.h"
 #include "core/platform/os/file_system.h"
 #include "core/platform/text/letter_case.h"
@@ -21,24 +25,19 @@ Error LoadFailure(const DataContext& ctx, int id, const std::string& detail = {}
   return Error(id, text, "LoadLibraryFile");
 }
 
-bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 }  // namespace
 
 std::vector<std::string> LibraryFilesIn(const std::string& folder) {
   std::vector<std::string> found;
   for (const std::string& name : fs::ListFiles(folder))
-    if (EndsWith(name, ".lbr")) found.push_back(name);
+    if (IsLibraryFileName(name)) found.push_back(name);
   std::sort(found.begin(), found.end());  // listed alike wherever they are shown
   return found;
 }
 
 LibraryLoad LoadLibraryFile(DataContext& ctx) {
   Session& session = ctx.session;
-  session.LibraryDocument = XmlDocument();
+  session.Library.reset();
   session.LibraryFilePath.clear();
   LibraryLoad load;
   try {
@@ -68,19 +67,20 @@ LibraryLoad LoadLibraryFile(DataContext& ctx) {
       unreadable = e;
     }
     const std::string crc = unreadable ? "0" : CrcHexOfLibraryBytes(bytes);
-    const std::string expected = ToUpperCase("LIB_XKM_" + crc) + ".LBR";
-    if (ToUpperCase(keptName) != expected)
+    if (!CarriesSealedName(keptName, crc))
       load.failures.push_back(LoadFailure(ctx, msg::kLibraryNameMismatch));
 
     if (unreadable) {
       load.failures.push_back(LoadFailure(ctx, msg::kLibraryUnparsable, unreadable->description()));
       return load;
     }
-    if (!session.LibraryDocument.loadFromMemory(bytes)) {
+    XmlDocument document;
+    if (!document.loadFromMemory(bytes)) {
       load.failures.push_back(
-          LoadFailure(ctx, msg::kLibraryUnparsable, session.LibraryDocument.parseErrorReason()));
+          LoadFailure(ctx, msg::kLibraryUnparsable, document.parseErrorReason()));
       return load;
     }
+    session.Library = std::make_shared<const LibraryModel>(std::move(document));
     load.loaded = true;
   } catch (const Error&) {
     // A folder that cannot be listed or a failing XML component ends the load
@@ -92,7 +92,7 @@ LibraryLoad LoadLibraryFile(DataContext& ctx) {
 
 std::string LibraryFileName(const std::string& path) {
   if (!fs::FileExists(path)) throw platform_error::FileNotFound("LibraryFileName");
-  return "LIB_XKM_" + FileCrcHex(path) + ".lbr";
+  return SealedLibraryName(FileCrcHex(path));
 }
 
 std::string SealLibraryFile(const std::string& path) {

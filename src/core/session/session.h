@@ -1,15 +1,17 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/platform/os/file_lock.h"
-#include "core/platform/xml/xml.h"
 #include "core/session/layout_trace.h"
 #include "core/session/session_table.h"
 #include "core/session/tool_run.h"
 
 namespace xkm {
+
+class LibraryModel;  // read by the library layer; the session only carries it
 
 // The state one run shares between its steps: the session tables and the
 // loaded configuration library. Both are replaced at the start of every run.
@@ -20,7 +22,7 @@ struct Session {
   SessionTable DataTable;
   SessionTable MemorySegmentTable;
 
-  XmlDocument LibraryDocument;
+  std::shared_ptr<const LibraryModel> Library;  // null until a library is loaded
   std::string LibraryFilePath;
 
   std::vector<LayoutTraceEntry> layoutTrace;
