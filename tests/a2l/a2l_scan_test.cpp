@@ -87,7 +87,6 @@ std::string Described(const A2lMatches& m) {
 constexpr size_t kChunkSizes[] = {
     1, 2, 3, 5, 8, 13, 31, 64, 97, 4096, A2lScanner::kDefaultChunkSize};
 
-// clang-format off
 class Generator {
  public:
   explicit Generator(uint32_t seed) : random_(seed) {}
@@ -111,16 +110,18 @@ class Generator {
   // Memory segment headers with a few parts replaced by pieces the pattern
   // looks for, so that the greedy parts have many ways to split a line.
   std::string segmentLine() {
-    static const char* const kPieces[] = {
-        "\"\"", "0x1F", "0X2", "0x", "-1", "DATA", "a b", "\"", "^", "x", "", "0x0x", "-1 -1", "\"\" \"\""};
-    std::vector<std::string> parts = {
-        "SEG", "\"\"", "DATA", "FLASH", "INTERN", "0x80", "0x10", "-1", "-1", "-1", "-1", "-1"};
+    static const char* const kPieces[] = {"\"\"", "0x1F", "0X2",   "0x",       "-1",
+                                          "DATA", "a b",  "\"",    "^",        "x",
+                                          "",     "0x0x", "-1 -1", "\"\" \"\""};
+    std::vector<std::string> parts = {"SEG",  "\"\"", "DATA", "FLASH", "INTERN", "0x80",
+                                      "0x10", "-1",   "-1",   "-1",    "-1",     "-1"};
     if (chance(1, 3)) parts.push_back(pick(kPieces));
     for (int i = number(0, 3); i > 0; --i)
       parts[static_cast<size_t>(number(0, static_cast<int>(parts.size()) - 1))] = pick(kPieces);
     std::string line = chance(1, 8) ? "  /begin memory_segment" : "/begin MEMORY_SEGMENT";
     for (const std::string& part : parts)
-      line += (part == "-1" && !chance(1, 4) ? " " : pick({" ", " ", " ", "\t", "  ", " \t "})) + part;
+      line +=
+          (part == "-1" && !chance(1, 4) ? " " : pick({" ", " ", " ", "\t", "  ", " \t "})) + part;
     return line;
   }
 
@@ -128,38 +129,50 @@ class Generator {
     switch (number(0, 7)) {
       case 0:
         return pick({"  ADDR_EPK 0x8000", "ADDR_EPK\t0X12 ", "  addr_epk 0x1^2", "ADDR_EPK 0x",
-                     "  ADDR_EPK0x1", "ADDR_EPK  0x8000 \t"}) + (chance(2, 3) ? ending() : "\r\n") +
-               pick({"  EPK \"EPK_1\"", "EPK \"a\" \"b\"", "  epk\t\"\"", "EPK \"x", "EPK x\"y\"", "ECU \"e\""});
-      case 1: return pick({"  EPK \"EPK_1\"", "  ADDR_EPK 0x1", "  ECU \"abc\""});
-      case 2: return pick({"  ECU \"abc_1 \"", "ECU \"a\"b\"", "ecu \"\"", "  ECU\"x\"", "ECU  \"E\" ", "  ECU_X \"y\""});
+                     "  ADDR_EPK0x1", "ADDR_EPK  0x8000 \t"}) +
+               (chance(2, 3) ? ending() : "\r\n") +
+               pick({"  EPK \"EPK_1\"", "EPK \"a\" \"b\"", "  epk\t\"\"", "EPK \"x", "EPK x\"y\"",
+                     "ECU \"e\""});
+      case 1:
+        return pick({"  EPK \"EPK_1\"", "  ADDR_EPK 0x1", "  ECU \"abc\""});
+      case 2:
+        return pick({"  ECU \"abc_1 \"", "ECU \"a\"b\"", "ecu \"\"", "  ECU\"x\"", "ECU  \"E\" ",
+                     "  ECU_X \"y\""});
       case 3: {
         std::string line = pick({"  SYSTEM_CONSTANT", "system_constant", "\tSYSTEM_CONSTANT"});
         if (chance(1, 2))
-          return line + separator() + "\"SY_" + pick({"A", "B\" \"C", ""}) + "\"" + separator() + "\"" +
-                 pick({"5", " 1 ", "a\"b", ""}) + "\"";
+          return line + separator() + "\"SY_" + pick({"A", "B\" \"C", ""}) + "\"" + separator() +
+                 "\"" + pick({"5", " 1 ", "a\"b", ""}) + "\"";
         for (int i = number(1, 6); i > 0; --i)
           line += pick({" ", "\t", "  ", "\"", "\" \"", "\"\t\"", "a", "b c", "\"\""});
         return line;
       }
-      case 4: case 5: return segmentLine();
-      case 6: return std::string(static_cast<size_t>(number(60, 150)), ' ') + pick({"", "ECU \"long\"", "x"});
-      default: return pick({"", "/end MEMORY_SEGMENT", "x", "  /* ECU \"no\" */"});
+      case 4:
+      case 5:
+        return segmentLine();
+      case 6:
+        return std::string(static_cast<size_t>(number(60, 150)), ' ') +
+               pick({"", "ECU \"long\"", "x"});
+      default:
+        return pick({"", "/end MEMORY_SEGMENT", "x", "  /* ECU \"no\" */"});
     }
   }
 
   std::string lines(int most) {
     static const char* const kLines[] = {
+        // block openings, as the pattern wants them and not
         "/begin CHARACTERISTIC", "/begin CHARACTERISTIC", "/BEGIN characteristic",
-        "/begin CHARACTERISTIC ", " /begin CHARACTERISTIC", "", "x", "\"long id\"", "SGIDB1",
-        "  sgidb1", "\tSGIDB3", "SGIDB1 ", "SGIDB13", "0x12", "  0X34  ", "\t0x5^6", "0x",
-        "0x/begin CHARACTERISTIC", "/end"};
+        "/begin CHARACTERISTIC ", " /begin CHARACTERISTIC",
+        // lines of a block: identifiers, names, addresses
+        "", "x", "\"long id\"", "SGIDB1", "  sgidb1", "\tSGIDB3", "SGIDB1 ", "SGIDB13", "0x12",
+        "  0X34  ", "\t0x5^6", "0x", "0x/begin CHARACTERISTIC", "/end"};
     static const char* const kNames[] = {"SGIDB1", " sgidb1", "\tSGIDB3", "SGIDB3 "};
     std::string text;
     for (int i = number(0, most); i > 0; --i) {
       if (chance(1, 4))  // a block that nearly always matches
-        text += std::string("/begin CHARACTERISTIC\r\n") + longOr(pick(kLines)) + "\r\n" + longBlanksOr("") +
-                pick(kNames) + "\r\n" + longOr(pick(kLines)) + "\r\n" + pick(kLines) + ending() +
-                longBlanksOr("") + "0x" + longOr(pick(kLines));
+        text += std::string("/begin CHARACTERISTIC\r\n") + longOr(pick(kLines)) + "\r\n" +
+                longBlanksOr("") + pick(kNames) + "\r\n" + longOr(pick(kLines)) + "\r\n" +
+                pick(kLines) + ending() + longBlanksOr("") + "0x" + longOr(pick(kLines));
       else
         text += longOr(pick(kLines));
       text += ending();
@@ -173,8 +186,12 @@ class Generator {
   std::string longBlanksOr(const std::string& blanks) {
     return chance(1, 8) ? std::string(static_cast<size_t>(number(30, 140)), ' ') : blanks;
   }
-  std::string separator() { return chance(1, 40) ? longBlanksOr("") : pick({" ", " ", " ", "\t", "  ", " \t"}); }
-  std::string ending() { return pick({"\r\n", "\r\n", "\r\n", "\r\n", "\r\n", "\n", "\r", "\r\r\n", "\n\r"}); }
+  std::string separator() {
+    return chance(1, 40) ? longBlanksOr("") : pick({" ", " ", " ", "\t", "  ", " \t"});
+  }
+  std::string ending() {
+    return pick({"\r\n", "\r\n", "\r\n", "\r\n", "\r\n", "\n", "\r", "\r\r\n", "\n\r"});
+  }
 
   std::string pick(std::initializer_list<const char*> choices) {
     return *(choices.begin() + number(0, static_cast<int>(choices.size()) - 1));
@@ -188,7 +205,6 @@ class Generator {
 
   std::mt19937 random_;
 };
-// clang-format on
 
 // The streamed scan must equal the plain patterns at every size given;
 // returns the plain result, none where the engine gives up.

@@ -77,55 +77,64 @@ TEST(LibraryCheck, TheDemoLibraryAndTheSmallOneAreCleanAndAnUnreadableFileRaises
 TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
   const Severity E = Severity::Error;
   const Severity W = Severity::Warning;
-  // The edits, where the finding is, and a part of its text.
-  const std::tuple<Edits, int, int, Severity, std::string> cases[] = {
+  const struct {
+    Edits edits;
+    struct {
+      int line;
+      int column;
+    } where;
+    Severity severity;
+    std::string text;  // a part of the finding's text
+  } cases[] = {
+      // One broken rule per line.
       // clang-format off
-      {{{"</ECU_CONFIGURATION>", "</ECU_CONFIG>"}}, 6, 14, E, "does not parse"},
-      {{{"<ENTRY ECU=\"E2\" NUM=\"2\"/>", "<ENTRY ECU=\"E2\"/>"}}, 5, 1, E, "has no configuration number"},
-      {{{"ECU=\"E2\"", "ECU=\"E1\""}}, 5, 1, W, "the entry on line 4 wins and this one is shadowed"},
-      {{{"<ENTRY CONFIG_NUM=\"1\" LABEL=\"SY_FREQ\" DIVISOR=\"1000000\"/>", ""}}, 4, 17, E, "configuration 1 of ECU \"E1\" has no frequency configuration"},
-      {{{"<ENTRY TESTER=\"500000\" ECU=\"1000000\"/>", ""}}, 5, 17, E, "configuration 2 of ECU \"E2\" has no baud-rate configuration"},
-      {{{"CONFIG.CPU_TYPE", "SYSCONST.CPU_TYPE"}}, 13, 8, E, "unknown kind \"SYSCONST\""},
-      {{{"CODE.4", "CODE.x"}}, 13, 28, E, "the column \"x\" is not a whole number"},
-      {{{"CODE.4", "CODE.6"}}, 13, 28, E, "the column 6 does not exist"},
-      {{{"80000\" LAYOUT=\"L1\"", "80000\" LAYOUT=\"L2\""}}, 13, 55, E, "names the layout \"L2\", which the library does not hold"},
-      {{{"<ENTRY CONFIG.CPU_TYPE=\"2\" ADRESSLABEL.CODE.4=\"80000\" LAYOUT", "<ENTRY LAYOUT"}}, 14, 1, W, "never reached: the rule on line 13 has no conditions"},
-      {{{">1</DATABLOCK_COUNT>", ">one</DATABLOCK_COUNT>"}}, 17, 1, E, "is not a number"},
-      {{{">1</MIM_CONVERSION>", ">yes</MIM_CONVERSION>"}}, 18, 1, E, "is not a number"},
-      {{{">1</MIM_CONVERSION>", ">01</MIM_CONVERSION>"}}, 18, 1, W, "counts as no"},
-      {{{"<QSR_HEXINFO><NAME>info.qsr</NAME><DATA>RANGE 0 1</DATA></QSR_HEXINFO>", ""}}, 16, 1, E, "has no QSR_HEXINFO template"},
-      {{{"<NAME>mcs.txt</NAME>", "<NAME> </NAME>"}}, 23, 6, E, "blank NAME: a run fails with 60024"},
-      {{{"<DATA><![CDATA[[XKM]", "<DATA>[XKM]</DATA></RAW><RAW_OLD><DATA><![CDATA["}, {"]]></DATA></RAW>", "]]></DATA></RAW_OLD>"}}, 19, 26, E, "holds no CDATA section"},
-      {{{"&lt;$CONFIG.HEXFILE&gt;", "&lt;$CONFIG.HEXFILE&gt; &lt;$FOO.X&gt;"}}, 28, 68, E, "unknown kind \"FOO\""},
-      {{{"&lt;$CONFIG.HEXFILE&gt;", "&lt;$CONFIG.HEXFILE"}}, 28, 44, E, "never closed"},
-      {{{"<$DATA.ECU>", "<$Data.ECU>"}}, 23, 67, E, "never replaced, and the container step fails"},
-      {{{"<$DATA.ECU>", "<$ECU>"}}, 23, 67, E, "has no kind"},
-      {{{"<$DATA.ECU>", "<$A.B.C.D>"}}, 23, 67, E, "more than two dots"},
-      {{{"name=\"V\"?>", "nom=\"V\"?>"}}, 20, 7, E, "is no directive"},
-      {{{"name=\"V\"?>", "name=\"W\"?>"}}, 20, 7, E, "names \"W\", which no variable definition"},
-      {{{"<fileinsert", "<variable name=\"V\" value=\"x\">\n<fileinsert"}}, 20, 7, E, "defines 2 times"},
-      {{{"Value=<?", "Value=<?variable name=\"V\"?> <?"}}, 20, 7, W, "taken as one"},
-      {{{"\"<$CONFIG.HEXFILE>_blk_1_mim\"", "\"../secret\""}}, 24, 1, E, "reads \"../secret\", which leads out of the working folder"},
-      {{{"<NAME>cs.qsr</NAME>", "<NAME>../cs.qsr</NAME>"}}, 26, 6, E, "leads out of the working"},
-      {{{"<NAME>info.qsr</NAME>", "<NAME>../info.qsr</NAME>"}}, 27, 14, E, "leads out of the working"},
-      {{{"<NAME>brakel.ctl</NAME>", "<NAME>order.XML</NAME>"}}, 28, 9, W, "the extension of an input file"},
-      {{{"ECU=\"E2\"", "ECU=\"e2\""}}, 5, 8, W, "never finds this entry"},
-      {{{"DIVISOR=\"1000000\"", "DIVISOR=\"0\""}}, 7, 59, E, "the divisor is 0"},
-      {{{"CONFIG.CPU_TYPE", "CPU_TYPE"}}, 13, 8, E, "has no \".\" between kind and name"},
-      {{{"CONFIG.CPU_TYPE", "CONFIG.CPU_TYPE.2"}}, 13, 8, W, "only ADRESSLABEL conditions read a column"},
-      {{{"<ENTRY LAYOUT=\"L1\"/>", "<ENTRY LAYOUT=\" \"/>"}}, 14, 8, E, "names no layout"},
-      {{{">1</DATABLOCK_COUNT>", ">0</DATABLOCK_COUNT>"}}, 17, 1, E, "must be at least 1"},
-      {{{"</ADRESSLAYOUT>", "</ADRESSLAYOUT>\n<ADRESSLAYOUT VALUE=\"L1\"/>"}}, 30, 1, W, "the one on line 16 wins"},
-      {{{"<NAME>brakel.ctl</NAME>", "<NAME></NAME>"}}, 28, 9, E, "blank NAME: a run cannot write the file"},
-      {{{"<NAME>brakel.ctl</NAME>", "<NAME>cs.qsr</NAME>"}}, 28, 9, E, "the control file replaces the QSR"},
-      {{{"IMAGE=&lt;$CONFIG.HEXFILE&gt;", "IMAGE=&lt;$config.hexfile&gt;"}}, 28, 44, W, "never replaced"},
-      {{{"<$DATA.ECU>", "<$ >"}}, 23, 67, E, "is empty"},
-      {{{"Data=<?", "Data=<? \nx?>"}}, 21, 6, W, "without \"?>\" on the same line"},
-      {{{"<ENTRY CONFIG.CPU_TYPE=\"2\" ", "<ENTRY\n  CONFIG.CPU_TYPE=\"2\"\n  "}, {"CODE.4", "CODE.x"}}, 15, 3, E, "is not a whole number"},
-      {{{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XKMTOOL>", "\xEF\xBB\xBF<LIB>"}, {"</XKMTOOL>", "</LIB>"}}, 1, 1, E, "not \"XKMTOOL\""},
+      {{{"</ECU_CONFIGURATION>", "</ECU_CONFIG>"}}, {6, 14}, E, "does not parse"},
+      {{{"<ENTRY ECU=\"E2\" NUM=\"2\"/>", "<ENTRY ECU=\"E2\"/>"}}, {5, 1}, E, "has no configuration number"},
+      {{{"ECU=\"E2\"", "ECU=\"E1\""}}, {5, 1}, W, "the entry on line 4 wins and this one is shadowed"},
+      {{{"<ENTRY CONFIG_NUM=\"1\" LABEL=\"SY_FREQ\" DIVISOR=\"1000000\"/>", ""}}, {4, 17}, E, "configuration 1 of ECU \"E1\" has no frequency configuration"},
+      {{{"<ENTRY TESTER=\"500000\" ECU=\"1000000\"/>", ""}}, {5, 17}, E, "configuration 2 of ECU \"E2\" has no baud-rate configuration"},
+      {{{"CONFIG.CPU_TYPE", "SYSCONST.CPU_TYPE"}}, {13, 8}, E, "unknown kind \"SYSCONST\""},
+      {{{"CODE.4", "CODE.x"}}, {13, 28}, E, "the column \"x\" is not a whole number"},
+      {{{"CODE.4", "CODE.6"}}, {13, 28}, E, "the column 6 does not exist"},
+      {{{"80000\" LAYOUT=\"L1\"", "80000\" LAYOUT=\"L2\""}}, {13, 55}, E, "names the layout \"L2\", which the library does not hold"},
+      {{{"<ENTRY CONFIG.CPU_TYPE=\"2\" ADRESSLABEL.CODE.4=\"80000\" LAYOUT", "<ENTRY LAYOUT"}}, {14, 1}, W, "never reached: the rule on line 13 has no conditions"},
+      {{{">1</DATABLOCK_COUNT>", ">one</DATABLOCK_COUNT>"}}, {17, 1}, E, "is not a number"},
+      {{{">1</MIM_CONVERSION>", ">yes</MIM_CONVERSION>"}}, {18, 1}, E, "is not a number"},
+      {{{">1</MIM_CONVERSION>", ">01</MIM_CONVERSION>"}}, {18, 1}, W, "counts as no"},
+      {{{"<QSR_HEXINFO><NAME>info.qsr</NAME><DATA>RANGE 0 1</DATA></QSR_HEXINFO>", ""}}, {16, 1}, E, "has no QSR_HEXINFO template"},
+      {{{"<NAME>mcs.txt</NAME>", "<NAME> </NAME>"}}, {23, 6}, E, "blank NAME: a run fails with 60024"},
+      {{{"<DATA><![CDATA[[XKM]", "<DATA>[XKM]</DATA></RAW><RAW_OLD><DATA><![CDATA["}, {"]]></DATA></RAW>", "]]></DATA></RAW_OLD>"}}, {19, 26}, E, "holds no CDATA section"},
+      {{{"&lt;$CONFIG.HEXFILE&gt;", "&lt;$CONFIG.HEXFILE&gt; &lt;$FOO.X&gt;"}}, {28, 68}, E, "unknown kind \"FOO\""},
+      {{{"&lt;$CONFIG.HEXFILE&gt;", "&lt;$CONFIG.HEXFILE"}}, {28, 44}, E, "never closed"},
+      {{{"<$DATA.ECU>", "<$Data.ECU>"}}, {23, 67}, E, "never replaced, and the container step fails"},
+      {{{"<$DATA.ECU>", "<$ECU>"}}, {23, 67}, E, "has no kind"},
+      {{{"<$DATA.ECU>", "<$A.B.C.D>"}}, {23, 67}, E, "more than two dots"},
+      {{{"name=\"V\"?>", "nom=\"V\"?>"}}, {20, 7}, E, "is no directive"},
+      {{{"name=\"V\"?>", "name=\"W\"?>"}}, {20, 7}, E, "names \"W\", which no variable definition"},
+      {{{"<fileinsert", "<variable name=\"V\" value=\"x\">\n<fileinsert"}}, {20, 7}, E, "defines 2 times"},
+      {{{"Value=<?", "Value=<?variable name=\"V\"?> <?"}}, {20, 7}, W, "taken as one"},
+      {{{"\"<$CONFIG.HEXFILE>_blk_1_mim\"", "\"../secret\""}}, {24, 1}, E, "reads \"../secret\", which leads out of the working folder"},
+      {{{"<NAME>cs.qsr</NAME>", "<NAME>../cs.qsr</NAME>"}}, {26, 6}, E, "leads out of the working"},
+      {{{"<NAME>info.qsr</NAME>", "<NAME>../info.qsr</NAME>"}}, {27, 14}, E, "leads out of the working"},
+      {{{"<NAME>brakel.ctl</NAME>", "<NAME>order.XML</NAME>"}}, {28, 9}, W, "the extension of an input file"},
+      {{{"ECU=\"E2\"", "ECU=\"e2\""}}, {5, 8}, W, "never finds this entry"},
+      {{{"DIVISOR=\"1000000\"", "DIVISOR=\"0\""}}, {7, 59}, E, "the divisor is 0"},
+      {{{"CONFIG.CPU_TYPE", "CPU_TYPE"}}, {13, 8}, E, "has no \".\" between kind and name"},
+      {{{"CONFIG.CPU_TYPE", "CONFIG.CPU_TYPE.2"}}, {13, 8}, W, "only ADRESSLABEL conditions read a column"},
+      {{{"<ENTRY LAYOUT=\"L1\"/>", "<ENTRY LAYOUT=\" \"/>"}}, {14, 8}, E, "names no layout"},
+      {{{">1</DATABLOCK_COUNT>", ">0</DATABLOCK_COUNT>"}}, {17, 1}, E, "must be at least 1"},
+      {{{"</ADRESSLAYOUT>", "</ADRESSLAYOUT>\n<ADRESSLAYOUT VALUE=\"L1\"/>"}}, {30, 1}, W, "the one on line 16 wins"},
+      {{{"<NAME>brakel.ctl</NAME>", "<NAME></NAME>"}}, {28, 9}, E, "blank NAME: a run cannot write the file"},
+      {{{"<NAME>brakel.ctl</NAME>", "<NAME>cs.qsr</NAME>"}}, {28, 9}, E, "the control file replaces the QSR"},
+      {{{"IMAGE=&lt;$CONFIG.HEXFILE&gt;", "IMAGE=&lt;$config.hexfile&gt;"}}, {28, 44}, W, "never replaced"},
+      {{{"<$DATA.ECU>", "<$ >"}}, {23, 67}, E, "is empty"},
+      {{{"Data=<?", "Data=<? \nx?>"}}, {21, 6}, W, "without \"?>\" on the same line"},
+      {{{"<ENTRY CONFIG.CPU_TYPE=\"2\" ", "<ENTRY\n  CONFIG.CPU_TYPE=\"2\"\n  "}, {"CODE.4", "CODE.x"}}, {15, 3}, E, "is not a whole number"},
+      {{{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XKMTOOL>", "\xEF\xBB\xBF<LIB>"}, {"</XKMTOOL>", "</LIB>"}}, {1, 1}, E, "not \"XKMTOOL\""},
+      {{{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XKMTOOL>", "<?xml version=\"1.0\"?><LIB>"}, {"</XKMTOOL>", "</LIB>"}}, {1, 22}, E, "not \"XKMTOOL\""},
       // clang-format on
   };
-  for (const auto& [edits, line, column, severity, text] : cases) {
+  for (const auto& [edits, where, severity, text] : cases) {
     SCOPED_TRACE(text);
     const std::string lf = Edited(kLibrary, edits);
     std::string crlf;
@@ -135,7 +144,7 @@ TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
       ASSERT_EQ(f.size(), 1u) << Describe(f);
       EXPECT_EQ(std::tuple(f[0].line, f[0].column, f[0].severity,
                            f[0].text.find(text) != std::string::npos),
-                std::tuple(line, column, severity, true))
+                std::tuple(where.line, where.column, severity, true))
           << Describe(f);
     }
   }

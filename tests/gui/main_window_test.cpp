@@ -84,22 +84,34 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
 
   const std::string running = "Running: step “Step 2”";
   const std::string stopped = "Run stopped after step “Step 2” at ";
+  const std::vector<std::string> twoSteps{"G-- Stop mnuStop Help 1", "-G- Stop mnuStop Help 2"};
+  const std::vector<std::string> threeSteps{"G-- Stop mnuStop Help 1", "-G- Stop mnuStop Help 2",
+                                            "--G Stop mnuStop Help 3"};
+  const std::string atRest = "--- Run Config mnuStart mnuConfig mnuNewOrder ";
+  const std::string failedAtStep2 = "-F- Run Config mnuStart mnuConfig mnuNewOrder ";
   const struct {
     const char* name;
     std::function<void()> inStep2;
     std::string duringStep2;
-    std::string after;
+    std::string after;  // how the status bar begins
+    std::vector<std::string> stepsSeen;
+    std::string looksAfter;
+    std::string lastRow;
+    int formsAfter;  // Ctrl+, after the run: none once the window is closed
+    size_t messages;
   } cases[] = {
-      {"clean", [] {}, running, "Run completed at "},
+      {"clean", [] {}, running, "Run completed at ", threeSteps, atRest, "S3 in S3", 1, 0},
       {"message", [this] { window->host().showMessage("60021 No EPK", "Error"); }, running,
-       "Run completed with 1 message at "},
+       "Run completed with 1 message at ", threeSteps, atRest, "S3 in S3", 1, 1},
       {"failure", [] { throw Error(60000, "QSR not found - program stops!"); }, "",
-       "Run failed at step “Step 2” at "},
+       "Run failed at step “Step 2” at ", twoSteps, failedAtStep2,
+       "S2 Error: 60000 QSR not found - program stops!", 1, 1},  // the box's row
       {"stop",  // twice: the second press only hurries a tool
        [this] { QTest::keySequence(window.get(), QKeySequence("Esc, Shift+F5")); },
-       "Stopping after the current step", stopped},
+       "Stopping after the current step", stopped, twoSteps, atRest, "S2 Canceled by user", 1, 0},
       {"close", [this] { action("Exit").trigger(); },
-       "Stopping: the window closes after the current step", stopped},
+       "Stopping: the window closes after the current step", stopped, twoSteps, atRest,
+       "S2 Canceled by user", 0, 0},
   };
   // Long reports must never scroll the reports sideways.
   const std::string report = "Converting /production/line 4/" + std::string(140, 'x') + "/ecu.hex";
@@ -132,26 +144,16 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
     EXPECT_EQ(offsets, std::vector<int>(25, 0));
     EXPECT_EQ(inStep2, c.duringStep2);
     EXPECT_EQ(statusText().rfind(c.after, 0), 0u) << statusText();
-    const bool completed = c.after.starts_with("Run completed");
-    const bool failed = c.after.starts_with("Run failed");
-    std::vector<std::string> marks{"G-- Stop mnuStop Help 1", "-G- Stop mnuStop Help 2",
-                                   "--G Stop mnuStop Help 3"};
-    marks.resize(completed ? 3 : 2);
-    EXPECT_EQ(seen, marks);
-    EXPECT_EQ(looks(), failed ? "-F- Run Config mnuStart mnuConfig mnuNewOrder "
-                              : "--- Run Config mnuStart mnuConfig mnuNewOrder ");
+    EXPECT_EQ(seen, c.stepsSeen);
+    EXPECT_EQ(looks(), c.looksAfter);
     EXPECT_FALSE(browser.isVisible());
     EXPECT_EQ(test::CellText(stateGrid(), 0, 2), "in S1");
     const int last = stateGrid().rowCount() - 1;
-    EXPECT_EQ(test::CellText(stateGrid(), last, 0) + " " + lastReport(),
-              completed ? "S3 in S3"
-              : failed  ? "S2 Error: 60000 QSR not found - program stops!"  // the box's row
-                        : "S2 Canceled by user");
+    EXPECT_EQ(test::CellText(stateGrid(), last, 0) + " " + lastReport(), c.lastRow);
     EXPECT_NE(test::CellText(stateGrid(), last - 1, 2), "Canceled by user");
     QTest::keySequence(window.get(), QKeySequence("Ctrl+,"));
-    EXPECT_EQ(prompts.forms, window->isVisible() ? 1 : 0);
-    EXPECT_EQ(prompts.messages.size(),
-              c.after.find("message") != std::string::npos || failed ? 1u : 0u);
+    EXPECT_EQ(prompts.forms, c.formsAfter);
+    EXPECT_EQ(prompts.messages.size(), c.messages);
   }
   EXPECT_FALSE(window->isVisible());
   QToolBar& bar = *test::Child<QToolBar>(*window, "TB");  // no action needs the mouse

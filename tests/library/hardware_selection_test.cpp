@@ -46,13 +46,17 @@ struct SelectionTest : ::testing::Test, test::LibraryFixture {
 TEST_F(SelectionTest, EcuNamesFindTheirConfigurationNumber) {
   useLibrary(Library(kEcus));
   const std::pair<const char*, std::string> rows[] = {
-      // clang-format off
-      {"  ecu_two ", "2"}, {"o'brien", "7"}, {" motör_ä ", "4"}, {"škoda_œÿ", "5"},
-      {"ecu_one' or '1'='1", "error 60001"}, {"lower", "error 60001"}, {"motör", "error 60001"},
-      {"ZERO", "error 60001"}, {"", "error 60001"},
+      {"  ecu_two ", "2"},
+      {"o'brien", "7"},
+      {" motör_ä ", "4"},
+      {"škoda_œÿ", "5"},
+      {"ecu_one' or '1'='1", "error 60001"},
+      {"lower", "error 60001"},
+      {"motör", "error 60001"},
+      {"ZERO", "error 60001"},
+      {"", "error 60001"},
       {"BAD", "error " + std::to_string(msg::kLibraryNotANumber)},
       {"SHORT", "error " + std::to_string(msg::kLibraryMissingAttribute)},
-      // clang-format on
   };
   for (const auto& [name, expected] : rows)
     EXPECT_EQ(test::Outcome([&] { return GetEcuConfigNum(ctx, name); }), expected) << name;
@@ -69,9 +73,8 @@ TEST_F(SelectionTest, BaudRatesByFrequencyOrTheFailure) {
   const auto error = [](int number) { return "error " + std::to_string(number); };
   // The FREQ_CONFIGURATION entry (empty: none), the values of SY_FREQ (and sy_freq), the outcome.
   const std::tuple<std::string, std::vector<const char*>, std::string> rows[] = {
-      // clang-format off
       {"L='SY_FREQ' D='1000000'", {" 40 000 000 "}, "115200/57600"},  // blanks passed over
-      {"L='SY_FREQ' D='3'", {"10"}, "9600/"},  // "3.33333333333333"; blank ECU rate
+      {"L='SY_FREQ' D='3'", {"10"}, "9600/"},       // "3.33333333333333"; blank ECU rate
       {"L='SY_FREQ' D='3'", {"20"}, error(60009)},  // blank tester rate
       {"L='SY_FREQ' D='3'", {"7"}, error(60009)},   // no entry
       {"L='SY_FREQ' D='3'", {"24"}, error(msg::kLibraryMissingAttribute)},
@@ -82,7 +85,6 @@ TEST_F(SelectionTest, BaudRatesByFrequencyOrTheFailure) {
       {"L='SY_FREQ' D='1e6x'", {"40000000"}, error(msg::kLibraryNotANumber)},
       {"L='SY_FREQ' D='0'", {"40000000"}, error(msg::kLibraryDivisorZero)},
       {"L='SY_FREQ'", {"40000000"}, error(msg::kLibraryMissingAttribute)},
-      // clang-format on
   };
   for (const auto& [frequency, constants, expected] : rows) {
     useLibrary(Library((frequency.empty() ? "" : Frequency(frequency)) + kBauds));

@@ -16,20 +16,24 @@ std::string Template(const std::string& element, const std::string& name, const 
   return "<" + element + "><NAME>" + name + "</NAME><DATA>" + data + "</DATA></" + element + ">";
 }
 
+struct TemplateNames {
+  std::string raw = "raw.txt";
+  std::string qsr = "qsr.qsr";
+  std::string mcs = "mcs.txt";
+  std::string hexInfo = "hex.txt";
+};
+
+constexpr const char* kRawText = "<![CDATA[a\r\nb]]>";
+
 // A layout whose templates are written with CR LF line ends, as on disk.
-std::string Layout(const std::string& value, const std::string& raw = "<![CDATA[a\r\nb]]>",
-                   const std::string& names = "raw.txt|qsr.qsr|mcs.txt|hex.txt") {
-  std::vector<std::string> n;
-  size_t start = 0;
-  for (size_t bar; (bar = names.find('|', start)) != std::string::npos; start = bar + 1)
-    n.push_back(names.substr(start, bar - start));
-  n.push_back(names.substr(start));
+std::string Layout(const std::string& value, const std::string& raw = kRawText,
+                   const TemplateNames& names = {}) {
   return "<ADRESSLAYOUT VALUE=\"" + value + "\">\r\n" +
          "<DATABLOCK_COUNT> 2 </DATABLOCK_COUNT><MIM_CONVERSION>1</MIM_CONVERSION>\r\n" +
-         "<TEMPLATES>" + Template("RAW", n[0], raw) +
-         Template("QSR_HEXINFO", n[3], "hexinfo") +  // before QSR: //QSR must not take it
-         Template("QSR", n[1], "line 1\r\nline &lt;$CONFIG.X>") +
-         Template("MCS", n[2], "<![CDATA[<$DATA.SGIDB1>\r\n]]>") + "</TEMPLATES>" +
+         "<TEMPLATES>" + Template("RAW", names.raw, raw) +
+         Template("QSR_HEXINFO", names.hexInfo, "hexinfo") +  // before QSR: //QSR must not take it
+         Template("QSR", names.qsr, "line 1\r\nline &lt;$CONFIG.X>") +
+         Template("MCS", names.mcs, "<![CDATA[<$DATA.SGIDB1>\r\n]]>") + "</TEMPLATES>" +
          Template("BRAKEL", "brakel.ini", "[Brakel]\r\nFile=&lt;$CONFIG.HEXFILE>") +
          "</ADRESSLAYOUT>\r\n";
 }
@@ -56,12 +60,20 @@ TEST_F(TemplatesTest, RawContentRunsFromTheFirstCdataToTheLast) {
   EXPECT_EQ(GetLayoutTemplates(ctx, "PLAIN").rawContent, "");
 }
 
+std::string Failure(int number) {
+  return "error " + std::to_string(number);
+}
+
 // Blank names report in a fixed order; the layout name is used as given (no
-// trimming, no case change) and the first of two layouts wins.
-TEST_F(TemplatesTest, MissingPartsFailWithLibraryErrors) {
-  library(Layout("RQ", "<![CDATA[x]]>", " |  |mcs|hex") + Layout("MQ", "<![CDATA[x]]>", "r| | |h") +
-          Layout("Q", "<![CDATA[x]]>", "r| |m|") + Layout("O'NEIL") +
-          Layout("O'NEIL", "<![CDATA[second]]>") +
+// trimming, no case change); where a layout is described twice, each part
+// comes from the first description that has it.
+TEST_F(TemplatesTest, EachLookupFindsItsPartOrFailsWithItsNumber) {
+  library(Layout("RQ", kRawText, {.raw = " ", .qsr = "  "}) +
+          Layout("MQ", kRawText, {.qsr = " ", .mcs = " "}) + Layout("Q", kRawText, {.qsr = " "}) +
+          Layout("O'NEIL") + Layout("O'NEIL", "<![CDATA[second]]>") +
+          "<ADRESSLAYOUT VALUE='SPLIT'><MIM_CONVERSION>0</MIM_CONVERSION></ADRESSLAYOUT>" +
+          "<ADRESSLAYOUT VALUE='SPLIT'><DATABLOCK_COUNT>7</DATABLOCK_COUNT>"
+          "<MIM_CONVERSION>1</MIM_CONVERSION></ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='M1'><MIM_CONVERSION> 1</MIM_CONVERSION></ADRESSLAYOUT>"
           "<ADRESSLAYOUT VALUE='M2'><MIM_CONVERSION>01</MIM_CONVERSION></ADRESSLAYOUT>"
           "<ADRESSLAYOUT VALUE='NO_RAW'>" +
@@ -70,34 +82,50 @@ TEST_F(TemplatesTest, MissingPartsFailWithLibraryErrors) {
           "<ADRESSLAYOUT VALUE='NO_DATA'><RAW><NAME>r</NAME></RAW></ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='COUNTS'><DATABLOCK_COUNT>two</DATABLOCK_COUNT></ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='ZERO'><DATABLOCK_COUNT>0</DATABLOCK_COUNT></ADRESSLAYOUT>");
-  const auto raw = [&](const char* layout) { return GetLayoutTemplates(ctx, layout).rawContent; };
-  const auto count = [&](const char* layout) { return GetDatablockCount(ctx, layout); };
-  const auto mim = [&](const char* layout) { return GetMimConversion(ctx, layout); };
-  const auto brakel = [&](const char* layout) { return GetBrakelTemplate(ctx, layout).name; };
-  const auto error = [](int number) { return "error " + std::to_string(number); };
-  const std::pair<std::string, std::string> rows[] = {
-      {test::Outcome([&] { return raw("RQ"); }), error(60017)},
-      {test::Outcome([&] { return raw("MQ"); }), error(60024)},
-      {test::Outcome([&] { return raw("Q"); }), error(60018)},
-      {test::Outcome([&] { return raw("NO_RAW"); }), error(msg::kLibraryMissingTemplate)},
-      {test::Outcome([&] { return raw("NO_NAME"); }), error(msg::kLibraryMissingTemplateName)},
-      {test::Outcome([&] { return raw("NO_DATA"); }), error(msg::kLibraryMissingTemplateData)},
-      {test::Outcome([&] { return raw("NONE"); }), error(msg::kLibraryMissingTemplate)},
-      {test::Outcome([&] { return brakel("NO_RAW"); }), error(msg::kLibraryMissingTemplate)},
-      {test::Outcome([&] { return mim("NO_RAW"); }), error(msg::kLibraryMissingMimConversion)},
-      {test::Outcome([&] { return count("COUNTS"); }),
-       error(msg::kLibraryDatablockCountNotANumber)},
-      {test::Outcome([&] { return count("ZERO"); }), error(60016)},
-      {test::Outcome([&] { return count("NO_RAW"); }), error(60016)},
-      {test::Outcome([&] { return count("o'neil"); }), error(60016)},
-      {test::Outcome([&] { return count(" O'NEIL"); }), error(60016)},
-      {test::Outcome([&] { return count("O'NEIL"); }), "2"},
-      {test::Outcome([&] { return raw("O'NEIL"); }), "a\r\nb"},
-      {test::Outcome([&] { return mim("O'NEIL"); }) + test::Outcome([&] { return mim("M1"); }) +
-           test::Outcome([&] { return mim("M2"); }),
-       "100"},
+  const auto raw = [&](const char* layout) {
+    return test::Outcome([&] { return GetLayoutTemplates(ctx, layout).rawContent; });
   };
-  for (const auto& [actual, expected] : rows) EXPECT_EQ(actual, expected);
+  const auto count = [&](const char* layout) {
+    return test::Outcome([&] { return GetDatablockCount(ctx, layout); });
+  };
+  const auto mim = [&](const char* layout) {
+    return test::Outcome([&] { return GetMimConversion(ctx, layout); });
+  };
+  const auto brakel = [&](const char* layout) {
+    return test::Outcome([&] { return GetBrakelTemplate(ctx, layout).name; });
+  };
+  const struct {
+    const char* name;
+    std::string actual;
+    std::string expected;
+  } rows[] = {
+      {"blank RAW name before blank QSR", raw("RQ"), Failure(60017)},
+      {"blank MCS name before blank QSR", raw("MQ"), Failure(60024)},
+      {"blank QSR name", raw("Q"), Failure(60018)},
+      {"no RAW template", raw("NO_RAW"), Failure(msg::kLibraryMissingTemplate)},
+      {"RAW without NAME", raw("NO_NAME"), Failure(msg::kLibraryMissingTemplateName)},
+      {"RAW without DATA", raw("NO_DATA"), Failure(msg::kLibraryMissingTemplateData)},
+      {"unknown layout", raw("NONE"), Failure(msg::kLibraryMissingTemplate)},
+      {"no BRAKEL template", brakel("NO_RAW"), Failure(msg::kLibraryMissingTemplate)},
+      {"no MIM_CONVERSION", mim("NO_RAW"), Failure(msg::kLibraryMissingMimConversion)},
+      {"count not a number", count("COUNTS"), Failure(msg::kLibraryDatablockCountNotANumber)},
+      {"count 0", count("ZERO"), Failure(60016)},
+      {"no count", count("NO_RAW"), Failure(60016)},
+      {"name in other case", count("o'neil"), Failure(60016)},
+      {"name with a blank", count(" O'NEIL"), Failure(60016)},
+      {"count trimmed", count("O'NEIL"), "2"},
+      {"first description wins", raw("O'NEIL"), "a\r\nb"},
+      {"count from the second description", count("SPLIT"), "7"},
+      {"MIM_CONVERSION from the first description", mim("SPLIT"), "0"},
+      {"MIM_CONVERSION 1", mim("O'NEIL"), "1"},
+      {"MIM_CONVERSION with a blank", mim("M1"), "0"},
+      {"MIM_CONVERSION 01", mim("M2"), "0"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(row.actual, row.expected) << row.name;
+}
+
+TEST_F(TemplatesTest, ABlankNameFailsWithTheMessageOfTheLanguage) {
+  library(Layout("RQ", kRawText, {.raw = " "}));
   app.LanguageOffset = 1000;
   EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "RQ"); }).description(),
             "No information about RAW-template was found in library\r\n");

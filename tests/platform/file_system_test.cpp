@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
+#include "core/platform/error.h"
+#include "core/platform/os/locked_append.h"
 #include "support/error_number.h"
 #include "support/scratch_folder.h"
 
@@ -46,6 +49,15 @@ TEST(FileSystem, MissingFilesAreNamed) {
   EXPECT_EQ(test::ErrorNumberOf([&] { ReadAllBytes(path); }), 53);
   EXPECT_FALSE(FileExists(folder.path()));  // a folder is no file
 }
+
+#ifndef _WIN32
+// A disk that is full is said so at once, not written to again and again.
+TEST(LockedAppend, AFullDiskFailsTheLine) {
+  const Error error =
+      test::ErrorOf([] { AppendLineLocked("/dev/full", "line", std::chrono::seconds(1)); });
+  EXPECT_NE(error.description().find("cannot write"), std::string::npos) << error.description();
+}
+#endif
 
 }  // namespace
 }  // namespace xkm::fs

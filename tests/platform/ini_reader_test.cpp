@@ -30,20 +30,25 @@ TEST(IniReader, FollowsTheProfileRules) {
       "twice=\"\"a\"\"\r\nmixed=\"x'\r\nlone=\"\r\nempty=\r\n;comment=not a comment\r\n"
       "no equals sign\r\ndup=first\r\nDUP=second\r\nexpr=a=b\r\n[ other\t]trailing text\n"
       "only=here\n[paths]\nlate=second section of the same name\n";
-  // clang-format off
-  ExpectReads({
-      {ini, "Paths", "Tool", "C:\\bin\\tool.exe"}, {ini, "PATHS", "tool", "C:\\bin\\tool.exe"},
-      {ini, " Paths ", "\tTool ", "C:\\bin\\tool.exe"},
-      {ini, "Paths", "spaced key", "padded value"},
-      {ini, "Paths", "quoted", "  kept inside  "}, {ini, "Paths", "single", "x"},
-      {ini, "Paths", "twice", "\"a\""} /* only one pair goes */, {ini, "Paths", "mixed", "\"x'"},
-      {ini, "Paths", "lone", "\""}, {ini, "Paths", "empty", ""}, {ini, "Paths", "dup", "first"},
-      {ini, "Paths", ";comment", "not a comment"}, {ini, "Paths", "no equals sign", "<default>"},
-      {ini, "Paths", "expr", "a=b"}, {ini, "Paths", "top", "<default>"},
-      {ini, "Paths", "only", "<default>"}, {ini, "other", "only", "here"},
-      {ini, "Paths", "late", "<default>"} /* only the first [Paths] is searched */,
-      {ini, "Missing", "Tool", "<default>"}});
-  // clang-format on
+  ExpectReads({{ini, "Paths", "Tool", "C:\\bin\\tool.exe"},
+               {ini, "PATHS", "tool", "C:\\bin\\tool.exe"},
+               {ini, " Paths ", "\tTool ", "C:\\bin\\tool.exe"},
+               {ini, "Paths", "spaced key", "padded value"},
+               {ini, "Paths", "quoted", "  kept inside  "},
+               {ini, "Paths", "single", "x"},
+               {ini, "Paths", "twice", "\"a\""} /* only one pair goes */,
+               {ini, "Paths", "mixed", "\"x'"},
+               {ini, "Paths", "lone", "\""},
+               {ini, "Paths", "empty", ""},
+               {ini, "Paths", "dup", "first"},
+               {ini, "Paths", ";comment", "not a comment"},
+               {ini, "Paths", "no equals sign", "<default>"},
+               {ini, "Paths", "expr", "a=b"},
+               {ini, "Paths", "top", "<default>"},
+               {ini, "Paths", "only", "<default>"},
+               {ini, "other", "only", "here"},
+               {ini, "Paths", "late", "<default>"} /* only the first [Paths] is searched */,
+               {ini, "Missing", "Tool", "<default>"}});
   test::ScratchFolder folder;
   EXPECT_EQ(ReadPrivateProfileString(folder.file("absent.ini"), "s", "k", "fallback"), "fallback");
 }

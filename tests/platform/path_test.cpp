@@ -14,28 +14,32 @@ TEST(PathRules, WhereAPathStartsFrom) {
   constexpr PathAnchor kAbs = PathAnchor::Absolute, kRel = PathAnchor::Relative,
                        kDrive = PathAnchor::DriveDependent;
   const std::tuple<const char*, PathStyle, PathAnchor> cases[] = {
-      // clang-format off
-      {"/data/ecu.hex", kPosix, kAbs}, {"data/ecu.hex", kPosix, kRel},
+      {"/data/ecu.hex", kPosix, kAbs},
+      {"data/ecu.hex", kPosix, kRel},
       {"C:\\data", kPosix, kRel} /* a plain name there */,
-      {"C:\\Aufträge\\ecu.hex", kWindows, kAbs}, {"c:/data/ecu.hex", kWindows, kAbs},
-      {"\\\\server\\share\\ecu.hex", kWindows, kAbs}, {"//server/share/ecu.hex", kWindows, kAbs},
-      {"\\\\?\\C:\\long\\ecu.hex", kWindows, kAbs}, {"C:ecu.hex", kWindows, kDrive},
-      {"C:", kWindows, kDrive}, {"\\data\\ecu.hex", kWindows, kDrive},
-      {"data\\ecu.hex", kWindows, kRel}, {"1:\\x", kWindows, kRel} /* no drive letter */,
+      {"C:\\Aufträge\\ecu.hex", kWindows, kAbs},
+      {"c:/data/ecu.hex", kWindows, kAbs},
+      {"\\\\server\\share\\ecu.hex", kWindows, kAbs},
+      {"//server/share/ecu.hex", kWindows, kAbs},
+      {"\\\\?\\C:\\long\\ecu.hex", kWindows, kAbs},
+      {"C:ecu.hex", kWindows, kDrive},
+      {"C:", kWindows, kDrive},
+      {"\\data\\ecu.hex", kWindows, kDrive},
+      {"data\\ecu.hex", kWindows, kRel},
+      {"1:\\x", kWindows, kRel} /* no drive letter */,
       {"", kWindows, kRel}};
-  // clang-format on
   for (const auto& [path, style, anchor] : cases) EXPECT_EQ(AnchorOf(path, style), anchor) << path;
 }
 
 TEST(PathRules, ResolvingAgainstAFolder) {
   const std::tuple<const char*, const char*, PathStyle, const char*> cases[] = {
-      // clang-format off
       {"/opt/x", "tools/brakel", kPosix, "/opt/x/tools/brakel"},
-      {"/opt/x/", "brakel", kPosix, "/opt/x/brakel"}, {"/opt/x", "/usr/b", kPosix, "/usr/b"},
+      {"/opt/x/", "brakel", kPosix, "/opt/x/brakel"},
+      {"/opt/x", "/usr/b", kPosix, "/usr/b"},
       {"C:\\Programme\\x", "tools\\brakel.exe", kWindows, "C:\\Programme\\x\\tools\\brakel.exe"},
-      {"C:\\", "brakel.exe", kWindows, "C:\\brakel.exe"}, {"C:\\x", "D:\\b", kWindows, "D:\\b"},
+      {"C:\\", "brakel.exe", kWindows, "C:\\brakel.exe"},
+      {"C:\\x", "D:\\b", kWindows, "D:\\b"},
       {"C:\\x", "\\\\srv\\t\\b", kWindows, "\\\\srv\\t\\b"}};
-  // clang-format on
   for (const auto& [folder, path, style, resolved] : cases)
     EXPECT_EQ(ResolvePath(folder, path, style), resolved);
   for (const char* unsafe : {"D:brakel.exe", "\\tools\\brakel.exe"})
@@ -68,13 +72,14 @@ TEST(PathRules, SeparatorsAndNamesFollowTheFileSystem) {
 TEST(PathRules, PlainFileNamesInTheWorkingFolder) {
   const std::string sep = "holds a path separator", colon = "holds a colon",
                     device = "names a device", end = "ends with a dot or blank";
-  // clang-format off
-  const std::tuple<const char*, std::string, std::string> cases[] = {  // POSIX, Windows fault
-      {"ecu_1.bcb", "", ""}, {"Müller Ä.xkm", "", ""}, {"..", sep, sep}, {".", sep, sep},
-      {"../x.xkm", sep, sep}, {"..\\x.xkm", "", sep}, {"x.xkm:s", "", colon}, {"C:x", "", colon},
-      {"CON", "", device}, {"nul.txt", "", device}, {"Com1.xkm", "", device}, {"LPT9", "", device},
-      {"COM0.xkm", "", ""}, {"CONSOLE.xkm", "", ""}, {"x.xkm.", "", end}, {"x.xkm ", "", end}};
-  // clang-format on
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      // POSIX, Windows fault
+      {"ecu_1.bcb", "", ""},   {"Müller Ä.xkm", "", ""}, {"..", sep, sep},
+      {".", sep, sep},         {"../x.xkm", sep, sep},   {"..\\x.xkm", "", sep},
+      {"x.xkm:s", "", colon},  {"C:x", "", colon},       {"CON", "", device},
+      {"nul.txt", "", device}, {"Com1.xkm", "", device}, {"LPT9", "", device},
+      {"COM0.xkm", "", ""},    {"CONSOLE.xkm", "", ""},  {"x.xkm.", "", end},
+      {"x.xkm ", "", end}};
   for (const auto& [name, posixFault, windowsFault] : cases) {
     EXPECT_EQ(FileNameFault(name, kPosix), posixFault) << name;
     EXPECT_EQ(FileNameFault(name, kWindows), windowsFault) << name;

@@ -46,11 +46,14 @@ TEST(RunCommandLine, TheChildStartsWithDefaultSignals) {
 TEST(RunCommandLine, ReportsHowTheChildEnded) {
   test::ScratchFolder folder;
   const std::string notAProgram = "\"" + folder.write("plain.txt", "exit 0\n") + "\"";
-  // clang-format off
-  const std::pair<std::string, int> rows[] = {  // the exit code; -1: not started
-      {StandIn("exit=7"), 7}, {StandIn(""), 0}, {"", -1}, {"  \t ", -1}, {notAProgram, -1},
-      {"\"" + folder.file("missing") + "\" -x", -1}, {"xkm-no-such-program-on-path", -1}};
-  // clang-format on
+  const std::pair<std::string, int> rows[] = {// the exit code; -1: not started
+                                              {StandIn("exit=7"), 7},
+                                              {StandIn(""), 0},
+                                              {"", -1},
+                                              {"  \t ", -1},
+                                              {notAProgram, -1},
+                                              {"\"" + folder.file("missing") + "\" -x", -1},
+                                              {"xkm-no-such-program-on-path", -1}};
   for (const auto& [commandLine, exitCode] : rows) {
     const ProcessOutcome outcome = RunCommandLine(commandLine);
     EXPECT_EQ(std::make_tuple(outcome.started, outcome.exitCode, outcome.signal),

@@ -21,17 +21,19 @@ std::string Matches(const char* pattern, Regex::Options options, std::string_vie
 }
 
 TEST(Regex, FindAllKnowsLineEndsClassesAndEmptyMatches) {
-  // clang-format off
   const std::tuple<const char*, Regex::Options, const char*, const char*> rows[] = {
       {R"(^\w+$)", kMultiline, "ab\r\ncd\nef\rgh", "ab|cd|ef|gh|"},
       {"^", kMultiline, "a\r\nb\nc", "|||"},
       // Without multi-line, ^ and $ are the ends of the whole text only.
-      {R"(^\w+$)", {}, "ab\r\ncd", ""}, {R"(^\w+$)", {}, "ab\n", ""}, {R"(^\w+$)", {}, "ab", "ab|"},
-      {"a.b", {}, "a\rb a\nb a\tb", "a\tb|"}, {"[x^]", {}, "^x^", "^|x|^|"},
+      {R"(^\w+$)", {}, "ab\r\ncd", ""},
+      {R"(^\w+$)", {}, "ab\n", ""},
+      {R"(^\w+$)", {}, "ab", "ab|"},
+      {"a.b", {}, "a\rb a\nb a\tb", "a\tb|"},
+      {"[x^]", {}, "^x^", "^|x|^|"},
       {R"([^\r^\n]+)", {}, "a^b\r\nc", "a|b|c|"} /* a caret inside a class is literal */,
-      {"x*", {}, "axxb", "|xx|||"} /* empty matches advance */, {"", {}, "", "|"},
+      {"x*", {}, "axxb", "|xx|||"} /* empty matches advance */,
+      {"", {}, "", "|"},
       {"", {}, "a\r\nb", "||||"}};
-  // clang-format on
   for (const auto& [pattern, options, subject, matches] : rows)
     EXPECT_EQ(Matches(pattern, options, subject), matches) << pattern << " in " << subject;
   // A CR LF pair is stepped over as one line end.

@@ -13,15 +13,17 @@ namespace {
 // are stored as given and read with their blanks (only blanks) trimmed.
 TEST(ReadValue, FindsTheOneRowOfANameAndTrimsItsValue) {
   SessionTable table({"Name", "Value"});
-  // clang-format off
-  for (const auto& [name, value] : {std::pair{"hexfile", "  /w/a.hex  "}, {"AST", "\tL1\r\n"},
-                                    {"O'BRIEN", "1"}, {"MOTÖR_Ä", "2"}, {"A", "1"}, {"A", "2"}})
+  for (const auto& [name, value] : {std::pair{"hexfile", "  /w/a.hex  "},
+                                    {"AST", "\tL1\r\n"},
+                                    {"O'BRIEN", "1"},
+                                    {"MOTÖR_Ä", "2"},
+                                    {"A", "1"},
+                                    {"A", "2"}})
     WriteValue(table, name, value);  // the second A is updated, not appended
   table.appendRow();                 // a row of nulls
   const std::pair<const char*, const char*> rows[] = {
       {" HexFile ", "/w/a.hex"}, {"AST", "\tL1\r\n"}, {"O'BRIEN", "1"}, {"O", ""},
-      {"motör_ä", "2"}, {"A", "2"}, {"NONE", ""}};
-  // clang-format on
+      {"motör_ä", "2"},          {"A", "2"},          {"NONE", ""}};
   for (const auto& [name, value] : rows) EXPECT_EQ(ReadValue(table, name, 1), value) << name;
   EXPECT_EQ(*table.field(0, 1) + std::to_string(table.rowCount()), "  /w/a.hex  6");
   // Two rows of one name count as absent, and a write then appends a third.

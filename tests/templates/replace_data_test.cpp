@@ -28,17 +28,21 @@ TEST_F(ReplaceDataTest, ReplacesTheCanonicalSpellingOfEachKind) {
   app.UserInfoTable->setField(row, 1, "field");
   app.UserInfoTable->setField(row, 4, " info ");
   const std::tuple<std::string, std::string, bool> rows[] = {
-      // clang-format off
-      {"<$CONFIG.HEXFILE>|<$SYSCONST.SYK>|<$DATA.A.B>|<$USERINFO.X>|<$USERDATA.U>|<$CONFIG.NOSUCHNAME>", "/w/a.hex|7|dotted|info||", false},
-      {"<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > <$CONFIG.HEXFILE>", "<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > /w/a.hex", false},
+      {"<$CONFIG.HEXFILE>|<$SYSCONST.SYK>|<$DATA.A.B>|<$USERINFO.X>|<$USERDATA.U>|<$CONFIG."
+       "NOSUCHNAME>",
+       "/w/a.hex|7|dotted|info||", false},
+      {"<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > <$CONFIG.HEXFILE>",
+       "<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > /w/a.hex", false},
       {"<$CONFIG.hexfile>", "<$CONFIG.hexfile>", false},
       {"<$DATA.Ä>|<$DATA.ä>", "ae|<$DATA.ä>", false},
       {"   \tplain text\r\n  ", "\tplain text\r\n", false},
       {" <$HEXFILE> x ", "<$HEXFILE> x", false},
       {"  <$DATA.A> <$FOO.BAR> <$DATA.A> <$DATA.B>", "va <$FOO.BAR> va <$DATA.B>", true},
       {" <$DATA.A> <$CONFIG.HEXFILE ", "<$DATA.A> <$CONFIG.HEXFILE", true},
-      {"<$A.B.C.D>", "<$A.B.C.D>", true}, {"<$>", "<$>", true}, {"<$  >", "<$  >", true}, {"<$.A>", "<$.A>", true},
-      // clang-format on
+      {"<$A.B.C.D>", "<$A.B.C.D>", true},
+      {"<$>", "<$>", true},
+      {"<$  >", "<$  >", true},
+      {"<$.A>", "<$.A>", true},
   };
   for (auto [text, replaced, fails] : rows) {
     EXPECT_EQ(ErrorOf([&] { ReplaceData(ctx, text); }).numberAndDescription(),

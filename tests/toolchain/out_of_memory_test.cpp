@@ -42,7 +42,6 @@ struct OutOfMemoryTest : ::testing::Test, test::ToolchainFixture {
 // run let the clean-up follow.
 TEST_F(OutOfMemoryTest, EveryStepNamesItAndOnlyStoppingStepsStopTheRun) {
   const std::string stops = "60000 Out of memory - program stops!";
-  // clang-format off
   const std::tuple<const char*, const char*, test::RecordedMessage, bool> rows[] = {
       {"BuildXKMContainer", "Erstelle XKM-Container ...", {"xkmtool", "7 Out of memory"}, true},
       {"READ_LOGISTIC_DATA", "Lese logistische Daten", {"Error", "7 Out of memory"}, true},
@@ -50,7 +49,6 @@ TEST_F(OutOfMemoryTest, EveryStepNamesItAndOnlyStoppingStepsStopTheRun) {
       {"RUN_BCB_CONVERSION", "Konvertiere in BCB-Format", {"Error", stops}, false},
       {"RUN_BCB2MIM_CONVERSION", "Konvertiere in MIM-Format", {"Error", stops}, false},
       {"CLEANUPSESSION", "Lösche temporäre Dateien", {"Error", "60000 Out of memory"}, false}};
-  // clang-format on
   for (const auto& [step, report, message, cleanedUp] : rows) {
     host.messages.clear();
     const RunOutcome outcome = run(step, report);

@@ -81,8 +81,9 @@ TEST_F(UserDataTest, InitReadsConsecutiveItemsAndTheirStoredValues) {
 
 TEST_F(UserDataTest, LanguageTwoGivesEnglishLabelsOthersGerman) {
   const std::pair<std::string, const char*> cases[] = {
-      {"2", "Department"}, {" 2 apples", "Department"}, {"0", "Abteilung"}, {"3", "Abteilung"},
-      {"7", "Abteilung"},  {"", "Abteilung"},           {"1", "Abteilung"}};
+      {"2", "Department"}, {" 2 apples", "Department"}, {"0", "Abteilung"},
+      {"3", "Abteilung"},  {"7", "Abteilung"},          {"", "Abteilung"},
+      {"1", "Abteilung"},  {"2147483647", "Abteilung"}};  // the largest language number
   for (const auto& [stored, label] : cases) {
     RegWriteString(kCurrentUserRoot, kLanguagePath, "Language", stored);
     clsUserData data;
@@ -105,6 +106,7 @@ TEST_F(UserDataTest, InitPassesOnTheErrorsOfBadConfiguration) {
       // A negative language has no label field; without items nothing asks for one.
       {"-1", IniWithData(kStandardData), "9 "},
       {"-1", IniWithData(""), ""},
+      {"2147483648", IniWithData(kStandardData), "6 Overflow"},
   };
   for (const auto& c : cases) {
     RegWriteString(kCurrentUserRoot, kLanguagePath, "Language", c.language);

@@ -19,8 +19,6 @@ const std::string kBaudEntriesByFrequency =
 const std::string kBaudEntriesFixed = "/XKMTOOL/BAUD_CONFIGURATION/CONFIG_NUM[@VALUE='2']/ENTRY";
 const std::string kLayoutRules = "/XKMTOOL/ADRESSLAYOUT_CONFIGURATION/ENTRY";
 const std::string kLayouts = "/XKMTOOL/ADRESSLAYOUT";
-// The layout named by the XPath variable $layout.
-const std::string kLayoutNamed = kLayouts + "[@VALUE=$layout]";
 
 }  // namespace library_path
 
@@ -53,21 +51,24 @@ LayoutRule ReadRule(const XmlNode& node) {
   return rule;
 }
 
-// The parts of a layout as the XPath over every ADRESSLAYOUT of that name
-// finds them: the first in document order.
-AddressLayout ReadLayout(const XmlDocument& document, const std::string& name) {
-  const XPathVariables layout = {{"layout", name}};
-  const auto find = [&](const std::string& suffix) {
-    return document.selectSingleNode(library_path::kLayoutNamed + suffix, layout);
+// The parts of the layouts of one name, `elements` in document order: each
+// part is the first in document order, so from the first element that has it
+// (the elements are siblings, their contents do not overlap).
+AddressLayout ReadLayout(const XmlDocument& document, const std::string& name,
+                         const std::vector<XmlNode>& elements) {
+  const auto find = [&](const std::string& path) {
+    for (const XmlNode& element : elements)
+      if (XmlNode found = document.selectSingleNode(path, {}, element)) return found;
+    return XmlNode();
   };
   AddressLayout result;
   result.name = name;
-  result.element = find("");
-  result.datablockCount = find("/DATABLOCK_COUNT");
-  result.mimConversion = find("/MIM_CONVERSION");
+  result.element = elements.front();
+  result.datablockCount = find("DATABLOCK_COUNT");
+  result.mimConversion = find("MIM_CONVERSION");
   for (const TemplateKind kind : kTemplateKinds) {
     LayoutTemplate& found = result.templates[static_cast<size_t>(kind)];
-    found.element = find(std::string("//") + TemplateElementName(kind));
+    found.element = find(std::string(".//") + TemplateElementName(kind));
     if (!found.element) continue;
     found.name = document.selectSingleNode(".//NAME", {}, found.element);
     found.data = document.selectSingleNode(".//DATA", {}, found.element);
@@ -103,10 +104,12 @@ LibraryModel::LibraryModel(XmlDocument document) : document_(std::move(document)
   for (const XmlNode& node : document_.selectNodes(library_path::kLayoutRules))
     layoutRules_.push_back(ReadRule(node));
   layoutElements_ = document_.selectNodes(library_path::kLayouts);
-  for (const XmlNode& element : layoutElements_) {
-    const std::optional<std::string> name = element.attribute("VALUE");
-    if (name && layouts_.count(*name) == 0) layouts_.emplace(*name, ReadLayout(document_, *name));
-  }
+  std::map<std::string, std::vector<XmlNode>> byName;
+  for (const XmlNode& element : layoutElements_)
+    if (const std::optional<std::string> name = element.attribute("VALUE"))
+      byName[*name].push_back(element);
+  for (const auto& [name, elements] : byName)
+    layouts_.emplace(name, ReadLayout(document_, name, elements));
 }
 
 const LibraryEntry* LibraryModel::FindByKey(const std::vector<LibraryEntry>& entries,

@@ -16,7 +16,7 @@ class clsLib {
   // failure is raised as error msg::kFailure "GetTextStreamAsRecordSet : <number>
   // <description>" of the underlying error.
   SessionTable GetTextStreamAsRecordSet(const std::string& sPfadDateiName,
-                                        const std::string& sDelimiter = "", bool bHeader = false);
+                                        const std::string& sDelimiter, bool bHeader);
 };
 
 }  // namespace xkm
