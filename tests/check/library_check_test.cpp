@@ -132,6 +132,7 @@ TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
       {{{"<ENTRY CONFIG.CPU_TYPE=\"2\" ", "<ENTRY\n  CONFIG.CPU_TYPE=\"2\"\n  "}, {"CODE.4", "CODE.x"}}, {15, 3}, E, "is not a whole number"},
       {{{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XKMTOOL>", "\xEF\xBB\xBF<LIB>"}, {"</XKMTOOL>", "</LIB>"}}, {1, 1}, E, "not \"XKMTOOL\""},
       {{{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XKMTOOL>", "<?xml version=\"1.0\"?><LIB>"}, {"</XKMTOOL>", "</LIB>"}}, {1, 22}, E, "not \"XKMTOOL\""},
+      {{{"NUM=\"1\"/>\n<ENTRY ECU=\"E2\" NUM=\"2\"/>", "NUM=\"1\"/><ENTRY ECU=\"E2\"/>"}}, {4, 26}, E, "has no configuration number"},
       // clang-format on
   };
   for (const auto& [edits, where, severity, text] : cases) {

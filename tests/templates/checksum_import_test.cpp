@@ -47,6 +47,23 @@ TEST_F(ReaderTest, LinesSplitIntoFields) {
   EXPECT_EQ(read("a;b", ";", false).columnIndex("Field_2"), 1u);
 }
 
+TEST_F(ReaderTest, AMissingOrEmptyFileIsSaidSo) {
+  const struct {
+    const char* name;
+    std::string path;
+    std::string description;
+  } rows[] = {
+      {"missing", scratch.file("gone.txt"),
+       "GetTextStreamAsRecordSet : 60000 File not found : " + scratch.file("gone.txt")},
+      {"empty", scratch.write("empty.txt", ""),
+       "GetTextStreamAsRecordSet : 60000 File empty : " + scratch.file("empty.txt")},
+  };
+  for (const auto& row : rows) {
+    const Error error = ErrorOf([&] { clsLib().GetTextStreamAsRecordSet(row.path, ";", false); });
+    EXPECT_EQ(error.description(), row.description) << row.name;
+  }
+}
+
 // A missing log names the trimmed path; the other failures of a log are the
 // reader's, and reach the operator whole (see the whole-process tests of garbage logs).
 TEST_F(ReaderTest, ImportAppendsChecksumLinesInFileOrder) {
