@@ -42,11 +42,10 @@ bool CrLfAt(std::string_view text, size_t at) {
 // start and holds the two lines above any line with new bytes.
 size_t CandidateStart(std::string_view text, size_t db, char& digit) {
   if (db < kDbInStem || !StartsWithNoCase(text, db - kDbInStem, kObjectStem)) return kNotFound;
-  const size_t digitAt = db + 2;
-  if (digitAt >= text.size() || (text[digitAt] != '1' && text[digitAt] != '3') ||
-      !CrLfAt(text, digitAt + 1))
-    return kNotFound;
-  digit = text[digitAt];
+  // "db" lies within the text, so the digit's place is at most its end.
+  const std::string_view digitAndLineEnd = text.substr(db + 2, 3);
+  if (digitAndLineEnd != "1\r\n" && digitAndLineEnd != "3\r\n") return kNotFound;
+  digit = digitAndLineEnd.front();
   size_t thirdLine = db - kDbInStem;
   while (thirdLine > 0 && IsBlank(text[thirdLine - 1])) --thirdLine;
   if (thirdLine < 2 || !CrLfAt(text, thirdLine - 2)) return kNotFound;

@@ -1,20 +1,28 @@
 #include "core/platform/text/command_line.h"
 
+#include <algorithm>
+
 namespace xkm {
 namespace {
 
+constexpr std::string_view kBlanks = " \t";
+
 bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
+  return kBlanks.find(c) != std::string_view::npos;
+}
+
+// The first place at or after `from` that is no blank; the end when none.
+size_t SkipBlanks(std::string_view line, size_t from) {
+  return std::min(line.find_first_not_of(kBlanks, from), line.size());
 }
 
 }  // namespace
 
 std::vector<std::string> SplitCommandLine(std::string_view line) {
   std::vector<std::string> argv;
-  size_t p = 0;
   const size_t n = line.size();
   // Leading blanks would otherwise give an empty program name.
-  while (p < n && IsBlank(line[p])) ++p;
+  size_t p = SkipBlanks(line, 0);
   if (p == n) return argv;
 
   // The program name: quotes group and are dropped; backslashes are literal,
@@ -31,7 +39,7 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
   argv.push_back(std::move(program));
 
   while (true) {
-    while (p < n && IsBlank(line[p])) ++p;
+    p = SkipBlanks(line, p);
     if (p == n) break;
     std::string arg;
     inQuotes = false;
