@@ -96,11 +96,9 @@ std::string CrcHexOfLibraryBytes(std::string_view bytes) {
 }
 
 std::string FileCrcHex(const std::string& path) {
-  clsCRC32 crc;
-  char text[16];
-  std::snprintf(text, sizeof text, "%X",
-                static_cast<uint32_t>(crc.CalculateFile(path, kLibrarySalt)));
-  return text;
+  // A file that cannot be read raises its reason: a name made from the
+  // checksum 0 would seal a library that was never read.
+  return CrcHexOfLibraryBytes(fs::ReadAllBytes(path));
 }
 
 }  // namespace xkm

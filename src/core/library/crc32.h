@@ -36,7 +36,8 @@ class clsCRC32 {
 extern const char* const kLibrarySalt;
 
 // The CRC of a file's bytes and the salt as upper-case hexadecimal without
-// leading zeros ("0" for a CRC of 0).
+// leading zeros ("0" for a CRC of 0). Raises the reason when the file cannot
+// be read.
 std::string FileCrcHex(const std::string& path);
 // The same for the library's bytes already in memory.
 std::string CrcHexOfLibraryBytes(std::string_view bytes);

@@ -40,53 +40,46 @@ LibraryLoad LoadLibraryFile(DataContext& ctx) {
   session.Library.reset();
   session.LibraryFilePath.clear();
   LibraryLoad load;
+  const std::string& folder = ctx.app.ExecutableFolder;
+  std::vector<std::string> found;
   try {
-    const std::string& folder = ctx.app.ExecutableFolder;
-    std::vector<std::string> found;
-    try {
-      found = LibraryFilesIn(folder);
-    } catch (const Error& e) {
-      // Said as such: "no information about the ECU" later would hide it.
-      load.failures.push_back(LoadFailure(ctx, msg::kNoOrSeveralLibraries, e.description()));
-      return load;
-    }
-    if (found.size() != 1) {
-      load.failures.push_back(LoadFailure(ctx, msg::kNoOrSeveralLibraries));
-      return load;
-    }
-    const std::string& keptName = found.front();
-    session.LibraryFilePath = folder + fs::kSeparator + keptName;
-    // Read once: the checksum and the parser work on the same bytes. A file
-    // that cannot be read has the checksum 0, so its name is reported as not
-    // matching, and then it cannot be loaded, for the reason it was not read.
-    std::string bytes;
-    std::optional<Error> unreadable;
-    try {
-      bytes = fs::ReadAllBytes(session.LibraryFilePath);
-    } catch (const Error& e) {
-      unreadable = e;
-    }
-    const std::string crc = unreadable ? "0" : CrcHexOfLibraryBytes(bytes);
-    if (!CarriesSealedName(keptName, crc))
-      load.failures.push_back(LoadFailure(ctx, msg::kLibraryNameMismatch));
-
-    if (unreadable) {
-      load.failures.push_back(LoadFailure(ctx, msg::kLibraryUnparsable, unreadable->description()));
-      return load;
-    }
-    XmlDocument document;
-    if (!document.loadFromMemory(bytes)) {
-      load.failures.push_back(
-          LoadFailure(ctx, msg::kLibraryUnparsable, document.parseErrorReason()));
-      return load;
-    }
-    session.Library = std::make_shared<const LibraryModel>(std::move(document));
-    load.loaded = true;
-  } catch (const Error&) {
-    // A folder that cannot be listed or a failing XML component ends the load
-    // without a failure of its own: the lookups then find nothing and say so.
-    // Memory running out is passed on, so that it is named as such.
+    found = LibraryFilesIn(folder);
+  } catch (const Error& e) {
+    // Said as such: "no information about the ECU" later would hide it.
+    load.failures.push_back(LoadFailure(ctx, msg::kNoOrSeveralLibraries, e.description()));
+    return load;
   }
+  if (found.size() != 1) {
+    load.failures.push_back(LoadFailure(ctx, msg::kNoOrSeveralLibraries));
+    return load;
+  }
+  const std::string& keptName = found.front();
+  session.LibraryFilePath = folder + fs::kSeparator + keptName;
+  // Read once: the checksum and the parser work on the same bytes. A file
+  // that cannot be read has the checksum 0, so its name is reported as not
+  // matching, and then it cannot be loaded, for the reason it was not read.
+  std::string bytes;
+  std::optional<Error> unreadable;
+  try {
+    bytes = fs::ReadAllBytes(session.LibraryFilePath);
+  } catch (const Error& e) {
+    unreadable = e;
+  }
+  const std::string crc = unreadable ? "0" : CrcHexOfLibraryBytes(bytes);
+  if (!CarriesSealedName(keptName, crc))
+    load.failures.push_back(LoadFailure(ctx, msg::kLibraryNameMismatch));
+
+  if (unreadable) {
+    load.failures.push_back(LoadFailure(ctx, msg::kLibraryUnparsable, unreadable->description()));
+    return load;
+  }
+  XmlDocument document;
+  if (!document.loadFromMemory(bytes)) {
+    load.failures.push_back(LoadFailure(ctx, msg::kLibraryUnparsable, document.parseErrorReason()));
+    return load;
+  }
+  session.Library = std::make_shared<const LibraryModel>(std::move(document));
+  load.loaded = true;
   return load;
 }
 
