@@ -225,25 +225,44 @@ TEST_F(MainWindowTest, CheckLibraryChecksWhatARunWouldLoad) {
 // then the status bar and a click on its button.
 TEST_F(MainWindowTest, TheStatusBarNamesTheOrderAndTheContainerAndOpensTheWorkFolder) {
   start();
-  QString seen;
-  window->setFolderOpener([&seen](const QString& asked) { seen += QFileInfo(asked).fileName(); });
-  const std::pair<bool, const char*> rows[] = {{true, nullptr}, {true, "/w/K1.xkm"}, {false, ""}};
-  for (const auto& [cancelled, written] : rows) {
+  QString opened;
+  window->setFolderOpener(
+      [&opened](const QString& asked) { opened = QFileInfo(asked).fileName(); });
+  const std::string before = "XML: a.xml    Hex/S19: a.hex    A2L: a.a2l";
+  const struct {
+    const char* name;
+    bool cancelled;
+    const char* written;  // by the run; no run when null
+    std::string opened;
+    std::string inputFiles;
+    std::string container;
+    std::string containerTip;
+    std::string lastReport;
+  } rows[] = {
+      {"cancelled, no run", true, nullptr, "", before, "", "", ""},
+      {"cancelled, a run", true, "/w/K1.xkm", "in", before, "Container: K1.xkm", "/w/K1.xkm",
+       "Container written: /w/K1.xkm"},
+      {"a new order, a run that writes none", false, "", "o",
+       "XML: b.xml    Hex/S19: b.hex    A2L: b.a2l", "", "", "in S3"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
     const std::string next = folder.path() + "/o/b.";
-    prompts.input = {cancelled, " " + next + "xml", next + "hex", next + "a2l"};
+    prompts.input = {row.cancelled, " " + next + "xml", next + "hex", next + "a2l"};
     QTest::keySequence(window.get(), QKeySequence("Ctrl+N"));
-    extras["S3"] = [&](const UpdateStateHandler&) { window->session().writtenContainer = written; };
-    if (written) action("Run").trigger();
+    extras["S3"] = [&](const UpdateStateHandler&) {
+      window->session().writtenContainer = row.written;
+    };
+    if (row.written) action("Run").trigger();
+    opened.clear();
     QTest::mouseClick(test::Child<QToolButton>(*window, "openFolder"), Qt::LeftButton);
     const QLabel& container = *test::Child<QLabel>(*window, "container");
-    seen += "|" + test::Child<QLabel>(*window, "inputFiles")->text() + "|" + container.text() +
-            "|" + container.toolTip() + "|" + QString::fromStdString(lastReport()) + "\n";
+    EXPECT_EQ(opened.toStdString(), row.opened);
+    EXPECT_EQ(test::Child<QLabel>(*window, "inputFiles")->text().toStdString(), row.inputFiles);
+    EXPECT_EQ(container.text().toStdString(), row.container);
+    EXPECT_EQ(container.toolTip().toStdString(), row.containerTip);
+    EXPECT_EQ(lastReport(), row.lastReport);
   }
-  EXPECT_EQ(seen.toStdString(),
-            "|XML: a.xml    Hex/S19: a.hex    A2L: a.a2l|||\n"
-            "in|XML: a.xml    Hex/S19: a.hex    A2L: a.a2l|Container: K1.xkm|/w/K1.xkm|"
-            "Container written: /w/K1.xkm\n"
-            "o|XML: b.xml    Hex/S19: b.hex    A2L: b.a2l|||in S3\n");
   // Ctrl+C copies the selected rows whole, tab-separated.
   stateGrid().setFocus();
   stateGrid().selectRow(1);

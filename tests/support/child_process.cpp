@@ -44,18 +44,4 @@ void ReportTimeLimit(const std::string& program, std::chrono::seconds limit) {
   ADD_FAILURE() << program << " did not end within " << limit.count() << " s and was killed";
 }
 
-bool UnderAddressSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-  return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  return true;
-#else
-  return false;
-#endif
-#else
-  return false;
-#endif
-}
-
 }  // namespace xkm::test

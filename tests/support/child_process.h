@@ -21,8 +21,7 @@ struct ChildCommand {
   std::chrono::seconds timeLimit{120};
   // Limits that exist only where ResourceLimitsExist(); elsewhere a child
   // that asks for one is not started.
-  std::optional<size_t> fileSizeLimit{};      // soft RLIMIT_FSIZE in bytes; SIGXFSZ ignored
-  std::optional<size_t> addressSpaceLimit{};  // RLIMIT_AS in bytes
+  std::optional<size_t> fileSizeLimit{};  // soft RLIMIT_FSIZE in bytes; SIGXFSZ ignored
   // Runs a root child without the capabilities that let it write into
   // folders without write permission, so that chmod takes effect.
   bool withoutFileCapabilities = false;
@@ -83,8 +82,5 @@ void ReportTimeLimit(const std::string& program, std::chrono::seconds limit);
 
 // Whether children can be given resource limits and stripped capabilities.
 bool ResourceLimitsExist();
-
-// Whether this program (and so the xkmtool built with it) runs under AddressSanitizer.
-bool UnderAddressSanitizer();
 
 }  // namespace xkm::test

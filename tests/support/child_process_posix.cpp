@@ -34,10 +34,6 @@ constexpr int kCapDacReadSearch = 2;
     limit.rlim_cur = *command.fileSizeLimit;
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
   }
-  if (command.addressSpaceLimit) {
-    rlimit limit{*command.addressSpaceLimit, *command.addressSpaceLimit};
-    if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(126);
-  }
   if (command.withoutFileCapabilities && ::geteuid() == 0 &&
       (::prctl(PR_CAPBSET_DROP, kCapDacOverride, 0, 0, 0) != 0 ||
        ::prctl(PR_CAPBSET_DROP, kCapDacReadSearch, 0, 0, 0) != 0))

@@ -50,7 +50,7 @@ Child::Child(const ChildCommand& command)
       deadline_(std::chrono::steady_clock::now() + command.timeLimit),
       timeLimit_(command.timeLimit) {
   if (command.argv.empty()) throw std::runtime_error("a child needs a program");
-  if (command.fileSizeLimit || command.addressSpaceLimit || command.withoutFileCapabilities)
+  if (command.fileSizeLimit || command.withoutFileCapabilities)
     throw std::runtime_error("Windows has no such limit for a child");
   std::string line = "\"" + command.argv[0] + "\"";
   for (size_t i = 1; i < command.argv.size(); ++i) line += " " + QuoteArgument(command.argv[i]);
