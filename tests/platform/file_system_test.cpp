@@ -50,6 +50,21 @@ TEST(FileSystem, MissingFilesAreNamed) {
   EXPECT_FALSE(FileExists(folder.path()));  // a folder is no file
 }
 
+TEST(FileSystem, OnlyAFolderIsAFolder) {
+  test::ScratchFolder folder;
+  const struct {
+    const char* name;
+    std::string path;
+    bool isFolder;
+  } rows[] = {
+      {"a folder", folder.path(), true},
+      {"a file", folder.write("order.xml", "<x/>"), false},
+      {"nothing", folder.file("gone"), false},
+      {"no name", "", false},
+  };
+  for (const auto& row : rows) EXPECT_EQ(FolderExists(row.path), row.isFolder) << row.name;
+}
+
 #ifndef _WIN32
 // A disk that is full is said so at once, not written to again and again.
 TEST(LockedAppend, AFullDiskFailsTheLine) {

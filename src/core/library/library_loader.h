@@ -10,7 +10,7 @@ namespace xkm {
 
 // What a library load found: its failures in the order they happened, each
 // with the text its "Error" box shows (numberAndDescription), and whether
-// LibraryDocument now holds the library.
+// the session now holds the library (Session::Library).
 struct LibraryLoad {
   std::vector<Error> failures;
   bool loaded = false;
@@ -22,14 +22,15 @@ struct LibraryLoad {
 std::vector<std::string> LibraryFilesIn(const std::string& folder);
 
 // Finds the one "*.lbr" file in the executable's folder, checks its name
-// against the CRC of its content and loads it into the session's
-// LibraryDocument. Shows nothing: the failures are msg::kNoOrSeveralLibraries
+// against the CRC of its content and parses it into the session's
+// LibraryModel (Session::Library). Shows nothing: the failures are msg::kNoOrSeveralLibraries
 // (with the reason when the folder cannot be listed),
 // kLibraryNameMismatch and kLibraryUnparsable (a file that cannot be read
 // gives the last two, with the reason). Raises nothing but memory running out.
 [[nodiscard]] LibraryLoad LoadLibraryFile(DataContext& ctx);
 
-// "LIB_XKM_" + CRC text + ".lbr": the name a library file must carry.
+// "LIB_XKM_" + CRC text + ".lbr": the name a library file must carry. Raises
+// the reason when the file cannot be read.
 std::string LibraryFileName(const std::string& path);
 
 // Renames the library file to LibraryFileName in its folder and returns the

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include "core/platform/os/process.h"
@@ -170,23 +171,19 @@ class ReapOnUnwind {
  public:
   ReapOnUnwind() = default;
   ~ReapOnUnwind() {
-    if (!armed_) return;
-    ::kill(-pid_, SIGKILL);
+    if (!child_) return;
+    ::kill(-*child_, SIGKILL);
     int status = 0;
-    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    while (::waitpid(*child_, &status, 0) < 0 && errno == EINTR) {
     }
   }
   ReapOnUnwind(const ReapOnUnwind&) = delete;
   ReapOnUnwind& operator=(const ReapOnUnwind&) = delete;
-  void arm(pid_t pid) {
-    pid_ = pid;
-    armed_ = true;
-  }
-  void disarm() { armed_ = false; }
+  void arm(pid_t pid) { child_ = pid; }
+  void disarm() { child_.reset(); }
 
  private:
-  pid_t pid_ = -1;
-  bool armed_ = false;
+  std::optional<pid_t> child_;  // the child to end and reap, once started
 };
 
 void Record(int status, ProcessOutcome& outcome) {
