@@ -19,7 +19,7 @@ TEST_F(HugeInput, A2LThatIsOneLineOfTwentyMegabytes) {
   EXPECT_EQ(run.exitCode, 1);
   const nlohmann::json messages = report()["messages"];
   ASSERT_EQ(messages.size(), 2u) << run.err;
-  EXPECT_EQ(messages[0]["text"], "5 Invalid procedure call or argument");
+  EXPECT_EQ(messages[0]["text"].get<std::string>(), "5 Invalid procedure call or argument");
   EXPECT_EQ(messages[1]["text"].get<std::string>().find("60000 "), 0u);
 }
 
