@@ -28,9 +28,9 @@ bool DeclaresSingleByteEncoding(std::string_view bytes) {
   if (key == std::string_view::npos) return false;
   const size_t quote = declaration.find_first_of("\"'", key);
   if (quote == std::string_view::npos) return false;
-  const size_t end = declaration.find(declaration[quote], quote + 1);
-  const std::string name = ToUpperCase(declaration.substr(quote + 1, end - quote - 1));
-  return name.rfind("UTF", 0) != 0 && name.rfind("UCS", 0) != 0;
+  // Only how the name begins matters: UTF-8, UTF-16, UCS-2, UCS-4 are not single-byte.
+  const std::string name = ToUpperCase(declaration.substr(quote + 1, 3));
+  return name != "UTF" && name != "UCS";
 }
 
 }  // namespace

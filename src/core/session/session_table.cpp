@@ -48,12 +48,12 @@ void SessionTable::checkColumn(size_t column) const {
 void SessionTable::setField(size_t row, size_t column, std::string value) {
   checkColumn(column);
   Field& target = rows_.at(row)[column];
-  if (column == 0 && indexValid_) {
+  if (column == 0 && nameIndex_) {
     // Naming the newest row keeps the index in row order; anything else rebuilds it.
     if (row + 1 == rows_.size() && !target)
-      nameIndex_[NameKey(value)].push_back(row);
+      (*nameIndex_)[NameKey(value)].push_back(row);
     else
-      indexValid_ = false;
+      nameIndex_.reset();
   }
   target = std::move(value);
 }
@@ -74,20 +74,18 @@ std::string SessionTable::NameKey(std::string_view name) {
 
 const std::vector<size_t>& SessionTable::rowsNamed(std::string_view name) const {
   if (columns_.empty()) return NoRows();
-  if (!indexValid_) {
-    nameIndex_.clear();
+  if (!nameIndex_) {
+    auto& index = nameIndex_.emplace();
     for (size_t i = 0; i < rows_.size(); ++i)
-      if (rows_[i][0]) nameIndex_[NameKey(*rows_[i][0])].push_back(i);
-    indexValid_ = true;
+      if (rows_[i][0]) index[NameKey(*rows_[i][0])].push_back(i);
   }
-  auto it = nameIndex_.find(NameKey(name));
-  return it == nameIndex_.end() ? NoRows() : it->second;
+  auto it = nameIndex_->find(NameKey(name));
+  return it == nameIndex_->end() ? NoRows() : it->second;
 }
 
 void SessionTable::clear() {
   rows_.clear();
-  nameIndex_.clear();
-  indexValid_ = false;
+  nameIndex_.reset();
 }
 
 }  // namespace xkm

@@ -54,8 +54,7 @@ class SessionTable {
   std::vector<std::string> columns_;
   std::vector<Row> rows_;
   // Lazily built index over column 0; dropped whenever a name changes.
-  mutable std::unordered_map<std::string, std::vector<size_t>> nameIndex_;
-  mutable bool indexValid_ = false;
+  mutable std::optional<std::unordered_map<std::string, std::vector<size_t>>> nameIndex_;
 };
 
 }  // namespace xkm

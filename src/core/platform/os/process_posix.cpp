@@ -42,17 +42,8 @@ UniqueFd NullDevice(int flags) {
 // pipes must be read while the child runs: a full pipe would block it.
 class OutputCapture {
  public:
-  explicit OutputCapture(ChildOutput output) {
-    if (output != ChildOutput::Capture) return;
-    for (Stream& stream : streams_) {
-      int ends[2];
-      if (::pipe2(ends, O_CLOEXEC) != 0) return;  // too few descriptors: output is lost
-      stream.readFd = ends[0];
-      stream.writeFd = ends[1];
-      ::fcntl(stream.readFd, F_SETFL, O_NONBLOCK);
-    }
-    active_ = true;
-  }
+  explicit OutputCapture(ChildOutput output)
+      : active_(output == ChildOutput::Capture && openPipes()) {}
   ~OutputCapture() {
     for (Stream& stream : streams_) {
       closeFd(stream.readFd);
@@ -124,13 +115,24 @@ class OutputCapture {
     // twice the limit has gathered.
     if (tail.size() > 2 * kCapturedTailBytes) tail.erase(0, tail.size() - kCapturedTailBytes);
   }
+  // False when there are too few descriptors: the output is then lost.
+  bool openPipes() {
+    for (Stream& stream : streams_) {
+      int ends[2];
+      if (::pipe2(ends, O_CLOEXEC) != 0) return false;
+      stream.readFd = ends[0];
+      stream.writeFd = ends[1];
+      ::fcntl(stream.readFd, F_SETFL, O_NONBLOCK);
+    }
+    return true;
+  }
   static void closeFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
   }
 
   std::array<Stream, 2> streams_{};
-  bool active_ = false;
+  const bool active_;  // after streams_, which it opens
 };
 
 // Waits for a child's end for at most one tick, returning as soon as it has
