@@ -22,7 +22,10 @@ TEST(Cp1252, UnencodableAndMalformedInputBecomesQuestionMarks) {
   EXPECT_FALSE(TryEncodeCp1252("\xFF", bytes));
   // U+4E2D; U+0080, whose byte the euro sign has; truncated; overlong; a surrogate.
   EXPECT_EQ(EncodeCp1252("a\xE4\xB8\xAD|\xC2\x80|x\xC3|\xE0\x80\x80|\xED\xA0\x80"),
-            "a?|?|x?|???|???");
+            "a?|?|x?|???|???");  // The first character that has no byte: none in a text with NUL
+                                 // and the euro sign.
+  EXPECT_EQ(FindUnencodable(std::string("a\0\xE2\x82\xAC", 5)).offset, std::string_view::npos);
+  EXPECT_EQ(FindUnencodable("a\xE4\xB8\xAD").offset, 1u);
 }
 
 TEST(Cp1252, LengthHeadAndTailCountCodePoints) {
