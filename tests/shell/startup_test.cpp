@@ -25,6 +25,10 @@ const char* kUserDataIni =
     "[System]\r\nRegKey=-2147483647\r\nLanguagePath=Software\\Site\r\nLanguageKey=Language\r\n"
     "DataPath=Software\\Site\\UserData\r\n[Data]\r\n1=USERNAME;Name;Name;1;1\r\n";
 
+const char* kUserDataWithoutMandatoryFlag =
+    "[System]\r\nRegKey=-2147483647\r\nLanguagePath=Software\\Site\r\nLanguageKey=Language\r\n"
+    "DataPath=Software\\Site\\UserData\r\n[Data]\r\n1=USERNAME;Name;Name;1\r\n";
+
 class StartupTest : public ::testing::Test {
  protected:
   StartupTest() {
@@ -54,7 +58,8 @@ TEST_F(StartupTest, EachFailureEndsStartUpWithItsOneBox) {
     const char* ini;  // nullptr: the sound one
     const char* processList;
     std::string commandLine;
-    const char* message;
+    std::string message;
+    const char* userData = kUserDataIni;
   } cases[] = {
       // No command line: the input dialog asks, and its Cancel ends start-up.
       {nullptr, kProcessList, "  ",
@@ -70,17 +75,29 @@ TEST_F(StartupTest, EachFailureEndsStartUpWithItsOneBox) {
        "<LIB><PROCESSES><PROCESS KEY='1'><MODULS><MODUL><DISPLAY>d</DISPLAY>"
        "<HELP>h</HELP></MODUL></MODULS></PROCESS></PROCESSES></LIB>",
        inputs, "91 Object variable or With block variable not set"},
+      // The operator's data fail after the process list was read: no step is kept.
+      {nullptr,
+       "<LIB><PROCESSES><PROCESS KEY='1'><MODULS><MODUL><DISPLAY>d</DISPLAY><NAME>Init</NAME>"
+       "<HELP>h</HELP></MODUL></MODULS></PROCESS></PROCESSES></LIB>",
+       inputs,
+       "9 Subscript out of range (" + folder.file("Userdata.ini") +
+           ": [Data] 1=USERNAME;Name;Name;1)",
+       kUserDataWithoutMandatoryFlag},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     folder.write("xkmtool.ini", c.ini ? c.ini : "[System]\r\nToolConfig=tools.ini\r\n");
     folder.write("LIB.xml", c.processList);
+    folder.write("Userdata.ini", c.userData);
     host.messages.clear();
-    EXPECT_FALSE(start(c.commandLine).ok);
+    const StartupResult result = start(c.commandLine);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.steps.empty());
     EXPECT_EQ(host.messages, (std::vector<test::RecordedMessage>{{kStartupErrorTitle, c.message}}));
   }
   EXPECT_EQ(host.inputDialogCount, 1);
 
+  folder.write("Userdata.ini", kUserDataIni);
   host.messages.clear();
   host.inputDialogResult = {false, xml, hex, a2l};
   folder.write("LIB.xml", "<LIB><PROCESSES><PROCESS KEY='1'/></PROCESSES></LIB>");
