@@ -134,6 +134,7 @@ TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
       {{{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XKMTOOL>", "\xEF\xBB\xBF<LIB>"}, {"</XKMTOOL>", "</LIB>"}}, {1, 1}, E, "not \"XKMTOOL\""},
       {{{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XKMTOOL>", "<?xml version=\"1.0\"?><LIB>"}, {"</XKMTOOL>", "</LIB>"}}, {1, 22}, E, "not \"XKMTOOL\""},
       {{{"NUM=\"1\"/>\n<ENTRY ECU=\"E2\" NUM=\"2\"/>", "NUM=\"1\"/><ENTRY ECU=\"E2\"/>"}}, {4, 26}, E, "has no configuration number"},
+      {{{"</ADRESSLAYOUT>\n</XKMTOOL>\n", "</ADRESSLAYOUT>\n<X/><ADRESSLAYOUT/></XKMTOOL>"}}, {30, 5}, W, "has no VALUE attribute"},
       // clang-format on
   };
   for (const auto& [edits, where, severity, text] : cases) {
