@@ -52,17 +52,11 @@ TEST(FileSystem, MissingFilesAreNamed) {
 
 TEST(FileSystem, OnlyAFolderIsAFolder) {
   test::ScratchFolder folder;
-  const struct {
-    const char* name;
-    std::string path;
-    bool isFolder;
-  } rows[] = {
-      {"a folder", folder.path(), true},
-      {"a file", folder.write("order.xml", "<x/>"), false},
-      {"nothing", folder.file("gone"), false},
-      {"no name", "", false},
-  };
-  for (const auto& row : rows) EXPECT_EQ(FolderExists(row.path), row.isFolder) << row.name;
+  const std::pair<std::string, bool> rows[] = {{folder.path(), true},
+                                               {folder.write("order.xml", "<x/>"), false},
+                                               {folder.file("gone"), false},
+                                               {"", false}};
+  for (const auto& [path, isFolder] : rows) EXPECT_EQ(FolderExists(path), isFolder) << path;
 }
 
 #ifndef _WIN32

@@ -19,19 +19,6 @@ TEST(ReadIniValue, CutsAt255CharactersAndFallsBackToTheDefault) {
             "xdfltdflt");
 }
 
-TEST(SplitPath, SplitsAtTheLastSeparatorOrFails) {
-  const std::pair<std::string, std::string> rows[] = {
-      {"/work/sub/image.v2.hex", "/work/sub|image.v2.hex|0 "},
-      {"/image.hex", "|image.hex|0 "},
-      {"image.hex", "image.hex||5 Invalid procedure call or argument"},
-      {"", "||5 Invalid procedure call or argument"}};
-  for (auto [path, expected] : rows) {
-    std::string name;
-    const Error e = test::ErrorOf([&] { SplitPath(path, name); });
-    EXPECT_EQ(path + "|" + name + "|" + e.numberAndDescription(), expected);
-  }
-}
-
 TEST(ReplaceAll, ReplacesWithoutOverlapOrRescanAndHasNoLengthLimit) {
   EXPECT_EQ(ReplaceAll("aaa", "aa", "X") + "|" + ReplaceAll("ab", "a", "aa") + "|" +
                 ReplaceAll("abc", "x", "y") + "|" + ReplaceAll("ABC", "b", "x"),

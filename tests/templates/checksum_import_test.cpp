@@ -48,19 +48,12 @@ TEST_F(ReaderTest, LinesSplitIntoFields) {
 }
 
 TEST_F(ReaderTest, AMissingOrEmptyFileIsSaidSo) {
-  const struct {
-    const char* name;
-    std::string path;
-    std::string description;
-  } rows[] = {
-      {"missing", scratch.file("gone.txt"),
-       "GetTextStreamAsRecordSet : 60000 File not found : " + scratch.file("gone.txt")},
-      {"empty", scratch.write("empty.txt", ""),
-       "GetTextStreamAsRecordSet : 60000 File empty : " + scratch.file("empty.txt")},
-  };
-  for (const auto& row : rows) {
-    const Error error = ErrorOf([&] { clsLib().GetTextStreamAsRecordSet(row.path, ";", false); });
-    EXPECT_EQ(error.description(), row.description) << row.name;
+  const std::pair<std::string, std::string> rows[] = {
+      {scratch.file("gone.txt"), "File not found : "},
+      {scratch.write("empty.txt", ""), "File empty : "}};
+  for (const auto& [path, reason] : rows) {
+    const Error error = ErrorOf([&] { clsLib().GetTextStreamAsRecordSet(path, ";", false); });
+    EXPECT_EQ(error.description(), "GetTextStreamAsRecordSet : 60000 " + reason + path);
   }
 }
 
