@@ -51,6 +51,18 @@ TEST_F(ReplaceDataTest, ReplacesTheCanonicalSpellingOfEachKind) {
   }
 }
 
+// A replaced text may grow to the limit, not past it; a value that ends in "<"
+// is replaced row by row, where the limit is checked as the text grows.
+TEST_F(ReplaceDataTest, TheTextGrowsToItsLimitAndNoFurther) {
+  const std::pair<size_t, int> rows[] = {{kMaxReplacedTextLength, 0},
+                                         {kMaxReplacedTextLength + 1, 60022}};
+  for (const auto& [length, error] : rows) {
+    WriteValue(session.DataTable, "BIG", std::string(length - 1, 'x') + "<");
+    std::string text = "<$DATA.BIG>";
+    EXPECT_EQ(ErrorOf([&] { ReplaceData(ctx, text); }).number(), error) << length;
+  }
+}
+
 // The plain loop for DATA placeholders: one whole-text replacement per row.
 // Returns false where it would fail.
 bool PlainLoop(const SessionTable& data, std::string& text) {
