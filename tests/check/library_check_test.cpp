@@ -135,6 +135,7 @@ TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
       {{{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XKMTOOL>", "<?xml version=\"1.0\"?><LIB>"}, {"</XKMTOOL>", "</LIB>"}}, {1, 22}, E, "not \"XKMTOOL\""},
       {{{"NUM=\"1\"/>\n<ENTRY ECU=\"E2\" NUM=\"2\"/>", "NUM=\"1\"/><ENTRY ECU=\"E2\"/>"}}, {4, 26}, E, "has no configuration number"},
       {{{"</ADRESSLAYOUT>\n</XKMTOOL>\n", "</ADRESSLAYOUT>\n<X/><ADRESSLAYOUT/></XKMTOOL>"}}, {30, 5}, W, "has no VALUE attribute"},
+      {{{"<DATA>CHECKSUM=CS;SUM16;0;1</DATA>", ""}}, {26, 1}, E, "the QSR template of layout \"L1\" has no DATA element"},
       // clang-format on
   };
   for (const auto& [edits, where, severity, text] : cases) {
