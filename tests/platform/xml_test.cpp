@@ -101,6 +101,14 @@ TEST(XmlDocument, XPathVariablesFindQuotedValues) {
   EXPECT_EQ(doc.selectNodes("ECU").size(), 0u);  // relative to the document
 }
 
+// A broken expression names itself and the parser's reason.
+TEST(XmlDocument, AnInvalidXPathSaysWhy) {
+  XmlDocument doc;
+  const Error error = test::ErrorOf([&] { doc.selectNodes("//ECU[@name="); });
+  EXPECT_EQ(error.description().rfind("Invalid XPath expression \"//ECU[@name=\": ", 0), 0u)
+      << error.description();
+}
+
 TEST(XmlDocument, NamespacesAreBoundAndListed) {
   XmlDocument doc;
   ASSERT_TRUE(doc.loadFromMemory(
