@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "core/check/finding_list.h"
 #include "core/library/crc32.h"
 #include "support/scratch_folder.h"
 
@@ -164,6 +165,17 @@ TEST(LibraryCheck, ANameWithoutTheChecksumIsAFindingAndTheContentIsStillChecked)
   EXPECT_EQ(FormatFinding("x.lbr", findings[2]).rfind("x.lbr:5:1: warning: ECU \"E1\"", 0), 0u);
   EXPECT_EQ(std::vector({CheckExitCode(findings), CheckExitCode({findings[2]}), CheckExitCode({})}),
             std::vector({1, 3, 0}));
+}
+
+// A value in a finding's text is cut after 60 bytes, never inside a character.
+TEST(LibraryCheck, LongValuesAreQuotedShortened) {
+  std::string umlauts = "a";
+  for (int i = 0; i < 35; ++i) umlauts += "ä";
+  const std::pair<std::string, std::string> rows[] = {
+      {"line\nbreak", "\"line break\""},
+      {std::string(70, 'x'), "\"" + std::string(60, 'x') + "...\""},
+      {umlauts, "\"" + umlauts.substr(0, 59) + "...\""}};
+  for (const auto& [value, quoted] : rows) EXPECT_EQ(Quote(value), quoted);
 }
 
 }  // namespace
