@@ -47,14 +47,5 @@ TEST(Val, ReadsTheLeadingNumber) {
   for (const auto& [text, value] : rows) EXPECT_DOUBLE_EQ(Val(text), value) << text;
 }
 
-TEST(FormatDouble15AndTrimBlanks, FifteenSignificantDigitsAndOnlySpacesTrimmed) {
-  EXPECT_EQ(FormatDouble15(40000000.0 / 1000000.0) + "|" + FormatDouble15(10.0 / 3.0) + "|" +
-                FormatDouble15(-2.25),
-            "40|3.33333333333333|-2.25");
-  EXPECT_EQ(std::vector<std::string_view>(
-                {TrimBlanks("  a b  "), TrimBlanks("\ta\t"), TrimBlanks("   ")}),
-            std::vector<std::string_view>({"a b", "\ta\t", ""}));
-}
-
 }  // namespace
 }  // namespace xkm
