@@ -33,13 +33,6 @@ void SplitPath(std::string& path, std::string& fileName) {
   path.resize(separator);
 }
 
-std::string RunAndWait(Host& host, const std::string& commandLine, int /*showState*/,
-                       const std::string& /*title*/, int /*x*/, int /*y*/, int /*width*/,
-                       int /*height*/) {
-  RunAndCapture(host, commandLine);
-  return "ok";
-}
-
 ToolRun RunAndCapture(Host& host, const std::string& commandLine, const ChildControl& control,
                       const std::string& workingFolder) {
   ToolRun run;

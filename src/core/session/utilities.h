@@ -22,15 +22,8 @@ std::string ReadIniValue(const std::string& file, const std::string& section,
 // error 5.
 void SplitPath(std::string& path, std::string& fileName);
 
-// Runs a command line (see RunCommandLine: never through a shell) and waits for it to end; the
-// host's pending events run meanwhile. Window title, placement and show state only matter where a
-// tool gets a console window of its own, which is not the case here. Always "ok": callers judge a
-// tool by the files it leaves.
-std::string RunAndWait(Host& host, const std::string& commandLine, int showState = 1,
-                       const std::string& title = {}, int x = 0, int y = 0, int width = 0,
-                       int height = 0);
-
-// RunAndWait with the record of the run: how it ended, how long it took and
+// Runs a tool and waits for it, never through a shell, while the host's
+// pending events run. Returns the record of the run: how it ended, how long it took and
 // the last 4 KB of its standard output and error, which reach no screen.
 // Step and tool are left for the caller to fill in; `control` may end the tool.
 // It runs in `workingFolder` (see RunCommandLine).
