@@ -37,30 +37,6 @@ TEST_F(Breakout, HostileImagePathReachesEveryToolLiterally) {
   EXPECT_EQ(ReadFileBytes(w + "/" + kContainer), Expected("st10.xkm"));
 }
 
-// Every input file's name starts with "-", given relative to the current folder.
-TEST_F(Breakout, FileNamesStartingWithADash) {
-  const std::string w = installInputs("input", "-ecu.hex", "-flow.xml", "-ecu.a2l");
-  ChildResult run = runBatch("-flow.xml,-ecu.hex,-ecu.a2l", "input", {.workingFolder = w});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  const std::string g = Generic(w);
-  EXPECT_NE(Generic(argvLog()).find("qsr <-b> <" + g + "/CS_ST10.qsr> <" + g + "/-ecu.hex>\n"),
-            std::string::npos)
-      << argvLog();
-  EXPECT_EQ(ReadFileBytes(w + "/" + kContainer), Expected("st10.xkm"));
-}
-
-// The library lookup takes the ECU name as a bound value, never as XPath text.
-TEST_F(Breakout, EcuNameWithQuotesIsLookedUpLiterally) {
-  const std::string ecu = "EDC_DEMO'ST10\"X";
-  const std::string w = installInputs("input");
-  write("input/ecu_st10.a2l",
-        Replaced(DemoInput("ecu_st10.a2l"), "ECU \"EDC_Demo_ST10\"", "ECU \"" + ecu + "\""));
-  replaceLibrary(Replaced(DemoLibrary(), "ECU=\"EDC_DEMO_ST10\"", "ECU=\"EDC_DEMO'ST10&quot;X\""));
-  ChildResult run = runDemo();
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(ReadFileBytes(w + "/" + kContainer).find("ECU=" + ecu + "\r\n"), std::string::npos);
-}
-
 // Names of 10,000 characters and names with apostrophes and quotes pass
 // through placeholders, definitions and directives unharmed.
 TEST_F(Breakout, HostileNamesInPlaceholdersAndDirectives) {
@@ -109,19 +85,6 @@ TEST_F(Breakout, ContainerNameNeverLeavesTheWorkingFolder) {
       EXPECT_NE(entry.path().extension(), ".xkm") << entry.path();
     EXPECT_EQ(ReadFileBytes(file("outside/keep.txt")), "untouched");
   }
-}
-
-// Quotes, ";" and "$(...)" in the logistic data name the container literally.
-TEST_F(Breakout, ShellTextInTheContainerNameStaysText) {
-  const std::string sgidb1 = "a'b" + kNameQuote + "c;$(touch pwned) x";
-  const std::string w = installInputs("input");
-  write("input/flowdata_4711.xml", Replaced(DemoInput("flowdata_4711.xml"), ">4711-0815<",
-                                            ">" + ReplaceAll(sgidb1, "\"", "&quot;") + "<"));
-  ChildResult run = runDemo();
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  const std::string name = sgidb1 + "_SW0102";
-  EXPECT_NE(argvLog().find("xkm2sgo <-l> <" + name + ".xkm>\n"), std::string::npos) << argvLog();
-  EXPECT_TRUE(stdfs::exists(w + "/" + name + ".xkm") && stdfs::exists(w + "/" + name + ".sgo"));
 }
 
 }  // namespace

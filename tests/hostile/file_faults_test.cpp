@@ -88,25 +88,6 @@ TEST_F(DiskFull, ContainerIsCompleteOrAbsent) {
   }
 }
 
-TEST_F(FileFaults, LibraryReplacedBetweenRunsIsReadAfresh) {
-  const std::string work = installInputs("input");
-  ASSERT_EQ(runDemo().exitCode, 0);
-  EXPECT_EQ(ReadFileBytes(work + "/" + kContainer), Expected("st10.xkm"));
-
-  const std::string library = DemoLibrary();
-  replaceLibrary(Replaced(library, "Format=XKM 1.0", "Format=XKM 2.0"));
-  ChildResult second = runDemo();
-  EXPECT_EQ(second.exitCode, 0) << second.err;
-  EXPECT_NE(ReadFileBytes(work + "/" + kContainer).find("Format=XKM 2.0"), std::string::npos);
-
-  // A name that does not match the content is reported, and the library is still used.
-  replaceLibrary(Replaced(library, "Format=XKM 1.0", "Format=XKM 3.0"), "LIB_XKM_B3FCD394.lbr");
-  ChildResult third = runDemo();
-  EXPECT_EQ(third.exitCode, 3);
-  EXPECT_EQ(third.err.rfind("Error: 60014 ", 0), 0u) << third.err;
-  EXPECT_NE(ReadFileBytes(work + "/" + kContainer).find("Format=XKM 3.0"), std::string::npos);
-}
-
 // A library that cannot be read has the checksum 0: the operator reads that
 // its name does not match, then why it is broken, then what the empty
 // library cannot answer.

@@ -37,28 +37,19 @@ TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
   const struct {
     const char* name;
     const char* failingTool;
-    std::vector<std::string> leftovers;
+    std::string leftover;
     bool plantedDuringRun;  // by the converter, after the run's start
     std::string stop;
   } rows[] = {
-      {"converter",
-       "BRAKEL",
-       {"ecu_st10_1.bcb", "ecu_st10_2.bcb"},
-       false,
-       "File : W/ecu_st10_1.bcb not found!"},
-      {"length checker",
-       "LENWATCH",
-       {"ecu_st10_1_bcb.log"},
-       false,
+      {"converter", "BRAKEL", "ecu_st10_1.bcb", false, "File : W/ecu_st10_1.bcb not found!"},
+      {"length checker", "LENWATCH", "ecu_st10_1_bcb.log", false,
        "File : W/ecu_st10_1_bcb.log not found!"},
-      {"checksum tool", "QSR", {"CS.LOG"}, true, "Checksum-File : W/CS.LOG not found!"},
-      {"packer",
-       "ZOVEN",
-       {"ecu_st10.hex_blk_1_mim"},
-       true,
+      {"checksum tool", "QSR", "CS.LOG", true, "Checksum-File : W/CS.LOG not found!"},
+      {"packer", "ZOVEN", "ecu_st10.hex_blk_1_mim", true,
        "MIM-File : W/ecu_st10.hex_blk_1_mim was not created!"},
-      {"container converter", "XKM2SGO", {kSgo}, true, "SGO-File : " + kSgo + " was not created!"},
+      {"container converter", "XKM2SGO", kSgo, true, "SGO-File : " + kSgo + " was not created!"},
   };
+
   write("old.txt", "Type;Name;Value;Range\r\nChecksum;CS_BLOCK1;" + kOld + "\r\n");
   const std::string brakel = file("brakel.real");
   stdfs::copy_file(toolFile("brakel"), brakel);
@@ -71,12 +62,10 @@ TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
     write("input/.xkm-tmp-Q1w2e3", "a killed run's temporary file");
     environment[std::string("XKM_TOOL_FAIL_") + row.failingTool] = "nofiles";
     std::string plant = "run=" + brakel;
-    for (const std::string& name : row.leftovers) {
-      if (row.plantedDuringRun)
-        plant += "\ncopy=" + file("old.txt") + ">" + work(name);
-      else
-        write("input/" + name, ReadFileBytes(file("old.txt")));
-    }
+    if (row.plantedDuringRun)
+      plant += "\ncopy=" + file("old.txt") + ">" + work(row.leftover);
+    else
+      write("input/" + row.leftover, ReadFileBytes(file("old.txt")));
     stdfs::remove(toolFile("brakel"));
     writeStandInTool("brakel", plant);
     ChildResult run = runDemo();

@@ -63,6 +63,14 @@ TEST_F(LoaderTest, NoneOrSeveralLibrariesReport60013AndLeaveTheDocumentEmpty) {
   EXPECT_FALSE(loaded());
 }
 
+// Listed in name order wherever they are shown, whatever order the folder keeps.
+TEST_F(LoaderTest, LibrariesAreListedInNameOrder) {
+  for (const char* name : {"e.lbr", "d.lbr", "notes.txt", "c.lbr", "b.lbr", "a.lbr"})
+    folder.write(name, "");
+  EXPECT_THAT(LibraryFilesIn(folder.path()),
+              ElementsAre("a.lbr", "b.lbr", "c.lbr", "d.lbr", "e.lbr"));
+}
+
 // The one library replaces the document held before; other files are passed over.
 TEST_F(LoaderTest, NameCheckIgnoresCaseButReportsAChangedFileAndLoadsItAnyway) {
   useLibrary("<OLD/>");

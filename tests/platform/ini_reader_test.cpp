@@ -71,8 +71,8 @@ TEST(IniReader, DecodesUtf16WithItsMark) {
   using namespace std::string_literals;
   test::ScratchFolder folder;
   const std::pair<std::string, std::string> rows[] = {
-      // little-endian, with a surrogate pair
-      {"\xFF\xFE[\0s\0]\0\n\0n\0=\0\xDF\0\x3D\xD8\x00\xDE\n\0"s, "ß😀"},
+      // little-endian, with surrogate pairs, the first one at the lowest pair
+      {"\xFF\xFE[\0s\0]\0\n\0n\0=\0\xDF\0\x00\xD8\x00\xDC\x3D\xD8\x00\xDE\n\0"s, "ß\U00010000😀"},
       // big-endian, with a lone surrogate
       {"\xFE\xFF\0[\0s\0]\0\n\0n\0=\x20\xAC\xDC\x00"s, "€\xEF\xBF\xBD"}};
   for (const auto& [content, expected] : rows)

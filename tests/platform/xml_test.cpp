@@ -93,14 +93,6 @@ TEST(XmlNode, AttributesTextAndMarkup) {
   EXPECT_EQ(id.localName() + "=" + id.text() + " " + std::to_string(id.attributeCount()), "id=2 0");
 }
 
-TEST(XmlDocument, XPathVariablesFindQuotedValues) {
-  XmlDocument doc;
-  ASSERT_TRUE(doc.loadFromMemory(kEcus));
-  EXPECT_EQ(doc.selectSingleNode("//ECU[@name=$ecu]", {{"ecu", "O'BRIEN"}}).attribute("id"), "2");
-  EXPECT_EQ(doc.selectNodes("ECU", {}, doc.selectSingleNode("/root")).size(), 2u);
-  EXPECT_EQ(doc.selectNodes("ECU").size(), 0u);  // relative to the document
-}
-
 // A broken expression names itself and the parser's reason.
 TEST(XmlDocument, AnInvalidXPathSaysWhy) {
   XmlDocument doc;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/platform/os/user_store.h"
 #include "core/resources/string_table.h"
 #include "core/userdata/user_data.h"
 #include "support/recording_host.h"
@@ -140,12 +139,17 @@ TEST_F(StartupTest, ReadsTheConfigurationAndOffersTheUserDataFormUntilTheDataAre
     EXPECT_EQ(app.UserInfoTable, app.UserDataObject->GetUserData());
     EXPECT_EQ(app.UserInfoTable->text(0, kUserDataValue), "Erika");
   }
-  // A repaired store that lost the mandatory name: the next start offers the form again.
-  if (user_store::StoreFolder().empty()) return;  // the registry has no store file
-  store.folder().write("xkmtool/HKEY_CURRENT_USER.reg",
-                       "REGEDIT4\n\n[Software\\Site\\UserData]\n\"Flag\"=\"1\"\nnonsense\n");
-  ASSERT_TRUE(start(inputs).ok);
-  EXPECT_EQ(host.questions, std::vector<test::RecordedMessage>(1, question));
+}
+
+TEST(ProgramNameOf, DropsTheExtensionOnly) {
+  const struct {
+    const char* fileName;
+    const char* name;
+  } rows[] = {{"xkmtool.exe", "xkmtool"},
+              {"xkmtool", "xkmtool"},
+              {"xkm.tool.exe", "xkm.tool"},
+              {".xkmtool", ".xkmtool"}};
+  for (const auto& row : rows) EXPECT_EQ(ProgramNameOf(row.fileName), row.name) << row.fileName;
 }
 
 }  // namespace

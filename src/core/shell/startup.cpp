@@ -91,9 +91,13 @@ void LocateExecutable(AppState& app) {
   std::string folder = fs::ExecutablePath();
   std::string name;
   SplitPath(folder, name);
-  size_t dot = name.rfind('.');
   app.ExecutableFolder = folder;
-  app.ExecutableName = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+  app.ExecutableName = ProgramNameOf(name);
+}
+
+std::string ProgramNameOf(const std::string& fileName) {
+  const size_t dot = fileName.rfind('.');
+  return dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
 }
 
 std::string OwnIniPath(const AppState& app) {

@@ -14,6 +14,10 @@ inline constexpr const char* kStartupErrorTitle = "Error while initializing appl
 // Fills in the executable's folder and name from the running executable.
 void LocateExecutable(AppState& app);
 
+// The program's name from its file's name: without its extension, so that
+// "xkmtool.exe" reads "xkmtool.ini"; a name that only starts with a dot keeps it.
+std::string ProgramNameOf(const std::string& fileName);
+
 // The executable's own INI file: <folder>/<name>.ini.
 std::string OwnIniPath(const AppState& app);
 
