@@ -82,6 +82,10 @@ TEST_F(Stopping, EveryStopSignalStopsTheRunWhileAToolRuns) {
 
 TEST_F(Stopping, NoToolOutlivesAKilledRunAndItsLockIsTakenOver) {
   useSlowChecksumTool(3000);
+#ifndef _WIN32  // nor anything it started: here a process in the background
+  writeScriptTool("slow_qsr", "touch '" + work("qsr.started") + "'\n(sleep 3; touch '" +
+                                  work("qsr.outlived") + "') &\nsleep 3\n");
+#endif
   Child child(demoCommand());
   ASSERT_TRUE(appears(work("qsr.started")));
   child.kill();

@@ -188,6 +188,60 @@ class ReapOnUnwind {
   std::optional<pid_t> child_;  // the child to end and reap, once started
 };
 
+// Ends the child's process group should this program end without doing so
+// itself, by a SIGKILL too: a helper process waits on a pipe whose only writer
+// is this program. The child dies with us anyway; what it started in its group
+// would go on writing into the folder of a run that is over.
+class GroupGuard {
+ public:
+  explicit GroupGuard(pid_t group) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) return;  // unguarded, as a child always was
+    const pid_t helper = ::fork();
+    if (helper == 0) AwaitEnd(ends, group);
+    ::close(ends[0]);
+    if (helper < 0) {
+      ::close(ends[1]);
+      return;
+    }
+    helper_ = helper;
+    writeEnd_ = UniqueFd(ends[1]);
+  }
+  // The group is ended here already: the helper is told so, never to kill a
+  // group whose id may have been reused, and is reaped.
+  ~GroupGuard() {
+    if (!helper_) return;
+    constexpr char kDone = 1;
+    [[maybe_unused]] const ssize_t told = ::write(writeEnd_.get(), &kDone, 1);
+    writeEnd_ = UniqueFd();
+    while (::waitpid(*helper_, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  GroupGuard(const GroupGuard&) = delete;
+  GroupGuard& operator=(const GroupGuard&) = delete;
+
+ private:
+  // The helper: only async-signal-safe calls, since the parent may have
+  // other threads. Signals meant for this program (a terminal's Ctrl+C) are
+  // not its business.
+  [[noreturn]] static void AwaitEnd(const int ends[2], pid_t group) {
+    sigset_t all;
+    sigfillset(&all);
+    ::sigprocmask(SIG_SETMASK, &all, nullptr);
+    ::close(ends[1]);
+    char done = 0;
+    ssize_t got = 0;
+    do {
+      got = ::read(ends[0], &done, 1);
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) ::kill(-group, SIGKILL);
+    ::_exit(0);
+  }
+
+  std::optional<pid_t> helper_;
+  UniqueFd writeEnd_;
+};
+
 void Record(int status, ProcessOutcome& outcome) {
   if (WIFEXITED(status)) {
     outcome.exitCode = WEXITSTATUS(status);
@@ -328,6 +382,7 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
 
   ChildExitWatch watch(pid, notice);
   reaper.arm(pid);
+  const GroupGuard guard(pid);
   GroupSignals signals(pid);
   // A captured or controlled child is never waited for blindly.
   const bool poll = whileWaiting || capture.active() || control;
