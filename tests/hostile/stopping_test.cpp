@@ -139,6 +139,34 @@ TEST_F(Stopping, AFolderClaimThatCannotBeMadeEndsTheRun) {
   }
 }
 
+// Another user's claim: while its run holds it, the run is refused and names
+// that run; a file its run left behind is taken over.
+TEST_F(Stopping, AnotherUsersClaimIsHonouredOrTakenOver) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can hand a file to another user";
+  const std::string lock = work(".xkmtool.lock");
+  const struct {
+    const char* name;
+    bool held;
+    std::string err;
+  } rows[] = {{"held", true,
+               "Error: 60040 Der Ordner " + file("input") +
+                   " wird bereits von einem anderen Lauf benutzt (Prozess 4711 auf other-pc, "
+                   "gestartet 2026-12-07T08:00:00+0100) - bitte warten, bis dieser Lauf beendet "
+                   "ist\n"},
+              {"left behind", false, ""}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    write("input/.xkmtool.lock", "pid=4711\nhost=other-pc\nstarted=2026-12-07T08:00:00+0100\n");
+    ASSERT_EQ(::chown(lock.c_str(), 65534, 65534), 0);
+    ::chmod(lock.c_str(), 0644);
+    const int other = ::open(lock.c_str(), O_RDWR);
+    const struct flock claim = {F_WRLCK, SEEK_SET, 0, 1, 0};
+    if (row.held) ::fcntl(other, F_OFD_SETLK, &claim);
+    EXPECT_EQ(runDemo("input", {.withoutFileCapabilities = true}).err, row.err);
+    ::close(other);
+  }
+}
+
 // Another program holds the whole lock file and never writes a description:
 // the run waits for one only until it is stopped.
 TEST_F(Stopping, AStopEndsTheWaitForTheFolderClaim) {

@@ -29,7 +29,6 @@ void MarkChangedInputs(std::vector<InputFacts>& inputs) {
     input.digestAtEnd = DigestFile(input.path);
     input.changed = !input.digestAtEnd || input.digestAtEnd->size != input.digest->size ||
                     input.digestAtEnd->sha256 != input.digest->sha256;
-    if (!input.changed) input.digestAtEnd.reset();
   }
 }
 

@@ -18,7 +18,7 @@ struct InputFacts {
   std::optional<fs::FileStamp> stamp;
   std::optional<FileDigest> digest;  // taken only when asked for
   bool changed = false;
-  std::optional<FileDigest> digestAtEnd;
+  std::optional<FileDigest> digestAtEnd;  // read only when `changed`
 };
 
 // The three inputs as they are now; with their digests when `withDigests`
