@@ -115,6 +115,7 @@ TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
       {{{"<fileinsert", "<variable name=\"V\" value=\"x\">\n<fileinsert"}}, {20, 7}, E, "defines 2 times"},
       {{{"Value=<?", "Value=<?variable name=\"V\"?> <?"}}, {20, 7}, W, "taken as one"},
       {{{"\"<$CONFIG.HEXFILE>_blk_1_mim\"", "\"../secret\""}}, {24, 1}, E, "reads \"../secret\", which leads out of the working folder"},
+      {{{"\"<$CONFIG.HEXFILE>_blk_1_mim\"", "\"/secret\""}}, {24, 1}, E, "reads \"/secret\", which leads out of the working folder"},
       {{{"\"<$CONFIG.HEXFILE>_blk_1_mim\"", "\"<$CONFIG.HEXFILE>_x/../../secret\""}}, {24, 1}, E, "which leads out of the working folder"},
       {{{"<NAME>cs.qsr</NAME>", "<NAME>../cs.qsr</NAME>"}}, {26, 6}, E, "leads out of the working"},
       {{{"<NAME>info.qsr</NAME>", "<NAME>../info.qsr</NAME>"}}, {27, 14}, E, "leads out of the working"},

@@ -50,6 +50,14 @@ TEST_F(RunnerTest, RunsEveryStepInOrderAndTidiesUp) {
   EXPECT_TRUE(host.messages.empty());
 }
 
+// A process list without steps (LIB.xml may have none): a report names no step.
+TEST_F(RunnerTest, AReportWithoutStepsNamesNone) {
+  setSteps(0);
+  runner.ToolChain_UpdateState("report");
+  ASSERT_EQ(host.rows.size(), 1u);
+  EXPECT_EQ(host.rows[0].modul, "");
+}
+
 TEST_F(RunnerTest, StopDuringAStepLetsItEndAndAStepErrorEndsTheRunWithOneBox) {
   setSteps(5);
   extra["S2"] = [this](auto&) { runner.Stop(); };

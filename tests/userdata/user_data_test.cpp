@@ -103,6 +103,7 @@ TEST_F(UserDataTest, InitPassesOnTheErrorsOfBadConfiguration) {
       {"", IniWithData("1=A;a;a;1;x\r\n"), "13 "},
       // A negative language has no label field; without items nothing asks for one.
       {"-1", IniWithData(kStandardData), "9 "},
+      {"-2147483648", IniWithData(kStandardData), "9 "},  // the smallest language number
       {"-1", IniWithData(""), ""},
       {"2147483648", IniWithData(kStandardData), "6 Overflow"},
   };

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/platform/error.h"
+#include "core/platform/text/ascii_text.h"
 #include "core/platform/text/letter_case.h"
 
 namespace xkm::fs {
@@ -16,15 +17,11 @@ bool HasDrive(std::string_view path) {
   return path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':';
 }
 
-char AsciiUpper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices in every folder, with
 // or without an extension, in any case.
 bool IsDeviceName(std::string_view name) {
   std::string stem;
-  for (char c : name.substr(0, name.find('.'))) stem += AsciiUpper(c);
+  for (char c : name.substr(0, name.find('.'))) stem += ToUpperAscii(c);
   while (!stem.empty() && stem.back() == ' ') stem.pop_back();
   static constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
   for (std::string_view device : kDevices)

@@ -78,7 +78,7 @@ struct Regex::Impl {
 std::string_view Regex::Match::group(std::string_view subject, size_t number) const {
   if (number == 0 || number > groups.size()) return {};
   const Group& g = groups[number - 1];
-  if (!g.matched || g.offset > subject.size()) return {};
+  if (!g.matched) return {};
   return subject.substr(g.offset, g.length);
 }
 
