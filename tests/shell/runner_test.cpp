@@ -37,8 +37,12 @@ class RunnerTest : public ::testing::Test {
 TEST_F(RunnerTest, RunsEveryStepInOrderAndTidiesUp) {
   setSteps(3);
   host.rows.push_back({"old", "", "row of an earlier run"});
-  extra["S2"] = [this](auto&) { EXPECT_EQ(host.helpText, "Help 2"); };
+  extra["S2"] = [this](auto&) {
+    EXPECT_EQ(host.helpText, "Help 2");
+    EXPECT_EQ(runner.RunProcess(), RunOutcome::Failed);  // a run never starts inside another
+  };
   EXPECT_EQ(runner.RunProcess(), RunOutcome::Completed);
+  EXPECT_FALSE(runner.running());
   EXPECT_EQ(called, (std::vector<std::string>{"S1", "S2", "S3"}));
   EXPECT_EQ(host.actions(), (std::vector<std::string>{"in S1", "in S2", "in S3"}));
   EXPECT_EQ(host.rows[1].modul, "S2");  // the step's name while it runs
