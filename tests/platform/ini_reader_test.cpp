@@ -73,8 +73,8 @@ TEST(IniReader, DecodesUtf16WithItsMark) {
   const std::pair<std::string, std::string> rows[] = {
       // little-endian, with surrogate pairs, the first one at the lowest pair
       {"\xFF\xFE[\0s\0]\0\n\0n\0=\0\xDF\0\x00\xD8\x00\xDC\x3D\xD8\x00\xDE\n\0"s, "ß\U00010000😀"},
-      // big-endian, with a lone surrogate
-      {"\xFE\xFF\0[\0s\0]\0\n\0n\0=\x20\xAC\xDC\x00"s, "€\xEF\xBF\xBD"}};
+      // big-endian, from the first code point of two bytes, with a lone surrogate
+      {"\xFE\xFF\0[\0s\0]\0\n\0n\0=\0\x80\x20\xAC\xDC\x00"s, "\xC2\x80€\xEF\xBF\xBD"}};
   for (const auto& [content, expected] : rows)
     EXPECT_EQ(ReadPrivateProfileString(folder.write("u.ini", content), "s", "n", ""), expected);
 }
