@@ -150,6 +150,15 @@ TEST_F(UserDataTest, CancelWritesNothingAndOkStoresTrimmedValuesAndTheFlagForThe
   EXPECT_EQ(nextRun.GetUserData()->text(0, kUserDataValue), "Erika Muster");
 }
 
+// A form that fails (memory ran out) is said, and the data count as not entered.
+TEST_F(UserDataTest, AFailingFormIsReported) {
+  clsUserData data;
+  data.Init(ini);
+  host.onUserDataForm = [](SessionTable&, int) -> bool { throw std::bad_alloc(); };
+  EXPECT_FALSE(data.InputUserData(host) || data.CheckUserData());
+  EXPECT_EQ(host.messages, (std::vector<test::RecordedMessage>{{"Error", "7 Out of memory"}}));
+}
+
 TEST_F(UserDataTest, ANameWithBlanksIsStoredTrimmedAndTheValueLastStoredIsRead) {
   // Quoted, or the INI reader would take the blanks off the whole line.
   useIni(IniWithData("1=\"  OPERATOR;Bediener;Operator;1;0\"\r\n"));
