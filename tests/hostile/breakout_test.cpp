@@ -37,28 +37,6 @@ TEST_F(Breakout, HostileImagePathReachesEveryToolLiterally) {
   EXPECT_EQ(ReadFileBytes(w + "/" + kContainer), Expected("st10.xkm"));
 }
 
-// Names of 10,000 characters and names with apostrophes and quotes pass
-// through placeholders, definitions and directives unharmed.
-TEST_F(Breakout, HostileNamesInPlaceholdersAndDirectives) {
-  const std::string n(10000, 'N');
-  const std::string w = installInputs("input");
-  const std::string definitions =
-      "<variable name=\"it's\" value=\"<$DATA.EPK>\">\n<variable name=\"" + n +
-      "\" value=\"long '<$DATA." + n + ">' end\">\n" +
-      "<variable name=\"QUOTED\" value=\"[<$DATA.A'B\"C>]\">\n";
-  replaceLibrary(Replaced(Replaced(DemoLibrary(), "<variable name=\"CNT_NAME\"",
-                                   definitions + "<variable name=\"CNT_NAME\""),
-                          "[Identification]",
-                          "Apostrophe=<?variable name=\"it's\"?>\nLong=<?variable name=\"" + n +
-                              "\"?>\nQuoted=<?variable name=\"QUOTED\"?>\n[Identification]"));
-  ChildResult run = runDemo();
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  const std::string container = ReadFileBytes(w + "/" + kContainer);
-  EXPECT_NE(container.find("Apostrophe=DEMO_ST10_V1.0\r\nLong=long '' end\r\nQuoted=[]\r\n"),
-            std::string::npos)
-      << container.substr(0, 600);
-}
-
 // The container's name comes from the logistic data; a separator in it must
 // not put the container anywhere but the working folder.
 TEST_F(Breakout, ContainerNameNeverLeavesTheWorkingFolder) {
