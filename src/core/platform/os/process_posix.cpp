@@ -23,12 +23,15 @@ extern char** environ;
 namespace xkm {
 namespace {
 
+// A child's stream that is this program's own.
+constexpr int kOurStream = -1;
+
 // The descriptors a child gets as its standard streams, opened before it is
 // started (close-on-exec, so that no other child inherits them).
 struct ChildStreams {
-  int input = -1;                // /dev/null
-  int output = -1;               // -1: ours
-  int error = -1;                // -1: ours
+  int input = -1;  // /dev/null
+  int output = kOurStream;
+  int error = kOurStream;
   const char* folder = nullptr;  // nullptr: ours
 };
 
@@ -284,8 +287,8 @@ std::string ProgramPath(const std::string& name) {
   for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::signal(signal, SIG_DFL);
   bool ok = streams.folder == nullptr || ::chdir(streams.folder) == 0;
   ok = ok && ::dup2(streams.input, STDIN_FILENO) >= 0;
-  if (ok && streams.output >= 0) ok = ::dup2(streams.output, STDOUT_FILENO) >= 0;
-  if (ok && streams.error >= 0) ok = ::dup2(streams.error, STDERR_FILENO) >= 0;
+  if (ok && streams.output != kOurStream) ok = ::dup2(streams.output, STDOUT_FILENO) >= 0;
+  if (ok && streams.error != kOurStream) ok = ::dup2(streams.error, STDERR_FILENO) >= 0;
   if (ok) ::execve(program, argv, environ);
   const int error = errno;
   [[maybe_unused]] const ssize_t written = ::write(report, &error, sizeof error);
@@ -364,7 +367,8 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
   const UniqueFd input = NullDevice(O_RDONLY);
   // Output that cannot be captured (no pipes to be had) is discarded.
   const UniqueFd discard = NullDevice(O_WRONLY);
-  ChildStreams streams{input.get(), -1, -1, folder.empty() ? nullptr : folder.c_str()};
+  ChildStreams streams{input.get(), kOurStream, kOurStream,
+                       folder.empty() ? nullptr : folder.c_str()};
   if (capture.active()) {
     streams.output = capture.writeEnd(0);
     streams.error = capture.writeEnd(1);
