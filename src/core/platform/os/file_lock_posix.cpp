@@ -159,11 +159,11 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
 }
 
 bool FileLock::stillHeld() const {
-  return native_ >= 0 && StillThere(static_cast<int>(native_), path_);
+  return held() && StillThere(static_cast<int>(native_), path_);
 }
 
 void FileLock::release() {
-  if (native_ < 0) return;
+  if (!held()) return;
   // Removed while still held: whoever opened the old file meanwhile finds it
   // gone once it wins the lock, and opens afresh.
   ::unlink(path_.c_str());

@@ -159,7 +159,7 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
 }
 
 bool FileLock::stillHeld() const {
-  if (native_ == -1) return false;
+  if (!held()) return false;
   const HANDLE held = win32::AsHandle(native_);
   HANDLE named = ::CreateFileW(win32::Wide(path_).c_str(), FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -176,7 +176,7 @@ bool FileLock::stillHeld() const {
 }
 
 void FileLock::release() {
-  if (native_ == -1) return;
+  if (!held()) return;
   // Removed while still held: it disappears once closed, and whoever opened
   // it meanwhile sees it being removed and opens afresh.
   ::DeleteFileW(win32::Wide(path_).c_str());

@@ -23,8 +23,11 @@ extern char** environ;
 namespace xkm {
 namespace {
 
+// No descriptor; descriptors are compared with it, never by their sign,
+// since 0 is one too.
+constexpr int kNoFd = -1;
 // A child's stream that is this program's own.
-constexpr int kOurStream = -1;
+constexpr int kOurStream = kNoFd;
 
 // The descriptors a child gets as its standard streams, opened before it is
 // started (close-on-exec, so that no other child inherits them).
@@ -65,16 +68,16 @@ class OutputCapture {
     for (Stream& stream : streams_) closeFd(stream.writeFd);
   }
 
-  // Waits at most one tick for output or, through `exitFd` (-1 for none), for
+  // Waits at most one tick for output or, through `exitFd` (kNoFd for none), for
   // the child's end, and keeps what arrived. False when no pipe is left open
   // to wait on.
   bool waitUpTo(std::chrono::milliseconds tick, int exitFd) {
     std::array<pollfd, 3> entries{};
     nfds_t count = 0;
     for (const Stream& stream : streams_)
-      if (stream.readFd >= 0) entries[count++] = pollfd{stream.readFd, POLLIN, 0};
+      if (stream.readFd != kNoFd) entries[count++] = pollfd{stream.readFd, POLLIN, 0};
     if (count == 0) return false;
-    if (exitFd >= 0) entries[count++] = pollfd{exitFd, POLLIN, 0};
+    if (exitFd != kNoFd) entries[count++] = pollfd{exitFd, POLLIN, 0};
     ::poll(entries.data(), count, static_cast<int>(tick.count()));  // EINTR: the caller looks again
     drain();
     return true;
@@ -86,7 +89,7 @@ class OutputCapture {
   void drain() {
     char buffer[16384];
     for (Stream& stream : streams_) {
-      while (stream.readFd >= 0) {
+      while (stream.readFd != kNoFd) {
         const ssize_t got = ::read(stream.readFd, buffer, sizeof buffer);
         if (got > 0) {
           keep(stream.tail, buffer, static_cast<size_t>(got));
@@ -107,8 +110,8 @@ class OutputCapture {
 
  private:
   struct Stream {
-    int readFd = -1;
-    int writeFd = -1;
+    int readFd = kNoFd;
+    int writeFd = kNoFd;
     std::string tail;
   };
 
@@ -130,8 +133,8 @@ class OutputCapture {
     return true;
   }
   static void closeFd(int& fd) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
+    if (fd != kNoFd) ::close(fd);
+    fd = kNoFd;
   }
 
   std::array<Stream, 2> streams_{};
@@ -143,17 +146,17 @@ class OutputCapture {
 class ChildExitWatch {
  public:
   ChildExitWatch(pid_t pid, ExitNotice notice)
-      : fd_(notice == ExitNotice::Sleeps ? -1
+      : fd_(notice == ExitNotice::Sleeps ? kNoFd
                                          : static_cast<int>(::syscall(SYS_pidfd_open, pid, 0))) {}
   ~ChildExitWatch() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ != kNoFd) ::close(fd_);
   }
   int fd() const { return fd_; }
   ChildExitWatch(const ChildExitWatch&) = delete;
   ChildExitWatch& operator=(const ChildExitWatch&) = delete;
 
   void waitUpTo(std::chrono::milliseconds tick) {
-    if (fd_ >= 0) {
+    if (fd_ != kNoFd) {
       pollfd entry{fd_, POLLIN, 0};
       ::poll(&entry, 1, static_cast<int>(tick.count()));  // EINTR: the caller looks again
       return;
