@@ -34,20 +34,26 @@ class StaleOutputs : public InstalledProcess {
 };
 
 TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
+  // Where the earlier run's content is left: its container set aside, or
+  // nowhere once this run's container replaced it.
+  const std::vector<std::string> setAside{kContainer + kEarlierRun}, nowhere{};
   const struct {
     const char* name;
     const char* failingTool;
     std::string leftover;
     bool plantedDuringRun;  // by the converter, after the run's start
     std::string stop;
+    const std::vector<std::string>& oldContentIn;
   } rows[] = {
-      {"converter", "BRAKEL", "ecu_st10_1.bcb", false, "File : W/ecu_st10_1.bcb not found!"},
+      {"converter", "BRAKEL", "ecu_st10_1.bcb", false, "File : W/ecu_st10_1.bcb not found!",
+       setAside},
       {"length checker", "LENWATCH", "ecu_st10_1_bcb.log", false,
-       "File : W/ecu_st10_1_bcb.log not found!"},
-      {"checksum tool", "QSR", "CS.LOG", true, "Checksum-File : W/CS.LOG not found!"},
+       "File : W/ecu_st10_1_bcb.log not found!", setAside},
+      {"checksum tool", "QSR", "CS.LOG", true, "Checksum-File : W/CS.LOG not found!", setAside},
       {"packer", "ZOVEN", "ecu_st10.hex_blk_1_mim", true,
-       "MIM-File : W/ecu_st10.hex_blk_1_mim was not created!"},
-      {"container converter", "XKM2SGO", kSgo, true, "SGO-File : " + kSgo + " was not created!"},
+       "MIM-File : W/ecu_st10.hex_blk_1_mim was not created!", setAside},
+      {"container converter", "XKM2SGO", kSgo, true, "SGO-File : " + kSgo + " was not created!",
+       nowhere},
   };
 
   write("old.txt", "Type;Name;Value;Range\r\nChecksum;CS_BLOCK1;" + kOld + "\r\n");
@@ -60,6 +66,7 @@ TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
     stdfs::remove_all(file("input"));
     installInputs("input");
     write("input/.xkm-tmp-Q1w2e3", "a killed run's temporary file");
+    write("input/" + kContainer, kOld);  // an earlier run's container
     environment[std::string("XKM_TOOL_FAIL_") + row.failingTool] = "nofiles";
     std::string plant = "run=" + brakel;
     if (row.plantedDuringRun)
@@ -70,7 +77,7 @@ TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
     writeStandInTool("brakel", plant);
     ChildResult run = runDemo();
     EXPECT_EQ(Generic(run.err), Generic(StopText(withWork(row.stop))));
-    EXPECT_EQ(holdingTheOldContent(), std::vector<std::string>{});
+    EXPECT_EQ(holdingTheOldContent(), row.oldContentIn);
   }
 }
 
