@@ -102,6 +102,11 @@ TEST(RegeditText, HandWrittenValueKindsSurviveAWrite) {
             "REGEDIT4\n\n[K]\n\"Big\"=dword:00011170\n\"LittleEndian\"=dword:00011170\n"
             "\"AsHex\"=\"AB\"\n\"Binary\"=hex:01,02,03\n@=\"default\"\n\"Spaced\"=\"ok\"\n"
             "\"NEW\"=hex(1):6c,69,6e,65,0a,62,72,65,61,6b,00\n");  // a line break cannot be quoted
+
+  // What is wrong is said as well as where.
+  EXPECT_EQ(
+      test::ErrorOf([] { user_store::Parse("K.reg", "REGEDIT4\n[K]\n\"A\"=hex\n"); }).description(),
+      "Invalid file format: K.reg, line 3: \":\" expected after hex");
 }
 
 // A damaged file names file and line and is never overwritten; recovery moves

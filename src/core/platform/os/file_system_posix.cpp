@@ -73,7 +73,6 @@ std::string ReadAllBytes(const std::string& path, Links links) {
   }
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) throw platform_error::FileSystem(errno, path, kSource);
-  if (S_ISDIR(info.st_mode)) throw platform_error::FileSystem(EISDIR, path, kSource);
   if (refuse && !S_ISREG(info.st_mode)) throw platform_error::NotARegularFile(path, kSource);
   std::string bytes;
   const size_t size = static_cast<size_t>(info.st_size);
