@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -36,7 +37,7 @@ struct ScanWindow {
   // window's own bytes were complete lines that were not kept: nothing that
   // the searches look for continues from there into new bytes.
   size_t resumePosition(uint64_t offset) const {
-    return offset < realOffset ? realStart : positionOf(offset);
+    return positionOf(std::max(offset, realOffset));
   }
 
   // The file offset of a line start anywhere in the window.
