@@ -122,6 +122,7 @@ TEST_F(StoreFileTest, ADamagedFileIsReportedThenMovedAsideKeepingWhatCanBeRead) 
       {"REGEDIT4\n\"A\"=\"1\"\n", 2, "|"},                 // value before any key
       {"REGEDIT4\n[K]\n\"A\"=\"C:\\temp\"\n", 3, "|"},     // lone backslash
       {"REGEDIT4\n[K]\n\"A\"=\"open\n", 3, "|"},           // quote not closed
+      {"REGEDIT4\n[K]\n\"A\"=\"1\" 2\n", 3, "|"},          // text after the value
       {"REGEDIT4\n[K]\n\"A\"=dword:123456789\n", 3, "|"},  // nine digits
       {"REGEDIT4\n[K]\n\"A\"=hex:1,zz\n", 3, "|"},
       // Reported where the value starts.
