@@ -36,9 +36,7 @@ struct ScanWindow {
   // Where a search left off in an earlier window goes on. What lay before the
   // window's own bytes were complete lines that were not kept: nothing that
   // the searches look for continues from there into new bytes.
-  size_t resumePosition(uint64_t offset) const {
-    return positionOf(std::max(offset, realOffset));
-  }
+  size_t resumePosition(uint64_t offset) const { return positionOf(std::max(offset, realOffset)); }
 
   // The file offset of a line start anywhere in the window.
   uint64_t lineStartOffset(size_t position) const {
