@@ -65,7 +65,7 @@ struct Regex::Impl {
     while (position <= subject.size() && search(subject, position, data.get())) {
       onMatch(data.get());
       size_t next = ovector[1];
-      if (ovector[1] <= ovector[0] || next <= position) {
+      if (ovector[1] <= ovector[0]) {
         size_t from = std::max(next, position);
         bool crlf = from + 1 < subject.size() && subject[from] == '\r' && subject[from + 1] == '\n';
         next = from + (crlf ? 2 : 1);
