@@ -18,7 +18,12 @@ int RunBatch(AppState& app, const BatchOptions& options, std::ostream& out, std:
   Session session;
   Context context{app, session, host};
   Runner runner(context, MakeToolChain);
-  const ReportFile reportFile(options.reportPath);
+  ReportFile reportFile(options.reportPath);
+  if (const std::string refusal = reportFile.prepare(InputPathsIn(options.commandLine));
+      !refusal.empty()) {
+    err << "xkmtool: " << refusal << "\n";
+    return kExitStartupFailed;
+  }
 
   BatchReport report;
   report.rows = &host.rows();

@@ -5,6 +5,7 @@
 #include "cli/batch_mode.h"
 #include "cli/report_file.h"
 #include "core/platform/error.h"
+#include "core/platform/os/file_system.h"
 
 namespace xkm {
 namespace {
@@ -42,7 +43,17 @@ nlohmann::ordered_json LibraryCheckToJson(const std::string& libraryPath,
 
 int RunLibraryCheck(const std::string& libraryPath, const std::string& reportPath,
                     std::ostream& out, std::ostream& err) {
-  const ReportFile reportFile(reportPath);
+  ReportFile reportFile(reportPath);
+  std::vector<std::string> inputs;
+  try {
+    inputs.push_back(fs::MakeAbsolute(libraryPath));
+  } catch (const Error&) {
+    // A path the system cannot place is reported by the check itself.
+  }
+  if (const std::string refusal = reportFile.prepare(inputs); !refusal.empty()) {
+    err << "xkmtool: " << refusal << "\n";
+    return kExitStartupFailed;
+  }
   std::vector<Finding> findings;
   try {
     findings = CheckLibraryFile(libraryPath);

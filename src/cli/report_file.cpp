@@ -4,27 +4,74 @@
 
 #include "cli/batch_mode.h"
 #include "core/platform/error.h"
-#include "core/platform/os/file_system.h"
+#include "core/platform/os/path.h"
+#include "core/toolchain/folder_claim.h"
 
 namespace xkm {
+namespace {
+
+// The input that `path` names, by name or as the same file; empty for none.
+std::string InputNamedBy(const std::string& path, const std::vector<std::string>& inputs) {
+  const std::optional<fs::FileStamp> target = fs::StampOf(path);
+  for (const std::string& input : inputs) {
+    if (fs::SameFileName(path, input)) return input;
+    const std::optional<fs::FileStamp> stamp = fs::StampOf(input);
+    if (target && stamp && stamp->sameFileAs(*target)) return input;
+  }
+  return {};
+}
+
+}  // namespace
 
 ReportFile::ReportFile(const std::string& path)
-    : path_(path.empty() ? "" : fs::MakeAbsolute(path)) {
-  if (path_.empty()) return;
+    : path_(path.empty() ? "" : fs::MakeAbsolute(path)) {}
+
+std::string ReportFile::prepare(const std::vector<std::string>& inputs) {
+  if (path_.empty()) return {};
+  const std::string prefix = "the report " + path_ + " ";
+  if (const std::string input = InputNamedBy(path_, inputs); !input.empty())
+    return prefix + "would replace the input file " + input;
+  // Removing it would end the claim of the run that works in that folder.
+  if (fs::SameFileName(fs::FileNameOf(path_), kFolderLockName))
+    return prefix + "would replace a run's folder claim";
+  kind_ = fs::KindOf(path_);
+  switch (kind_) {
+    case fs::NodeKind::Folder:
+      return prefix + "is a folder";
+    case fs::NodeKind::Other:
+      return prefix + "is neither a file, a character device nor a FIFO";
+    case fs::NodeKind::Stream:
+      return {};
+    case fs::NodeKind::File:
+    case fs::NodeKind::Missing:
+      break;
+  }
+  // An earlier report (or a dangling link) must not pass for this run's.
+  kind_ = fs::NodeKind::Missing;
+  if (!fs::AnythingAt(path_)) return {};
   try {
     fs::DeleteFile(path_);
-  } catch (const Error&) {
-    // Nothing there, or something that cannot be removed: the write at the
-    // end then fails and says why.
+  } catch (const std::exception& e) {
+    return prefix + "of an earlier run cannot be removed: " + AsError(e).description();
   }
+  return {};
 }
 
 int ReportFile::write(const nlohmann::ordered_json& report, int exitCode, std::ostream& err) const {
   if (path_.empty()) return exitCode;
   try {
     const std::string text =
-        report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-    fs::WriteFileAtomic(path_, text + "\n");
+        report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    if (kind_ == fs::NodeKind::Stream) {
+      fs::WriteIntoStream(path_, text);
+      return exitCode;
+    }
+    // Removed at the start: whatever lies there now is another's, or a file
+    // this run wrote under that name.
+    if (fs::AnythingAt(path_))
+      throw Error(platform_error::kFileAlreadyExists,
+                  "a file was made under its name during the run and is left as it is");
+    fs::WriteFileAtomic(path_, text);
     return exitCode;
   } catch (const std::exception& e) {
     err << "xkmtool: cannot write the report " << path_ << ": " << AsError(e).description()

@@ -3,24 +3,39 @@
 #include <iosfwd>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
+
+#include "core/platform/os/file_system.h"
 
 namespace xkm {
 
-// The file named by --report: absent until the end of the run, then written
-// in one step, so that what lies there is always this run's.
+// The file named by --report. Decided on before the run starts, and nothing
+// that is not the run's own is ever removed, replaced or written through:
+// a regular file there (an earlier report) is removed at the start, and the
+// report is written in one step at the end, so that what lies there is this
+// run's report or nothing; a device or FIFO (/dev/stdout) is written where
+// it is.
 class ReportFile {
  public:
-  // Removes a report of an earlier run at `path` (made absolute here, since
-  // a run changes the current folder); no file when `path` is empty.
+  // `path` is made absolute here, since a run changes the current folder;
+  // nothing is touched yet. No report when `path` is empty.
   explicit ReportFile(const std::string& path);
+
+  // Before the run: refuses a path that names one of `inputs` (by name or as
+  // the same file), a folder claim or what cannot take a report, and removes
+  // an earlier report. The reason when the run must not start, else empty.
+  [[nodiscard]] std::string prepare(const std::vector<std::string>& inputs);
 
   // Writes `report`; when it cannot be written, says so on `err` with the
   // path and the reason and returns the exit code that says so: kExitReportLost,
-  // unless `exitCode` already tells of a failure (1, 2 or 4).
+  // unless `exitCode` already tells of a failure (1, 2 or 4). A file that
+  // appeared at the path during the run (the container itself, say) is not
+  // replaced.
   int write(const nlohmann::ordered_json& report, int exitCode, std::ostream& err) const;
 
  private:
   std::string path_;
+  fs::NodeKind kind_ = fs::NodeKind::Missing;  // as prepare() left it
 };
 
 }  // namespace xkm

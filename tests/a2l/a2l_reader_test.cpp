@@ -84,6 +84,36 @@ TEST_F(A2lTest, ReadsEveryFactOfAFileInTheExpectedLayout) {
   }
 }
 
+// The identification is found whether lines end in CR LF or, as tools on
+// Linux write them, in a lone LF; a lone CR ends none of its lines.
+TEST_F(A2lTest, IdentificationIsFoundWithEachLineEnd) {
+  const Rows identified{{"ADRESSSGIDB1", "1A2B"},
+                        {"ADRESSSGIDB3", "3C4D"},
+                        {"ADRESSEPK", "8000"},
+                        {"EPK", "EPK_V1"},
+                        {"ECU", "ABC_1"}};
+  const struct {
+    const char* name;
+    const char* end;
+    Rows data;
+  } rows[] = {
+      {"CR LF", "\r\n", identified},
+      {"LF only", "\n", identified},
+      {"lone CR", "\r", {{"ECU", "ABC_1"}}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    InitSessionTables(session);
+    read(Lines(
+        {"/begin CHARACTERISTIC", "  \"identification block\"", "  SGIDB1", "  VALUE", "  RL_ID",
+         "  0x1A2B", "/end CHARACTERISTIC", "/begin MOD_PAR \"\"", "  ADDR_EPK 0x8000",
+         "  EPK \"EPK_V1\"", "  ECU \"abc_1\"", "/end MOD_PAR", "/begin CHARACTERISTIC",
+         "  \"identification block\"", "  SGIDB3", "  VALUE", "  RL_ID", "  0x3C4D"},
+        row.end));
+    EXPECT_EQ(RowsOf(session.DataTable), row.data);
+  }
+}
+
 // The ECU line must be inside the section, once; an address found twice is left out.
 TEST_F(A2lTest, SectionBoundsTheEcuLineAndAddresses) {
   const std::string ecuOutside = Lines({"  ECU \"OUTSIDE\""});

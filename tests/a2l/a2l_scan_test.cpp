@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "core/a2l/a2l_patterns.h"
@@ -80,6 +81,13 @@ std::string Described(const A2lMatches& m) {
     out << "\n";
   }
   return out.str();
+}
+
+// What Described() shows but where the section lies, which the line ends shift.
+std::string Facts(A2lMatches m) {
+  const bool section = WholeTextPatterns::HasSection(m);
+  m.sectionBegin = m.sectionEnd = section ? std::optional<uint64_t>(0) : std::nullopt;
+  return Described(m);
 }
 
 // Chunk sizes from one byte up, so that every position of a text falls on a
@@ -170,9 +178,10 @@ class Generator {
     std::string text;
     for (int i = number(0, most); i > 0; --i) {
       if (chance(1, 4))  // a block that nearly always matches
-        text += std::string("/begin CHARACTERISTIC\r\n") + longOr(pick(kLines)) + "\r\n" +
-                longBlanksOr("") + pick(kNames) + "\r\n" + longOr(pick(kLines)) + "\r\n" +
-                pick(kLines) + ending() + longBlanksOr("") + "0x" + longOr(pick(kLines));
+        text += std::string("/begin CHARACTERISTIC") + blockEnding() + longOr(pick(kLines)) +
+                blockEnding() + longBlanksOr("") + pick(kNames) + blockEnding() +
+                longOr(pick(kLines)) + blockEnding() + pick(kLines) + ending() + longBlanksOr("") +
+                "0x" + longOr(pick(kLines));
       else
         text += longOr(pick(kLines));
       text += ending();
@@ -189,6 +198,8 @@ class Generator {
   std::string separator() {
     return chance(1, 40) ? longBlanksOr("") : pick({" ", " ", " ", "\t", "  ", " \t"});
   }
+  // A line end the characteristic patterns accept, mostly as Windows tools write it.
+  std::string blockEnding() { return pick({"\r\n", "\r\n", "\r\n", "\n"}); }
   std::string ending() {
     return pick({"\r\n", "\r\n", "\r\n", "\r\n", "\r\n", "\n", "\r", "\r\r\n", "\n\r"});
   }
@@ -248,6 +259,37 @@ TEST(A2lScan, EqualsTheWholeTextPatternsAtEveryChunkSize) {
               epks > 200 && skipped < 100)
       << addresses << " " << sections << " " << segments << " " << constants << " " << epks << " "
       << skipped;
+}
+
+// A file whose lines end in a lone LF, as tools on Linux write them: the
+// patterns find in it what they find with CR LF, and so does the scan,
+// wherever the chunks end.
+TEST(A2lScan, LfLineEndsFindWhatCrLfFinds) {
+  const auto corpusFile = [](const char* name) {
+    return fs::ReadAllBytes(XKM_SOURCE_DIR "/fuzz/corpus/a2l/" + std::string(name));
+  };
+  const struct {
+    const char* name;
+    std::string crlf;
+  } rows[] = {
+      {"ST10 demo file", corpusFile("ecu_st10_crlf.a2l")},
+      {"TriCore demo file", corpusFile("ecu_tc_crlf.a2l")},
+      {"every fact", corpusFile("facts_crlf.a2l")},
+      {"address line at the file's end",
+       "/begin CHARACTERISTIC\r\nx\r\n SGIDB3\r\ny\r\n\r\n\t0x1F"},
+      {"EPK pair at the section's end",
+       "/begin MOD_PAR\r\nADDR_EPK 0x40\r\nEPK \"E\"/end MOD_PAR\r\n"},
+  };
+  static const WholeTextPatterns plain;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::string lf;
+    for (size_t at = 0; at < row.crlf.size(); ++at)
+      if (row.crlf.compare(at, 2, "\r\n") != 0) lf += row.crlf[at];
+    std::set<std::string> found{Facts(plain.scan(lf))};
+    for (size_t size : kChunkSizes) found.insert(Facts(ScanA2lText(lf, size)));
+    EXPECT_EQ(found, std::set{Facts(plain.scan(row.crlf))});
+  }
 }
 
 // The real files of the fuzz corpus, among them files other tools wrote.

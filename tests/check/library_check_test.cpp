@@ -138,6 +138,7 @@ TEST(LibraryCheck, EachBrokenRuleGivesExactlyItsFindingWhereItIs) {
       {{{"NUM=\"1\"/>\n<ENTRY ECU=\"E2\" NUM=\"2\"/>", "NUM=\"1\"/><ENTRY ECU=\"E2\"/>"}}, {4, 26}, E, "has no configuration number"},
       {{{"</ADRESSLAYOUT>\n</XKMTOOL>\n", "</ADRESSLAYOUT>\n<X/><ADRESSLAYOUT/></XKMTOOL>"}}, {30, 5}, W, "has no VALUE attribute"},
       {{{"<DATA>CHECKSUM=CS;SUM16;0;1</DATA>", ""}}, {26, 1}, E, "the QSR template of layout \"L1\" has no DATA element"},
+      {{{"80000\" LAYOUT=\"L1\"/>\n<ENTRY LAYOUT=\"L1\"/>", "80000\" LAYOUT=\" L1 \"/>"}, {"VALUE=\"L1\"", "VALUE=\" L1 \""}}, {13, 55}, E, "reads the BRAKEL template under \"L1\", which the library does not hold"},
       // clang-format on
   };
   for (const auto& [edits, where, severity, text] : cases) {

@@ -93,10 +93,12 @@ TEST_F(BatchModeTest, LibraryNameIsPrintedAndSealedUnderIt) {
 TEST(ReportFile, AnEarlierReportGoesAndALostOneIsTold) {
   test::ScratchFolder folder;
   const std::string earlier = folder.write("r.json", "{\"exitCode\":0}");
-  const ReportFile stale(earlier);
+  ReportFile stale(earlier);
+  EXPECT_EQ(stale.prepare({}), "");
   EXPECT_FALSE(std::filesystem::exists(earlier));
 
-  const ReportFile lost(folder.write("file", "") + "/r.json");  // under a file: never written
+  ReportFile lost(folder.write("file", "") + "/r.json");  // under a file: never written
+  EXPECT_EQ(lost.prepare({}), "");
   // the run's own exit code, the one a lost report gives
   const std::pair<int, int> rows[] = {{kExitCompletedWithMessages, kExitReportLost},
                                       {kExitStepFailed, kExitStepFailed},

@@ -99,7 +99,7 @@ TEST_F(FileFaults, UnreadableLibraryIsReportedWithItsReason) {
 
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(messageTexts().rfind("60014 Library-File ist korrupt oder wurde geändert\n"
-                                 "60015 Library-File ist defekt\r\nPermission denied: " +
+                                 "60015 Library-File ist defekt\nPermission denied: " +
                                      stdfs::canonical(library).string() +
                                      "\n60001 Keine Information über ECU in der Library gefunden\n",
                                  0),

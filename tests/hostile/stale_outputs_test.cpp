@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -34,9 +35,10 @@ class StaleOutputs : public InstalledProcess {
 };
 
 TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
-  // Where the earlier run's content is left: its container set aside, or
-  // nowhere once this run's container replaced it.
-  const std::vector<std::string> setAside{kContainer + kEarlierRun}, nowhere{};
+  // Where the earlier run's content is left: its container set aside, or its
+  // SGO file, set aside before this run's container replaced the container.
+  const std::vector<std::string> setAside{kContainer + kEarlierRun},
+      sgoSetAside{kSgo + kEarlierRun};
   const struct {
     const char* name;
     const char* failingTool;
@@ -53,7 +55,7 @@ TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
       {"packer", "ZOVEN", "ecu_st10.hex_blk_1_mim", true,
        "MIM-File : W/ecu_st10.hex_blk_1_mim was not created!", setAside},
       {"container converter", "XKM2SGO", kSgo, true, "SGO-File : " + kSgo + " was not created!",
-       nowhere},
+       sgoSetAside},
   };
 
   write("old.txt", "Type;Name;Value;Range\r\nChecksum;CS_BLOCK1;" + kOld + "\r\n");
@@ -82,16 +84,36 @@ TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
 }
 
 // A container step that fails leaves no container under the order's name, and
-// the converter is not run on an older one.
+// the converter is not run on an older one; the earlier container and its SGO
+// file are set aside, never lost.
 TEST_F(StaleOutputs, NoContainerOfThisRunMeansNoSgoFile) {
+  const std::string unnamed = std::string(16, '_') + ".xkm";
+  const std::string order = DemoInput("flowdata_4711.xml");
   const struct {
     const char* name;
-    bool unreadableOrder;
+    std::string logisticData;
+    std::string mcsEcu;     // what stands for <$DATA.ECU> in the container template
     std::string container;  // the name this run's container would have
-    std::string why;        // the container step's message
-  } rows[] = {{"unknown variable", false, kContainer, "60020 unbekannte Variablen in MCS-File"},
-              {"unreadable logistic data", true, std::string(16, '_') + ".xkm",
-               "60045 Kein Container geschrieben: die logistischen Daten"}};
+    std::string why;        // the message that says why there is none
+  } rows[] = {{"unknown variable", order, "<$Data.X>", kContainer,
+               "xkmtool: 60020 unbekannte Variablen in MCS-File"},
+              // Refused only once the container's text is made.
+              {"character without a Windows-1252 code", order, "\u0159<$DATA.ECU>", kContainer,
+               "xkmtool: 60042 Zeichen ohne Windows-1252-Code"},
+              {"unreadable logistic data", "<not xml", "<$DATA.ECU>", unnamed,
+               "xkmtool: 60045 Kein Container geschrieben: die logistischen Daten"},
+              {"XML of another kind", "<x/>", "<$DATA.ECU>", unnamed,
+               "Error: 60051 Die logistischen Daten " + work("flowdata_4711.xml") +
+                   " nennen keinen Auftrag: Envelope \"FromFlow\" fehlt"},
+              {"a misspelt envelope", Replaced(order, "FromFlow", "FromFlwo"), "<$DATA.ECU>",
+               unnamed, "Error: 60051 Die logistischen Daten"},
+              {"no order fields",
+               Replaced(Replaced(order, "SGIDB1_CustomerOrderNumber", "X1"),
+                        "SGIDB3_Cust_SW_Version", "X3"),
+               "<$DATA.ECU>", unnamed,
+               "Error: 60051 Die logistischen Daten " + work("flowdata_4711.xml") +
+                   " nennen keinen Auftrag: Field \"SGIDB1_CustomerOrderNumber\" / "
+                   "\"SGIDB3_Cust_SW_Version\" fehlt"}};
   const std::string library = DemoLibrary();
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -100,19 +122,49 @@ TEST_F(StaleOutputs, NoContainerOfThisRunMeansNoSgoFile) {
     const std::string sgo = row.container.substr(0, row.container.size() - 4) + ".sgo";
     write("input/" + row.container, kOld);
     write("input/" + sgo, kOld);
-    if (row.unreadableOrder)
-      write("input/flowdata_4711.xml", "<not xml");
-    else
-      replaceLibrary(Replaced(library, "<$DATA.ECU>", "<$Data.X>"));
+    write("input/flowdata_4711.xml", row.logisticData);
+    replaceLibrary(Replaced(library, "<$DATA.ECU>", row.mcsEcu));
     ChildResult run = runDemo();
     replaceLibrary(library);
-    EXPECT_NE(run.err.find("xkmtool: " + row.why), std::string::npos) << run.err;
-    EXPECT_NE(Generic(run.err).find(Generic(StopText("Der Container " + work(row.container) +
-                                                     " wurde in diesem Lauf nicht erstellt"))),
-              std::string::npos);
+    EXPECT_NE(Generic(run.err).find(Generic(row.why)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(StopText("SGO-File : " + row.container + " was not created!")),
+              std::string::npos)
+        << run.err;
     EXPECT_FALSE(stdfs::exists(work(row.container)) || stdfs::exists(work(sgo)));
     EXPECT_EQ(ReadFileBytes(work(row.container + kEarlierRun)), kOld);
+    EXPECT_EQ(ReadFileBytes(work(sgo + kEarlierRun)), kOld);
   }
+}
+
+// After a failed preparation the run has no working folder: no step writes
+// anything anywhere, and the earlier container is still set aside in the
+// image's folder. Here a process without conversion steps, whose container
+// step once wrote "/<order>.xkm".
+TEST_F(StaleOutputs, AFailedPreparationWritesNothingAndSetsTheEarlierContainerAside) {
+  write("LIB.xml",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<LIB><PROCESSES><PROCESS KEY=\"1\">"
+        "<MODULS><MODUL><DISPLAY>Start</DISPLAY><NAME>Init</NAME><HELP/></MODUL>"
+        "<MODUL><DISPLAY>Logistic data</DISPLAY><NAME>READ_LOGISTIC_DATA</NAME><HELP/></MODUL>"
+        "<MODUL><DISPLAY>XKM container</DISPLAY><NAME>BuildXKMContainer</NAME><HELP/></MODUL>"
+        "</MODULS></PROCESS></PROCESSES></LIB>\n");
+  write("input/ecu_st10.a2l",
+        Replaced(DemoInput("ecu_st10.a2l"), "\"EDC_Demo_ST10\"", "\"EDC_NOT_IN_LIBRARY\""));
+  write("input/" + kContainer, kOld);
+  write("input/" + kSgo, kOld);
+  const auto rootListing = [this] {
+    std::vector<std::string> names;
+    for (const auto& entry : stdfs::directory_iterator(stdfs::path(root()).root_path()))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> before = rootListing();
+  const ChildResult run = runDemo();
+  EXPECT_NE(run.err.find("xkmtool: 60000 No session was prepared: 60001"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(rootListing(), before);
+  EXPECT_EQ(ReadFileBytes(work(kContainer + kEarlierRun)) + ReadFileBytes(work(kSgo + kEarlierRun)),
+            kOld + kOld);
 }
 
 // A library or an order may name a file the run writes or removes after one
@@ -161,25 +213,41 @@ TEST_F(StaleOutputs, AFolderEndingInABlankIsRefusedNotTrimmed) {
 }
 
 // A tool may leave a link where its log belongs: the run never reads through
-// it, so a private file elsewhere never lands in the shared folder.
+// it, so a private file elsewhere never lands in the shared folder, and the
+// private file stays as it was.
 TEST_F(StaleOutputs, AWorkingFileThatIsALinkIsNeverRead) {
-#ifdef _WIN32
-  GTEST_SKIP() << "links need a privilege on Windows";
-#endif
   const std::string secret = write("private.txt", "SECRET");
+  stdfs::permissions(secret, stdfs::perms::owner_read | stdfs::perms::owner_write);
   const std::string demoTools = ReadFileBytes(file("tools.ini"));
-  for (const char* log : {"CS.LOG", "QSR.LOG"}) {
-    SCOPED_TRACE(log);
+  const struct {
+    const char* name;
+    const char* log;
+    const char* action;
+  } rows[] = {{"CS.LOG, symbolic", "CS.LOG", "link"},
+              {"QSR.LOG, symbolic", "QSR.LOG", "link"},
+              {"QSR.LOG, hard", "QSR.LOG", "hardlink"}};
+  for (const auto& row : rows) {
+#ifdef _WIN32
+    if (std::string(row.action) == "link") continue;  // symbolic links need a privilege there
+#endif
+    SCOPED_TRACE(row.name);
     stdfs::remove_all(file("input"));
     installInputs("input");
     stdfs::remove(toolFile("qsr-link"));
-    writeStandInTool("qsr-link", "run=" + toolFile("qsr") + "\nlink=" + secret + ">" + work(log));
+    writeStandInTool("qsr-link", "run=" + toolFile("qsr") + "\n" + row.action + "=" + secret + ">" +
+                                     work(row.log));
     write("tools.ini", Replaced(demoTools, "tools/qsr", "tools/qsr-link"));
     const ChildResult run = runDemo();
-    EXPECT_NE(run.err.find("Not read, a link or no regular file: " + work(log)), std::string::npos)
+    EXPECT_NE(run.err.find("Not read, a link or no regular file: " + work(row.log)),
+              std::string::npos)
         << run.err;
     EXPECT_FALSE(stdfs::exists(work("ecu_st10_QSR.LOG")));  // the copy of the checksum log
+    EXPECT_EQ(ReadFileBytes(secret), "SECRET");
   }
+#ifndef _WIN32  // modes are POSIX's
+  EXPECT_EQ(stdfs::status(secret).permissions(),
+            stdfs::perms::owner_read | stdfs::perms::owner_write);
+#endif
 }
 
 std::string Sha256Of(const std::string& bytes) {

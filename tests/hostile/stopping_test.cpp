@@ -82,9 +82,10 @@ TEST_F(Stopping, EveryStopSignalStopsTheRunWhileAToolRuns) {
 
 TEST_F(Stopping, NoToolOutlivesAKilledRunAndItsLockIsTakenOver) {
   useSlowChecksumTool(3000);
-#ifndef _WIN32  // nor anything it started: here a process in the background
-  writeScriptTool("slow_qsr", "touch '" + work("qsr.started") + "'\n(sleep 3; touch '" +
-                                  work("qsr.outlived") + "') &\nsleep 3\n");
+#ifndef _WIN32  // nor anything it started: here a process in a session of its own
+  writeScriptTool("slow_qsr", "touch '" + work("qsr.started") +
+                                  "'\nsetsid sh -c 'sleep 3; touch \"$0\"' '" +
+                                  work("qsr.outlived") + "' &\nsleep 3\n");
 #endif
   Child child(demoCommand());
   ASSERT_TRUE(appears(work("qsr.started")));
@@ -100,6 +101,26 @@ TEST_F(Stopping, NoToolOutlivesAKilledRunAndItsLockIsTakenOver) {
   EXPECT_EQ(runDemo().exitCode, 0);
 }
 
+#ifndef _WIN32
+// A converter that leaves a helper in a session of its own, which would
+// rewrite the SGO file after the run reported it: the helper ends with the
+// converter's step.
+TEST_F(Stopping, AToolsHelperInASessionOfItsOwnEndsWithTheTool) {
+  const std::string sgo = work("4711-0815_SW0102.sgo");
+  writeScriptTool("late_xkm2sgo", "'" + toolFile("xkm2sgo") +
+                                      "' \"$@\"\nsetsid sh -c 'sleep 1; echo late > \"$0\"' '" +
+                                      sgo + "' &\n");
+  setTools(
+      "[Tools]\nBrakel=tools/brakel\nLenwatch=tools/lenwatch\nQSR=tools/qsr\n"
+      "ZOVEN=tools/zoven\nXKM2SGO=tools/late_xkm2sgo\n");
+  ASSERT_EQ(runDemo().exitCode, 0);
+  const std::string converted = ReadFileBytes(sgo);
+  // Long enough for a helper that lived on to write.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  EXPECT_EQ(ReadFileBytes(sgo), converted);
+}
+#endif
+
 // A reader of the state lines that goes away (`| head -1`) ends nothing.
 TEST_F(Stopping, AClosedStandardOutputDoesNotEndTheRun) {
   ChildCommand command = demoCommand();
@@ -114,29 +135,43 @@ TEST_F(Stopping, AClosedStandardOutputDoesNotEndTheRun) {
 // writes anything, with the file and the reason.
 TEST_F(Stopping, AFolderClaimThatCannotBeMadeEndsTheRun) {
   const std::string lock = work(".xkmtool.lock");
+  const std::string privateFile = write("private.txt", "SECRET");
+  ::chmod(privateFile.c_str(), 0600);
   const struct {
     const char* name;
     std::function<void()> plant;
+    bool lockedByOther;  // another program locks byte 5 of the file
     const char* reason;
   } rows[] = {
-      {"link", [&] { stdfs::create_symlink(file("elsewhere"), lock); }, "a link, not a file"},
-      {"folder", [&] { stdfs::create_directory(lock); }, "Is a directory"},
-      {"FIFO", [&] { ::mkfifo(lock.c_str(), 0644); }, "not a regular file"},
-      {"another program's lock on one byte", [&] {}, "locked by another program"},
+      {"link", [&] { stdfs::create_symlink(file("elsewhere"), lock); }, false,
+       "a link, not a file"},
+      {"hard link to a private file", [&] { stdfs::create_hard_link(privateFile, lock); }, false,
+       "a hard link, not a file of its own"},
+      {"folder", [&] { stdfs::create_directory(lock); }, false, "Is a directory"},
+      {"FIFO", [&] { ::mkfifo(lock.c_str(), 0644); }, false, "not a regular file"},
+      {"another program's lock on one byte", [&] {}, true, "locked by another program"},
+      {"another program's lock over an ended run's text",
+       [&] { write("input/.xkmtool.lock", "pid=1\nhost=elsewhere\nstarted=2026-12-07\n"); }, true,
+       "locked by another program"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     stdfs::remove_all(lock);
     row.plant();
-    // Only the last row finds a regular file: another program locks byte 5 of it.
-    const int other = ::open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0644);
+    const int other =
+        row.lockedByOther ? ::open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0644) : -1;
     const struct flock range = {F_WRLCK, SEEK_SET, 5, 1, 0};
-    ::fcntl(other, F_OFD_SETLK, &range);
+    if (row.lockedByOther) ::fcntl(other, F_OFD_SETLK, &range);
     EXPECT_EQ(runDemo().err, "Error: 60049 Der Ordner " + file("input") +
                                  " kann nicht für diesen Lauf belegt werden: " + lock + ": " +
                                  row.reason + "\n");
-    ::close(other);
+    if (row.lockedByOther) ::close(other);
   }
+  // Never written through: the file the hard link named is as it was.
+  struct stat info {};
+  ::stat(privateFile.c_str(), &info);
+  EXPECT_EQ(std::make_pair(ReadFileBytes(privateFile), info.st_mode & 07777),
+            std::make_pair(std::string("SECRET"), 0600u));
 }
 
 // Another user's claim: while its run holds it, the run is refused and names

@@ -43,7 +43,7 @@ struct LoaderTest : ::testing::Test, test::LibraryFixture {
 // A missing folder ends quietly.
 TEST_F(LoaderTest, NoneOrSeveralLibrariesReport60013AndLeaveTheDocumentEmpty) {
   app.ExecutableFolder = folder.file("gone");  // a folder that cannot be listed says why
-  EXPECT_THAT(load(), ElementsAre("60013 Kein oder mehr als ein Library-File gefunden\r\n"
+  EXPECT_THAT(load(), ElementsAre("60013 Kein oder mehr als ein Library-File gefunden\n"
                                   "File not found: " +
                                   folder.file("gone")));
   app.ExecutableFolder = folder.path();

@@ -121,6 +121,33 @@ TEST(RunCommandLine, CaptureDoesNotWaitForAGrandchildHoldingThePipes) {
             std::make_pair(0, std::string("started\n")));
 }
 
+#ifndef _WIN32  // sessions and process groups are POSIX's
+// Whatever a tool started is ended with it, also what left its process group
+// for a session of its own: once the wait returns, none of it runs on.
+TEST(RunCommandLine, NothingTheToolStartedOutlivesIt) {
+  const std::string helper = "sh -c 'echo $$ > \"$1\"; exec sleep 60' helper \"$1\"";
+  const struct {
+    const char* name;
+    std::string start;
+  } rows[] = {{"in its process group", helper + " &"},
+              {"in a session of its own", "setsid " + helper + " &"},
+              {"orphaned at once, in a session of its own", "(setsid " + helper + " &)"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::ScratchFolder folder;
+    const std::string script =
+        folder.write("tool.sh", row.start + "\nwhile [ ! -s \"$1\" ]; do sleep 0.01; done\n");
+    const std::string pidFile = folder.file("helper.pid");
+    const ProcessOutcome outcome =
+        RunCommandLine("/bin/sh \"" + script + "\" \"" + pidFile + "\"", [] {});
+    ASSERT_EQ(outcome.exitCode, 0);
+    const pid_t helperPid = std::stoi(test::ReadFileBytes(pidFile));
+    errno = 0;
+    EXPECT_EQ(std::make_pair(::kill(helperPid, 0), errno), std::make_pair(-1, ESRCH));
+  }
+}
+#endif
+
 // An exception from the waiting side is passed on only after the child has
 // ended and been reaped: no child is left running or unreaped.
 // A wait left by an exception (the window going away) ends the child: no tool

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/platform/os/file_system.h"
+#include "core/session/config_names.h"
 #include "support/scratch_folder.h"
 #include "template_fixture.h"
 
@@ -39,6 +40,20 @@ TEST_F(ExpandTemplateTest, DefinitionsInTextOrderVariablesFirst) {
   // The value ends at the line's last quote; a definition split over lines is none.
   EXPECT_EQ(rows, "A|say \"hi\" now|V\nB|x\" other=\"y|V\nD||V\nF1|f1.txt|F\n");
   EXPECT_EQ(ParseVariableDefinitions(ctx, "").rowCount(), 0u);
+}
+
+// A line of megabytes (an operator's name pasted wrong) may make the matcher
+// give up: the failure names the template and the line, shortened.
+TEST_F(ExpandTemplateTest, ALineTheMatcherGivesUpOnIsNamed) {
+  WriteValue(session.ConfigTable, config::kAddressLayout, "AST_X");
+  const std::string huge =
+      "<variable name=\"OPERATOR\" value=\"" + std::string(10 << 20, 'x') + "\">";
+  const Error e =
+      ErrorOf([&] { ParseVariableDefinitions(ctx, "<variable name=\"A\" value=\"a\">\n" + huge); });
+  EXPECT_EQ(e.description(),
+            "<ADRESSLAYOUT AST_X MCS>: Regular expression match failed: match limit exceeded in "
+            "the line \"<variable name=\"OPERATOR\" value=\"" +
+                std::string(60 - 33, 'x') + "...\" (" + std::to_string(huge.size()) + " bytes)");
 }
 
 // A cut keeps the last characters (not bytes); one that begins (or, with

@@ -59,6 +59,10 @@ TEST_F(AnsiFileTextTest, NamesTheFileTheCharacterAndWhereItCameFrom) {
 }
 
 TEST_F(AnsiFileTextTest, TheContainerIsRefusedAndTheRunGoesOn) {
+  std::string holder;
+  // Earlier outputs are set aside in the folder the run claimed.
+  ASSERT_EQ(session.folderLock.tryAcquire(folder.file(".xkmtool.lock"), "", holder),
+            FileLock::Status::Acquired);
   folder.write("ABC___________12.xkm", "an earlier container");
   WriteValue(session.DataTable, "SGIDB1", "ABC");
   WriteValue(session.DataTable, "SGIDB3", "12");

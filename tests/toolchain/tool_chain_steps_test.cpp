@@ -72,7 +72,8 @@ TEST_F(StepsTest, LogisticDataKeepsAnEarlierRowAndTakesNamesFromTheReceiverGroup
         expected);
   }
   EXPECT_EQ(reports, std::vector<std::string>(7, "Lese logistische Daten"));
-  EXPECT_TRUE(host.messages.empty());
+  // The three without the flow data's envelope say that they name no order.
+  EXPECT_EQ(host.messages.size(), 3u);
 }
 
 TEST_F(StepsTest, UnreadableFilesAreShownAndNothingIsWritten) {

@@ -18,12 +18,14 @@ namespace stdfs = std::filesystem;
 namespace {
 
 // A name in `folder` that no file has yet. 64 random bits make a clash with
-// another writer practically impossible.
+// another writer practically impossible. The prefix is xkmtool's own for its
+// temporary files, so that one left by a killed tool goes at the next run's
+// start like xkmtool's.
 stdfs::path UnusedTempName(const std::string& folder) {
   std::random_device random;
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::uint64_t tag = (std::uint64_t{random()} << 32) ^ random();
-    stdfs::path candidate = NativePath(folder) / (".xkmtool-" + FormatHex(tag, 16));
+    stdfs::path candidate = NativePath(folder) / (".xkm-tmp-" + FormatHex(tag, 16));
     std::error_code error;
     if (!stdfs::exists(candidate, error) && !error) return candidate;
   }

@@ -9,10 +9,10 @@
 namespace xkm::a2l {
 namespace {
 
-constexpr std::string_view kBeginLine = "/begin characteristic\r\n";
+constexpr std::string_view kBeginWords = "/begin characteristic";
 constexpr std::string_view kObjectStem = "sgidb";
 constexpr size_t kDbInStem = 3;  // where "db" lies in the stem
-constexpr size_t kAfterDb = 5;   // "db", the digit and CR LF
+constexpr size_t kDigitAfterDb = 2;
 constexpr BytePair kDb{'d', 'b', 1, true};
 
 bool IsBlank(char c) {
@@ -31,30 +31,52 @@ bool StartsWithNoCase(std::string_view text, size_t at, std::string_view lowerPr
   return true;
 }
 
-bool CrLfAt(std::string_view text, size_t at) {
-  return at + 1 < text.size() && text[at] == '\r' && text[at + 1] == '\n';
+// The length of the line end at `at` that the patterns accept: 2 for CR LF,
+// 1 for a lone LF, 0 for none (a lone CR included).
+size_t LineEndLength(std::string_view text, size_t at) {
+  if (at < text.size() && text[at] == '\n') return 1;
+  return at + 1 < text.size() && text[at] == '\r' && text[at + 1] == '\n' ? 2 : 0;
+}
+
+// Where the content of the line ends whose accepted line end ends just
+// before `lineStart`; kNotFound when no such line end stands there.
+size_t ContentEndBefore(std::string_view text, size_t lineStart) {
+  if (lineStart == 0 || text[lineStart - 1] != '\n') return kNotFound;
+  return lineStart >= 2 && text[lineStart - 2] == '\r' ? lineStart - 2 : lineStart - 1;
+}
+
+// Whether the window holds what decides about "db" at `db`: the digit and
+// the whole line end after it. A CR may be the first half of CR LF.
+bool DigitAndLineEndIn(std::string_view text, size_t db) {
+  const size_t end = db + kDigitAfterDb + 1;
+  return end < text.size() && (text[end] != '\r' || end + 1 < text.size());
 }
 
 // For "db" at `db`: when it belongs to a third line as the patterns want it
-// (blanks/tabs, SGIDB1 or SGIDB3, CR LF) below a line that is exactly
-// "/begin CHARACTERISTIC" and one further line, the start of that first line
-// and the object's digit; kNotFound otherwise. The window's start is a line
-// start and holds the two lines above any line with new bytes.
-size_t CandidateStart(std::string_view text, size_t db, char& digit) {
+// (blanks/tabs, SGIDB1 or SGIDB3, a line end) below a line that is exactly
+// "/begin CHARACTERISTIC" and one further line, the start of that first line,
+// the object's digit and where the fourth line starts; kNotFound otherwise.
+// The window's start is a line start and holds the two lines above any line
+// with new bytes.
+size_t CandidateStart(std::string_view text, size_t db, char& digit, size_t& fourthLine) {
   if (db < kDbInStem || !StartsWithNoCase(text, db - kDbInStem, kObjectStem)) return kNotFound;
-  // "db" lies within the text, so the digit's place is at most its end.
-  const std::string_view digitAndLineEnd = text.substr(db + 2, 3);
-  if (digitAndLineEnd != "1\r\n" && digitAndLineEnd != "3\r\n") return kNotFound;
-  digit = digitAndLineEnd.front();
+  const size_t digitAt = db + kDigitAfterDb;
+  if (digitAt >= text.size() || (text[digitAt] != '1' && text[digitAt] != '3')) return kNotFound;
+  const size_t lineEnd = LineEndLength(text, digitAt + 1);
+  if (lineEnd == 0) return kNotFound;
+  digit = text[digitAt];
+  fourthLine = digitAt + 1 + lineEnd;
   size_t thirdLine = db - kDbInStem;
   while (thirdLine > 0 && IsBlank(text[thirdLine - 1])) --thirdLine;
-  if (thirdLine < 2 || !CrLfAt(text, thirdLine - 2)) return kNotFound;
-  size_t secondLine = thirdLine - 2;
+  const size_t secondEnd = ContentEndBefore(text, thirdLine);
+  if (secondEnd == kNotFound) return kNotFound;
+  size_t secondLine = secondEnd;
   while (secondLine > 0 && !IsLineEnd(text[secondLine - 1])) --secondLine;
-  if (secondLine < kBeginLine.size()) return kNotFound;
-  const size_t start = secondLine - kBeginLine.size();
+  const size_t firstEnd = ContentEndBefore(text, secondLine);
+  if (firstEnd == kNotFound || firstEnd < kBeginWords.size()) return kNotFound;
+  const size_t start = firstEnd - kBeginWords.size();
   if (start > 0 && !IsLineEnd(text[start - 1])) return kNotFound;
-  return StartsWithNoCase(text, start, kBeginLine) ? start : kNotFound;
+  return StartsWithNoCase(text, start, kBeginWords) ? start : kNotFound;
 }
 
 }  // namespace
@@ -78,18 +100,19 @@ void CharacteristicScan::findCandidates(const ScanWindow& window) {
   size_t from = window.resumePosition(unsearched_);
   for (size_t db = FindBytePair(text, from, kDb); db != kNotFound;
        db = FindBytePair(text, from, kDb)) {
-    if (db + kAfterDb > text.size() && !window.atEnd) {
+    if (!window.atEnd && !DigitAndLineEndIn(text, db)) {
       unsearched_ = window.offsetOf(db);  // the rest of its line comes with the next window
       return;
     }
     from = db + 1;
     char digit = 0;
-    const size_t start = CandidateStart(text, db, digit);
+    size_t fourthLine = 0;
+    const size_t start = CandidateStart(text, db, digit, fourthLine);
     if (start == kNotFound) continue;
     Candidate candidate;
     candidate.pattern = digit == '1' ? 0 : 1;
     candidate.start = window.lineStartOffset(start);
-    candidate.next = window.offsetOf(db + kAfterDb);
+    candidate.next = window.offsetOf(fourthLine);
     candidate.keepAddress = patterns_[candidate.pattern].matches.count == 0;
     pending_.push_back(std::move(candidate));
   }
@@ -98,8 +121,8 @@ void CharacteristicScan::findCandidates(const ScanWindow& window) {
 }
 
 // Follows the fourth to sixth line of a candidate through the window: two
-// lines ending in CR LF, then blanks, "0x" and an address without a caret up
-// to the line end or the file's end.
+// lines ending in CR LF or LF, then blanks, "0x" and an address without a
+// caret up to the line end or the file's end.
 CharacteristicScan::Outcome CharacteristicScan::Advance(Candidate& c, const ScanWindow& window) {
   using Stage = Candidate::Stage;
   const std::string_view text = window.bytes;
@@ -120,9 +143,12 @@ CharacteristicScan::Outcome CharacteristicScan::Advance(Candidate& c, const Scan
           at = end;
           break;
         }
-        if (text[end] != '\r') return Outcome::Failed;
-        c.crSeen = true;
         at = end + 1;
+        if (text[end] == '\r') {
+          c.crSeen = true;
+          break;
+        }
+        c.stage = c.stage == Stage::FourthLine ? Stage::FifthLine : Stage::Blanks;
         break;
       }
       case Stage::Blanks:

@@ -16,9 +16,9 @@ struct AddressMatches {
   std::string firstAddress;
 };
 
-// The SGIDB1 and SGIDB3 patterns, "^/begin CHARACTERISTIC\r\n.*\r\n[ \t]*
-// SGIDB1\r\n.*\r\n.*\r\n[ \t]*0x([^\r^\n]*)$", searched globally over the
-// whole file, window after window. A match is six lines; the third holds
+// The SGIDB1 and SGIDB3 patterns, "^/begin CHARACTERISTIC\r?\n.*\r?\n[ \t]*
+// SGIDB1\r?\n.*\r?\n.*\r?\n[ \t]*0x([^\r^\n]*)$", searched globally over
+// the whole file, window after window. A match is six lines; the third holds
 // nothing but blanks and the object's name, and "db" is rare in A2L text. So
 // only where "db" stands is the line start two lines above looked at, and
 // from there the three lines below are followed as the windows come in.

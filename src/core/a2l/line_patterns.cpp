@@ -71,8 +71,8 @@ std::optional<std::string_view> MatchAddrEpkLine(std::string_view line) {
   if (!rest) return std::nullopt;
   const size_t zero = BlankRunEnd(*rest, 0);
   if (zero == 0 || !ZeroXAt(*rest, zero)) return std::nullopt;
-  // The address runs to the line end, where CR LF must follow: a caret, which
-  // the address cannot hold, prevents the match.
+  // The address runs to the line end, where CR LF or LF must follow: a caret,
+  // which the address cannot hold, prevents the match.
   const std::string_view address = rest->substr(zero + 2);
   if (address.find('^') != kNone) return std::nullopt;
   return address;

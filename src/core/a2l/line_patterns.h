@@ -16,7 +16,7 @@ namespace xkm::a2l {
 // gives up on lines with long runs of blanks.
 
 // "^[ \t]*ADDR_EPK[ \t]+0x([^\r^\n]*)" up to the line end: the address. The
-// pattern goes on with CR LF, which the caller checks.
+// pattern goes on with CR LF or LF, which the caller checks.
 [[nodiscard]] std::optional<std::string_view> MatchAddrEpkLine(std::string_view line);
 
 // "^[ \t]*EPK[ \t]+"(.*)"": the text between the first and the last quote.

@@ -76,7 +76,7 @@ size_t SectionScan::lineEndAt(std::string_view bytes, size_t at) {
   if (bytes[at] == '\r') {
     crSeen_ = true;
   } else {
-    endLine(false);
+    endLine(true);
   }
   return at + 1;
 }
@@ -86,17 +86,19 @@ void SectionScan::finish() {
   crSeen_ = false;
 }
 
-void SectionScan::endLine(bool crLf) {
+// `newline`: the line ended in CR LF or LF, which the EPK pattern accepts
+// between its two lines; not in a lone CR, nor where the section ends.
+void SectionScan::endLine(bool newline) {
   std::optional<std::string> address;
-  if (mode_ == Mode::Prefix || mode_ == Mode::Keep) address = matchLine(crLf);
+  if (mode_ == Mode::Prefix || mode_ == Mode::Keep) address = matchLine(newline);
   epkAddress_ = std::move(address);
   line_.clear();
   mode_ = Mode::Blanks;
 }
 
 // Matches the finished line; gives the address when it is an ADDR_EPK line
-// that ends in CR LF, the first line of the EPK pattern.
-std::optional<std::string> SectionScan::matchLine(bool crLf) {
+// that ends in CR LF or LF, the first line of the EPK pattern.
+std::optional<std::string> SectionScan::matchLine(bool newline) {
   if (epkAddress_) {
     if (const auto epk = MatchEpkLine(line_)) {
       if (matches_.epkCount++ == 0) {
@@ -107,7 +109,7 @@ std::optional<std::string> SectionScan::matchLine(bool crLf) {
     }
   }
   if (const auto address = MatchAddrEpkLine(line_))
-    return crLf ? std::optional<std::string>(*address) : std::nullopt;
+    return newline ? std::optional<std::string>(*address) : std::nullopt;
   if (const auto ecu = MatchEcuLine(line_)) {
     if (matches_.ecuCount++ == 0) matches_.ecu = *ecu;
   } else if (const auto constant = MatchSystemConstantLine(line_)) {

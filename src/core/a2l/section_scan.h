@@ -37,13 +37,14 @@ class SectionScan {
   enum class Mode { Blanks, Prefix, Keep, Skip };
 
   size_t lineEndAt(std::string_view bytes, size_t at);
-  void endLine(bool crLf);
-  std::optional<std::string> matchLine(bool crLf);
+  void endLine(bool newline);
+  std::optional<std::string> matchLine(bool newline);
 
   Mode mode_ = Mode::Blanks;
   bool crSeen_ = false;  // the line ended in CR; the next byte tells whether CR LF
   std::string line_;     // from its first non-blank byte, while it may match
-  // The address of the line before when it was an ADDR_EPK line ending in CR LF.
+  // The address of the line before when it was an ADDR_EPK line ending in CR
+  // LF or LF.
   std::optional<std::string> epkAddress_;
   SectionMatches matches_;
 };

@@ -3,6 +3,7 @@
 #include "core/platform/error.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
+#include "core/session/session.h"
 #include "core/session/utilities.h"
 
 namespace xkm {
@@ -87,6 +88,16 @@ void CheckAddressLayoutRules(const LibraryModel& library, FindingList& findings)
       findings.atAttribute(Severity::Error, rule.node, layoutPosition,
                            "the rule names the layout " + Quote(*rule.layout) +
                                ", which the library does not hold (ADRESSLAYOUT VALUE)");
+    } else if (const std::string readBack = ValueAsReadBack(*rule.layout);
+               library.layoutNamed(readBack) == nullptr) {
+      // The preparation reads the layout under the name as written; the
+      // conversion step reads it back from the session and looks its BRAKEL
+      // template up under that.
+      findings.atAttribute(Severity::Error, rule.node, layoutPosition,
+                           "the rule names the layout " + Quote(*rule.layout) +
+                               ": a run reads the BRAKEL template under " + Quote(readBack) +
+                               ", which the library does not hold (the session gives its "
+                               "values back trimmed of blanks)");
     }
     if (rule.conditions.empty()) catchAllLine = rule.node.line();
   }

@@ -8,6 +8,7 @@
 #include "core/check/library_check.h"
 #include "core/check/source_map.h"
 #include "core/library/library_model.h"
+#include "core/platform/text/quoted_value.h"
 #include "core/platform/xml/xml.h"
 
 namespace xkm {
@@ -57,8 +58,5 @@ void CheckPlaceholders(const PlacedText& text, std::string_view templateName, bo
 void CheckDirectives(const PlacedText& raw, const PlacedText& mcs, const std::string& layout,
                      FindingList& findings);
 void CheckFileInserts(const PlacedText& mcs, FindingList& findings);
-
-// A value quoted for a finding's text, shortened when long.
-std::string Quote(std::string_view value);
 
 }  // namespace xkm

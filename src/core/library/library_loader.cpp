@@ -21,7 +21,8 @@ namespace {
 
 Error LoadFailure(const DataContext& ctx, int id, const std::string& detail = {}) {
   std::string text = ctx.message(id);
-  if (!detail.empty()) text += "\r\n" + detail;
+  // A plain line break: the report's JSON and the window show it as one.
+  if (!detail.empty()) text += "\n" + detail;
   return Error(id, text, "LoadLibraryFile");
 }
 

@@ -47,11 +47,11 @@ inline constexpr int kUnencodableCharacter = 60042;
 inline constexpr int kWouldTouchInput = 60043;
 inline constexpr int kLeftoverNotRemoved = 60044;
 inline constexpr int kNoContainerWithoutOrder = 60045;
-inline constexpr int kContainerNotBuiltInThisRun = 60046;
 inline constexpr int kFolderNameBlank = 60047;
 inline constexpr int kInputChanged = 60048;
 inline constexpr int kFolderNotClaimed = 60049;
 inline constexpr int kFolderClaimLost = 60050;
+inline constexpr int kNoOrderInLogisticData = 60051;
 
 // Progress reports and questions.
 inline constexpr int kReady = 60300;

@@ -70,8 +70,6 @@ constexpr Entry kEntries[] = {
     {60045,
      "Kein Container geschrieben: die logistischen Daten {file} konnten nicht gelesen werden",
      "No container written: the logistic data {file} could not be read"},
-    {60046, "Der Container {file} wurde in diesem Lauf nicht erstellt",
-     "The container {file} was not built in this run"},
     {60047,
      "Der Ordner \"{folder}\" beginnt oder endet mit einem Leerzeichen, das die Werkzeuge "
      "verlieren würden - bitte den Ordner umbenennen",
@@ -85,6 +83,9 @@ constexpr Entry kEntries[] = {
      "Die Belegung {file} wurde während des Laufs entfernt - ein anderer Lauf kann im Ordner "
      "gearbeitet haben",
      "The claim {file} was removed during the run - another run may have worked in the folder"},
+    // {file} and {missing} are filled in by the caller.
+    {60051, "Die logistischen Daten {file} nennen keinen Auftrag: {missing} fehlt",
+     "The logistic data {file} name no order: {missing} is missing"},
     {60300, "Bearbeitung beendet", "Ready!"},
     {60303, "Lese Informationen aus A2L-Datei ...", "Get infos from A2L-File ..."},
     {60307, "Erstelle XKM-Container ...", "Build XKM-Container ..."},

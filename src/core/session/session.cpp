@@ -54,7 +54,11 @@ std::string ReadValue(const SessionTable& table, std::string_view name, int fiel
   const std::vector<size_t>& rows = table.rowsNamed(TrimBlanks(name));
   if (rows.size() != 1) return {};
   if (field < 0) throw Error(platform_error::kItemNotFound, "Item cannot be found", "ReadValue");
-  return std::string(TrimBlanks(table.text(rows.front(), static_cast<size_t>(field))));
+  return ValueAsReadBack(table.text(rows.front(), static_cast<size_t>(field)));
+}
+
+std::string ValueAsReadBack(std::string_view written) {
+  return std::string(TrimBlanks(written));
 }
 
 void WriteValue(SessionTable& table, std::string_view name, std::string_view value) {

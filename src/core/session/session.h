@@ -70,6 +70,11 @@ void InitSessionTables(Session& session);
 // exactly one row carries the name. A column the table lacks raises an error.
 std::string ReadValue(const SessionTable& table, std::string_view name, int field);
 
+// A value as ReadValue gives it back once written: trimmed of blanks. A name
+// one step writes and a later one reads back (the chosen layout) is used in
+// this form there.
+std::string ValueAsReadBack(std::string_view written);
+
 // Sets column 1 of the one row named `name` (trimmed) to `value`, stored as
 // given; when not exactly one row carries the name, appends a row with the
 // name as given and the value.

@@ -143,6 +143,17 @@ std::string InputPathOf(const std::string& typed) {
   return fs::MakeAbsolute(std::string(TrimBlanks(typed)));
 }
 
+std::vector<std::string> InputPathsIn(const std::string& commandLine) {
+  std::vector<std::string> paths = SplitAtCommas(commandLine);
+  if (paths.size() != 3) return {};
+  try {
+    for (std::string& path : paths) path = InputPathOf(path);
+  } catch (const Error&) {
+    return {};
+  }
+  return paths;
+}
+
 bool TakeInputsFromDialog(AppState& app, Host& host) {
   const InputDialogResult input = host.showInputDialog();
   if (input.cancelled) return false;

@@ -26,6 +26,11 @@ std::string OwnIniPath(const AppState& app);
 // with the reason.
 void ReadCommandLine(AppState& app, const std::string& commandLine);
 
+// The paths "XML,HEX,A2L" names, as the run would take them (trimmed, made
+// absolute), whether or not they exist; none for a command line that is not
+// three paths or names one the system cannot place.
+std::vector<std::string> InputPathsIn(const std::string& commandLine);
+
 // A path as typed into the input dialog, as the run takes it: without the
 // blanks around it, made absolute. Raises for a path the system cannot place.
 std::string InputPathOf(const std::string& typed);

@@ -1,5 +1,6 @@
 #include "core/templates/template_expansion.h"
 
+#include <algorithm>
 #include <exception>
 #include <unordered_map>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "core/platform/os/path.h"
 #include "core/platform/regex/regex.h"
 #include "core/platform/text/cp1252.h"
+#include "core/platform/text/quoted_value.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
 #include "core/session/conversions.h"
@@ -34,11 +36,25 @@ struct Directive {
   std::string value;
 };
 
+// Line by line (no pattern reaches past a line's end), so that a line the
+// matcher gives up on (a value of megabytes) can be named.
 void AppendDefinitions(std::vector<VariableDefinition>& list, std::string_view text,
                        std::string_view pattern, const char* type) {
   const Regex definition(pattern, {.ignoreCase = true, .multiline = true});
-  for (const Regex::Match& m : definition.findAll(text)) {
-    list.push_back({m.offset, std::string(m.group(text, 1)), std::string(m.group(text, 2)), type});
+  for (size_t start = 0; start <= text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    const std::string_view line = text.substr(start, end - start);
+    try {
+      for (const Regex::Match& m : definition.findAll(line))
+        list.push_back(
+            {start + m.offset, std::string(m.group(line, 1)), std::string(m.group(line, 2)), type});
+    } catch (const Error& e) {
+      throw Error(e.number(),
+                  e.description() + " in the line " + Quote(line) + " (" +
+                      std::to_string(line.size()) + " bytes)",
+                  e.source());
+    }
+    start = end + 1;
   }
 }
 
@@ -96,7 +112,7 @@ std::vector<DirectiveCandidate> FindDirectiveCandidates(std::string_view templat
   return found;
 }
 
-SessionTable ParseVariableDefinitions(DataContext& /*ctx*/, std::string_view text) {
+SessionTable ParseVariableDefinitions(DataContext& ctx, std::string_view text) {
   try {
     SessionTable list({"Name", "Value", "Type"});
     for (VariableDefinition& definition : ScanVariableDefinitions(text)) {
@@ -107,7 +123,11 @@ SessionTable ParseVariableDefinitions(DataContext& /*ctx*/, std::string_view tex
     }
     return list;
   } catch (const std::exception& e) {
-    throw Error(msg::kFailure, AsError(e).description(), "ParseVariableDefinitions");
+    // Named by the template it came from, as the library names it.
+    throw Error(msg::kFailure,
+                "<ADRESSLAYOUT " + ReadValue(ctx.session.ConfigTable, config::kAddressLayout, 1) +
+                    " MCS>: " + AsError(e).description(),
+                "ParseVariableDefinitions");
   }
 }
 

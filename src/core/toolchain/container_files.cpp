@@ -44,4 +44,9 @@ void SetAsideEarlierOutputs(const DataContext& ctx, const std::string& folder,
   SetAside(ctx, SgoPath(folder, name), ctx.session.convertedContainer);
 }
 
+void SetAsideEarlierSgo(const DataContext& ctx, const std::string& folder,
+                        const std::string& name) {
+  SetAside(ctx, SgoPath(folder, name), ctx.session.convertedContainer);
+}
+
 }  // namespace xkm

@@ -25,4 +25,9 @@ inline constexpr const char* kEarlierRunSuffix = ".earlier-run";
 void SetAsideEarlierOutputs(const DataContext& ctx, const std::string& folder,
                             const std::string& name);
 
+// Renames the SGO file of the container `name` in `folder` to
+// "<file>.earlier-run" (replacing an older one), before a new container
+// replaces the one it was made of.
+void SetAsideEarlierSgo(const DataContext& ctx, const std::string& folder, const std::string& name);
+
 }  // namespace xkm

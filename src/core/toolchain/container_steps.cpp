@@ -24,19 +24,21 @@ std::string Config(const Context& ctx, const char* name) {
 }  // namespace
 
 void clsToolChain::BuildXKMContainer() {
-  std::string folder;
   std::string name;
   try {
     UpdateState(ctx_.message(msg::kBuildingContainer));
     ctx_.host.processEvents();
-    WriteValue(ctx_.session.ConfigTable, config::kContainerFileName,
-               ContainerName(ReadValue(ctx_.session.DataTable, "SGIDB1", 1),
-                             ReadValue(ctx_.session.DataTable, "SGIDB3", 1)));
+    // Known without a session: an earlier container of the order is set
+    // aside whatever fails.
+    name = ContainerName(ReadValue(ctx_.session.DataTable, "SGIDB1", 1),
+                         ReadValue(ctx_.session.DataTable, "SGIDB3", 1));
+    RequirePreparedSession(ctx_.session);
+    WriteValue(ctx_.session.ConfigTable, config::kContainerFileName, name);
+    name = Config(ctx_, config::kContainerFileName);
 
     std::string mcs = Config(ctx_, config::kMcsContent);
     const std::string raw = Config(ctx_, config::kRawContent);
-    folder = Config(ctx_, config::kWorkingFolder);
-    name = Config(ctx_, config::kContainerFileName);
+    const std::string folder = Config(ctx_, config::kWorkingFolder);
 
     // Empty order fields would make a container that looks whole.
     if (ctx_.session.logisticData == Session::LogisticData::Failed)
@@ -50,28 +52,32 @@ void clsToolChain::BuildXKMContainer() {
     std::string container;
     ExpandTemplate(ctx_, variables, raw, container);
     CheckNameInWorkingFolder(name, msg::kContainerNameError, "Container name");
-    // The SGO file of the container this one replaces would no longer match it.
-    RemoveLeftover(ctx_, SgoPath(folder, name));
     const std::string containerPath = ContainerPath(folder, name);
-    WriteRunFile(ctx_, containerPath, EncodeForAnsiFile(ctx_, container, containerPath));
+    const std::string bytes = EncodeForAnsiFile(ctx_, container, containerPath);
+    // The SGO file of the container this one replaces would no longer match
+    // it: set aside, so that nothing is lost should the write fail.
+    SetAsideEarlierSgo(ctx_, folder, name);
+    WriteRunFile(ctx_, containerPath, bytes);
     ctx_.session.writtenContainer = containerPath;
   } catch (const std::exception& e) {
     // This step never stops the run: any failure, memory included, is shown
     // and the clean-up after it still runs. What an earlier run left under
     // this name must not pass for this run's container.
     ctx_.host.showMessage(AsError(e).numberAndDescription(), kApplicationTitle);
-    SetAsideEarlierOutputsOf(folder, name);
+    SetAsideEarlierOutputsOf(name);
   }
 }
 
 void clsToolChain::BuildSGOContainer() {
   try {
+    RequirePreparedSession(ctx_.session);
     const std::string name = Config(ctx_, config::kContainerFileName);
     const std::string folder = Config(ctx_, config::kWorkingFolder);
     const std::string container = ContainerPath(folder, name);
+    // Only this run's container is converted; an earlier one lying there is
+    // as good as none.
     if (ctx_.session.writtenContainer != container)
-      throw Error(msg::kFailure,
-                  ctx_.message(msg::kContainerNotBuiltInThisRun, {{"file", container}}));
+      throw Error(msg::kFailure, "SGO-File : " + name + ".xkm" + " was not created!");
     const std::string converter = QuotedToolPath("XKM2SGO");
     const std::string sgo = SgoPath(folder, name);
     RemoveLeftover(ctx_, sgo);
@@ -94,6 +100,7 @@ void clsToolChain::CLEANUPSESSION() {
   try {
     UpdateState(ctx_.message(msg::kDeletingWorkingFiles));
     ctx_.host.processEvents();
+    RequirePreparedSession(ctx_.session);
     DeleteWorkingFiles(ctx_);
     UpdateState(ctx_.message(msg::kReady));
   } catch (const std::exception& e) {
@@ -102,20 +109,21 @@ void clsToolChain::CLEANUPSESSION() {
 }
 
 void clsToolChain::RunEnded(bool completed) {
-  // A refused run never claimed the folder: what lies there belongs to the
-  // run that holds it.
-  if (completed || !ctx_.session.folderLock.held()) return;
+  if (completed) return;
   std::string name = Config(ctx_, config::kContainerFileName);
   if (name.empty() && ctx_.session.logisticData == Session::LogisticData::Read)
     name = ContainerName(ReadValue(ctx_.session.DataTable, "SGIDB1", 1),
                          ReadValue(ctx_.session.DataTable, "SGIDB3", 1));
-  SetAsideEarlierOutputsOf(Config(ctx_, config::kWorkingFolder), name);
+  SetAsideEarlierOutputsOf(name);
 }
 
-void clsToolChain::SetAsideEarlierOutputsOf(const std::string& folder, const std::string& name) {
-  if (folder.empty() || name.empty() || !fs::FileNameFault(name).empty()) return;
+void clsToolChain::SetAsideEarlierOutputsOf(const std::string& name) {
+  // Only in the folder this run claimed, known also when the preparation
+  // failed; a refused run never claimed one, and what lies there belongs to
+  // the run that holds it.
+  if (!ctx_.session.folderLock.held() || name.empty() || !fs::FileNameFault(name).empty()) return;
   try {
-    SetAsideEarlierOutputs(ctx_, folder, name);
+    SetAsideEarlierOutputs(ctx_, fs::FolderOf(ctx_.session.folderLock.path()), name);
   } catch (const std::exception& e) {
     ctx_.host.showMessage(AsError(e).numberAndDescription(), kApplicationTitle);
   }

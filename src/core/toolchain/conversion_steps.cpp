@@ -24,13 +24,6 @@ std::string Config(const Context& ctx, const char* name) {
   return ReadValue(ctx.session.ConfigTable, name, 1);
 }
 
-// A step that needs the prepared session names why there is none, rather
-// than what is missing because of it.
-void RequirePreparedSession(const Session& session) {
-  if (!session.preparationFailure.empty())
-    throw Error(msg::kFailure, "No session was prepared: " + session.preparationFailure);
-}
-
 void RequireFile(const std::string& path) {
   if (!fs::FileExists(path)) throw Error(msg::kFailure, "File : " + path + " not found!");
 }

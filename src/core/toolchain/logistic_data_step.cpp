@@ -4,6 +4,7 @@
 #include "core/platform/error.h"
 #include "core/platform/xml/xml.h"
 #include "core/resources/message_ids.h"
+#include "core/session/utilities.h"
 #include "core/toolchain/tool_chain.h"
 
 namespace xkm {
@@ -34,6 +35,9 @@ std::string FlowDataNamespace(const XmlDocument& document) {
 }
 
 const std::string kEnvelope = "//FD:Envelope[@Name='FromFlow']";
+constexpr const char* kEnvelopeName = "Envelope \"FromFlow\"";
+constexpr const char* kOrderFieldNames =
+    "Field \"SGIDB1_CustomerOrderNumber\" / \"SGIDB3_Cust_SW_Version\"";
 const std::string kReceiver = kEnvelope + "//FD:Field[@Name='Ref_TessovReceiverInformation']";
 
 std::string Field(const std::string& scope, const char* name) {
@@ -41,6 +45,13 @@ std::string Field(const std::string& scope, const char* name) {
 }
 
 }  // namespace
+
+void clsToolChain::ShowNoOrder(const char* missing) {
+  const Error noOrder(msg::kNoOrderInLogisticData,
+                      ctx_.message(msg::kNoOrderInLogisticData,
+                                   {{"file", ctx_.app.InputXmlPath}, {"missing", missing}}));
+  ctx_.host.showMessage(noOrder.numberAndDescription(), "Error");
+}
 
 // Copies the order, part-number and receiver fields of the logistic-data XML
 // into DataTable. Failures are shown; the run always goes on.
@@ -82,6 +93,16 @@ void clsToolChain::READ_LOGISTIC_DATA() {
     WriteValue(data, "RECEIVER_PHONE", text(Field(kReceiver, "Phone")));
     WriteValue(data, "RECEIVER_FAX", text(Field(kReceiver, "Fax")));
     WriteValue(data, "RECEIVER_EMAIL", text(Field(kReceiver, "EmailAddress")));
+    // Well-formed XML of another kind (a library picked by mistake) holds no
+    // order: a container of it would look whole.
+    if (!document.selectSingleNode(kEnvelope)) {
+      ShowNoOrder(kEnvelopeName);
+      return;
+    }
+    if (IsBlank(ReadValue(data, "SGIDB1", 1)) && IsBlank(ReadValue(data, "SGIDB3", 1))) {
+      ShowNoOrder(kOrderFieldNames);
+      return;
+    }
     ctx_.session.logisticData = Session::LogisticData::Read;
   } catch (const std::exception& e) {
     // The step never stops the run, whatever failed (memory included).

@@ -5,6 +5,7 @@
 
 #include "core/platform/error.h"
 #include "core/platform/text/letter_case.h"
+#include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 
 namespace xkm {
@@ -38,6 +39,11 @@ const StepEntry* FindStep(const std::string& name) {
 }
 
 }  // namespace
+
+void RequirePreparedSession(const Session& session) {
+  if (!session.preparationFailure.empty())
+    throw Error(msg::kFailure, "No session was prepared: " + session.preparationFailure);
+}
 
 std::unique_ptr<StepTarget> MakeToolChain(Context& context, UpdateStateHandler updateState) {
   return std::make_unique<clsToolChain>(context, std::move(updateState));

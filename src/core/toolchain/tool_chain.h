@@ -32,10 +32,12 @@ class clsToolChain : public StepTarget {
   void RunEnded(bool completed) override;
 
  private:
-  // SetAsideEarlierOutputs when a folder and a plain file name are known; a
-  // failure is shown, the run's outcome stands.
-  void SetAsideEarlierOutputsOf(const std::string& folder, const std::string& name);
+  // SetAsideEarlierOutputs in the folder this run claimed, when a plain file
+  // name is known; a failure is shown, the run's outcome stands.
+  void SetAsideEarlierOutputsOf(const std::string& name);
   void UpdateState(const std::string& text);
+  // Logistic data that name no order: `missing` says what is not there.
+  void ShowNoOrder(const char* missing);
 
   // The configured path of an external tool; msg::kFailure when the entry is
   // missing or blank or the file does not exist.
@@ -53,6 +55,12 @@ class clsToolChain : public StepTarget {
   UpdateStateHandler updateState_;
   std::string currentStep_;  // the step CallByName runs, for the tool records
 };
+
+// A step that needs the prepared session (its folder, layout and names)
+// names why there is none, rather than what is missing because of it, and
+// writes nothing: msg::kFailure "No session was prepared: " and the first
+// failure of the preparation.
+void RequirePreparedSession(const Session& session);
 
 // The tool chain of a real run, for the runner.
 std::unique_ptr<StepTarget> MakeToolChain(Context& context, UpdateStateHandler updateState);

@@ -11,6 +11,7 @@
 //   touch=PATH           creates an empty file
 //   copy=FROM>TO         copies a file
 //   link=TARGET>PATH     replaces PATH by a symbolic link to TARGET
+//   hardlink=TARGET>PATH replaces PATH by a hard link to TARGET
 //   remove=PATH          removes a file
 //   wait-for=PATH        waits until PATH exists; exit 9 after two minutes
 //   sleep=MS             sleeps
@@ -92,11 +93,15 @@ int Perform(const std::string& action, const std::vector<std::string>& arguments
     const std::filesystem::path to = xkm::fs::NativePath(value.substr(arrow + 1));
     std::filesystem::remove(to);
     std::filesystem::copy_file(xkm::fs::NativePath(value.substr(0, arrow)), to);
-  } else if (name == "link") {
+  } else if (name == "link" || name == "hardlink") {
     const size_t arrow = value.find('>');
     const std::filesystem::path path = xkm::fs::NativePath(value.substr(arrow + 1));
+    const std::filesystem::path target = xkm::fs::NativePath(value.substr(0, arrow));
     std::filesystem::remove(path);
-    std::filesystem::create_symlink(xkm::fs::NativePath(value.substr(0, arrow)), path);
+    if (name == "link")
+      std::filesystem::create_symlink(target, path);
+    else
+      std::filesystem::create_hard_link(target, path);
   } else if (name == "remove") {
     std::filesystem::remove(xkm::fs::NativePath(value));
   } else if (name == "wait-for") {

@@ -29,7 +29,8 @@ class FileLock {
 
   // Tries once, without waiting for the lock. On success `description` is
   // the file's content; when another holds it, `holder` receives theirs
-  // (waiting at most kHolderPatience for it to be written), and when no lock
+  // (waiting at most kHolderPatience for it to be written; empty when it never
+  // is, or when the lock is no run's), and when no lock
   // can be had, the reason. The path must name a regular file, never a link.
   // `keepWaiting`, asked every few milliseconds of that wait, ends it early
   // by returning false (a Stop).
@@ -38,6 +39,9 @@ class FileLock {
                                   std::string& holder, const KeepWaiting& keepWaiting = {});
 
   static constexpr int kHolderPatienceMs = 10000;
+  // Why a lock file with more than one name is refused: writing the holder
+  // would go through to a file elsewhere.
+  static constexpr const char* kHardLinkReason = "a hard link, not a file of its own";
 
   bool held() const { return native_ != -1; }
   // Whether the held lock is still on the file its path names: false when

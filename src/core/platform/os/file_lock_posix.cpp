@@ -61,9 +61,23 @@ std::string ReadHolder(const FileLock::KeepWaiting& keepWaiting, int fd) {
   while (!(locked = Lock(fd, F_RDLCK, kWritingByte, 1, false)) &&
          std::chrono::steady_clock::now() < deadline && (!keepWaiting || keepWaiting()))
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  // A writer that never finished is no run: what the file holds may be a
+  // description an ended run left behind.
+  if (!locked) return {};
   std::string text = ReadAll(fd);
-  if (locked) Lock(fd, F_UNLCK, kWritingByte, 1, false);
+  Lock(fd, F_UNLCK, kWritingByte, 1, false);
   return text;
+}
+
+// Whether the claim byte itself is held: a run always holds it, another
+// program's lock elsewhere in the file does not make the file a run's.
+bool ClaimByteHeld(int fd) {
+  struct flock range {};
+  range.l_type = F_WRLCK;
+  range.l_whence = SEEK_SET;
+  range.l_start = kClaimByte;
+  range.l_len = 1;
+  return ::fcntl(fd, F_OFD_GETLK, &range) != 0 || range.l_type != F_UNLCK;
 }
 
 std::string Reason(int error) {
@@ -128,12 +142,18 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
       ::close(fd);
       return Status::Unavailable;
     }
+    // Another name of a file elsewhere: writing the holder would go through it.
+    if (info.st_nlink > 1) {
+      holder = kHardLinkReason;
+      ::close(fd);
+      return Status::Unavailable;
+    }
     // The whole file: a lock another program holds on any part of it is
     // never mistaken for a free folder.
     if (!Lock(fd, F_WRLCK, kClaimByte, 0, false)) {
       const int error = errno;
       const bool held = HeldElsewhere();
-      holder = held ? ReadHolder(keepWaiting, fd) : Reason(error);
+      holder = !held ? Reason(error) : ClaimByteHeld(fd) ? ReadHolder(keepWaiting, fd) : "";
       ::close(fd);
       return held ? Status::HeldByOther : Status::Unavailable;
     }

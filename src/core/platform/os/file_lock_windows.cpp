@@ -55,8 +55,10 @@ std::string ReadHolder(const FileLock::KeepWaiting& keepWaiting, HANDLE file) {
                        waited < FileLock::kHolderPatienceMs && (!keepWaiting || keepWaiting());
        waited += 20)
     ::Sleep(20);
+  // A writer that never finished is no run.
+  if (!locked) return {};
   std::string text = ReadAll(file);
-  if (locked) Unlock(file, kWritingByte);
+  Unlock(file, kWritingByte);
   return text;
 }
 
@@ -121,6 +123,13 @@ FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string
         (::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) &&
          (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
       holder = "not a regular file";
+      ::CloseHandle(file);
+      return Status::Unavailable;
+    }
+    // Another name of a file elsewhere: writing the holder would go through it.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1) {
+      holder = kHardLinkReason;
       ::CloseHandle(file);
       return Status::Unavailable;
     }

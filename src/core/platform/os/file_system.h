@@ -13,13 +13,15 @@ bool FileExists(const std::string& path);    // a regular file (or a link to one
 bool FolderExists(const std::string& path);  // a folder (or a link to one)
 
 // Whether a read goes through a link at the path. Files that tools leave in a
-// shared folder are read with Refuse: a link planted there could make the run
-// copy a private file elsewhere into the folder.
+// shared folder are read with Refuse: a link planted there, symbolic or hard
+// (a file with more than one name), could make the run copy a private file
+// elsewhere into the folder.
 enum class Links { Follow, Refuse };
 
 // The whole file as bytes. Throws Error 53 when it does not exist, another
 // numbered Error when it cannot be read, and with Links::Refuse error 75
-// when the path names a link or anything but a regular file.
+// when the path names a link, a file with more than one name or anything but
+// a regular file.
 std::string ReadAllBytes(const std::string& path, Links links = Links::Follow);
 
 // A file read once from start to end, in pieces. The operating system is told
@@ -52,6 +54,21 @@ inline constexpr const char* kTemporaryPrefix = ".xkm-tmp-";
 // On failure nothing is left under `path` that was not there before, and the
 // temporary file is removed. Throws a numbered Error.
 void WriteFileAtomic(const std::string& path, const std::string& bytes);
+
+// What a name stands for, links followed. A Stream is written where it
+// is (a character device such as /dev/null or NUL, a FIFO or pipe); Other
+// is anything else that is neither a file nor a folder (a block device, a
+// socket).
+enum class NodeKind { Missing, File, Folder, Stream, Other };
+NodeKind KindOf(const std::string& path);
+
+// Whether anything, a dangling link included, lies at the name.
+bool AnythingAt(const std::string& path);
+
+// Writes the bytes into the Stream at `path` as it is (opened, never made,
+// replaced or truncated). Throws a numbered Error, also when `path` now
+// names a regular file or a folder.
+void WriteIntoStream(const std::string& path, const std::string& bytes);
 
 // Removes a file, read-only or not. Throws a numbered Error on failure.
 void DeleteFile(const std::string& path);

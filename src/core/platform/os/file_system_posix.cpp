@@ -73,7 +73,8 @@ std::string ReadAllBytes(const std::string& path, Links links) {
   }
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) throw platform_error::FileSystem(errno, path, kSource);
-  if (refuse && !S_ISREG(info.st_mode)) throw platform_error::NotARegularFile(path, kSource);
+  if (refuse && (!S_ISREG(info.st_mode) || info.st_nlink > 1))
+    throw platform_error::NotARegularFile(path, kSource);
   std::string bytes;
   const size_t size = static_cast<size_t>(info.st_size);
   if (size >= kLargeBuffer) {
@@ -151,6 +152,32 @@ void RenameWithoutReplacing(const std::string& from, const std::string& to) {
     throw platform_error::FileSystem(errno, to, kSource);
   }
   if (::unlink(from.c_str()) != 0) throw platform_error::FileSystem(errno, from, kSource);
+}
+
+NodeKind KindOf(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return NodeKind::Missing;
+  if (S_ISREG(info.st_mode)) return NodeKind::File;
+  if (S_ISDIR(info.st_mode)) return NodeKind::Folder;
+  if (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode)) return NodeKind::Stream;
+  return NodeKind::Other;
+}
+
+bool AnythingAt(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::lstat(path.c_str(), &info) == 0;
+}
+
+void WriteIntoStream(const std::string& path, const std::string& bytes) {
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+  if (fd.get() < 0) throw platform_error::FileSystem(errno, path, kSource);
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) throw platform_error::FileSystem(errno, path, kSource);
+  // Replaced by a file meanwhile: writing would go through another's file.
+  if (!S_ISCHR(info.st_mode) && !S_ISFIFO(info.st_mode))
+    throw Error(platform_error::kPathFileAccess, "Not written, no longer a device: " + path,
+                kSource);
+  WriteAll(fd.get(), bytes, path);
 }
 
 bool FolderExists(const std::string& path) {

@@ -70,6 +70,18 @@ void WriteAll(HANDLE handle, const std::string& bytes, const std::string& path) 
   }
 }
 
+// A file with more than one name: a hard link to a file elsewhere.
+bool HasOtherNames(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return ::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1;
+}
+
+// A device name in every folder ("NUL", "con.txt") or the device namespace
+// ("\\\\.\\pipe\\report").
+bool NamesADevice(const std::string& path) {
+  return path.starts_with("\\\\.\\") || IsDeviceName(FileNameOf(path));
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -86,7 +98,8 @@ std::string ReadAllBytes(const std::string& path, Links links) {
   if (refuse &&
       (::GetFileType(file.get()) != FILE_TYPE_DISK ||
        (::GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
-        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)))
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) ||
+       HasOtherNames(file.get())))
     throw platform_error::NotARegularFile(path, kSource);
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size)) throw LastError(path);
@@ -166,6 +179,31 @@ void RenameWithoutReplacing(const std::string& from, const std::string& to) {
     throw Error(platform_error::kFileAlreadyExists, "File already exists: " + to,
                 "RenameWithoutReplacing");
   throw win32::FileError(error, to, kSource);
+}
+
+NodeKind KindOf(const std::string& path) {
+  if (path.empty()) return NodeKind::Missing;
+  if (NamesADevice(path)) return NodeKind::Stream;
+  const DWORD attributes = ::GetFileAttributesW(win32::Wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return NodeKind::Missing;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? NodeKind::Folder : NodeKind::File;
+}
+
+bool AnythingAt(const std::string& path) {
+  return !path.empty() &&
+         ::GetFileAttributesW(win32::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteIntoStream(const std::string& path, const std::string& bytes) {
+  Handle stream(::CreateFileW(win32::Wide(path).c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!stream.valid()) throw LastError(path);
+  // Replaced by a file meanwhile: writing would go through another's file.
+  if (::GetFileType(stream.get()) == FILE_TYPE_DISK)
+    throw Error(platform_error::kPathFileAccess, "Not written, no longer a device: " + path,
+                kSource);
+  WriteAll(stream.get(), bytes, path);
 }
 
 bool FolderExists(const std::string& path) {

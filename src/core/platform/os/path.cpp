@@ -17,8 +17,8 @@ bool HasDrive(std::string_view path) {
   return path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':';
 }
 
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices in every folder, with
-// or without an extension, in any case.
+}  // namespace
+
 bool IsDeviceName(std::string_view name) {
   std::string stem;
   for (char c : name.substr(0, name.find('.'))) stem += ToUpperAscii(c);
@@ -30,7 +30,10 @@ bool IsDeviceName(std::string_view name) {
          stem[3] >= '1' && stem[3] <= '9';
 }
 
-}  // namespace
+std::string FileNameOf(const std::string& path, PathStyle style) {
+  const size_t separator = LastSeparator(path, style);
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
 
 bool IsSeparator(char c, PathStyle style) {
   return c == '/' || (style == PathStyle::Windows && c == '\\');

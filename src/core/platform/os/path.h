@@ -51,6 +51,13 @@ std::string ResolvePath(const std::string& folder, const std::string& path,
 // without regard to case on Windows.
 bool SameFileName(std::string_view a, std::string_view b, PathStyle style = kNativePathStyle);
 
+// Whether a Windows file name names a device in every folder: CON, PRN, AUX,
+// NUL, COM1-9 and LPT1-9, with or without an extension, in any case.
+bool IsDeviceName(std::string_view name);
+
+// The last part of a path, after its last separator.
+std::string FileNameOf(const std::string& path, PathStyle style = kNativePathStyle);
+
 // Why `name` cannot be a plain file name inside a folder ("" when it can):
 // a separator or "."/".." would lead elsewhere; on Windows also ":" (an
 // alternate data stream or a drive), a device name (CON, PRN, AUX, NUL,

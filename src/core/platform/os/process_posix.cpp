@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,10 +10,13 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "core/platform/os/process.h"
 #include "core/platform/os/unique_fd.h"
@@ -171,82 +175,128 @@ class ChildExitWatch {
   std::chrono::milliseconds backoff_{1};
 };
 
-// Ends the child's process group and reaps the child when the wait is left
-// early by an exception, so that no tool runs on unattended and none is left
-// behind unreaped. Every tool of a run has ended before the run goes on,
-// whatever happens.
-class ReapOnUnwind {
- public:
-  ReapOnUnwind() = default;
-  ~ReapOnUnwind() {
-    if (!child_) return;
-    ::kill(-*child_, SIGKILL);
-    int status = 0;
-    while (::waitpid(*child_, &status, 0) < 0 && errno == EINTR) {
-    }
-  }
-  ReapOnUnwind(const ReapOnUnwind&) = delete;
-  ReapOnUnwind& operator=(const ReapOnUnwind&) = delete;
-  void arm(pid_t pid) { child_ = pid; }
-  void disarm() { child_.reset(); }
+// What this program asks of the guard of a running tool, one byte each.
+constexpr char kAskToEnd = 'T';  // SIGTERM to the tool's process group
+constexpr char kEndNow = 'K';    // SIGKILL to it
 
- private:
-  std::optional<pid_t> child_;  // the child to end and reap, once started
+// Without a process descriptor the guard looks at its tool this often.
+constexpr int kGuardLookMs = 10;
+
+// The entries of a folder read by getdents64: the guard may not allocate.
+struct DirectoryEntry {
+  uint64_t inode;
+  int64_t offset;
+  unsigned short length;
+  unsigned char type;
+  char name[1];
 };
 
-// Ends the child's process group should this program end without doing so
-// itself, by a SIGKILL too: a helper process waits on a pipe whose only writer
-// is this program. The child dies with us anyway; what it started in its group
-// would go on writing into the folder of a run that is over.
-class GroupGuard {
- public:
-  explicit GroupGuard(pid_t group) {
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) return;  // unguarded, as a child always was
-    const pid_t helper = ::fork();
-    if (helper == 0) AwaitEnd(ends, group);
-    ::close(ends[0]);
-    if (helper < 0) {
-      ::close(ends[1]);
-      return;
-    }
-    helper_ = helper;
-    writeEnd_ = UniqueFd(ends[1]);
-  }
-  // The group is ended here already: the helper is told so, never to kill a
-  // group whose id may have been reused, and is reaped.
-  ~GroupGuard() {
-    if (!helper_) return;
-    constexpr char kDone = 1;
-    [[maybe_unused]] const ssize_t told = ::write(writeEnd_.get(), &kDone, 1);
-    writeEnd_ = UniqueFd();
-    while (::waitpid(*helper_, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }
-  GroupGuard(const GroupGuard&) = delete;
-  GroupGuard& operator=(const GroupGuard&) = delete;
+// The parent named in /proc/<pid>/stat ("pid (name) state ppid ..."; the
+// name may hold blanks and parentheses, so the last ')' ends it); -1 when
+// it cannot be read. Async-signal-safe.
+pid_t ParentOf(const char* pid) {
+  char path[64] = "/proc/";
+  size_t at = std::strlen(path);
+  for (const char* c = pid; *c != '\0' && at < sizeof path - 6; ++c) path[at++] = *c;
+  std::memcpy(path + at, "/stat", 6);
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd == kNoFd) return -1;
+  char text[512];
+  const ssize_t got = ::read(fd, text, sizeof text - 1);
+  ::close(fd);
+  if (got <= 0) return -1;
+  const char* end = nullptr;
+  for (ssize_t i = 0; i < got; ++i)
+    if (text[i] == ')') end = text + i;
+  // ") S 1234"
+  if (end == nullptr || end + 4 >= text + got) return -1;
+  pid_t parent = 0;
+  for (const char* c = end + 4; c < text + got && *c >= '0' && *c <= '9'; ++c)
+    parent = parent * 10 + (*c - '0');
+  return parent;
+}
 
- private:
-  // The helper: only async-signal-safe calls, since the parent may have
-  // other threads. Signals meant for this program (a terminal's Ctrl+C) are
-  // not its business.
-  [[noreturn]] static void AwaitEnd(const int ends[2], pid_t group) {
-    sigset_t all;
-    sigfillset(&all);
-    ::sigprocmask(SIG_SETMASK, &all, nullptr);
-    ::close(ends[1]);
-    char done = 0;
-    ssize_t got = 0;
-    do {
-      got = ::read(ends[0], &done, 1);
-    } while (got < 0 && errno == EINTR);
-    if (got <= 0) ::kill(-group, SIGKILL);
-    ::_exit(0);
+// Sends SIGKILL to every child of `self` that /proc lists; how many it
+// found. Async-signal-safe: getdents64 and read, no allocation.
+int KillChildrenOf(pid_t self) {
+  const int proc = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (proc == kNoFd) return 0;
+  int found = 0;
+  alignas(DirectoryEntry) char entries[8192];
+  for (;;) {
+    const long got = ::syscall(SYS_getdents64, proc, entries, sizeof entries);
+    if (got <= 0) break;
+    for (long at = 0; at < got;) {
+      const auto* entry = reinterpret_cast<const DirectoryEntry*>(entries + at);
+      at += entry->length;
+      const char first = entry->name[0];
+      if (first < '1' || first > '9' || ParentOf(entry->name) != self) continue;
+      pid_t child = 0;
+      for (const char* c = entry->name; *c != '\0'; ++c) child = child * 10 + (*c - '0');
+      ::kill(child, SIGKILL);
+      ++found;
+    }
   }
+  ::close(proc);
+  return found;
+}
 
-  std::optional<pid_t> helper_;
-  UniqueFd writeEnd_;
+// Ends every process below the guard. As a child subreaper the guard
+// inherits whatever loses its parent below it, a new session (setsid)
+// included: each round kills its children, whose own children then become
+// its children, until none is left. Children that /proc does not show (no
+// /proc) are left to the system.
+void EndDescendants(pid_t self) {
+  for (;;) {
+    const bool found = KillChildrenOf(self) > 0;
+    const pid_t reaped = ::waitpid(-1, nullptr, found ? 0 : WNOHANG);
+    if (reaped < 0 && errno == EINTR) continue;
+    if (reaped <= 0) return;
+  }
+}
+
+// The descriptors the guard of a tool works with, and those of this
+// program's ends that it must close so that only this program holds them.
+struct GuardEnds {
+  int control;  // reads what this program asks; its end means this program ended
+  int result;   // receives the tool's wait status
+  int report;   // receives errno when the tool could not be started
+  int ours[3];  // this program's ends of the three pipes
 };
+
+// Waits for the tool, carries out what this program asks and, once the tool
+// has ended or this program has (a kill -9 included), ends everything below
+// the guard before it ends itself. Async-signal-safe calls only.
+[[noreturn]] void GuardTool(pid_t self, pid_t tool, const GuardEnds& ends) {
+  const int toolFd = static_cast<int>(::syscall(SYS_pidfd_open, tool, 0));
+  for (;;) {
+    std::array<pollfd, 2> watched{pollfd{ends.control, POLLIN, 0}, pollfd{toolFd, POLLIN, 0}};
+    ::poll(watched.data(), toolFd == kNoFd ? 1 : 2, toolFd == kNoFd ? kGuardLookMs : -1);
+    siginfo_t info{};
+    if (::waitid(P_PID, static_cast<id_t>(tool), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+        info.si_pid == tool) {
+      // Unreaped until its group is ended, so that the group id is not reused.
+      ::kill(-tool, SIGKILL);
+      int status = 0;
+      while (::waitpid(tool, &status, 0) < 0 && errno == EINTR) {
+      }
+      EndDescendants(self);
+      [[maybe_unused]] const ssize_t told = ::write(ends.result, &status, sizeof status);
+      ::_exit(0);
+    }
+    if (watched[0].revents == 0) continue;
+    char asked = 0;
+    const ssize_t got = ::read(ends.control, &asked, 1);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ::kill(-tool, SIGKILL);
+      EndDescendants(self);
+      ::_exit(0);
+    }
+    if (asked == kAskToEnd) ::kill(-tool, SIGTERM);
+    if (asked == kEndNow) ::kill(-tool, SIGKILL);
+  }
+}
 
 void Record(int status, ProcessOutcome& outcome) {
   if (WIFEXITED(status)) {
@@ -274,15 +324,16 @@ std::string ProgramPath(const std::string& name) {
   }
 }
 
-// In the child between fork and exec: only async-signal-safe calls, since the
-// parent may have other threads. A failure is written to `report` as errno.
+// In the tool between fork and exec: only async-signal-safe calls, since
+// this program may have other threads. A failure is written to `report` as
+// errno.
 [[noreturn]] void ExecChild(const char* program, char* const* argv, const ChildStreams& streams,
-                            pid_t parent, int report) {
+                            pid_t guard, int report) {
   ::setpgid(0, 0);
-  // Dies with this program, a SIGKILL included; a parent already gone is
-  // noticed right after.
+  // Dies with its guard, a SIGKILL included; a guard already gone is noticed
+  // right after.
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-  if (::getppid() != parent) ::_exit(127);
+  if (::getppid() != guard) ::_exit(127);
   // Blocked and ignored signals would be inherited across exec.
   sigset_t none;
   sigemptyset(&none);
@@ -298,63 +349,133 @@ std::string ProgramPath(const std::string& name) {
   ::_exit(127);
 }
 
-// Starts the child; its pid, or -1 when it could not be started, with the
-// system's reason in `error`.
-pid_t Start(const std::vector<std::string>& argv, const ChildStreams& streams, int& error) {
+// The guard between fork and its own end: a process of its own group (a
+// signal to this program's group does not reach it), a child subreaper
+// before the tool exists, so that nothing the tool starts can leave it.
+[[noreturn]] void RunGuard(const char* program, char* const* argv, const ChildStreams& streams,
+                           pid_t parent, const GuardEnds& ends) {
+  sigset_t all;
+  sigfillset(&all);
+  ::sigprocmask(SIG_SETMASK, &all, nullptr);
+  for (int ours : ends.ours) ::close(ours);
+  ::setpgid(0, 0);
+  ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+  if (::getppid() != parent) ::_exit(127);
+  const pid_t self = ::getpid();
+  const pid_t tool = ::fork();
+  if (tool == 0) ExecChild(program, argv, streams, self, ends.report);
+  if (tool < 0) {
+    const int error = errno;
+    [[maybe_unused]] const ssize_t written = ::write(ends.report, &error, sizeof error);
+    ::_exit(127);
+  }
+  ::setpgid(tool, tool);  // also here, so that the group exists before any signal to it
+  ::close(ends.report);
+  for (int stream : {streams.input, streams.output, streams.error})
+    if (stream != kOurStream) ::close(stream);
+  GuardTool(self, tool, ends);
+}
+
+// A tool and the guard process this program starts it through. The guard
+// ends the tool's process group when asked, and when the tool or this
+// program ends (by a kill -9 too) it ends everything the tool started,
+// whatever session or group that joined. Left by an exception, the object
+// has the tool ended and the guard reaped: no tool runs on unattended.
+class GuardedTool {
+ public:
+  GuardedTool() = default;
+  ~GuardedTool() {
+    if (!guard_) return;
+    ask(ChildAction::Kill);
+    control_ = UniqueFd();
+    while (::waitpid(*guard_, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  GuardedTool(const GuardedTool&) = delete;
+  GuardedTool& operator=(const GuardedTool&) = delete;
+
+  // Starts the tool; false when it could not be started, with the system's
+  // reason in `error`.
+  bool start(const std::vector<std::string>& argv, const ChildStreams& streams, int& error);
+  pid_t guard() const { return *guard_; }
+
+  // Carries out what the waiting side asks, each request once.
+  void ask(ChildAction action) {
+    const bool first = action == ChildAction::Terminate ? !std::exchange(askedToEnd_, true)
+                       : action == ChildAction::Kill    ? !std::exchange(endedNow_, true)
+                                                        : false;
+    if (!first) return;
+    const char byte = action == ChildAction::Terminate ? kAskToEnd : kEndNow;
+    // A guard that has just ended must not end this program by SIGPIPE.
+    [[maybe_unused]] const ssize_t told = ::send(control_.get(), &byte, 1, MSG_NOSIGNAL);
+  }
+
+  // After the guard has been reaped: how the tool ended, as the guard told it.
+  void ended(ProcessOutcome& outcome) {
+    guard_.reset();
+    int status = 0;
+    if (::read(result_.get(), &status, sizeof status) == sizeof status) Record(status, outcome);
+  }
+  // The guard's end cannot be waited for (SIGCHLD ignored): the status is lost.
+  void lost() { guard_.reset(); }
+
+ private:
+  std::optional<pid_t> guard_;
+  UniqueFd control_;
+  UniqueFd result_;
+  bool askedToEnd_ = false;
+  bool endedNow_ = false;
+};
+
+bool GuardedTool::start(const std::vector<std::string>& argv, const ChildStreams& streams,
+                        int& error) {
   const std::string program = ProgramPath(argv[0]);
   std::vector<char*> args;
   args.reserve(argv.size() + 1);
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
-  int report[2];
+  int report[2], control[2], result[2];
   if (::pipe2(report, O_CLOEXEC) != 0) {
     error = errno;
-    return -1;
+    return false;
   }
+  UniqueFd reportRead(report[0]), reportWrite(report[1]);
+  // A socket, so that a request to a guard that has ended fails quietly.
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, control) != 0) {
+    error = errno;
+    return false;
+  }
+  UniqueFd controlRead(control[0]);
+  control_ = UniqueFd(control[1]);
+  if (::pipe2(result, O_CLOEXEC) != 0) {
+    error = errno;
+    return false;
+  }
+  result_ = UniqueFd(result[0]);
+  UniqueFd resultWrite(result[1]);
+
+  const GuardEnds ends{control[0], result[1], report[1], {report[0], control[1], result[0]}};
   const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
-  if (pid == 0) ExecChild(program.c_str(), args.data(), streams, parent, report[1]);
+  if (pid == 0) RunGuard(program.c_str(), args.data(), streams, parent, ends);
   error = errno;
-  ::close(report[1]);
-  if (pid < 0) {
-    ::close(report[0]);
-    return -1;
-  }
-  ::setpgid(pid, pid);  // also here, so that the group exists before any signal to it
-  // The reporting end closes with the exec: nothing read means it started.
+  if (pid < 0) return false;
+  guard_ = pid;
+  reportWrite = UniqueFd();
+  // The reporting end closes with the tool's exec: nothing read means it started.
   error = 0;
   ssize_t got = 0;
   do {
-    got = ::read(report[0], &error, sizeof error);
+    got = ::read(reportRead.get(), &error, sizeof error);
   } while (got < 0 && errno == EINTR);
-  ::close(report[0]);
-  if (got <= 0) return pid;
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  if (got <= 0) return true;
+  // The guard ends by itself once its tool has.
+  while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
   }
-  return -1;
+  guard_.reset();
+  return false;
 }
-
-// Carries out what the waiting side asks, each signal once.
-class GroupSignals {
- public:
-  explicit GroupSignals(pid_t group) : group_(group) {}
-  void apply(ChildAction action) {
-    if (action == ChildAction::Terminate && !terminated_) {
-      terminated_ = true;
-      ::kill(-group_, SIGTERM);
-    } else if (action == ChildAction::Kill && !killed_) {
-      killed_ = true;
-      ::kill(-group_, SIGKILL);
-    }
-  }
-
- private:
-  pid_t group_;
-  bool terminated_ = false;
-  bool killed_ = false;
-};
 
 ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
                             const std::function<void()>& whileWaiting,
@@ -364,8 +485,8 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
   if (argv.empty() || argv[0].empty()) return outcome;
 
   // Before the capture, so that a wait left by an exception closes the pipes
-  // first: a child blocked on a full pipe then ends instead of waiting forever.
-  ReapOnUnwind reaper;
+  // first: a tool blocked on a full pipe then ends instead of waiting forever.
+  GuardedTool tool;
   OutputCapture capture(output);
   const UniqueFd input = NullDevice(O_RDONLY);
   // Output that cannot be captured (no pipes to be had) is discarded.
@@ -379,42 +500,31 @@ ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
     streams.output = streams.error = discard.get();
   }
   int startError = 0;
-  const pid_t pid = Start(argv, streams, startError);
-  if (pid < 0) {
+  if (!tool.start(argv, streams, startError)) {
     outcome.startError = std::strerror(startError);
     return outcome;
   }
   outcome.started = true;
   capture.childStarted();
 
-  ChildExitWatch watch(pid, notice);
-  reaper.arm(pid);
-  const GroupGuard guard(pid);
-  GroupSignals signals(pid);
-  // A captured or controlled child is never waited for blindly.
+  ChildExitWatch watch(tool.guard(), notice);
+  // A captured or controlled tool is never waited for blindly.
   const bool poll = whileWaiting || capture.active() || control;
   while (true) {
-    // Seen ended but not yet reaped, so that its group id cannot be reused
-    // before what it left running in the group is killed.
     siginfo_t info{};
     const int seen =
-        ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT | (poll ? WNOHANG : 0));
-    if (seen == 0 && info.si_pid == pid) {
-      ::kill(-pid, SIGKILL);
-      int status = 0;
-      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
-      reaper.disarm();
-      Record(status, outcome);
+        ::waitid(P_PID, static_cast<id_t>(tool.guard()), &info, WEXITED | (poll ? WNOHANG : 0));
+    if (seen == 0 && info.si_pid == tool.guard()) {
+      tool.ended(outcome);
       break;
     }
     if (seen < 0) {
       if (errno == EINTR) continue;
-      reaper.disarm();
+      tool.lost();
       break;  // e.g. ECHILD when SIGCHLD is ignored: the status is lost
     }
-    if (whileWaiting) whileWaiting();  // an exception from here ends the child, then goes on
-    if (control) signals.apply(control());
+    if (whileWaiting) whileWaiting();  // an exception from here ends the tool, then goes on
+    if (control) tool.ask(control());
     if (!capture.active() || !capture.waitUpTo(tick, watch.fd())) watch.waitUpTo(tick);
   }
   if (capture.active()) {

@@ -34,6 +34,8 @@ HANDLE ToolJob() {
     HANDLE created = CreateJobObjectW(nullptr, nullptr);
     if (created == nullptr) return created;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    // Neither JOB_OBJECT_LIMIT_BREAKAWAY_OK nor SILENT_BREAKAWAY_OK: whatever
+    // a tool starts stays in the job, whatever flags it asks for.
     limits.BasicLimitInformation.LimitFlags =
         JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
     if (!SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits,

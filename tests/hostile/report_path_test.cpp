@@ -1,0 +1,122 @@
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <nlohmann/json.hpp>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#endif
+
+#include "support/installed_process.h"
+
+namespace xkm::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+// What --report names is decided on before the run: an input is never
+// replaced, a device or FIFO is written where it is, and a file the run
+// itself made under that name is left as it is.
+class ReportPath : public InstalledProcess {
+ protected:
+  ReportPath() { installInputs("input"); }
+  std::string work(const std::string& name) const { return file("input/" + name); }
+  ChildResult runWithReport(const std::string& report, ChildCommand command = {}) {
+    const ChildCommand common =
+        this->command({"--batch", "--report", report,
+                       "input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l"});
+    command.argv = common.argv;
+    command.workingFolder = root();
+    command.environment.insert(common.environment.begin(), common.environment.end());
+    return RunChild(command);
+  }
+};
+
+TEST_F(ReportPath, AnInputIsNeverReplaced) {
+  const struct {
+    const char* name;
+    std::string report;
+    std::string input;  // the input it names
+  } rows[] = {
+      {"the image", work("ecu_st10.hex"), work("ecu_st10.hex")},
+      {"the logistic data", work("flowdata_4711.xml"), work("flowdata_4711.xml")},
+      {"a hard link to the A2L file", file("a2l-link.json"), work("ecu_st10.a2l")},
+  };
+  stdfs::create_hard_link(work("ecu_st10.a2l"), file("a2l-link.json"));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string before = ReadFileBytes(row.input);
+    const ChildResult run = runWithReport(row.report);
+    EXPECT_EQ(Generic(run.err), Generic("xkmtool: the report " + row.report +
+                                        " would replace the input file " + row.input + "\n"));
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(ReadFileBytes(row.input), before);
+  }
+}
+
+// The run writes the container under the report's name: the container stays,
+// and the report is not written over it.
+TEST_F(ReportPath, AFileTheRunMadeThereIsNotReplaced) {
+  const ChildResult run = runWithReport(work(kContainer));
+  EXPECT_EQ(run.exitCode, 5);
+  EXPECT_EQ(ReadFileBytes(work(kContainer)).rfind("[XKM]", 0), 0u);
+  EXPECT_NE(run.err.find("cannot write the report " + work(kContainer) +
+                         ": a file was made under its name during the run"),
+            std::string::npos)
+      << run.err;
+}
+
+#ifndef _WIN32  // devices, FIFOs and permissions are POSIX notions
+TEST_F(ReportPath, ADeviceOrFifoIsWrittenWhereItIs) {
+  const struct {
+    const char* name;
+    std::function<bool(const std::string&)> make;  // false: not permitted here
+    bool read;                                     // a FIFO is read while the run writes
+  } rows[] = {
+      {"a FIFO", [](const std::string& p) { return ::mkfifo(p.c_str(), 0600) == 0; }, true},
+      {"a link to a FIFO",
+       [this](const std::string& p) {
+         return ::mkfifo(file("fifo").c_str(), 0600) == 0 && ::symlink("fifo", p.c_str()) == 0;
+       },
+       true},
+      {"a character device (the null device's numbers)",
+       [](const std::string& p) { return ::mknod(p.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0; },
+       false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string report = file("report-node");
+    stdfs::remove(report);
+    stdfs::remove(file("fifo"));
+    if (!row.make(report)) {
+      std::cout << "skipped, not permitted here: " << row.name << "\n";
+      continue;
+    }
+    std::future<std::string> reader;
+    if (row.read) reader = std::async(std::launch::async, [&] { return ReadFileBytes(report); });
+    const ChildResult run = runWithReport(report);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    if (row.read) {
+      EXPECT_EQ(nlohmann::json::parse(reader.get())["outcome"], "completed");
+    }
+    EXPECT_FALSE(stdfs::is_regular_file(report));
+  }
+}
+
+TEST_F(ReportPath, AnEarlierReportThatCannotBeRemovedStopsTheStart) {
+  write("kept/r.json", "{\"outcome\":\"completed\"}");
+  ::chmod(file("kept").c_str(), 0555);
+  const ChildResult run = runWithReport(file("kept/r.json"), {.withoutFileCapabilities = true});
+  ::chmod(file("kept").c_str(), 0755);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.err, "xkmtool: the report " + file("kept/r.json") +
+                         " of an earlier run cannot be removed: Permission denied: " +
+                         file("kept/r.json") + "\n");
+  EXPECT_FALSE(stdfs::exists(work(kContainer)));
+}
+#endif
+
+}  // namespace
+}  // namespace xkm::test
