@@ -73,6 +73,18 @@ TEST_F(WholeProcess, S19ImageOnTheFixedLayout) {
   EXPECT_EQ(stableReport(), Expected("tc.report.json"));
 }
 
+// A2L files written on Linux end their lines in LF alone: the container is the
+// same as from CR LF, its EPK and identification addresses included.
+TEST_F(WholeProcess, AnA2lFileWithLfLineEndsGivesTheSameContainer) {
+  for (const std::string name : {"flowdata_4711.xml", "ecu_st10.hex"})
+    write("input/" + name, DemoInput(name));
+  write("input/ecu_st10.a2l", ReplaceAll(DemoInput("ecu_st10.a2l"), "\r\n", "\n"));
+  ChildResult run =
+      runBatch("input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l", "input");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(file("input/" + kContainer)), Expected("st10.xkm"));
+}
+
 // A tool the configuration does not name, or names wrongly, stops the run
 // with the step's exact text.
 TEST_F(WholeProcess, StopsWithTheStepsExactText) {
