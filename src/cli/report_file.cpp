@@ -34,7 +34,9 @@ std::string ReportFile::prepare(const std::vector<std::string>& inputs) {
   // Removing it would end the claim of the run that works in that folder.
   if (fs::SameFileName(fs::FileNameOf(path_), kFolderLockName))
     return prefix + "would replace a run's folder claim";
-  kind_ = fs::KindOf(path_);
+  // /dev/stdout names whatever the caller made of it, a file too: written
+  // there, never removed.
+  kind_ = fs::NamesOwnStandardStream(path_) ? fs::NodeKind::Stream : fs::KindOf(path_);
   switch (kind_) {
     case fs::NodeKind::Folder:
       return prefix + "is a folder";

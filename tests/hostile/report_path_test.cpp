@@ -105,6 +105,17 @@ TEST_F(ReportPath, ADeviceOrFifoIsWrittenWhereItIs) {
   }
 }
 
+// What /dev/stdout is: a link to the caller's own output, here a file. The
+// report is appended after the state lines; the link stays.
+TEST_F(ReportPath, ALinkToTheCallersOwnOutputIsWrittenThere) {
+  const std::string link = file("stdout-link");
+  stdfs::create_symlink("/proc/self/fd/1", link);
+  const ChildResult run = runWithReport(link);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(nlohmann::json::parse(run.out.substr(run.out.find("\n{") + 1))["outcome"], "completed");
+  EXPECT_TRUE(stdfs::is_symlink(link));
+}
+
 TEST_F(ReportPath, AnEarlierReportThatCannotBeRemovedStopsTheStart) {
   write("kept/r.json", "{\"outcome\":\"completed\"}");
   ::chmod(file("kept").c_str(), 0555);

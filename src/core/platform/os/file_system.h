@@ -65,9 +65,14 @@ NodeKind KindOf(const std::string& path);
 // Whether anything, a dangling link included, lies at the name.
 bool AnythingAt(const std::string& path);
 
-// Writes the bytes into the Stream at `path` as it is (opened, never made,
-// replaced or truncated). Throws a numbered Error, also when `path` now
-// names a regular file or a folder.
+// Whether `path` names this program's own standard output or error (as
+// /dev/stdout does), whatever that is: a terminal, a pipe or a file.
+bool NamesOwnStandardStream(const std::string& path);
+
+// Writes the bytes into the Stream at `path`, or this program's own standard
+// stream it names, as it is (opened, never made, replaced or truncated; a
+// file is appended to). Throws a numbered Error, also when `path` now names
+// another regular file or a folder.
 void WriteIntoStream(const std::string& path, const std::string& bytes);
 
 // Removes a file, read-only or not. Throws a numbered Error on failure.

@@ -57,6 +57,15 @@ size_t ReadInto(int fd, char* data, size_t length, const std::string& path) {
   return filled;
 }
 
+bool IsStandardStream(const struct stat& file) {
+  for (int stream : {STDOUT_FILENO, STDERR_FILENO}) {
+    struct stat own {};
+    if (::fstat(stream, &own) == 0 && own.st_dev == file.st_dev && own.st_ino == file.st_ino)
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -168,13 +177,18 @@ bool AnythingAt(const std::string& path) {
   return !path.empty() && ::lstat(path.c_str(), &info) == 0;
 }
 
+bool NamesOwnStandardStream(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && IsStandardStream(info);
+}
+
 void WriteIntoStream(const std::string& path, const std::string& bytes) {
-  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY));
   if (fd.get() < 0) throw platform_error::FileSystem(errno, path, kSource);
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) throw platform_error::FileSystem(errno, path, kSource);
   // Replaced by a file meanwhile: writing would go through another's file.
-  if (!S_ISCHR(info.st_mode) && !S_ISFIFO(info.st_mode))
+  if (!S_ISCHR(info.st_mode) && !S_ISFIFO(info.st_mode) && !IsStandardStream(info))
     throw Error(platform_error::kPathFileAccess, "Not written, no longer a device: " + path,
                 kSource);
   WriteAll(fd.get(), bytes, path);

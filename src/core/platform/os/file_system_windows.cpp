@@ -194,6 +194,12 @@ bool AnythingAt(const std::string& path) {
          ::GetFileAttributesW(win32::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Windows names its standard streams by device ("CON"), never by a file's
+// path.
+bool NamesOwnStandardStream(const std::string&) {
+  return false;
+}
+
 void WriteIntoStream(const std::string& path, const std::string& bytes) {
   Handle stream(::CreateFileW(win32::Wide(path).c_str(), GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
