@@ -46,7 +46,7 @@ QLineEdit* FirstAbsent(std::initializer_list<QLineEdit*> fields) {
 
 }  // namespace
 
-frmInit::frmInit(Host& host, QWidget* parent) : QDialog(parent), host_(host) {
+frmInit::frmInit(QtHost& host, QWidget* parent) : QDialog(parent), host_(host) {
   setObjectName("frmInit");
   setWindowTitle(kInputDialogTitle);
   auto* grid = new QGridLayout;
@@ -144,11 +144,12 @@ void frmInit::pbOK_Click() {
     return;
   }
   // A mistyped name would fail steps later as a missing working file: the
-  // operator hears of it now, and may still go on (a file still being copied).
+  // operator hears of it now, and may still go on (a file still being copied),
+  // but only on purpose: Return, pressed by habit, keeps the dialog open.
   if (QLineEdit* absent = FirstAbsent({txtXMLFile, txtHexfile, txtA2LFile});
       absent && !host_.askYesNo("File not found:\r\n" + FromQ(absent->text().trimmed()) +
                                     "\r\n\r\nUse the paths anyway?",
-                                kInputDialogTitle)) {
+                                kInputDialogTitle, QtHost::DefaultAnswer::No)) {
     absent->setFocus();
     return;
   }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/session/host.h"
+#include "gui/qt_host.h"
 
 class QLineEdit;
 class QPushButton;
@@ -29,7 +30,7 @@ class frmInit : public QDialog {
   Q_OBJECT
 
  public:
-  explicit frmInit(Host& host, QWidget* parent = nullptr);
+  explicit frmInit(QtHost& host, QWidget* parent = nullptr);
 
   // The paths as typed (untrimmed) after OK; cancelled otherwise.
   const InputDialogResult& inputs() const { return inputs_; }
@@ -49,7 +50,7 @@ class frmInit : public QDialog {
   void browse(QLineEdit* field, const QString& filter);
   QString startFolder(const QLineEdit* field) const;
 
-  Host& host_;
+  QtHost& host_;
   InputDialogResult inputs_;
   QLineEdit* txtXMLFile = nullptr;
   QLineEdit* txtHexfile = nullptr;

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -49,6 +50,7 @@ namespace {
 const QColor kRestColour(255, 224, 192);
 const QColor kRunningColour(0, 255, 0);
 const QColor kFailedColour(255, 96, 96);
+const QString kNoRunYet = "No run yet";  // the status label's name before a run of the order
 constexpr int kStepTickMs = 1000;
 
 enum ProcessRow { kDisplayRow = 0, kNameRow = 1, kHelpRow = 2 };
@@ -64,7 +66,7 @@ constexpr ToolbarButton kToolbarButtons[] = {
     {"Run", ":/icons/run.png", "Start process"},
     {"Stop", ":/icons/stop.png", "Stop process"},
     {"Config", ":/icons/config.png", "Show/Edit configuration"},
-    {"Help", ":/icons/help.png", "Show help"},
+    {"Help", ":/icons/help.png", "Show or hide the help page (F1 shows it)"},
     {"Exit", ":/icons/exit.png", "Exit program"},
 };
 
@@ -138,8 +140,8 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
   statusBar()->addWidget(inputFiles_, 1);
   lastRun_ = new QLabel;
   lastRun_->setObjectName("lastRun");
-  lastRun_->setAccessibleName("Last run");
   statusBar()->addPermanentWidget(lastRun_);
+  showStatus({}, kNoRunYet);
   stepTicker_.setInterval(kStepTickMs);
   connect(&stepTicker_, &QTimer::timeout, this, &frmMain::showRunningStep);
   container_ = new QLabel;
@@ -152,6 +154,32 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
   openFolder->setToolButtonStyle(Qt::ToolButtonIconOnly);
   statusBar()->addPermanentWidget(openFolder);
   Grid->installEventFilter(this);
+  // Tab goes on to the next control; the arrows move between cells.
+  for (QAbstractItemView* view : findChildren<QAbstractItemView*>())
+    view->setTabKeyNavigation(false);
+  SetUpTabKeys();
+}
+
+// The state tabs switch from wherever the focus is, as in a browser.
+void frmMain::SetUpTabKeys() {
+  const auto addTabKeys = [this](const char* name, int step, const QList<QKeySequence>& keys) {
+    auto* switchTab = new QAction(this);
+    switchTab->setObjectName(name);
+    switchTab->setShortcuts(keys);
+    connect(switchTab, &QAction::triggered, this, [this, step] {
+      const int count = stateTabs_->count();
+      stateTabs_->setCurrentIndex((stateTabs_->currentIndex() + step + count) % count);
+    });
+    addAction(switchTab);
+  };
+  addTabKeys("nextTab", 1,
+             {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)});
+  // Shift+Tab arrives as Backtab, with or without the Shift.
+  addTabKeys(
+      "previousTab", -1,
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+       QKeySequence(Qt::CTRL | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+       QKeySequence(Qt::CTRL | Qt::Key_PageUp)});
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -233,9 +261,14 @@ void frmMain::SetUpToolbar() {
   // The overflow button of a narrow window is otherwise a nameless check box.
   if (auto* more = TB->findChild<QToolButton*>("qt_toolbar_ext_button"))
     more->setAccessibleName("More toolbar buttons");
-  // The buttons join the Tab order, so that the window works without a mouse.
-  for (QAction* action : TB->actions())
-    if (QWidget* button = TB->widgetForAction(action)) button->setFocusPolicy(Qt::TabFocus);
+  // The buttons join the Tab order, so that the window works without a mouse;
+  // the separators stay out of it.
+  for (QAction* action : TB->actions()) {
+    QWidget* button = TB->widgetForAction(action);
+    if (!button || action->isSeparator()) continue;
+    button->setFocusPolicy(Qt::TabFocus);
+    button->setAccessibleName(action->text());
+  }
   connect(TB, &QToolBar::actionTriggered, this,
           [this](QAction* action) { TB_ButtonClick(action->data().toString()); });
 }
@@ -269,6 +302,7 @@ void frmMain::SetUpMenus() {
   mnuExit->setObjectName("mnuExit");
   QAction* mnuHelp = menuBar()->addAction("&?", this, &frmMain::ShowHelpPage);
   mnuHelp->setObjectName("mnuHelp");
+  mnuHelp->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 void frmMain::SetUpGrids() {
@@ -345,13 +379,31 @@ void frmMain::copyReportRows() {
   QGuiApplication::clipboard()->setText(selectedReportRows());
 }
 
+// <order>-<date>.txt: the order is the container's name where a run wrote one,
+// else the image's, so that a shift's reports sort by order and day.
+QString frmMain::reportFileName() const {
+  QString order = QFileInfo(writtenContainer_).completeBaseName();
+  if (order.isEmpty()) order = QFileInfo(ToQ(app_.InputHexPath)).completeBaseName();
+  if (order.isEmpty()) order = "report";
+  return order + "-" + QDate::currentDate().toString("yyyy-MM-dd") + ".txt";
+}
+
 void frmMain::saveReport() {
-  const QString path =
-      QFileDialog::getSaveFileName(this, "Save report", workFolder_, "Text files (*.txt)");
-  if (path.isEmpty()) return;
+  QFileDialog chooser(this, "Save report", QString(), "Text files (*.txt)");
+  chooser.setObjectName("reportChooser");
+  chooser.setAcceptMode(QFileDialog::AcceptSave);
+  chooser.setDefaultSuffix("txt");
+  chooser.selectFile(workFolder_.isEmpty() ? reportFileName()
+                                           : QDir(workFolder_).filePath(reportFileName()));
+  if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+  QString path = chooser.selectedFiles().first();
+  // A file without an extension would not open as text with a double click.
+  if (QFileInfo(path).suffix().isEmpty()) path += ".txt";
   QSaveFile file(path);
   if (file.open(QIODevice::WriteOnly)) {
-    file.write("Modul\tStart\tAction\n" + selectedReportRows().toUtf8());
+    // The outcome first: rows alone do not say whether the run completed.
+    const QString outcome = lastRun_->text().isEmpty() ? kNoRunYet : lastRun_->text();
+    file.write(outcome.toUtf8() + "\nModul\tStart\tAction\n" + selectedReportRows().toUtf8());
     if (file.commit()) return;
   }
   host_.showMessage(
@@ -367,6 +419,7 @@ bool frmMain::StartUp(const std::string& commandLine) {
   FitModulColumn(result.steps);
   runner_.setSteps(std::move(result.steps));
   showInputFiles();
+  forgetLastRun();
   return true;
 }
 
@@ -413,9 +466,31 @@ void frmMain::showInputFiles() {
 void frmMain::showWrittenContainer() {
   workFolder_ = QFileInfo(ToQ(app_.InputHexPath)).absolutePath();
   mnuOpenFolder->setEnabled(true);
-  const QString path = ToQ(session_.writtenContainer);
-  container_->setText(path.isEmpty() ? QString() : "Container: " + QFileInfo(path).fileName());
-  container_->setToolTip(path);
+  writtenContainer_ = ToQ(session_.writtenContainer);
+  container_->setText(writtenContainer_.isEmpty()
+                          ? QString()
+                          : "Container: " + QFileInfo(writtenContainer_).fileName());
+  container_->setToolTip(writtenContainer_);
+}
+
+// Nothing of a result shown may pass for one of the next run or order.
+void frmMain::forgetLastRun() {
+  for (int column = 0; column < Grid->columnCount(); ++column)
+    Grid->item(kDisplayRow, column)->setBackground(kRestColour);
+  showStatus({}, kNoRunYet);
+  lastRun_->setToolTip({});
+  writtenContainer_.clear();
+  container_->clear();
+  container_->setToolTip({});
+  toolRunsView_->showRuns({});
+  sessionView_->showTables(Session{}, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
+}
+
+// The label's text is terse for the eye; its accessible name is what a screen
+// reader says, and changing it tells the reader that the state changed.
+void frmMain::showStatus(const QString& text, const QString& spoken) {
+  lastRun_->setText(text);
+  lastRun_->setAccessibleName(spoken.isEmpty() ? text : spoken);
 }
 
 void frmMain::TB_ButtonClick(const QString& key) {
@@ -426,7 +501,7 @@ void frmMain::TB_ButtonClick(const QString& key) {
   else if (key == "Config")
     Config_Click();
   else if (key == "Help")
-    ShowHelpPage();
+    ToggleHelpPage();
   else if (key == "Exit")
     close();
 }
@@ -453,7 +528,7 @@ void frmMain::showOutcome(RunOutcome outcome, int messages) {
   QTableWidgetItem* step = currentStep_ >= 0 ? Grid->item(kDisplayRow, currentStep_) : nullptr;
   QString text = OutcomeText(outcome, messages, step ? step->text() : QString());
   if (outcome == RunOutcome::Failed && aToolExplainsTheFailure()) text += " - see Tools";
-  lastRun_->setText(text);
+  showStatus(text);
   lastRun_->setToolTip(text);
   if (step) step->setBackground(outcome == RunOutcome::Failed ? kFailedColour : kRestColour);
 }
@@ -469,14 +544,26 @@ void frmMain::Stop_Click() {
   runner_.Stop();
   if (!runner_.running() || closeWanted_) return;
   stopWanted_ = true;
-  lastRun_->setText("Stopping after the current step");
+  showStatus("Stopping after the current step",
+             QString::fromUtf8("Stopping \u2013 press Stop again to end the tool now"));
 }
 
 // The next order's inputs without a restart; Cancel keeps the current ones.
 void frmMain::NewOrder_Click() {
   if (runner_.running()) return;
   try {
-    if (TakeInputsFromDialog(app_, host_)) showInputFiles();
+    if (!TakeInputsFromDialog(app_, host_)) return;
+    showInputFiles();
+    forgetLastRun();
+    // The earlier order's reports stay as history, under a row naming the new one.
+    if (GridState->rowCount() > 0)
+      appendStateRow({"", LocalTimestamp(),
+                      "New order: " + app_.InputXmlPath + ", " + app_.InputHexPath + ", " +
+                          app_.InputA2lPath});
+    // Its folder is where its container will go; until it exists there is nothing to open.
+    const QFileInfo image(ToQ(app_.InputHexPath));
+    workFolder_ = image.absoluteDir().exists() ? image.absolutePath() : QString();
+    mnuOpenFolder->setEnabled(!workFolder_.isEmpty());
   } catch (const Error& e) {
     // A path the system cannot place: the current order stays.
     host_.showMessage(e.numberAndDescription(), kApplicationTitle);
@@ -492,6 +579,15 @@ void frmMain::Config_Click() {
 
 void frmMain::ShowHelpPage() {
   FrameBott->showHelpPage(app_.ExecutableFolder + fs::kSeparator + "Help.htm");
+  // The page scrolls with the keys once it has the focus.
+  FrameBott->focusHelpPage();
+}
+
+void frmMain::ToggleHelpPage() {
+  if (FrameBott->showsHelpPage())
+    FrameBott->showHelpText();
+  else
+    ShowHelpPage();
 }
 
 // Expanded, the help pane reaches up to the process frame and covers the
@@ -513,7 +609,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     if (!closeWanted_) {
       closeWanted_ = true;
       runner_.Stop();
-      lastRun_->setText("Stopping: the window closes after the current step");
+      showStatus("Stopping: the window closes after the current step");
     }
     event->ignore();
     return;
@@ -574,14 +670,8 @@ void frmMain::runStarted() {
   currentStep_ = -1;
   stopWanted_ = false;
   // A failed run leaves its step marked; the new run starts from all at rest.
-  for (int column = 0; column < Grid->columnCount(); ++column)
-    Grid->item(kDisplayRow, column)->setBackground(kRestColour);
-  lastRun_->setText("Running");
-  // Nothing of the last run may pass for this one's.
-  toolRunsView_->showRuns({});
-  sessionView_->showTables(Session{}, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
-  container_->clear();
-  container_->setToolTip({});
+  forgetLastRun();
+  showStatus("Running");
   FrameBott->showHelpText();
   stateTabs_->setCurrentWidget(GridState);
 }
@@ -602,7 +692,9 @@ void frmMain::showRunningStep() {
   const qint64 seconds = stepClock_.elapsed() / 1000;
   QString text = QString("Running: step %1").arg(Quoted(cell->text()));
   if (seconds > 0) text += QString(" - %1 s").arg(seconds);
-  lastRun_->setText(text);
+  showStatus(
+      text,
+      QString::fromUtf8("Running step %1 \u2013 %2 s").arg(Quoted(cell->text())).arg(seconds));
 }
 
 void frmMain::stepFinished(int column) {

@@ -55,6 +55,8 @@ class frmMain : public QMainWindow, private RunDisplay {
   // What "Open work folder" does with the folder; the file manager by default.
   void setFolderOpener(std::function<void(const QString&)> open) { openFolder_ = std::move(open); }
   void ShowHelpPage();
+  // The Help button: the help page, or back to the running step's help.
+  void ToggleHelpPage();
 
  protected:
   // Closing during a run asks for a stop; the window closes once the current
@@ -66,6 +68,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   void SetUpToolbar();
   void SetUpMenus();
   void SetUpGrids();
+  void SetUpTabKeys();
   QWidget* BuildCentralWidget();
   void AddStep(const ProcessStep& step);
   void FitModulColumn(const std::vector<ProcessStep>& steps);
@@ -78,6 +81,9 @@ class frmMain : public QMainWindow, private RunDisplay {
   void setIdleActionsEnabled(bool enabled);
   void showInputFiles();
   void showWrittenContainer();
+  void forgetLastRun();
+  void showStatus(const QString& text, const QString& spoken = {});
+  QString reportFileName() const;
   void showOutcome(RunOutcome outcome, int messages);
   bool aToolExplainsTheFailure() const;
   std::string currentStepName() const;
@@ -127,7 +133,8 @@ class frmMain : public QMainWindow, private RunDisplay {
   QElapsedTimer stepClock_;
   void showRunningStep();
   QLabel* container_ = nullptr;
-  QString workFolder_;  // the image's folder of the last run
+  QString workFolder_;        // the image's folder of the last run or of the new order
+  QString writtenContainer_;  // by the last run of this order
   std::function<void(const QString&)> openFolder_;
 };
 

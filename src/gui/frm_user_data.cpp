@@ -125,10 +125,13 @@ void frmUserData::pbOk_Click() {
   if (!form_.pbOk_Click()) {
     // What is typed next belongs in the field the box asked for, not in the
     // one that had the cursor.
+    // Its editor is open, so that also the first key (a Backspace, Home) acts there.
     const size_t missing = form_.firstMissing();
-    if (missing < form_.rows().size())
-      Grid->setCurrentCell(static_cast<int>(missing), UserDataGrid::kValueColumn);
     Grid->setFocus();
+    if (missing < form_.rows().size()) {
+      Grid->setCurrentCell(static_cast<int>(missing), UserDataGrid::kValueColumn);
+      Grid->editItem(Grid->item(static_cast<int>(missing), UserDataGrid::kValueColumn));
+    }
     return;
   }
   if (save_ && !save_(rsData_)) {

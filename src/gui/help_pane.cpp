@@ -25,16 +25,20 @@ HelpPane::HelpPane(QWidget* parent) : QFrame(parent) {
   pbSizeHelp->setObjectName("pbSizeHelp");
   pbSizeHelp->setToolTip("Enlarge or reduce the help pane");
   pbSizeHelp->setFlat(true);
-  pbSizeHelp->setFocusPolicy(Qt::NoFocus);
+  // Reached with Tab like any button, so that the pane can be enlarged without a mouse.
+  pbSizeHelp->setFocusPolicy(Qt::StrongFocus);
 
   txthelp = new QPlainTextEdit;
   txthelp->setObjectName("txthelp");
   txthelp->setAccessibleName("Help for the current step");
   txthelp->setReadOnly(true);
+  // Nothing is typed into help: Tab goes on to the next control.
+  txthelp->setTabChangesFocus(true);
   wbHelp = new QTextBrowser;
   wbHelp->setObjectName("wbHelp");
   wbHelp->setAccessibleName("Operator help");
   wbHelp->setOpenExternalLinks(true);
+  wbHelp->setTabChangesFocus(true);
   wbHelp->hide();
 
   auto* header = new QHBoxLayout;
@@ -49,6 +53,7 @@ HelpPane::HelpPane(QWidget* parent) : QFrame(parent) {
   layout->addWidget(txthelp);
   layout->addWidget(wbHelp);
 
+  setExpanded(false);
   connect(pbSizeHelp, &QPushButton::clicked, this, &HelpPane::toggleRequested);
 }
 
@@ -72,9 +77,19 @@ void HelpPane::showHelpPage(const std::string& path) {
         QString("<p>The help page <b>%1</b> was not found.</p>").arg(file.toHtmlEscaped()));
 }
 
+bool HelpPane::showsHelpPage() const {
+  return !wbHelp->isHidden();
+}
+
+void HelpPane::focusHelpPage() {
+  wbHelp->setFocus(Qt::OtherFocusReason);
+}
+
 void HelpPane::setExpanded(bool expanded) {
   expanded_ = expanded;
   pbSizeHelp->setText(expanded ? kExpandedCaption : kCollapsedCaption);
+  // The caption is a row of symbols; a screen reader says what the button does.
+  pbSizeHelp->setAccessibleName(expanded ? "Reduce the help pane" : "Enlarge the help pane");
 }
 
 int HelpPane::collapsedHeight() const {

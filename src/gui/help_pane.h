@@ -23,6 +23,8 @@ class HelpPane : public QFrame {
   void setHelpText(const std::string& text);
   void showHelpText();                         // txthelp visible, wbHelp hidden
   void showHelpPage(const std::string& path);  // wbHelp visible, txthelp hidden
+  bool showsHelpPage() const;
+  void focusHelpPage();
 
   // The toggle's caption follows the pane's size; the window does the resizing.
   void setExpanded(bool expanded);

@@ -33,9 +33,14 @@ void QtHost::showMessage(const std::string& text, const std::string& title) {
 }
 
 bool QtHost::askYesNo(const std::string& text, const std::string& title) {
+  return askYesNo(text, title, DefaultAnswer::Yes);
+}
+
+bool QtHost::askYesNo(const std::string& text, const std::string& title, DefaultAnswer preset) {
   if (prompts_.question) return prompts_.question(text, title);
-  return QMessageBox::question(parent_, ToQ(title), DisplayText(text),
-                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  return QMessageBox::question(
+             parent_, ToQ(title), DisplayText(text), QMessageBox::Yes | QMessageBox::No,
+             preset == DefaultAnswer::No ? QMessageBox::No : QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void QtHost::processEvents() {

@@ -41,6 +41,9 @@ struct Prompts {
 // the window.
 class QtHost : public Host {
  public:
+  // The button Return presses in a question.
+  enum class DefaultAnswer { Yes, No };
+
   explicit QtHost(QWidget* parent = nullptr, RunDisplay* display = nullptr);
   ~QtHost() override;
 
@@ -50,6 +53,7 @@ class QtHost : public Host {
 
   void showMessage(const std::string& text, const std::string& title) override;
   bool askYesNo(const std::string& text, const std::string& title) override;
+  bool askYesNo(const std::string& text, const std::string& title, DefaultAnswer preset);
   void processEvents() override;
   void setBusyPointer(bool busy) override;
 

@@ -65,5 +65,34 @@ TEST_F(InputDialogTest, OkListsTheMissingFieldsHexFirstOrHandsBackThePathsAsType
   EXPECT_EQ(in.xmlPath + "|" + in.hexPath + "|" + in.a2lPath, " /in/a.xml|/in/a.hex |/in/a.a2l");
 }
 
+// The question about a file not found is a real box here: a key pressed by
+// habit must not take a path that does not exist.
+TEST(InputDialogWindow, ReturnOnTheFileNotFoundQuestionKeepsTheDialogOpen) {
+  const struct {
+    const char* name;
+    QKeySequence key;
+    bool stillOpen;
+  } rows[] = {
+      {"Return", QKeySequence(Qt::Key_Return), true},
+      {"Esc", QKeySequence(Qt::Key_Escape), true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::StoreSandbox store;
+    test::PromptRecorder prompts;
+    Prompts boxesOnly = prompts.prompts();
+    boxesOnly.question = nullptr;
+    QtHost host;
+    host.setPrompts(boxesOnly);
+    frmInit dialog{host};
+    dialog.show();
+    for (const char* name : {"txtXMLFile", "txtHexfile", "txtA2LFile"})
+      test::Child<QLineEdit>(dialog, name)->setText("/in/absent");
+    test::WhenModalOpens([&row](QWidget& box) { QTest::keySequence(&box, row.key); });
+    test::Child<QPushButton>(dialog, "pbOK")->click();
+    EXPECT_EQ(dialog.isVisible(), row.stillOpen);
+  }
+}
+
 }  // namespace
 }  // namespace xkm

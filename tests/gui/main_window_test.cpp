@@ -1,9 +1,13 @@
+#include <QAccessible>
 #include <QClipboard>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
@@ -13,6 +17,7 @@
 
 #include "core/platform/error.h"
 #include "gui/frm_main.h"
+#include "gui/session_view.h"
 #include "gui_fixture.h"
 
 namespace xkm {
@@ -268,6 +273,255 @@ TEST_F(MainWindowTest, TheStatusBarNamesTheOrderAndTheContainerAndOpensTheWorkFo
   stateGrid().selectRow(1);
   QTest::keySequence(&stateGrid(), QKeySequence::Copy);
   EXPECT_EQ(QGuiApplication::clipboard()->text().section('\t', 2).toStdString(), "in S2\n");
+}
+
+// After File → New order nothing on screen may pass for a result of the new
+// order: an earlier run failed at Step 3 with a tool, and wrote a container.
+TEST_F(MainWindowTest, ANewOrderForgetsWhatTheLastOneLeftOnScreen) {
+  const struct {
+    const char* name;
+    const char* subfolder;
+    bool folderExists;
+    std::string looks;
+  } rows[] = {
+      {"the new order's folder exists", "n", true, "|||--- tools 0 opens n"},
+      {"the new order's folder does not exist yet", "m", false, "|||--- tools 0 cannot open"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    start();
+    QString opened;
+    window->setFolderOpener(
+        [&opened](const QString& asked) { opened = QFileInfo(asked).fileName(); });
+    extras["S3"] = [this](const UpdateStateHandler&) {
+      window->session().writtenContainer = "/w/K1.xkm";
+      window->session().toolRuns = {ToolRun{.step = "S3", .started = true, .exitCode = 2}};
+      throw Error(60000, "QSR failed");
+    };
+    action("Run").trigger();
+    const std::string next = folder.path() + "/" + row.subfolder + "/b.";
+    if (row.folderExists) folder.write(row.subfolder + std::string("/b.hex"), "");
+    prompts.input = {false, next + "xml", next + "hex", next + "a2l"};
+    QTest::keySequence(window.get(), QKeySequence("Ctrl+N"));
+    QToolButton& open = *test::Child<QToolButton>(*window, "openFolder");
+    QTest::mouseClick(&open, Qt::LeftButton);
+    std::string looks = statusText() + "|" +
+                        test::Child<QLabel>(*window, "container")->text().toStdString() + "|" +
+                        test::Child<QLabel>(*window, "container")->toolTip().toStdString() + "|";
+    looks += this->looks().substr(0, 3);
+    looks += " tools " + std::to_string(test::Child<QTableWidget>(*window, "ToolRuns")->rowCount());
+    looks += open.isEnabled() ? " opens " + opened.toStdString() : std::string(" cannot open");
+    EXPECT_EQ(looks, row.looks);
+  }
+}
+
+// The reports keep the earlier order's rows, under a row naming the new one.
+TEST_F(MainWindowTest, TheReportsNameTheNewOrderBelowTheEarlierRows) {
+  start();
+  action("Run").trigger();
+  const std::string next = folder.path() + "/n/b.";
+  prompts.input = {false, next + "xml", next + "hex", next + "a2l"};
+  QTest::keySequence(window.get(), QKeySequence("Ctrl+N"));
+  const int last = stateGrid().rowCount() - 1;
+  EXPECT_EQ(test::CellText(stateGrid(), last - 1, 2) + "\n" + lastReport(),
+            "in S3\nNew order: " + next + "xml, " + next + "hex, " + next + "a2l");
+}
+
+// Tab and Shift+Tab go on from a table to the next control (the arrows move
+// between cells); the tabs switch from anywhere; F1 shows the help page.
+TEST_F(MainWindowTest, TheKeysLeaveTheTablesSwitchTheTabsAndOpenTheHelp) {
+  folder.write("Help.htm", "<html><body><h1>Operator help</h1></body></html>");
+  const auto named = [this](const char* name) {
+    return [this, name] { return test::Child<QWidget>(*window, name); };
+  };
+  const auto runButton = [this] {
+    return test::Child<QToolBar>(*window, "TB")->widgetForAction(&action("Run"));
+  };
+  const struct {
+    const char* name;
+    std::function<QWidget*()> from;
+    int tab;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    std::string after;  // whether the focus left, the tab shown, whether the help page shows
+  } rows[] = {
+      {"Tab from Reports", named("GridState"), 0, Qt::Key_Tab, Qt::NoModifier, "left Reports"},
+      {"Shift+Tab from Reports", named("GridState"), 0, Qt::Key_Backtab, Qt::ShiftModifier,
+       "left Reports"},
+      {"Tab from Tools", named("ToolRuns"), 1, Qt::Key_Tab, Qt::NoModifier, "left Tools"},
+      {"Shift+Tab from Tools", named("ToolRuns"), 1, Qt::Key_Backtab, Qt::ShiftModifier,
+       "left Tools"},
+      {"Tab from Session", named("SessionRows"), 2, Qt::Key_Tab, Qt::NoModifier, "left Session"},
+      {"Ctrl+Tab", runButton, 0, Qt::Key_Tab, Qt::ControlModifier, "stayed Tools"},
+      {"Ctrl+Tab from the last tab", runButton, 2, Qt::Key_Tab, Qt::ControlModifier,
+       "stayed Reports"},
+      {"Ctrl+Shift+Tab", runButton, 0, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier,
+       "stayed Session"},
+      {"Ctrl+PageDown", runButton, 1, Qt::Key_PageDown, Qt::ControlModifier, "stayed Session"},
+      {"Ctrl+PageUp", runButton, 1, Qt::Key_PageUp, Qt::ControlModifier, "stayed Reports"},
+      {"Ctrl+PageDown in Reports", named("GridState"), 0, Qt::Key_PageDown, Qt::ControlModifier,
+       "left Tools"},
+      {"F1", runButton, 0, Qt::Key_F1, Qt::NoModifier, "left Reports help page"},
+  };
+  start();
+  action("Run").trigger();  // rows to move in, in each tab
+  window->host().toolRunsChanged({ToolRun{.step = "S1"}, ToolRun{.step = "S2"}});
+  test::Child<SessionView>(*window, "SessionView")->selectTable("UserInfoTable");
+  QTabWidget& tabs = *test::Child<QTabWidget>(*window, "StateTabs");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::Child<QTextBrowser>(*window, "wbHelp")->hide();
+    tabs.setCurrentIndex(row.tab);
+    QWidget* from = row.from();
+    from->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), row.key, row.modifiers);
+    std::string after = QApplication::focusWidget() == from ? "stayed " : "left ";
+    after += tabs.tabText(tabs.currentIndex()).toStdString();
+    if (test::Child<QTextBrowser>(*window, "wbHelp")->isVisible()) after += " help page";
+    EXPECT_EQ(after, row.after);
+  }
+}
+
+// Going round the window with Tab reaches each control, and each says what it is.
+TEST_F(MainWindowTest, TabReachesEveryControlAndEachHasAName) {
+  start();
+  action("Run").trigger();  // "Open work folder" has a folder
+  QToolBar& bar = *test::Child<QToolBar>(*window, "TB");
+  QWidget* first = bar.widgetForAction(&action("Run"));
+  first->setFocus(Qt::TabFocusReason);
+  std::vector<QWidget*> reached{first};
+  for (int i = 0; i < 40; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    if (QApplication::focusWidget() == first) break;
+    reached.push_back(QApplication::focusWidget());
+  }
+  const auto said = [&reached](QWidget* widget) {
+    if (std::find(reached.begin(), reached.end(), widget) == reached.end())
+      return std::string("not reached");
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).toStdString();
+  };
+  const auto button = [&bar, this](const char* key) { return bar.widgetForAction(&action(key)); };
+  const struct {
+    const char* name;
+    QWidget* widget;
+    std::string said;
+  } rows[] = {
+      {"Run", button("Run"), "Run"},
+      {"Config", button("Config"), "Config"},
+      {"Help", button("Help"), "Help"},
+      {"Exit", button("Exit"), "Exit"},
+      {"the reports", test::Child<QWidget>(*window, "GridState"), "Reports"},
+      {"the help pane's toggle", test::Child<QWidget>(*window, "pbSizeHelp"),
+       "Enlarge the help pane"},
+      {"the work folder", test::Child<QWidget>(*window, "openFolder"), "Open work folder"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(said(row.widget), row.said);
+  }
+  // Named by their own property too, which is what the bridge of another system reads.
+  std::string unnamed;
+  for (QWidget* widget : bar.findChildren<QWidget*>())
+    if (widget->focusPolicy() != Qt::NoFocus && widget->isVisible() &&
+        widget->accessibleName().isEmpty())
+      unnamed += std::string(widget->metaObject()->className()) + " ";
+  EXPECT_EQ(unnamed, "");
+}
+
+// The Help button shows the help page and, pressed again, the step's help.
+TEST_F(MainWindowTest, TheHelpButtonTogglesTheHelpPage) {
+  start();
+  std::string shown;
+  for (int press = 0; press < 3; ++press) {
+    action("Help").trigger();
+    shown += test::Child<QTextBrowser>(*window, "wbHelp")->isVisible() ? "page " : "step ";
+  }
+  EXPECT_EQ(shown, "page step page ");
+}
+
+// The status label is read out as what it says, also while a step runs.
+TEST_F(MainWindowTest, TheStatusIsReadOutAsTheRunGoes) {
+  const struct {
+    const char* name;
+    std::function<void()> inStep2;
+    bool duringStep2;   // heard in step 2, else after the run
+    std::string heard;  // a pattern
+  } rows[] = {
+      {"running", [] {}, true, "Running step “Step 2” – [0-9]+ s"},
+      {"one Stop pressed", [this] { QTest::keySequence(window.get(), QKeySequence("Esc")); }, true,
+       "Stopping – press Stop again to end the tool now"},
+      {"completed", [] {}, false, "Run completed at [0-9:]{8}"},
+      {"failed", [] { throw Error(60000, "QSR failed"); }, false,
+       "Run failed at step “Step 2” at [0-9:]{8}"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    start();
+    QLabel& status = *test::Child<QLabel>(*window, "lastRun");
+    const auto heard = [&status] {
+      return QAccessible::queryAccessibleInterface(&status)->text(QAccessible::Name).toStdString();
+    };
+    std::string said;
+    extras["S2"] = [&](const UpdateStateHandler&) {
+      row.inStep2();
+      said = heard();
+    };
+    app.StopRequested = false;
+    action("Run").trigger();
+    if (!row.duringStep2) said = heard();
+    EXPECT_TRUE(std::regex_match(said, std::regex(row.heard))) << said;
+  }
+}
+
+// Save report: the order and the date as the name, .txt added where no
+// extension was typed, and the outcome on the first line.
+TEST_F(MainWindowTest, SaveReportNamesTheOrderAndTheDayAndStartsWithTheOutcome) {
+  const struct {
+    const char* name;
+    const char* written;  // the container of the run; null: the run fails
+    const char* typed;    // over the suggestion; null: the suggestion taken
+    std::string saved;    // suggested name -> saved name: first line, dates and times masked
+  } rows[] = {
+      {"a container written", "/w/K1.xkm", nullptr,
+       "K1-DATE.txt -> K1-DATE.txt: Run completed at TIME"},
+      {"no extension typed", "/w/K2.xkm", "shift",
+       "K2-DATE.txt -> shift.txt: Run completed at TIME"},
+      {"no container", nullptr, nullptr,
+       "a-DATE.txt -> a-DATE.txt: Run failed at step “Step 3” at TIME"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    start();
+    extras["S3"] = [&](const UpdateStateHandler&) {
+      if (!row.written) throw Error(60000, "QSR failed");
+      window->session().writtenContainer = row.written;
+    };
+    action("Run").trigger();
+    std::string suggested;
+    QDir where;
+    test::WhenModalOpens([&](QWidget& modal) {
+      auto* chooser = qobject_cast<QFileDialog*>(&modal);
+      ASSERT_NE(chooser, nullptr);
+      QLineEdit& name = *test::Child<QLineEdit>(*chooser, "fileNameEdit");
+      suggested = name.text().toStdString();
+      if (row.typed) name.setText(row.typed);
+      where = chooser->directory();
+      static_cast<QDialog*>(chooser)->accept();
+    });
+    const QStringList before = QDir(QString::fromStdString(folder.path() + "/in")).entryList();
+    action("saveReport").trigger();
+    QString savedPath;
+    for (const QString& entry : where.entryList(QDir::Files))
+      if (!before.contains(entry)) savedPath = where.filePath(entry);
+    QFile saved(savedPath);
+    std::string firstLine = "not saved";
+    if (saved.open(QIODevice::ReadOnly)) firstLine = saved.readLine().trimmed().toStdString();
+    std::string seen =
+        suggested + " -> " + QFileInfo(savedPath).fileName().toStdString() + ": " + firstLine;
+    seen = std::regex_replace(seen, std::regex("[0-9]{4}-[0-9]{2}-[0-9]{2}"), "DATE");
+    seen = std::regex_replace(seen, std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2}"), "TIME");
+    EXPECT_EQ(seen, row.saved);
+  }
 }
 
 }  // namespace

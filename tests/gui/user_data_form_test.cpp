@@ -84,6 +84,38 @@ TEST(UserDataFormWindow, TypingAfterTheBoxFillsTheMissingFieldAndClosingAsks) {
   }
 }
 
+// After the "Eingabe erforderlich" box the first missing field is open for
+// editing, whichever cell had the cursor when OK was pressed.
+TEST(UserDataFormWindow, AfterTheBoxTheFirstMissingFieldIsBeingEdited) {
+  const struct {
+    const char* name;
+    int typedInRow;  // before OK; -1: nothing typed
+    std::string editing;
+  } rows[] = {
+      {"OK at once, the cursor already in the field", -1, "editing row 0"},
+      {"typed in a later field", 1, "editing row 0"},
+      {"typed in the field after the missing one", 2, "editing row 0"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    QtHost host;  // the real box, closed with Return
+    SessionTable table =
+        TableOf({"USERNAME;Name;1;1;", "PHONE;Telefon;1;0;", "DEPARTMENT;Abt;1;1;"});
+    frmUserData form(table, 1, host);
+    ShowActive(form);
+    QTableWidget& g = *test::Child<QTableWidget>(form, "Grid");
+    if (row.typedInRow >= 0) test::ClickAndType(g, row.typedInRow, kValue, "x");
+    test::WhenModalOpens([](QWidget& box) { QTest::keyClick(&box, Qt::Key_Return); });
+    test::Child<QPushButton>(form, "pbOK")->click();
+    QApplication::setActiveWindow(&form);  // as the window manager does when the box closes
+    QWidget* focus = QApplication::focusWidget();
+    const bool editing =
+        qobject_cast<QLineEdit*>(focus) && g.indexWidget(g.currentIndex()) == focus;
+    EXPECT_EQ((editing ? "editing row " : "not editing, row ") + std::to_string(g.currentRow()),
+              row.editing);
+  }
+}
+
 TEST(UserDataStoreWindow, AFailedSaveKeepsTheFormOpenAndNothingLooksSaved) {
   test::StoreSandbox sandbox;
   if (user_store::StoreFolder().empty())
