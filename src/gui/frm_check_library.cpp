@@ -1,11 +1,15 @@
 #include "gui/frm_check_library.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <vector>
 
 #include "core/check/library_check.h"
@@ -43,8 +47,17 @@ frmCheckLibrary::frmCheckLibrary(const std::string& libraryPath, QWidget* parent
   list_->setHorizontalHeaderLabels({"Severity", "Line", "Column", "Text"});
   list_->verticalHeader()->hide();
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A finding's text is read whole: it wraps within the dialog's width, and
+  // its rows grow with it whenever that width changes.
   list_->horizontalHeader()->setStretchLastSection(true);
-  list_->setWordWrap(false);
+  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  list_->setWordWrap(true);
+  connect(list_->horizontalHeader(), &QHeaderView::sectionResized, list_, [this](int column) {
+    if (column == kTextColumn) list_->resizeRowsToContents();
+  });
+  SetUpCopy();
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
@@ -74,12 +87,43 @@ void frmCheckLibrary::fill(const std::string& libraryPath) {
     list_->setItem(row, kTextColumn, Cell(ToQ(finding.text)));
     list_->item(row, kTextColumn)->setToolTip(ToQ(finding.text));
   }
-  list_->resizeColumnsToContents();
+  for (int column : {kSeverityColumn, kLineColumn, kColumnColumn})
+    list_->resizeColumnToContents(column);
+  list_->resizeRowsToContents();
   const int warnings = list_->rowCount() - errors;
   list_->setVisible(!findings.empty());
   summary_->setText(ToQ(libraryPath) + ": " + Counted(errors, "error") + ", " +
                     Counted(warnings, "warning") +
                     (findings.empty() ? " - no problems found" : ""));
+}
+
+// Ctrl+C and the context menu copy whole rows, tab-separated, so that a
+// finding goes into a mail or a ticket as it stands.
+void frmCheckLibrary::SetUpCopy() {
+  auto* copy = new QAction("&Copy", list_);
+  copy->setObjectName("copyFindings");
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  connect(copy, &QAction::triggered, this, &frmCheckLibrary::copyRows);
+  list_->addAction(copy);
+  list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// The selected rows, or all when none is.
+void frmCheckLibrary::copyRows() {
+  QList<int> rows;
+  for (const QModelIndex& index : list_->selectionModel()->selectedRows()) rows << index.row();
+  if (rows.isEmpty())
+    for (int row = 0; row < list_->rowCount(); ++row) rows << row;
+  std::sort(rows.begin(), rows.end());
+  QString text;
+  for (int row : rows) {
+    QStringList cells;
+    for (int column = 0; column < list_->columnCount(); ++column)
+      cells << list_->item(row, column)->text();
+    text += cells.join('\t') + '\n';
+  }
+  QGuiApplication::clipboard()->setText(text);
 }
 
 // The library a run would load, or why a run would find none: the check is

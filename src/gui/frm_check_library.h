@@ -26,6 +26,8 @@ class frmCheckLibrary : public QDialog {
 
  private:
   void fill(const std::string& libraryPath);
+  void SetUpCopy();
+  void copyRows();
 
   QLabel* summary_ = nullptr;
   QTableWidget* list_ = nullptr;

@@ -33,6 +33,7 @@
 #include "core/shell/startup.h"
 #include "core/toolchain/tool_chain.h"
 #include "core/userdata/user_data.h"
+#include "gui/elided_label.h"
 #include "gui/frm_check_library.h"
 #include "gui/help_pane.h"
 #include "gui/qt_text.h"
@@ -52,8 +53,17 @@ const QColor kRunningColour(0, 255, 0);
 const QColor kFailedColour(255, 96, 96);
 const QString kNoRunYet = "No run yet";  // the status label's name before a run of the order
 constexpr int kStepTickMs = 1000;
+// What a narrow window leaves of a status text, in characters.
+constexpr double kFewestCharacters = 12;
+constexpr double kStatusCharacters = 48;
 
-enum ProcessRow { kDisplayRow = 0, kNameRow = 1, kHelpRow = 2 };
+// The step grid has one row, the display names; the internal name rides on
+// the cell, the help is its tooltip. Hidden rows would still be read out.
+constexpr int kDisplayRow = 0;
+constexpr int kStepNameRole = Qt::UserRole;
+// What a screen reader says of a step's cell beside its name.
+const QString kRunningDescription = "running";
+const QString kFailedDescription = "failed";
 enum StateColumn { kModulColumn = 0, kStartColumn = 1, kActionColumn = 2 };
 
 struct ToolbarButton {
@@ -80,8 +90,9 @@ QString Quoted(const QString& text) {
   return QString::fromUtf8("\u201C") + text + QString::fromUtf8("\u201D");
 }
 
-// The status bar's account of a finished run.
-QString OutcomeText(RunOutcome outcome, int messages, const QString& step) {
+// The status bar's account of a finished run. `cutShort`: a stop ended the
+// step itself, not only the run after it.
+QString OutcomeText(RunOutcome outcome, int messages, const QString& step, bool cutShort) {
   const QString time = QTime::currentTime().toString("HH:mm:ss");
   switch (outcome) {
     case RunOutcome::Completed:
@@ -90,7 +101,8 @@ QString OutcomeText(RunOutcome outcome, int messages, const QString& step) {
           .arg(messages)
           .arg(messages == 1 ? "message" : "messages", time);
     case RunOutcome::Stopped:
-      return QString("Run stopped after step %1 at %2").arg(Quoted(step), time);
+      return QString("Run stopped %1 step %2 at %3")
+          .arg(cutShort ? "during" : "after", Quoted(step), time);
     case RunOutcome::Failed:
       break;
   }
@@ -121,8 +133,9 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
       host_(this, this),
       ctx_{app_, session_, host_},
       runner_(ctx_, makeToolChain ? std::move(makeToolChain) : MakeToolChain),
-      openFolder_(
-          [](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }) {
+      openFolder_([](const QString& folder) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+      }) {
   InitIconResources();
   setObjectName("frmMain");
   setWindowTitle(ToQ(app_.WindowTitle));
@@ -133,18 +146,20 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
   SetUpMenus();
   SetUpToolbar();
   statusBar()->setAccessibleName("Status");
-  inputFiles_ = new QLabel;
+  inputFiles_ = new ElidedLabel(Qt::ElideMiddle, kFewestCharacters);
   inputFiles_->setObjectName("inputFiles");
   inputFiles_->setAccessibleName("Input files");
   inputFiles_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   statusBar()->addWidget(inputFiles_, 1);
-  lastRun_ = new QLabel;
+  // How the run went is the last text shortened.
+  lastRun_ = new ElidedLabel(Qt::ElideRight, kStatusCharacters);
   lastRun_->setObjectName("lastRun");
   statusBar()->addPermanentWidget(lastRun_);
   showStatus({}, kNoRunYet);
   stepTicker_.setInterval(kStepTickMs);
   connect(&stepTicker_, &QTimer::timeout, this, &frmMain::showRunningStep);
-  container_ = new QLabel;
+  // A narrow window shortens the name in the middle; the tooltip has the path.
+  container_ = new ElidedLabel(Qt::ElideMiddle, kFewestCharacters);
   container_->setObjectName("container");
   container_->setAccessibleName("Container written");
   statusBar()->addPermanentWidget(container_);
@@ -292,9 +307,8 @@ void frmMain::SetUpMenus() {
   QAction* mnuCheckLibrary =
       mnuFile->addAction("Check library…", this, [this] { ShowLibraryCheck(this, app_, host_); });
   mnuCheckLibrary->setObjectName("mnuCheckLibrary");
-  mnuOpenFolder =
-      mnuFile->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), "Open work folder", this,
-                         [this] { openFolder_(workFolder_); });
+  mnuOpenFolder = mnuFile->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                     "Open work folder", this, [this] { OpenWorkFolder_Click(); });
   mnuOpenFolder->setObjectName("mnuOpenFolder");
   mnuOpenFolder->setEnabled(false);  // until a run has used a folder
   mnuFile->addSeparator();
@@ -307,10 +321,8 @@ void frmMain::SetUpMenus() {
 
 void frmMain::SetUpGrids() {
   Grid->setColumnCount(0);
-  Grid->setRowCount(3);
+  Grid->setRowCount(1);
   Grid->setRowHeight(kDisplayRow, kProcessRowHeight);
-  Grid->setRowHidden(kNameRow, true);
-  Grid->setRowHidden(kHelpRow, true);
   Grid->horizontalHeader()->hide();
   Grid->verticalHeader()->hide();
   Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -441,9 +453,8 @@ void frmMain::AddStep(const ProcessStep& step) {
   cell->setBackground(kRestColour);
   cell->setTextAlignment(Qt::AlignCenter);
   cell->setToolTip(ToQ(step.help));
+  cell->setData(kStepNameRole, ToQ(step.name));
   Grid->setItem(kDisplayRow, column, cell);
-  Grid->setItem(kNameRow, column, ReadOnlyItem(ToQ(step.name)));
-  Grid->setItem(kHelpRow, column, ReadOnlyItem(ToQ(step.help)));
   // 1.3 characters per character, but never narrower than the text: wide
   // letters would otherwise be cut.
   Grid->setColumnWidth(column,
@@ -475,10 +486,11 @@ void frmMain::showWrittenContainer() {
 
 // Nothing of a result shown may pass for one of the next run or order.
 void frmMain::forgetLastRun() {
-  for (int column = 0; column < Grid->columnCount(); ++column)
+  for (int column = 0; column < Grid->columnCount(); ++column) {
     Grid->item(kDisplayRow, column)->setBackground(kRestColour);
+    Grid->item(kDisplayRow, column)->setData(Qt::AccessibleDescriptionRole, QString());
+  }
   showStatus({}, kNoRunYet);
-  lastRun_->setToolTip({});
   writtenContainer_.clear();
   container_->clear();
   container_->setToolTip({});
@@ -490,6 +502,7 @@ void frmMain::forgetLastRun() {
 // reader says, and changing it tells the reader that the state changed.
 void frmMain::showStatus(const QString& text, const QString& spoken) {
   lastRun_->setText(text);
+  lastRun_->setToolTip(text);  // whole where a narrow window shortens it
   lastRun_->setAccessibleName(spoken.isEmpty() ? text : spoken);
 }
 
@@ -513,6 +526,9 @@ void frmMain::RunProcess() {
   // The box of a failing step is the failure itself, not one more message.
   const int messages = host_.messageCount() - messagesBefore;
   showOutcome(outcome, messages);
+  // Where an earlier run's container went, since it no longer has its name.
+  for (const std::string& file : session_.setAside)
+    appendStateRow({currentStepName(), LocalTimestamp(), "Set aside from an earlier run: " + file});
   if (outcome == RunOutcome::Completed && !session_.writtenContainer.empty())
     appendStateRow(
         {currentStepName(), LocalTimestamp(), "Container written: " + session_.writtenContainer});
@@ -526,11 +542,24 @@ void frmMain::RunProcess() {
 void frmMain::showOutcome(RunOutcome outcome, int messages) {
   stepTicker_.stop();
   QTableWidgetItem* step = currentStep_ >= 0 ? Grid->item(kDisplayRow, currentStep_) : nullptr;
-  QString text = OutcomeText(outcome, messages, step ? step->text() : QString());
+  const std::vector<StepRecord>& steps = runner_.lastRun().steps;
+  const bool cutShort = outcome == RunOutcome::Stopped && !steps.empty() &&
+                        steps.back().outcome == StepOutcome::Failed;
+  QString text = OutcomeText(outcome, messages, step ? step->text() : QString(), cutShort);
   if (outcome == RunOutcome::Failed && aToolExplainsTheFailure()) text += " - see Tools";
   showStatus(text);
-  lastRun_->setToolTip(text);
-  if (step) step->setBackground(outcome == RunOutcome::Failed ? kFailedColour : kRestColour);
+  if (!step) return;
+  const bool failed = outcome == RunOutcome::Failed;
+  step->setBackground(failed ? kFailedColour : kRestColour);
+  step->setData(Qt::AccessibleDescriptionRole, failed ? kFailedDescription : QString());
+}
+
+// Without a file manager the folder is named where it can be copied from.
+void frmMain::OpenWorkFolder_Click() {
+  if (openFolder_(workFolder_)) return;
+  host_.showMessage("No file manager could be started for the work folder:\r\n" +
+                        FromQ(QDir::toNativeSeparators(workFolder_)),
+                    kApplicationTitle);
 }
 
 // Whether the failed step ran a tool that failed: its entry tells why.
@@ -657,8 +686,9 @@ void frmMain::messageShown(const std::string& text, const std::string& title) {
 }
 
 std::string frmMain::currentStepName() const {
-  const QTableWidgetItem* step = currentStep_ >= 0 ? Grid->item(kNameRow, currentStep_) : nullptr;
-  return step ? FromQ(step->text()) : std::string();
+  const QTableWidgetItem* step =
+      currentStep_ >= 0 ? Grid->item(kDisplayRow, currentStep_) : nullptr;
+  return step ? FromQ(step->data(kStepNameRole).toString()) : std::string();
 }
 
 void frmMain::clearStateRows() {
@@ -679,6 +709,7 @@ void frmMain::runStarted() {
 void frmMain::stepStarted(int column) {
   QTableWidgetItem* cell = Grid->item(kDisplayRow, column);
   cell->setBackground(kRunningColour);
+  cell->setData(Qt::AccessibleDescriptionRole, kRunningDescription);
   currentStep_ = column;
   stepClock_.start();
   stepTicker_.start();
@@ -700,6 +731,7 @@ void frmMain::showRunningStep() {
 void frmMain::stepFinished(int column) {
   stepTicker_.stop();
   Grid->item(kDisplayRow, column)->setBackground(kRestColour);
+  Grid->item(kDisplayRow, column)->setData(Qt::AccessibleDescriptionRole, QString());
 }
 
 void frmMain::setHelpText(const std::string& text) {

@@ -22,6 +22,7 @@ class QToolBar;
 
 namespace xkm {
 
+class ElidedLabel;
 class HelpPane;
 class SessionView;
 class ToolRunsView;
@@ -52,8 +53,9 @@ class frmMain : public QMainWindow, private RunDisplay {
 
   // Runs the process (Run button, menu Start); ignored while a run goes on.
   void RunProcess();
-  // What "Open work folder" does with the folder; the file manager by default.
-  void setFolderOpener(std::function<void(const QString&)> open) { openFolder_ = std::move(open); }
+  // What "Open work folder" does with the folder, false when it could not;
+  // the file manager by default.
+  void setFolderOpener(std::function<bool(const QString&)> open) { openFolder_ = std::move(open); }
   void ShowHelpPage();
   // The Help button: the help page, or back to the running step's help.
   void ToggleHelpPage();
@@ -78,6 +80,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   void NewOrder_Click();
   void Config_Click();
   void pbSizeHelp_Click();
+  void OpenWorkFolder_Click();
   void setIdleActionsEnabled(bool enabled);
   void showInputFiles();
   void showWrittenContainer();
@@ -126,16 +129,16 @@ class frmMain : public QMainWindow, private RunDisplay {
   SessionView* sessionView_ = nullptr;
   ToolRunsView* toolRunsView_ = nullptr;
   HelpPane* FrameBott = nullptr;
-  QLabel* inputFiles_ = nullptr;
-  QLabel* lastRun_ = nullptr;
+  ElidedLabel* inputFiles_ = nullptr;
+  ElidedLabel* lastRun_ = nullptr;
   // The running step's time in the status bar, also where no tool runs.
   QTimer stepTicker_;
   QElapsedTimer stepClock_;
   void showRunningStep();
-  QLabel* container_ = nullptr;
+  ElidedLabel* container_ = nullptr;
   QString workFolder_;        // the image's folder of the last run or of the new order
   QString writtenContainer_;  // by the last run of this order
-  std::function<void(const QString&)> openFolder_;
+  std::function<bool(const QString&)> openFolder_;
 };
 
 }  // namespace xkm

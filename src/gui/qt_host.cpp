@@ -29,6 +29,8 @@ void QtHost::showMessage(const std::string& text, const std::string& title) {
   if (prompts_.message) return prompts_.message(text, title);
   QMessageBox box(title.rfind("Error", 0) == 0 ? QMessageBox::Critical : QMessageBox::Information,
                   ToQ(title), DisplayText(text), QMessageBox::Ok, parent_);
+  // A path or number in a box can be copied into a complaint or a file manager.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
   box.exec();
 }
 

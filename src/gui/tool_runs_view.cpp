@@ -112,7 +112,10 @@ void ToolRunsView::showRuns(const std::vector<ToolRun>& runs) {
 void ToolRunsView::showRunningTime() {
   const int row = static_cast<int>(runs_.size()) - 1;
   if (row < 0 || !runs_.back().running) return;
-  runsView_->item(row, kDuration)->setText(QString::number(runningFor_.elapsed()));
+  // The tooltip too, which otherwise would still say 0.
+  const QString elapsed = QString::number(runningFor_.elapsed());
+  runsView_->item(row, kDuration)->setText(elapsed);
+  runsView_->item(row, kDuration)->setToolTip(elapsed);
 }
 
 void ToolRunsView::selectRun(int row) {

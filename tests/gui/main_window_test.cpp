@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -16,6 +17,9 @@
 #include <regex>
 
 #include "core/platform/error.h"
+#include "core/platform/os/path.h"
+#include "core/toolchain/container_files.h"
+#include "gui/elided_label.h"
 #include "gui/frm_main.h"
 #include "gui/session_view.h"
 #include "gui_fixture.h"
@@ -45,7 +49,8 @@ class MainWindowTest : public ::testing::Test {
                                 moduls + "</MODULS></PROCESS></PROCESSES></LIB>");
     app.ExecutableFolder = folder.path();
     app.ExecutableName = "xkmtool";
-    window = std::make_unique<frmMain>(app, [this](Context&, UpdateStateHandler report) {
+    window = std::make_unique<frmMain>(app, [this](Context& ctx, UpdateStateHandler report) {
+      stepHost = &ctx.host;  // the host the tool chain reports to
       return std::make_unique<test::ScriptedSteps>(std::move(report), extras, called);
     });
     window->host().setPrompts(prompts.prompts());
@@ -81,6 +86,7 @@ class MainWindowTest : public ::testing::Test {
   test::PromptRecorder prompts;
   test::ScriptedSteps::Script extras;
   std::vector<std::string> called;
+  Host* stepHost = nullptr;
   std::unique_ptr<frmMain> window;
 };
 
@@ -179,28 +185,216 @@ TEST_F(MainWindowTest, ALongStepShowsHowLongItRuns) {
   EXPECT_TRUE(std::regex_match(shown, std::regex(running + " - [0-9]+ s"))) << shown;
 }
 
-// A tool shows in Tools as it runs; a step failure it explains points there.
-// The next run starts with nothing of it: no marked step, no tool rows.
+// A tool shows in Tools as it runs, its time counted on, and as it ends; a
+// step failure it explains points there. The next run starts with nothing of
+// it: no marked step, no tool rows.
 TEST_F(MainWindowTest, ToolsShowAsTheyRunAndAFailureTheyExplainPointsThere) {
   start();
   const QTableWidget& tools = *test::Child<QTableWidget>(*window, "ToolRuns");
+  const auto shown = [&tools] {
+    const QTableWidgetItem* ms = tools.item(0, 3);
+    if (!ms) return std::string("no row");
+    const std::string tip = ms->toolTip().toStdString();
+    return test::CellText(tools, 0, 2) +
+           (ms->text() == ms->toolTip() ? "" : " (tooltip " + tip + ")");
+  };
   std::vector<std::string> seen;
   extras["S2"] = [&](const UpdateStateHandler&) {
-    window->host().toolRunsChanged({ToolRun{.step = "S2", .running = true}});
-    seen.push_back(test::CellText(tools, 0, 2));
-    window->session().toolRuns = {ToolRun{.step = "S2", .started = true, .exitCode = 2}};
+    // As the tool chain reports a tool: through the host the steps are given.
+    stepHost->toolRunsChanged({ToolRun{.step = "S2", .running = true}});
+    seen.push_back(shown());
+    const bool counted = QTest::qWaitFor([&] { return test::CellText(tools, 0, 3) != "0"; }, 10000);
+    seen.push_back(counted ? shown() : "not counted");
+    const ToolRun failed{.step = "S2", .started = true, .exitCode = 2, .durationMs = 1234};
+    stepHost->toolRunsChanged({failed});
+    seen.push_back(shown() + " " + test::CellText(tools, 0, 3));
+    window->session().toolRuns = {failed};
     throw Error(60000, "QSR failed");
   };
   action("Run").trigger();
-  seen.push_back(test::CellText(tools, 0, 2));
+  seen.push_back(shown());
   EXPECT_TRUE(statusText().ends_with(" - see Tools")) << statusText();
   extras.erase("S2");
   extras["S1"] = [&](const UpdateStateHandler&) { seen.push_back(looks()); };
   app.StopRequested = false;
   action("Run").trigger();
-  EXPECT_EQ(seen,
-            (std::vector<std::string>{"running", "failed: exit 2", "G-- Stop mnuStop Help 1"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"running", "running", "failed: exit 2 1234",
+                                            "failed: exit 2", "G-- Stop mnuStop Help 1"}));
   EXPECT_EQ(tools.rowCount(), 0);
+}
+
+// A screen reader finds the steps as one row, and hears which one runs and
+// which one failed.
+TEST_F(MainWindowTest, AScreenReaderFindsOneRowOfStepsAndHearsWhichRunsOrFailed) {
+  const struct {
+    const char* name;
+    bool failStep2;
+    bool duringStep2;   // heard in step 2, else after the run
+    std::string heard;  // the rows, then each step's name and description
+  } rows[] = {
+      {"running", false, true, "1 row: Step 1, Step 2 (running), Step 3"},
+      {"failed", true, false, "1 row: Step 1, Step 2 (failed), Step 3"},
+      {"completed", false, false, "1 row: Step 1, Step 2, Step 3"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    start();
+    QAccessibleTableInterface* steps =
+        QAccessible::queryAccessibleInterface(test::Child<QTableWidget>(*window, "Grid"))
+            ->tableInterface();
+    ASSERT_NE(steps, nullptr);
+    const auto heard = [steps] {
+      std::string text = std::to_string(steps->rowCount()) + " row:";
+      for (int column = 0; column < steps->columnCount(); ++column) {
+        QAccessibleInterface* cell = steps->cellAt(0, column);
+        const QString description = cell->text(QAccessible::Description);
+        text += (column ? ", " : " ") + cell->text(QAccessible::Name).toStdString();
+        if (!description.isEmpty()) text += " (" + description.toStdString() + ")";
+      }
+      return text;
+    };
+    std::string said;
+    extras["S2"] = [&](const UpdateStateHandler&) {
+      said = heard();
+      if (row.failStep2) throw Error(60000, "QSR failed");
+    };
+    action("Run").trigger();
+    if (!row.duringStep2) said = heard();
+    EXPECT_EQ(said, row.heard);
+  }
+}
+
+// The status tells a step that a second Stop cut short from one that ended.
+TEST_F(MainWindowTest, TheStatusSaysWhetherAStopCutTheStepShort) {
+  const struct {
+    const char* name;
+    std::function<void()> inStep2;
+    std::string after;  // how the status bar begins
+  } rows[] = {
+      {"one Stop: the step ends", [this] { QTest::keySequence(window.get(), QKeySequence("Esc")); },
+       "Run stopped after step “Step 2” at "},
+      {"a second Stop ends the tool",
+       [this] {
+         QTest::keySequence(window.get(), QKeySequence("Esc, Shift+F5"));
+         window->session().endedByStop = true;  // as a tool ended on request leaves it
+         throw Error(60000, "Tool : QSR was ended by the stop request");
+       },
+       "Run stopped during step “Step 2” at "},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    start();
+    extras["S2"] = [&](const UpdateStateHandler&) { row.inStep2(); };
+    app.StopRequested = false;
+    action("Run").trigger();
+    EXPECT_EQ(statusText().substr(0, row.after.size()), row.after) << statusText();
+  }
+}
+
+// A container of an earlier run that the run set aside is named in Reports,
+// so that the operator knows where it went.
+TEST_F(MainWindowTest, AContainerSetAsideIsNamedInReports) {
+  const std::string aside = "Set aside from an earlier run: W" + std::string(1, fs::kSeparator);
+  const struct {
+    const char* name;
+    std::vector<const char*> lying;  // in the work folder before the run
+    std::string lastRows;
+  } rows[] = {
+      {"nothing to set aside", {}, "in S2\nin S3"},
+      {"an earlier container", {"K1.xkm"}, "in S3\n" + aside + "K1.xkm.earlier-run"},
+      {"an earlier container and its SGO file",
+       {"K1.xkm", "K1.sgo"},
+       aside + "K1.xkm.earlier-run\n" + aside + "K1.sgo.earlier-run"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    start();
+    const std::string subfolder = "work-" + std::to_string(&row - rows);
+    const std::string work = folder.file(subfolder);
+    std::filesystem::create_directories(work);
+    for (const char* name : row.lying) folder.write(subfolder + "/" + name, "x");
+    extras["S3"] = [&](const UpdateStateHandler&) {
+      SetAsideEarlierOutputs(DataContext{app, window->session()}, work, "K1");
+    };
+    action("Run").trigger();
+    const int last = stateGrid().rowCount() - 1;
+    const QString seen =
+        QString::fromStdString(test::CellText(stateGrid(), last - 1, 2) + "\n" + lastReport());
+    EXPECT_EQ(QString(seen).replace(QString::fromStdString(work), "W").toStdString(), row.lastRows);
+  }
+}
+
+// Where no file manager starts, the window names the folder instead.
+TEST_F(MainWindowTest, OpenWorkFolderNamesTheFolderWhenNoFileManagerStarts) {
+  const struct {
+    const char* name;
+    bool started;
+    std::string said;
+  } rows[] = {
+      {"a file manager started", true, ""},
+      {"none could be started", false,
+       "xkmtool: No file manager could be started for the work folder:\r\nFOLDER"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    start();
+    window->setFolderOpener([&row](const QString&) { return row.started; });
+    action("Run").trigger();
+    prompts.messages.clear();
+    action("mnuOpenFolder").trigger();
+    std::string said;
+    for (const test::RecordedMessage& message : prompts.messages)
+      said += message.title + ": " + message.text;
+    const QString workFolder = QDir::toNativeSeparators(QString::fromStdString(folder.file("in")));
+    EXPECT_EQ(QString::fromStdString(said).replace(workFolder, "FOLDER").toStdString(), row.said);
+  }
+}
+
+// At 640 px the status bar's parts sit side by side, each showing its text
+// whole or shortened, never running under the next; the container keeps the
+// end of its name in view.
+TEST_F(MainWindowTest, TheStatusBarFitsANarrowWindow) {
+  start();
+  const std::string order = "in/order-4711-engine-control-unit-series-batch-0815-release.";
+  prompts.input = {false, folder.write(order + "xml", "<x/>"), folder.write(order + "hex", ""),
+                   folder.write(order + "a2l", "")};
+  QTest::keySequence(window.get(), QKeySequence("Ctrl+N"));
+  extras["S3"] = [this](const UpdateStateHandler&) {
+    window->session().writtenContainer =
+        "/w/ECU_ST10_ENGINE_CONTROL_UNIT_SERIES_BATCH_0815_RELEASE_CANDIDATE_2.xkm";
+    throw Error(60000, "QSR failed");
+  };
+  action("Run").trigger();
+  window->resize(640, 480);
+  QApplication::processEvents();
+  const QStatusBar& bar = *window->statusBar();
+  std::string looks = "width " + std::to_string(window->width());
+  QRect before;
+  for (const char* name : {"inputFiles", "lastRun", "container", "openFolder"}) {
+    const QWidget& part = *test::Child<QWidget>(bar, name);
+    const QRect at = part.geometry();
+    if (!bar.rect().contains(at)) looks += std::string(", ") + name + " outside";
+    if (at.intersects(before)) looks += std::string(", ") + name + " overlaps";
+    // A shortening label shows "…" where its text does not fit; any other is cut.
+    const auto* label = qobject_cast<const QLabel*>(&part);
+    const auto* shortening = qobject_cast<const ElidedLabel*>(label);
+    if (label && !shortening && label->sizeHint().width() > at.width())
+      looks += std::string(", ") + name + " cut";
+    if (shortening && shortening->shownText().contains(QChar(0x2026)))
+      looks += std::string(", ") + name + " shortened";
+    before = at;
+  }
+  const auto* container = qobject_cast<const ElidedLabel*>(test::Child<QLabel>(bar, "container"));
+  ASSERT_NE(container, nullptr) << "the container's label does not shorten its text";
+  const QString shown = container->shownText();
+  looks += ", container shown";
+  if (shown.startsWith("Container: ECU")) looks += " from its start";
+  if (shown.endsWith("_2.xkm")) looks += " to its end";
+  looks += ", tooltip " + container->toolTip().toStdString();
+  EXPECT_EQ(looks,
+            "width 640, inputFiles shortened, container shortened, container shown from its "
+            "start to its end, tooltip "
+            "/w/ECU_ST10_ENGINE_CONTROL_UNIT_SERIES_BATCH_0815_RELEASE_CANDIDATE_2.xkm");
 }
 
 // The check is of the library a run would load, or says why a run finds none.
@@ -231,8 +425,10 @@ TEST_F(MainWindowTest, CheckLibraryChecksWhatARunWouldLoad) {
 TEST_F(MainWindowTest, TheStatusBarNamesTheOrderAndTheContainerAndOpensTheWorkFolder) {
   start();
   QString opened;
-  window->setFolderOpener(
-      [&opened](const QString& asked) { opened = QFileInfo(asked).fileName(); });
+  window->setFolderOpener([&opened](const QString& asked) {
+    opened = QFileInfo(asked).fileName();
+    return true;
+  });
   const std::string before = "XML: a.xml    Hex/S19: a.hex    A2L: a.a2l";
   const struct {
     const char* name;
@@ -291,8 +487,10 @@ TEST_F(MainWindowTest, ANewOrderForgetsWhatTheLastOneLeftOnScreen) {
     SCOPED_TRACE(row.name);
     start();
     QString opened;
-    window->setFolderOpener(
-        [&opened](const QString& asked) { opened = QFileInfo(asked).fileName(); });
+    window->setFolderOpener([&opened](const QString& asked) {
+      opened = QFileInfo(asked).fileName();
+      return true;
+    });
     extras["S3"] = [this](const UpdateStateHandler&) {
       window->session().writtenContainer = "/w/K1.xkm";
       window->session().toolRuns = {ToolRun{.step = "S3", .started = true, .exitCode = 2}};

@@ -37,6 +37,9 @@ struct Session {
   std::string convertedContainer;
   enum class LogisticData { NotRead, Read, Failed };
   LogisticData logisticData = LogisticData::NotRead;
+  // The files of an earlier run this run renamed to "<file>.earlier-run", so
+  // that the operator learns where they went.
+  std::vector<std::string> setAside;
   // A wait (a tool, the folder claim) was ended because the run was asked to
   // stop: the step's failure that follows is the stop, not a fault.
   bool endedByStop = false;
@@ -49,6 +52,7 @@ struct Session {
     toolRuns.clear();
     writtenContainer.clear();
     convertedContainer.clear();
+    setAside.clear();
     logisticData = LogisticData::NotRead;
     endedByStop = false;
   }

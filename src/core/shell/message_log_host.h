@@ -31,6 +31,7 @@ class MessageLogHost : public Host {
   void stepFinished(int column) override { inner_.stepFinished(column); }
   void setHelpText(const std::string& text) override { inner_.setHelpText(text); }
   void runFinished() override { inner_.runFinished(); }
+  void toolRunsChanged(const std::vector<ToolRun>& runs) override { inner_.toolRunsChanged(runs); }
   InputDialogResult showInputDialog() override { return inner_.showInputDialog(); }
   bool showUserDataForm(SessionTable& table, int language, const UserDataSaver& save) override {
     return inner_.showUserDataForm(table, language, save);

@@ -19,6 +19,7 @@ void SetAside(const DataContext& ctx, const std::string& path,
   CheckNotAnInput(ctx, path);
   CheckNotAnInput(ctx, aside);
   fs::MoveReplacing(path, aside);
+  ctx.session.setAside.push_back(aside);
 }
 
 }  // namespace
