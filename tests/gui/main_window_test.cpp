@@ -369,6 +369,7 @@ TEST_F(MainWindowTest, TheStatusBarFitsANarrowWindow) {
   QApplication::processEvents();
   const QStatusBar& bar = *window->statusBar();
   std::string looks = "width " + std::to_string(window->width());
+  std::string shortened;  // which parts show "…", and how much of the container
   QRect before;
   for (const char* name : {"inputFiles", "lastRun", "container", "openFolder"}) {
     const QWidget& part = *test::Child<QWidget>(bar, name);
@@ -381,20 +382,23 @@ TEST_F(MainWindowTest, TheStatusBarFitsANarrowWindow) {
     if (label && !shortening && label->sizeHint().width() > at.width())
       looks += std::string(", ") + name + " cut";
     if (shortening && shortening->shownText().contains(QChar(0x2026)))
-      looks += std::string(", ") + name + " shortened";
+      shortened += std::string(name) + " shortened, ";
     before = at;
   }
   const auto* container = qobject_cast<const ElidedLabel*>(test::Child<QLabel>(bar, "container"));
   ASSERT_NE(container, nullptr) << "the container's label does not shorten its text";
   const QString shown = container->shownText();
-  looks += ", container shown";
-  if (shown.startsWith("Container: ECU")) looks += " from its start";
-  if (shown.endsWith("_2.xkm")) looks += " to its end";
-  looks += ", tooltip " + container->toolTip().toStdString();
-  EXPECT_EQ(looks,
-            "width 640, inputFiles shortened, container shortened, container shown from its "
-            "start to its end, tooltip "
+  shortened += "container shown";
+  if (shown.startsWith("Container: ECU")) shortened += " from its start";
+  if (shown.endsWith("_2.xkm")) shortened += " to its end";
+  EXPECT_EQ(looks, "width 640");
+  EXPECT_EQ(container->toolTip().toStdString(),
             "/w/ECU_ST10_ENGINE_CONTROL_UNIT_SERIES_BATCH_0815_RELEASE_CANDIDATE_2.xkm");
+#ifndef _WIN32  // Wine's stand-in fonts are wider than any: how much fits is not its to say
+  EXPECT_EQ(shortened,
+            "inputFiles shortened, container shortened, container shown from its start to its "
+            "end");
+#endif
 }
 
 // The check is of the library a run would load, or says why a run finds none.
