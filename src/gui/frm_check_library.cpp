@@ -18,6 +18,7 @@
 #include "core/platform/os/file_system.h"
 #include "core/resources/message_ids.h"
 #include "gui/qt_text.h"
+#include "gui/table_rows.h"
 
 namespace xkm {
 namespace {
@@ -111,19 +112,10 @@ void frmCheckLibrary::SetUpCopy() {
 
 // The selected rows, or all when none is.
 void frmCheckLibrary::copyRows() {
-  QList<int> rows;
-  for (const QModelIndex& index : list_->selectionModel()->selectedRows()) rows << index.row();
-  if (rows.isEmpty())
-    for (int row = 0; row < list_->rowCount(); ++row) rows << row;
-  std::sort(rows.begin(), rows.end());
-  QString text;
-  for (int row : rows) {
-    QStringList cells;
-    for (int column = 0; column < list_->columnCount(); ++column)
-      cells << list_->item(row, column)->text();
-    text += cells.join('\t') + '\n';
-  }
-  QGuiApplication::clipboard()->setText(text);
+  QList<int> columns;
+  for (int column = 0; column < list_->columnCount(); ++column) columns << column;
+  QGuiApplication::clipboard()->setText(
+      ChosenRowsAsText(*list_, columns, [](const QTableWidgetItem& item) { return item.text(); }));
 }
 
 // The library a run would load, or why a run would find none: the check is

@@ -38,6 +38,7 @@
 #include "gui/help_pane.h"
 #include "gui/qt_text.h"
 #include "gui/session_view.h"
+#include "gui/table_rows.h"
 #include "gui/tool_runs_view.h"
 
 // Resources of a static library must be registered by name, outside any namespace.
@@ -372,19 +373,8 @@ void frmMain::SetUpReportActions() {
 // The selected rows (all rows when none is selected), tab-separated, with the
 // whole texts and the date of each report.
 QString frmMain::selectedReportRows() const {
-  QList<int> rows;
-  for (const QModelIndex& index : GridState->selectionModel()->selectedRows()) rows << index.row();
-  if (rows.isEmpty())
-    for (int row = 0; row < GridState->rowCount(); ++row) rows << row;
-  std::sort(rows.begin(), rows.end());
-  QString text;
-  for (int row : rows) {
-    QStringList cells;
-    for (int column : {kModulColumn, kStartColumn, kActionColumn})
-      cells << GridState->item(row, column)->toolTip();
-    text += cells.join('\t') + '\n';
-  }
-  return text;
+  return ChosenRowsAsText(*GridState, {kModulColumn, kStartColumn, kActionColumn},
+                          [](const QTableWidgetItem& item) { return item.toolTip(); });
 }
 
 void frmMain::copyReportRows() {
