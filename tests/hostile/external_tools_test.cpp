@@ -9,7 +9,6 @@ namespace stdfs = std::filesystem;
 
 class FaultyTools : public InstalledProcess {
  protected:
-  std::string work(const std::string& name) const { return file("input/" + name); }
   void setQsr(const std::string& program) const {
     setTools("[Tools]\nBrakel=tools/brakel\nLenwatch=tools/lenwatch\nQSR=" + program +
              "\nZOVEN=tools/zoven\nXKM2SGO=tools/xkm2sgo\n");

@@ -22,7 +22,6 @@ namespace stdfs = std::filesystem;
 class ReportPath : public InstalledProcess {
  protected:
   ReportPath() { installInputs("input"); }
-  std::string work(const std::string& name) const { return file("input/" + name); }
   ChildResult runWithReport(const std::string& report, ChildCommand command = {}) {
     const ChildCommand common =
         this->command({"--batch", "--report", report,

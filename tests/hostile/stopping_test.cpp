@@ -23,7 +23,6 @@ namespace stdfs = std::filesystem;
 class Stopping : public InstalledProcess {
  protected:
   Stopping() { installInputs("input"); }
-  std::string work(const std::string& name) const { return file("input/" + name); }
   // With `thenWork`, the real checksum tool runs after the sleep.
   void useSlowChecksumTool(int sleepMs, const std::string& system = "", bool thenWork = false) {
     write("xkmtool.ini", "[System]\nToolConfig=tools.ini\n" + system);

@@ -68,6 +68,8 @@ class InstalledProcess : public ::testing::Test, public InstalledTool {
                             const std::string& xmlName = "flowdata_4711.xml",
                             const std::string& a2lName = "ecu_st10.a2l");
   static std::string DemoInput(const std::string& name);
+  // A file in the work folder "input" the suites install the inputs into.
+  std::string work(const std::string& name) const { return file("input/" + name); }
 
   // Runs `xkmtool --batch --report r.json commandLine` (from root() unless the
   // command names a working folder), recording the tree outside `workFolder`
