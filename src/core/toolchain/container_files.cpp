@@ -42,7 +42,7 @@ void SetAsideEarlierOutputs(const DataContext& ctx, const std::string& folder,
                             const std::string& name) {
   CheckNameInWorkingFolder(name, msg::kContainerNameError, "Container name");
   SetAside(ctx, ContainerPath(folder, name), ctx.session.writtenContainer);
-  SetAside(ctx, SgoPath(folder, name), ctx.session.convertedContainer);
+  SetAsideEarlierSgo(ctx, folder, name);
 }
 
 void SetAsideEarlierSgo(const DataContext& ctx, const std::string& folder,
