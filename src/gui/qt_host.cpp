@@ -1,7 +1,9 @@
 #include "gui/qt_host.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QMessageBox>
+#include <QTimer>
 
 #include "gui/frm_init.h"
 #include "gui/frm_user_data.h"
@@ -47,6 +49,14 @@ bool QtHost::askYesNo(const std::string& text, const std::string& title, Default
 
 void QtHost::processEvents() {
   QCoreApplication::processEvents();
+}
+
+// Idle in an event loop rather than blocked on the tool: a click on Stop or a
+// screen reader's question is answered at once, not at the next look.
+void QtHost::waitForEvents(std::chrono::milliseconds time) {
+  QEventLoop idle;
+  QTimer::singleShot(time, &idle, &QEventLoop::quit);
+  idle.exec();
 }
 
 // The core may ask for the busy pointer more than once before it ends it; the

@@ -55,6 +55,7 @@ class QtHost : public Host {
   bool askYesNo(const std::string& text, const std::string& title) override;
   bool askYesNo(const std::string& text, const std::string& title, DefaultAnswer preset);
   void processEvents() override;
+  void waitForEvents(std::chrono::milliseconds time) override;
   void setBusyPointer(bool busy) override;
 
   void appendStateRow(const StateRow& row) override;

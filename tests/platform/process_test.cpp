@@ -22,6 +22,9 @@ namespace {
 
 using std::chrono::milliseconds;
 
+using Waiting = std::function<void(milliseconds)>;
+const Waiting Idle = [](milliseconds) {};
+
 std::string StandIn(const std::string& actions) {
   return "\"" XKM_STAND_IN_EXE "\" " + actions;
 }
@@ -62,11 +65,10 @@ TEST(RunCommandLine, ReportsHowTheChildEnded) {
   }
   // The child works in the folder it is given; this process stays where it is.
   const std::string here = fs::CurrentFolder();
-  RunCommandLine(StandIn("touch=made"), {}, milliseconds(30), ChildOutput::Inherit,
-                 ExitNotice::Automatic, {}, folder.path());
+  RunCommandLine(StandIn("touch=made"), {.workingFolder = folder.path()});
   EXPECT_TRUE(std::filesystem::exists(folder.file("made")) && fs::CurrentFolder() == here);
   // A crash: a signal here, an exception status on Windows.
-  const ProcessOutcome trapped = RunCommandLine(StandIn("trap"), [] {});
+  const ProcessOutcome trapped = RunCommandLine(StandIn("trap"), {.whileWaiting = Idle});
   EXPECT_TRUE(trapped.signal == SIGILL || trapped.exitCode == static_cast<int>(0xC000001D));
 }
 
@@ -78,11 +80,13 @@ TEST(RunCommandLine, CallsWhileWaitingUntilTheChildEnds) {
     test::ScratchFolder folder;
     int calls = 0;
     ProcessOutcome outcome = RunCommandLine(
-        StandIn("\"wait-for=" + folder.file("go") + "\" exit=3"),
-        [&] {
-          if (++calls == 100) folder.write("go", "");
-        },
-        milliseconds(1), ChildOutput::Inherit, notice);
+        StandIn("\"wait-for=" + folder.file("go") + "\" exit=3"), {.whileWaiting =
+                                                                       [&](milliseconds) {
+                                                                         if (++calls == 100)
+                                                                           folder.write("go", "");
+                                                                       },
+                                                                   .tick = milliseconds(1),
+                                                                   .notice = notice});
     EXPECT_EQ(outcome.exitCode, 3);
     EXPECT_GE(calls, 100);
   }
@@ -95,14 +99,16 @@ TEST(RunCommandLine, CaptureKeepsTheLastBytesOfEachStreamAndNeverBlocksTheChild)
   for (bool withCallback : {true, false}) {
     ProcessOutcome outcome = RunCommandLine(
         StandIn("fill-out=1048576:a out=END-OUT fill-err=100000:b err=END-ERR exit=4"),
-        withCallback ? std::function<void()>([] {}) : std::function<void()>(), milliseconds(5),
-        ChildOutput::Capture);
+        {.output = ChildOutput::Capture,
+         .whileWaiting = withCallback ? Idle : Waiting(),
+         .tick = milliseconds(5)});
     EXPECT_EQ(std::make_tuple(outcome.exitCode, outcome.stdoutTail, outcome.stderrTail),
               std::make_tuple(4, tail + "END-OUT", errTail + "END-ERR"))
         << withCallback;
   }
   ProcessOutcome quiet = RunCommandLine(
-      StandIn("out=hi\\n err=oops\\n"), [] {}, milliseconds(5), ChildOutput::Capture);
+      StandIn("out=hi\\n err=oops\\n"),
+      {.output = ChildOutput::Capture, .whileWaiting = Idle, .tick = milliseconds(5)});
   EXPECT_EQ(quiet.stdoutTail + quiet.stderrTail, "hi\noops\n");
 }
 
@@ -115,7 +121,7 @@ TEST(RunCommandLine, CaptureDoesNotWaitForAGrandchildHoldingThePipes) {
   ProcessOutcome outcome = RunCommandLine(
       "/bin/sh -c \"(" XKM_STAND_IN_EXE " \\\"wait-for=$0\\\" out=late) & echo started\" \"" +
           folder.file("release") + "\"",
-      [] {}, milliseconds(5), ChildOutput::Capture);
+      {.output = ChildOutput::Capture, .whileWaiting = Idle, .tick = milliseconds(5)});
   folder.write("release", "");
   EXPECT_EQ(std::make_pair(outcome.exitCode, outcome.stdoutTail),
             std::make_pair(0, std::string("started\n")));
@@ -139,7 +145,7 @@ TEST(RunCommandLine, NothingTheToolStartedOutlivesIt) {
         folder.write("tool.sh", row.start + "\nwhile [ ! -s \"$1\" ]; do sleep 0.01; done\n");
     const std::string pidFile = folder.file("helper.pid");
     const ProcessOutcome outcome =
-        RunCommandLine("/bin/sh \"" + script + "\" \"" + pidFile + "\"", [] {});
+        RunCommandLine("/bin/sh \"" + script + "\" \"" + pidFile + "\"", {.whileWaiting = Idle});
     ASSERT_EQ(outcome.exitCode, 0);
     const pid_t helperPid = std::stoi(test::ReadFileBytes(pidFile));
     errno = 0;
@@ -164,11 +170,14 @@ TEST(RunCommandLine, AnInterruptedWaitEndsTheChild) {
     const std::string commandLine =
         ReplaceAll(StandIn("\"wait-for=" + folder.file("go") + "\" " + afterFlag), "=ended",
                    "=\"" + folder.file("ended") + "\"");
-    const auto closeWindow = [&] {
+    const auto closeWindow = [&](milliseconds) {
       folder.write("go", "");
       throw std::runtime_error("window closed");
     };
-    EXPECT_THROW(RunCommandLine(commandLine, closeWindow, milliseconds(1), output, notice),
+    EXPECT_THROW(RunCommandLine(commandLine, {.output = output,
+                                              .whileWaiting = closeWindow,
+                                              .tick = milliseconds(1),
+                                              .notice = notice}),
                  std::runtime_error);
     EXPECT_FALSE(std::filesystem::exists(folder.file("ended")));
 #ifndef _WIN32  // a probe only: no child of this process is left, ended or not

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -45,6 +46,11 @@ class Host {
   virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
   // Lets pending user-interface events run (repaint, clicks on Stop).
   virtual void processEvents() = 0;
+  // Waits up to `time` for user-interface events, idle in between, and lets
+  // them run: how a run waits while a tool works, so that the window answers
+  // at once. The default lets pending events run and returns: the wait is
+  // then on the tool.
+  virtual void waitForEvents(std::chrono::milliseconds /*time*/) { processEvents(); }
   virtual void setBusyPointer(bool busy) = 0;
 
   // The state display.

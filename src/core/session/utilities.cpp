@@ -40,9 +40,11 @@ ToolRun RunAndCapture(Host& host, const std::string& commandLine, const ChildCon
   const auto start = std::chrono::steady_clock::now();
   // A tool's output never reaches the state lines and messages this program
   // prints; it is kept for the record of the run instead.
-  ProcessOutcome outcome = RunCommandLine(
-      commandLine, [&host] { host.processEvents(); }, std::chrono::milliseconds(30),
-      ChildOutput::Capture, ExitNotice::Automatic, control, workingFolder);
+  ProcessOutcome outcome =
+      RunCommandLine(commandLine, {.output = ChildOutput::Capture,
+                                   .workingFolder = workingFolder,
+                                   .whileWaiting = [&host](auto time) { host.waitForEvents(time); },
+                                   .control = control});
   run.durationMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                        std::chrono::steady_clock::now() - start)
                        .count();

@@ -23,6 +23,7 @@ class MessageLogHost : public Host {
     return inner_.askYesNo(text, title);
   }
   void processEvents() override { inner_.processEvents(); }
+  void waitForEvents(std::chrono::milliseconds time) override { inner_.waitForEvents(time); }
   void setBusyPointer(bool busy) override { inner_.setBusyPointer(busy); }
   void appendStateRow(const StateRow& row) override { inner_.appendStateRow(row); }
   void clearStateRows() override { inner_.clearStateRows(); }

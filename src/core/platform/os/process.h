@@ -42,28 +42,32 @@ enum class ChildAction {
 };
 using ChildControl = std::function<ChildAction()>;
 
-// Starts a command line with the inherited environment, in `workingFolder`
-// (this program's current folder when empty; this program's stays as it is),
-// never through a shell, its standard input reading nothing, and waits for it
-// to end without a time limit. On Windows the text goes to CreateProcessW as
-// it is, so the program parses it by its own rules; elsewhere it is split into
-// argv by the Windows rules (SplitCommandLine) and argv[0] is searched on PATH
-// when it holds no "/". While waiting, `whileWaiting` is called every `tick`
-// so that a window can repaint, and then `control`. An exception from
-// `whileWaiting` ends the child and is passed on once it has ended. A blank
-// command line is not started.
+// How a child is run and waited for.
+struct ChildRun {
+  ChildOutput output = ChildOutput::Inherit;
+  std::string workingFolder{};  // this program's current folder when empty
+  // Called once a `tick` while the child runs, given the tick: a window waits
+  // there for its own events, idle, and the child is looked at in between; a
+  // caller that returns at once has the rest of the tick waited on the child.
+  std::function<void(std::chrono::milliseconds)> whileWaiting{};
+  std::chrono::milliseconds tick{30};
+  ChildControl control{};  // asked after each `whileWaiting`
+  ExitNotice notice = ExitNotice::Automatic;
+};
+
+// Starts a command line with the inherited environment, in the run's working
+// folder (this program's stays as it is), never through a shell, its standard
+// input reading nothing, and waits for it to end without a time limit. On
+// Windows the text goes to CreateProcessW as it is, so the program parses it
+// by its own rules; elsewhere it is split into argv by the Windows rules
+// (SplitCommandLine) and argv[0] is searched on PATH when it holds no "/". An
+// exception from `whileWaiting` or `control` ends the child and is passed on
+// once it has ended. A blank command line is not started.
 //
 // No child outlives its run: on POSIX it runs in a process group of its own
 // (so a terminal's Ctrl+C reaches this program, not the tool), dies with this
-// program however it ends (the parent-death signal), and whatever it left
-// running in its group is killed when it has ended. On Windows every child
-// runs in one job object that ends with this program.
-ProcessOutcome RunCommandLine(const std::string& commandLine,
-                              const std::function<void()>& whileWaiting = {},
-                              std::chrono::milliseconds tick = std::chrono::milliseconds(30),
-                              ChildOutput output = ChildOutput::Inherit,
-                              ExitNotice notice = ExitNotice::Automatic,
-                              const ChildControl& control = {},
-                              const std::string& workingFolder = {});
+// program however it ends, and whatever it started is ended with it. On
+// Windows every child runs in one job object that ends with this program.
+ProcessOutcome RunCommandLine(const std::string& commandLine, const ChildRun& run = {});
 
 }  // namespace xkm

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/platform/os/process.h"
+#include "core/platform/os/running_child.h"
 #include "core/platform/os/unique_fd.h"
 #include "core/platform/text/command_line.h"
 
@@ -54,22 +55,16 @@ class OutputCapture {
  public:
   explicit OutputCapture(ChildOutput output)
       : active_(output == ChildOutput::Capture && openPipes()) {}
-  ~OutputCapture() {
-    for (Stream& stream : streams_) {
-      closeFd(stream.readFd);
-      closeFd(stream.writeFd);
-    }
-  }
   OutputCapture(const OutputCapture&) = delete;
   OutputCapture& operator=(const OutputCapture&) = delete;
 
   bool active() const { return active_; }
-  int writeEnd(size_t index) const { return streams_[index].writeFd; }
+  int writeEnd(size_t index) const { return streams_[index].writeFd.get(); }
 
   // After the spawn only the child may hold the writing ends, so that its end
   // shows as the end of both pipes.
   void childStarted() {
-    for (Stream& stream : streams_) closeFd(stream.writeFd);
+    for (Stream& stream : streams_) stream.writeFd = UniqueFd();
   }
 
   // Waits at most one tick for output or, through `exitFd` (kNoFd for none), for
@@ -79,7 +74,7 @@ class OutputCapture {
     std::array<pollfd, 3> entries{};
     nfds_t count = 0;
     for (const Stream& stream : streams_)
-      if (stream.readFd != kNoFd) entries[count++] = pollfd{stream.readFd, POLLIN, 0};
+      if (stream.readFd.valid()) entries[count++] = pollfd{stream.readFd.get(), POLLIN, 0};
     if (count == 0) return false;
     if (exitFd != kNoFd) entries[count++] = pollfd{exitFd, POLLIN, 0};
     ::poll(entries.data(), count, static_cast<int>(tick.count()));  // EINTR: the caller looks again
@@ -93,14 +88,14 @@ class OutputCapture {
   void drain() {
     char buffer[16384];
     for (Stream& stream : streams_) {
-      while (stream.readFd != kNoFd) {
-        const ssize_t got = ::read(stream.readFd, buffer, sizeof buffer);
+      while (stream.readFd.valid()) {
+        const ssize_t got = ::read(stream.readFd.get(), buffer, sizeof buffer);
         if (got > 0) {
           keep(stream.tail, buffer, static_cast<size_t>(got));
         } else if (got < 0 && errno == EINTR) {
           continue;
         } else {
-          if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) closeFd(stream.readFd);
+          if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) stream.readFd = UniqueFd();
           break;
         }
       }
@@ -114,8 +109,8 @@ class OutputCapture {
 
  private:
   struct Stream {
-    int readFd = kNoFd;
-    int writeFd = kNoFd;
+    UniqueFd readFd;
+    UniqueFd writeFd;
     std::string tail;
   };
 
@@ -130,15 +125,11 @@ class OutputCapture {
     for (Stream& stream : streams_) {
       int ends[2];
       if (::pipe2(ends, O_CLOEXEC) != 0) return false;
-      stream.readFd = ends[0];
-      stream.writeFd = ends[1];
-      ::fcntl(stream.readFd, F_SETFL, O_NONBLOCK);
+      stream.readFd = UniqueFd(ends[0]);
+      stream.writeFd = UniqueFd(ends[1]);
+      ::fcntl(stream.readFd.get(), F_SETFL, O_NONBLOCK);
     }
     return true;
-  }
-  static void closeFd(int& fd) {
-    if (fd != kNoFd) ::close(fd);
-    fd = kNoFd;
   }
 
   std::array<Stream, 2> streams_{};
@@ -152,26 +143,22 @@ class ChildExitWatch {
   ChildExitWatch(pid_t pid, ExitNotice notice)
       : fd_(notice == ExitNotice::Sleeps ? kNoFd
                                          : static_cast<int>(::syscall(SYS_pidfd_open, pid, 0))) {}
-  ~ChildExitWatch() {
-    if (fd_ != kNoFd) ::close(fd_);
-  }
-  int fd() const { return fd_; }
-  ChildExitWatch(const ChildExitWatch&) = delete;
-  ChildExitWatch& operator=(const ChildExitWatch&) = delete;
+  int fd() const { return fd_.get(); }
 
-  void waitUpTo(std::chrono::milliseconds tick) {
-    if (fd_ != kNoFd) {
-      pollfd entry{fd_, POLLIN, 0};
-      ::poll(&entry, 1, static_cast<int>(tick.count()));  // EINTR: the caller looks again
+  void waitUpTo(std::chrono::milliseconds time) {
+    if (fd_.valid()) {
+      pollfd entry{fd_.get(), POLLIN, 0};
+      ::poll(&entry, 1, static_cast<int>(time.count()));  // EINTR: the caller looks again
       return;
     }
-    // Without pidfds: short sleeps first, growing to the tick and no further.
-    std::this_thread::sleep_for(std::min(backoff_, tick));
-    backoff_ = std::min(backoff_ * 2, tick);
+    // Without pidfds: short sleeps first, growing to the time asked and no further.
+    if (time <= std::chrono::milliseconds(0)) return;
+    std::this_thread::sleep_for(std::min(backoff_, time));
+    backoff_ = std::min(backoff_ * 2, time);
   }
 
  private:
-  int fd_;
+  UniqueFd fd_;
   std::chrono::milliseconds backoff_{1};
 };
 
@@ -477,72 +464,98 @@ bool GuardedTool::start(const std::vector<std::string>& argv, const ChildStreams
   return false;
 }
 
-ProcessOutcome SpawnAndWait(const std::vector<std::string>& argv,
-                            const std::function<void()>& whileWaiting,
-                            std::chrono::milliseconds tick, ChildOutput output, ExitNotice notice,
-                            const ChildControl& control, const std::string& folder) {
-  ProcessOutcome outcome;
-  if (argv.empty() || argv[0].empty()) return outcome;
-
-  // Before the capture, so that a wait left by an exception closes the pipes
-  // first: a tool blocked on a full pipe then ends instead of waiting forever.
-  GuardedTool tool;
-  OutputCapture capture(output);
-  const UniqueFd input = NullDevice(O_RDONLY);
-  // Output that cannot be captured (no pipes to be had) is discarded.
-  const UniqueFd discard = NullDevice(O_WRONLY);
-  ChildStreams streams{input.get(), kOurStream, kOurStream,
-                       folder.empty() ? nullptr : folder.c_str()};
-  if (capture.active()) {
-    streams.output = capture.writeEnd(0);
-    streams.error = capture.writeEnd(1);
-  } else if (output != ChildOutput::Inherit) {
-    streams.output = streams.error = discard.get();
-  }
-  int startError = 0;
-  if (!tool.start(argv, streams, startError)) {
-    outcome.startError = std::strerror(startError);
-    return outcome;
-  }
-  outcome.started = true;
-  capture.childStarted();
-
-  ChildExitWatch watch(tool.guard(), notice);
-  // A captured or controlled tool is never waited for blindly.
-  const bool poll = whileWaiting || capture.active() || control;
-  while (true) {
-    siginfo_t info{};
-    const int seen =
-        ::waitid(P_PID, static_cast<id_t>(tool.guard()), &info, WEXITED | (poll ? WNOHANG : 0));
-    if (seen == 0 && info.si_pid == tool.guard()) {
-      tool.ended(outcome);
-      break;
-    }
-    if (seen < 0) {
-      if (errno == EINTR) continue;
-      tool.lost();
-      break;  // e.g. ECHILD when SIGCHLD is ignored: the status is lost
-    }
-    if (whileWaiting) whileWaiting();  // an exception from here ends the tool, then goes on
-    if (control) tool.ask(control());
-    if (!capture.active() || !capture.waitUpTo(tick, watch.fd())) watch.waitUpTo(tick);
-  }
-  if (capture.active()) {
-    capture.drain();
-    outcome.stdoutTail = capture.tail(0);
-    outcome.stderrTail = capture.tail(1);
-  }
-  return outcome;
-}
-
 }  // namespace
 
-ProcessOutcome RunCommandLine(const std::string& commandLine,
-                              const std::function<void()>& whileWaiting,
-                              std::chrono::milliseconds tick, ChildOutput output, ExitNotice notice,
-                              const ChildControl& control, const std::string& workingFolder) {
-  return SpawnAndWait(SplitCommandLine(commandLine), whileWaiting, tick, output, notice, control,
-                      workingFolder);
+// The tool and what it was started with. The tool is declared before the
+// capture, so that a child ended by the destructor has its pipes closed
+// first: a tool blocked on a full pipe then ends instead of waiting forever.
+class RunningChild::Parts {
+ public:
+  Parts(ChildOutput output, ExitNotice notice)
+      : output_(output), notice_(notice), capture_(output) {}
+
+  bool start(const std::string& commandLine, const std::string& folder, std::string& error) {
+    const std::vector<std::string> argv = SplitCommandLine(commandLine);
+    if (argv.empty() || argv[0].empty()) return false;
+    ChildStreams streams{input_.get(), kOurStream, kOurStream,
+                         folder.empty() ? nullptr : folder.c_str()};
+    if (capture_.active()) {
+      streams.output = capture_.writeEnd(0);
+      streams.error = capture_.writeEnd(1);
+    } else if (output_ != ChildOutput::Inherit) {
+      // Also output that cannot be captured (no pipes to be had).
+      streams.output = streams.error = discard_.get();
+    }
+    int startError = 0;
+    if (!tool_.start(argv, streams, startError)) {
+      error = std::strerror(startError);
+      return false;
+    }
+    capture_.childStarted();
+    watch_.emplace(tool_.guard(), notice_);
+    return true;
+  }
+
+  bool waitUpTo(std::chrono::milliseconds time) {
+    if (time != kUntilEnded && (!capture_.active() || !capture_.waitUpTo(time, watch_->fd())))
+      watch_->waitUpTo(time);
+    return reaped(time == kUntilEnded);
+  }
+
+  void ask(ChildAction action) { tool_.ask(action); }
+
+  void finish(ProcessOutcome& outcome) {
+    outcome.exitCode = status_.exitCode;
+    outcome.signal = status_.signal;
+    if (!capture_.active()) return;
+    capture_.drain();
+    outcome.stdoutTail = capture_.tail(0);
+    outcome.stderrTail = capture_.tail(1);
+  }
+
+ private:
+  // True once the guard has ended; `block` waits for that.
+  bool reaped(bool block) {
+    for (;;) {
+      siginfo_t info{};
+      const int seen =
+          ::waitid(P_PID, static_cast<id_t>(tool_.guard()), &info, WEXITED | (block ? 0 : WNOHANG));
+      if (seen == 0 && info.si_pid == tool_.guard()) {
+        tool_.ended(status_);
+        return true;
+      }
+      if (seen == 0) return false;
+      if (errno == EINTR) continue;
+      tool_.lost();  // e.g. ECHILD when SIGCHLD is ignored: the status is lost
+      return true;
+    }
+  }
+
+  const ChildOutput output_;
+  const ExitNotice notice_;
+  GuardedTool tool_;
+  OutputCapture capture_;
+  const UniqueFd input_ = NullDevice(O_RDONLY);
+  const UniqueFd discard_ = NullDevice(O_WRONLY);
+  std::optional<ChildExitWatch> watch_;
+  ProcessOutcome status_;
+};
+
+RunningChild::RunningChild(ChildOutput output, ExitNotice notice)
+    : parts_(std::make_unique<Parts>(output, notice)) {}
+RunningChild::~RunningChild() = default;
+bool RunningChild::start(const std::string& commandLine, const std::string& folder,
+                         std::string& error) {
+  return parts_->start(commandLine, folder, error);
+}
+bool RunningChild::waitUpTo(std::chrono::milliseconds time) {
+  return parts_->waitUpTo(time);
+}
+void RunningChild::ask(ChildAction action) {
+  parts_->ask(action);
+}
+void RunningChild::finish(ProcessOutcome& outcome) {
+  parts_->finish(outcome);
 }
 
 }  // namespace xkm

@@ -1,11 +1,11 @@
 #include <windows.h>
 
 #include <array>
-#include <exception>
 #include <string>
 #include <utility>
 
 #include "core/platform/os/process.h"
+#include "core/platform/os/running_child.h"
 #include "core/platform/os/win32_support.h"
 
 namespace xkm {
@@ -165,10 +165,6 @@ Handle InheritableStandard(DWORD which) {
   return Handle(copy);
 }
 
-bool IsBlankLine(const std::string& line) {
-  return line.find_first_not_of(" \t") == std::string::npos;
-}
-
 // Waits up to `timeout` for the process or a pending read; completed reads are
 // taken. True when the process has ended.
 bool WaitOnce(HANDLE process, std::array<CapturedStream, 2>& streams, DWORD timeout) {
@@ -199,99 +195,117 @@ void TakeRemainingOutput(std::array<CapturedStream, 2>& streams) {
 
 }  // namespace
 
-ProcessOutcome RunCommandLine(const std::string& commandLine,
-                              const std::function<void()>& whileWaiting,
-                              std::chrono::milliseconds tick, ChildOutput output,
-                              ExitNotice /*notice*/, const ChildControl& control,
-                              const std::string& workingFolder) {
-  ProcessOutcome outcome;
-  if (IsBlankLine(commandLine)) return outcome;
-
-  std::array<CapturedStream, 2> streams;
-  const bool capturing = output == ChildOutput::Capture && streams[0].open(0) && streams[1].open(1);
-  Handle input = NullDevice(GENERIC_READ);
-  Handle ownOutput;
-  Handle ownError;
-  if (output == ChildOutput::Inherit) {
-    ownOutput = InheritableStandard(STD_OUTPUT_HANDLE);
-    ownError = InheritableStandard(STD_ERROR_HANDLE);
-  } else if (!capturing) {  // discarded, or no pipes to be had
-    ownOutput = NullDevice(GENERIC_WRITE);
-    ownError = NullDevice(GENERIC_WRITE);
-  }
-
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input.get();
-  startup.hStdOutput = capturing ? streams[0].writeEnd() : ownOutput.get();
-  startup.hStdError = capturing ? streams[1].writeEnd() : ownError.get();
-  // Suspended until it is in the job, so that nothing it starts escapes it. A
-  // tool whose output goes nowhere visible gets no console window of its own.
-  DWORD flags = CREATE_SUSPENDED | NORMAL_PRIORITY_CLASS;
-  if (output != ChildOutput::Inherit) flags |= CREATE_NO_WINDOW;
-  // CreateProcessW may write into the command line it is given.
-  std::wstring line = win32::Wide(commandLine);
-  PROCESS_INFORMATION info{};
-  // "C:" alone (what splitting "C:\ecu.hex" leaves) would mean drive C's
-  // current folder; the folder meant is the root.
-  const bool bareDrive = workingFolder.size() == 2 && workingFolder[1] == ':';
-  const std::wstring folder = win32::Wide(bareDrive ? workingFolder + "\\" : workingFolder);
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-    outcome.startError = win32::Reason(::GetLastError());
-    return outcome;
-  }
-  Handle process(info.hProcess);
-  Handle thread(info.hThread);
-  HANDLE job = ToolJob();
-  const bool inJob = job != nullptr && AssignProcessToJobObject(job, process.get());
-  ResumeThread(thread.get());
-  outcome.started = true;
-  input.reset();
-  ownOutput.reset();
-  ownError.reset();
-  for (CapturedStream& stream : streams) stream.childStarted();
-
+class RunningChild::Parts {
+ public:
+  explicit Parts(ChildOutput output) : output_(output) {}
   // Windows has no polite request to a console-less program: ending means
   // ending the job, which holds this tool and whatever it started (tools run
   // one at a time). Without a job only the tool itself can be ended.
-  bool ended = false;
-  const auto end = [&] {
-    if (ended) return;
-    ended = true;
-    if (!inJob || !TerminateJobObject(job, kEndedExitCode))
-      TerminateProcess(process.get(), kEndedExitCode);
-  };
-  // An exception from the waiting side ends the calls and the child: its
-  // output is still read so that it cannot block, and the exception goes on
-  // once the child has ended.
-  std::exception_ptr interrupted;
-  const DWORD timeout = whileWaiting || control ? static_cast<DWORD>(tick.count()) : INFINITE;
-  auto lastCall = std::chrono::steady_clock::now();
-  while (!WaitOnce(process.get(), streams, interrupted ? INFINITE : timeout)) {
-    if (interrupted) continue;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastCall < tick) continue;
-    lastCall = now;
-    try {
-      if (whileWaiting) whileWaiting();
-    } catch (...) {
-      interrupted = std::current_exception();
-      end();
-      continue;
+  ~Parts() {
+    if (!process_ || WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) return;
+    ask(ChildAction::Kill);
+    WaitForSingleObject(process_.get(), INFINITE);
+  }
+  Parts(const Parts&) = delete;
+  Parts& operator=(const Parts&) = delete;
+
+  bool start(const std::string& commandLine, const std::string& workingFolder, std::string& error) {
+    capturing_ = output_ == ChildOutput::Capture && streams_[0].open(0) && streams_[1].open(1);
+    StandardHandles own = ownStandardHandles();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = own.input.get();
+    startup.hStdOutput = capturing_ ? streams_[0].writeEnd() : own.output.get();
+    startup.hStdError = capturing_ ? streams_[1].writeEnd() : own.error.get();
+    // Suspended until it is in the job, so that nothing it starts escapes it. A
+    // tool whose output goes nowhere visible gets no console window of its own.
+    DWORD flags = CREATE_SUSPENDED | NORMAL_PRIORITY_CLASS;
+    if (output_ != ChildOutput::Inherit) flags |= CREATE_NO_WINDOW;
+    // CreateProcessW may write into the command line it is given.
+    std::wstring line = win32::Wide(commandLine);
+    PROCESS_INFORMATION info{};
+    // "C:" alone (what splitting "C:\ecu.hex" leaves) would mean drive C's
+    // current folder; the folder meant is the root.
+    const bool bareDrive = workingFolder.size() == 2 && workingFolder[1] == ':';
+    const std::wstring folder = win32::Wide(bareDrive ? workingFolder + "\\" : workingFolder);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+      error = win32::Reason(::GetLastError());
+      return false;
     }
-    if (control && control() != ChildAction::Wait) end();
+    process_ = Handle(info.hProcess);
+    Handle thread(info.hThread);
+    inJob_ = ToolJob() != nullptr && AssignProcessToJobObject(ToolJob(), process_.get());
+    ResumeThread(thread.get());
+    for (CapturedStream& stream : streams_) stream.childStarted();
+    return true;
   }
-  DWORD exitCode = 0;
-  if (GetExitCodeProcess(process.get(), &exitCode)) outcome.exitCode = static_cast<int>(exitCode);
-  if (capturing) {
-    TakeRemainingOutput(streams);
-    outcome.stdoutTail = streams[0].tail();
-    outcome.stderrTail = streams[1].tail();
+
+  bool waitUpTo(std::chrono::milliseconds time) {
+    return WaitOnce(process_.get(), streams_,
+                    time == kUntilEnded ? INFINITE : static_cast<DWORD>(time.count()));
   }
-  if (interrupted) std::rethrow_exception(interrupted);
-  return outcome;
+
+  void ask(ChildAction action) {
+    if (action == ChildAction::Wait || std::exchange(ended_, true)) return;
+    if (!inJob_ || !TerminateJobObject(ToolJob(), kEndedExitCode))
+      TerminateProcess(process_.get(), kEndedExitCode);
+  }
+
+  void finish(ProcessOutcome& outcome) {
+    DWORD exitCode = 0;
+    if (GetExitCodeProcess(process_.get(), &exitCode))
+      outcome.exitCode = static_cast<int>(exitCode);
+    if (!capturing_) return;
+    TakeRemainingOutput(streams_);
+    outcome.stdoutTail = streams_[0].tail();
+    outcome.stderrTail = streams_[1].tail();
+  }
+
+ private:
+  // The child's standard handles other than captured pipes, closed here once
+  // it has started (it holds its own copies).
+  struct StandardHandles {
+    Handle input = NullDevice(GENERIC_READ);
+    Handle output;
+    Handle error;
+  };
+  StandardHandles ownStandardHandles() const {
+    StandardHandles handles;
+    if (output_ == ChildOutput::Inherit) {
+      handles.output = InheritableStandard(STD_OUTPUT_HANDLE);
+      handles.error = InheritableStandard(STD_ERROR_HANDLE);
+    } else if (!capturing_) {  // discarded, or no pipes to be had
+      handles.output = NullDevice(GENERIC_WRITE);
+      handles.error = NullDevice(GENERIC_WRITE);
+    }
+    return handles;
+  }
+
+  const ChildOutput output_;
+  std::array<CapturedStream, 2> streams_;
+  bool capturing_ = false;
+  Handle process_;
+  bool inJob_ = false;
+  bool ended_ = false;
+};
+
+RunningChild::RunningChild(ChildOutput output, ExitNotice /*notice*/)
+    : parts_(std::make_unique<Parts>(output)) {}
+RunningChild::~RunningChild() = default;
+bool RunningChild::start(const std::string& commandLine, const std::string& folder,
+                         std::string& error) {
+  return parts_->start(commandLine, folder, error);
+}
+bool RunningChild::waitUpTo(std::chrono::milliseconds time) {
+  return parts_->waitUpTo(time);
+}
+void RunningChild::ask(ChildAction action) {
+  parts_->ask(action);
+}
+void RunningChild::finish(ProcessOutcome& outcome) {
+  parts_->finish(outcome);
 }
 
 }  // namespace xkm

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "core/platform/os/process.h"
+
+namespace xkm {
+
+// A wait on a child without a time limit.
+inline constexpr std::chrono::milliseconds kUntilEnded{-1};
+
+// One child as the system holds it: started, waited for a while, asked to
+// end, and what it left taken. The wait around it is the same on every
+// system (process.cpp); each system's file holds only this.
+class RunningChild {
+ public:
+  RunningChild(ChildOutput output, ExitNotice notice);
+  // A child still running is ended and reaped first: none runs on unattended.
+  ~RunningChild();
+  RunningChild(const RunningChild&) = delete;
+  RunningChild& operator=(const RunningChild&) = delete;
+
+  // False when it could not be started, with the system's reason in `error`
+  // (empty when there was no program to start).
+  bool start(const std::string& commandLine, const std::string& folder, std::string& error);
+  // Waits up to `time` (kUntilEnded: no limit; never so with captured
+  // output), keeping the output it writes meanwhile; true once it has ended.
+  bool waitUpTo(std::chrono::milliseconds time);
+  // Each request is carried out once.
+  void ask(ChildAction action);
+  // After the end: how it ended and the last bytes of its output.
+  void finish(ProcessOutcome& outcome);
+
+ private:
+  class Parts;
+  std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace xkm
