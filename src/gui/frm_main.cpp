@@ -53,6 +53,8 @@ const QColor kRestColour(255, 224, 192);
 const QColor kRunningColour(0, 255, 0);
 const QColor kFailedColour(255, 96, 96);
 const QString kNoRunYet = "No run yet";  // the status label's name before a run of the order
+const QString kContainerWritten = "Container written: ";
+const QString kNoContainer = "No container written";
 constexpr int kStepTickMs = 1000;
 // What a narrow window leaves of a status text, in characters.
 constexpr double kFewestCharacters = 12;
@@ -162,7 +164,7 @@ frmMain::frmMain(AppState& app, Runner::StepTargetFactory makeToolChain, QWidget
   // A narrow window shortens the name in the middle; the tooltip has the path.
   container_ = new ElidedLabel(Qt::ElideMiddle, kFewestCharacters);
   container_->setObjectName("container");
-  container_->setAccessibleName("Container written");
+  sayContainer();
   statusBar()->addPermanentWidget(container_);
   auto* openFolder = new QToolButton;
   openFolder->setObjectName("openFolder");
@@ -461,6 +463,10 @@ void frmMain::showInputFiles() {
           .arg(name(app_.InputXmlPath), name(app_.InputHexPath), name(app_.InputA2lPath)));
   inputFiles_->setToolTip(
       ToQ(app_.InputXmlPath + "\n" + app_.InputHexPath + "\n" + app_.InputA2lPath));
+  // What a screen reader says of the label: the order's whole paths.
+  inputFiles_->setAccessibleName(
+      QDir::toNativeSeparators(ToQ("Input files: " + app_.InputXmlPath + ", " +
+                                   app_.InputHexPath + ", " + app_.InputA2lPath)));
 }
 
 // The run worked in its image's folder; the container it wrote is named.
@@ -472,6 +478,15 @@ void frmMain::showWrittenContainer() {
                           ? QString()
                           : "Container: " + QFileInfo(writtenContainer_).fileName());
   container_->setToolTip(writtenContainer_);
+  sayContainer();
+}
+
+// A screen reader hears the label's name, not its text: the name holds the path.
+void frmMain::sayContainer() {
+  container_->setAccessibleName(writtenContainer_.isEmpty()
+                                    ? kNoContainer
+                                    : kContainerWritten +
+                                          QDir::toNativeSeparators(writtenContainer_));
 }
 
 // Nothing of a result shown may pass for one of the next run or order.
@@ -484,6 +499,7 @@ void frmMain::forgetLastRun() {
   writtenContainer_.clear();
   container_->clear();
   container_->setToolTip({});
+  sayContainer();
   toolRunsView_->showRuns({});
   sessionView_->showTables(Session{}, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
 }
@@ -520,8 +536,8 @@ void frmMain::RunProcess() {
   for (const std::string& file : session_.setAside)
     appendStateRow({currentStepName(), LocalTimestamp(), "Set aside from an earlier run: " + file});
   if (outcome == RunOutcome::Completed && !session_.writtenContainer.empty())
-    appendStateRow(
-        {currentStepName(), LocalTimestamp(), "Container written: " + session_.writtenContainer});
+    appendStateRow({currentStepName(), LocalTimestamp(),
+                    FromQ(kContainerWritten) + session_.writtenContainer});
   sessionView_->showTables(session_, app_.UserInfoTable ? *app_.UserInfoTable : SessionTable());
   toolRunsView_->showRuns(session_.toolRuns);
   showWrittenContainer();

@@ -85,6 +85,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   void showInputFiles();
   void showWrittenContainer();
   void forgetLastRun();
+  void sayContainer();
   void showStatus(const QString& text, const QString& spoken = {});
   QString reportFileName() const;
   void showOutcome(RunOutcome outcome, int messages);
