@@ -6,11 +6,14 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <string>
 
 #include "cli/command_options.h"
+#include "cli/library_check_mode.h"
 #include "cli/report_file.h"
 #include "support/installed_process.h"
 #include "support/scratch_folder.h"
+#include "support/store_sandbox.h"
 
 namespace xkm {
 namespace {
@@ -18,19 +21,16 @@ namespace {
 class BatchModeTest : public ::testing::Test {
  protected:
   BatchModeTest() {
-    tool.folder().write("xkmtool.ini", "[System]\r\nToolConfig=tools.ini\r\n");
-    tool.folder().write("Userdata.ini",
-                        "[System]\r\nRegKey=-2147483647\r\nLanguagePath=Software\\Site\r\n"
-                        "LanguageKey=Language\r\nDataPath=Software\\Site\\UserData\r\n"
-                        "[Data]\r\n1=USERNAME;Name;Name;1;1\r\n");
+    tool.write("xkmtool.ini", "[System]\r\nToolConfig=tools.ini\r\n");
+    tool.write("Userdata.ini", test::UserDataIni());
     setSteps("");
-    inputs = tool.folder().write("in/a.xml", "<x/>") + "," + tool.folder().write("in/a.hex", "") +
-             "," + tool.folder().write("in/a.a2l", "");
+    inputs = tool.write("in/a.xml", "<x/>") + "," + tool.write("in/a.hex", "") + "," +
+             tool.write("in/a.a2l", "");
   }
 
   void setSteps(const std::string& moduls) {
-    tool.folder().write("LIB.xml", "<LIB><PROCESSES><PROCESS KEY=\"1\"><MODULS>" + moduls +
-                                       "</MODULS></PROCESS></PROCESSES></LIB>");
+    tool.write("LIB.xml", "<LIB><PROCESSES><PROCESS KEY=\"1\"><MODULS>" + moduls +
+                              "</MODULS></PROCESS></PROCESSES></LIB>");
   }
 
   test::InstalledTool tool;
@@ -40,7 +40,7 @@ class BatchModeTest : public ::testing::Test {
 TEST_F(BatchModeTest, AnUnknownStepEndsTheRunWithError438AndARelativeReportPathIsTheCallers) {
   setSteps("<MODUL><DISPLAY>Bogus</DISPLAY><NAME>bogus</NAME><HELP>h</HELP></MODUL>");
   test::ScratchFolder elsewhere;
-  test::ToolRun run = tool.run({"--batch", "--report=rel.json", inputs}, elsewhere.path());
+  test::ChildResult run = tool.run({"--batch", "--report=rel.json", inputs}, elsewhere.path());
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Error: 438 Object doesn't support this property or method\n");
   const auto json = nlohmann::json::parse(test::ReadFileBytes(elsewhere.file("rel.json")));
@@ -63,26 +63,25 @@ TEST_F(BatchModeTest, StartUpFailuresExitWithTwoAndStillReport) {
       {"xkmtool.ini", {"--batch", inputs}, "No Config-File: xkmtool.ini found"},
   };
   for (const auto& c : cases) {
-    if (*c.removed) std::remove(tool.folder().file(c.removed).c_str());
-    test::ToolRun run = tool.run(c.arguments);
+    if (*c.removed) std::remove(tool.file(c.removed).c_str());
+    test::ChildResult run = tool.run(c.arguments);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.err.rfind("Error while initializing application: " + c.error, 0), 0u) << run.err;
   }
-  EXPECT_EQ(nlohmann::json::parse(test::ReadFileBytes(tool.folder().file("r.json")))["outcome"],
+  EXPECT_EQ(nlohmann::json::parse(test::ReadFileBytes(tool.file("r.json")))["outcome"],
             "startup-failed");
 }
 
 TEST_F(BatchModeTest, LibraryNameIsPrintedAndSealedUnderIt) {
   const std::string library = XKM_SOURCE_DIR "/examples/demo/config/LIB_XKM_B3FCD394.lbr";
-  tool.folder().write("draft.xml", test::ReadFileBytes(library));
-  const test::ToolRun printed = tool.run({"--library-name", "draft.xml"});
+  tool.write("draft.xml", test::ReadFileBytes(library));
+  const test::ChildResult printed = tool.run({"--library-name", "draft.xml"});
   EXPECT_EQ(std::make_pair(printed.exitCode, printed.out),
             std::make_pair(0, std::string("LIB_XKM_B3FCD394.lbr\n")));
   EXPECT_EQ(tool.run({"--seal-library", "draft.xml"}).exitCode, 0);
-  EXPECT_EQ(test::ReadFileBytes(tool.folder().file("LIB_XKM_B3FCD394.lbr")),
-            test::ReadFileBytes(library));
-  EXPECT_FALSE(std::filesystem::exists(tool.folder().file("draft.xml")));
-  const test::ToolRun missing = tool.run({"--library-name", "missing.xml"});
+  EXPECT_EQ(test::ReadFileBytes(tool.file("LIB_XKM_B3FCD394.lbr")), test::ReadFileBytes(library));
+  EXPECT_FALSE(std::filesystem::exists(tool.file("draft.xml")));
+  const test::ChildResult missing = tool.run({"--library-name", "missing.xml"});
   EXPECT_EQ(std::make_pair(missing.exitCode, missing.err),
             std::make_pair(2, std::string("xkmtool: missing.xml: 53 File not found\n")));
 }
@@ -135,6 +134,32 @@ TEST(CommandOptions, OptionsComeFirstInAnyOrder) {
               expected);
   }
   EXPECT_NE(UsageText().find("  --check-library FILE "), std::string::npos);
+}
+
+TEST(RunLibraryCheck, PrintsFindingsWritesTheReportAndExitsByTheWorstFinding) {
+  test::ScratchFolder folder;
+  const std::string library = folder.write(
+      "LIB_XKM_0.lbr", "<XKMTOOL>\n<ECU_CONFIGURATION><ENTRY ECU=\"E\"/></ECU_CONFIGURATION>\n");
+  const std::string report = folder.file("report.json");
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(RunLibraryCheck(library, report, out, err), 1);
+  EXPECT_EQ(out.str().rfind(library + ":1:1: error: the file name does not match", 0), 0u)
+      << out.str();
+  EXPECT_NE(out.str().find(library + ":3:1: error: the XML does not parse"), std::string::npos)
+      << out.str();
+  EXPECT_NE(err.str().find("2 errors, 0 warnings"), std::string::npos) << err.str();
+
+  const nlohmann::json json = nlohmann::json::parse(test::ReadFileBytes(report));
+  EXPECT_EQ(json["library"], library);
+  EXPECT_EQ(json["errors"].dump() + json["warnings"].dump() + json["exitCode"].dump(), "201");
+  ASSERT_EQ(json["findings"].size(), 2u);
+  EXPECT_EQ(json["findings"][1]["line"].dump() + json["findings"][1]["severity"].dump(),
+            "3\"error\"");
+
+  std::ostringstream none;
+  EXPECT_EQ(RunLibraryCheck(folder.file("missing.lbr"), "", none, err), 2);
+  EXPECT_EQ(none.str(), "");
 }
 
 }  // namespace

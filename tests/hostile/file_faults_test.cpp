@@ -59,7 +59,8 @@ class DiskFull : public InstalledProcess {
     for (const char* name : {"brakel", "lenwatch", "qsr", "zoven", "xkm2sgo"})
       writeScriptTool(std::string("unlimited_") + name,
                       "ulimit -S -f unlimited\nexec '" + toolFile(name) + "' \"$@\"\n");
-    setTools(ReplaceAll(ReadFileBytes(file("tools.ini")), "=tools/", "=tools/unlimited_"));
+    write("tools.ini",
+          ReplaceAll(ReadFileBytes(file("tools.ini")), "=tools/", "=tools/unlimited_"));
   }
 };
 

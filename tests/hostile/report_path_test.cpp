@@ -22,36 +22,30 @@ namespace stdfs = std::filesystem;
 class ReportPath : public InstalledProcess {
  protected:
   ReportPath() { installInputs("input"); }
-  ChildResult runWithReport(const std::string& report, ChildCommand command = {}) {
-    const ChildCommand common =
-        this->command({"--batch", "--report", report,
-                       "input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l"});
-    command.argv = common.argv;
-    command.workingFolder = root();
-    command.environment.insert(common.environment.begin(), common.environment.end());
-    return RunChild(command);
+  ChildResult runWithReport(const std::string& report, bool withoutFileCapabilities = false) {
+    ChildCommand run = command({"--batch", "--report", report,
+                                "input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l"});
+    run.withoutFileCapabilities = withoutFileCapabilities;
+    return RunChild(run);
   }
 };
 
 TEST_F(ReportPath, AnInputIsNeverReplaced) {
-  const struct {
-    const char* name;
-    std::string report;
-    std::string input;  // the input it names
-  } rows[] = {
+  // The report's path; the input it names.
+  const std::tuple<const char*, std::string, std::string> rows[] = {
       {"the image", work("ecu_st10.hex"), work("ecu_st10.hex")},
       {"the logistic data", work("flowdata_4711.xml"), work("flowdata_4711.xml")},
       {"a hard link to the A2L file", file("a2l-link.json"), work("ecu_st10.a2l")},
   };
   stdfs::create_hard_link(work("ecu_st10.a2l"), file("a2l-link.json"));
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    const std::string before = ReadFileBytes(row.input);
-    const ChildResult run = runWithReport(row.report);
-    EXPECT_EQ(Generic(run.err), Generic("xkmtool: the report " + row.report +
-                                        " would replace the input file " + row.input + "\n"));
+  for (const auto& [name, report, input] : rows) {
+    SCOPED_TRACE(name);
+    const std::string before = ReadFileBytes(input);
+    const ChildResult run = runWithReport(report);
+    EXPECT_EQ(Generic(run.err), Generic("xkmtool: the report " + report +
+                                        " would replace the input file " + input + "\n"));
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(ReadFileBytes(row.input), before);
+    EXPECT_EQ(ReadFileBytes(input), before);
   }
 }
 
@@ -69,11 +63,9 @@ TEST_F(ReportPath, AFileTheRunMadeThereIsNotReplaced) {
 
 #ifndef _WIN32  // devices, FIFOs and permissions are POSIX notions
 TEST_F(ReportPath, ADeviceOrFifoIsWrittenWhereItIs) {
-  const struct {
-    const char* name;
-    std::function<bool(const std::string&)> make;  // false: not permitted here
-    bool read;                                     // a FIFO is read while the run writes
-  } rows[] = {
+  // How the node is made (false: not permitted here); whether it is read
+  // while the run writes, as a FIFO must be.
+  const std::tuple<const char*, std::function<bool(const std::string&)>, bool> rows[] = {
       {"a FIFO", [](const std::string& p) { return ::mkfifo(p.c_str(), 0600) == 0; }, true},
       {"a link to a FIFO",
        [this](const std::string& p) {
@@ -84,20 +76,20 @@ TEST_F(ReportPath, ADeviceOrFifoIsWrittenWhereItIs) {
        [](const std::string& p) { return ::mknod(p.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0; },
        false},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, make, read] : rows) {
+    SCOPED_TRACE(name);
     const std::string report = file("report-node");
     stdfs::remove(report);
     stdfs::remove(file("fifo"));
-    if (!row.make(report)) {
-      std::cout << "skipped, not permitted here: " << row.name << "\n";
+    if (!make(report)) {
+      std::cout << "skipped, not permitted here: " << name << "\n";
       continue;
     }
     std::future<std::string> reader;
-    if (row.read) reader = std::async(std::launch::async, [&] { return ReadFileBytes(report); });
+    if (read) reader = std::async(std::launch::async, [&] { return ReadFileBytes(report); });
     const ChildResult run = runWithReport(report);
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    if (row.read) {
+    if (read) {
       EXPECT_EQ(nlohmann::json::parse(reader.get())["outcome"], "completed");
     }
     EXPECT_FALSE(stdfs::is_regular_file(report));
@@ -118,7 +110,7 @@ TEST_F(ReportPath, ALinkToTheCallersOwnOutputIsWrittenThere) {
 TEST_F(ReportPath, AnEarlierReportThatCannotBeRemovedStopsTheStart) {
   write("kept/r.json", "{\"outcome\":\"completed\"}");
   ::chmod(file("kept").c_str(), 0555);
-  const ChildResult run = runWithReport(file("kept/r.json"), {.withoutFileCapabilities = true});
+  const ChildResult run = runWithReport(file("kept/r.json"), true);
   ::chmod(file("kept").c_str(), 0755);
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "xkmtool: the report " + file("kept/r.json") +

@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <filesystem>
+#include <string>
 #include <vector>
 
+#include "core/platform/os/path.h"
 #include "core/platform/os/sha256.h"
 #include "support/installed_process.h"
 
@@ -18,9 +20,6 @@ const std::string kSgo = "4711-0815_SW0102.sgo";
 class StaleOutputs : public InstalledProcess {
  protected:
   StaleOutputs() { installInputs("input"); }
-  std::string withWork(const std::string& text) const {
-    return Generic(ReplaceAll(text, "W/", work("")));
-  }
   // Names of files in the work folder that hold the earlier run's content.
   std::vector<std::string> holdingTheOldContent() const {
     std::vector<std::string> names;
@@ -34,51 +33,41 @@ class StaleOutputs : public InstalledProcess {
 };
 
 TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
-  // Where the earlier run's content is left: its container set aside, or its
-  // SGO file, set aside before this run's container replaced the container.
-  const std::vector<std::string> setAside{kContainer + kEarlierRun},
-      sgoSetAside{kSgo + kEarlierRun};
-  const struct {
-    const char* name;
-    const char* failingTool;
-    std::string leftover;
-    bool plantedDuringRun;  // by the converter, after the run's start
-    std::string stop;
-    const std::vector<std::string>& oldContentIn;
-  } rows[] = {
-      {"converter", "BRAKEL", "ecu_st10_1.bcb", false, "File : W/ecu_st10_1.bcb not found!",
-       setAside},
-      {"length checker", "LENWATCH", "ecu_st10_1_bcb.log", false,
-       "File : W/ecu_st10_1_bcb.log not found!", setAside},
-      {"checksum tool", "QSR", "CS.LOG", true, "Checksum-File : W/CS.LOG not found!", setAside},
-      {"packer", "ZOVEN", "ecu_st10.hex_blk_1_mim", true,
-       "MIM-File : W/ecu_st10.hex_blk_1_mim was not created!", setAside},
-      {"container converter", "XKM2SGO", kSgo, true, "SGO-File : " + kSgo + " was not created!",
-       sgoSetAside},
+  // The failing tool; the file an earlier run left, or the converter plants
+  // during this run; the stop (W/: the work folder).
+  const std::tuple<const char*, std::string, bool, std::string> rows[] = {
+      {"BRAKEL", "ecu_st10_1.bcb", false, "File : W/ecu_st10_1.bcb not found!"},
+      {"LENWATCH", "ecu_st10_1_bcb.log", false, "File : W/ecu_st10_1_bcb.log not found!"},
+      {"QSR", "CS.LOG", true, "Checksum-File : W/CS.LOG not found!"},
+      {"ZOVEN", "ecu_st10.hex_blk_1_mim", true,
+       "MIM-File : W/ecu_st10.hex_blk_1_mim was not created!"},
+      {"XKM2SGO", kSgo, true, "SGO-File : " + kSgo + " was not created!"},
   };
-
   write("old.txt", "Type;Name;Value;Range\r\nChecksum;CS_BLOCK1;" + kOld + "\r\n");
   const std::string brakel = file("brakel.real");
   stdfs::copy_file(toolFile("brakel"), brakel);
   const auto plain = environment;
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [tool, leftover, plantedDuringRun, stop] : rows) {
+    SCOPED_TRACE(tool);
     environment = plain;
     stdfs::remove_all(file("input"));
     installInputs("input");
     write("input/.xkm-tmp-Q1w2e3", "a killed run's temporary file");
     write("input/" + kContainer, kOld);  // an earlier run's container
-    environment[std::string("XKM_TOOL_FAIL_") + row.failingTool] = "nofiles";
+    environment[std::string("XKM_TOOL_FAIL_") + tool] = "nofiles";
     std::string plant = "run=" + brakel;
-    if (row.plantedDuringRun)
-      plant += "\ncopy=" + file("old.txt") + ">" + work(row.leftover);
+    if (plantedDuringRun)
+      plant += "\ncopy=" + file("old.txt") + ">" + work(leftover);
     else
-      write("input/" + row.leftover, ReadFileBytes(file("old.txt")));
+      write("input/" + leftover, ReadFileBytes(file("old.txt")));
     stdfs::remove(toolFile("brakel"));
     writeStandInTool("brakel", plant);
     ChildResult run = runDemo();
-    EXPECT_EQ(Generic(run.err), Generic(StopText(withWork(row.stop))));
-    EXPECT_EQ(holdingTheOldContent(), row.oldContentIn);
+    EXPECT_EQ(Generic(run.err), Generic(StopText(ReplaceAll(stop, "W/", work("")))));
+    // The earlier content is left in its container, set aside, or in its SGO
+    // file, set aside before this run's container replaced the container.
+    EXPECT_EQ(holdingTheOldContent(),
+              std::vector{(leftover == kSgo ? kSgo : kContainer) + kEarlierRun});
   }
 }
 
@@ -88,47 +77,44 @@ TEST_F(StaleOutputs, AFailingToolIsNeverJudgedByAnEarlierRunsFile) {
 TEST_F(StaleOutputs, NoContainerOfThisRunMeansNoSgoFile) {
   const std::string unnamed = std::string(16, '_') + ".xkm";
   const std::string order = DemoInput("flowdata_4711.xml");
-  const struct {
-    const char* name;
-    std::string logisticData;
-    std::string mcsEcu;     // what stands for <$DATA.ECU> in the container template
-    std::string container;  // the name this run's container would have
-    std::string why;        // the message that says why there is none
-  } rows[] = {{"unknown variable", order, "<$Data.X>", kContainer,
-               "xkmtool: 60020 unbekannte Variablen in MCS-File"},
-              // Refused only once the container's text is made.
-              {"character without a Windows-1252 code", order, "\u0159<$DATA.ECU>", kContainer,
-               "xkmtool: 60042 Zeichen ohne Windows-1252-Code"},
-              {"unreadable logistic data", "<not xml", "<$DATA.ECU>", unnamed,
-               "xkmtool: 60045 Kein Container geschrieben: die logistischen Daten"},
-              {"XML of another kind", "<x/>", "<$DATA.ECU>", unnamed,
-               "Error: 60051 Die logistischen Daten " + work("flowdata_4711.xml") +
-                   " nennen keinen Auftrag: Envelope \"FromFlow\" fehlt"},
-              {"no order fields",
-               Replaced(Replaced(order, "SGIDB1_CustomerOrderNumber", "X1"),
-                        "SGIDB3_Cust_SW_Version", "X3"),
-               "<$DATA.ECU>", unnamed,
-               "Error: 60051 Die logistischen Daten " + work("flowdata_4711.xml") +
-                   " nennen keinen Auftrag: Field \"SGIDB1_CustomerOrderNumber\" / "
-                   "\"SGIDB3_Cust_SW_Version\" fehlt"}};
+  // The logistic data; what stands for <$DATA.ECU> in the container template;
+  // the name this run's container would have; the message that says why there is none.
+  const std::tuple<const char*, std::string, std::string, std::string, std::string> rows[] = {
+      {"unknown variable", order, "<$Data.X>", kContainer,
+       "xkmtool: 60020 unbekannte Variablen in MCS-File"},
+      // Refused only once the container's text is made.
+      {"character without a Windows-1252 code", order, "\u0159<$DATA.ECU>", kContainer,
+       "xkmtool: 60042 Zeichen ohne Windows-1252-Code"},
+      {"unreadable logistic data", "<not xml", "<$DATA.ECU>", unnamed,
+       "xkmtool: 60045 Kein Container geschrieben: die logistischen Daten"},
+      {"XML of another kind", "<x/>", "<$DATA.ECU>", unnamed,
+       "Error: 60051 Die logistischen Daten " + work("flowdata_4711.xml") +
+           " nennen keinen Auftrag: Envelope \"FromFlow\" fehlt"},
+      {"no order fields",
+       Replaced(Replaced(order, "SGIDB1_CustomerOrderNumber", "X1"), "SGIDB3_Cust_SW_Version",
+                "X3"),
+       "<$DATA.ECU>", unnamed,
+       "Error: 60051 Die logistischen Daten " + work("flowdata_4711.xml") +
+           " nennen keinen Auftrag: Field \"SGIDB1_CustomerOrderNumber\" / "
+           "\"SGIDB3_Cust_SW_Version\" fehlt"}};
   const std::string library = DemoLibrary();
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, logisticData, mcsEcu, container, why] : rows) {
+    SCOPED_TRACE(name);
     stdfs::remove_all(file("input"));
     installInputs("input");
-    const std::string sgo = row.container.substr(0, row.container.size() - 4) + ".sgo";
-    write("input/" + row.container, kOld);
+    const std::string sgo = container.substr(0, container.size() - 4) + ".sgo";
+    write("input/" + container, kOld);
     write("input/" + sgo, kOld);
-    write("input/flowdata_4711.xml", row.logisticData);
-    replaceLibrary(Replaced(library, "<$DATA.ECU>", row.mcsEcu));
+    write("input/flowdata_4711.xml", logisticData);
+    replaceLibrary(Replaced(library, "<$DATA.ECU>", mcsEcu));
     ChildResult run = runDemo();
     replaceLibrary(library);
-    EXPECT_NE(Generic(run.err).find(Generic(row.why)), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(StopText("SGO-File : " + row.container + " was not created!")),
+    EXPECT_NE(Generic(run.err).find(Generic(why)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(StopText("SGO-File : " + container + " was not created!")),
               std::string::npos)
         << run.err;
-    EXPECT_FALSE(stdfs::exists(work(row.container)) || stdfs::exists(work(sgo)));
-    EXPECT_EQ(ReadFileBytes(work(row.container + kEarlierRun)), kOld);
+    EXPECT_FALSE(stdfs::exists(work(container)) || stdfs::exists(work(sgo)));
+    EXPECT_EQ(ReadFileBytes(work(container + kEarlierRun)), kOld);
     EXPECT_EQ(ReadFileBytes(work(sgo + kEarlierRun)), kOld);
   }
 }
@@ -167,29 +153,26 @@ TEST_F(StaleOutputs, AFailedPreparationWritesNothingAndSetsTheEarlierContainerAs
 // A library or an order may name a file the run writes or removes after one
 // of its inputs; the run refuses it and every input stays as it was.
 TEST_F(StaleOutputs, NoInputIsEverWrittenOrRemoved) {
-  const struct {
-    const char* name;
-    std::string from, to;  // the library's template name and its replacement
-    const char* xmlName;
-  } rows[] = {
+  // The library's template name and its replacement; the order's file name.
+  const std::tuple<const char*, std::string, std::string, std::string> rows[] = {
       {"QSR script is the image", "CS_ST10.qsr", "ecu_st10.hex", "flowdata_4711.xml"},
       {"address info is the A2L file", "HEXINFO_ST10.qsr", "ecu_st10.a2l", "flowdata_4711.xml"},
       {"control file is the order", "BRAKEL_ST10.ctl", "flowdata_4711.xml", "flowdata_4711.xml"},
       {"container is the order", "", "", "4711-0815_SW0102.xkm"},
   };
   const std::string library = DemoLibrary();
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, from, to, xmlName] : rows) {
+    SCOPED_TRACE(name);
     stdfs::remove_all(file("input"));
-    const std::string folder = installInputs("input", "ecu_st10.hex", row.xmlName);
-    if (!row.from.empty()) replaceLibrary(ReplaceAll(library, row.from, row.to));
-    ChildResult run = runBatch(
-        std::string("input/") + row.xmlName + ",input/ecu_st10.hex,input/ecu_st10.a2l", "input");
+    const std::string folder = installInputs("input", "ecu_st10.hex", xmlName);
+    if (!from.empty()) replaceLibrary(ReplaceAll(library, from, to));
+    ChildResult run =
+        runBatch("input/" + xmlName + ",input/ecu_st10.hex,input/ecu_st10.a2l", "input");
     replaceLibrary(library);
     EXPECT_NE(report().dump().find("60043 Die Datei"), std::string::npos) << run.err;
-    for (const std::string name : {"flowdata_4711.xml", "ecu_st10.hex", "ecu_st10.a2l"})
-      EXPECT_EQ(ReadFileBytes(folder + "/" + (name.ends_with(".xml") ? row.xmlName : name)),
-                DemoInput(name));
+    for (const std::string input : {"flowdata_4711.xml", "ecu_st10.hex", "ecu_st10.a2l"})
+      EXPECT_EQ(ReadFileBytes(folder + "/" + (input.ends_with(".xml") ? xmlName : input)),
+                DemoInput(input));
   }
 }
 
@@ -215,28 +198,22 @@ TEST_F(StaleOutputs, AFolderEndingInABlankIsRefusedNotTrimmed) {
 TEST_F(StaleOutputs, AWorkingFileThatIsALinkIsNeverRead) {
   const std::string secret = write("private.txt", "SECRET");
   stdfs::permissions(secret, stdfs::perms::owner_read | stdfs::perms::owner_write);
-  const std::string demoTools = ReadFileBytes(file("tools.ini"));
-  const struct {
-    const char* name;
-    const char* log;
-    const char* action;
-  } rows[] = {{"CS.LOG, symbolic", "CS.LOG", "link"},
-              {"QSR.LOG, symbolic", "QSR.LOG", "link"},
-              {"QSR.LOG, hard", "QSR.LOG", "hardlink"}};
-  for (const auto& row : rows) {
+  // The log a tool replaces by a link to the private file; the stand-in's action.
+  const std::pair<const char*, std::string> rows[] = {
+      {"CS.LOG", "link"}, {"QSR.LOG", "link"}, {"QSR.LOG", "hardlink"}};
+  for (const auto& [log, action] : rows) {
 #ifdef _WIN32
-    if (std::string(row.action) == "link") continue;  // symbolic links need a privilege there
+    if (action == "link") continue;  // symbolic links need a privilege there
 #endif
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(std::string(log) + ", " + action);
     stdfs::remove_all(file("input"));
     installInputs("input");
     stdfs::remove(toolFile("qsr-link"));
-    writeStandInTool("qsr-link", "run=" + toolFile("qsr") + "\n" + row.action + "=" + secret + ">" +
-                                     work(row.log));
-    write("tools.ini", Replaced(demoTools, "tools/qsr", "tools/qsr-link"));
+    writeStandInTool("qsr-link",
+                     "run=" + toolFile("qsr") + "\n" + action + "=" + secret + ">" + work(log));
+    changeTools("tools/qsr", "tools/qsr-link");
     const ChildResult run = runDemo();
-    EXPECT_NE(run.err.find("Not read, a link or no regular file: " + work(row.log)),
-              std::string::npos)
+    EXPECT_NE(run.err.find("Not read, a link or no regular file: " + work(log)), std::string::npos)
         << run.err;
     EXPECT_FALSE(stdfs::exists(work("ecu_st10_QSR.LOG")));  // the copy of the checksum log
     EXPECT_EQ(ReadFileBytes(secret), "SECRET");
@@ -260,8 +237,7 @@ TEST_F(StaleOutputs, AnImageChangedDuringTheRunIsToldAndTraced) {
   const std::string changed = write("changed.hex", ":00000001FF\r\n");
   writeStandInTool("qsr-then-change",
                    "run=" + toolFile("qsr") + "\ncopy=" + changed + ">" + work("ecu_st10.hex"));
-  write("tools.ini",
-        Replaced(ReadFileBytes(file("tools.ini")), "tools/qsr", "tools/qsr-then-change"));
+  changeTools("tools/qsr", "tools/qsr-then-change");
   ChildResult run = runDemo();
   EXPECT_EQ(run.exitCode, 3) << run.err;
   EXPECT_EQ(Generic(run.err), Generic("xkmtool: 60048 Die Eingabedatei " + work("ecu_st10.hex") +
@@ -270,6 +246,58 @@ TEST_F(StaleOutputs, AnImageChangedDuringTheRunIsToldAndTraced) {
       nlohmann::json::parse(ReadFileBytes(work("runs.log")))["inputs"]["hex"];
   EXPECT_EQ(hex["sha256"], Sha256Of(DemoInput("ecu_st10.hex")));
   EXPECT_EQ(hex["atEnd"]["sha256"], Sha256Of(":00000001FF\r\n"));
+}
+
+using Breakout = InstalledProcess;
+
+// The quote in hostile file names; Windows forbids '"' in them.
+const std::string kNameQuote = fs::kSeparator == '\\' ? "'" : "\"";
+
+// Blanks, quotes, ";", "$(...)", backquotes and a leading "-" reach every tool
+// as the very same text: the tools get an argv, never a shell command line.
+TEST_F(Breakout, HostileImagePathReachesEveryToolLiterally) {
+  const std::string folder = "in put;$(touch pwned)`touch pwned`";
+  const std::string hex = "-ecu 'st10' " + kNameQuote + "x" + kNameQuote + ";$(touch pwned).hex";
+  const std::string w = Generic(installInputs(folder, hex));
+  ChildResult run = runBatch(
+      folder + "/flowdata_4711.xml," + folder + "/" + hex + "," + folder + "/ecu_st10.a2l", folder);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string expected =
+      "brakel <{W}/BRAKEL_ST10.ctl>\nlenwatch <{S}_1.bcb>\nlenwatch <{S}_2.bcb>\n"
+      "qsr <-b> <{W}/CS_ST10.qsr> <{W}/{I}>\nzoven <-o> <{W}/{I}_blk_1_mim> <{S}_1.bcb>\n"
+      "zoven <-o> <{W}/{I}_blk_2_mim> <{S}_2.bcb>\nxkm2sgo <-l> <" +
+      kContainer + ">\n";
+  const std::string stem = w + "/" + hex.substr(0, hex.size() - 4);
+  EXPECT_EQ(Generic(argvLog()),
+            ReplaceAll(ReplaceAll(ReplaceAll(expected, "{S}", stem), "{W}", w), "{I}", hex));
+  EXPECT_EQ(ReadFileBytes(w + "/" + kContainer), Expected("st10.xkm"));
+}
+
+// The container's name comes from the logistic data; a separator in it must
+// not put the container anywhere but the working folder.
+TEST_F(Breakout, ContainerNameNeverLeavesTheWorkingFolder) {
+  const std::pair<std::string, std::string> rows[] = {
+      // logistic name, container asked for
+      {"../../outside/x", "../../outside/x_SW0102.xkm"},
+      {"/tmp/x", "/tmp/x____SW0102.xkm"}};
+  write("outside/keep.txt", "untouched");
+  for (const auto& [sgidb1, name] : rows) {
+    SCOPED_TRACE(sgidb1);
+    stdfs::remove_all(file("deep"));
+    installInputs("deep/input");
+    write("deep/input/flowdata_4711.xml",
+          Replaced(DemoInput("flowdata_4711.xml"), ">4711-0815<", ">" + sgidb1 + "<"));
+    ChildResult run = runDemo("deep/input");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Generic(run.err),
+              Generic("xkmtool: 62101 Container name " + name.substr(0, name.size() - 4) +
+                      " holds a path separator\n" +
+                      StopText("SGO-File : " + name + " was not created!")));
+    EXPECT_EQ(argvLog().find("xkm2sgo"), std::string::npos);
+    for (const auto& entry : stdfs::recursive_directory_iterator(root()))
+      EXPECT_NE(entry.path().extension(), ".xkm") << entry.path();
+    EXPECT_EQ(ReadFileBytes(file("outside/keep.txt")), "untouched");
+  }
 }
 
 }  // namespace

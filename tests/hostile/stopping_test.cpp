@@ -1,6 +1,12 @@
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <thread>
 #ifndef _WIN32
 #include <fcntl.h>
@@ -10,6 +16,7 @@
 #include <csignal>
 #endif
 
+#include "core/platform/os/system_info.h"
 #include "support/installed_process.h"
 
 namespace xkm::test {
@@ -31,9 +38,7 @@ class Stopping : public InstalledProcess {
         "slow_qsr",
         "touch=" + work("qsr.started") + "\nsleep=" + std::to_string(sleepMs) +
             (thenWork ? "\nrun=" + toolFile("qsr") : "\ntouch=" + work("qsr.outlived")));
-    setTools(
-        "[Tools]\nBrakel=tools/brakel\nLenwatch=tools/lenwatch\nQSR=tools/slow_qsr\n"
-        "ZOVEN=tools/zoven\nXKM2SGO=tools/xkm2sgo\n");
+    changeTools("tools/qsr", "tools/slow_qsr");
   }
   ChildCommand demoCommand() const {
     return command({"--batch", "--report", file("r.json"),
@@ -50,32 +55,29 @@ class Stopping : public InstalledProcess {
 // A tool that finishes within the grace period completes its step; one that
 // hangs is asked to end after it. Either way the run ends stopped.
 TEST_F(Stopping, EveryStopSignalStopsTheRunWhileAToolRuns) {
-  const struct {
-    const char* name;
-    int signal;
-    bool toGroup;  // the terminal's Ctrl+C reaches the whole foreground group
-    bool hangs;
-  } rows[] = {{"SIGTERM, the tool finishes", SIGTERM, false, false},
-              {"SIGTERM, the tool hangs", SIGTERM, false, true},
-              {"SIGHUP (terminal closed)", SIGHUP, false, true},
-              {"Ctrl+C", SIGINT, true, true}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  // The signal, whether to the whole group (the terminal's Ctrl+C reaches the
+  // whole foreground group), whether the tool hangs.
+  const std::tuple<const char*, int, bool, bool> rows[] = {
+      {"SIGTERM, the tool finishes", SIGTERM, false, false},
+      {"SIGHUP (terminal closed), the tool hangs", SIGHUP, false, true},
+      {"Ctrl+C, the tool hangs", SIGINT, true, true}};
+  for (const auto& [name, signal, toGroup, hangs] : rows) {
+    SCOPED_TRACE(name);
     stdfs::remove_all(file("input"));
     installInputs("input");
-    useSlowChecksumTool(row.hangs ? 600000 : 1500, row.hangs ? "StopGrace=1\n" : "", !row.hangs);
+    useSlowChecksumTool(hangs ? 600000 : 1500, hangs ? "StopGrace=1\n" : "", !hangs);
     ChildCommand command = demoCommand();
     command.ownProcessGroup = true;
     Child child(command);
     ASSERT_TRUE(appears(work("qsr.started")));
-    child.signal(row.signal, row.toGroup);
+    child.signal(signal, toGroup);
     const ChildResult run = child.wait();
     EXPECT_EQ(run.exitCode, 4) << run.err;
     // Asked to end after the grace period, never hit by the Ctrl+C itself.
     EXPECT_EQ(report()["tools"].back()["signal"],
-              row.hangs ? nlohmann::json(SIGTERM) : nlohmann::json());
+              hangs ? nlohmann::json(SIGTERM) : nlohmann::json());
     // Within the grace the step under way finished: its checksums were imported.
-    EXPECT_EQ(stdfs::exists(work("CS.LOG")), !row.hangs);
+    EXPECT_EQ(stdfs::exists(work("CS.LOG")), !hangs);
   }
 }
 
@@ -94,9 +96,7 @@ TEST_F(Stopping, NoToolOutlivesAKilledRunAndItsLockIsTakenOver) {
   std::this_thread::sleep_for(std::chrono::milliseconds(4500));
   EXPECT_FALSE(stdfs::exists(work("qsr.outlived")));
   // The lock file it left is held by nobody: the next run takes it over.
-  setTools(
-      "[Tools]\nBrakel=tools/brakel\nLenwatch=tools/lenwatch\nQSR=tools/qsr\n"
-      "ZOVEN=tools/zoven\nXKM2SGO=tools/xkm2sgo\n");
+  changeTools("tools/qsr", "tools/qsr");
   EXPECT_EQ(runDemo().exitCode, 0);
 }
 
@@ -109,9 +109,7 @@ TEST_F(Stopping, AToolsHelperInASessionOfItsOwnEndsWithTheTool) {
   writeScriptTool("late_xkm2sgo", "'" + toolFile("xkm2sgo") +
                                       "' \"$@\"\nsetsid sh -c 'sleep 1; echo late > \"$0\"' '" +
                                       sgo + "' &\n");
-  setTools(
-      "[Tools]\nBrakel=tools/brakel\nLenwatch=tools/lenwatch\nQSR=tools/qsr\n"
-      "ZOVEN=tools/zoven\nXKM2SGO=tools/late_xkm2sgo\n");
+  changeTools("tools/xkm2sgo", "tools/late_xkm2sgo");
   ASSERT_EQ(runDemo().exitCode, 0);
   const std::string converted = ReadFileBytes(sgo);
   // Long enough for a helper that lived on to write.
@@ -136,12 +134,8 @@ TEST_F(Stopping, AFolderClaimThatCannotBeMadeEndsTheRun) {
   const std::string lock = work(".xkmtool.lock");
   const std::string privateFile = write("private.txt", "SECRET");
   ::chmod(privateFile.c_str(), 0600);
-  const struct {
-    const char* name;
-    std::function<void()> plant;
-    bool lockedByOther;  // another program locks byte 5 of the file
-    const char* reason;
-  } rows[] = {
+  // What is put at the lock's name; whether another program locks byte 5 of it.
+  const std::tuple<const char*, std::function<void()>, bool, const char*> rows[] = {
       {"link", [&] { stdfs::create_symlink(file("elsewhere"), lock); }, false,
        "a link, not a file"},
       {"hard link to a private file", [&] { stdfs::create_hard_link(privateFile, lock); }, false,
@@ -153,18 +147,18 @@ TEST_F(Stopping, AFolderClaimThatCannotBeMadeEndsTheRun) {
        [&] { write("input/.xkmtool.lock", "pid=1\nhost=elsewhere\nstarted=2026-12-07\n"); }, true,
        "locked by another program"},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, plant, lockedByOther, reason] : rows) {
+    SCOPED_TRACE(name);
     stdfs::remove_all(lock);
-    row.plant();
+    plant();
     const int other =
-        row.lockedByOther ? ::open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0644) : -1;
+        lockedByOther ? ::open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0644) : -1;
     const struct flock range = {F_WRLCK, SEEK_SET, 5, 1, 0};
-    if (row.lockedByOther) ::fcntl(other, F_OFD_SETLK, &range);
+    if (lockedByOther) ::fcntl(other, F_OFD_SETLK, &range);
     EXPECT_EQ(runDemo().err, "Error: 60049 Der Ordner " + file("input") +
                                  " kann nicht für diesen Lauf belegt werden: " + lock + ": " +
-                                 row.reason + "\n");
-    if (row.lockedByOther) ::close(other);
+                                 reason + "\n");
+    if (lockedByOther) ::close(other);
   }
   // Never written through: the file the hard link named is as it was.
   struct stat info {};
@@ -178,25 +172,21 @@ TEST_F(Stopping, AFolderClaimThatCannotBeMadeEndsTheRun) {
 TEST_F(Stopping, AnotherUsersClaimIsHonouredOrTakenOver) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can hand a file to another user";
   const std::string lock = work(".xkmtool.lock");
-  const struct {
-    const char* name;
-    bool held;
-    std::string err;
-  } rows[] = {{"held", true,
-               "Error: 60040 Der Ordner " + file("input") +
-                   " wird bereits von einem anderen Lauf benutzt (Prozess 4711 auf other-pc, "
-                   "gestartet 2026-12-07T08:00:00+0100) - bitte warten, bis dieser Lauf beendet "
-                   "ist\n"},
-              {"left behind", false, ""}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  const std::pair<bool, std::string> rows[] = {
+      {true, "Error: 60040 Der Ordner " + file("input") +
+                 " wird bereits von einem anderen Lauf benutzt (Prozess 4711 auf other-pc, "
+                 "gestartet 2026-12-07T08:00:00+0100) - bitte warten, bis dieser Lauf beendet "
+                 "ist\n"},
+      {false, ""}};
+  for (const auto& [held, err] : rows) {
+    SCOPED_TRACE(held ? "held" : "left behind");
     write("input/.xkmtool.lock", "pid=4711\nhost=other-pc\nstarted=2026-12-07T08:00:00+0100\n");
     ASSERT_EQ(::chown(lock.c_str(), 65534, 65534), 0);
     ::chmod(lock.c_str(), 0644);
     const int other = ::open(lock.c_str(), O_RDWR);
     const struct flock claim = {F_WRLCK, SEEK_SET, 0, 1, 0};
-    if (row.held) ::fcntl(other, F_OFD_SETLK, &claim);
-    EXPECT_EQ(runDemo("input", {.withoutFileCapabilities = true}).err, row.err);
+    if (held) ::fcntl(other, F_OFD_SETLK, &claim);
+    EXPECT_EQ(runDemo("input", {.withoutFileCapabilities = true}).err, err);
     ::close(other);
   }
 }
@@ -222,7 +212,7 @@ TEST_F(Stopping, AClaimRemovedByAToolStopsTheRun) {
   GTEST_SKIP() << "Windows keeps a removed file that the claim holds open until the claim ends";
 #endif
   writeStandInTool("qsr-unclaims", "run=" + toolFile("qsr") + "\nremove=" + work(".xkmtool.lock"));
-  write("tools.ini", Replaced(ReadFileBytes(file("tools.ini")), "tools/qsr", "tools/qsr-unclaims"));
+  changeTools("tools/qsr", "tools/qsr-unclaims");
   EXPECT_EQ(Generic(runDemo().err),
             Generic(StopText("60050 Die Belegung " + work(".xkmtool.lock") +
                              " wurde während des Laufs entfernt - ein anderer Lauf kann im "
@@ -236,6 +226,104 @@ TEST_F(Stopping, AToolPastItsTimeLimitIsEnded) {
   EXPECT_EQ(run.err,
             "Error: 60000 Tool : QSR ran longer than its time limit of 1 s (ToolTimeout) "
             "and was ended - program stops!\n");
+}
+
+std::string Literal(const std::string& text) {
+  return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+}
+
+// Runs side by side, each a real xkmtool process. The converter stand-in
+// holds a run inside RUN_BCB_CONVERSION (after Init has claimed the folder)
+// until the test creates the file "release"; it announces that it waits by
+// creating "waiting". Runs that are not gated pass straight through.
+class ConcurrentRuns : public InstalledProcess {
+ protected:
+  ConcurrentRuns() {
+    stdfs::copy_file(XKM_STAND_IN_EXE, toolFile("brakel-gate"));
+    changeTools("tools/brakel", "tools/brakel-gate");
+    stdfs::create_directories(file("gate"));
+  }
+  ~ConcurrentRuns() override { release(); }
+
+  ChildCommand demoCommand(const std::string& w, const std::string& name, bool gated) const {
+    ChildCommand command =
+        this->command({"--batch", "--report", file(name + ".json"),
+                       w + "/flowdata_4711.xml," + w + "/ecu_st10.hex," + w + "/ecu_st10.a2l"});
+    command.environment["XKM_STAND_IN"] =
+        (gated ? "touch=" + file("gate/waiting") + "\nwait-for=" + file("gate/release") + "\n"
+               : "") +
+        "run=" + toolFile("brakel");
+    return command;
+  }
+
+  // Waits for the gated run to reach its converter; false when it ended
+  // first or never got there.
+  bool waitUntilGated() const {
+    for (int i = 0; i < 12000 && !stdfs::exists(file("gate/waiting")); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return stdfs::exists(file("gate/waiting"));
+  }
+  void release() const { write("gate/release", ""); }
+  nlohmann::json reportOf(const std::string& name) const {
+    return nlohmann::json::parse(ReadFileBytes(file(name + ".json")));
+  }
+};
+
+TEST_F(ConcurrentRuns, SecondRunOnTheSameFolderRefusesAndTheFirstGoesOnUntouched) {
+  const std::string folder = installInputs("input");
+  Child first(demoCommand("input", "first", true));
+  ASSERT_TRUE(waitUntilGated());
+
+  ChildResult second = RunChild(demoCommand("input", "second", false));
+  EXPECT_EQ(second.exitCode, 1);
+  const std::string expected =
+      "Error: 60040 Der Ordner " + Literal(folder) +
+      " wird bereits von einem anderen Lauf benutzt \\(Prozess " + std::to_string(first.pid()) +
+      " auf " + Literal(HostName()) +
+      ", gestartet \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d{4}\\) - "
+      "bitte warten, bis dieser Lauf beendet ist\n";
+  EXPECT_TRUE(std::regex_match(second.err, std::regex(expected))) << second.err;
+  EXPECT_EQ(reportOf("second")["outcome"].dump() + reportOf("second")["tools"].dump(),
+            "\"failed\"[]");
+
+  release();
+  EXPECT_EQ(first.wait().exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(file("input/") + kContainer), Expected("st10.xkm"));
+  EXPECT_FALSE(stdfs::exists(file("input/.xkmtool.lock")));
+}
+
+// Eight runs at once, each in its own folder, all appending to one trace
+// file: eight whole lines, each a valid JSON object for its own run. A lock
+// wider than its folder would fail some of them.
+TEST_F(ConcurrentRuns, EightRunsSideBySideEachAppendOneWholeTraceLine) {
+  write("xkmtool.ini", "[System]\nToolConfig=tools.ini\nTraceLog=trace/runs.log\n");
+  stdfs::create_directories(file("trace"));
+  constexpr int kRuns = 8;
+  std::vector<std::unique_ptr<Child>> runs;
+  for (int i = 0; i < kRuns; ++i) {
+    const std::string name = "run" + std::to_string(i);
+    installInputs(name);
+    runs.push_back(std::make_unique<Child>(demoCommand(name, name, false)));
+  }
+  std::multiset<long> pids;
+  for (auto& run : runs) {
+    pids.insert(run->pid());
+    EXPECT_EQ(run->wait().exitCode, 0);
+  }
+
+  const std::string log = ReadFileBytes(file("trace/runs.log"));
+  ASSERT_TRUE(!log.empty() && log.back() == '\n');
+  std::istringstream lines(log);
+  std::multiset<long> traced;
+  std::set<std::string> hexFiles;
+  for (std::string line; std::getline(lines, line);) {
+    const nlohmann::json trace = nlohmann::json::parse(line);  // throws on a torn line
+    traced.insert(trace["pid"].get<long>());
+    hexFiles.insert(trace["inputs"]["hex"]["path"].get<std::string>());
+    EXPECT_EQ(trace["outcome"], "completed");
+  }
+  EXPECT_EQ(traced, pids);  // one line per run
+  EXPECT_EQ(hexFiles.size(), static_cast<size_t>(kRuns));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/library/hardware_selection.h"
 #include "core/platform/error.h"
 #include "core/resources/message_ids.h"
 #include "library_fixture.h"
@@ -75,7 +76,6 @@ TEST_F(TemplatesTest, EachLookupFindsItsPartOrFailsWithItsNumber) {
           "<ADRESSLAYOUT VALUE='SPLIT'><DATABLOCK_COUNT>7</DATABLOCK_COUNT>"
           "<MIM_CONVERSION>1</MIM_CONVERSION></ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='M1'><MIM_CONVERSION> 1</MIM_CONVERSION></ADRESSLAYOUT>"
-          "<ADRESSLAYOUT VALUE='M2'><MIM_CONVERSION>01</MIM_CONVERSION></ADRESSLAYOUT>"
           "<ADRESSLAYOUT VALUE='NO_RAW'>" +
           Template("QSR", "q", "") + "</ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='NO_NAME'><RAW><DATA/></RAW></ADRESSLAYOUT>" +
@@ -94,11 +94,7 @@ TEST_F(TemplatesTest, EachLookupFindsItsPartOrFailsWithItsNumber) {
   const auto brakel = [&](const char* layout) {
     return test::Outcome([&] { return GetBrakelTemplate(ctx, layout).name; });
   };
-  const struct {
-    const char* name;
-    std::string actual;
-    std::string expected;
-  } rows[] = {
+  const std::tuple<const char*, std::string, std::string> rows[] = {
       {"blank RAW name before blank QSR", raw("RQ"), Failure(60017)},
       {"blank MCS name before blank QSR", raw("MQ"), Failure(60024)},
       {"blank QSR name", raw("Q"), Failure(60018)},
@@ -119,9 +115,8 @@ TEST_F(TemplatesTest, EachLookupFindsItsPartOrFailsWithItsNumber) {
       {"MIM_CONVERSION from the first description", mim("SPLIT"), "0"},
       {"MIM_CONVERSION 1", mim("O'NEIL"), "1"},
       {"MIM_CONVERSION with a blank", mim("M1"), "0"},
-      {"MIM_CONVERSION 01", mim("M2"), "0"},
   };
-  for (const auto& row : rows) EXPECT_EQ(row.actual, row.expected) << row.name;
+  for (const auto& [name, actual, expected] : rows) EXPECT_EQ(actual, expected) << name;
 }
 
 TEST_F(TemplatesTest, ABlankNameFailsWithTheMessageOfTheLanguage) {
@@ -129,6 +124,146 @@ TEST_F(TemplatesTest, ABlankNameFailsWithTheMessageOfTheLanguage) {
   app.LanguageOffset = 1000;
   EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "RQ"); }).description(),
             "No information about RAW-template was found in library\r\n");
+}
+
+std::string Library(const std::string& body) {
+  return "<XKMTOOL>" + body + "</XKMTOOL>";
+}
+
+const std::string kEcus =
+    "<ECU_CONFIGURATION>"
+    "<ENTRY ECU='ECU_ONE' NUM='1'/><ENTRY ECU='ECU_TWO' NUM='2'/><ENTRY ECU='ZERO' NUM='0'/>"
+    "<ENTRY ECU=\"O'BRIEN\" NUM='7'/><ENTRY ECU='lower' NUM='3'/><ENTRY ECU='BAD' NUM='x'/>"
+    "<ENTRY ECU='SHORT'/><ENTRY ECU='MOTÖR_Ä' NUM='4'/><ENTRY ECU='ŠKODA_ŒŸ' NUM='5'/>"
+    "<ENTRY ECU='motör' NUM='6'/></ECU_CONFIGURATION>";
+
+const std::string kBauds =
+    "<BAUD_CONFIGURATION><CONFIG_NUM VALUE='1'><ENTRY FREQUENCY='40' T='115200' E='57600'/>"
+    "<ENTRY FREQUENCY='3.33333333333333' T='9600' E=''/><ENTRY FREQUENCY='20' T=' '/>"
+    "<ENTRY FREQUENCY='8'/></CONFIG_NUM><CONFIG_NUM VALUE='2'><ENTRY T='38400' E='19200'/>"
+    "<ENTRY T='1' E='2'/></CONFIG_NUM></BAUD_CONFIGURATION>";
+
+std::string Frequency(const std::string& entry) {
+  return "<FREQ_CONFIGURATION><ENTRY CONFIG_NUM='1' " + entry + "/></FREQ_CONFIGURATION>";
+}
+
+struct SelectionTest : ::testing::Test, test::LibraryFixture {
+  SelectionTest() { InitSessionTables(session); }
+
+  void addConstant(const std::string& name, const std::string& value) {
+    const size_t row = session.SysConstTable.appendRow();
+    session.SysConstTable.setField(row, 0, name);
+    session.SysConstTable.setField(row, 1, value);
+  }
+};
+
+// The name is trimmed and upper-cased over all of Windows-1252, and bound as
+// a value: an apostrophe is part of it, never of the expression.
+TEST_F(SelectionTest, EcuNamesFindTheirConfigurationNumber) {
+  useLibrary(Library(kEcus));
+  const std::pair<const char*, std::string> rows[] = {
+      {"  ecu_two ", "2"},
+      {"o'brien", "7"},
+      {" motör_ä ", "4"},
+      {"škoda_œÿ", "5"},
+      {"ecu_one' or '1'='1", "error 60001"},
+      {"lower", "error 60001"},
+      {"motör", "error 60001"},
+      {"ZERO", "error 60001"},
+      {"", "error 60001"},
+      {"BAD", "error " + std::to_string(msg::kLibraryNotANumber)},
+      {"SHORT", "error " + std::to_string(msg::kLibraryMissingAttribute)},
+  };
+  for (const auto& [name, expected] : rows)
+    EXPECT_EQ(test::Outcome([&] { return GetEcuConfigNum(ctx, name); }), expected) << name;
+  app.LanguageOffset = 1000;
+  EXPECT_EQ(test::ErrorOf([&] { GetEcuConfigNum(ctx, "NONE"); }).description(),
+            "No information about ECU was found in library");
+}
+
+std::string Rates(const BaudConfig& baud) {
+  return baud.tester + "/" + baud.ecu;
+}
+
+TEST_F(SelectionTest, BaudRatesByFrequencyOrTheFailure) {
+  const auto error = [](int number) { return "error " + std::to_string(number); };
+  // The FREQ_CONFIGURATION entry (empty: none), the values of SY_FREQ (and sy_freq), the outcome.
+  const std::tuple<std::string, std::vector<const char*>, std::string> rows[] = {
+      {"L='SY_FREQ' D='1000000'", {" 40 000 000 "}, "115200/57600"},  // blanks passed over
+      {"L='SY_FREQ' D='3'", {"10"}, "9600/"},       // "3.33333333333333"; blank ECU rate
+      {"L='SY_FREQ' D='3'", {"20"}, error(60009)},  // blank tester rate
+      {"L='SY_FREQ' D='3'", {"7"}, error(60009)},   // no entry
+      {"L='SY_FREQ' D='3'", {"24"}, error(msg::kLibraryMissingAttribute)},
+      {"L='SY_FREQ' D='1000000'", {}, error(60008)},
+      {"L='SY_FREQ' D='1000000'", {"40000000", "40000000"}, error(60008)},  // two of them
+      {"", {"40000000"}, error(60007)},
+      {"L=' ' D='1'", {"40000000"}, error(60007)},
+      {"L='SY_FREQ' D='1e6x'", {"40000000"}, error(msg::kLibraryNotANumber)},
+      {"L='SY_FREQ' D='0'", {"40000000"}, error(msg::kLibraryDivisorZero)},
+      {"L='SY_FREQ'", {"40000000"}, error(msg::kLibraryMissingAttribute)},
+  };
+  for (const auto& [frequency, constants, expected] : rows) {
+    useLibrary(Library((frequency.empty() ? "" : Frequency(frequency)) + kBauds));
+    InitSessionTables(session);
+    addConstant("OTHER", "1");
+    for (size_t i = 0; i < constants.size(); ++i)
+      addConstant(i == 0 ? "SY_FREQ" : "sy_freq", constants[i]);
+    EXPECT_EQ(test::Outcome([&] { return Rates(GetBaudConfigByFrequency(ctx)); }), expected)
+        << frequency;
+  }
+}
+
+struct LayoutRuleTest : SelectionTest {
+  LayoutRuleTest() {
+    WriteValue(session.ConfigTable, "CPU_TYPE", "2");
+    WriteValue(session.DataTable, "ECU", "MOTÖR_Ä");
+    WriteValue(session.SysConstTable, "SY_X", "abc");
+    WriteValue(session.SysConstTable, "SY_Y", "größe");
+    const size_t row = session.MemorySegmentTable.appendRow();
+    const char* fields[] = {"S", "DATA", "FLASH", "INTERN", "80000", "10000"};
+    for (size_t i = 0; i < 6; ++i) session.MemorySegmentTable.setField(row, i, fields[i]);
+  }
+  std::string layoutFor(const std::string& rules) {
+    useLibrary(Library("<ADRESSLAYOUT_CONFIGURATION>" + rules + "</ADRESSLAYOUT_CONFIGURATION>"));
+    return GetAddressLayout(ctx);
+  }
+};
+
+// Kinds and names compare without case (beyond ASCII too), values trimmed and
+// without case; the first rule whose conditions all hold decides.
+TEST_F(LayoutRuleTest, ConditionKindsColumnsAndComparison) {
+  const std::pair<const char*, std::string> rows[] = {
+      {"<ENTRY config.CPU_TYPE='1' L='A'/>"
+       "<ENTRY Config.Cpu_Type=' 2' sykonst.SY_X='ABC ' data.ECU='motör_ä ' L='B'/>",
+       "B"},
+      {"<ENTRY DATA.ECU='MOTOR_Ä' L='A'/><ENTRY SYKONST.SY_Y='GRÖßE' L='B'/>", "B"},
+      {"<ENTRY OTHER.CPU_TYPE='2' L='A'/><ENTRY ADRESSLABEL.S.3='intern ' L='B'/>", "B"},
+      // Without a column, and with four parts, the label reads F1.
+      {"<ENTRY ADRESSLABEL.S='data' L='A'/>", "A"},
+      {"<ENTRY ADRESSLABEL.S.3.X='DATA' L='A'/>", "A"},
+      {"<ENTRY adresslabel.S.4='80000' adresslabel.S.5='10000' L='A'/>", "A"},
+      // CONFIG ignores a column; a variable nobody holds reads as empty.
+      {"<ENTRY CONFIG.CPU_TYPE.4='2' CONFIG.NOBODY=' ' L='A'/>", "A"},
+      {"<ENTRY L='CATCH_ALL'/><ENTRY CONFIG.CPU_TYPE='2' L='B'/>", "CATCH_ALL"},
+      {"<ENTRY CONFIG.CPU_TYPE='2' L=' '/><ENTRY L='LATER'/>", "error 60006"},
+      {"<ENTRY CONFIG.CPU_TYPE='1' L='A'/>", "error 60006"},
+      {"", "error 60006"},
+      {"<ENTRY CPU_TYPE='2' L='A'/>", "error " + std::to_string(msg::kLibraryConditionWithoutKind)},
+      {"<ENTRY ADRESSLABEL.S.x='DATA' L='A'/>",
+       "error " + std::to_string(msg::kLibraryConditionColumn)},
+      {"<ENTRY/>", "error " + std::to_string(msg::kLibraryMissingAttribute)}};
+  for (const auto& [rules, layout] : rows)
+    EXPECT_EQ(test::Outcome([&] { return layoutFor(rules); }), layout) << rules;
+}
+
+// A failed and a matched rule are pinned by the whole-process report.
+TEST_F(LayoutRuleTest, TraceNamesAnUnknownKindAndStartsAfreshEachSearch) {
+  layoutFor("<ENTRY FOO.X='1' L='B'/><ENTRY L='D'/>");
+  ASSERT_EQ(session.layoutTrace.size(), 2u);
+  EXPECT_EQ(session.layoutTrace[0].condition, "FOO.X");
+  EXPECT_NE(session.layoutTrace[0].actual.find("FOO"), std::string::npos);
+  layoutFor("<ENTRY L='D'/>");
+  EXPECT_EQ(session.layoutTrace.size(), 1u);
 }
 
 }  // namespace

@@ -46,11 +46,7 @@ TEST(XmlDocument, RefusesEntityDeclarations) {
   std::string references;
   for (int i = 0; i < 5000; ++i) references += "&x;";
   const std::string refused = "; entity declarations are not accepted (line ";
-  const struct {
-    const char* name;
-    std::string document;
-    std::string result;
-  } rows[] = {
+  const std::tuple<const char*, std::string, std::string> rows[] = {
       {"internal general entity", "<!DOCTYPE r [<!ENTITY e \"x\">]><r>&e;</r>",
        "The document declares the entity \"e\"" + refused + "1)"},
       {"parameter entity", "<!DOCTYPE r [\n<!ENTITY % p \"<!ELEMENT r ANY>\">\n%p;]><r/>",
@@ -66,10 +62,10 @@ TEST(XmlDocument, RefusesEntityDeclarations) {
        "The document declares the entity \"x\"" + refused + "4)"},
       {"DOCTYPE without entities", "<!DOCTYPE LIB>\n<LIB/>", "loaded"},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, document, result] : rows) {
+    SCOPED_TRACE(name);
     XmlDocument doc;
-    EXPECT_EQ(doc.loadFromMemory(row.document) ? "loaded" : doc.parseErrorReason(), row.result);
+    EXPECT_EQ(doc.loadFromMemory(document) ? "loaded" : doc.parseErrorReason(), result);
   }
 }
 

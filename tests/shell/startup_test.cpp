@@ -20,14 +20,6 @@ const char* kProcessList = R"(<?xml version="1.0"?>
   </MODULS></PROCESS>
 </PROCESSES></LIB>)";
 
-const char* kUserDataIni =
-    "[System]\r\nRegKey=-2147483647\r\nLanguagePath=Software\\Site\r\nLanguageKey=Language\r\n"
-    "DataPath=Software\\Site\\UserData\r\n[Data]\r\n1=USERNAME;Name;Name;1;1\r\n";
-
-const char* kUserDataWithoutMandatoryFlag =
-    "[System]\r\nRegKey=-2147483647\r\nLanguagePath=Software\\Site\r\nLanguageKey=Language\r\n"
-    "DataPath=Software\\Site\\UserData\r\n[Data]\r\n1=USERNAME;Name;Name;1\r\n";
-
 class StartupTest : public ::testing::Test {
  protected:
   StartupTest() {
@@ -35,7 +27,7 @@ class StartupTest : public ::testing::Test {
     app.ExecutableName = "xkmtool";
     folder.write("xkmtool.ini", "[System]\r\nToolConfig=tools.ini\r\n");
     folder.write("LIB.xml", kProcessList);
-    folder.write("Userdata.ini", kUserDataIni);
+    folder.write("Userdata.ini", test::UserDataIni());
     xml = folder.write("in/a.xml", "<x/>");
     hex = folder.write("in/a.hex", ":00000001FF\r\n");
     a2l = folder.write("in/a.a2l", "");
@@ -53,27 +45,22 @@ class StartupTest : public ::testing::Test {
 TEST_F(StartupTest, EachFailureEndsStartUpWithItsOneBox) {
   const std::string inputs = xml + "," + hex + "," + a2l;
   const char* const noConfig = "No Config-File: xkmtool.ini found";
-  const struct {
-    const char* ini;  // nullptr: the sound one
-    const char* processList;
-    std::string commandLine;
-    std::string message;
-    const char* userData = kUserDataIni;
-  } cases[] = {
+  // xkmtool.ini (null: the sound one), LIB.xml, the command line, the box,
+  // Userdata.ini.
+  const std::tuple<const char*, const char*, std::string, std::string, std::string> cases[] = {
       // No command line: the input dialog asks, and its Cancel ends start-up.
       {nullptr, kProcessList, "  ",
-       "Information about XML-File, Hex/S19-File and A2L-File required!"},
-      {"[System]\r\nToolConfig=\r\n", kProcessList, inputs, noConfig},
-      {"[System]\r\nToolConfig=   \r\n", kProcessList, inputs, noConfig},
-      {"", kProcessList, inputs, noConfig},
+       "Information about XML-File, Hex/S19-File and A2L-File required!", test::UserDataIni()},
+      {"[System]\r\nToolConfig=   \r\n", kProcessList, inputs, noConfig, test::UserDataIni()},
       {nullptr, kProcessList, xml + ", /nowhere/b.hex , /nowhere/c.a2l",
-       "60000 File not found : /nowhere/b.hex"},  // the first missing file, trimmed
+       "60000 File not found : /nowhere/b.hex",
+       test::UserDataIni()},  // the first missing file, trimmed
       {nullptr, "<LIB><PROCESSES>", inputs,
-       "Premature end of data in tag PROCESSES line 1 (line 1, column 17)"},
+       "Premature end of data in tag PROCESSES line 1 (line 1, column 17)", test::UserDataIni()},
       {nullptr,
        "<LIB><PROCESSES><PROCESS KEY='1'><MODULS><MODUL><DISPLAY>d</DISPLAY>"
        "<HELP>h</HELP></MODUL></MODULS></PROCESS></PROCESSES></LIB>",
-       inputs, "91 Object variable or With block variable not set"},
+       inputs, "91 Object variable or With block variable not set", test::UserDataIni()},
       // The operator's data fail after the process list was read: no step is kept.
       {nullptr,
        "<LIB><PROCESSES><PROCESS KEY='1'><MODULS><MODUL><DISPLAY>d</DISPLAY><NAME>Init</NAME>"
@@ -81,22 +68,22 @@ TEST_F(StartupTest, EachFailureEndsStartUpWithItsOneBox) {
        inputs,
        "9 Subscript out of range (" + folder.file("Userdata.ini") +
            ": [Data] 1=USERNAME;Name;Name;1)",
-       kUserDataWithoutMandatoryFlag},
+       test::UserDataIni("1=USERNAME;Name;Name;1\r\n")},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.message);
-    folder.write("xkmtool.ini", c.ini ? c.ini : "[System]\r\nToolConfig=tools.ini\r\n");
-    folder.write("LIB.xml", c.processList);
-    folder.write("Userdata.ini", c.userData);
+  for (const auto& [ini, processList, commandLine, message, userData] : cases) {
+    SCOPED_TRACE(message);
+    folder.write("xkmtool.ini", ini ? ini : "[System]\r\nToolConfig=tools.ini\r\n");
+    folder.write("LIB.xml", processList);
+    folder.write("Userdata.ini", userData);
     host.messages.clear();
-    const StartupResult result = start(c.commandLine);
+    const StartupResult result = start(commandLine);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.steps.empty());
-    EXPECT_EQ(host.messages, (std::vector<test::RecordedMessage>{{kStartupErrorTitle, c.message}}));
+    EXPECT_EQ(host.messages, (std::vector<test::RecordedMessage>{{kStartupErrorTitle, message}}));
   }
   EXPECT_EQ(host.inputDialogCount, 1);
 
-  folder.write("Userdata.ini", kUserDataIni);
+  folder.write("Userdata.ini", test::UserDataIni());
   host.messages.clear();
   host.inputDialogResult = {false, xml, hex, a2l};
   folder.write("LIB.xml", "<LIB><PROCESSES><PROCESS KEY='1'/></PROCESSES></LIB>");
@@ -142,14 +129,11 @@ TEST_F(StartupTest, ReadsTheConfigurationAndOffersTheUserDataFormUntilTheDataAre
 }
 
 TEST(ProgramNameOf, DropsTheExtensionOnly) {
-  const struct {
-    const char* fileName;
-    const char* name;
-  } rows[] = {{"xkmtool.exe", "xkmtool"},
-              {"xkmtool", "xkmtool"},
-              {"xkm.tool.exe", "xkm.tool"},
-              {".xkmtool", ".xkmtool"}};
-  for (const auto& row : rows) EXPECT_EQ(ProgramNameOf(row.fileName), row.name) << row.fileName;
+  const std::pair<const char*, const char*> rows[] = {{"xkmtool.exe", "xkmtool"},
+                                                      {"xkmtool", "xkmtool"},
+                                                      {"xkm.tool.exe", "xkm.tool"},
+                                                      {".xkmtool", ".xkmtool"}};
+  for (const auto& [fileName, name] : rows) EXPECT_EQ(ProgramNameOf(fileName), name) << fileName;
 }
 
 }  // namespace

@@ -27,12 +27,10 @@ ChildResult RunChild(const ChildCommand& command) {
 
 std::vector<std::string> ChildEnvironment(const ChildCommand& command,
                                           const std::vector<std::string>& own) {
-  const std::string& dropped = command.withoutVariablesStartingWith;
   std::map<std::string, std::string, NameOrder> all;
   for (const std::string& entry : own) {
     const size_t equals = entry.find('=', 1);  // Windows' "=C:=C:\..." names start with "="
-    if (equals == std::string::npos || (!dropped.empty() && entry.rfind(dropped, 0) == 0)) continue;
-    all[entry.substr(0, equals)] = entry.substr(equals + 1);
+    if (equals != std::string::npos) all[entry.substr(0, equals)] = entry.substr(equals + 1);
   }
   for (const auto& [name, value] : command.environment) all[name] = value;
   std::vector<std::string> result;

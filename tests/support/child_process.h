@@ -13,8 +13,6 @@ namespace xkm::test {
 struct ChildCommand {
   std::vector<std::string> argv{};  // argv[0] without a folder is looked up on PATH
   std::map<std::string, std::string> environment{};
-  // Variables of this process whose names start with this text are not passed on.
-  std::string withoutVariablesStartingWith{};
   std::string workingFolder{};
   // A child still running after this long is killed and the test fails with a
   // message naming it, instead of hanging until the test driver gives up.
@@ -48,10 +46,6 @@ class Child {
   Child& operator=(const Child&) = delete;
 
   int pid() const { return pid_; }
-  // Asks it to stop as an operator would: SIGTERM; Ctrl+Break on Windows.
-  // False when the request could not be sent (a Ctrl+Break needs a console
-  // shared with the child, which Wine without a terminal cannot give).
-  bool requestStop() const;
   // Ends it at once, as a crash would.
   void kill() const;
 #ifndef _WIN32
@@ -73,8 +67,8 @@ class Child {
 
 ChildResult RunChild(const ChildCommand& command);
 
-// This process's environment as "name=value" entries, less the variables the
-// command drops, plus its own; what both twins hand to the child.
+// This process's environment as "name=value" entries plus the command's own;
+// what both twins hand to the child.
 std::vector<std::string> ChildEnvironment(const ChildCommand& command,
                                           const std::vector<std::string>& own);
 // Fails the test for a child killed at its time limit.

@@ -89,10 +89,6 @@ Child::~Child() {
   ::unlink(errPath_.c_str());
 }
 
-bool Child::requestStop() const {
-  return ::kill(pid_, SIGTERM) == 0;
-}
-
 void Child::kill() const {
   ::kill(pid_, SIGKILL);
 }

@@ -95,10 +95,6 @@ Child::~Child() {
     std::filesystem::remove(std::filesystem::path(win32::Wide(path)), ignored);
 }
 
-bool Child::requestStop() const {
-  return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(pid_)) != 0;
-}
-
 void Child::kill() const {
   TerminateProcess(ProcessOf(process_), 1);
 }

@@ -2,33 +2,17 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <fstream>
 #include <functional>
-#include <regex>
 #include <sstream>
 
 #include "core/library/library_loader.h"
-#include "core/platform/os/path.h"
-#include "support/scratch_folder.h"
 
 namespace xkm::test {
 
 namespace stdfs = std::filesystem;
 
 namespace {
-
-// Files the harness itself writes beside the program.
-bool IsHarnessFile(const std::string& relative) {
-  return relative == "argv.log" || relative == "r.json";
-}
-
-// Both compared in the generic "/" spelling: the program spells the paths it
-// builds with the platform's separator.
-bool IsInside(const std::string& relative, const std::string& folder) {
-  const std::string generic = stdfs::path(folder).generic_string();
-  return relative == generic || relative.rfind(generic + "/", 0) == 0;
-}
 
 // The time a file was last written; Wine reports one fixed count for every
 // file, so there the content stands in for it.
@@ -53,29 +37,20 @@ std::string ProgramFileName() {
 }  // namespace
 
 InstalledTool::InstalledTool() {
-  stdfs::copy_file(std::string(XKM_INSTALLED_PROGRAM_DIR) + "/" + ProgramFileName(), executable(),
-                   stdfs::copy_options::overwrite_existing);
-}
-
-std::string WithProgramSuffix(const std::string& toolsIni) {
-  static const std::regex kToolValue(R"(^(\w+=tools/[^\r\n]+))", std::regex::multiline);
-  const std::string suffix = stdfs::path(XKM_TOOL_EXE).extension() == ".com" ? ".exe" : "";
-  return std::regex_replace(toolsIni, kToolValue, "$1" + suffix);
-}
-
-std::string InstalledTool::executable() const {
-  return folder_.file(ProgramFileName());
+  stdfs::copy_file(std::string(XKM_INSTALLED_PROGRAM_DIR) + "/" + ProgramFileName(),
+                   file(ProgramFileName()), stdfs::copy_options::overwrite_existing);
 }
 
 ChildCommand InstalledTool::command(const std::vector<std::string>& arguments) const {
-  ChildCommand command{.argv = {executable()}, .environment = environment, .workingFolder = root()};
+  ChildCommand command{
+      .argv = {file(ProgramFileName())}, .environment = environment, .workingFolder = root()};
   command.argv.insert(command.argv.end(), arguments.begin(), arguments.end());
   command.environment.emplace("XDG_CONFIG_HOME", file(".config"));
   return command;
 }
 
-ToolRun InstalledTool::run(const std::vector<std::string>& arguments,
-                           const std::string& workingFolder) const {
+ChildResult InstalledTool::run(const std::vector<std::string>& arguments,
+                               const std::string& workingFolder) const {
   ChildCommand child = command(arguments);
   if (!workingFolder.empty()) child.workingFolder = workingFolder;
   return RunChild(child);
@@ -104,21 +79,11 @@ std::string InstalledProcess::Replaced(std::string text, const std::string& from
   return text.replace(at, from.size(), to);
 }
 
-std::string InstalledProcess::Expected(const std::string& name) {
-  return ReadFileBytes(std::string(XKM_TEST_DATA) + "/expected/" + name);
-}
-
-std::string InstalledProcess::Generic(std::string text) {
-  std::replace(text.begin(), text.end(), fs::kSeparator, '/');
-  return text;
-}
-
 std::string InstalledProcess::installInputs(const std::string& folder, const std::string& hexName,
-                                            const std::string& xmlName,
-                                            const std::string& a2lName) {
+                                            const std::string& xmlName) {
   write(folder + "/" + xmlName, DemoInput("flowdata_4711.xml"));
   write(folder + "/" + hexName, DemoInput("ecu_st10.hex"));
-  write(folder + "/" + a2lName, DemoInput("ecu_st10.a2l"));
+  write(folder + "/ecu_st10.a2l", DemoInput("ecu_st10.a2l"));
   return file(folder);
 }
 
@@ -132,60 +97,6 @@ ChildResult InstalledProcess::runBatch(const std::string& commandLine,
   stdfs::remove(file("r.json"), ec);
   const Snapshot before = snapshotOutside(workFolder);
   ChildResult result = RunChild(command);
-  expectSoundEnd(result, workFolder, before);
-  return result;
-}
-
-ChildResult InstalledProcess::runDemo(const std::string& workFolder, ChildCommand command) {
-  const std::string w = workFolder + "/";
-  return runBatch(w + "flowdata_4711.xml," + w + "ecu_st10.hex," + w + "ecu_st10.a2l", workFolder,
-                  std::move(command));
-}
-
-nlohmann::json InstalledProcess::report() const {
-  return nlohmann::json::parse(ReadFileBytes(file("r.json")));
-}
-
-std::string InstalledProcess::argvLog() const {
-  return stdfs::exists(file("argv.log")) ? ReadFileBytes(file("argv.log")) : "";
-}
-
-void InstalledProcess::setTools(const std::string& iniText) const {
-  write("tools.ini", WithProgramSuffix(iniText));
-}
-
-void InstalledProcess::writeStandInTool(const std::string& name, const std::string& actions) {
-  stdfs::copy_file(XKM_STAND_IN_EXE, toolFile(name));
-  environment["XKM_STAND_IN"] = actions;
-}
-
-void InstalledProcess::writeScriptTool(const std::string& name, const std::string& body) const {
-  const std::string path = write("tools/" + name, "#!/bin/sh\n" + body);
-  ::chmod(path.c_str(), 0755);
-}
-
-void InstalledProcess::replaceLibrary(const std::string& content, const std::string& name) const {
-  for (const auto& entry : stdfs::directory_iterator(root()))
-    if (entry.path().extension() == ".lbr") stdfs::remove(entry.path());
-  const std::string draft = write("library.draft", content);
-  const std::string target = name.empty() ? LibraryFileName(draft) : name;
-  stdfs::rename(draft, file(target));
-}
-
-InstalledProcess::Snapshot InstalledProcess::snapshotOutside(const std::string& workFolder) const {
-  Snapshot snapshot;
-  for (const auto& entry : stdfs::recursive_directory_iterator(root())) {
-    const std::string relative = stdfs::relative(entry.path(), root()).generic_string();
-    if (IsInside(relative, workFolder) || IsHarnessFile(relative)) continue;
-    std::error_code ec;
-    const uintmax_t size = entry.is_regular_file(ec) ? entry.file_size(ec) : 0;
-    snapshot[relative] = {size, WriteStamp(entry)};
-  }
-  return snapshot;
-}
-
-void InstalledProcess::expectSoundEnd(const ChildResult& result, const std::string& workFolder,
-                                      const Snapshot& before) const {
   EXPECT_EQ(result.signal, 0) << "xkmtool ended by a signal\n" << result.err;
   EXPECT_EQ(result.err.find("Sanitizer"), std::string::npos) << result.err;
   EXPECT_EQ(result.err.find("runtime error"), std::string::npos) << result.err;
@@ -196,6 +107,52 @@ void InstalledProcess::expectSoundEnd(const ChildResult& result, const std::stri
   }
   EXPECT_EQ(snapshotOutside(workFolder), before)
       << "something outside " << workFolder << " changed";
+  return result;
+}
+
+ChildResult InstalledProcess::runDemo(const std::string& workFolder, ChildCommand command) {
+  const std::string w = workFolder + "/";
+  return runBatch(w + "flowdata_4711.xml," + w + "ecu_st10.hex," + w + "ecu_st10.a2l", workFolder,
+                  std::move(command));
+}
+
+void InstalledProcess::changeTools(const std::string& from, const std::string& to) const {
+  write("tools.ini",
+        Replaced(ReadFileBytes(std::string(XKM_INSTALLED_CONFIG_DIR) + "/tools.ini"), from, to));
+}
+
+void InstalledProcess::writeStandInTool(const std::string& name, const std::string& actions) {
+  stdfs::copy_file(XKM_STAND_IN_EXE, toolFile(name));
+  environment["XKM_STAND_IN"] = actions;
+}
+
+void InstalledProcess::writeScriptTool(const std::string& name, const std::string& body) const {
+  ::chmod(write("tools/" + name, "#!/bin/sh\n" + body).c_str(), 0755);
+}
+
+void InstalledProcess::replaceLibrary(const std::string& content) const {
+  for (const auto& entry : stdfs::directory_iterator(root()))
+    if (entry.path().extension() == ".lbr") stdfs::remove(entry.path());
+  const std::string draft = write("library.draft", content);
+  stdfs::rename(draft, file(LibraryFileName(draft)));
+}
+
+// The tree under root() but the work folder and the harness's own files
+// (compared in the generic "/" spelling: the program spells the paths it
+// builds with the platform's separator).
+InstalledProcess::Snapshot InstalledProcess::snapshotOutside(const std::string& workFolder) const {
+  const std::string inside = stdfs::path(workFolder).generic_string();
+  Snapshot snapshot;
+  for (const auto& entry : stdfs::recursive_directory_iterator(root())) {
+    const std::string relative = stdfs::relative(entry.path(), root()).generic_string();
+    if (relative == inside || relative.rfind(inside + "/", 0) == 0 || relative == "argv.log" ||
+        relative == "r.json")
+      continue;
+    std::error_code ec;
+    const uintmax_t size = entry.is_regular_file(ec) ? entry.file_size(ec) : 0;
+    snapshot[relative] = {size, WriteStamp(entry)};
+  }
+  return snapshot;
 }
 
 }  // namespace xkm::test

@@ -2,46 +2,37 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 
+#include "core/platform/os/path.h"
 #include "core/session/utilities.h"
 #include "support/child_process.h"
 #include "support/scratch_folder.h"
 
 namespace xkm::test {
 
-using ToolRun = ChildResult;
-
-// A tool configuration with the platform's suffix for programs (".exe") added
-// to each "tools/..." value.
-std::string WithProgramSuffix(const std::string& toolsIni);
-
 // A copy of the built xkmtool in a scratch folder, so that it finds the
 // configuration files written beside it.
 class InstalledTool {
  public:
   InstalledTool();
-  const ScratchFolder& folder() const { return folder_; }
   const std::string& root() const { return folder_.path(); }
   std::string file(const std::string& relative) const { return folder_.file(relative); }
   std::string write(const std::string& relative, const std::string& bytes) const {
     return folder_.write(relative, bytes);
   }
-  // "xkmtool" with the built program's extension (xkmtool.com on Windows).
-  std::string executable() const;
   // The copy with `arguments`, run in the tool's folder with `environment`;
   // the operator's store goes to the scratch folder, never to the real home.
   ChildCommand command(const std::vector<std::string>& arguments) const;
   // Runs the copy with `arguments` in `workingFolder` (the tool's folder when empty).
-  ToolRun run(const std::vector<std::string>& arguments,
-              const std::string& workingFolder = {}) const;
+  ChildResult run(const std::vector<std::string>& arguments,
+                  const std::string& workingFolder = {}) const;
 
-  // Environment variables set for every run.
-  std::map<std::string, std::string> environment;
+  std::map<std::string, std::string> environment;  // set for every run
 
  private:
   ScratchFolder folder_;
@@ -62,28 +53,31 @@ class InstalledProcess : public ::testing::Test, public InstalledTool {
  protected:
   InstalledProcess();
 
-  // Copies the demo inputs into `folder` (relative to root()); the image under
-  // `hexName`. Returns the folder's full path.
+  // Copies the demo inputs into `folder` (relative to root()), the image under
+  // `hexName`; returns the folder's full path.
   std::string installInputs(const std::string& folder, const std::string& hexName = "ecu_st10.hex",
-                            const std::string& xmlName = "flowdata_4711.xml",
-                            const std::string& a2lName = "ecu_st10.a2l");
-  static std::string DemoInput(const std::string& name);
+                            const std::string& xmlName = "flowdata_4711.xml");
+  static std::string DemoInput(const std::string& name);  // of the installed examples
+  static std::string DemoLibrary();
+  static std::string Expected(const std::string& name) {
+    return ReadFileBytes(XKM_TEST_DATA "/expected/" + name);
+  }
   // A file in the work folder "input" the suites install the inputs into.
   std::string work(const std::string& name) const { return file("input/" + name); }
 
   // Runs `xkmtool --batch --report r.json commandLine` (from root() unless the
-  // command names a working folder), recording the tree outside `workFolder`
-  // before the run and checking it afterwards.
+  // command names a working folder), checking the tree outside `workFolder`.
   ChildResult runBatch(const std::string& commandLine, const std::string& workFolder,
                        ChildCommand command = {});
   // The demo inputs in `workFolder`, given as a command line relative to root().
   ChildResult runDemo(const std::string& workFolder = "input", ChildCommand command = {});
 
-  nlohmann::json report() const;
-  std::string argvLog() const;
-  // Writes the tool configuration; each "tools/..." value gets the platform's
-  // suffix for programs.
-  void setTools(const std::string& iniText) const;
+  nlohmann::json report() const { return nlohmann::json::parse(ReadFileBytes(file("r.json"))); }
+  std::string argvLog() const {
+    return std::filesystem::exists(file("argv.log")) ? ReadFileBytes(file("argv.log")) : "";
+  }
+  // tools.ini as installed, with its first `from` replaced by `to`.
+  void changeTools(const std::string& from, const std::string& to) const;
   // The stand-in program as tools/`name`; what it does is the lines of
   // `actions` (see stand_in.cpp), for every stand-in of the run.
   void writeStandInTool(const std::string& name, const std::string& actions);
@@ -93,22 +87,20 @@ class InstalledProcess : public ::testing::Test, public InstalledTool {
   std::string toolFile(const std::string& name) const {
     return file("tools/" + name + XKM_EXE_SUFFIX);
   }
-  // Replaces the library by `content` under its sealed name, or under `name`.
-  void replaceLibrary(const std::string& content, const std::string& name = {}) const;
-  static std::string DemoLibrary();
+  // Replaces the library by `content` under its sealed name.
+  void replaceLibrary(const std::string& content) const;
   // `text` with its one `from` replaced; throws where there is none.
   static std::string Replaced(std::string text, const std::string& from, const std::string& to);
-
-  static std::string Expected(const std::string& name);
   // `text` with the platform's separator spelled "/": the program keeps the
   // separators of the paths it is given and joins with the platform's own.
-  static std::string Generic(std::string text);
+  static std::string Generic(std::string text) {
+    std::replace(text.begin(), text.end(), fs::kSeparator, '/');
+    return text;
+  }
 
  private:
   using Snapshot = std::map<std::string, std::pair<uintmax_t, int64_t>>;
   Snapshot snapshotOutside(const std::string& workFolder) const;
-  void expectSoundEnd(const ChildResult& result, const std::string& workFolder,
-                      const Snapshot& before) const;
 };
 
 }  // namespace xkm::test

@@ -24,10 +24,7 @@ class RecordingHost : public Host {
     questions.push_back({title, text});
     return answerYes;
   }
-  void processEvents() override {
-    ++processEventsCount;
-    if (onProcessEvents) onProcessEvents();
-  }
+  void processEvents() override { ++processEventsCount; }
   void setBusyPointer(bool busy) override { busyPointerCalls.push_back(busy); }
   void appendStateRow(const StateRow& row) override { rows.push_back(row); }
   void clearStateRows() override { rows.clear(); }
@@ -67,7 +64,6 @@ class RecordingHost : public Host {
   int userDataFormCount = 0;
   bool answerYes = false;
   InputDialogResult inputDialogResult;
-  std::function<void()> onProcessEvents;
   std::function<bool(SessionTable&, int)> onUserDataForm;
 };
 

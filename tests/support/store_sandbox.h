@@ -28,4 +28,11 @@ class StoreSandbox {
   std::string key_;  // Windows: the sandbox key below HKCU\Software
 };
 
+// A Userdata.ini that keeps the operator's data under Software\Site, with `items`.
+inline std::string UserDataIni(const std::string& items = "1=USERNAME;Name;Name;1;1\r\n") {
+  return "[System]\r\nRegKey=-2147483647\r\nLanguagePath=Software\\Site\r\n"
+         "LanguageKey=Language\r\nDataPath=Software\\Site\\UserData\r\n[Data]\r\n" +
+         items;
+}
+
 }  // namespace xkm::test

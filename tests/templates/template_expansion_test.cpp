@@ -1,14 +1,38 @@
 #include "core/templates/template_expansion.h"
 
-#include <filesystem>
+#include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
+#include "core/platform/error.h"
 #include "core/platform/os/file_system.h"
 #include "core/session/config_names.h"
+#include "core/session/data_context.h"
+#include "core/session/session.h"
+#include "core/templates/checksum_import.h"
+#include "core/templates/replace_data.h"
+#include "core/templates/text_stream_reader.h"
+#include "support/error_number.h"
 #include "support/scratch_folder.h"
-#include "template_fixture.h"
 
 namespace xkm::test {
 namespace {
+
+// A fresh session with German messages, as a run has it after preparation.
+class TemplateTest : public ::testing::Test {
+ protected:
+  TemplateTest() { InitSessionTables(session); }
+
+  AppState app;
+  Session session;
+  DataContext ctx{app, session};
+};
+
+// Runs `action`, which must fail with exactly this number and description.
+void ExpectError(const std::function<void()>& action, int number, const std::string& description) {
+  EXPECT_EQ(ErrorOf(action).numberAndDescription(), std::to_string(number) + " " + description);
+}
 
 class ExpandTemplateTest : public TemplateTest {
  protected:
@@ -120,6 +144,122 @@ TEST_F(ExpandTemplateTest, FailuresAndTheOutputTheyLeave) {
                 std::string("Datei nicht gefunden :") + name);
     EXPECT_EQ(content, "");
   }
+}
+
+using ReplaceDataTest = TemplateTest;
+
+// Every kind reads its table and trims the value; only the canonical (upper
+// case, over the whole code page) spelling is replaced, though mixed-case
+// kinds are looked up without error; blanks only are trimmed. A failure keeps
+// what was done before it, but a "<$" without ">" fails before any replacement.
+TEST_F(ReplaceDataTest, ReplacesTheCanonicalSpellingOfEachKind) {
+  WriteValue(session.ConfigTable, "HEXFILE", "  /w/a.hex  ");
+  WriteValue(session.SysConstTable, "SYK", "7");
+  WriteValue(session.DataTable, "A.B", "dotted");
+  WriteValue(session.DataTable, "Ä", "ae");
+  WriteValue(session.DataTable, "A", "va");
+  const size_t row = app.UserInfoTable->appendRow();
+  app.UserInfoTable->setField(row, 0, "X");
+  app.UserInfoTable->setField(row, 1, "field");
+  app.UserInfoTable->setField(row, 4, " info ");
+  const std::tuple<std::string, std::string, bool> rows[] = {
+      {"<$CONFIG.HEXFILE>|<$SYSCONST.SYK>|<$DATA.A.B>|<$USERINFO.X>|<$USERDATA.U>|<$CONFIG."
+       "NOSUCHNAME>",
+       "/w/a.hex|7|dotted|info||", false},
+      {"<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > <$CONFIG.HEXFILE>",
+       "<$Config.HEXFILE> <$config.hexfile> <$ CONFIG.HEXFILE > /w/a.hex", false},
+      {"<$CONFIG.hexfile>", "<$CONFIG.hexfile>", false},
+      {"<$DATA.Ä>|<$DATA.ä>", "ae|<$DATA.ä>", false},
+      {"   \tplain text\r\n  ", "\tplain text\r\n", false},
+      {" <$HEXFILE> x ", "<$HEXFILE> x", false},
+      {"  <$DATA.A> <$FOO.BAR> <$DATA.A> <$DATA.B>", "va <$FOO.BAR> va <$DATA.B>", true},
+      {" <$DATA.A> <$CONFIG.HEXFILE ", "<$DATA.A> <$CONFIG.HEXFILE", true},
+      {"<$A.B.C.D>", "<$A.B.C.D>", true},
+      {"<$>", "<$>", true},
+      {"<$  >", "<$  >", true},
+      {"<$.A>", "<$.A>", true},
+  };
+  for (auto [text, replaced, fails] : rows) {
+    EXPECT_EQ(ErrorOf([&] { ReplaceData(ctx, text); }).numberAndDescription(),
+              fails ? "60022 Fehler beim Austausch von Variablen in Fkt. ReplaceData" : "0 ");
+    EXPECT_EQ(text, replaced);
+  }
+}
+
+// A replaced text may grow to the limit, not past it; a value that ends in "<"
+// is replaced row by row, where the limit is checked as the text grows.
+TEST_F(ReplaceDataTest, TheTextGrowsToItsLimitAndNoFurther) {
+  const std::pair<size_t, int> rows[] = {{kMaxReplacedTextLength, 0},
+                                         {kMaxReplacedTextLength + 1, 60022}};
+  for (const auto& [length, error] : rows) {
+    WriteValue(session.DataTable, "BIG", std::string(length - 1, 'x') + "<");
+    std::string text = "<$DATA.BIG>";
+    EXPECT_EQ(ErrorOf([&] { ReplaceData(ctx, text); }).number(), error) << length;
+  }
+}
+
+// All rows as "a|b|<null>" lines, for comparing whole tables at once.
+std::string Dump(const SessionTable& table) {
+  std::string text;
+  for (const std::string& column : table.columns()) text += column + ";";
+  for (const SessionTable::Row& row : table.rows()) {
+    text += "\n";
+    for (const SessionTable::Field& f : row) text += (f ? *f : "<null>") + "|";
+  }
+  return text;
+}
+
+class ReaderTest : public TemplateTest {
+ protected:
+  SessionTable read(const std::string& bytes, const std::string& delimiter, bool header) {
+    return clsLib().GetTextStreamAsRecordSet(scratch.write("t.txt", bytes), delimiter, header);
+  }
+  ScratchFolder scratch;
+};
+
+// Without a header the first line is data too; a separator that never occurs keeps lines whole.
+TEST_F(ReaderTest, LinesSplitIntoFields) {
+  const std::tuple<const char*, const char*, bool, const char*> rows[] = {
+      {"a;b;c\r\n\nx\ry;\xE4\r\n", ";", false,
+       "FIELD_1;FIELD_2;FIELD_3;\na|b|c|\n<null>|<null>|<null>|\nx|<null>|<null>|\ny|ä|<null>|"},
+      {"one line", ";", false, "FIELD_1;\none line|"},
+      {"Kind;Name\nChecksum;A\n", ";", true, "Kind;Name;\nChecksum|A|"},
+      {"Kind;Name", ";", true, "Kind;Name;"},
+      {"a;b\nc,d", "|", false, "FIELD_1;\na;b|\nc,d|"},
+      {"a;b\nc,d", "", false, "FIELD_1;\na;b|\nc,d|"},
+      {"a::b::\n", "::", false, "FIELD_1;FIELD_2;FIELD_3;\na|b||"},
+  };
+  for (const auto& [bytes, delimiter, header, table] : rows)
+    EXPECT_EQ(Dump(read(bytes, delimiter, header)), table) << bytes;
+  EXPECT_EQ(read("a;b", ";", false).columnIndex("Field_2"), 1u);
+}
+
+TEST_F(ReaderTest, AMissingOrEmptyFileIsSaidSo) {
+  const std::pair<std::string, std::string> rows[] = {
+      {scratch.file("gone.txt"), "File not found : "},
+      {scratch.write("empty.txt", ""), "File empty : "}};
+  for (const auto& [path, reason] : rows) {
+    const Error error = ErrorOf([&] { clsLib().GetTextStreamAsRecordSet(path, ";", false); });
+    EXPECT_EQ(error.description(), "GetTextStreamAsRecordSet : 60000 " + reason + path);
+  }
+}
+
+// A missing log names the trimmed path; the other failures of a log are the
+// reader's, and reach the operator whole (see the whole-process tests of garbage logs).
+TEST_F(ReaderTest, ImportAppendsChecksumLinesInFileOrder) {
+  WriteValue(session.ConfigTable, "PFADZIELABLAGE", " " + scratch.path() + " ");
+  ExpectError(
+      [&] { ImportChecksums(ctx); }, 60019,
+      "60019 Checksummen-File nicht gefunden - Checksummen können nicht eingelesen werden : " +
+          scratch.file("CS.LOG"));
+  EXPECT_EQ(session.DataTable.rowCount(), 0u);
+  WriteValue(session.DataTable, "CS_A", "old");
+  scratch.write("CS.LOG",
+                "Log;of;the;tool\r\nChecksum;CS_A;1234\r\nInfo;x;y\r\n Checksum;CS_X;1\r\n"
+                "checksum;CS_B;ABCD;extra\r\nChecksum\r\n");
+  ImportChecksums(ctx);
+  EXPECT_EQ(Dump(session.DataTable),
+            "Name;Value;\nCS_A|old|\nCS_A|1234|\nCS_B|ABCD|\n<null>|<null>|");
 }
 
 }  // namespace

@@ -1,6 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <new>
+#include <tuple>
+
+#include "core/session/config_names.h"
+#include "core/shell/runner.h"
+#include "core/toolchain/command_text.h"
 #include "core/toolchain/tool_chain.h"
+#include "core/toolchain/tool_watch.h"
+#include "core/toolchain/working_files.h"
+#include "support/error_number.h"
+#include "support/scratch_folder.h"
 #include "toolchain_fixture.h"
 
 namespace xkm {
@@ -89,6 +100,194 @@ TEST_F(StepsTest, UnreadableFilesAreShownAndNothingIsWritten) {
                 {"Error", "Opening and ending tag mismatch: b line 1 and a (line 1, column 11)"}}));
   EXPECT_TRUE(reports.empty());
   EXPECT_EQ(session.DataTable.rowCount(), 0u);
+}
+
+// The written container and its text are pinned by the whole-process runs.
+struct BuildXKMContainerTest : ::testing::Test, test::ToolchainFixture {
+  BuildXKMContainerTest() { reset(); }
+  void reset() {
+    InitSessionTables(session);
+    WriteValue(session.ConfigTable, "PFADZIELABLAGE", folder.path());
+    WriteValue(session.ConfigTable, "MCS_CONTENT",
+               "<variable name=\"A\" value=\"<$DATA.SGIDB1>\">");
+    WriteValue(session.ConfigTable, "RAW_CONTENT", "X=<?variable name=\"A\"?>;\r\n");
+  }
+  void build(const std::string& sgidb1, const std::string& sgidb3) {
+    WriteValue(session.DataTable, "SGIDB1", sgidb1);
+    WriteValue(session.DataTable, "SGIDB3", sgidb3);
+    clsToolChain(ctx, [](const std::string&) {}).CallByName("buildxkmcontainer");
+  }
+};
+
+TEST_F(BuildXKMContainerTest, NamesTheContainerPaddedToSixteenCharacters) {
+  const std::tuple<const char*, const char*, std::string> rows[] = {
+      {"ABC", "12", "ABC___________12"},
+      {"ABCDEFGHIJ", "12345", "ABCDEFGHIJ_12345"},
+      {"ABCDEFGHIJKL", "12345678", "ABCDEFGHIJKL_12345678"},
+      {"", "", std::string(16, '_')}};
+  for (const auto& [sgidb1, sgidb3, name] : rows) {
+    build(sgidb1, sgidb3);
+    EXPECT_EQ(config("CNT_FILENAME"), name);
+    EXPECT_TRUE(std::filesystem::exists(folder.file(name + ".xkm"))) << name;
+  }
+  EXPECT_TRUE(host.messages.empty());
+}
+
+// Unknown names show a box, write nothing, and the step ends normally.
+TEST_F(BuildXKMContainerTest, UnknownVariablesShowABoxAndWriteNothing) {
+  const std::tuple<const char*, const char*, const char*> rows[] = {
+      {"MCS_CONTENT", "<variable name=\"A\" value=\"<$Data.X>\">",
+       "60020 unbekannte Variablen in MCS-File"},
+      {"RAW_CONTENT", "<?variable name=\"NONE\"?>",
+       "60030 unbekannte Variable in RAW-Template :NONE"}};
+  for (const auto& [name, content, message] : rows) {
+    reset();
+    host.messages.clear();
+    WriteValue(session.ConfigTable, name, content);
+    build("ABC", "12");
+    EXPECT_EQ(host.messages, std::vector<test::RecordedMessage>({{"xkmtool", message}}));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("ABC___________12.xkm")));
+  }
+}
+
+// Names that leave the working folder: the rules are the path tests', the
+// refusal's number and text are pinned by the hostile container-name runs.
+
+TEST(QuoteArgument, SurvivesTheWindowsSplittingRules) {
+  EXPECT_EQ(QuoteArgument("a b") + QuoteArgument("say \"hi\"") + QuoteArgument("end\\") +
+                QuoteArgument("a\\b"),
+            R"("a b""say \"hi\"""end\\""a\b")");
+}
+
+struct DeleteWorkingFilesTest : ::testing::Test, test::ToolchainFixture {
+  DeleteWorkingFilesTest() {
+    InitSessionTables(session);
+    for (const auto& [name, value] : std::initializer_list<std::pair<const char*, std::string>>{
+             {config::kWorkingFolder, folder.path()},
+             {config::kHexFileShort, "P1.hex"},
+             {config::kHexFileShortWithoutExtension, "P1"},
+             {config::kDatablockCount, "2"},
+             {config::kMimConversion, "1"},
+             {config::kQsrTemplate, "p1.qsr"},
+             {config::kQsrAddressInfoTemplate, "p1.hexinfo"},
+             {config::kBslTemplate, "p1.bsl"}})
+      WriteValue(session.ConfigTable, name, value);
+  }
+  bool exists(const std::string& name) const { return std::filesystem::exists(folder.file(name)); }
+};
+
+TEST_F(DeleteWorkingFilesTest, RemovesEveryWorkingFileAndKeepsTheQsrLog) {
+  const std::vector<std::string> working = {
+      "P1.hex_blk_1",     "P1.hex_blk_1_mim", "P1_1.bcb",     "P1_1_bcb.log",   "P1.hex_blk_2",
+      "P1.hex_blk_2_mim", "P1_2.bcb",         "P1_2_bcb.log", "P1.hex_HEXINFO", "CS.LOG",
+      "p1.qsr",           "p1.hexinfo",       "p1.bsl",       "P1.wbc",         "QSR.LOG"};
+  for (const std::string& name : working) folder.write(name, "x");
+  folder.write("QSR.LOG", "the log");
+  folder.write("P1_QSR.LOG", "an older log");
+  for (const char* kept : {"P1.hex", "AAA____________1.xkm", "P1_3.bcb"})  // P1_3: beyond the count
+    folder.write(kept, "x");
+  std::filesystem::permissions(folder.file("P1_1.bcb"), std::filesystem::perms::owner_read);
+
+  DeleteWorkingFiles(ctx);
+
+  for (const std::string& name : working) EXPECT_FALSE(exists(name)) << name;
+  EXPECT_EQ(test::ReadFileBytes(folder.file("P1_QSR.LOG")), "the log");
+  EXPECT_TRUE(exists("P1.hex") && exists("AAA____________1.xkm") && exists("P1_3.bcb"));
+}
+
+TEST_F(DeleteWorkingFilesTest, MimFilesStayWithoutMimConversion) {
+  WriteValue(session.ConfigTable, config::kMimConversion, "0");
+  folder.write("P1.hex_blk_1_mim", "x");
+  DeleteWorkingFiles(ctx);
+  EXPECT_TRUE(exists("P1.hex_blk_1_mim"));
+}
+
+TEST_F(DeleteWorkingFilesTest, AnEmptyBlockCountFailsBeforeRemovingAnything) {
+  WriteValue(session.ConfigTable, config::kDatablockCount, "");
+  folder.write("CS.LOG", "x");
+  EXPECT_EQ(test::ErrorNumberOf([&] { DeleteWorkingFiles(ctx); }), 13);
+  EXPECT_TRUE(exists("CS.LOG"));
+}
+
+// What the watch asks of a running tool, and whether it then counts the
+// tool's end as the Stop's (its missing files are no failure) or the time
+// limit's.
+TEST(ToolWatch, EndsAToolAfterTheGraceAtASecondStopOrPastItsLimit) {
+  // Stop pressed, how often; ToolTimeout (0: none); seconds later the watch is
+  // asked again; what it asks, whether the Stop ended the tool, whether time ran out.
+  const std::tuple<const char*, bool, int, int, int, ChildAction, bool, bool> rows[] = {
+      {"running", false, 0, 0, 100, ChildAction::Wait, false, false},
+      {"one Stop, within the grace", true, 1, 0, 5, ChildAction::Wait, false, false},
+      {"one Stop, past the grace", true, 1, 0, 10, ChildAction::Terminate, true, false},
+      {"a second Stop", true, 2, 0, 0, ChildAction::Kill, true, false},
+      {"past the time limit", false, 0, 60, 60, ChildAction::Terminate, false, true},
+  };
+  for (const auto& [name, stop, presses, timeout, later, action, byStop, timedOut] : rows) {
+    SCOPED_TRACE(name);
+    AppState app;
+    app.StopGraceSeconds = 10;
+    app.ToolTimeoutSeconds = timeout;
+    const ToolWatch::Clock::time_point start{};
+    ToolWatch watch(app, start);
+    watch.next(start);
+    app.StopRequested = stop;
+    app.StopPresses = presses;
+    watch.next(start);
+    EXPECT_EQ(watch.next(start + std::chrono::seconds(later)), action);
+    EXPECT_EQ(watch.endedByStop(), byStop);
+    EXPECT_EQ(watch.timedOut(), timedOut);
+  }
+}
+
+// A host on which memory runs out when a chosen report is shown.
+struct ExhaustingHost : test::RecordingHost {
+  void appendStateRow(const StateRow& row) override {
+    if (row.action == exhaustOn) throw std::bad_alloc();
+    RecordingHost::appendStateRow(row);
+  }
+  std::string exhaustOn;
+};
+
+struct OutOfMemoryTest : ::testing::Test, test::ToolchainFixture {
+  OutOfMemoryTest() {
+    InitSessionTables(session);
+    WriteValue(session.ConfigTable, "PFADZIELABLAGE", folder.path());
+    WriteValue(session.ConfigTable, "DATABLOCK_COUNT", "0");
+    app.InputXmlPath = folder.write("flow.xml", "<FromFlow/>");
+  }
+  // Runs the step, then the clean-up, with memory running out at `report`.
+  RunOutcome run(const std::string& step, const std::string& report) {
+    host.exhaustOn = report;
+    Runner runner(ctx, MakeToolChain);
+    runner.setSteps({{step, step, ""}, {"CLEANUPSESSION", "CLEANUPSESSION", ""}});
+    return runner.RunProcess();
+  }
+
+  ExhaustingHost host;
+  Context ctx{app, session, host};
+};
+
+// Memory running out reads "7 Out of memory" wherever a number is shown; the
+// steps that wrap their failures keep the text; the steps that never stop the
+// run let the clean-up follow.
+TEST_F(OutOfMemoryTest, EveryStepNamesItAndOnlyStoppingStepsStopTheRun) {
+  const std::string stops = "60000 Out of memory - program stops!";
+  const std::tuple<const char*, const char*, test::RecordedMessage, bool> rows[] = {
+      {"BuildXKMContainer", "Erstelle XKM-Container ...", {"xkmtool", "7 Out of memory"}, true},
+      {"READ_LOGISTIC_DATA", "Lese logistische Daten", {"Error", "7 Out of memory"}, true},
+      {"Init", "Start", {"Error", "60000 Out of memory"}, false},
+      {"RUN_BCB_CONVERSION", "Konvertiere in BCB-Format", {"Error", stops}, false},
+      {"RUN_BCB2MIM_CONVERSION", "Konvertiere in MIM-Format", {"Error", stops}, false},
+      {"CLEANUPSESSION", "Lösche temporäre Dateien", {"Error", "60000 Out of memory"}, false}};
+  for (const auto& [step, report, message, cleanedUp] : rows) {
+    host.messages.clear();
+    const RunOutcome outcome = run(step, report);
+    const bool ended = !host.actions().empty() && host.actions().back() == "Bearbeitung beendet";
+    EXPECT_EQ(host.messages, std::vector<test::RecordedMessage>{message}) << step;
+    EXPECT_EQ(std::make_pair(outcome, ended),
+              std::make_pair(cleanedUp ? RunOutcome::Completed : RunOutcome::Failed, cleanedUp))
+        << step;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <filesystem>
 #include <optional>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "core/platform/error.h"
 #include "core/platform/os/regedit_text.h"
@@ -112,11 +115,8 @@ TEST(RegeditText, HandWrittenValueKindsSurviveAWrite) {
 // A damaged file names file and line and is never overwritten; recovery moves
 // it aside unchanged and keeps whatever could be read.
 TEST_F(StoreFileTest, ADamagedFileIsReportedThenMovedAsideKeepingWhatCanBeRead) {
-  const struct {
-    const char* text;
-    int line;          // of the first damage
-    const char* kept;  // the values of A and B read after recovery
-  } cases[] = {
+  // The file; the line of the first damage; the values of A and B read after recovery.
+  const std::tuple<const char*, int, const char*> cases[] = {
       {"REGEDIT4\n\n[K]\n\"A\"=\"1\"\ngarbage\n\"B\"=\"2\"\n", 5, "1|2"},
       {"Windows Registry Editor Version 5.00\n\n[K]\n\"A\"=\"1\"\n", 1, "1|"},
       {"REGEDIT4\n\"A\"=\"1\"\n", 2, "|"},                 // value before any key
@@ -129,17 +129,17 @@ TEST_F(StoreFileTest, ADamagedFileIsReportedThenMovedAsideKeepingWhatCanBeRead) 
       {"REGEDIT4\n[K]\n\"A\"=hex:01,\\\n  zz\n\"B\"=\"2\"\n", 3, "|2"},
       {"REGEDIT4\n[K\n\"A\"=\"1\"\n[K]\n\"B\"=\"2\"\n", 2, "|2"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
+  for (const auto& [text, line, kept] : cases) {
+    SCOPED_TRACE(text);
     std::filesystem::remove_all(sandbox.folder().file("xkmtool"));
-    writeStore(c.text);
+    writeStore(text);
     const std::string where = "321 Invalid file format: " + sandbox.currentUserFile() + ", line " +
-                              std::to_string(c.line) + ":";
+                              std::to_string(line) + ":";
     Error read = test::ErrorOf([] { RegReadString(kCurrentUserRoot, "K", "A"); });
     EXPECT_EQ(read.numberAndDescription().rfind(where, 0), 0u) << read.description();
     Error write = test::ErrorOf([] { RegWriteString(kCurrentUserRoot, "K", "A", "new"); });
     EXPECT_EQ(write.numberAndDescription(), read.numberAndDescription());
-    EXPECT_EQ(storeText(), c.text);
+    EXPECT_EQ(storeText(), text);
 
     std::optional<user_store::Recovery> recovery =
         user_store::RecoverDamagedStore(kCurrentUserRoot);
@@ -148,10 +148,10 @@ TEST_F(StoreFileTest, ADamagedFileIsReportedThenMovedAsideKeepingWhatCanBeRead) 
     EXPECT_EQ(
         recovery->movedTo.rfind(sandbox.folder().file("xkmtool/HKEY_CURRENT_USER.damaged-"), 0),
         0u);
-    EXPECT_EQ(test::ReadFileBytes(recovery->movedTo), c.text);  // never changed, never deleted
+    EXPECT_EQ(test::ReadFileBytes(recovery->movedTo), text);  // never changed, never deleted
     EXPECT_EQ(
         RegReadString(kCurrentUserRoot, "K", "A") + "|" + RegReadString(kCurrentUserRoot, "K", "B"),
-        c.kept);
+        kept);
     EXPECT_FALSE(user_store::RecoverDamagedStore(kCurrentUserRoot));  // sound now
   }
   // A second damage within the same second does not take the first one's name.
@@ -179,6 +179,40 @@ TEST_F(StoreFileTest, StoreFolderFollowsXdgConfigHomeThenHome) {
     setenv("HOME", savedHome.c_str(), 1);
   else
     unsetenv("HOME");
+}
+#endif
+
+#ifdef _WIN32
+// On Windows the operator's data live in the registry itself; here it is read
+// and written with the Win32 calls, past the store's own code.
+TEST(RegistryStore, StringsAreWrittenAsRegSzAndValuesSetByOthersReadAsTheirKind) {
+  test::StoreSandbox sandbox;
+  RegWriteString(kCurrentUserRoot, "Software\\Site\\User", "Name", "Müller, C:\\Aufträge");
+  RegWriteString(user_store::kLocalMachineRoot, "Software\\Site\\User", "Name", "machine");
+  wchar_t text[64] = {};
+  DWORD size = sizeof text;
+  DWORD type = 0;
+  ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Site\\User", L"Name", RRF_RT_ANY, &type,
+                           text, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, DWORD{REG_SZ});
+  EXPECT_EQ(std::wstring(text), L"M\u00fcller, C:\\Auftr\u00e4ge");
+  EXPECT_EQ(RegReadString(user_store::kLocalMachineRoot, "Software\\Site\\User", "Name"),
+            "machine");
+
+  const DWORD number = 70000;
+  const BYTE binary[] = {1, 2, 3};
+  const wchar_t expandable[] = L"%TEMP%";
+  ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Site", L"Big", REG_DWORD, &number,
+                    sizeof number);
+  ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Site", L"Blob", REG_BINARY, binary,
+                    sizeof binary);
+  ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Site", L"Path", REG_EXPAND_SZ, expandable,
+                    sizeof expandable);
+  std::string values;
+  for (const char* name : {"big", "Blob", "Path", "None"})
+    values += RegReadString(kCurrentUserRoot, "software\\SITE", name) + "|";
+  EXPECT_EQ(values, "4464||%TEMP%||");
 }
 #endif
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/platform/text/command_line.h"
 #include "core/platform/text/cp1252.h"
 #include "core/platform/text/letter_case.h"
 
@@ -59,6 +60,28 @@ TEST(LetterCase, UpperAndLowerCoverEveryLetterOfTheCodePage) {
       {"é", "e", false},          {"ab", "abc", false}, {"\xC3", "\xC3", true},
       {"\xC3\xA4", "\xC3", false}};
   for (const auto& [a, b, equal] : pairs) EXPECT_EQ(EqualsIgnoringCase(a, b), equal) << a << b;
+}
+
+// The argument rules of the C runtime; the program name keeps its backslashes.
+TEST(SplitCommandLine, ArgumentRulesOfTheCRuntime) {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {R"(p "a b c" d e)", {"p", "a b c", "d", "e"}},
+      {R"(p "ab\"c" "\\" d)", {"p", "ab\"c", "\\", "d"}},
+      {R"(p a\\\b d"e f"g h)", {"p", R"(a\\\b)", "de fg", "h"}},
+      {R"(p a\\\"b c d)", {"p", R"(a\"b)", "c", "d"}},
+      {R"(p a"b"" c d)", {"p", R"(ab" c d)"}},
+      {R"(p a\\\\"b c" d e)", {"p", R"(a\\b c)", "d", "e"}},
+      {R"(p "" x)", {"p", "", "x"}},
+      {"p\ta\t\t b \t", {"p", "a", "b"}},
+      {R"(p trailing\)", {"p", R"(trailing\)"}},
+      {R"(p "unterminated  run)", {"p", "unterminated  run"}},
+      {R"("C:\Program Files\tool\" -x)", {R"(C:\Program Files\tool\)", "-x"}},
+      {R"(C:\bin\tool.exe "a b")", {R"(C:\bin\tool.exe)", "a b"}},
+      {"\"/opt/my tool/run\"\targ", {"/opt/my tool/run", "arg"}},
+      {"  tool  ", {"tool"}},
+      {"", {}},
+      {" \t ", {}}};
+  for (const auto& [line, expected] : cases) EXPECT_EQ(SplitCommandLine(line), expected) << line;
 }
 
 }  // namespace
