@@ -73,37 +73,19 @@ TEST_F(WholeProcess, S19ImageOnTheFixedLayout) {
   EXPECT_EQ(stableReport(), Expected("tc.report.json"));
 }
 
-// A2L files written on Linux end their lines in LF alone: the container is the
-// same as from CR LF, its EPK and identification addresses included.
-TEST_F(WholeProcess, AnA2lFileWithLfLineEndsGivesTheSameContainer) {
-  for (const std::string name : {"flowdata_4711.xml", "ecu_st10.hex"})
-    write("input/" + name, DemoInput(name));
-  write("input/ecu_st10.a2l", ReplaceAll(DemoInput("ecu_st10.a2l"), "\r\n", "\n"));
-  ChildResult run =
-      runBatch("input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l", "input");
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(ReadFileBytes(file("input/" + kContainer)), Expected("st10.xkm"));
-}
-
 // A tool the configuration does not name, or names wrongly, stops the run
 // with the step's exact text.
 TEST_F(WholeProcess, StopsWithTheStepsExactText) {
-  const std::string tools =
-      "[Tools]\nBrakel=tools/brakel\nLenwatch=tools/lenwatch\nQSR=tools/qsr\nZOVEN=tools/zoven\n"
-      "XKM2SGO=tools/xkm2sgo\n";
-  const struct {
-    const char* from;
-    const char* to;
-    const char* stop;
-  } rows[] = {
-      {"Lenwatch=tools/lenwatch\n", "", "No Entry for tool : Lenwatch found in configuration"},
+  // The change to the installed tools.ini; the stop.
+  const std::tuple<const char*, const char*, const char*> rows[] = {
+      {"Lenwatch=", "Unused=", "No Entry for tool : Lenwatch found in configuration"},
       {"tools/brakel", "tools/nothing", "Tool : Brakel not found"}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.stop);
-    setTools(Replaced(tools, row.from, row.to));
+  for (const auto& [from, to, stop] : rows) {
+    SCOPED_TRACE(stop);
+    changeTools(from, to);
     stdfs::remove_all(file("input"));
     ChildResult run = runOn("ecu_st10.hex", "ecu_st10.a2l");
-    EXPECT_EQ(run.err, std::string("Error: 60000 ") + row.stop + " - program stops!\n");
+    EXPECT_EQ(run.err, StopText(stop));
   }
 }
 
