@@ -115,7 +115,8 @@ void frmCheckLibrary::copyRows() {
   QList<int> columns;
   for (int column = 0; column < list_->columnCount(); ++column) columns << column;
   QGuiApplication::clipboard()->setText(
-      ChosenRowsAsText(*list_, columns, [](const QTableWidgetItem& item) { return item.text(); }));
+      RowsAsText(*list_, WhichRows::Chosen, columns,
+                 [](const QTableWidgetItem& item) { return item.text(); }));
 }
 
 // The library a run would load, or why a run would find none: the check is

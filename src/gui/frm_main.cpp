@@ -38,7 +38,6 @@
 #include "gui/help_pane.h"
 #include "gui/qt_text.h"
 #include "gui/session_view.h"
-#include "gui/table_rows.h"
 #include "gui/tool_runs_view.h"
 
 // Resources of a static library must be registered by name, outside any namespace.
@@ -308,12 +307,16 @@ void frmMain::SetUpMenus() {
   mnuConfig->setObjectName("mnuConfig");
   mnuConfig->setShortcut(QKeySequence("Ctrl+,"));
   QAction* mnuCheckLibrary =
-      mnuFile->addAction("Check library…", this, [this] { ShowLibraryCheck(this, app_, host_); });
+      mnuFile->addAction("Check &library…", this, [this] { ShowLibraryCheck(this, app_, host_); });
   mnuCheckLibrary->setObjectName("mnuCheckLibrary");
   mnuOpenFolder = mnuFile->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
-                                     "Open work folder", this, [this] { OpenWorkFolder_Click(); });
+                                     "Open &work folder", this, [this] { OpenWorkFolder_Click(); });
   mnuOpenFolder->setObjectName("mnuOpenFolder");
   mnuOpenFolder->setEnabled(false);  // until a run has used a folder
+  // Also here, so that the keyboard reaches it from any tab.
+  QAction* saveReport = GridState->findChild<QAction*>("saveReport");
+  saveReport->setShortcut(QKeySequence::Save);
+  mnuFile->addAction(saveReport);
   mnuFile->addSeparator();
   QAction* mnuExit = mnuFile->addAction("&Exit", this, &frmMain::close);
   mnuExit->setObjectName("mnuExit");
@@ -364,7 +367,7 @@ void frmMain::SetUpReportActions() {
   copy->setShortcut(QKeySequence::Copy);
   copy->setShortcutContext(Qt::WidgetShortcut);
   connect(copy, &QAction::triggered, this, &frmMain::copyReportRows);
-  auto* save = new QAction("&Save report…", GridState);
+  auto* save = new QAction("Save &report…", GridState);
   save->setObjectName("saveReport");
   connect(save, &QAction::triggered, this, &frmMain::saveReport);
   GridState->addAction(copy);
@@ -372,15 +375,14 @@ void frmMain::SetUpReportActions() {
   GridState->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-// The selected rows (all rows when none is selected), tab-separated, with the
-// whole texts and the date of each report.
-QString frmMain::selectedReportRows() const {
-  return ChosenRowsAsText(*GridState, {kModulColumn, kStartColumn, kActionColumn},
-                          [](const QTableWidgetItem& item) { return item.toolTip(); });
+// The reports' rows, tab-separated, with the whole texts and the date of each.
+QString frmMain::reportRows(WhichRows which) const {
+  return RowsAsText(*GridState, which, {kModulColumn, kStartColumn, kActionColumn},
+                    [](const QTableWidgetItem& item) { return item.toolTip(); });
 }
 
 void frmMain::copyReportRows() {
-  QGuiApplication::clipboard()->setText(selectedReportRows());
+  QGuiApplication::clipboard()->setText(reportRows(WhichRows::Chosen));
 }
 
 // <order>-<date>.txt: the order is the container's name where a run wrote one,
@@ -407,7 +409,7 @@ void frmMain::saveReport() {
   if (file.open(QIODevice::WriteOnly)) {
     // The outcome first: rows alone do not say whether the run completed.
     const QString outcome = lastRun_->text().isEmpty() ? kNoRunYet : lastRun_->text();
-    file.write(outcome.toUtf8() + "\nModul\tStart\tAction\n" + selectedReportRows().toUtf8());
+    file.write(outcome.toUtf8() + "\nModul\tStart\tAction\n" + reportRows(WhichRows::All).toUtf8());
     if (file.commit()) return;
   }
   host_.showMessage(
@@ -464,9 +466,8 @@ void frmMain::showInputFiles() {
   inputFiles_->setToolTip(
       ToQ(app_.InputXmlPath + "\n" + app_.InputHexPath + "\n" + app_.InputA2lPath));
   // What a screen reader says of the label: the order's whole paths.
-  inputFiles_->setAccessibleName(
-      QDir::toNativeSeparators(ToQ("Input files: " + app_.InputXmlPath + ", " +
-                                   app_.InputHexPath + ", " + app_.InputA2lPath)));
+  inputFiles_->setAccessibleName(QDir::toNativeSeparators(ToQ(
+      "Input files: " + app_.InputXmlPath + ", " + app_.InputHexPath + ", " + app_.InputA2lPath)));
 }
 
 // The run worked in its image's folder; the container it wrote is named.
@@ -579,8 +580,8 @@ void frmMain::Stop_Click() {
   runner_.Stop();
   if (!runner_.running() || closeWanted_) return;
   stopWanted_ = true;
-  showStatus("Stopping after the current step",
-             QString::fromUtf8("Stopping \u2013 press Stop again to end the tool now"));
+  // Said the same to the eye and the ear: a second Stop is the way out of a slow tool.
+  showStatus(QString::fromUtf8("Stopping \u2013 press Stop again to end the tool now"));
 }
 
 // The next order's inputs without a restart; Cancel keeps the current ones.

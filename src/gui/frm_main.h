@@ -11,6 +11,7 @@
 #include "core/session/session.h"
 #include "core/shell/runner.h"
 #include "gui/qt_host.h"
+#include "gui/table_rows.h"
 
 class QAction;
 class QFrame;
@@ -92,7 +93,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   bool aToolExplainsTheFailure() const;
   std::string currentStepName() const;
   void SetUpReportActions();
-  QString selectedReportRows() const;
+  QString reportRows(WhichRows which) const;
   void copyReportRows();
   void saveReport();
 

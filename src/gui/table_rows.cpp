@@ -6,10 +6,11 @@
 
 namespace xkm {
 
-QString ChosenRowsAsText(const QTableWidget& table, const QList<int>& columns,
-                         const std::function<QString(const QTableWidgetItem&)>& cellText) {
+QString RowsAsText(const QTableWidget& table, WhichRows which, const QList<int>& columns,
+                   const std::function<QString(const QTableWidgetItem&)>& cellText) {
   QList<int> rows;
-  for (const QModelIndex& index : table.selectionModel()->selectedRows()) rows << index.row();
+  if (which == WhichRows::Chosen)
+    for (const QModelIndex& index : table.selectionModel()->selectedRows()) rows << index.row();
   if (rows.isEmpty())
     for (int row = 0; row < table.rowCount(); ++row) rows << row;
   std::sort(rows.begin(), rows.end());

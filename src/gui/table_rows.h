@@ -7,10 +7,13 @@
 
 namespace xkm {
 
-// The rows chosen in `table` (every row when none is), in their order, as
-// tab-separated lines of `columns`, each cell read by `cellText`: what a
-// copy or a saved report holds.
-QString ChosenRowsAsText(const QTableWidget& table, const QList<int>& columns,
-                         const std::function<QString(const QTableWidgetItem&)>& cellText);
+// Which rows a text of a table holds: a copy takes the chosen ones (every
+// row when none is), a saved report every row whatever is chosen.
+enum class WhichRows { Chosen, All };
+
+// Those rows of `table`, in their order, as tab-separated lines of
+// `columns`, each cell read by `cellText`.
+QString RowsAsText(const QTableWidget& table, WhichRows which, const QList<int>& columns,
+                   const std::function<QString(const QTableWidgetItem&)>& cellText);
 
 }  // namespace xkm

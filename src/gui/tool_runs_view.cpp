@@ -43,8 +43,8 @@ ToolRunsView::ToolRunsView(QWidget* parent) : QWidget(parent) {
   runsView_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
   runsView_->horizontalHeader()->setStretchLastSection(true);
   runsView_->setTextElideMode(Qt::ElideMiddle);
-  runsView_->setColumnWidth(kStep, CharactersWide(*this, 26));
-  runsView_->setColumnWidth(kTool, CharactersWide(*this, 10));
+  runsView_->setColumnWidth(kStep, CharactersWide(*this, 30));
+  runsView_->setColumnWidth(kTool, CharactersWide(*this, 14));
   runsView_->setColumnWidth(kResult, CharactersWide(*this, 16));
   runsView_->setColumnWidth(kDuration, CharactersWide(*this, 8));
 
