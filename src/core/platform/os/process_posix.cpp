@@ -91,7 +91,7 @@ class OutputCapture {
       while (stream.readFd.valid()) {
         const ssize_t got = ::read(stream.readFd.get(), buffer, sizeof buffer);
         if (got > 0) {
-          keep(stream.tail, buffer, static_cast<size_t>(got));
+          stream.tail.append(buffer, static_cast<size_t>(got));
         } else if (got < 0 && errno == EINTR) {
           continue;
         } else {
@@ -102,24 +102,15 @@ class OutputCapture {
     }
   }
 
-  std::string tail(size_t index) const {
-    const std::string& text = streams_[index].tail;
-    return text.size() <= kCapturedTailBytes ? text : text.substr(text.size() - kCapturedTailBytes);
-  }
+  std::string tail(size_t index) const { return streams_[index].tail.text(); }
 
  private:
   struct Stream {
     UniqueFd readFd;
     UniqueFd writeFd;
-    std::string tail;
+    OutputTail tail;
   };
 
-  static void keep(std::string& tail, const char* bytes, size_t count) {
-    tail.append(bytes, count);
-    // Trimmed in steps, not on every read: the front is dropped only when
-    // twice the limit has gathered.
-    if (tail.size() > 2 * kCapturedTailBytes) tail.erase(0, tail.size() - kCapturedTailBytes);
-  }
   // False when there are too few descriptors: the output is then lost.
   bool openPipes() {
     for (Stream& stream : streams_) {

@@ -110,10 +110,7 @@ class CapturedStream {
     pending_ = false;
   }
 
-  std::string tail() const {
-    return tail_.size() <= kCapturedTailBytes ? tail_
-                                              : tail_.substr(tail_.size() - kCapturedTailBytes);
-  }
+  std::string tail() const { return tail_.text(); }
 
  private:
   // Reads until a read has to wait or the pipe has ended.
@@ -132,11 +129,7 @@ class CapturedStream {
     }
   }
 
-  void keep(DWORD count) {
-    tail_.append(buffer_.data(), count);
-    // Trimmed in steps, not on every read.
-    if (tail_.size() > 2 * kCapturedTailBytes) tail_.erase(0, tail_.size() - kCapturedTailBytes);
-  }
+  void keep(DWORD count) { tail_.append(buffer_.data(), count); }
 
   Handle readEnd_;
   Handle writeEnd_;
@@ -144,7 +137,7 @@ class CapturedStream {
   OVERLAPPED overlapped_{};
   bool pending_ = false;
   std::array<char, 16384> buffer_{};
-  std::string tail_;
+  OutputTail tail_;
 };
 
 // An inheritable handle on the NUL device.

@@ -8,6 +8,24 @@
 
 namespace xkm {
 
+// The last kCapturedTailBytes of one output stream of a child. Trimmed in
+// steps, not on every read: the front goes only when twice the limit has
+// gathered, so that a chatty tool costs neither memory nor a copy per read.
+class OutputTail {
+ public:
+  void append(const char* bytes, size_t count) {
+    text_.append(bytes, count);
+    if (text_.size() > 2 * kCapturedTailBytes) text_.erase(0, text_.size() - kCapturedTailBytes);
+  }
+  std::string text() const {
+    return text_.size() <= kCapturedTailBytes ? text_
+                                              : text_.substr(text_.size() - kCapturedTailBytes);
+  }
+
+ private:
+  std::string text_;
+};
+
 // A wait on a child without a time limit.
 inline constexpr std::chrono::milliseconds kUntilEnded{-1};
 
