@@ -24,7 +24,8 @@ milliseconds Until(Clock::time_point moment) {
 ProcessOutcome RunCommandLine(const std::string& commandLine, const ChildRun& run) {
   ProcessOutcome outcome;
   if (IsBlankLine(commandLine)) return outcome;
-  RunningChild child(run.output, run.notice);
+  const std::unique_ptr<RunningChild> owned = MakeChild(run.output, run.notice);
+  RunningChild& child = *owned;
   if (!child.start(commandLine, run.workingFolder, outcome.startError)) return outcome;
   outcome.started = true;
 

@@ -455,17 +455,16 @@ bool GuardedTool::start(const std::vector<std::string>& argv, const ChildStreams
   return false;
 }
 
-}  // namespace
-
 // The tool and what it was started with. The tool is declared before the
 // capture, so that a child ended by the destructor has its pipes closed
 // first: a tool blocked on a full pipe then ends instead of waiting forever.
-class RunningChild::Parts {
+class PosixChild final : public RunningChild {
  public:
-  Parts(ChildOutput output, ExitNotice notice)
+  PosixChild(ChildOutput output, ExitNotice notice)
       : output_(output), notice_(notice), capture_(output) {}
 
-  bool start(const std::string& commandLine, const std::string& folder, std::string& error) {
+  bool start(const std::string& commandLine, const std::string& folder,
+             std::string& error) override {
     const std::vector<std::string> argv = SplitCommandLine(commandLine);
     if (argv.empty() || argv[0].empty()) return false;
     ChildStreams streams{input_.get(), kOurStream, kOurStream,
@@ -487,15 +486,15 @@ class RunningChild::Parts {
     return true;
   }
 
-  bool waitUpTo(std::chrono::milliseconds time) {
+  bool waitUpTo(std::chrono::milliseconds time) override {
     if (time != kUntilEnded && (!capture_.active() || !capture_.waitUpTo(time, watch_->fd())))
       watch_->waitUpTo(time);
     return reaped(time == kUntilEnded);
   }
 
-  void ask(ChildAction action) { tool_.ask(action); }
+  void ask(ChildAction action) override { tool_.ask(action); }
 
-  void finish(ProcessOutcome& outcome) {
+  void finish(ProcessOutcome& outcome) override {
     outcome.exitCode = status_.exitCode;
     outcome.signal = status_.signal;
     if (!capture_.active()) return;
@@ -532,21 +531,10 @@ class RunningChild::Parts {
   ProcessOutcome status_;
 };
 
-RunningChild::RunningChild(ChildOutput output, ExitNotice notice)
-    : parts_(std::make_unique<Parts>(output, notice)) {}
-RunningChild::~RunningChild() = default;
-bool RunningChild::start(const std::string& commandLine, const std::string& folder,
-                         std::string& error) {
-  return parts_->start(commandLine, folder, error);
-}
-bool RunningChild::waitUpTo(std::chrono::milliseconds time) {
-  return parts_->waitUpTo(time);
-}
-void RunningChild::ask(ChildAction action) {
-  parts_->ask(action);
-}
-void RunningChild::finish(ProcessOutcome& outcome) {
-  parts_->finish(outcome);
+}  // namespace
+
+std::unique_ptr<RunningChild> MakeChild(ChildOutput output, ExitNotice notice) {
+  return std::make_unique<PosixChild>(output, notice);
 }
 
 }  // namespace xkm

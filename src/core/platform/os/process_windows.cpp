@@ -186,23 +186,22 @@ void TakeRemainingOutput(std::array<CapturedStream, 2>& streams) {
   for (CapturedStream& stream : streams) stream.stop();
 }
 
-}  // namespace
-
-class RunningChild::Parts {
+class WindowsChild final : public RunningChild {
  public:
-  explicit Parts(ChildOutput output) : output_(output) {}
+  explicit WindowsChild(ChildOutput output) : output_(output) {}
   // Windows has no polite request to a console-less program: ending means
   // ending the job, which holds this tool and whatever it started (tools run
   // one at a time). Without a job only the tool itself can be ended.
-  ~Parts() {
+  ~WindowsChild() override {
     if (!process_ || WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) return;
     ask(ChildAction::Kill);
     WaitForSingleObject(process_.get(), INFINITE);
   }
-  Parts(const Parts&) = delete;
-  Parts& operator=(const Parts&) = delete;
+  WindowsChild(const WindowsChild&) = delete;
+  WindowsChild& operator=(const WindowsChild&) = delete;
 
-  bool start(const std::string& commandLine, const std::string& workingFolder, std::string& error) {
+  bool start(const std::string& commandLine, const std::string& workingFolder,
+             std::string& error) override {
     capturing_ = output_ == ChildOutput::Capture && streams_[0].open(0) && streams_[1].open(1);
     StandardHandles own = ownStandardHandles();
     STARTUPINFOW startup{};
@@ -235,18 +234,18 @@ class RunningChild::Parts {
     return true;
   }
 
-  bool waitUpTo(std::chrono::milliseconds time) {
+  bool waitUpTo(std::chrono::milliseconds time) override {
     return WaitOnce(process_.get(), streams_,
                     time == kUntilEnded ? INFINITE : static_cast<DWORD>(time.count()));
   }
 
-  void ask(ChildAction action) {
+  void ask(ChildAction action) override {
     if (action == ChildAction::Wait || std::exchange(ended_, true)) return;
     if (!inJob_ || !TerminateJobObject(ToolJob(), kEndedExitCode))
       TerminateProcess(process_.get(), kEndedExitCode);
   }
 
-  void finish(ProcessOutcome& outcome) {
+  void finish(ProcessOutcome& outcome) override {
     DWORD exitCode = 0;
     if (GetExitCodeProcess(process_.get(), &exitCode))
       outcome.exitCode = static_cast<int>(exitCode);
@@ -284,21 +283,10 @@ class RunningChild::Parts {
   bool ended_ = false;
 };
 
-RunningChild::RunningChild(ChildOutput output, ExitNotice /*notice*/)
-    : parts_(std::make_unique<Parts>(output)) {}
-RunningChild::~RunningChild() = default;
-bool RunningChild::start(const std::string& commandLine, const std::string& folder,
-                         std::string& error) {
-  return parts_->start(commandLine, folder, error);
-}
-bool RunningChild::waitUpTo(std::chrono::milliseconds time) {
-  return parts_->waitUpTo(time);
-}
-void RunningChild::ask(ChildAction action) {
-  parts_->ask(action);
-}
-void RunningChild::finish(ProcessOutcome& outcome) {
-  parts_->finish(outcome);
+}  // namespace
+
+std::unique_ptr<RunningChild> MakeChild(ChildOutput output, ExitNotice /*notice*/) {
+  return std::make_unique<WindowsChild>(output);
 }
 
 }  // namespace xkm

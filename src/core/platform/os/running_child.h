@@ -34,26 +34,23 @@ inline constexpr std::chrono::milliseconds kUntilEnded{-1};
 // system (process.cpp); each system's file holds only this.
 class RunningChild {
  public:
-  RunningChild(ChildOutput output, ExitNotice notice);
   // A child still running is ended and reaped first: none runs on unattended.
-  ~RunningChild();
-  RunningChild(const RunningChild&) = delete;
-  RunningChild& operator=(const RunningChild&) = delete;
+  virtual ~RunningChild() = default;
 
   // False when it could not be started, with the system's reason in `error`
   // (empty when there was no program to start).
-  bool start(const std::string& commandLine, const std::string& folder, std::string& error);
+  virtual bool start(const std::string& commandLine, const std::string& folder,
+                     std::string& error) = 0;
   // Waits up to `time` (kUntilEnded: no limit; never so with captured
   // output), keeping the output it writes meanwhile; true once it has ended.
-  bool waitUpTo(std::chrono::milliseconds time);
+  virtual bool waitUpTo(std::chrono::milliseconds time) = 0;
   // Each request is carried out once.
-  void ask(ChildAction action);
+  virtual void ask(ChildAction action) = 0;
   // After the end: how it ended and the last bytes of its output.
-  void finish(ProcessOutcome& outcome);
-
- private:
-  class Parts;
-  std::unique_ptr<Parts> parts_;
+  virtual void finish(ProcessOutcome& outcome) = 0;
 };
+
+// This system's child, not yet started.
+std::unique_ptr<RunningChild> MakeChild(ChildOutput output, ExitNotice notice);
 
 }  // namespace xkm
