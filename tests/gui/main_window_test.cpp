@@ -116,7 +116,8 @@ TEST_F(MainWindowTest, TheGridTheActionsAndTheStatusBarTellHowEachRunWent) {
        "S2 Error: 60000 QSR not found - program stops!", 1, 1},  // the box's row
       {"stop",  // twice: the second press only hurries a tool
        [this] { QTest::keySequence(window.get(), QKeySequence("Esc, Shift+F5")); },
-       "Stopping after the current step", stopped, twoSteps, atRest, "S2 Canceled by user", 1, 0},
+       "Stopping – press Stop again to end the tool now", stopped, twoSteps, atRest,
+       "S2 Canceled by user", 1, 0},
       {"a second Stop ends the tool",
        [this] {
          QTest::keySequence(window.get(), QKeySequence("Esc, Shift+F5"));

@@ -1,15 +1,54 @@
-#include "core/library/layout_templates.h"
-
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/library/crc32.h"
 #include "core/library/hardware_selection.h"
+#include "core/library/layout_templates.h"
+#include "core/library/library_loader.h"
+#include "core/library/library_model.h"
 #include "core/platform/error.h"
 #include "core/resources/message_ids.h"
-#include "library_fixture.h"
+#include "core/session/data_context.h"
 #include "support/error_number.h"
+#include "support/scratch_folder.h"
 
 namespace xkm {
 namespace {
+
+// A run's data over a scratch executable folder.
+struct LibraryFixture {
+  test::ScratchFolder folder;
+  AppState app;
+  Session session;
+  DataContext ctx{app, session};
+
+  LibraryFixture() { app.ExecutableFolder = folder.path(); }
+
+  // Loads library XML text straight into the session, no file involved.
+  void useLibrary(const std::string& xml) {
+    XmlDocument document;
+    if (!document.loadFromMemory(xml)) throw std::runtime_error("bad test XML");
+    session.Library = std::make_shared<const LibraryModel>(std::move(document));
+  }
+};
+
+// What `call` gives, as text: its value, or "error N" where it fails.
+template <typename Call>
+std::string Outcome(Call call) {
+  try {
+    std::ostringstream out;
+    out << call();
+    return out.str();
+  } catch (const Error& e) {
+    return "error " + std::to_string(e.number());
+  }
+}
 
 using test::ErrorOf;
 
@@ -39,7 +78,7 @@ std::string Layout(const std::string& value, const std::string& raw = kRawText,
          "</ADRESSLAYOUT>\r\n";
 }
 
-struct TemplatesTest : ::testing::Test, test::LibraryFixture {
+struct TemplatesTest : ::testing::Test, LibraryFixture {
   void library(const std::string& layouts) { useLibrary("<XKMTOOL>" + layouts + "</XKMTOOL>"); }
 };
 
@@ -83,16 +122,16 @@ TEST_F(TemplatesTest, EachLookupFindsItsPartOrFailsWithItsNumber) {
           "<ADRESSLAYOUT VALUE='COUNTS'><DATABLOCK_COUNT>two</DATABLOCK_COUNT></ADRESSLAYOUT>" +
           "<ADRESSLAYOUT VALUE='ZERO'><DATABLOCK_COUNT>0</DATABLOCK_COUNT></ADRESSLAYOUT>");
   const auto raw = [&](const char* layout) {
-    return test::Outcome([&] { return GetLayoutTemplates(ctx, layout).rawContent; });
+    return Outcome([&] { return GetLayoutTemplates(ctx, layout).rawContent; });
   };
   const auto count = [&](const char* layout) {
-    return test::Outcome([&] { return GetDatablockCount(ctx, layout); });
+    return Outcome([&] { return GetDatablockCount(ctx, layout); });
   };
   const auto mim = [&](const char* layout) {
-    return test::Outcome([&] { return GetMimConversion(ctx, layout); });
+    return Outcome([&] { return GetMimConversion(ctx, layout); });
   };
   const auto brakel = [&](const char* layout) {
-    return test::Outcome([&] { return GetBrakelTemplate(ctx, layout).name; });
+    return Outcome([&] { return GetBrakelTemplate(ctx, layout).name; });
   };
   const std::tuple<const char*, std::string, std::string> rows[] = {
       {"blank RAW name before blank QSR", raw("RQ"), Failure(60017)},
@@ -147,7 +186,7 @@ std::string Frequency(const std::string& entry) {
   return "<FREQ_CONFIGURATION><ENTRY CONFIG_NUM='1' " + entry + "/></FREQ_CONFIGURATION>";
 }
 
-struct SelectionTest : ::testing::Test, test::LibraryFixture {
+struct SelectionTest : ::testing::Test, LibraryFixture {
   SelectionTest() { InitSessionTables(session); }
 
   void addConstant(const std::string& name, const std::string& value) {
@@ -175,7 +214,7 @@ TEST_F(SelectionTest, EcuNamesFindTheirConfigurationNumber) {
       {"SHORT", "error " + std::to_string(msg::kLibraryMissingAttribute)},
   };
   for (const auto& [name, expected] : rows)
-    EXPECT_EQ(test::Outcome([&] { return GetEcuConfigNum(ctx, name); }), expected) << name;
+    EXPECT_EQ(Outcome([&] { return GetEcuConfigNum(ctx, name); }), expected) << name;
   app.LanguageOffset = 1000;
   EXPECT_EQ(test::ErrorOf([&] { GetEcuConfigNum(ctx, "NONE"); }).description(),
             "No information about ECU was found in library");
@@ -208,8 +247,7 @@ TEST_F(SelectionTest, BaudRatesByFrequencyOrTheFailure) {
     addConstant("OTHER", "1");
     for (size_t i = 0; i < constants.size(); ++i)
       addConstant(i == 0 ? "SY_FREQ" : "sy_freq", constants[i]);
-    EXPECT_EQ(test::Outcome([&] { return Rates(GetBaudConfigByFrequency(ctx)); }), expected)
-        << frequency;
+    EXPECT_EQ(Outcome([&] { return Rates(GetBaudConfigByFrequency(ctx)); }), expected) << frequency;
   }
 }
 
@@ -253,7 +291,7 @@ TEST_F(LayoutRuleTest, ConditionKindsColumnsAndComparison) {
        "error " + std::to_string(msg::kLibraryConditionColumn)},
       {"<ENTRY/>", "error " + std::to_string(msg::kLibraryMissingAttribute)}};
   for (const auto& [rules, layout] : rows)
-    EXPECT_EQ(test::Outcome([&] { return layoutFor(rules); }), layout) << rules;
+    EXPECT_EQ(Outcome([&] { return layoutFor(rules); }), layout) << rules;
 }
 
 // A failed and a matched rule are pinned by the whole-process report.
@@ -264,6 +302,115 @@ TEST_F(LayoutRuleTest, TraceNamesAnUnknownKindAndStartsAfreshEachSearch) {
   EXPECT_NE(session.layoutTrace[0].actual.find("FOO"), std::string::npos);
   layoutFor("<ENTRY L='D'/>");
   EXPECT_EQ(session.layoutTrace.size(), 1u);
+}
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::MatchesRegex;
+using ::testing::StartsWith;
+
+const std::string kLibrary = "<XKMTOOL><ECU_CONFIGURATION/></XKMTOOL>\r\n";
+
+struct LoaderTest : ::testing::Test, LibraryFixture {
+  // Writes `content` under the name its CRC demands, with the given ending.
+  std::string writeSealed(const std::string& content, const std::string& ending = ".lbr") {
+    const std::string name = "LIB_XKM_" + CrcHexOfLibraryBytes(content) + ending;
+    folder.write(name, content);
+    return name;
+  }
+  bool loaded() const { return LibraryModel::Of(session).root().localName() == "XKMTOOL"; }
+  // Loads and returns the failures as their boxes would show them.
+  std::vector<std::string> load() {
+    const LibraryLoad result = LoadLibraryFile(ctx);
+    EXPECT_EQ(result.loaded, loaded());
+    std::vector<std::string> texts;
+    for (const Error& failure : result.failures) texts.push_back(failure.numberAndDescription());
+    return texts;
+  }
+};
+
+// A missing folder ends quietly.
+TEST_F(LoaderTest, NoneOrSeveralLibrariesReport60013AndLeaveTheDocumentEmpty) {
+  app.ExecutableFolder = folder.file("gone");  // a folder that cannot be listed says why
+  EXPECT_THAT(load(), ElementsAre("60013 Kein oder mehr als ein Library-File gefunden\n"
+                                  "File not found: " +
+                                  folder.file("gone")));
+  app.ExecutableFolder = folder.path();
+  useLibrary("<XKMTOOL/>");
+  EXPECT_THAT(load(), ElementsAre("60013 Kein oder mehr als ein Library-File gefunden"));
+  EXPECT_FALSE(loaded());
+
+  // Upper-case ".LBR" is not found by the case-sensitive search.
+  const std::string upper = writeSealed(kLibrary, ".LBR");
+  EXPECT_THAT(load(), ElementsAre(StartsWith("60013 ")));
+
+  // Where names ignore case, the next write would only replace it.
+  std::filesystem::remove(folder.file(upper));
+  writeSealed(kLibrary);
+  writeSealed("<XKMTOOL/>");
+  EXPECT_THAT(load(), ElementsAre(StartsWith("60013 ")));
+  EXPECT_FALSE(loaded());
+}
+
+// Listed in name order wherever they are shown, whatever order the folder keeps.
+TEST_F(LoaderTest, LibrariesAreListedInNameOrder) {
+  for (const char* name : {"e.lbr", "d.lbr", "notes.txt", "c.lbr", "b.lbr", "a.lbr"})
+    folder.write(name, "");
+  EXPECT_THAT(LibraryFilesIn(folder.path()),
+              ElementsAre("a.lbr", "b.lbr", "c.lbr", "d.lbr", "e.lbr"));
+}
+
+// The one library replaces the document held before; other files are passed over.
+TEST_F(LoaderTest, NameCheckIgnoresCaseButReportsAChangedFileAndLoadsItAnyway) {
+  useLibrary("<OLD/>");
+  const std::string name = writeSealed(kLibrary);
+  std::string lower = name;
+  for (size_t i = 8; i < lower.size(); ++i) lower[i] = static_cast<char>(std::tolower(lower[i]));
+  std::filesystem::rename(folder.file(name), folder.file(lower));
+  folder.write("notes.txt", "not a library");
+  EXPECT_THAT(load(), IsEmpty());
+  EXPECT_TRUE(loaded());
+  EXPECT_EQ(session.LibraryFilePath, folder.file(lower));
+
+  // One byte more: the name no longer matches the content.
+  folder.write(lower, kLibrary + " ");
+  EXPECT_THAT(load(), ElementsAre("60014 Library-File ist korrupt oder wurde geändert"));
+  EXPECT_TRUE(loaded());
+}
+
+TEST_F(LoaderTest, SealingNamesTheFileByItsCrcAndNeverOverwrites) {
+  const std::string draft = folder.write("draft.xml", "lib7");
+  EXPECT_EQ(LibraryFileName(draft), "LIB_XKM_76EBB3.lbr");
+  EXPECT_EQ(SealLibraryFile(draft), folder.file("LIB_XKM_76EBB3.lbr"));
+  EXPECT_FALSE(std::filesystem::exists(draft));
+  // Sealing a sealed file changes nothing.
+  EXPECT_EQ(SealLibraryFile(folder.file("LIB_XKM_76EBB3.lbr")), folder.file("LIB_XKM_76EBB3.lbr"));
+
+  const std::string twin = folder.write("twin.xml", "lib7");
+  folder.write("LIB_XKM_76EBB3.lbr", "another file");
+  EXPECT_THAT(test::ErrorOf([&] { SealLibraryFile(twin); }).numberAndDescription(),
+              MatchesRegex("58 .*LIB_XKM_76EBB3\\.lbr.*"));
+  EXPECT_EQ(test::ReadFileBytes(folder.file("LIB_XKM_76EBB3.lbr")), "another file");
+  EXPECT_TRUE(std::filesystem::exists(twin));
+
+  EXPECT_THROW(LibraryFileName(folder.file("missing")), Error);
+}
+
+TEST(Crc32, CalculateFileAppendsTheSaltAsWindows1252) {
+  test::ScratchFolder folder;
+  const std::string digits = folder.write("digits", "123456789");
+  clsCRC32 crc;
+  crc.AddBytes("something before");  // a file's CRC starts afresh
+  EXPECT_EQ(static_cast<uint32_t>(crc.CalculateFile(digits)), 0xCBF43926u);
+  EXPECT_EQ(static_cast<uint32_t>(crc.CalculateFile(digits, "   ")), 0xCBF43926u);
+  // "§" goes in as the single byte 0xA7: 41 bytes in all.
+  EXPECT_EQ(static_cast<uint32_t>(crc.CalculateFile(digits, kLibrarySalt)), 0xF0FD4628u);
+  EXPECT_EQ(FileCrcHex(digits), "F0FD4628");
+
+  EXPECT_EQ(crc.CalculateFile(folder.file("missing"), kLibrarySalt), 0);
+  EXPECT_EQ(crc.CalculateFile(folder.write("empty", ""), kLibrarySalt), 0);
+  EXPECT_EQ(crc.CalculateFile(digits, "\xE2\x82\xAC\xE2\x9C\x93"), 0);  // "✓" has no byte
+  EXPECT_EQ(test::ErrorNumberOf([&] { FileCrcHex(folder.file("missing")); }), 53);
 }
 
 }  // namespace
