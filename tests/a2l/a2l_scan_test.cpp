@@ -254,8 +254,6 @@ TEST(LinePatterns, LongBlankRunsGetAVerdict) {
   EXPECT_EQ(MatchAddrEpkLine(blanks + "ADDR_EPK" + blanks + "0x8000" + blanks), "8000" + blanks);
 }
 
-using test::ErrorNumberOf;
-
 std::string Lines(std::initializer_list<const char*> lines) {
   std::string text;
   for (const char* line : lines) text += std::string(line) + "\r\n";
@@ -341,11 +339,11 @@ TEST_F(A2lTest, SectionBoundsTheEcuLineAndAddresses) {
       {"/end MOD_PAR\r\n" + section + ecuOutside + "/end MOD_PAR\r\n",
        platform_error::kInvalidProcedureCall}};
   for (const auto& [content, error] : rows)
-    EXPECT_EQ(ErrorNumberOf([&] { read(content); }), error) << content;
-  EXPECT_EQ(ErrorNumberOf([&] {
+    EXPECT_EQ(test::ErrorOf([&] { read(content); }).number(), error) << content;
+  EXPECT_EQ(test::ErrorOf([&] {
               WriteValue(session.ConfigTable, "A2LFILE", folder.file("missing.a2l"));
               ReadA2LData(ctx);
-            }),
+            }).number(),
             platform_error::kFileNotFound);
   InitSessionTables(session);
   read(Characteristic("SGIDB1", "0x1") + Characteristic("SGIDB1", "0x2") +

@@ -410,7 +410,7 @@ TEST(Crc32, CalculateFileAppendsTheSaltAsWindows1252) {
   EXPECT_EQ(crc.CalculateFile(folder.file("missing"), kLibrarySalt), 0);
   EXPECT_EQ(crc.CalculateFile(folder.write("empty", ""), kLibrarySalt), 0);
   EXPECT_EQ(crc.CalculateFile(digits, "\xE2\x82\xAC\xE2\x9C\x93"), 0);  // "✓" has no byte
-  EXPECT_EQ(test::ErrorNumberOf([&] { FileCrcHex(folder.file("missing")); }), 53);
+  EXPECT_EQ(test::ErrorOf([&] { FileCrcHex(folder.file("missing")); }).number(), 53);
 }
 
 }  // namespace

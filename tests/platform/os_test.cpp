@@ -39,7 +39,7 @@ TEST(FileSystem, ReplacingLeavesOnlyTheNewFile) {
   EXPECT_EQ(ReadAllBytes(path), "new");
   // A folder in the way: the write fails and leaves nothing behind.
   std::filesystem::create_directory(folder.file("taken"));
-  EXPECT_NE(test::ErrorNumberOf([&] { WriteFileAtomic(folder.file("taken"), "x"); }), 0);
+  EXPECT_NE(test::ErrorOf([&] { WriteFileAtomic(folder.file("taken"), "x"); }).number(), 0);
   EXPECT_EQ(ListFiles(folder.path()), std::vector<std::string>{"ecu.xkm"});
 }
 
@@ -49,8 +49,8 @@ TEST(FileSystem, ReplacingLeavesOnlyTheNewFile) {
 TEST(FileSystem, MissingFilesAreNamed) {
   test::ScratchFolder folder;
   const std::string path = folder.file("P1_1.bcb");
-  EXPECT_EQ(test::ErrorNumberOf([&] { DeleteFile(path); }), 53);
-  EXPECT_EQ(test::ErrorNumberOf([&] { ReadAllBytes(path); }), 53);
+  EXPECT_EQ(test::ErrorOf([&] { DeleteFile(path); }).number(), 53);
+  EXPECT_EQ(test::ErrorOf([&] { ReadAllBytes(path); }).number(), 53);
   EXPECT_FALSE(FileExists(folder.path()));  // a folder is no file
 }
 
@@ -149,7 +149,8 @@ TEST(PathRules, ResolvingAgainstAFolder) {
   for (const auto& [folder, path, style, resolved] : cases)
     EXPECT_EQ(ResolvePath(folder, path, style), resolved);
   for (const char* unsafe : {"D:brakel.exe", "\\tools\\brakel.exe"})
-    EXPECT_EQ(test::ErrorNumberOf([&] { ResolvePath("C:\\x", unsafe, kWindows); }), 75) << unsafe;
+    EXPECT_EQ(test::ErrorOf([&] { ResolvePath("C:\\x", unsafe, kWindows); }).number(), 75)
+        << unsafe;
 }
 
 TEST(PathRules, SeparatorsAndNamesFollowTheFileSystem) {

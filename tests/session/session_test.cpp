@@ -80,7 +80,7 @@ TEST(ToLong, WholeNumbersWithBlanksRadixAndBankersRoundingOrTheError) {
       {"", 13},          {"   ", 13},        {"12abc", 13},      {"abc", 13},
       {"2147483648", 6}, {"-2147483649", 6}, {"&H100000000", 6}, {"&O40000000000", 6}};
   for (const auto& [text, error] : failures)
-    EXPECT_EQ(test::ErrorNumberOf([&] { ToLong(text); }), error) << text;
+    EXPECT_EQ(test::ErrorOf([&] { ToLong(text); }).number(), error) << text;
 }
 
 TEST(Val, ReadsTheLeadingNumber) {

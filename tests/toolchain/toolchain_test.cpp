@@ -241,7 +241,7 @@ TEST_F(DeleteWorkingFilesTest, MimFilesStayWithoutMimConversion) {
 TEST_F(DeleteWorkingFilesTest, AnEmptyBlockCountFailsBeforeRemovingAnything) {
   WriteValue(session.ConfigTable, config::kDatablockCount, "");
   folder.write("CS.LOG", "x");
-  EXPECT_EQ(test::ErrorNumberOf([&] { DeleteWorkingFiles(ctx); }), 13);
+  EXPECT_EQ(test::ErrorOf([&] { DeleteWorkingFiles(ctx); }).number(), 13);
   EXPECT_TRUE(exists("CS.LOG"));
 }
 
