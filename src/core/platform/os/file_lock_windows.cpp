@@ -1,8 +1,7 @@
 #include <windows.h>
 
-#include <utility>
-
 #include "core/platform/os/file_lock.h"
+#include "core/platform/os/lock_file.h"
 #include "core/platform/os/win32_support.h"
 
 namespace xkm {
@@ -16,9 +15,12 @@ namespace {
 // the claim taken also finds the writing byte taken until the text is there.
 constexpr ULONGLONG kClaimByte = ULONGLONG{1} << 62;
 constexpr ULONGLONG kWritingByte = kClaimByte + 1;
-// A lock file being removed by its last holder cannot be opened for a short
-// moment; a few more attempts find it gone.
-constexpr int kAttempts = 8;
+constexpr DWORD kExclusiveNow = LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
+constexpr DWORD kSharedNow = LOCKFILE_FAIL_IMMEDIATELY;
+
+HANDLE Handle(intptr_t native) {
+  return win32::AsHandle(native);
+}
 
 OVERLAPPED At(ULONGLONG offset) {
   OVERLAPPED position{};
@@ -37,31 +39,6 @@ void Unlock(HANDLE file, ULONGLONG byte) {
   ::UnlockFileEx(file, 0, 1, 0, &position);
 }
 
-std::string ReadAll(HANDLE file) {
-  std::string text(4096, '\0');
-  OVERLAPPED start = At(0);
-  DWORD got = 0;
-  if (!::ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, &start)) got = 0;
-  text.resize(got);
-  return text;
-}
-
-// The holder's description, read once it has been written completely; a
-// writer that never finishes (another program's lock) is waited for only so
-// long.
-std::string ReadHolder(const FileLock::KeepWaiting& keepWaiting, HANDLE file) {
-  bool locked = false;
-  for (int waited = 0; !(locked = Lock(file, kWritingByte, LOCKFILE_FAIL_IMMEDIATELY)) &&
-                       waited < FileLock::kHolderPatienceMs && (!keepWaiting || keepWaiting());
-       waited += 20)
-    ::Sleep(20);
-  // A writer that never finished is no run.
-  if (!locked) return {};
-  std::string text = ReadAll(file);
-  Unlock(file, kWritingByte);
-  return text;
-}
-
 std::string Reason(DWORD error, const std::string& path) {
   return win32::FileError(error, path, "FileLock").description();
 }
@@ -72,116 +49,135 @@ bool DeletePending(HANDLE file) {
          info.DeletePending;
 }
 
-bool WriteDescription(HANDLE file, const std::string& text) {
-  LARGE_INTEGER start{};
-  if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)) return false;
-  OVERLAPPED position = At(0);
-  DWORD done = 0;
-  return ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &done, &position) &&
-         done == text.size();
-}
-
-HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition) {
+intptr_t Open(const std::string& path, DWORD access, DWORD disposition) {
   // Not inheritable: a tool started during the run must not hold the file.
-  return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                       nullptr);
+  const HANDLE file = ::CreateFileW(
+      win32::Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  return file == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(file);
 }
 
 }  // namespace
 
-FileLock::Status FileLock::tryAcquire(const std::string& path, const std::string& description,
-                                      std::string& holder, const KeepWaiting& keepWaiting) {
-  release();
-  const std::wstring wide = win32::Wide(path);
-  constexpr DWORD kNow = LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    HANDLE file = Open(wide, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
-    if (file == INVALID_HANDLE_VALUE) {
-      const DWORD error = ::GetLastError();
-      holder = Reason(error, path);
-      if (error != ERROR_ACCESS_DENIED) return Status::Unavailable;
-      // Being removed by its holder, or not ours to write: a reader tells.
-      HANDLE reader = Open(wide, GENERIC_READ, OPEN_EXISTING);
-      if (reader != INVALID_HANDLE_VALUE) {
-        const bool held = !Lock(reader, kClaimByte, LOCKFILE_FAIL_IMMEDIATELY);
-        if (held) holder = ReadHolder(keepWaiting, reader);
-        ::CloseHandle(reader);
-        if (held) return Status::HeldByOther;
-        // Another user's stale lock file is taken over, as on Linux: removed,
-        // then made afresh. One that cannot be removed is tried again, and
-        // after the last attempt ends the claim with the reason.
-        if (!::DeleteFileW(wide.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
-          holder = Reason(::GetLastError(), path);
-      }
-      ::Sleep(10);
-      continue;
-    }
-    // A link or a device there is no lock file of ours.
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (::GetFileType(file) != FILE_TYPE_DISK ||
-        (::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) &&
-         (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
-      holder = "not a regular file";
-      ::CloseHandle(file);
-      return Status::Unavailable;
-    }
-    // Another name of a file elsewhere: writing the holder would go through it.
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1) {
-      holder = kHardLinkReason;
-      ::CloseHandle(file);
-      return Status::Unavailable;
-    }
-    if (!Lock(file, kWritingByte, kNow)) {
-      const bool held = ::GetLastError() == ERROR_LOCK_VIOLATION;
-      if (held) holder = ReadHolder(keepWaiting, file);
-      ::CloseHandle(file);
-      return held ? Status::HeldByOther : Status::Unavailable;
-    }
-    if (!Lock(file, kClaimByte, kNow)) {
-      const bool held = ::GetLastError() == ERROR_LOCK_VIOLATION;
-      Unlock(file, kWritingByte);
-      if (held) holder = ReadHolder(keepWaiting, file);
-      ::CloseHandle(file);
-      return held ? Status::HeldByOther : Status::Unavailable;
-    }
-    // A lock won on a file that its holder removed as it let go claims nothing.
-    if (DeletePending(file)) {
-      ::CloseHandle(file);
-      ::Sleep(10);
-      continue;
-    }
-    if (!WriteDescription(file, description)) {
-      holder = Reason(::GetLastError(), path);
-      ::DeleteFileW(wide.c_str());
-      ::CloseHandle(file);
-      return Status::Unavailable;
-    }
-    Unlock(file, kWritingByte);
-    native_ = reinterpret_cast<intptr_t>(file);
-    path_ = path;
-    return Status::Acquired;
+LockFile::~LockFile() {
+  if (native_ != -1) ::CloseHandle(Handle(native_));
+}
+
+LockFile::Opened LockFile::open(const std::string& path) {
+  path_ = path;
+  native_ = Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+  if (native_ != -1) return Opened::Yes;
+  const DWORD error = ::GetLastError();
+  reason_ = Reason(error, path);
+  return error == ERROR_ACCESS_DENIED ? Opened::Denied : Opened::Failed;
+}
+
+bool LockFile::openToRead(const std::string& path) {
+  path_ = path;
+  native_ = Open(path, GENERIC_READ, OPEN_EXISTING);
+  // Denied to a reader too: its holder is removing it. Missing: the folder
+  // itself refused the file.
+  beingRemoved_ = native_ == -1 && ::GetLastError() != ERROR_FILE_NOT_FOUND;
+  return native_ != -1;
+}
+
+// A link or a device there is no lock file of ours.
+bool LockFile::regularFile() const {
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  return ::GetFileType(Handle(native_)) == FILE_TYPE_DISK &&
+         !(::GetFileInformationByHandleEx(Handle(native_), FileAttributeTagInfo, &tag,
+                                          sizeof tag) &&
+           (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
+}
+
+bool LockFile::hasOtherNames() const {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return ::GetFileInformationByHandle(Handle(native_), &info) && info.nNumberOfLinks > 1;
+}
+
+LockFile::Claim LockFile::claim() {
+  const HANDLE file = Handle(native_);
+  if (!Lock(file, kWritingByte, kExclusiveNow)) {
+    const DWORD error = ::GetLastError();
+    reason_ = Reason(error, path_);
+    return error == ERROR_LOCK_VIOLATION ? Claim::HeldByRun : Claim::Failed;
   }
-  holder = "the file keeps changing under the lock";
-  return Status::Unavailable;
+  if (!Lock(file, kClaimByte, kExclusiveNow)) {
+    const DWORD error = ::GetLastError();
+    Unlock(file, kWritingByte);
+    reason_ = Reason(error, path_);
+    return error == ERROR_LOCK_VIOLATION ? Claim::HeldByRun : Claim::Failed;
+  }
+  return Claim::Won;
+}
+
+LockFile::Holder LockFile::claimHolder() {
+  return Lock(Handle(native_), kClaimByte, kSharedNow) ? Holder::None : Holder::Another;
+}
+
+bool LockFile::tryGuardForReading() {
+  return Lock(Handle(native_), kWritingByte, kSharedNow);
+}
+
+void LockFile::releaseGuard() {
+  Unlock(Handle(native_), kWritingByte);
+}
+
+std::string LockFile::readAll() {
+  std::string text(4096, '\0');
+  OVERLAPPED start = At(0);
+  DWORD got = 0;
+  if (!::ReadFile(Handle(native_), text.data(), static_cast<DWORD>(text.size()), &got, &start))
+    got = 0;
+  text.resize(got);
+  return text;
+}
+
+// A claim won on a file that its holder removed as it let go claims nothing.
+bool LockFile::stillNamedBy(const std::string& /*path*/) const {
+  return !DeletePending(Handle(native_));
+}
+
+bool LockFile::writeDescription(const std::string& text) {
+  const HANDLE file = Handle(native_);
+  LARGE_INTEGER start{};
+  OVERLAPPED position = At(0);
+  DWORD done = 0;
+  if (::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && ::SetEndOfFile(file) &&
+      ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &done, &position) &&
+      done == text.size())
+    return true;
+  reason_ = Reason(::GetLastError(), path_);
+  return false;
+}
+
+intptr_t LockFile::keep() {
+  const intptr_t kept = native_;
+  native_ = -1;
+  return kept;
+}
+
+bool RemoveLockFile(const std::string& path, std::string& reason) {
+  if (::DeleteFileW(win32::Wide(path).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND)
+    return true;
+  reason = Reason(::GetLastError(), path);
+  return false;
 }
 
 bool FileLock::stillHeld() const {
   if (!held()) return false;
-  const HANDLE held = win32::AsHandle(native_);
-  HANDLE named = ::CreateFileW(win32::Wide(path_).c_str(), FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (named == INVALID_HANDLE_VALUE) return false;
+  const HANDLE held = Handle(native_);
+  const win32::Handle named(::CreateFileW(win32::Wide(path_).c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                          nullptr));
+  if (!named) return false;
   BY_HANDLE_FILE_INFORMATION mine{}, theirs{};
-  const bool same = ::GetFileInformationByHandle(held, &mine) &&
-                    ::GetFileInformationByHandle(named, &theirs) &&
-                    mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber &&
-                    mine.nFileIndexHigh == theirs.nFileIndexHigh &&
-                    mine.nFileIndexLow == theirs.nFileIndexLow && !DeletePending(held);
-  ::CloseHandle(named);
-  return same;
+  return ::GetFileInformationByHandle(held, &mine) &&
+         ::GetFileInformationByHandle(named.get(), &theirs) &&
+         mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber &&
+         mine.nFileIndexHigh == theirs.nFileIndexHigh &&
+         mine.nFileIndexLow == theirs.nFileIndexLow && !DeletePending(held);
 }
 
 void FileLock::release() {
@@ -189,7 +185,7 @@ void FileLock::release() {
   // Removed while still held: it disappears once closed, and whoever opened
   // it meanwhile sees it being removed and opens afresh.
   ::DeleteFileW(win32::Wide(path_).c_str());
-  ::CloseHandle(win32::AsHandle(native_));
+  ::CloseHandle(Handle(native_));
   native_ = -1;
   path_.clear();
 }
