@@ -62,7 +62,6 @@ constexpr double kStatusCharacters = 48;
 // The step grid has one row, the display names; the internal name rides on
 // the cell, the help is its tooltip. Hidden rows would still be read out.
 constexpr int kDisplayRow = 0;
-constexpr int kStepNameRole = Qt::UserRole;
 // What a screen reader says of a step's cell beside its name.
 const QString kRunningDescription = "running";
 const QString kFailedDescription = "failed";
@@ -447,7 +446,6 @@ void frmMain::AddStep(const ProcessStep& step) {
   cell->setBackground(kRestColour);
   cell->setTextAlignment(Qt::AlignCenter);
   cell->setToolTip(ToQ(step.help));
-  cell->setData(kStepNameRole, ToQ(step.name));
   Grid->setItem(kDisplayRow, column, cell);
   // 1.3 characters per character, but never narrower than the text: wide
   // letters would otherwise be cut.
@@ -692,10 +690,12 @@ void frmMain::messageShown(const std::string& text, const std::string& title) {
   appendStateRow({currentStepName(), LocalTimestamp(), FromQ(line)});
 }
 
+// The step's name as the process list gives it, not as a cell shows it.
 std::string frmMain::currentStepName() const {
-  const QTableWidgetItem* step =
-      currentStep_ >= 0 ? Grid->item(kDisplayRow, currentStep_) : nullptr;
-  return step ? FromQ(step->data(kStepNameRole).toString()) : std::string();
+  const std::vector<ProcessStep>& steps = runner_.steps();
+  return currentStep_ >= 0 && static_cast<size_t>(currentStep_) < steps.size()
+             ? steps[static_cast<size_t>(currentStep_)].name
+             : std::string();
 }
 
 void frmMain::clearStateRows() {
