@@ -7,9 +7,9 @@
 #include <fstream>
 #include <string>
 
+#include "core/platform/text/text_pieces.h"
 #include "core/session/context.h"
 #include "core/session/session.h"
-#include "core/session/utilities.h"
 #include "core/templates/replace_data.h"
 #include "core/templates/template_expansion.h"
 

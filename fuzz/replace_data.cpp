@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "core/platform/error.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/session/conversions.h"
 #include "core/session/session.h"
-#include "core/session/utilities.h"
 #include "fuzz_support.h"
 #include "fuzz_target.h"
 

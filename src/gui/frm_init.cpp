@@ -12,7 +12,7 @@
 #include "core/platform/error.h"
 #include "core/platform/os/file_system.h"
 #include "core/platform/os/user_store.h"
-#include "core/session/utilities.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/shell/startup.h"
 #include "core/userdata/registry.h"
 #include "gui/qt_text.h"

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 
+#include "core/platform/text/text_pieces.h"
 #include "support/installed_process.h"
 
 namespace xkm::test {

@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <memory>
 
-#include "core/session/utilities.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/userdata/registry.h"
 #include "core/userdata/user_data.h"
 #include "gui/frm_check_library.h"

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/platform/text/text_pieces.h"
 #include "support/installed_process.h"
 
 namespace xkm::test {

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #endif
 
+#include "core/platform/text/text_pieces.h"
 #include "support/installed_process.h"
 
 namespace xkm::test {

@@ -5,6 +5,7 @@
 
 #include "core/platform/os/path.h"
 #include "core/platform/os/sha256.h"
+#include "core/platform/text/text_pieces.h"
 #include "support/installed_process.h"
 
 namespace xkm::test {

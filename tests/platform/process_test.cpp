@@ -13,7 +13,7 @@
 
 #include "core/platform/os/file_system.h"
 #include "core/platform/os/path.h"
-#include "core/session/utilities.h"
+#include "core/platform/text/text_pieces.h"
 #include "support/child_process.h"
 #include "support/scratch_folder.h"
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "core/platform/error.h"
+#include "core/platform/os/ini_reader.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/session/conversions.h"
-#include "core/session/utilities.h"
+#include "core/toolchain/captured_run.h"
 #include "support/error_number.h"
 #include "support/recording_host.h"
 #include "support/scratch_folder.h"

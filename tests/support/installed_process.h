@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "core/platform/os/path.h"
-#include "core/session/utilities.h"
 #include "support/child_process.h"
 #include "support/scratch_folder.h"
 

@@ -7,10 +7,10 @@
 #include "core/platform/error.h"
 #include "core/platform/os/path.h"
 #include "core/platform/text/letter_case.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/file_names.h"
-#include "core/session/utilities.h"
 
 namespace xkm {
 namespace {

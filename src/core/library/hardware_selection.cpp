@@ -8,9 +8,9 @@
 #include "core/library/library_model.h"
 #include "core/platform/error.h"
 #include "core/platform/text/letter_case.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
-#include "core/session/utilities.h"
 
 namespace xkm {
 namespace {

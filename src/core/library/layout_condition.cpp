@@ -4,8 +4,8 @@
 
 #include "core/platform/error.h"
 #include "core/platform/text/letter_case.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/session/conversions.h"
-#include "core/session/utilities.h"
 
 namespace xkm {
 namespace {

@@ -2,9 +2,9 @@
 
 #include "core/library/library_errors.h"
 #include "core/library/library_model.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
-#include "core/session/utilities.h"
 
 namespace xkm {
 namespace {

@@ -107,20 +107,6 @@ size_t ReadDecimal(std::string_view text, double& value, std::string_view skippa
 
 }  // namespace
 
-std::string_view TrimLeadingBlanks(std::string_view text) {
-  size_t start = text.find_first_not_of(' ');
-  return start == std::string_view::npos ? std::string_view() : text.substr(start);
-}
-
-std::string_view TrimTrailingBlanks(std::string_view text) {
-  size_t end = text.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  return TrimTrailingBlanks(TrimLeadingBlanks(text));
-}
-
 int32_t ToLong(std::string_view text) {
   std::string_view trimmed = text;
   while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t'))

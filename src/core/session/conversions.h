@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/platform/text/letter_case.h"
+#include "core/platform/text/text_pieces.h"
 
 namespace xkm {
 
@@ -23,10 +24,5 @@ double Val(std::string_view text);
 // A double as decimal text with at most 15 significant digits, "." as decimal
 // point, no trailing zeros (like printf's %.15G).
 std::string FormatDouble15(double value);
-
-// Leading and trailing space characters removed (tabs and line breaks stay).
-std::string_view TrimBlanks(std::string_view text);
-std::string_view TrimLeadingBlanks(std::string_view text);
-std::string_view TrimTrailingBlanks(std::string_view text);
 
 }  // namespace xkm

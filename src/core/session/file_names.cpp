@@ -2,7 +2,7 @@
 
 #include "core/platform/error.h"
 #include "core/platform/os/path.h"
-#include "core/session/utilities.h"
+#include "core/platform/text/text_pieces.h"
 
 namespace xkm {
 

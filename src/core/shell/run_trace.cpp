@@ -5,13 +5,14 @@
 
 #include "core/platform/error.h"
 #include "core/platform/os/file_system.h"
+#include "core/platform/os/ini_reader.h"
 #include "core/platform/os/locked_append.h"
 #include "core/platform/os/sha256.h"
 #include "core/platform/os/system_info.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
 #include "core/session/tool_run_json.h"
-#include "core/session/utilities.h"
 #include "core/shell/startup.h"
 #include "core/userdata/user_data.h"
 

@@ -2,10 +2,12 @@
 
 #include "core/platform/error.h"
 #include "core/platform/os/file_system.h"
+#include "core/platform/os/ini_reader.h"
+#include "core/platform/os/path.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/resources/message_ids.h"
 #include "core/resources/string_table.h"
 #include "core/session/conversions.h"
-#include "core/session/utilities.h"
 #include "core/userdata/user_data.h"
 
 namespace xkm {
@@ -90,7 +92,7 @@ int SecondsSetting(const AppState& app, const char* key, int fallback) {
 void LocateExecutable(AppState& app) {
   std::string folder = fs::ExecutablePath();
   std::string name;
-  SplitPath(folder, name);
+  fs::SplitPath(folder, name);
   app.ExecutableFolder = folder;
   app.ExecutableName = ProgramNameOf(name);
 }

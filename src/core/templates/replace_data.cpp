@@ -8,10 +8,10 @@
 
 #include "core/platform/error.h"
 #include "core/platform/text/letter_case.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/resources/message_ids.h"
 #include "core/session/conversions.h"
 #include "core/session/session.h"
-#include "core/session/utilities.h"
 #include "core/templates/placeholder_kinds.h"
 
 namespace xkm {

@@ -4,9 +4,9 @@
 
 #include "core/platform/error.h"
 #include "core/platform/os/file_system.h"
+#include "core/platform/os/path.h"
 #include "core/platform/os/system_info.h"
 #include "core/resources/message_ids.h"
-#include "core/session/utilities.h"
 
 namespace xkm {
 namespace {
@@ -39,7 +39,7 @@ void ClaimWorkingFolder(Context& ctx, const std::string& hexPath) {
   std::string folder = hexPath;
   std::string name;
   try {
-    SplitPath(folder, name);
+    fs::SplitPath(folder, name);
   } catch (const Error&) {
     return;  // no folder named: the preparation reports the path
   }

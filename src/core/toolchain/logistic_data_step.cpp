@@ -2,9 +2,9 @@
 #include <string_view>
 
 #include "core/platform/error.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/platform/xml/xml.h"
 #include "core/resources/message_ids.h"
-#include "core/session/utilities.h"
 #include "core/toolchain/tool_chain.h"
 
 namespace xkm {

@@ -6,11 +6,12 @@
 #include "core/library/library_loader.h"
 #include "core/platform/error.h"
 #include "core/platform/os/file_system.h"
+#include "core/platform/os/path.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
 #include "core/session/conversions.h"
 #include "core/session/file_names.h"
-#include "core/session/utilities.h"
 #include "core/toolchain/ansi_file_text.h"
 #include "core/toolchain/run_files.h"
 #include "core/toolchain/working_files.h"
@@ -68,7 +69,7 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
 
   std::string folder = hexPath;
   std::string shortName;
-  SplitPath(folder, shortName);
+  fs::SplitPath(folder, shortName);
   // Session values are read back trimmed: a folder "job " would become "job",
   // and the tools would work in (and clean up) another folder.
   if (TrimBlanks(folder) != folder)

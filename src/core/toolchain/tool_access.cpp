@@ -1,8 +1,11 @@
 #include "core/platform/error.h"
 #include "core/platform/os/file_system.h"
+#include "core/platform/os/ini_reader.h"
+#include "core/platform/os/path.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
-#include "core/session/utilities.h"
+#include "core/toolchain/captured_run.h"
 #include "core/toolchain/tool_chain.h"
 #include "core/toolchain/tool_watch.h"
 
@@ -31,7 +34,7 @@ std::string clsToolChain::ResolveToolPath(const std::string& path) const {
   std::string folder = ctx_.app.ToolConfigPath;
   std::string name;
   try {
-    SplitPath(folder, name);
+    fs::SplitPath(folder, name);
   } catch (const Error&) {
     // A configuration path without a folder: the tool path stays as given,
     // and the existence check then names the tool that is not found.

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "core/platform/os/file_system.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/session/config_names.h"
 #include "core/session/conversions.h"
-#include "core/session/utilities.h"
 #include "core/toolchain/run_files.h"
 
 namespace xkm {

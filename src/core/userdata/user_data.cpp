@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "core/platform/error.h"
+#include "core/platform/os/ini_reader.h"
 #include "core/platform/os/user_store.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/session/conversions.h"
 #include "core/session/host.h"
-#include "core/session/utilities.h"
 #include "core/userdata/registry.h"
 
 namespace xkm {

@@ -2,9 +2,9 @@
 
 #include "core/platform/error.h"
 #include "core/platform/text/letter_case.h"
+#include "core/platform/text/text_pieces.h"
 #include "core/session/conversions.h"
 #include "core/session/host.h"
-#include "core/session/utilities.h"
 
 namespace xkm {
 namespace {

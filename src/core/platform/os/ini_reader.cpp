@@ -109,4 +109,16 @@ std::string ReadPrivateProfileString(const std::string& path, const std::string&
   return defaultValue;
 }
 
+constexpr size_t kIniValueLimit = 255;
+
+std::string ReadIniValue(const std::string& file, const std::string& section,
+                         const std::string& key, const std::string& defaultValue) {
+  std::string value = ReadPrivateProfileString(file, section, key, defaultValue);
+  if (value.size() > kIniValueLimit) {
+    // The limit counts characters; INI text is single-byte on disk.
+    value = std::string(Utf8Head(value, kIniValueLimit));
+  }
+  return value;
+}
+
 }  // namespace xkm

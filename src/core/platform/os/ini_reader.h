@@ -16,4 +16,9 @@ namespace xkm {
 std::string ReadPrivateProfileString(const std::string& path, const std::string& section,
                                      const std::string& key, const std::string& defaultValue);
 
+// One value as above, cut to its first 255 characters, as the Windows call
+// with a buffer of that size gives it.
+std::string ReadIniValue(const std::string& file, const std::string& section,
+                         const std::string& key, const std::string& defaultValue);
+
 }  // namespace xkm

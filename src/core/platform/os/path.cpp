@@ -106,4 +106,11 @@ std::string FolderOf(const std::string& path, PathStyle style) {
   return path.substr(0, separator + (root ? 1 : 0));
 }
 
+void SplitPath(std::string& path, std::string& fileName) {
+  size_t separator = LastSeparator(path);
+  if (separator == std::string::npos) throw platform_error::InvalidProcedureCall("SplitPath");
+  fileName = path.substr(separator + 1);
+  path.resize(separator);
+}
+
 }  // namespace xkm::fs

@@ -70,4 +70,9 @@ std::string FileNameFault(std::string_view name, PathStyle style = kNativePathSt
 std::filesystem::path NativePath(std::string_view utf8);
 std::string Utf8Path(const std::filesystem::path& path);
 
+// Splits a path at its last separator: `path` becomes the folder part (without
+// the separator), `fileName` the rest. A path without a separator raises
+// error 5.
+void SplitPath(std::string& path, std::string& fileName);
+
 }  // namespace xkm::fs
