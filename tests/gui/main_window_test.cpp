@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "core/toolchain/container_files.h"
 #include "gui/elided_label.h"
 #include "gui/frm_main.h"
+#include "gui/qt_text.h"
 #include "gui/session_view.h"
 #include "gui_fixture.h"
 
@@ -404,6 +406,10 @@ TEST_F(MainWindowTest, TheStatusBarNamesTheOrderAndTheContainerAndOpensTheWorkFo
     EXPECT_EQ(test::Child<QLabel>(*window, "inputFiles")->text().toStdString(), inputFiles);
     EXPECT_EQ(shown.text().toStdString(), container);
     EXPECT_EQ(shown.toolTip().toStdString(), tip);
+    // What a screen reader says of the label: its name, not its text.
+    EXPECT_EQ(shown.accessibleName(),
+              tip.empty() ? "No container written"
+                          : "Container written: " + QDir::toNativeSeparators(ToQ(tip)));
     EXPECT_EQ(lastReport(), report);
   }
   // Ctrl+C copies the selected rows whole, tab-separated.
@@ -447,6 +453,10 @@ TEST_F(MainWindowTest, ANewOrderForgetsWhatTheLastOneLeftOnScreen) {
     const QLabel& container = *test::Child<QLabel>(*window, "container");
     EXPECT_EQ(statusText(), "");
     EXPECT_EQ(container.text().toStdString() + container.toolTip().toStdString(), "");
+    EXPECT_EQ(container.accessibleName(), "No container written");
+    EXPECT_EQ(test::Child<QLabel>(*window, "inputFiles")->accessibleName(),
+              QDir::toNativeSeparators(
+                  ToQ("Input files: " + next + "xml, " + next + "hex, " + next + "a2l")));
     EXPECT_EQ(looks().substr(0, 3), "---");
     EXPECT_EQ(test::Child<QTableWidget>(*window, "ToolRuns")->rowCount(), 0);
     EXPECT_EQ(open.isEnabled() ? opened.toStdString() : "-", folderOpened);
@@ -576,7 +586,20 @@ TEST_F(MainWindowTest, SaveReportNamesTheOrderAndTheDayAndStartsWithTheOutcome) 
     seen = std::regex_replace(seen, std::regex("[0-9]{4}-[0-9]{2}-[0-9]{2}"), "DATE");
     seen = std::regex_replace(seen, std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2}"), "TIME");
     EXPECT_EQ(seen, expected);
+    // Every row, whichever the grid last selected, under the outcome and the header.
+    EXPECT_EQ(QString(saved.readAll()).count('\n') + 1, stateGrid().rowCount() + 2);
   }
+}
+
+// While a tool runs the window waits in its own event loop: what comes
+// during the wait (a click on Stop, a screen reader's question) runs then,
+// not after it.
+TEST(QtHostWait, RunsWhatComesWhileItWaits) {
+  QtHost host;
+  bool ran = false;
+  QTimer::singleShot(1, [&ran] { ran = true; });
+  host.waitForEvents(std::chrono::milliseconds(100));
+  EXPECT_TRUE(ran);
 }
 
 }  // namespace

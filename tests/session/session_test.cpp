@@ -120,10 +120,16 @@ TEST(ReplaceAll, ReplacesWithoutOverlapOrRescanAndHasNoLengthLimit) {
 
 // Passing the command line literally is the process tests' and the hostile
 // runs' job; here the waiting.
-TEST(RunAndCapture, KeepsEventsFlowingWhileAToolRuns) {
-  test::RecordingHost host;
+// The host does the waiting, a tick at a time: a window then waits idle for
+// its own events instead of being blocked on the tool.
+TEST(RunAndCapture, LetsTheHostWaitWhileAToolRuns) {
+  struct WaitingHost : test::RecordingHost {
+    void waitForEvents(std::chrono::milliseconds time) override { waits.push_back(time); }
+    std::vector<std::chrono::milliseconds> waits;
+  } host;
   EXPECT_TRUE(RunAndCapture(host, "\"" XKM_STAND_IN_EXE "\" sleep=200").started);
-  EXPECT_GT(host.processEventsCount, 0);
+  ASSERT_FALSE(host.waits.empty());
+  EXPECT_EQ(host.waits.front(), std::chrono::milliseconds(30));
 }
 
 }  // namespace
