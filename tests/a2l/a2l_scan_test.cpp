@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
 #include <sstream>
 
 #include "core/a2l/a2l_patterns.h"
@@ -184,25 +183,6 @@ TEST(A2lScan, EqualsTheWholeTextPatternsAtEveryChunkSize) {
     ASSERT_TRUE(crlf) << "the engine gave up";
     EXPECT_NE(Described(*crlf).find(row.found), std::string::npos) << Described(*crlf);
     EXPECT_EQ(Facts(*Compare(Joined(row.text, "\n"), {})), Facts(*crlf));  // LF finds the same
-  }
-}
-
-// Files whose lines end in a lone LF, as tools on Linux write them: the
-// patterns find in them what they find with CR LF, and so does the scan,
-// wherever the chunks end.
-TEST(A2lScan, LfLineEndsFindWhatCrLfFinds) {
-  static const WholeTextPatterns plain;
-  for (const char* name : {"ecu_st10_crlf.a2l", "ecu_tc_crlf.a2l", "facts_crlf.a2l"}) {
-    SCOPED_TRACE(name);
-    const std::string crlf =
-        fs::ReadAllBytes(XKM_SOURCE_DIR "/fuzz/corpus/a2l/" + std::string(name));
-    std::string lf;
-    for (size_t at = 0; at < crlf.size(); ++at)
-      if (crlf.compare(at, 2, "\r\n") != 0) lf += crlf[at];
-    std::set<std::string> found{Facts(plain.scan(lf))};
-    for (size_t size : {1, 2, 3, 5, 8, 13, 31, 64, 97, 4096})
-      found.insert(Facts(ScanA2lText(lf, size)));
-    EXPECT_EQ(found, std::set{Facts(plain.scan(crlf))});
   }
 }
 

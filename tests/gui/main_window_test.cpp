@@ -481,15 +481,12 @@ TEST_F(MainWindowTest, TheKeysLeaveTheTablesSwitchTheTabsAndOpenTheHelp) {
                    std::string>
       rows[] = {
           {"Tab from Reports", named("GridState"), 0, Qt::Key_Tab, Qt::NoModifier, "left Reports"},
-          {"Shift+Tab from Reports", named("GridState"), 0, Qt::Key_Backtab, Qt::ShiftModifier,
-           "left Reports"},
           {"Tab from Tools", named("ToolRuns"), 1, Qt::Key_Tab, Qt::NoModifier, "left Tools"},
           {"Ctrl+Tab", runButton, 0, Qt::Key_Tab, Qt::ControlModifier, "stayed Tools"},
           {"Ctrl+Tab from the last tab", runButton, 2, Qt::Key_Tab, Qt::ControlModifier,
            "stayed Reports"},
           {"Ctrl+Shift+Tab", runButton, 0, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier,
            "stayed Session"},
-          {"Ctrl+PageDown", runButton, 1, Qt::Key_PageDown, Qt::ControlModifier, "stayed Session"},
           {"F1", runButton, 0, Qt::Key_F1, Qt::NoModifier, "left Reports help page"},
       };
   start();

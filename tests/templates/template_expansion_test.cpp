@@ -176,7 +176,6 @@ TEST_F(ReplaceDataTest, ReplacesTheCanonicalSpellingOfEachKind) {
       {" <$DATA.A> <$CONFIG.HEXFILE ", "<$DATA.A> <$CONFIG.HEXFILE", true},
       {"<$A.B.C.D>", "<$A.B.C.D>", true},
       {"<$>", "<$>", true},
-      {"<$  >", "<$  >", true},
       {"<$.A>", "<$.A>", true},
   };
   for (auto [text, replaced, fails] : rows) {
