@@ -35,6 +35,7 @@
 #include "core/userdata/user_data.h"
 #include "gui/elided_label.h"
 #include "gui/frm_check_library.h"
+#include "gui/grid_look.h"
 #include "gui/help_pane.h"
 #include "gui/qt_text.h"
 #include "gui/session_view.h"
@@ -48,7 +49,6 @@ static void InitIconResources() {
 namespace xkm {
 namespace {
 
-const QColor kRestColour(255, 224, 192);
 const QColor kRunningColour(0, 255, 0);
 const QColor kFailedColour(255, 96, 96);
 const QString kNoRunYet = "No run yet";  // the status label's name before a run of the order
@@ -65,7 +65,6 @@ constexpr int kDisplayRow = 0;
 // What a screen reader says of a step's cell beside its name.
 const QString kRunningDescription = "running";
 const QString kFailedDescription = "failed";
-enum StateColumn { kModulColumn = 0, kStartColumn = 1, kActionColumn = 2 };
 
 struct ToolbarButton {
   const char* key;
@@ -80,12 +79,6 @@ constexpr ToolbarButton kToolbarButtons[] = {
     {"Help", ":/icons/help.png", "Show or hide the help page (F1 shows it)"},
     {"Exit", ":/icons/exit.png", "Exit program"},
 };
-
-void PaintBackground(QTableWidget& grid, const QColor& colour) {
-  QPalette palette = grid.palette();
-  palette.setColor(QPalette::Base, colour);
-  grid.setPalette(palette);
-}
 
 QString Quoted(const QString& text) {
   return QString::fromUtf8("\u201C") + text + QString::fromUtf8("\u201D");
@@ -108,22 +101,6 @@ QString OutcomeText(RunOutcome outcome, int messages, const QString& step, bool 
       break;
   }
   return QString("Run failed at step %1 at %2").arg(Quoted(step), time);
-}
-
-// The local time of a report: the cell shows the time of day, which fits the
-// 15 characters of its column; the tooltip adds the date.
-QString StartText(const std::string& isoTime) {
-  const QDateTime time = QDateTime::fromString(ToQ(isoTime), Qt::ISODate);
-  return time.isValid() ? time.toString("HH:mm:ss") : ToQ(isoTime);
-}
-QString StartToolTip(const std::string& isoTime) {
-  return ToQ(isoTime).replace('T', ' ');
-}
-
-QTableWidgetItem* ReadOnlyItem(const QString& text) {
-  auto* item = new QTableWidgetItem(text);
-  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-  return item;
 }
 
 }  // namespace
@@ -231,9 +208,8 @@ QWidget* frmMain::BuildCentralWidget() {
   statusLayout->setContentsMargins(0, 0, 0, 0);
   statusLayout->addWidget(processes);
 
-  GridState = new QTableWidget;
-  GridState->setObjectName("GridState");
-  GridState->setAccessibleName("Reports");
+  GridState = new ReportGrid;
+  connect(&GridState->saveAction(), &QAction::triggered, this, &frmMain::saveReport);
   sessionView_ = new SessionView;
   stateTabs_ = new QTabWidget;
   stateTabs_->setObjectName("StateTabs");
@@ -313,9 +289,8 @@ void frmMain::SetUpMenus() {
   mnuOpenFolder->setObjectName("mnuOpenFolder");
   mnuOpenFolder->setEnabled(false);  // until a run has used a folder
   // Also here, so that the keyboard reaches it from any tab.
-  QAction* saveReport = GridState->findChild<QAction*>("saveReport");
-  saveReport->setShortcut(QKeySequence::Save);
-  mnuFile->addAction(saveReport);
+  GridState->saveAction().setShortcut(QKeySequence::Save);
+  mnuFile->addAction(&GridState->saveAction());
   mnuFile->addSeparator();
   QAction* mnuExit = mnuFile->addAction("&Exit", this, &frmMain::close);
   mnuExit->setObjectName("mnuExit");
@@ -337,51 +312,6 @@ void frmMain::SetUpGrids() {
   Grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   FitProcessGridHeight();
   PaintBackground(*Grid, kRestColour);
-
-  GridState->setRowCount(0);
-  GridState->setColumnCount(3);
-  GridState->setHorizontalHeaderLabels({"Modul", "Start", "Action"});
-  GridState->setColumnWidth(kModulColumn, CharactersWide(*GridState, 20));
-  GridState->setColumnWidth(kStartColumn, CharactersWide(*GridState, 15));
-  GridState->setColumnWidth(kActionColumn, CharactersWide(*GridState, 85));
-  GridState->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  GridState->verticalHeader()->hide();
-  GridState->setWordWrap(false);
-  // Paths keep their file name in view; the whole text is the tooltip.
-  GridState->setTextElideMode(Qt::ElideMiddle);
-  GridState->horizontalHeader()->setStretchLastSection(true);
-  GridState->verticalHeader()->setDefaultSectionSize(QFontMetrics(GridState->font()).height() + 4);
-  GridState->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  GridState->setSelectionBehavior(QAbstractItemView::SelectRows);
-  GridState->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  PaintBackground(*GridState, kRestColour);
-  SetUpReportActions();
-}
-
-// Ctrl+C and the context menu copy whole rows, and the report can be saved,
-// so that it can go with a complaint or into a shift log.
-void frmMain::SetUpReportActions() {
-  auto* copy = new QAction("&Copy", GridState);
-  copy->setObjectName("copyReportRows");
-  copy->setShortcut(QKeySequence::Copy);
-  copy->setShortcutContext(Qt::WidgetShortcut);
-  connect(copy, &QAction::triggered, this, &frmMain::copyReportRows);
-  auto* save = new QAction("Save &report…", GridState);
-  save->setObjectName("saveReport");
-  connect(save, &QAction::triggered, this, &frmMain::saveReport);
-  GridState->addAction(copy);
-  GridState->addAction(save);
-  GridState->setContextMenuPolicy(Qt::ActionsContextMenu);
-}
-
-// The reports' rows, tab-separated, with the whole texts and the date of each.
-QString frmMain::reportRows(WhichRows which) const {
-  return RowsAsText(*GridState, which, {kModulColumn, kStartColumn, kActionColumn},
-                    [](const QTableWidgetItem& item) { return item.toolTip(); });
-}
-
-void frmMain::copyReportRows() {
-  QGuiApplication::clipboard()->setText(reportRows(WhichRows::Chosen));
 }
 
 // <order>-<date>.txt: the order is the container's name where a run wrote one,
@@ -408,7 +338,7 @@ void frmMain::saveReport() {
   if (file.open(QIODevice::WriteOnly)) {
     // The outcome first: rows alone do not say whether the run completed.
     const QString outcome = lastRun_->text().isEmpty() ? kNoRunYet : lastRun_->text();
-    file.write(outcome.toUtf8() + "\nModul\tStart\tAction\n" + reportRows(WhichRows::All).toUtf8());
+    file.write(outcome.toUtf8() + "\n" + GridState->text(WhichRows::All).toUtf8());
     if (file.commit()) return;
   }
   host_.showMessage(
@@ -421,7 +351,7 @@ bool frmMain::StartUp(const std::string& commandLine) {
   if (!result.ok) return false;
   setWindowTitle(ToQ(app_.WindowTitle));
   for (const ProcessStep& step : result.steps) AddStep(step);
-  FitModulColumn(result.steps);
+  GridState->fitStepNames(result.steps);
   runner_.setSteps(std::move(result.steps));
   showInputFiles();
   forgetLastRun();
@@ -429,15 +359,6 @@ bool frmMain::StartUp(const std::string& commandLine) {
 }
 
 // The Modul column shows the longest step name uncut.
-void frmMain::FitModulColumn(const std::vector<ProcessStep>& steps) {
-  const QFontMetrics metrics(GridState->font());
-  int widest = CharactersWide(*GridState, 20);
-  for (const ProcessStep& step : steps)
-    widest =
-        std::max(widest, metrics.horizontalAdvance(ToQ(step.name)) + CharactersWide(*GridState, 2));
-  GridState->setColumnWidth(kModulColumn, widest);
-}
-
 void frmMain::AddStep(const ProcessStep& step) {
   const int column = Grid->columnCount();
   Grid->insertColumn(column);
@@ -663,23 +584,7 @@ void frmMain::setIdleActionsEnabled(bool enabled) {
 }
 
 void frmMain::appendStateRow(const StateRow& row) {
-  const int index = GridState->rowCount();
-  GridState->insertRow(index);
-  const QString texts[] = {ToQ(row.modul), StartText(row.start), ToQ(row.action)};
-  const QString tips[] = {texts[0], StartToolTip(row.start), texts[2]};
-  for (int column : {kModulColumn, kStartColumn, kActionColumn}) {
-    // The columns keep their widths; a longer text is cut short on screen
-    // and shown whole as the cell's tooltip.
-    QTableWidgetItem* item = ReadOnlyItem(texts[column]);
-    item->setToolTip(tips[column]);
-    GridState->setItem(index, column, item);
-  }
-  // The newest row comes into view without sliding the grid sideways.
-  QScrollBar* sideways = GridState->horizontalScrollBar();
-  const int left = sideways->value();
-  GridState->setCurrentCell(index, kActionColumn);
-  GridState->scrollToItem(GridState->item(index, kModulColumn));
-  sideways->setValue(left);
+  GridState->appendRow(row);
 }
 
 // A box of a run is also a report of its step, so that its reason stays

@@ -11,7 +11,7 @@
 #include "core/session/session.h"
 #include "core/shell/runner.h"
 #include "gui/qt_host.h"
-#include "gui/table_rows.h"
+#include "gui/report_grid.h"
 
 class QAction;
 class QFrame;
@@ -74,7 +74,6 @@ class frmMain : public QMainWindow, private RunDisplay {
   void SetUpTabKeys();
   QWidget* BuildCentralWidget();
   void AddStep(const ProcessStep& step);
-  void FitModulColumn(const std::vector<ProcessStep>& steps);
   void FitProcessGridHeight();
   void TB_ButtonClick(const QString& key);
   void Stop_Click();
@@ -92,9 +91,6 @@ class frmMain : public QMainWindow, private RunDisplay {
   void showOutcome(RunOutcome outcome, int messages);
   bool aToolExplainsTheFailure() const;
   std::string currentStepName() const;
-  void SetUpReportActions();
-  QString reportRows(WhichRows which) const;
-  void copyReportRows();
   void saveReport();
 
   // RunDisplay
@@ -127,7 +123,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   QTableWidget* Grid = nullptr;
   QGroupBox* FrameState = nullptr;
   QTabWidget* stateTabs_ = nullptr;
-  QTableWidget* GridState = nullptr;
+  ReportGrid* GridState = nullptr;
   SessionView* sessionView_ = nullptr;
   ToolRunsView* toolRunsView_ = nullptr;
   HelpPane* FrameBott = nullptr;
