@@ -40,12 +40,13 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class NullHost : public xkm::Host {
+class NullHost : public xkm::Host, public xkm::RunObserver {
  public:
   void showMessage(const std::string&, const std::string&) override {}
   bool askYesNo(const std::string&, const std::string&) override { return false; }
   void processEvents() override {}
   void setBusyPointer(bool) override {}
+  xkm::RunObserver& observer() override { return *this; }
   void appendStateRow(const xkm::StateRow&) override {}
   xkm::InputDialogResult showInputDialog() override { return {}; }
 };

@@ -30,7 +30,7 @@ namespace {
 
 using namespace xkm;
 
-class CountingHost : public Host {
+class CountingHost : public Host, public RunObserver {
  public:
   void showMessage(const std::string& text, const std::string&) override {
     ++messages;
@@ -39,6 +39,7 @@ class CountingHost : public Host {
   bool askYesNo(const std::string&, const std::string&) override { return false; }
   void processEvents() override {}
   void setBusyPointer(bool) override {}
+  RunObserver& observer() override { return *this; }
   void appendStateRow(const StateRow&) override {}
   InputDialogResult showInputDialog() override { return {}; }
   int messages = 0;

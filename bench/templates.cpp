@@ -17,12 +17,13 @@ namespace {
 
 using namespace xkm;
 
-class NullHost : public Host {
+class NullHost : public Host, public RunObserver {
  public:
   void showMessage(const std::string&, const std::string&) override {}
   bool askYesNo(const std::string&, const std::string&) override { return false; }
   void processEvents() override {}
   void setBusyPointer(bool) override {}
+  RunObserver& observer() override { return *this; }
   void appendStateRow(const StateRow&) override {}
   InputDialogResult showInputDialog() override { return {}; }
 };

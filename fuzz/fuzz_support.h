@@ -26,12 +26,13 @@ namespace xkm::fuzz {
 
 // Records nothing, never blocks: every question is answered No, every dialog
 // is cancelled.
-class NullHost : public Host {
+class NullHost : public Host, public RunObserver {
  public:
   void showMessage(const std::string&, const std::string&) override {}
   bool askYesNo(const std::string&, const std::string&) override { return false; }
   void processEvents() override {}
   void setBusyPointer(bool) override {}
+  RunObserver& observer() override { return *this; }
   void appendStateRow(const StateRow&) override {}
   InputDialogResult showInputDialog() override { return {}; }
 };

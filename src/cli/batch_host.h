@@ -17,7 +17,7 @@ struct ShownMessage {
 // The host of the batch mode: no window and no prompt. State rows go to stdout
 // (Modul, TAB, Start, TAB, Action), message boxes to stderr ("title: text"),
 // the input dialog counts as cancelled and every question is answered No.
-class BatchHost : public Host {
+class BatchHost : public Host, public RunObserver {
  public:
   BatchHost(std::ostream& out, std::ostream& err);
 
@@ -25,6 +25,7 @@ class BatchHost : public Host {
   bool askYesNo(const std::string& text, const std::string& title) override;
   void processEvents() override;
   void setBusyPointer(bool) override {}
+  RunObserver& observer() override { return *this; }
   void appendStateRow(const StateRow& row) override;
   void clearStateRows() override;
   InputDialogResult showInputDialog() override;

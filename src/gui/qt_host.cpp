@@ -70,29 +70,8 @@ void QtHost::setBusyPointer(bool busy) {
     QApplication::restoreOverrideCursor();
 }
 
-void QtHost::appendStateRow(const StateRow& row) {
-  if (display_) display_->appendStateRow(row);
-}
-void QtHost::clearStateRows() {
-  if (display_) display_->clearStateRows();
-}
-void QtHost::runStarted() {
-  if (display_) display_->runStarted();
-}
-void QtHost::stepStarted(int column) {
-  if (display_) display_->stepStarted(column);
-}
-void QtHost::stepFinished(int column) {
-  if (display_) display_->stepFinished(column);
-}
-void QtHost::setHelpText(const std::string& text) {
-  if (display_) display_->setHelpText(text);
-}
-void QtHost::runFinished() {
-  if (display_) display_->runFinished();
-}
-void QtHost::toolRunsChanged(const std::vector<ToolRun>& runs) {
-  if (display_) display_->toolRunsChanged(runs);
+RunObserver& QtHost::observer() {
+  return display_ != nullptr ? static_cast<RunObserver&>(*display_) : silent_;
 }
 
 InputDialogResult QtHost::showInputDialog() {

@@ -9,19 +9,10 @@ class QWidget;
 
 namespace xkm {
 
-// The window parts a run changes: the process grid, the state grid and the
-// help pane. The main window implements it.
-class RunDisplay {
+// The window parts a run changes (the process grid, the state grid, the help
+// pane) and the rows a message box adds. The main window implements it.
+class RunDisplay : public RunObserver {
  public:
-  virtual ~RunDisplay() = default;
-  virtual void appendStateRow(const StateRow& row) = 0;
-  virtual void clearStateRows() = 0;
-  virtual void runStarted() = 0;
-  virtual void stepStarted(int column) = 0;
-  virtual void stepFinished(int column) = 0;
-  virtual void setHelpText(const std::string& text) = 0;
-  virtual void runFinished() = 0;
-  virtual void toolRunsChanged(const std::vector<ToolRun>& runs) = 0;
   // A message box is about to be shown.
   virtual void messageShown(const std::string& text, const std::string& title) = 0;
 };
@@ -37,8 +28,8 @@ struct Prompts {
 };
 
 // The Host of the desktop window: message boxes, the Yes/No question, the
-// busy pointer and the two modal forms, with the run's progress forwarded to
-// the window.
+// busy pointer and the two modal forms; the run's progress goes to the
+// window itself.
 class QtHost : public Host {
  public:
   // The button Return presses in a question.
@@ -58,14 +49,7 @@ class QtHost : public Host {
   void waitForEvents(std::chrono::milliseconds time) override;
   void setBusyPointer(bool busy) override;
 
-  void appendStateRow(const StateRow& row) override;
-  void clearStateRows() override;
-  void runStarted() override;
-  void stepStarted(int column) override;
-  void stepFinished(int column) override;
-  void setHelpText(const std::string& text) override;
-  void runFinished() override;
-  void toolRunsChanged(const std::vector<ToolRun>& runs) override;
+  RunObserver& observer() override;
 
   InputDialogResult showInputDialog() override;
   bool showUserDataForm(SessionTable& table, int language, const UserDataSaver& save) override;
@@ -73,6 +57,10 @@ class QtHost : public Host {
  private:
   QWidget* parent_;
   RunDisplay* display_;
+  // Where progress goes without a window: nowhere.
+  struct SilentDisplay : RunObserver {
+    void appendStateRow(const StateRow&) override {}
+  } silent_;
   Prompts prompts_;
   bool busy_ = false;
   int messageCount_ = 0;

@@ -195,12 +195,12 @@ TEST_F(MainWindowTest, ToolsShowAsTheyRunAndAFailureTheyExplainPointsThere) {
   std::vector<std::string> seen;
   extras["S2"] = [&](const UpdateStateHandler&) {
     // As the tool chain reports a tool: through the host the steps are given.
-    stepHost->toolRunsChanged({ToolRun{.step = "S2", .running = true}});
+    stepHost->observer().toolRunsChanged({ToolRun{.step = "S2", .running = true}});
     seen.push_back(shown());
     const bool counted = QTest::qWaitFor([&] { return test::CellText(tools, 0, 3) != "0"; }, 10000);
     seen.push_back(counted ? shown() : "not counted");
     const ToolRun failed{.step = "S2", .started = true, .exitCode = 2, .durationMs = 1234};
-    stepHost->toolRunsChanged({failed});
+    stepHost->observer().toolRunsChanged({failed});
     seen.push_back(shown() + " " + test::CellText(tools, 0, 3));
     window->session().toolRuns = {failed};
     throw Error(60000, "QSR failed");
@@ -491,7 +491,7 @@ TEST_F(MainWindowTest, TheKeysLeaveTheTablesSwitchTheTabsAndOpenTheHelp) {
       };
   start();
   action("Run").trigger();  // rows to move in, in each tab
-  window->host().toolRunsChanged({ToolRun{.step = "S1"}, ToolRun{.step = "S2"}});
+  window->host().observer().toolRunsChanged({ToolRun{.step = "S1"}, ToolRun{.step = "S2"}});
   test::Child<SessionView>(*window, "SessionView")->selectTable("UserInfoTable");
   QTabWidget& tabs = *test::Child<QTabWidget>(*window, "StateTabs");
   for (const auto& [name, control, tab, key, modifiers, after] : rows) {

@@ -15,7 +15,7 @@ struct RecordedMessage {
 };
 
 // A Host that records everything and answers from settings instead of asking.
-class RecordingHost : public Host {
+class RecordingHost : public Host, public RunObserver {
  public:
   void showMessage(const std::string& text, const std::string& title) override {
     messages.push_back({title, text});
@@ -26,6 +26,7 @@ class RecordingHost : public Host {
   }
   void processEvents() override { ++processEventsCount; }
   void setBusyPointer(bool busy) override { busyPointerCalls.push_back(busy); }
+  RunObserver& observer() override { return *this; }
   void appendStateRow(const StateRow& row) override { rows.push_back(row); }
   void clearStateRows() override { rows.clear(); }
   void runStarted() override { events.push_back("runStarted"); }

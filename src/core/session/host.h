@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/session/tool_run.h"
+#include "core/session/run_observer.h"
 
 namespace xkm {
 
@@ -13,14 +13,6 @@ class SessionTable;
 
 // The title of a message box "without a title of its own".
 inline constexpr const char* kApplicationTitle = "xkmtool";
-
-// One row of the state display: the step shown at the moment of the report,
-// the local time it was made (ISO 8601) and the report text.
-struct StateRow {
-  std::string modul;
-  std::string start;
-  std::string action;
-};
 
 // The three paths the input dialog hands back, and whether it was cancelled.
 struct InputDialogResult {
@@ -34,8 +26,9 @@ struct InputDialogResult {
 // when they could not be kept.
 using UserDataSaver = std::function<bool(const SessionTable&)>;
 
-// Everything the core needs from a user interface. The desktop window, the
-// batch mode and the tests each implement it.
+// What the core asks of a user interface: boxes, questions, forms, the busy
+// pointer and time for its events, and where a run's progress goes. The
+// desktop window, the batch mode and the tests each implement it.
 class Host {
  public:
   virtual ~Host() = default;
@@ -53,18 +46,8 @@ class Host {
   virtual void waitForEvents(std::chrono::milliseconds /*time*/) { processEvents(); }
   virtual void setBusyPointer(bool busy) = 0;
 
-  // The state display.
-  virtual void appendStateRow(const StateRow& row) = 0;
-  virtual void clearStateRows() {}
-
-  // The process display while a run goes on.
-  virtual void runStarted() {}                  // Stop enabled, help pane shows text
-  virtual void stepStarted(int /*column*/) {}   // the step's cell turns green
-  virtual void stepFinished(int /*column*/) {}  // the step's cell back to rest colour
-  virtual void setHelpText(const std::string& /*text*/) {}
-  virtual void runFinished() {}  // help text cleared, Stop disabled
-  // The run's external tools so far, each time one starts (`running`) or ends.
-  virtual void toolRunsChanged(const std::vector<ToolRun>& /*runs*/) {}
+  // Where the run's progress goes: the state display and the process display.
+  virtual RunObserver& observer() = 0;
 
   // The modal forms.
   virtual InputDialogResult showInputDialog() = 0;

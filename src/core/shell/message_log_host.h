@@ -25,14 +25,7 @@ class MessageLogHost : public Host {
   void processEvents() override { inner_.processEvents(); }
   void waitForEvents(std::chrono::milliseconds time) override { inner_.waitForEvents(time); }
   void setBusyPointer(bool busy) override { inner_.setBusyPointer(busy); }
-  void appendStateRow(const StateRow& row) override { inner_.appendStateRow(row); }
-  void clearStateRows() override { inner_.clearStateRows(); }
-  void runStarted() override { inner_.runStarted(); }
-  void stepStarted(int column) override { inner_.stepStarted(column); }
-  void stepFinished(int column) override { inner_.stepFinished(column); }
-  void setHelpText(const std::string& text) override { inner_.setHelpText(text); }
-  void runFinished() override { inner_.runFinished(); }
-  void toolRunsChanged(const std::vector<ToolRun>& runs) override { inner_.toolRunsChanged(runs); }
+  RunObserver& observer() override { return inner_.observer(); }
   InputDialogResult showInputDialog() override { return inner_.showInputDialog(); }
   bool showUserDataForm(SessionTable& table, int language, const UserDataSaver& save) override {
     return inner_.showUserDataForm(table, language, save);

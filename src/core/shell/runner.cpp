@@ -43,7 +43,7 @@ std::string Runner::currentCellText() const {
 }
 
 void Runner::ToolChain_UpdateState(const std::string& text) {
-  ctx_.host.appendStateRow(StateRow{currentCellText(), LocalTimestamp(), text});
+  ctx_.host.observer().appendStateRow(StateRow{currentCellText(), LocalTimestamp(), text});
 }
 
 void Runner::Stop() {
@@ -91,8 +91,8 @@ RunOutcome Runner::RunProcess() {
   const bool traced = !TraceLogPath(ctx_.app).empty();
   record_.inputs = TakeInputFacts(ctx_.app, traced);
   host_.messages().clear();
-  ctx_.host.runStarted();
-  ctx_.host.clearStateRows();
+  ctx_.host.observer().runStarted();
+  ctx_.host.observer().clearStateRows();
 
   RunOutcome outcome = RunOutcome::Completed;
   const size_t count = steps_.size();
@@ -101,14 +101,14 @@ RunOutcome Runner::RunProcess() {
       const int column = static_cast<int>(i);
       currentColumn_ = column;
       currentRow_ = ProcessRow::Display;
-      ctx_.host.stepStarted(column);
-      ctx_.host.setHelpText(steps_[i].help);
+      ctx_.host.observer().stepStarted(column);
+      ctx_.host.observer().setHelpText(steps_[i].help);
       currentRow_ = ProcessRow::Name;
       record_.steps.push_back({steps_[i].name, steps_[i].display, StepOutcome::Failed, ""});
       ToolChain->CallByName(steps_[i].name);
       record_.steps.back().outcome = StepOutcome::Completed;
       currentRow_ = ProcessRow::Display;
-      ctx_.host.stepFinished(column);
+      ctx_.host.observer().stepFinished(column);
       currentRow_ = ProcessRow::Name;
       ctx_.host.processEvents();
       ctx_.host.processEvents();
@@ -139,8 +139,8 @@ RunOutcome Runner::RunProcess() {
   AppendRunTrace(ctx_, record_);
   // The working folder is free for the next run, here or elsewhere.
   ctx_.session.folderLock.release();
-  ctx_.host.setHelpText("");
-  ctx_.host.runFinished();
+  ctx_.host.observer().setHelpText("");
+  ctx_.host.observer().runFinished();
   return outcome;
 }
 

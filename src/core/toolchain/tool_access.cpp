@@ -51,7 +51,7 @@ void clsToolChain::RunTool(const std::string& toolKey, const std::string& progra
   std::vector<ToolRun>& runs = ctx_.session.toolRuns;
   runs.push_back(
       {.step = currentStep_, .tool = toolKey, .commandLine = commandLine, .running = true});
-  ctx_.host.toolRunsChanged(runs);
+  ctx_.host.observer().toolRunsChanged(runs);
   ToolWatch watch(ctx_.app, ToolWatch::Clock::now());
   // The tools work in the image's folder; this program's current folder stays.
   ToolRun run = RunAndCapture(ctx_.host, commandLine, watch.control(),
@@ -59,7 +59,7 @@ void clsToolChain::RunTool(const std::string& toolKey, const std::string& progra
   run.step = currentStep_;
   run.tool = toolKey;
   runs.back() = std::move(run);
-  ctx_.host.toolRunsChanged(runs);
+  ctx_.host.observer().toolRunsChanged(runs);
   if (watch.endedByStop()) {
     ctx_.session.endedByStop = true;
     throw Error(msg::kFailure, "Tool : " + toolKey + " was ended by the stop request");
