@@ -110,28 +110,54 @@ TEST(ReportFile, AnEarlierReportGoesAndALostOneIsTold) {
 }
 
 TEST(CommandOptions, OptionsComeFirstInAnyOrder) {
-  const std::pair<std::vector<std::string>, std::string> cases[] = {
-      // action (as numbered in CommandAction) | library | report | command line
-      {{"--batch", "--report", "r.json", "a,", "b,c"}, "1||r.json|a, b,c"},
-      {{"--check-library", "a.lbr", "--report", "r.json"}, "6|a.lbr|r.json|"},
-      {{"--report=r.json", "--check-library", "a.lbr"}, "6|a.lbr|r.json|"},
-      {{"x,--batch"}, "0|||x,--batch"},
-      {{"--batch", "--frob"}, "7"},
-      {{"--report"}, "7"},
-      {{"--check-library"}, "7"},
-      {{"--check-library", "a.lbr", "x,y,z"}, "7"},
-      {{"--check-library", "a.lbr", "--batch"}, "7"},  // one mode at a time
-      {{"--library-name", "a.lbr", "extra"}, "7"},
-      {{"--report", "r.json", "a,b,c"}, "7"},  // a report only of a batch run or a check
-      {{"-a.xml,-b.hex,-c.a2l"}, "0|||-a.xml,-b.hex,-c.a2l"},
+  using A = CommandAction;
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    CommandAction action;
+    std::string library{}, report{}, commandLine{};  // only where the line is valid
+  } rows[] = {
+      {"batch with a report",
+       {"--batch", "--report", "r.json", "a,", "b,c"},
+       A::Batch,
+       "",
+       "r.json",
+       "a, b,c"},
+      {"check with a report",
+       {"--check-library", "a.lbr", "--report", "r.json"},
+       A::CheckLibrary,
+       "a.lbr",
+       "r.json",
+       ""},
+      {"report first, joined",
+       {"--report=r.json", "--check-library", "a.lbr"},
+       A::CheckLibrary,
+       "a.lbr",
+       "r.json",
+       ""},
+      {"an option inside the files", {"x,--batch"}, A::Gui, "", "", "x,--batch"},
+      {"files that start with a dash",
+       {"-a.xml,-b.hex,-c.a2l"},
+       A::Gui,
+       "",
+       "",
+       "-a.xml,-b.hex,-c.a2l"},
+      {"an unknown option", {"--batch", "--frob"}, A::Invalid},
+      {"a report without a path", {"--report"}, A::Invalid},
+      {"a check without a library", {"--check-library"}, A::Invalid},
+      {"a check with files", {"--check-library", "a.lbr", "x,y,z"}, A::Invalid},
+      {"two modes at once", {"--check-library", "a.lbr", "--batch"}, A::Invalid},
+      {"a library name with more", {"--library-name", "a.lbr", "extra"}, A::Invalid},
+      {"a report of the window", {"--report", "r.json", "a,b,c"}, A::Invalid},
   };
-  for (const auto& [arguments, expected] : cases) {
-    const CommandOptions o = ParseCommandOptions(arguments);
-    const std::string action = std::to_string(static_cast<int>(o.action));
-    EXPECT_EQ(o.action == CommandAction::Invalid
-                  ? action
-                  : action + "|" + o.libraryPath + "|" + o.reportPath + "|" + o.commandLine,
-              expected);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const CommandOptions o = ParseCommandOptions(row.arguments);
+    EXPECT_EQ(o.action, row.action);
+    if (o.action == A::Invalid) continue;
+    EXPECT_EQ(o.libraryPath, row.library);
+    EXPECT_EQ(o.reportPath, row.report);
+    EXPECT_EQ(o.commandLine, row.commandLine);
   }
   EXPECT_NE(UsageText().find("  --check-library FILE "), std::string::npos);
 }
