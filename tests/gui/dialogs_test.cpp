@@ -87,7 +87,9 @@ TEST_F(InputDialogTest, OkListsTheMissingFieldsHexFirstOrHandsBackThePathsAsType
   EXPECT_EQ(asked, "File not found:\r\n/in/a.xml\r\n\r\nUse the paths anyway?");
   EXPECT_FALSE(dialog.bCancel());
   const InputDialogResult& in = dialog.inputs();
-  EXPECT_EQ(in.xmlPath + "|" + in.hexPath + "|" + in.a2lPath, " /in/a.xml|/in/a.hex |/in/a.a2l");
+  EXPECT_EQ(in.xmlPath, " /in/a.xml");
+  EXPECT_EQ(in.hexPath, "/in/a.hex ");
+  EXPECT_EQ(in.a2lPath, "/in/a.a2l");
 }
 
 // The question about a file not found is a real box here: a key pressed by

@@ -266,8 +266,9 @@ TEST_F(StartupTest, ReadsTheConfigurationAndOffersTheUserDataFormUntilTheDataAre
   StartupResult result = start(" " + xml + " , " + hex + "," + a2l + "  ");
   ASSERT_TRUE(result.ok) << result.failureMessage;
   EXPECT_EQ(app.ToolConfigPath, folder.file("tools.ini"));  // taken beside the executable
-  EXPECT_EQ(app.InputXmlPath + "|" + app.InputHexPath + "|" + app.InputA2lPath,
-            xml + "|" + hex + "|" + a2l);
+  EXPECT_EQ(app.InputXmlPath, xml);
+  EXPECT_EQ(app.InputHexPath, hex);
+  EXPECT_EQ(app.InputA2lPath, a2l);
   std::string steps;
   for (const ProcessStep& step : result.steps)
     steps += step.display + "," + step.name + "," + step.help + "|";
