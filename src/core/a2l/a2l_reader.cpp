@@ -58,7 +58,8 @@ void StoreSectionFacts(DataContext& ctx, const a2l::SectionMatches& section) {
   }
   if (section.ecuCount != 1)
     throw Error(msg::kNoEcuInA2l, ctx.message(msg::kNoEcuInA2l), "ReadA2LData");
-  AppendRow(session.DataTable, {"ECU", std::string(TrimBlanks(ToUpperCase(Text(section.ecu))))});
+  AppendRow(session.DataTable,
+            {data::kEcu, std::string(TrimBlanks(ToUpperCase(Text(section.ecu))))});
   for (const auto& [name, value] : section.systemConstants)
     AppendRow(session.SysConstTable, {Text(name), Text(value)});
   for (const auto& segment : section.memorySegments) {
@@ -70,7 +71,7 @@ void StoreSectionFacts(DataContext& ctx, const a2l::SectionMatches& section) {
 }  // namespace
 
 void ReadA2LData(DataContext& ctx, size_t chunkSize) {
-  const std::string path = ReadValue(ctx.session.ConfigTable, config::kA2lFile, 1);
+  const std::string path = ValueOf(ctx.session.ConfigTable, config::kA2lFile);
   StoreA2LFacts(ctx, ScanFile(path, chunkSize));
 }
 

@@ -53,11 +53,11 @@ std::optional<std::string> ActualValue(const Session& session, const RuleConditi
   }
   switch (condition.kind) {
     case Kind::Config:
-      return ReadValue(session.ConfigTable, condition.rowName, 1);
+      return ValueOf(session.ConfigTable, condition.rowName);
     case Kind::SysConst:
-      return ReadValue(session.SysConstTable, condition.rowName, 1);
+      return ValueOf(session.SysConstTable, condition.rowName);
     case Kind::Data:
-      return ReadValue(session.DataTable, condition.rowName, 1);
+      return ValueOf(session.DataTable, condition.rowName);
     case Kind::AddressLabel:
       if (condition.fault == Fault::ColumnNotANumber) {
         throw LibraryError(msg::kLibraryConditionColumn,

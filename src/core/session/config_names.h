@@ -29,3 +29,10 @@ inline constexpr const char* kAddressLayout = "AST";
 inline constexpr const char* kBslTemplate = "BSL_TEMPLATE";
 
 }  // namespace xkm::config
+
+// The rows of DataTable that more than one step reads or writes.
+namespace xkm::data {
+inline constexpr const char* kEcu = "ECU";
+inline constexpr const char* kSgidb1 = "SGIDB1";
+inline constexpr const char* kSgidb3 = "SGIDB3";
+}  // namespace xkm::data

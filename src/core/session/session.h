@@ -74,6 +74,13 @@ void InitSessionTables(Session& session);
 // exactly one row carries the name. A column the table lacks raises an error.
 std::string ReadValue(const SessionTable& table, std::string_view name, int field);
 
+// The value column of the name/value tables (ConfigTable, DataTable), and the
+// value of row `name` there.
+inline constexpr int kValueField = 1;
+inline std::string ValueOf(const SessionTable& table, std::string_view name) {
+  return ReadValue(table, name, kValueField);
+}
+
 // A value as ReadValue gives it back once written: trimmed of blanks. A name
 // one step writes and a later one reads back (the chosen layout) is used in
 // this form there.

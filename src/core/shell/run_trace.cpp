@@ -128,9 +128,9 @@ Json RunTraceToJson(const Context& ctx, const RunRecord& run) {
   trace["userData"] = UserData(app);
   trace["inputs"] = Inputs(run);
   trace["library"] = FileFacts(session.LibraryFilePath);
-  trace["ecu"] = ReadValue(session.DataTable, "ECU", 1);
-  trace["configNum"] = ReadValue(session.ConfigTable, config::kConfigNum, 1);
-  trace["layout"] = ReadValue(session.ConfigTable, config::kAddressLayout, 1);
+  trace["ecu"] = ValueOf(session.DataTable, data::kEcu);
+  trace["configNum"] = ValueOf(session.ConfigTable, config::kConfigNum);
+  trace["layout"] = ValueOf(session.ConfigTable, config::kAddressLayout);
   trace["steps"] = Steps(run);
   trace["tools"] = Tools(session);
   trace["messages"] = Messages(run);

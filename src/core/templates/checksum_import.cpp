@@ -19,7 +19,7 @@ bool IsChecksumLine(const SessionTable::Field& first) {
 }
 
 void ImportLog(DataContext& ctx) {
-  std::string folder = ReadValue(ctx.session.ConfigTable, config::kWorkingFolder, 1);
+  std::string folder = ValueOf(ctx.session.ConfigTable, config::kWorkingFolder);
   std::string path = std::string(TrimBlanks(folder)) + fs::kSeparator + "CS.LOG";
   if (!fs::FileExists(path)) {
     throw Error(msg::kChecksumLogMissing,

@@ -125,7 +125,7 @@ SessionTable ParseVariableDefinitions(DataContext& ctx, std::string_view text) {
   } catch (const std::exception& e) {
     // Named by the template it came from, as the library names it.
     throw Error(msg::kFailure,
-                "<ADRESSLAYOUT " + ReadValue(ctx.session.ConfigTable, config::kAddressLayout, 1) +
+                "<ADRESSLAYOUT " + ValueOf(ctx.session.ConfigTable, config::kAddressLayout) +
                     " MCS>: " + AsError(e).description(),
                 "ParseVariableDefinitions");
   }
@@ -186,7 +186,7 @@ void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string
 
 void ReadTextFile(DataContext& ctx, const std::string& fileName, std::string& content) {
   content.clear();
-  const std::string folder = ReadValue(ctx.session.ConfigTable, config::kWorkingFolder, 1);
+  const std::string folder = ValueOf(ctx.session.ConfigTable, config::kWorkingFolder);
   const std::string path = folder.empty() ? fileName : fs::ResolvePath(folder, fileName);
   if (!fs::FileExists(path)) {
     throw Error(msg::kInsertFileNotFound, ctx.message(msg::kInsertFileNotFound) + " :" + fileName,

@@ -15,14 +15,6 @@
 #include "core/toolchain/working_files.h"
 
 namespace xkm {
-namespace {
-
-std::string Config(const Context& ctx, const char* name) {
-  return ReadValue(ctx.session.ConfigTable, name, 1);
-}
-
-}  // namespace
-
 void clsToolChain::BuildXKMContainer() {
   std::string name;
   try {
@@ -30,8 +22,8 @@ void clsToolChain::BuildXKMContainer() {
     ctx_.host.processEvents();
     // Known without a session: an earlier container of the order is set
     // aside whatever fails.
-    name = ContainerName(ReadValue(ctx_.session.DataTable, "SGIDB1", 1),
-                         ReadValue(ctx_.session.DataTable, "SGIDB3", 1));
+    name = ContainerName(ValueOf(ctx_.session.DataTable, data::kSgidb1),
+                         ValueOf(ctx_.session.DataTable, data::kSgidb3));
     RequirePreparedSession(ctx_.session);
     WriteValue(ctx_.session.ConfigTable, config::kContainerFileName, name);
     name = Config(ctx_, config::kContainerFileName);
@@ -112,8 +104,8 @@ void clsToolChain::RunEnded(bool completed) {
   if (completed) return;
   std::string name = Config(ctx_, config::kContainerFileName);
   if (name.empty() && ctx_.session.logisticData == Session::LogisticData::Read)
-    name = ContainerName(ReadValue(ctx_.session.DataTable, "SGIDB1", 1),
-                         ReadValue(ctx_.session.DataTable, "SGIDB3", 1));
+    name = ContainerName(ValueOf(ctx_.session.DataTable, data::kSgidb1),
+                         ValueOf(ctx_.session.DataTable, data::kSgidb3));
   SetAsideEarlierOutputsOf(name);
 }
 

@@ -20,10 +20,6 @@ namespace {
 
 constexpr const char* kProgramStops = " - program stops!";
 
-std::string Config(const Context& ctx, const char* name) {
-  return ReadValue(ctx.session.ConfigTable, name, 1);
-}
-
 void RequireFile(const std::string& path) {
   if (!fs::FileExists(path)) throw Error(msg::kFailure, "File : " + path + " not found!");
 }

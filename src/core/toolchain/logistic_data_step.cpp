@@ -5,6 +5,7 @@
 #include "core/platform/text/text_pieces.h"
 #include "core/platform/xml/xml.h"
 #include "core/resources/message_ids.h"
+#include "core/session/config_names.h"
 #include "core/toolchain/tool_chain.h"
 
 namespace xkm {
@@ -77,8 +78,8 @@ void clsToolChain::READ_LOGISTIC_DATA() {
     WriteValue(data, "SOFTWAREPARTNUMBER", text(Field(kEnvelope, "SoftwarePartNumber")));
     WriteValue(data, "HARDWAREPARTNUMBER", text(Field(kEnvelope, "Imp_HardwarePartNumber")));
     WriteValue(data, "PROJECTINFO", text(Field(kEnvelope, "Imp_ProjectCodeNumber")));
-    WriteValue(data, "SGIDB1", text(Field(kEnvelope, "SGIDB1_CustomerOrderNumber")));
-    WriteValue(data, "SGIDB3", text(Field(kEnvelope, "SGIDB3_Cust_SW_Version")));
+    WriteValue(data, data::kSgidb1, text(Field(kEnvelope, "SGIDB1_CustomerOrderNumber")));
+    WriteValue(data, data::kSgidb3, text(Field(kEnvelope, "SGIDB3_Cust_SW_Version")));
     WriteValue(data, "CHECKSUMME_GESAMT", "");
     WriteValue(data, "RECEIVER_COMPANY", text(Field(kReceiver, "CompanyName")));
     WriteValue(data, "RECEIVER_DEPARTMENT", text(Field(kReceiver, "Department")));
@@ -99,7 +100,7 @@ void clsToolChain::READ_LOGISTIC_DATA() {
       ShowNoOrder(kEnvelopeName);
       return;
     }
-    if (IsBlank(ReadValue(data, "SGIDB1", 1)) && IsBlank(ReadValue(data, "SGIDB3", 1))) {
+    if (IsBlank(ValueOf(data, data::kSgidb1)) && IsBlank(ValueOf(data, data::kSgidb3))) {
       ShowNoOrder(kOrderFieldNames);
       return;
     }

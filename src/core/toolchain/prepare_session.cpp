@@ -50,7 +50,7 @@ std::string BrakelTemplateName(DataContext& ctx, const std::string& layout) {
 // Reads the A2L facts and writes CONFIG_NUM for the ECU they name.
 void SelectConfigNum(Context& ctx) {
   ReadA2LData(ctx);
-  const std::string ecu = ReadValue(ctx.session.DataTable, "ECU", 1);
+  const std::string ecu = ValueOf(ctx.session.DataTable, data::kEcu);
   WriteValue(ctx.session.ConfigTable, config::kConfigNum,
              std::to_string(GetEcuConfigNum(ctx, ecu)));
 }
@@ -81,7 +81,7 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   const std::string layout = GetAddressLayout(ctx);
   const int32_t blockCount = GetDatablockCount(ctx, layout);
   const bool mim = GetMimConversion(ctx, layout);
-  const BaudConfig baud = ToLong(ReadValue(config, config::kConfigNum, 1)) == 1
+  const BaudConfig baud = ToLong(ValueOf(config, config::kConfigNum)) == 1
                               ? GetBaudConfigByFrequency(ctx)
                               : GetBaudConfigFixed(ctx);
   WriteValue(config, config::kBaudRateTester, baud.tester);

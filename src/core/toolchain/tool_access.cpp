@@ -54,8 +54,8 @@ void clsToolChain::RunTool(const std::string& toolKey, const std::string& progra
   ctx_.host.observer().toolRunsChanged(runs);
   ToolWatch watch(ctx_.app, ToolWatch::Clock::now());
   // The tools work in the image's folder; this program's current folder stays.
-  ToolRun run = RunAndCapture(ctx_.host, commandLine, watch.control(),
-                              ReadValue(ctx_.session.ConfigTable, config::kWorkingFolder, 1));
+  ToolRun run =
+      RunAndCapture(ctx_.host, commandLine, watch.control(), Config(ctx_, config::kWorkingFolder));
   run.step = currentStep_;
   run.tool = toolKey;
   runs.back() = std::move(run);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/session/context.h"
+#include "core/session/session.h"
 #include "core/session/step_target.h"
 
 namespace xkm {
@@ -61,6 +62,12 @@ class clsToolChain : public StepTarget {
 // writes nothing: msg::kFailure "No session was prepared: " and the first
 // failure of the preparation.
 void RequirePreparedSession(const Session& session);
+
+// The value of a session variable of ConfigTable, as the preparation or an
+// earlier step wrote it.
+inline std::string Config(const Context& ctx, const char* name) {
+  return ValueOf(ctx.session.ConfigTable, name);
+}
 
 // The tool chain of a real run, for the runner.
 std::unique_ptr<StepTarget> MakeToolChain(Context& context, UpdateStateHandler updateState);

@@ -25,13 +25,13 @@ std::string Numbered(const std::string& prefix, int32_t block, const char* suffi
 WorkingFileNames WorkingFileNamesOf(const Session& session) {
   const SessionTable& config = session.ConfigTable;
   WorkingFileNames names;
-  names.folder = ReadValue(config, config::kWorkingFolder, 1);
-  names.hexName = ReadValue(config, config::kHexFileShort, 1);
-  names.blockCount = ToLong(ReadValue(config, config::kDatablockCount, 1));
-  names.hexStem = ReadValue(config, config::kHexFileShortWithoutExtension, 1);
+  names.folder = ValueOf(config, config::kWorkingFolder);
+  names.hexName = ValueOf(config, config::kHexFileShort);
+  names.blockCount = ToLong(ValueOf(config, config::kDatablockCount));
+  names.hexStem = ValueOf(config, config::kHexFileShortWithoutExtension);
   for (const char* name :
        {config::kQsrTemplate, config::kQsrAddressInfoTemplate, config::kBslTemplate})
-    names.templates.push_back(ReadValue(config, name, 1));
+    names.templates.push_back(ValueOf(config, name));
   return names;
 }
 
@@ -53,7 +53,7 @@ std::string LengthLog(const WorkingFileNames& names, int32_t block) {
 
 void DeleteWorkingFiles(const DataContext& ctx) {
   const WorkingFileNames names = WorkingFileNamesOf(ctx.session);
-  const bool mimConverted = ReadValue(ctx.session.ConfigTable, config::kMimConversion, 1) == "1";
+  const bool mimConverted = ValueOf(ctx.session.ConfigTable, config::kMimConversion) == "1";
   for (int32_t i = 1; i <= names.blockCount; ++i) {
     RemoveIfPresent(ctx, BlockFile(names, i));
     if (mimConverted) RemoveIfPresent(ctx, MimFile(names, i));
