@@ -7,6 +7,7 @@
 #include "core/platform/error.h"
 #include "core/platform/os/file_system.h"
 #include "core/platform/os/ini_reader.h"
+#include "core/platform/os/lock_file.h"
 #include "core/platform/os/locked_append.h"
 #include "core/platform/os/path.h"
 #include "core/platform/os/sha256.h"
@@ -65,6 +66,24 @@ TEST(FileSystem, OnlyAFolderIsAFolder) {
 
 #ifndef _WIN32
 // A disk that is full is said so at once, not written to again and again.
+// Taking over a stale lock file goes on only once the file is gone; a folder
+// in its place is no lock file and stays.
+TEST(LockFile, RemovingSucceedsOnceTheFileIsGone) {
+  test::ScratchFolder folder;
+  std::filesystem::create_directory(folder.file("folder"));
+  const std::tuple<const char*, std::string, bool> rows[] = {
+      {"a file", folder.write("stale.lock", "pid=1"), true},
+      {"nothing there", folder.file("missing.lock"), true},
+      {"a folder", folder.file("folder"), false},
+  };
+  for (const auto& [name, path, removed] : rows) {
+    std::string reason;
+    EXPECT_EQ(RemoveLockFile(path, reason), removed) << name;
+    EXPECT_EQ(reason.empty(), removed) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.file("stale.lock")));
+}
+
 TEST(LockedAppend, AFullDiskFailsTheLine) {
   const Error error =
       test::ErrorOf([] { AppendLineLocked("/dev/full", "line", std::chrono::seconds(1)); });
