@@ -64,8 +64,6 @@ TEST(FileSystem, OnlyAFolderIsAFolder) {
   for (const auto& [path, isFolder] : rows) EXPECT_EQ(FolderExists(path), isFolder) << path;
 }
 
-#ifndef _WIN32
-// A disk that is full is said so at once, not written to again and again.
 // Taking over a stale lock file goes on only once the file is gone; a folder
 // in its place is no lock file and stays.
 TEST(LockFile, RemovingSucceedsOnceTheFileIsGone) {
@@ -84,6 +82,8 @@ TEST(LockFile, RemovingSucceedsOnceTheFileIsGone) {
   EXPECT_FALSE(std::filesystem::exists(folder.file("stale.lock")));
 }
 
+#ifndef _WIN32
+// A disk that is full is said so at once, not written to again and again.
 TEST(LockedAppend, AFullDiskFailsTheLine) {
   const Error error =
       test::ErrorOf([] { AppendLineLocked("/dev/full", "line", std::chrono::seconds(1)); });
