@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "core/platform/text/cp1252.h"
+#include "gui/grid_look.h"
 #include "gui/qt_text.h"
 
 namespace xkm {
@@ -18,8 +19,7 @@ const QColor kFailedColour(255, 200, 200);
 constexpr int kTickMs = 500;
 
 QTableWidgetItem* Cell(const QString& text) {
-  auto* item = new QTableWidgetItem(text);
-  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  QTableWidgetItem* item = ReadOnlyItem(text);
   item->setToolTip(text);
   return item;
 }
