@@ -151,9 +151,9 @@ struct BuildXKMContainerTest : ::testing::Test, ToolchainFixture {
   BuildXKMContainerTest() {
     InitSessionTables(session);
     WriteValue(session.ConfigTable, "PFADZIELABLAGE", folder.path());
-    WriteValue(session.ConfigTable, "MCS_CONTENT",
-               "<variable name=\"A\" value=\"<$DATA.SGIDB1>\">");
-    WriteValue(session.ConfigTable, "RAW_CONTENT", "X=<?variable name=\"A\"?>;\r\n");
+    session.prepared = {.folder = folder.path(),
+                        .containerScript = "<variable name=\"A\" value=\"<$DATA.SGIDB1>\">",
+                        .containerText = "X=<?variable name=\"A\"?>;\r\n"};
   }
   void build(const std::string& sgidb1, const std::string& sgidb3) {
     WriteValue(session.DataTable, "SGIDB1", sgidb1);
@@ -179,7 +179,7 @@ TEST_F(BuildXKMContainerTest, NamesTheContainerPaddedToSixteenCharacters) {
 // An unknown name in the container template shows a box, writes nothing, and
 // the step ends normally (one in the MCS file: the whole-process runs).
 TEST_F(BuildXKMContainerTest, AnUnknownVariableShowsABoxAndWritesNothing) {
-  WriteValue(session.ConfigTable, "RAW_CONTENT", "<?variable name=\"NONE\"?>");
+  session.prepared.containerText = "<?variable name=\"NONE\"?>";
   build("ABC", "12");
   EXPECT_EQ(host.messages, std::vector<test::RecordedMessage>(
                                {{"xkmtool", "60030 unbekannte Variable in RAW-Template :NONE"}}));
@@ -197,17 +197,14 @@ TEST(QuoteArgument, SurvivesTheWindowsSplittingRules) {
 
 struct DeleteWorkingFilesTest : ::testing::Test, ToolchainFixture {
   DeleteWorkingFilesTest() {
-    InitSessionTables(session);
-    for (const auto& [name, value] : std::initializer_list<std::pair<const char*, std::string>>{
-             {config::kWorkingFolder, folder.path()},
-             {config::kHexFileShort, "P1.hex"},
-             {config::kHexFileShortWithoutExtension, "P1"},
-             {config::kDatablockCount, "2"},
-             {config::kMimConversion, "1"},
-             {config::kQsrTemplate, "p1.qsr"},
-             {config::kQsrAddressInfoTemplate, "p1.hexinfo"},
-             {config::kBslTemplate, "p1.bsl"}})
-      WriteValue(session.ConfigTable, name, value);
+    session.prepared = {.folder = folder.path(),
+                        .hexName = "P1.hex",
+                        .hexStem = "P1",
+                        .blockCount = 2,
+                        .mimConversion = true,
+                        .qsrScript = "p1.qsr",
+                        .hexInfoFile = "p1.hexinfo"};
+    session.writtenControlFile = "p1.bsl";
   }
   bool exists(const std::string& name) const { return std::filesystem::exists(folder.file(name)); }
 };
@@ -232,17 +229,10 @@ TEST_F(DeleteWorkingFilesTest, RemovesEveryWorkingFileAndKeepsTheQsrLog) {
 }
 
 TEST_F(DeleteWorkingFilesTest, MimFilesStayWithoutMimConversion) {
-  WriteValue(session.ConfigTable, config::kMimConversion, "0");
+  session.prepared.mimConversion = false;
   folder.write("P1.hex_blk_1_mim", "x");
   DeleteWorkingFiles(ctx);
   EXPECT_TRUE(exists("P1.hex_blk_1_mim"));
-}
-
-TEST_F(DeleteWorkingFilesTest, AnEmptyBlockCountFailsBeforeRemovingAnything) {
-  WriteValue(session.ConfigTable, config::kDatablockCount, "");
-  folder.write("CS.LOG", "x");
-  EXPECT_EQ(test::ErrorOf([&] { DeleteWorkingFiles(ctx); }).number(), 13);
-  EXPECT_TRUE(exists("CS.LOG"));
 }
 
 // What the watch asks of a running tool, and whether it then counts the

@@ -6,6 +6,7 @@
 
 #include "core/platform/os/file_lock.h"
 #include "core/session/layout_trace.h"
+#include "core/session/prepared_run.h"
 #include "core/session/session_table.h"
 #include "core/session/tool_run.h"
 
@@ -27,6 +28,9 @@ struct Session {
 
   std::vector<LayoutTraceEntry> layoutTrace;
 
+  // Filled when the preparation succeeded; as constructed otherwise.
+  PreparedRun prepared;
+
   // What the current run did beyond the tables: every external tool it ran,
   // in order, the container it wrote and the SGO file its converter left
   // (each empty when none), and how its logistic data were read. Only these
@@ -35,6 +39,8 @@ struct Session {
   std::vector<ToolRun> toolRuns;
   std::string writtenContainer;
   std::string convertedContainer;
+  // The converter's control file the conversion step wrote, by name.
+  std::string writtenControlFile;
   enum class LogisticData { NotRead, Read, Failed };
   LogisticData logisticData = LogisticData::NotRead;
   // The files of an earlier run this run renamed to "<file>.earlier-run", so
@@ -49,6 +55,8 @@ struct Session {
 
   void beginRun() {
     preparationFailure.clear();
+    prepared = {};
+    writtenControlFile.clear();
     toolRuns.clear();
     writtenContainer.clear();
     convertedContainer.clear();

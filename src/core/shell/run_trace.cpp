@@ -130,7 +130,7 @@ Json RunTraceToJson(const Context& ctx, const RunRecord& run) {
   trace["library"] = FileFacts(session.LibraryFilePath);
   trace["ecu"] = ValueOf(session.DataTable, data::kEcu);
   trace["configNum"] = ValueOf(session.ConfigTable, config::kConfigNum);
-  trace["layout"] = ValueOf(session.ConfigTable, config::kAddressLayout);
+  trace["layout"] = session.prepared.layout;
   trace["steps"] = Steps(run);
   trace["tools"] = Tools(session);
   trace["messages"] = Messages(run);

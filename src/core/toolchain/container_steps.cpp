@@ -28,9 +28,10 @@ void clsToolChain::BuildXKMContainer() {
     WriteValue(ctx_.session.ConfigTable, config::kContainerFileName, name);
     name = Config(ctx_, config::kContainerFileName);
 
-    std::string mcs = Config(ctx_, config::kMcsContent);
-    const std::string raw = Config(ctx_, config::kRawContent);
-    const std::string folder = Config(ctx_, config::kWorkingFolder);
+    const PreparedRun& run = ctx_.session.prepared;
+    std::string mcs = run.containerScript;
+    const std::string& raw = run.containerText;
+    const std::string& folder = run.folder;
 
     // Empty order fields would make a container that looks whole.
     if (ctx_.session.logisticData == Session::LogisticData::Failed)
@@ -64,7 +65,7 @@ void clsToolChain::BuildSGOContainer() {
   try {
     RequirePreparedSession(ctx_.session);
     const std::string name = Config(ctx_, config::kContainerFileName);
-    const std::string folder = Config(ctx_, config::kWorkingFolder);
+    const std::string& folder = ctx_.session.prepared.folder;
     const std::string container = ContainerPath(folder, name);
     // Only this run's container is converted; an earlier one lying there is
     // as good as none.

@@ -5,7 +5,6 @@
 #include "core/platform/os/file_system.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
-#include "core/session/conversions.h"
 #include "core/session/file_names.h"
 #include "core/templates/checksum_import.h"
 #include "core/templates/replace_data.h"
@@ -31,19 +30,19 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     UpdateState(ctx_.message(msg::kConvertingToBcb));
     ctx_.host.processEvents();
     RequirePreparedSession(ctx_.session);
-    const std::string folder = Config(ctx_, config::kWorkingFolder);
+    const PreparedRun& run = ctx_.session.prepared;
+    const std::string& folder = run.folder;
 
-    BrakelTemplate brakel = GetBrakelTemplate(ctx_, Config(ctx_, config::kAddressLayout));
+    BrakelTemplate brakel = GetBrakelTemplate(ctx_, run.layout);
     WriteValue(ctx_.session.ConfigTable, config::kBslTemplate, brakel.name);
+    ctx_.session.writtenControlFile = brakel.name;
     CheckNameInWorkingFolder(brakel.name, msg::kTemplateFileNameError, "BRAKEL template name");
     const std::string brakelTemplate = brakel.content;
     ReplaceData(ctx_, brakel.content);
     const std::string controlFile = folder + fs::kSeparator + brakel.name;
-    WriteRunFile(
-        ctx_, controlFile,
-        EncodeForAnsiFile(ctx_, brakel.content, controlFile,
-                          {{"<ADRESSLAYOUT " + Config(ctx_, config::kAddressLayout) + " BRAKEL>",
-                            brakelTemplate}}));
+    WriteRunFile(ctx_, controlFile,
+                 EncodeForAnsiFile(ctx_, brakel.content, controlFile,
+                                   {{"<ADRESSLAYOUT " + run.layout + " BRAKEL>", brakelTemplate}}));
 
     // A tool is judged by the files it leaves: none may be an earlier run's.
     const WorkingFileNames names = WorkingFileNamesOf(ctx_.session);
@@ -54,8 +53,7 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     // Every path goes through QuoteArgument: a quote in a folder or file name
     // would otherwise end the quoted argument early and split it.
     RunTool("Brakel", QuotedToolPath("Brakel"),
-            " " + QuoteArgument(Config(ctx_, config::kWorkingFolder) + fs::kSeparator +
-                                Config(ctx_, config::kBslTemplate)),
+            " " + QuoteArgument(folder + fs::kSeparator + ValueAsReadBack(brakel.name)),
             "BCB-Conversion");
 
     const std::string lenwatch = QuotedToolPath("Lenwatch");
@@ -73,8 +71,8 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     RemoveLeftover(ctx_, checksumLog);
     RemoveLeftover(ctx_, folder + fs::kSeparator + kQsrLogName);
     RunTool("QSR", QuotedToolPath("QSR"),
-            " -b " + QuoteArgument(folder + fs::kSeparator + Config(ctx_, config::kQsrTemplate)) +
-                " " + QuoteArgument(Config(ctx_, config::kHexFile)),
+            " -b " + QuoteArgument(folder + fs::kSeparator + run.qsrScript) + " " +
+                QuoteArgument(run.hexPath),
             "Calculate checksums");
 
     if (!fs::FileExists(checksumLog))
@@ -90,12 +88,10 @@ void clsToolChain::RUN_BCB2MIM_CONVERSION() {
     UpdateState(ctx_.message(msg::kConvertingToMim));
     ctx_.host.processEvents();
     RequirePreparedSession(ctx_.session);
-    const std::string blockCountText = Config(ctx_, config::kDatablockCount);
     const std::string zoven = QuotedToolPath("ZOVEN");
-    const int32_t blockCount = ToLong(blockCountText);
     const WorkingFileNames names = WorkingFileNamesOf(ctx_.session);
-    const std::string hexFile = Config(ctx_, config::kHexFile);
-    for (int32_t i = 1; i <= blockCount; ++i) {
+    const std::string& hexFile = ctx_.session.prepared.hexPath;
+    for (int32_t i = 1; i <= names.blockCount; ++i) {
       const std::string mim = hexFile + "_blk_" + std::to_string(i) + "_mim";
       RemoveLeftover(ctx_, mim);
       RunTool("ZOVEN", zoven, " -o " + QuoteArgument(mim) + " " + QuoteArgument(BcbFile(names, i)),

@@ -10,7 +10,6 @@
 #include "core/platform/text/text_pieces.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
-#include "core/session/conversions.h"
 #include "core/session/file_names.h"
 #include "core/toolchain/ansi_file_text.h"
 #include "core/toolchain/run_files.h"
@@ -48,11 +47,52 @@ std::string BrakelTemplateName(DataContext& ctx, const std::string& layout) {
 }
 
 // Reads the A2L facts and writes CONFIG_NUM for the ECU they name.
-void SelectConfigNum(Context& ctx) {
+int32_t SelectConfigNum(Context& ctx) {
   ReadA2LData(ctx);
   const std::string ecu = ValueOf(ctx.session.DataTable, data::kEcu);
-  WriteValue(ctx.session.ConfigTable, config::kConfigNum,
-             std::to_string(GetEcuConfigNum(ctx, ecu)));
+  const int32_t configNum = GetEcuConfigNum(ctx, ecu);
+  WriteValue(ctx.session.ConfigTable, config::kConfigNum, std::to_string(configNum));
+  return configNum;
+}
+
+// The layout's templates, their names checked before anything is written.
+LayoutTemplates CheckedTemplates(Context& ctx, const std::string& layout,
+                                 const std::string& controlFile) {
+  LayoutTemplates templates = GetLayoutTemplates(ctx, layout);
+  CheckNameInWorkingFolder(templates.qsrName, msg::kTemplateFileNameError, "QSR template name");
+  // The clean-up removes a file of this name: it must lie in the folder too.
+  if (!IsBlank(templates.hexInfoName))
+    CheckNameInWorkingFolder(templates.hexInfoName, msg::kTemplateFileNameError,
+                             "QSR_HEXINFO template name");
+  if (ControlFileReplacesScript(controlFile, templates.qsrName))
+    throw Error(msg::kTemplateFileNameError,
+                "BRAKEL template name " + controlFile +
+                    " is the QSR template's: the control file would replace the QSR script",
+                "BRAKEL template name");
+  return templates;
+}
+
+// The text view of `run` for the templates, in ConfigTable.
+void WriteConfigView(const PreparedRun& run, SessionTable& config) {
+  WriteValue(config, config::kQsrTemplate, run.qsrScript);
+  WriteValue(config, config::kMimConversion, run.mimConversion ? "1" : "0");
+  WriteValue(config, config::kDatablockCount, std::to_string(run.blockCount));
+  WriteValue(config, config::kMcsContent, run.containerScript);
+  WriteValue(config, config::kRawContent, run.containerText);
+  WriteValue(config, config::kHexFileShort, run.hexName);
+  WriteValue(config, config::kHexFileShortWithoutExtension, run.hexStem);
+  WriteValue(config, config::kQsrAddressInfoTemplate, run.hexInfoFile);
+  WriteValue(config, config::kOptionsKeyName, kOptionsKey);
+  WriteValue(config, config::kAddressLayout, run.layout);
+}
+
+// `run` with each text as the text view gives it back.
+PreparedRun AsReadBack(PreparedRun run) {
+  for (std::string* text :
+       {&run.hexPath, &run.folder, &run.hexName, &run.hexStem, &run.layout, &run.qsrScript,
+        &run.hexInfoFile, &run.containerScript, &run.containerText})
+    *text = ValueAsReadBack(*text);
+  return run;
 }
 
 // The steps of a preparation, in their fixed order; the first failure ends them.
@@ -63,62 +103,54 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   LoadLibrary(ctx);
   InitSessionTables(session);
   session.layoutTrace.clear();
-  WriteValue(session.ConfigTable, config::kA2lFile, a2lPath);
-  WriteValue(session.ConfigTable, config::kHexFile, hexPath);
-  SelectConfigNum(ctx);
+  session.prepared = {};
+  WriteValue(config, config::kA2lFile, a2lPath);
+  WriteValue(config, config::kHexFile, hexPath);
+  const int32_t configNum = SelectConfigNum(ctx);
 
   std::string folder = hexPath;
-  std::string shortName;
-  fs::SplitPath(folder, shortName);
+  std::string hexName;
+  fs::SplitPath(folder, hexName);
   // Session values are read back trimmed: a folder "job " would become "job",
   // and the tools would work in (and clean up) another folder.
   if (TrimBlanks(folder) != folder)
     throw Error(msg::kFolderNameBlank, ctx.message(msg::kFolderNameBlank, {{"folder", folder}}),
                 "PrepareSession");
-  const std::string withoutExtension = shortName.substr(0, shortName.find('.'));
+  const std::string hexStem = hexName.substr(0, hexName.find('.'));
 
   SetCpuType(ctx);
   const std::string layout = GetAddressLayout(ctx);
   const int32_t blockCount = GetDatablockCount(ctx, layout);
   const bool mim = GetMimConversion(ctx, layout);
-  const BaudConfig baud = ToLong(ValueOf(config, config::kConfigNum)) == 1
-                              ? GetBaudConfigByFrequency(ctx)
-                              : GetBaudConfigFixed(ctx);
+  const BaudConfig baud = configNum == 1 ? GetBaudConfigByFrequency(ctx) : GetBaudConfigFixed(ctx);
   WriteValue(config, config::kBaudRateTester, baud.tester);
   WriteValue(config, config::kBaudRateEcu, baud.ecu);
   WriteValue(config, config::kWorkingFolder, folder);
   ctx.host.processEvents();
 
-  const LayoutTemplates templates = GetLayoutTemplates(ctx, layout);
-  CheckNameInWorkingFolder(templates.qsrName, msg::kTemplateFileNameError, "QSR template name");
-  // The clean-up removes a file of this name: it must lie in the folder too.
-  if (!IsBlank(templates.hexInfoName))
-    CheckNameInWorkingFolder(templates.hexInfoName, msg::kTemplateFileNameError,
-                             "QSR_HEXINFO template name");
   const std::string controlFile = BrakelTemplateName(ctx, layout);
-  if (ControlFileReplacesScript(controlFile, templates.qsrName))
-    throw Error(msg::kTemplateFileNameError,
-                "BRAKEL template name " + controlFile +
-                    " is the QSR template's: the control file would replace the QSR script",
-                "BRAKEL template name");
+  const LayoutTemplates templates = CheckedTemplates(ctx, layout, controlFile);
   RemoveLeftWorkingFiles(
-      ctx, {folder, shortName, withoutExtension, blockCount, {templates.hexInfoName, controlFile}});
+      ctx, {folder, hexName, hexStem, blockCount, {templates.hexInfoName, controlFile}});
   const std::string script = folder + fs::kSeparator + templates.qsrName;
   WriteRunFile(ctx, script,
                EncodeForAnsiFile(ctx, templates.qsrContent, script,
                                  {{"<ADRESSLAYOUT " + layout + " QSR>", templates.qsrContent}}));
   ctx.host.setBusyPointer(true);
 
-  WriteValue(config, config::kQsrTemplate, templates.qsrName);
-  WriteValue(config, config::kMimConversion, mim ? "1" : "0");
-  WriteValue(config, config::kDatablockCount, std::to_string(blockCount));
-  WriteValue(config, config::kMcsContent, templates.mcsContent);
-  WriteValue(config, config::kRawContent, templates.rawContent);
-  WriteValue(config, config::kHexFileShort, shortName);
-  WriteValue(config, config::kHexFileShortWithoutExtension, withoutExtension);
-  WriteValue(config, config::kQsrAddressInfoTemplate, templates.hexInfoName);
-  WriteValue(config, config::kOptionsKeyName, kOptionsKey);
-  WriteValue(config, config::kAddressLayout, layout);
+  const PreparedRun run{.hexPath = hexPath,
+                        .folder = folder,
+                        .hexName = hexName,
+                        .hexStem = hexStem,
+                        .layout = layout,
+                        .blockCount = blockCount,
+                        .mimConversion = mim,
+                        .qsrScript = templates.qsrName,
+                        .hexInfoFile = templates.hexInfoName,
+                        .containerScript = templates.mcsContent,
+                        .containerText = templates.rawContent};
+  WriteConfigView(run, config);
+  session.prepared = AsReadBack(run);
 }
 
 }  // namespace

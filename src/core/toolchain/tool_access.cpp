@@ -4,7 +4,6 @@
 #include "core/platform/os/path.h"
 #include "core/platform/text/text_pieces.h"
 #include "core/resources/message_ids.h"
-#include "core/session/config_names.h"
 #include "core/toolchain/captured_run.h"
 #include "core/toolchain/tool_chain.h"
 #include "core/toolchain/tool_watch.h"
@@ -55,7 +54,7 @@ void clsToolChain::RunTool(const std::string& toolKey, const std::string& progra
   ToolWatch watch(ctx_.app, ToolWatch::Clock::now());
   // The tools work in the image's folder; this program's current folder stays.
   ToolRun run =
-      RunAndCapture(ctx_.host, commandLine, watch.control(), Config(ctx_, config::kWorkingFolder));
+      RunAndCapture(ctx_.host, commandLine, watch.control(), ctx_.session.prepared.folder);
   run.step = currentStep_;
   run.tool = toolKey;
   runs.back() = std::move(run);

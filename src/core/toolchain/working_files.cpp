@@ -4,8 +4,6 @@
 
 #include "core/platform/os/file_system.h"
 #include "core/platform/text/text_pieces.h"
-#include "core/session/config_names.h"
-#include "core/session/conversions.h"
 #include "core/toolchain/run_files.h"
 
 namespace xkm {
@@ -23,16 +21,12 @@ std::string Numbered(const std::string& prefix, int32_t block, const char* suffi
 }  // namespace
 
 WorkingFileNames WorkingFileNamesOf(const Session& session) {
-  const SessionTable& config = session.ConfigTable;
-  WorkingFileNames names;
-  names.folder = ValueOf(config, config::kWorkingFolder);
-  names.hexName = ValueOf(config, config::kHexFileShort);
-  names.blockCount = ToLong(ValueOf(config, config::kDatablockCount));
-  names.hexStem = ValueOf(config, config::kHexFileShortWithoutExtension);
-  for (const char* name :
-       {config::kQsrTemplate, config::kQsrAddressInfoTemplate, config::kBslTemplate})
-    names.templates.push_back(ValueOf(config, name));
-  return names;
+  const PreparedRun& run = session.prepared;
+  return {run.folder,
+          run.hexName,
+          run.hexStem,
+          run.blockCount,
+          {run.qsrScript, run.hexInfoFile, ValueAsReadBack(session.writtenControlFile)}};
 }
 
 std::string InFolder(const WorkingFileNames& names, const std::string& name) {
@@ -53,7 +47,7 @@ std::string LengthLog(const WorkingFileNames& names, int32_t block) {
 
 void DeleteWorkingFiles(const DataContext& ctx) {
   const WorkingFileNames names = WorkingFileNamesOf(ctx.session);
-  const bool mimConverted = ValueOf(ctx.session.ConfigTable, config::kMimConversion) == "1";
+  const bool mimConverted = ctx.session.prepared.mimConversion;
   for (int32_t i = 1; i <= names.blockCount; ++i) {
     RemoveIfPresent(ctx, BlockFile(names, i));
     if (mimConverted) RemoveIfPresent(ctx, MimFile(names, i));

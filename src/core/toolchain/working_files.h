@@ -17,8 +17,8 @@ struct WorkingFileNames {
   std::vector<std::string> templates;  // QSR script, address info, converter control file
 };
 
-// The names as the session holds them at the end of a run. DATABLOCK_COUNT
-// that is no number raises its conversion error.
+// The names of the prepared run, with the control file the conversion step
+// wrote.
 WorkingFileNames WorkingFileNamesOf(const Session& session);
 
 // The files of data block `block`, in the order they are removed: block file,
