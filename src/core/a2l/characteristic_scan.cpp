@@ -123,6 +123,29 @@ void CharacteristicScan::findCandidates(const ScanWindow& window) {
 // Follows the fourth to sixth line of a candidate through the window: two
 // lines ending in CR LF or LF, then blanks, "0x" and an address without a
 // caret up to the line end or the file's end.
+bool CharacteristicScan::SkipLine(Candidate& c, std::string_view text, size_t& at) {
+  using Stage = Candidate::Stage;
+  const Stage next = c.stage == Stage::FourthLine ? Stage::FifthLine : Stage::Blanks;
+  if (c.crSeen) {
+    if (text[at] != '\n') return false;
+    c.crSeen = false;
+    c.stage = next;
+    ++at;
+    return true;
+  }
+  const size_t end = FindLineEnd(text, at);
+  if (end == text.size()) {
+    at = end;
+    return true;
+  }
+  at = end + 1;
+  if (text[end] == '\r')
+    c.crSeen = true;
+  else
+    c.stage = next;
+  return true;
+}
+
 CharacteristicScan::Outcome CharacteristicScan::Advance(Candidate& c, const ScanWindow& window) {
   using Stage = Candidate::Stage;
   const std::string_view text = window.bytes;
@@ -130,27 +153,9 @@ CharacteristicScan::Outcome CharacteristicScan::Advance(Candidate& c, const Scan
   while (at < text.size()) {
     switch (c.stage) {
       case Stage::FourthLine:
-      case Stage::FifthLine: {
-        if (c.crSeen) {
-          if (text[at] != '\n') return Outcome::Failed;
-          c.crSeen = false;
-          c.stage = c.stage == Stage::FourthLine ? Stage::FifthLine : Stage::Blanks;
-          ++at;
-          break;
-        }
-        const size_t end = FindLineEnd(text, at);
-        if (end == text.size()) {
-          at = end;
-          break;
-        }
-        at = end + 1;
-        if (text[end] == '\r') {
-          c.crSeen = true;
-          break;
-        }
-        c.stage = c.stage == Stage::FourthLine ? Stage::FifthLine : Stage::Blanks;
+      case Stage::FifthLine:
+        if (!SkipLine(c, text, at)) return Outcome::Failed;
         break;
-      }
       case Stage::Blanks:
         while (at < text.size() && IsBlank(text[at])) ++at;
         if (at < text.size()) c.stage = Stage::Zero;

@@ -53,6 +53,9 @@ class CharacteristicScan {
 
   void findCandidates(const ScanWindow& window);
   static Outcome Advance(Candidate& candidate, const ScanWindow& window);
+  // Moves `at` past the rest of the fourth or fifth line and on to the next
+  // stage once the line has ended; false when a CR is followed by no LF.
+  static bool SkipLine(Candidate& candidate, std::string_view text, size_t& at);
   void settle(Candidate& candidate);
 
   PatternState patterns_[2];

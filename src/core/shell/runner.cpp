@@ -94,10 +94,25 @@ RunOutcome Runner::RunProcess() {
   ctx_.host.observer().runStarted();
   ctx_.host.observer().clearStateRows();
 
-  RunOutcome outcome = RunOutcome::Completed;
-  const size_t count = steps_.size();
+  const RunOutcome outcome = RunSteps();
+  ToolChain->RunEnded(outcome == RunOutcome::Completed);
+  ReportChangedInputs();
+  record_.end = std::chrono::system_clock::now();
+  record_.outcome = outcome;
+  record_.messages = host_.messages();
+  // Written while the folder is still claimed, so that the trace describes
+  // the container as this run left it.
+  AppendRunTrace(ctx_, record_);
+  // The working folder is free for the next run, here or elsewhere.
+  ctx_.session.folderLock.release();
+  ctx_.host.observer().setHelpText("");
+  ctx_.host.observer().runFinished();
+  return outcome;
+}
+
+RunOutcome Runner::RunSteps() {
   try {
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < steps_.size(); ++i) {
       const int column = static_cast<int>(i);
       currentColumn_ = column;
       currentRow_ = ProcessRow::Display;
@@ -112,36 +127,18 @@ RunOutcome Runner::RunProcess() {
       currentRow_ = ProcessRow::Name;
       ctx_.host.processEvents();
       ctx_.host.processEvents();
-      if (ctx_.app.StopRequested) {
-        outcome = RunOutcome::Stopped;
-        break;
-      }
+      if (ctx_.app.StopRequested) return RunOutcome::Stopped;
     }
+    return RunOutcome::Completed;
   } catch (const std::exception& e) {
     // Anything that is not one of our errors is still the step's failure;
     // one that follows a tool ended on request is the stop itself.
     const Error error = AsError(e);
     if (!record_.steps.empty()) record_.steps.back().error = error.numberAndDescription();
-    if (ctx_.session.endedByStop) {
-      outcome = RunOutcome::Stopped;
-    } else {
-      ctx_.host.showMessage(error.numberAndDescription(), "Error");
-      outcome = RunOutcome::Failed;
-    }
+    if (ctx_.session.endedByStop) return RunOutcome::Stopped;
+    ctx_.host.showMessage(error.numberAndDescription(), "Error");
+    return RunOutcome::Failed;
   }
-  ToolChain->RunEnded(outcome == RunOutcome::Completed);
-  ReportChangedInputs();
-  record_.end = std::chrono::system_clock::now();
-  record_.outcome = outcome;
-  record_.messages = host_.messages();
-  // Written while the folder is still claimed, so that the trace describes
-  // the container as this run left it.
-  AppendRunTrace(ctx_, record_);
-  // The working folder is free for the next run, here or elsewhere.
-  ctx_.session.folderLock.release();
-  ctx_.host.observer().setHelpText("");
-  ctx_.host.observer().runFinished();
-  return outcome;
 }
 
 }  // namespace xkm

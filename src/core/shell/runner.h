@@ -41,6 +41,8 @@ class Runner {
   void ToolChain_UpdateState(const std::string& text);
 
  private:
+  // Calls the steps in order until one fails or a Stop was asked for.
+  RunOutcome RunSteps();
   // An input that changed during the run makes its container doubtful: a
   // message names it.
   void ReportChangedInputs();
