@@ -132,7 +132,7 @@ SessionTable ParseVariableDefinitions(DataContext& ctx, std::string_view text) {
 }
 
 void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string_view templateText,
-                    std::string& output) {
+                    std::string& output, const InsertReader& readInsert) {
   output.clear();
   std::vector<Directive> directives = FindDirectives(ctx, variables, templateText);
   // Only the assembly copies template text, and it runs for directives alone:
@@ -155,7 +155,10 @@ void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string
       if (file == files.end()) {
         std::string content;
         try {
-          ReadTextFile(ctx, d.value, content);
+          if (readInsert)
+            readInsert(d.value, content);
+          else
+            ReadTextFile(ctx, d.value, content);
         } catch (const Error&) {
           // A missing or unreadable file ends the assembly at its directive;
           // the text before it still goes to the output.

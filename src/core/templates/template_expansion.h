@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,8 +47,10 @@ SessionTable ParseVariableDefinitions(DataContext& ctx, std::string_view text);
 // was assembled up to the failing directive. Errors msg::kRawTemplateCorrupt (a
 // span without a name clause), kUnknownRawVariable (a name not defined exactly
 // once), kInsertFileNotFound (a missing file).
+// `readInsert`, when given, reads the inserted files in place of ReadTextFile.
+using InsertReader = std::function<void(const std::string& fileName, std::string& content)>;
 void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string_view templateText,
-                    std::string& output);
+                    std::string& output, const InsertReader& readInsert = {});
 
 // The whole content of a Windows-1252 text file, as UTF-8. A relative name
 // is one of the working folder's files (PFADZIELABLAGE). A missing file raises

@@ -5,13 +5,12 @@
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
 #include "core/session/file_names.h"
-#include "core/templates/replace_data.h"
-#include "core/templates/template_expansion.h"
 #include "core/toolchain/ansi_file_text.h"
-#include "core/toolchain/command_text.h"
 #include "core/toolchain/container_files.h"
 #include "core/toolchain/run_files.h"
 #include "core/toolchain/tool_chain.h"
+#include "core/toolchain/tool_commands.h"
+#include "core/toolchain/tool_inputs.h"
 #include "core/toolchain/working_files.h"
 
 namespace xkm {
@@ -28,22 +27,13 @@ void clsToolChain::BuildXKMContainer() {
     WriteValue(ctx_.session.ConfigTable, config::kContainerFileName, name);
     name = Config(ctx_, config::kContainerFileName);
 
-    const PreparedRun& run = ctx_.session.prepared;
-    std::string mcs = run.containerScript;
-    const std::string& raw = run.containerText;
-    const std::string& folder = run.folder;
+    const std::string& folder = ctx_.session.prepared.folder;
 
     // Empty order fields would make a container that looks whole.
     if (ctx_.session.logisticData == Session::LogisticData::Failed)
       throw Error(msg::kNoContainerWithoutOrder,
                   ctx_.message(msg::kNoContainerWithoutOrder, {{"file", ctx_.app.InputXmlPath}}));
-    ReplaceData(ctx_, mcs);
-    if (mcs.find("<$") != std::string::npos)
-      throw Error(msg::kUnknownMcsVariables, ctx_.message(msg::kUnknownMcsVariables));
-    SessionTable variables = ParseVariableDefinitions(ctx_, mcs);
-    ctx_.host.processEvents();
-    std::string container;
-    ExpandTemplate(ctx_, variables, raw, container);
+    const std::string container = RenderContainerText(ctx_);
     CheckNameInWorkingFolder(name, msg::kContainerNameError, "Container name");
     const std::string containerPath = ContainerPath(folder, name);
     const std::string bytes = EncodeForAnsiFile(ctx_, container, containerPath);
@@ -71,14 +61,10 @@ void clsToolChain::BuildSGOContainer() {
     // as good as none.
     if (ctx_.session.writtenContainer != container)
       throw Error(msg::kFailure, "SGO-File : " + name + ".xkm" + " was not created!");
-    const std::string converter = QuotedToolPath("XKM2SGO");
+    const std::string converter = QuotedToolPath(ctx_.app, tool::kSgoConverter);
     const std::string sgo = SgoPath(folder, name);
     RemoveLeftover(ctx_, sgo);
-    // Quoted only when needed: the name comes from the logistic data and may
-    // hold blanks or quotes, which must still reach the tool as one argument.
-    const std::string file = name + ".xkm";
-    const bool plain = file.find_first_of(" \t\"") == std::string::npos;
-    RunTool("XKM2SGO", converter, " -l " + (plain ? file : QuoteArgument(file)), "SGO-Conversion");
+    RunTool(tool::kSgoConverter, converter, SgoConverterArguments(name), "SGO-Conversion");
     if (!fs::FileExists(container))
       throw Error(msg::kFailure, "SGO-File : " + name + ".xkm" + " was not created!");
     if (!fs::FileExists(sgo))

@@ -95,8 +95,17 @@ PreparedRun AsReadBack(PreparedRun run) {
   return run;
 }
 
-// The steps of a preparation, in their fixed order; the first failure ends them.
-void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a2lPath) {
+// What a preparation decided, and the script it hands the QSR tool, before
+// anything is written or removed.
+struct Plan {
+  PreparedRun run;          // as decided, before the text view trims it
+  std::string controlFile;  // the converter's control file, for the leftovers
+  PreparedScript script;
+};
+
+// The steps of a preparation up to the files, in their fixed order; the first
+// failure ends them.
+Plan PlanSteps(Context& ctx, const std::string& hexPath, const std::string& a2lPath) {
   Session& session = ctx.session;
   SessionTable& config = session.ConfigTable;
 
@@ -116,7 +125,6 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   if (TrimBlanks(folder) != folder)
     throw Error(msg::kFolderNameBlank, ctx.message(msg::kFolderNameBlank, {{"folder", folder}}),
                 "PrepareSession");
-  const std::string hexStem = hexName.substr(0, hexName.find('.'));
 
   SetCpuType(ctx);
   const std::string layout = GetAddressLayout(ctx);
@@ -128,39 +136,53 @@ void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a
   WriteValue(config, config::kWorkingFolder, folder);
   ctx.host.processEvents();
 
-  const std::string controlFile = BrakelTemplateName(ctx, layout);
-  const LayoutTemplates templates = CheckedTemplates(ctx, layout, controlFile);
-  RemoveLeftWorkingFiles(
-      ctx, {folder, hexName, hexStem, blockCount, {templates.hexInfoName, controlFile}});
-  const std::string script = folder + fs::kSeparator + templates.qsrName;
-  WriteRunFile(ctx, script,
-               EncodeForAnsiFile(ctx, templates.qsrContent, script,
-                                 {{"<ADRESSLAYOUT " + layout + " QSR>", templates.qsrContent}}));
-  ctx.host.setBusyPointer(true);
+  Plan plan;
+  plan.controlFile = BrakelTemplateName(ctx, layout);
+  const LayoutTemplates templates = CheckedTemplates(ctx, layout, plan.controlFile);
+  plan.script.name = templates.qsrName;
+  plan.script.bytes =
+      EncodeForAnsiFile(ctx, templates.qsrContent, folder + fs::kSeparator + templates.qsrName,
+                        {{"<ADRESSLAYOUT " + layout + " QSR>", templates.qsrContent}});
+  plan.run = {.hexPath = hexPath,
+              .folder = folder,
+              .hexName = hexName,
+              .hexStem = hexName.substr(0, hexName.find('.')),
+              .layout = layout,
+              .blockCount = blockCount,
+              .mimConversion = mim,
+              .qsrScript = templates.qsrName,
+              .hexInfoFile = templates.hexInfoName,
+              .containerScript = templates.mcsContent,
+              .containerText = templates.rawContent};
+  return plan;
+}
 
-  const PreparedRun run{.hexPath = hexPath,
-                        .folder = folder,
-                        .hexName = hexName,
-                        .hexStem = hexStem,
-                        .layout = layout,
-                        .blockCount = blockCount,
-                        .mimConversion = mim,
-                        .qsrScript = templates.qsrName,
-                        .hexInfoFile = templates.hexInfoName,
-                        .containerScript = templates.mcsContent,
-                        .containerText = templates.rawContent};
-  WriteConfigView(run, config);
+// The prepared run goes into the session, with its text view.
+void Adopt(Session& session, const PreparedRun& run) {
+  WriteConfigView(run, session.ConfigTable);
   session.prepared = AsReadBack(run);
 }
 
-}  // namespace
+void PrepareSteps(Context& ctx, const std::string& hexPath, const std::string& a2lPath) {
+  const Plan plan = PlanSteps(ctx, hexPath, a2lPath);
+  const PreparedRun& run = plan.run;
+  RemoveLeftWorkingFiles(
+      ctx,
+      {run.folder, run.hexName, run.hexStem, run.blockCount, {run.hexInfoFile, plan.controlFile}});
+  WriteRunFile(ctx, run.folder + fs::kSeparator + plan.script.name, plan.script.bytes);
+  ctx.host.setBusyPointer(true);
+  Adopt(ctx.session, run);
+}
 
-void PrepareSession(Context& ctx, const std::string& hexPath, const std::string& a2lPath) {
+// Runs `steps`; a failure is shown as one "Error" box and kept as the
+// preparation's failure. False after a failure.
+template <typename Steps>
+bool ShowingFailure(Context& ctx, Steps steps) {
   const BusyPointer busy(ctx.host);  // until a failure has been shown, too
   std::string failure;
   try {
-    PrepareSteps(ctx, hexPath, a2lPath);
-    return;
+    steps();
+    return true;
   } catch (const std::exception& e) {
     // Whatever it was (a huge A2L file that does not fit in memory included),
     // it is shown with its number and the run goes on.
@@ -168,6 +190,24 @@ void PrepareSession(Context& ctx, const std::string& hexPath, const std::string&
   }
   ctx.host.showMessage(failure, "Error");
   if (ctx.session.preparationFailure.empty()) ctx.session.preparationFailure = failure;
+  return false;
+}
+
+}  // namespace
+
+void PrepareSession(Context& ctx, const std::string& hexPath, const std::string& a2lPath) {
+  ShowingFailure(ctx, [&] { PrepareSteps(ctx, hexPath, a2lPath); });
+}
+
+std::optional<PreparedScript> PreviewPreparation(Context& ctx, const std::string& hexPath,
+                                                 const std::string& a2lPath) {
+  std::optional<PreparedScript> script;
+  ShowingFailure(ctx, [&] {
+    Plan plan = PlanSteps(ctx, hexPath, a2lPath);
+    Adopt(ctx.session, plan.run);
+    script = std::move(plan.script);
+  });
+  return script;
 }
 
 }  // namespace xkm

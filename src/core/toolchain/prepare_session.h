@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/session/context.h"
@@ -16,5 +17,17 @@ inline constexpr const char* kOptionsKey = "XKM-OPTIONS-1";
 // as one "Error" box ("<number> <description>"); the routine then returns
 // normally with the later variables left unwritten.
 void PrepareSession(Context& ctx, const std::string& hexPath, const std::string& a2lPath);
+
+// A file a run hands a tool: its name in the working folder and its bytes.
+struct PreparedScript {
+  std::string name;
+  std::string bytes;
+};
+
+// Prepares the session as PrepareSession does, showing a failure the same
+// way, but writes, removes and claims nothing: the QSR script a run would
+// write, or none after a failure.
+std::optional<PreparedScript> PreviewPreparation(Context& ctx, const std::string& hexPath,
+                                                 const std::string& a2lPath);
 
 }  // namespace xkm

@@ -40,13 +40,6 @@ class clsToolChain : public StepTarget {
   // Logistic data that name no order: `missing` says what is not there.
   void ShowNoOrder(const char* missing);
 
-  // The configured path of an external tool; msg::kFailure when the entry is
-  // missing or blank or the file does not exist.
-  std::string GetToolPath(const std::string& key);
-  // A tool path from the configuration, a relative one taken beside it.
-  std::string ResolveToolPath(const std::string& path) const;
-  // The tool's path as the program part of a command line.
-  std::string QuotedToolPath(const std::string& key);
   // Runs program + " " + arguments, waits for it to end and records the run
   // in the session under the current step and `toolKey`.
   void RunTool(const std::string& toolKey, const std::string& program, const std::string& arguments,
