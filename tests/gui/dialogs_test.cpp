@@ -156,10 +156,9 @@ TEST(UserDataFormWindow, NothingTypedIsLost) {
   ok.click();  // "Max" is still in its editor: it counts too
   EXPECT_TRUE(prompts.messages.empty());
   EXPECT_FALSE(form.bCancel() || form.isVisible());
-  std::string values;
-  for (size_t row = 0; row < table.rowCount(); ++row)
-    values += table.text(row, kUserDataValue) + "|";
-  EXPECT_EQ(values, "Max| hid |0711|QA|");
+  std::vector<std::string> values;
+  for (size_t r = 0; r < table.rowCount(); ++r) values.push_back(table.text(r, kUserDataValue));
+  EXPECT_EQ(values, (std::vector<std::string>{"Max", " hid ", "0711", "QA"}));
 }
 
 // Telefon typed, OK with the mandatory Name empty: what is typed after the box
@@ -223,17 +222,17 @@ TEST(UserDataStoreWindow, AFailedSaveKeepsTheFormOpenAndNothingLooksSaved) {
   boxesOnly.userDataForm = nullptr;
   forms.setPrompts(boxesOnly);
 
-  std::string seen;
+  std::tuple<bool, bool, std::string> seen;
   test::WhenModalOpens([&seen](QWidget& form) {
     QTableWidget& g = *test::Child<QTableWidget>(form, "Grid");
     test::ClickAndType(g, 0, kValue, "Erika");
     test::Child<QPushButton>(form, "pbOK")->click();
     QLabel* notice = form.findChild<QLabel*>("notStored");
-    seen = std::to_string(form.isVisible()) + std::to_string(notice && notice->isVisible()) + " " +
-           test::CellText(g, 0, kValue);
+    seen = {form.isVisible(), notice && notice->isVisible(), test::CellText(g, 0, kValue)};
   });
   EXPECT_FALSE(data.InputUserData(forms));
-  EXPECT_EQ(seen, "11 Erika");  // still open, says so, and the typed value is kept
+  // Still open, says so, and the typed value is kept.
+  EXPECT_EQ(seen, std::make_tuple(true, true, "Erika"));
   EXPECT_EQ(prompts.messages.size(), 1u);
 }
 

@@ -269,10 +269,11 @@ TEST_F(StartupTest, ReadsTheConfigurationAndOffersTheUserDataFormUntilTheDataAre
   EXPECT_EQ(app.InputXmlPath, xml);
   EXPECT_EQ(app.InputHexPath, hex);
   EXPECT_EQ(app.InputA2lPath, a2l);
-  std::string steps;
-  for (const ProcessStep& step : result.steps)
-    steps += step.display + "," + step.name + "," + step.help + "|";
-  EXPECT_EQ(steps, "Start,Init,Prepares|Logistic data,READ_LOGISTIC_DATA,Reads|");
+  std::vector<std::vector<std::string>> steps;
+  for (const auto& step : result.steps) steps.push_back({step.display, step.name, step.help});
+  EXPECT_EQ(steps,
+            (std::vector<std::vector<std::string>>{
+                {"Start", "Init", "Prepares"}, {"Logistic data", "READ_LOGISTIC_DATA", "Reads"}}));
   EXPECT_EQ(app.WindowTitle, "xkmtool Line A");
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(host.inputDialogCount, 0);

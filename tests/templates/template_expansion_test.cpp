@@ -19,6 +19,9 @@
 namespace xkm::test {
 namespace {
 
+using Rows = std::vector<SessionTable::Row>;
+constexpr std::nullopt_t kNull = std::nullopt;  // a field never written
+
 // A fresh session with German messages, as a run has it after preparation.
 class TemplateTest : public ::testing::Test {
  protected:
@@ -58,11 +61,11 @@ TEST_F(ExpandTemplateTest, DefinitionsInTextOrderVariablesFirst) {
                                "<variable name=\"B\" value=\"x\" other=\"y\">\n"
                                "<variable name=\"C\"\nvalue=\"split\">\n"
                                "noise <variable name=\"D\" value=\"\">");
-  std::string rows;
-  for (size_t r = 0; r < list.rowCount(); ++r)
-    rows += list.text(r, 0) + "|" + list.text(r, 1) + "|" + list.text(r, 2) + "\n";
   // The value ends at the line's last quote; a definition split over lines is none.
-  EXPECT_EQ(rows, "A|say \"hi\" now|V\nB|x\" other=\"y|V\nD||V\nF1|f1.txt|F\n");
+  EXPECT_EQ(list.rows(), (Rows{{"A", "say \"hi\" now", "V"},
+                               {"B", "x\" other=\"y", "V"},
+                               {"D", "", "V"},
+                               {"F1", "f1.txt", "F"}}));
   EXPECT_EQ(ParseVariableDefinitions(ctx, "").rowCount(), 0u);
 }
 
@@ -197,17 +200,6 @@ TEST_F(ReplaceDataTest, TheTextGrowsToItsLimitAndNoFurther) {
   }
 }
 
-// All rows as "a|b|<null>" lines, for comparing whole tables at once.
-std::string Dump(const SessionTable& table) {
-  std::string text;
-  for (const std::string& column : table.columns()) text += column + ";";
-  for (const SessionTable::Row& row : table.rows()) {
-    text += "\n";
-    for (const SessionTable::Field& f : row) text += (f ? *f : "<null>") + "|";
-  }
-  return text;
-}
-
 class ReaderTest : public TemplateTest {
  protected:
   SessionTable read(const std::string& bytes, const std::string& delimiter, bool header) {
@@ -218,18 +210,25 @@ class ReaderTest : public TemplateTest {
 
 // Without a header the first line is data too; a separator that never occurs keeps lines whole.
 TEST_F(ReaderTest, LinesSplitIntoFields) {
-  const std::tuple<const char*, const char*, bool, const char*> rows[] = {
-      {"a;b;c\r\n\nx\ry;\xE4\r\n", ";", false,
-       "FIELD_1;FIELD_2;FIELD_3;\na|b|c|\n<null>|<null>|<null>|\nx|<null>|<null>|\ny|ä|<null>|"},
-      {"one line", ";", false, "FIELD_1;\none line|"},
-      {"Kind;Name\nChecksum;A\n", ";", true, "Kind;Name;\nChecksum|A|"},
-      {"Kind;Name", ";", true, "Kind;Name;"},
-      {"a;b\nc,d", "|", false, "FIELD_1;\na;b|\nc,d|"},
-      {"a;b\nc,d", "", false, "FIELD_1;\na;b|\nc,d|"},
-      {"a::b::\n", "::", false, "FIELD_1;FIELD_2;FIELD_3;\na|b||"},
+  // The text, the separator, whether there is a header; the columns and rows read.
+  const std::tuple<const char*, const char*, bool, std::vector<std::string>, Rows> rows[] = {
+      {"a;b;c\r\n\nx\ry;\xE4\r\n",
+       ";",
+       false,
+       {"FIELD_1", "FIELD_2", "FIELD_3"},
+       {{"a", "b", "c"}, {kNull, kNull, kNull}, {"x", kNull, kNull}, {"y", "ä", kNull}}},
+      {"one line", ";", false, {"FIELD_1"}, {{"one line"}}},
+      {"Kind;Name\nChecksum;A\n", ";", true, {"Kind", "Name"}, {{"Checksum", "A"}}},
+      {"Kind;Name", ";", true, {"Kind", "Name"}, {}},
+      {"a;b\nc,d", "|", false, {"FIELD_1"}, {{"a;b"}, {"c,d"}}},
+      {"a;b\nc,d", "", false, {"FIELD_1"}, {{"a;b"}, {"c,d"}}},
+      {"a::b::\n", "::", false, {"FIELD_1", "FIELD_2", "FIELD_3"}, {{"a", "b", ""}}},
   };
-  for (const auto& [bytes, delimiter, header, table] : rows)
-    EXPECT_EQ(Dump(read(bytes, delimiter, header)), table) << bytes;
+  for (const auto& [bytes, delimiter, header, columns, lines] : rows) {
+    const SessionTable table = read(bytes, delimiter, header);
+    EXPECT_EQ(table.columns(), columns) << bytes;
+    EXPECT_EQ(table.rows(), lines) << bytes;
+  }
   EXPECT_EQ(read("a;b", ";", false).columnIndex("Field_2"), 1u);
 }
 
@@ -257,8 +256,9 @@ TEST_F(ReaderTest, ImportAppendsChecksumLinesInFileOrder) {
                 "Log;of;the;tool\r\nChecksum;CS_A;1234\r\nInfo;x;y\r\n Checksum;CS_X;1\r\n"
                 "checksum;CS_B;ABCD;extra\r\nChecksum\r\n");
   ImportChecksums(ctx);
-  EXPECT_EQ(Dump(session.DataTable),
-            "Name;Value;\nCS_A|old|\nCS_A|1234|\nCS_B|ABCD|\n<null>|<null>|");
+  EXPECT_EQ(session.DataTable.columns(), (std::vector<std::string>{"Name", "Value"}));
+  const Rows expected{{"CS_A", "old"}, {"CS_A", "1234"}, {"CS_B", "ABCD"}, {kNull, kNull}};
+  EXPECT_EQ(session.DataTable.rows(), expected);
 }
 
 }  // namespace

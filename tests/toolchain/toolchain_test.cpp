@@ -71,12 +71,12 @@ struct StepsTest : ::testing::Test, ToolchainFixture {
     app.InputXmlPath = folder.write("logistic.xml", xml);
     toolChain.CallByName("read_logistic_data");
   }
-  // The values of `names` as written, untrimmed, joined by '|'.
-  std::string raw(std::initializer_list<const char*> names) const {
-    std::string values;
+  // The values of `names` as written, untrimmed.
+  std::vector<std::string> raw(std::initializer_list<const char*> names) const {
+    std::vector<std::string> values;
     for (const char* name : names)
-      values +=
-          session.DataTable.field(session.DataTable.rowsNamed(name).at(0), 1).value_or("") + "|";
+      values.push_back(
+          session.DataTable.field(session.DataTable.rowsNamed(name).at(0), 1).value_or(""));
     return values;
   }
 };
@@ -104,24 +104,25 @@ TEST_F(StepsTest, LogisticDataKeepsAnEarlierRowAndTakesNamesFromTheReceiverGroup
       "<f:X><f:Field Name='SGIDB3_Cust_SW_Version'>V3</f:Field></f:X>";
   const std::string erika = "<f:Field Name='Name'>Erika</f:Field>";
   const std::string ns = "http://flow.example.org/namespace/FlowData";
-  const std::pair<std::string, const char*> rows[] = {
+  const std::pair<std::string, std::vector<std::string>> rows[] = {
       {FlowData(fields, erika + "<f:Field Name='City'>Northtown</f:Field>"),
-       "| 4711 |V3|Erika| Northtown|"},
-      {FlowData(fields, "<f:Field Name='ZIP_Code'>12345</f:Field>"), "| 4711 |V3||12345|"},
-      {FlowData(fields, ""), "| 4711 |V3|||"},
-      {FlowData(fields, erika, ns + "X"), "|||||"},
-      {FlowData(fields, erika, "http://flow.example.org/other/FlowData"), "|||||"},
-      {FlowData(fields, erika, ns, "ToFlow"), "|||||"},
+       {"", " 4711 ", "V3", "Erika", " Northtown"}},
+      {FlowData(fields, "<f:Field Name='ZIP_Code'>12345</f:Field>"),
+       {"", " 4711 ", "V3", "", "12345"}},
+      {FlowData(fields, ""), {"", " 4711 ", "V3", "", ""}},
+      {FlowData(fields, erika, ns + "X"), {"", "", "", "", ""}},
+      {FlowData(fields, erika, "http://flow.example.org/other/FlowData"), {"", "", "", "", ""}},
+      {FlowData(fields, erika, ns, "ToFlow"), {"", "", "", "", ""}},
       {"<Root xmlns:a='urn:a'><Data xmlns='https://h/x/namespace/FlowData'><Envelope "
        "Name='FromFlow'><Field Name='SGIDB1_CustomerOrderNumber'>4711</Field></Envelope></Data>"
        "</Root>",
-       "|4711||||"}};
+       {"", "4711", "", "", ""}}};
   for (const auto& [xml, expected] : rows) {
     InitSessionTables(session);
     WriteValue(session.DataTable, "CHECKSUMME_GESAMT", "from an earlier import");
     readLogisticData(xml);
-    EXPECT_EQ(*session.DataTable.row(0)[0] + std::to_string(session.DataTable.rowCount()),
-              "CHECKSUMME_GESAMT16");
+    EXPECT_EQ(*session.DataTable.row(0)[0], "CHECKSUMME_GESAMT");
+    EXPECT_EQ(session.DataTable.rowCount(), 16u);
     EXPECT_EQ(
         raw({"CHECKSUMME_GESAMT", "SGIDB1", "SGIDB3", "RECEIVER_FIRSTNAME", "RECEIVER_ADDRESS"}),
         expected);
@@ -190,9 +191,10 @@ TEST_F(BuildXKMContainerTest, AnUnknownVariableShowsABoxAndWritesNothing) {
 // refusal's number and text are pinned by the hostile container-name runs.
 
 TEST(QuoteArgument, SurvivesTheWindowsSplittingRules) {
-  EXPECT_EQ(QuoteArgument("a b") + QuoteArgument("say \"hi\"") + QuoteArgument("end\\") +
-                QuoteArgument("a\\b"),
-            R"("a b""say \"hi\"""end\\""a\b")");
+  EXPECT_EQ(QuoteArgument("a b"), R"("a b")");
+  EXPECT_EQ(QuoteArgument("say \"hi\""), R"("say \"hi\"")");
+  EXPECT_EQ(QuoteArgument("end\\"), R"("end\\")");
+  EXPECT_EQ(QuoteArgument("a\\b"), R"("a\b")");
 }
 
 struct DeleteWorkingFilesTest : ::testing::Test, ToolchainFixture {
@@ -322,10 +324,10 @@ using Messages = std::vector<test::RecordedMessage>;
 struct PrepareSessionTest : ::testing::Test, ToolchainFixture {
   PrepareSessionTest() { installLibrary(); }
   // The names of the configuration rows that hold a value.
-  std::string written() const {
-    std::string names;
+  std::vector<std::string> written() const {
+    std::vector<std::string> names;
     for (const SessionTable::Row& row : session.ConfigTable.rows())
-      if (row[1]) names += *row[0] + " ";
+      if (row[1]) names.push_back(*row[0]);
     return names;
   }
 };
@@ -368,13 +370,15 @@ TEST_F(PrepareSessionTest, ShortNameWithoutExtensionIsCutAtTheFirstDot) {
 TEST_F(PrepareSessionTest, AFailureIsShownAndLeavesOnlyTheRowsBeforeIt) {
   const std::string hex = input("ecu_st10.hex", "ecu.hex"), a2l = input("ecu_st10.a2l", "ecu.a2l");
   const std::string bad = folder.write("bad.a2l", "/begin MOD_PAR\r\n/end MOD_PAR\r\n");
-  const std::string noLibrary =
-      "60013 Kein oder mehr als ein Library-File gefunden|"
-      "60001 Keine Information über ECU in der Library gefunden|";
-  const std::tuple<std::string, std::string, std::string, std::string> rows[] = {
-      {"image.hex", a2l, "5 Invalid procedure call or argument|", "HEXFILE A2LFILE CONFIG_NUM "},
-      {hex, bad, "60012 Keine Information über ECU in A2L-File gefunden|", ""},
-      {hex, a2l, noLibrary, "HEXFILE A2LFILE "}};
+  const Messages refused = {{"Error", "5 Invalid procedure call or argument"}};
+  const Messages noLibrary = {
+      {"Error", "60013 Kein oder mehr als ein Library-File gefunden"},
+      {"Error", "60001 Keine Information über ECU in der Library gefunden"}};
+  // The image, the description, the messages, the configuration rows written ({}: not checked).
+  const std::tuple<std::string, std::string, Messages, std::vector<std::string>> rows[] = {
+      {"image.hex", a2l, refused, {"HEXFILE", "A2LFILE", "CONFIG_NUM"}},
+      {hex, bad, {{"Error", "60012 Keine Information über ECU in A2L-File gefunden"}}, {}},
+      {hex, a2l, noLibrary, {"HEXFILE", "A2LFILE"}}};
   for (const auto& [image, description, messages, rowsWritten] : rows) {
     if (messages == noLibrary) {
       std::filesystem::remove_all(app.ExecutableFolder);
@@ -385,15 +389,12 @@ TEST_F(PrepareSessionTest, AFailureIsShownAndLeavesOnlyTheRowsBeforeIt) {
     host.messages.clear();
     app.StopRequested = true;
     PrepareSession(ctx, image, description);
-    std::string shown;
-    for (const test::RecordedMessage& message : host.messages)
-      shown += (message.title == "Error" ? "" : message.title) + message.text + "|";
-    EXPECT_EQ(shown, messages);
+    EXPECT_EQ(host.messages, messages);
     EXPECT_EQ(host.busyPointerCalls.back(), false);
     EXPECT_NE(ReadValue(session.DataTable, "ECU", 1), "EARLIER");
     EXPECT_EQ(config("HEXFILE"), image);
     EXPECT_EQ(config("A2LFILE"), description);
-    EXPECT_EQ(rowsWritten.empty() ? "" : written(), rowsWritten);
+    EXPECT_EQ(rowsWritten.empty() ? rowsWritten : written(), rowsWritten);
   }
   EXPECT_TRUE(app.StopRequested);
 }

@@ -74,12 +74,13 @@ TEST_F(UserDataTest, InitReadsConsecutiveItemsAndTheirStoredValues) {
   std::shared_ptr<SessionTable> table = data.GetUserData();
   EXPECT_EQ(table->columns(),
             (std::vector<std::string>{"Name", "Field", "DisplayField", "Mandatory", "Value"}));
-  std::vector<std::string> rows;  // key 3 is missing, so key 4 is never read
-  for (size_t row = 0; row < table->rowCount(); ++row)
-    rows.push_back(table->text(row, 0) + "|" + table->text(row, 1) + "|" + table->text(row, 2) +
-                   "|" + table->text(row, 3) + "|" + table->text(row, 4));
+  // Key 3 is missing, so key 4 is never read.
+  std::vector<std::vector<std::string>> rows(table->rowCount());
+  for (size_t row = 0; row < rows.size(); ++row)
+    for (size_t column = 0; column < 5; ++column) rows[row].push_back(table->text(row, column));
   EXPECT_EQ(rows,
-            (std::vector<std::string>{"USERNAME|Name|1|1|Erika", "DEPARTMENT|Abteilung|1|0|"}));
+            (std::vector<std::vector<std::string>>{{"USERNAME", "Name", "1", "1", "Erika"},
+                                                   {"DEPARTMENT", "Abteilung", "1", "0", ""}}));
   EXPECT_FALSE(data.CheckUserData());
   EXPECT_EQ(data.GetUserData(), table);  // the same object every time
 }
@@ -130,19 +131,21 @@ TEST_F(UserDataTest, CancelWritesNothingAndOkStoresTrimmedValuesAndTheFlagForThe
     return true;
   };
   EXPECT_FALSE(data.InputUserData(host) || data.CheckUserData());
-  EXPECT_EQ(held->text(0, kUserDataValue) + "|" + stored("USERNAME") + "|" + stored("Flag"), "||");
+  EXPECT_EQ(held->text(0, kUserDataValue), "");
+  for (const char* name : {"USERNAME", "Flag"}) EXPECT_EQ(stored(name), "") << name;
 
   operatorTypes({{"USERNAME", "  Erika Muster  "}});
   EXPECT_TRUE(data.InputUserData(host));
   EXPECT_TRUE(host.messages.empty());
   EXPECT_TRUE(data.CheckUserData());
   // The hidden item is written back with the value read at Init (trimmed).
-  EXPECT_EQ(stored("USERNAME") + "|" + stored("Flag") + "|" + stored("SITE"),
-            "Erika Muster|1|Plant 7");
+  EXPECT_EQ(stored("USERNAME"), "Erika Muster");
+  EXPECT_EQ(stored("Flag"), "1");
+  EXPECT_EQ(stored("SITE"), "Plant 7");
   // The holder of the table sees the edit: the form's values went into the same object.
   EXPECT_EQ(data.GetUserData(), held);
-  EXPECT_EQ(held->text(0, kUserDataValue) + "|" + held->text(1, kUserDataValue),
-            "  Erika Muster  |  Plant 7");
+  EXPECT_EQ(held->text(0, kUserDataValue), "  Erika Muster  ");
+  EXPECT_EQ(held->text(1, kUserDataValue), "  Plant 7");
   clsUserData nextRun;
   nextRun.Init(ini);
   EXPECT_TRUE(nextRun.CheckUserData());
@@ -167,7 +170,8 @@ TEST_F(UserDataTest, ANameWithBlanksIsStoredTrimmedAndTheValueLastStoredIsRead) 
   EXPECT_EQ(data.GetUserData()->text(0, kUserDataValue), "from before");
   operatorTypes({{"OPERATOR", "Max"}});
   ASSERT_TRUE(data.InputUserData(host));
-  EXPECT_EQ(stored("OPERATOR") + "|" + stored("  OPERATOR"), "Max|from before");
+  EXPECT_EQ(stored("OPERATOR"), "Max");
+  EXPECT_EQ(stored("  OPERATOR"), "from before");
   // The next run reads the value stored last, under the trimmed name, while
   // the old one under the untrimmed name is still there; an emptied value too.
   for (const char* value : {"Max", ""}) {
@@ -228,11 +232,10 @@ class UserDataFormTest : public ::testing::Test {
         table.setField(at, column, row[column]);
     }
   }
-  std::string values() const {
-    std::string text;
-    for (size_t row = 0; row < table.rowCount(); ++row)
-      text += table.text(row, kUserDataValue) + "|";
-    return text;
+  std::vector<std::string> values() const {
+    std::vector<std::string> texts;
+    for (size_t r = 0; r < table.rowCount(); ++r) texts.push_back(table.text(r, kUserDataValue));
+    return texts;
   }
 
   SessionTable table;
@@ -247,16 +250,17 @@ TEST_F(UserDataFormTest, TheGridShowsTheDisplayedItemsTrimmedAndOkWritesThemAsTy
   UserDataForm form(table, 1, host);
   form.InitGrid();
   form.InitGrid();  // built afresh, not appended to
-  std::string shown;
+  std::vector<std::vector<std::string>> shown;
   for (const auto& row : form.rows())
-    shown += row.name + "," + row.mandatory + "," + row.label + "," + row.value + "|";
-  EXPECT_EQ(shown, "USERNAME,1,Name,Erika|it's,0,Apostroph,|");
+    shown.push_back({row.name, row.mandatory, row.label, row.value});
+  EXPECT_EQ(shown, (std::vector<std::vector<std::string>>{{"USERNAME", "1", "Name", "Erika"},
+                                                          {"it's", "0", "Apostroph", ""}}));
   form.setValue(0, "  Erika  ");
   form.setValue(1, "quoted");
   EXPECT_TRUE(form.pbOk_Click());
   EXPECT_FALSE(form.bCancel());
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(values(), "  Erika  | keep me |r|quoted|");
+  EXPECT_EQ(values(), (std::vector<std::string>{"  Erika  ", " keep me ", "r", "quoted"}));
 }
 
 TEST_F(UserDataFormTest, MissingMandatoryValuesAreListedInTheFormsLanguage) {
@@ -275,7 +279,8 @@ TEST_F(UserDataFormTest, MissingMandatoryValuesAreListedInTheFormsLanguage) {
         host.messages,
         (std::vector<test::RecordedMessage>{{"Error", prefix + "\r\n\r\nName\r\nAbteilung\r\n"}}));
   }
-  EXPECT_EQ(values(), "||   ||");  // a refused OK writes nothing
+  // A refused OK writes nothing.
+  EXPECT_EQ(values(), (std::vector<std::string>{"", "", "   ", ""}));
 }
 
 using user_store::kLocalMachineRoot;
@@ -315,20 +320,18 @@ TEST_F(UserStoreTest, StringsRoundTripInRegeditSyntaxWithNamesThatIgnoreCase) {
   RegWriteString(kCurrentUserRoot, "K", "Lines", "one\r\ntwo");
   RegWriteString(kCurrentUserRoot, "K", "Nul", std::string("ab\0cd", 5));
   RegWriteString(kCurrentUserRoot, "K", "After", "x");
-  const std::pair<const char*, std::string> reads[] = {{"Software\\Site|name", tricky},
-                                                       {"Software\\Site|Empty", ""},
-                                                       {"K|Lines", "one\r\ntwo"},
-                                                       {"K|Nul", "ab"},
-                                                       {"K|After", "x"},
-                                                       {"Software\\Other|Name", ""},
-                                                       {"Software\\Site|Other", ""},
-                                                       {"Software|Name", ""}};  // no parent lookup
-  for (const auto& [where, value] : reads) {
-    const std::string w = where;
-    EXPECT_EQ(RegReadString(kCurrentUserRoot, w.substr(0, w.find('|')), w.substr(w.find('|') + 1)),
-              value)
-        << where;
-  }
+  // The key, the name, the value read.
+  const std::tuple<const char*, const char*, std::string> reads[] = {
+      {"Software\\Site", "name", tricky},
+      {"Software\\Site", "Empty", ""},
+      {"K", "Lines", "one\r\ntwo"},
+      {"K", "Nul", "ab"},
+      {"K", "After", "x"},
+      {"Software\\Other", "Name", ""},
+      {"Software\\Site", "Other", ""},
+      {"Software", "Name", ""}};  // no parent lookup
+  for (const auto& [key, name, value] : reads)
+    EXPECT_EQ(RegReadString(kCurrentUserRoot, key, name), value) << key << " " << name;
   EXPECT_EQ(RegReadString(kLocalMachineRoot, "Software\\Site", "Name"), "");
   if (!inFiles) return;
   // A name with a line break would split its line: refused.
@@ -376,15 +379,15 @@ TEST(RegeditText, HandWrittenValueKindsSurviveAWrite) {
 // it aside unchanged and keeps whatever could be read.
 TEST_F(StoreFileTest, ADamagedFileIsReportedThenMovedAsideKeepingWhatCanBeRead) {
   // The file; the line of the first damage; the values of A and B read after recovery.
-  const std::tuple<const char*, int, const char*> cases[] = {
-      {"REGEDIT4\n\n[K]\n\"A\"=\"1\"\ngarbage\n\"B\"=\"2\"\n", 5, "1|2"},
-      {"Windows Registry Editor Version 5.00\n\n[K]\n\"A\"=\"1\"\n", 1, "1|"},
-      {"REGEDIT4\n\"A\"=\"1\"\n", 2, "|"},  // value before any key
+  const std::tuple<const char*, int, const char*, const char*> cases[] = {
+      {"REGEDIT4\n\n[K]\n\"A\"=\"1\"\ngarbage\n\"B\"=\"2\"\n", 5, "1", "2"},
+      {"Windows Registry Editor Version 5.00\n\n[K]\n\"A\"=\"1\"\n", 1, "1", ""},
+      {"REGEDIT4\n\"A\"=\"1\"\n", 2, "", ""},  // value before any key
       // Reported where the value starts.
-      {"REGEDIT4\n[K]\n\"A\"=hex:01,\\\n  zz\n\"B\"=\"2\"\n", 3, "|2"},
-      {"REGEDIT4\n[K\n\"A\"=\"1\"\n[K]\n\"B\"=\"2\"\n", 2, "|2"},
+      {"REGEDIT4\n[K]\n\"A\"=hex:01,\\\n  zz\n\"B\"=\"2\"\n", 3, "", "2"},
+      {"REGEDIT4\n[K\n\"A\"=\"1\"\n[K]\n\"B\"=\"2\"\n", 2, "", "2"},
   };
-  for (const auto& [text, line, kept] : cases) {
+  for (const auto& [text, line, keptA, keptB] : cases) {
     SCOPED_TRACE(text);
     std::filesystem::remove_all(sandbox.folder().file("xkmtool"));
     writeStore(text);
@@ -404,9 +407,8 @@ TEST_F(StoreFileTest, ADamagedFileIsReportedThenMovedAsideKeepingWhatCanBeRead) 
         recovery->movedTo.rfind(sandbox.folder().file("xkmtool/HKEY_CURRENT_USER.damaged-"), 0),
         0u);
     EXPECT_EQ(test::ReadFileBytes(recovery->movedTo), text);  // never changed, never deleted
-    EXPECT_EQ(
-        RegReadString(kCurrentUserRoot, "K", "A") + "|" + RegReadString(kCurrentUserRoot, "K", "B"),
-        kept);
+    EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "A"), keptA);
+    EXPECT_EQ(RegReadString(kCurrentUserRoot, "K", "B"), keptB);
     EXPECT_FALSE(user_store::RecoverDamagedStore(kCurrentUserRoot));  // sound now
   }
   // A second damage within the same second does not take the first one's name.
@@ -464,10 +466,10 @@ TEST(RegistryStore, StringsAreWrittenAsRegSzAndValuesSetByOthersReadAsTheirKind)
                     sizeof binary);
   ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Site", L"Path", REG_EXPAND_SZ, expandable,
                     sizeof expandable);
-  std::string values;
+  std::vector<std::string> values;
   for (const char* name : {"big", "Blob", "Path", "None"})
-    values += RegReadString(kCurrentUserRoot, "software\\SITE", name) + "|";
-  EXPECT_EQ(values, "4464||%TEMP%||");
+    values.push_back(RegReadString(kCurrentUserRoot, "software\\SITE", name));
+  EXPECT_EQ(values, (std::vector<std::string>{"4464", "", "%TEMP%", ""}));
 }
 #endif
 
