@@ -33,9 +33,6 @@ nlohmann::ordered_json SessionTablesToJson(const Session& session, const AppStat
   return tables;
 }
 
-namespace {
-
-// Why the address layout was chosen: every rule tried.
 nlohmann::ordered_json LayoutTraceToJson(const Session& session) {
   nlohmann::ordered_json trace = nlohmann::ordered_json::array();
   for (const LayoutTraceEntry& entry : session.layoutTrace) {
@@ -47,8 +44,6 @@ nlohmann::ordered_json LayoutTraceToJson(const Session& session) {
   }
   return trace;
 }
-
-}  // namespace
 
 nlohmann::ordered_json ReportToJson(const BatchReport& report) {
   nlohmann::ordered_json json = nlohmann::ordered_json::object();

@@ -26,4 +26,7 @@ nlohmann::ordered_json ReportToJson(const BatchReport& report);
 // {table name: [[field, ...] per row]} with null fields as null.
 nlohmann::ordered_json SessionTablesToJson(const Session& session, const AppState& app);
 
+// Why the address layout was chosen: every rule tried.
+nlohmann::ordered_json LayoutTraceToJson(const Session& session);
+
 }  // namespace xkm

@@ -10,8 +10,11 @@ constexpr const char* kExitCodes =
     "3 completed with message boxes, 4 stopped, 5 the report could not be written.\n"
     "Exit codes of --check-library: 0 clean, 1 errors, 3 warnings only,\n"
     "2 the file cannot be read, 5 the report could not be written.\n"
-    "--batch, --library-name, --seal-library, --check-library and --version\n"
-    "exclude each other. A wrong command line exits with 2 and this text.";
+    "Exit codes of --preview: 0 a run would reach its tools, 1 a step before\n"
+    "them would fail, 3 a run would show messages, 2 usage or unreadable inputs,\n"
+    "5 the report could not be written.\n"
+    "--batch, --preview, --library-name, --seal-library, --check-library and\n"
+    "--version exclude each other. A wrong command line exits with 2 and this text.";
 
 // The declarations' own words, without CLI11's notes on which options exclude
 // which (the footer says it once).
@@ -40,8 +43,11 @@ struct Declared {
   std::string libraryName;
   std::string sealLibrary;
   std::string checkLibrary;
+  std::string preview;
+  std::string library;
   CLI::Option* batchOption;
   CLI::Option* reportOption;
+  CLI::Option* libraryOption;
   std::vector<CLI::Option*> modes;
 
   Declared() {
@@ -50,9 +56,13 @@ struct Declared {
     app.set_help_flag("--help", "this text");
     app.footer(kExitCodes);
     batchOption = app.add_flag("--batch", batch, "one run without a window on XML,HEX,A2L");
-    reportOption =
-        app.add_option("--report", report, "the JSON report of --batch or --check-library")
-            ->type_name("FILE");
+    reportOption = app.add_option("--report", report,
+                                  "the JSON report of --batch, --check-library or --preview")
+                       ->type_name("FILE");
+    libraryOption = app.add_option("--library", library,
+                                   "the library --preview uses instead of the one beside the "
+                                   "program; its name need not carry the checksum yet")
+                        ->type_name("FILE");
     modes = {batchOption,
              app.add_option("--library-name", libraryName, "the name a library file must carry")
                  ->type_name("FILE"),
@@ -60,7 +70,12 @@ struct Declared {
                  ->type_name("FILE"),
              app.add_option("--check-library", checkLibrary, "checks a library file without a run")
                  ->type_name("FILE"),
-             app.add_flag("--version", version, "the program's version")};
+             app.add_flag("--version", version, "the program's version"),
+             app.add_option("--preview", preview,
+                            "writes into FOLDER (new or empty) the files a run of XML,HEX,A2L "
+                            "would hand its tools, and preview.json; starts no tool and touches "
+                            "nothing else")
+                 ->type_name("FOLDER")};
     // One mode at a time: "--check-library F --batch" never quietly runs a batch.
     for (CLI::Option* mode : modes)
       for (CLI::Option* other : modes)
@@ -69,9 +84,9 @@ struct Declared {
 
   CommandAction action() const {
     // In the order of `modes`.
-    constexpr CommandAction kActions[] = {CommandAction::Batch, CommandAction::LibraryName,
+    constexpr CommandAction kActions[] = {CommandAction::Batch,       CommandAction::LibraryName,
                                           CommandAction::SealLibrary, CommandAction::CheckLibrary,
-                                          CommandAction::Version};
+                                          CommandAction::Version,     CommandAction::Preview};
     for (size_t i = 0; i < modes.size(); ++i)
       if (modes[i]->count() > 0) return kActions[i];
     return CommandAction::Gui;
@@ -107,16 +122,23 @@ CommandOptions ParseCommandOptions(const std::vector<std::string>& arguments) {
   options.action = declared.action();
   options.reportPath = declared.report;
   options.libraryPath = declared.libraryName + declared.sealLibrary + declared.checkLibrary;
+  options.previewFolder = declared.preview;
+  options.libraryFile = declared.library;
   const std::vector<std::string> rest = declared.app.remaining();
   if (!rest.empty() && rest.front().rfind("--", 0) == 0)
     return Invalid("unknown option " + rest.front());
-  const bool takesCommandLine =
-      options.action == CommandAction::Gui || options.action == CommandAction::Batch;
+  const bool takesCommandLine = options.action == CommandAction::Gui ||
+                                options.action == CommandAction::Batch ||
+                                options.action == CommandAction::Preview;
   if (!rest.empty() && !takesCommandLine)
     return Invalid("no process command line goes with this option: " + rest.front());
   if (declared.reportOption->count() > 0 && options.action != CommandAction::Batch &&
-      options.action != CommandAction::CheckLibrary)
-    return Invalid("--report goes with --batch or --check-library");
+      options.action != CommandAction::CheckLibrary && options.action != CommandAction::Preview)
+    return Invalid("--report goes with --batch, --check-library or --preview");
+  if (declared.libraryOption->count() > 0 && options.action != CommandAction::Preview)
+    return Invalid("--library goes with --preview");
+  if (options.action == CommandAction::Preview && rest.empty())
+    return Invalid("--preview needs the process command line XML,HEX,A2L");
   for (const std::string& part : rest) {
     if (!options.commandLine.empty()) options.commandLine += ' ';
     options.commandLine += part;

@@ -6,6 +6,7 @@
 #include "cli/batch_mode.h"
 #include "cli/command_options.h"
 #include "cli/library_check_mode.h"
+#include "cli/preview_mode.h"
 #include "core/library/library_loader.h"
 #include "core/platform/error.h"
 #include "core/platform/os/this_process.h"
@@ -81,6 +82,14 @@ int main(int argc, char** argv) {
       xkm::AppState app;
       xkm::LocateExecutable(app);
       return xkm::RunBatch(app, {options.commandLine, options.reportPath}, std::cout, std::cerr);
+    }
+    case xkm::CommandAction::Preview: {
+      xkm::AppState app;
+      xkm::LocateExecutable(app);
+      return xkm::RunPreview(
+          app,
+          {options.previewFolder, options.libraryFile, options.commandLine, options.reportPath},
+          std::cout, std::cerr);
     }
     case xkm::CommandAction::Gui:
 #ifdef XKM_WITH_GUI

@@ -26,6 +26,10 @@ Error LoadFailure(const DataContext& ctx, int id, const std::string& detail = {}
   return Error(id, text, "LoadLibraryFile");
 }
 
+// Reads and parses the file at session.LibraryFilePath; `sealedName`, when
+// not empty, is the name whose checksum it must carry.
+void ParseLibrary(DataContext& ctx, const std::string& sealedName, LibraryLoad& load);
+
 }  // namespace
 
 std::vector<std::string> LibraryFilesIn(const std::string& folder) {
@@ -41,6 +45,11 @@ LibraryLoad LoadLibraryFile(DataContext& ctx) {
   session.Library.reset();
   session.LibraryFilePath.clear();
   LibraryLoad load;
+  if (!ctx.app.LibraryFile.empty()) {
+    session.LibraryFilePath = ctx.app.LibraryFile;
+    ParseLibrary(ctx, {}, load);
+    return load;
+  }
   const std::string& folder = ctx.app.ExecutableFolder;
   std::vector<std::string> found;
   try {
@@ -56,6 +65,14 @@ LibraryLoad LoadLibraryFile(DataContext& ctx) {
   }
   const std::string& keptName = found.front();
   session.LibraryFilePath = folder + fs::kSeparator + keptName;
+  ParseLibrary(ctx, keptName, load);
+  return load;
+}
+
+namespace {
+
+void ParseLibrary(DataContext& ctx, const std::string& sealedName, LibraryLoad& load) {
+  Session& session = ctx.session;
   // Read once: the checksum and the parser work on the same bytes. A file
   // that cannot be read has the checksum 0, so its name is reported as not
   // matching, and then it cannot be loaded, for the reason it was not read.
@@ -67,22 +84,23 @@ LibraryLoad LoadLibraryFile(DataContext& ctx) {
     unreadable = e;
   }
   const std::string crc = unreadable ? "0" : CrcHexOfLibraryBytes(bytes);
-  if (!CarriesSealedName(keptName, crc))
+  if (!sealedName.empty() && !CarriesSealedName(sealedName, crc))
     load.failures.push_back(LoadFailure(ctx, msg::kLibraryNameMismatch));
 
   if (unreadable) {
     load.failures.push_back(LoadFailure(ctx, msg::kLibraryUnparsable, unreadable->description()));
-    return load;
+    return;
   }
   XmlDocument document;
   if (!document.loadFromMemory(bytes)) {
     load.failures.push_back(LoadFailure(ctx, msg::kLibraryUnparsable, document.parseErrorReason()));
-    return load;
+    return;
   }
   session.Library = std::make_shared<const LibraryModel>(std::move(document));
   load.loaded = true;
-  return load;
 }
+
+}  // namespace
 
 std::string LibraryFileName(const std::string& path) {
   if (!fs::FileExists(path)) throw platform_error::FileNotFound("LibraryFileName");

@@ -27,6 +27,7 @@ std::vector<std::string> LibraryFilesIn(const std::string& folder);
 // (with the reason when the folder cannot be listed),
 // kLibraryNameMismatch and kLibraryUnparsable (a file that cannot be read
 // gives the last two, with the reason). Raises nothing but memory running out.
+// AppState::LibraryFile, when set, is loaded instead, without the name check.
 [[nodiscard]] LibraryLoad LoadLibraryFile(DataContext& ctx);
 
 // "LIB_XKM_" + CRC text + ".lbr": the name a library file must carry. Raises

@@ -35,6 +35,9 @@ struct AppState {
   // separator) and its file name without extension.
   std::string ExecutableFolder;
   std::string ExecutableName;
+  // A library file used in place of the one found beside the executable,
+  // whatever its name (a preview tries a library before it is sealed).
+  std::string LibraryFile;
   std::string WindowTitle = "xkmtool";
 };
 

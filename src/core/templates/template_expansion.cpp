@@ -59,7 +59,7 @@ void AppendDefinitions(std::vector<VariableDefinition>& list, std::string_view t
 }
 
 std::vector<Directive> FindDirectives(DataContext& ctx, const SessionTable& variables,
-                                      std::string_view templateText) {
+                                      std::string_view templateText, const ExpansionHooks& hooks) {
   std::vector<Directive> directives;
   for (const DirectiveCandidate& candidate : FindDirectiveCandidates(templateText)) {
     if (!candidate.name) {
@@ -77,7 +77,8 @@ std::vector<Directive> FindDirectives(DataContext& ctx, const SessionTable& vari
     std::string_view value = TrimBlanks(stored);
     // A cut may begin or end with a blank that is then no edge of the value:
     // what is inserted, or names the file to insert, is trimmed again.
-    if (candidate.cutLength != 0) value = TrimBlanks(Utf8Tail(value, candidate.cutLength));
+    if (candidate.cutLength != 0 && !(hooks.uncut && hooks.uncut(value)))
+      value = TrimBlanks(Utf8Tail(value, candidate.cutLength));
     std::string type = variables.text(rows.front(), variables.columnIndex("Type"));
     directives.push_back({candidate.offset, candidate.offset + candidate.length,
                           std::string(TrimBlanks(type)), std::string(value)});
@@ -132,9 +133,9 @@ SessionTable ParseVariableDefinitions(DataContext& ctx, std::string_view text) {
 }
 
 void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string_view templateText,
-                    std::string& output, const InsertReader& readInsert) {
+                    std::string& output, const ExpansionHooks& hooks) {
   output.clear();
-  std::vector<Directive> directives = FindDirectives(ctx, variables, templateText);
+  std::vector<Directive> directives = FindDirectives(ctx, variables, templateText, hooks);
   // Only the assembly copies template text, and it runs for directives alone:
   // a template without any directive gives the empty text, which the
   // container step then writes as it is.
@@ -155,8 +156,8 @@ void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string
       if (file == files.end()) {
         std::string content;
         try {
-          if (readInsert)
-            readInsert(d.value, content);
+          if (hooks.readInsert)
+            hooks.readInsert(d.value, content);
           else
             ReadTextFile(ctx, d.value, content);
         } catch (const Error&) {

@@ -47,10 +47,15 @@ SessionTable ParseVariableDefinitions(DataContext& ctx, std::string_view text);
 // was assembled up to the failing directive. Errors msg::kRawTemplateCorrupt (a
 // span without a name clause), kUnknownRawVariable (a name not defined exactly
 // once), kInsertFileNotFound (a missing file).
-// `readInsert`, when given, reads the inserted files in place of ReadTextFile.
-using InsertReader = std::function<void(const std::string& fileName, std::string& content)>;
+// A preview's way with the parts only the tools supply: `readInsert` reads
+// the inserted files in place of ReadTextFile, and a value `uncut` holds true
+// for (a marker) is inserted whole, whatever its CS_Len clause.
+struct ExpansionHooks {
+  std::function<void(const std::string& fileName, std::string& content)> readInsert;
+  std::function<bool(std::string_view value)> uncut;
+};
 void ExpandTemplate(DataContext& ctx, const SessionTable& variables, std::string_view templateText,
-                    std::string& output, const InsertReader& readInsert = {});
+                    std::string& output, const ExpansionHooks& hooks = {});
 
 // The whole content of a Windows-1252 text file, as UTF-8. A relative name
 // is one of the working folder's files (PFADZIELABLAGE). A missing file raises

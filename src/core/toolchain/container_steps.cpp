@@ -71,7 +71,7 @@ void clsToolChain::BuildSGOContainer() {
       throw Error(msg::kFailure, "SGO-File : " + name + ".sgo" + " was not created!");
     ctx_.session.convertedContainer = sgo;
   } catch (const std::exception& e) {
-    throw Error(msg::kFailure, AsError(e).description() + " - program stops!", "BuildSGOContainer");
+    throw Error(msg::kFailure, AsError(e).description() + kProgramStops, "BuildSGOContainer");
   }
 }
 

@@ -15,8 +15,6 @@
 namespace xkm {
 namespace {
 
-constexpr const char* kProgramStops = " - program stops!";
-
 void RequireFile(const std::string& path) {
   if (!fs::FileExists(path)) throw Error(msg::kFailure, "File : " + path + " not found!");
 }

@@ -50,6 +50,9 @@ class clsToolChain : public StepTarget {
   std::string currentStep_;  // the step CallByName runs, for the tool records
 };
 
+// The end of a failed step's text: the run ends there.
+inline constexpr const char* kProgramStops = " - program stops!";
+
 // A step that needs the prepared session (its folder, layout and names)
 // names why there is none, rather than what is missing because of it, and
 // writes nothing: msg::kFailure "No session was prepared: " and the first

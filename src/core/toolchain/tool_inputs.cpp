@@ -16,9 +16,9 @@ namespace {
 
 constexpr std::string_view kPlaceholderStart = "<$";
 
-// Each placeholder "<$DATA.NAME>" left in `text` replaced by what `value`
-// gives for NAME; other placeholders stay.
-void MarkMissingValues(std::string& text, const ToolParts& toolParts) {
+// Each placeholder "<$DATA.NAME>" of `text` whose row DataTable lacks
+// replaced by what `value` gives for NAME; other placeholders stay.
+void MarkMissingValues(std::string& text, const SessionTable& data, const ToolParts& toolParts) {
   std::string marked;
   size_t done = 0;
   for (size_t start = text.find(kPlaceholderStart); start != std::string::npos;
@@ -29,7 +29,8 @@ void MarkMissingValues(std::string& text, const ToolParts& toolParts) {
     std::string kind;
     const std::string_view inner = std::string_view(text).substr(
         start + kPlaceholderStart.size(), end - start - kPlaceholderStart.size());
-    if (!SplitPlaceholder(inner, name, kind) || kind != "DATA") continue;
+    if (!SplitPlaceholder(inner, name, kind) || kind != "DATA" || data.rowsNamed(name).size() == 1)
+      continue;
     marked.append(text, done, start - done);
     marked += toolParts.value(name);
     done = end + 1;
@@ -55,19 +56,21 @@ PreparedScript RenderControlFile(Context& ctx) {
 
 std::string RenderContainerText(Context& ctx, const ToolParts* toolParts) {
   std::string mcs = ctx.session.prepared.containerScript;
+  if (toolParts != nullptr) MarkMissingValues(mcs, ctx.session.DataTable, *toolParts);
   ReplaceData(ctx, mcs);
-  if (toolParts != nullptr) MarkMissingValues(mcs, *toolParts);
   if (mcs.find(kPlaceholderStart) != std::string::npos)
     throw Error(msg::kUnknownMcsVariables, ctx.message(msg::kUnknownMcsVariables));
   SessionTable variables = ParseVariableDefinitions(ctx, mcs);
   ctx.host.processEvents();
-  InsertReader readInsert;
-  if (toolParts != nullptr)
-    readInsert = [&](const std::string& fileName, std::string& content) {
+  ExpansionHooks hooks;
+  if (toolParts != nullptr) {
+    hooks.readInsert = [&](const std::string& fileName, std::string& content) {
       if (!toolParts->insert(fileName, content)) ReadTextFile(ctx, fileName, content);
     };
+    hooks.uncut = toolParts->isMarker;
+  }
   std::string container;
-  ExpandTemplate(ctx, variables, ctx.session.prepared.containerText, container, readInsert);
+  ExpandTemplate(ctx, variables, ctx.session.prepared.containerText, container, hooks);
   return container;
 }
 

@@ -15,12 +15,14 @@ namespace xkm {
 PreparedScript RenderControlFile(Context& ctx);
 
 // What stands for the parts of the container only the tools supply: `value`
-// gets a value of the checksum log the session lacks (`name` is its DATA
-// row), `insert` a file a tool makes (`path`, as the template names it) and
-// gives false for any other file, which is then read.
+// gets a DATA row the session lacks (the checksum log brings it), `insert` a
+// file a tool makes (`path`, as the template names it) and gives false for
+// any other file, which is then read. `isMarker` tells what they give, which
+// is inserted whole.
 struct ToolParts {
   std::function<std::string(const std::string& name)> value;
   std::function<bool(const std::string& path, std::string& content)> insert;
+  std::function<bool(std::string_view text)> isMarker;
 };
 
 // The container's text: the MCS definitions with the session's values in,
