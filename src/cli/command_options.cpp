@@ -13,7 +13,10 @@ constexpr const char* kExitCodes =
     "Exit codes of --preview: 0 a run would reach its tools, 1 a step before\n"
     "them would fail, 3 a run would show messages, 2 usage or unreadable inputs,\n"
     "5 the report could not be written.\n"
-    "--batch, --preview, --library-name, --seal-library, --check-library and\n"
+    "Exit codes of --compare-library: 0 every order the same, 3 some differ,\n"
+    "1 a preview fails with one library only, 2 usage or unreadable traces,\n"
+    "5 the report could not be written.\n"
+    "--batch, --preview, --compare-library, --library-name, --seal-library, --check-library and\n"
     "--version exclude each other. A wrong command line exits with 2 and this text.";
 
 // The declarations' own words, without CLI11's notes on which options exclude
@@ -45,9 +48,12 @@ struct Declared {
   std::string checkLibrary;
   std::string preview;
   std::string library;
+  std::string compareLibrary;
+  std::vector<std::string> orders;
   CLI::Option* batchOption;
   CLI::Option* reportOption;
   CLI::Option* libraryOption;
+  CLI::Option* ordersOption;
   std::vector<CLI::Option*> modes;
 
   Declared() {
@@ -60,9 +66,14 @@ struct Declared {
                                   "the JSON report of --batch, --check-library or --preview")
                        ->type_name("FILE");
     libraryOption = app.add_option("--library", library,
-                                   "the library --preview uses instead of the one beside the "
-                                   "program; its name need not carry the checksum yet")
+                                   "the library --preview uses, or --compare-library compares "
+                                   "with, instead of the one beside the program; its name need "
+                                   "not carry the checksum yet")
                         ->type_name("FILE");
+    ordersOption =
+        app.add_option("--orders", orders,
+                       "trace files whose orders --compare-library previews with both libraries")
+            ->type_name("TRACE...");
     modes = {batchOption,
              app.add_option("--library-name", libraryName, "the name a library file must carry")
                  ->type_name("FILE"),
@@ -75,7 +86,11 @@ struct Declared {
                             "writes into FOLDER (new or empty) the files a run of XML,HEX,A2L "
                             "would hand its tools, and preview.json; starts no tool and touches "
                             "nothing else")
-                 ->type_name("FOLDER")};
+                 ->type_name("FOLDER"),
+             app.add_option("--compare-library", compareLibrary,
+                            "previews the orders of --orders with this library and the other one "
+                            "and says which would come out different")
+                 ->type_name("FILE")};
     // One mode at a time: "--check-library F --batch" never quietly runs a batch.
     for (CLI::Option* mode : modes)
       for (CLI::Option* other : modes)
@@ -84,9 +99,10 @@ struct Declared {
 
   CommandAction action() const {
     // In the order of `modes`.
-    constexpr CommandAction kActions[] = {CommandAction::Batch,       CommandAction::LibraryName,
-                                          CommandAction::SealLibrary, CommandAction::CheckLibrary,
-                                          CommandAction::Version,     CommandAction::Preview};
+    constexpr CommandAction kActions[] = {CommandAction::Batch,         CommandAction::LibraryName,
+                                          CommandAction::SealLibrary,   CommandAction::CheckLibrary,
+                                          CommandAction::Version,       CommandAction::Preview,
+                                          CommandAction::CompareLibrary};
     for (size_t i = 0; i < modes.size(); ++i)
       if (modes[i]->count() > 0) return kActions[i];
     return CommandAction::Gui;
@@ -124,6 +140,8 @@ CommandOptions ParseCommandOptions(const std::vector<std::string>& arguments) {
   options.libraryPath = declared.libraryName + declared.sealLibrary + declared.checkLibrary;
   options.previewFolder = declared.preview;
   options.libraryFile = declared.library;
+  options.compareLibrary = declared.compareLibrary;
+  options.traceFiles = declared.orders;
   const std::vector<std::string> rest = declared.app.remaining();
   if (!rest.empty() && rest.front().rfind("--", 0) == 0)
     return Invalid("unknown option " + rest.front());
@@ -133,10 +151,14 @@ CommandOptions ParseCommandOptions(const std::vector<std::string>& arguments) {
   if (!rest.empty() && !takesCommandLine)
     return Invalid("no process command line goes with this option: " + rest.front());
   if (declared.reportOption->count() > 0 && options.action != CommandAction::Batch &&
-      options.action != CommandAction::CheckLibrary && options.action != CommandAction::Preview)
-    return Invalid("--report goes with --batch, --check-library or --preview");
-  if (declared.libraryOption->count() > 0 && options.action != CommandAction::Preview)
-    return Invalid("--library goes with --preview");
+      options.action != CommandAction::CheckLibrary && options.action != CommandAction::Preview &&
+      options.action != CommandAction::CompareLibrary)
+    return Invalid("--report goes with --batch, --check-library, --preview or --compare-library");
+  const bool comparing = options.action == CommandAction::CompareLibrary;
+  if (declared.libraryOption->count() > 0 && options.action != CommandAction::Preview && !comparing)
+    return Invalid("--library goes with --preview or --compare-library");
+  if ((declared.ordersOption->count() > 0) != comparing)
+    return Invalid("--orders goes with --compare-library, which needs it");
   if (options.action == CommandAction::Preview && rest.empty())
     return Invalid("--preview needs the process command line XML,HEX,A2L");
   for (const std::string& part : rest) {

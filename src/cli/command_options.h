@@ -14,17 +14,20 @@ enum class CommandAction {
   SealLibrary,
   CheckLibrary,
   Preview,
+  CompareLibrary,
   Invalid
 };
 
 struct CommandOptions {
   CommandAction action = CommandAction::Gui;
   std::string reportPath;
-  std::string libraryPath;    // --library-name / --seal-library / --check-library
-  std::string previewFolder;  // --preview
-  std::string libraryFile;    // --library
-  std::string commandLine;    // the arguments after the options, joined by single blanks
-  std::string error;          // why the options are invalid
+  std::string libraryPath;              // --library-name / --seal-library / --check-library
+  std::string previewFolder;            // --preview
+  std::string libraryFile;              // --library
+  std::string compareLibrary;           // --compare-library
+  std::vector<std::string> traceFiles;  // --orders
+  std::string commandLine;              // the arguments after the options, joined by single blanks
+  std::string error;                    // why the options are invalid
 };
 
 // Options start with "--" and come first; the rest is the process command line.

@@ -6,6 +6,7 @@
 #include "cli/batch_mode.h"
 #include "cli/command_options.h"
 #include "cli/library_check_mode.h"
+#include "cli/library_compare_mode.h"
 #include "cli/preview_mode.h"
 #include "core/library/library_loader.h"
 #include "core/platform/error.h"
@@ -89,6 +90,14 @@ int main(int argc, char** argv) {
       return xkm::RunPreview(
           app,
           {options.previewFolder, options.libraryFile, options.commandLine, options.reportPath},
+          std::cout, std::cerr);
+    }
+    case xkm::CommandAction::CompareLibrary: {
+      xkm::AppState app;
+      xkm::LocateExecutable(app);
+      return xkm::RunLibraryCompare(
+          app,
+          {options.compareLibrary, options.libraryFile, options.traceFiles, options.reportPath},
           std::cout, std::cerr);
     }
     case xkm::CommandAction::Gui:

@@ -145,5 +145,39 @@ TEST_F(Preview, UsesTheGivenLibrary) {
   EXPECT_NE(ReadFileBytes(file("pv/CS_ST10.qsr")).find("; tried"), std::string::npos);
 }
 
+// Which orders of a trace a library change would turn out different.
+TEST_F(Preview, ComparesLibrariesOnTheOrdersOfATrace) {
+  write("xkmtool.ini", "[System]\nToolConfig=tools.ini\nTraceLog=input/runs.log\n");
+  ASSERT_EQ(runBatch(kInputs, "input").exitCode, 0);
+  struct Row {
+    const char* name;
+    std::string from, to;  // the library change; none when empty
+    bool changeImage;      // the image changes after its run
+    int exitCode;
+    std::string inOut;
+  };
+  const Row rows[] = {
+      {"an identical library", "", "", false, 0, "same       "},
+      {"one changed template line", "CHECKSUM=CS_TOTAL;CRC32;0x80000",
+       "CHECKSUM=CS_TOTAL;CRC32;0x8", false, 3,
+       R"(CS_ST10.qsr line 4: "CHECKSUM=CS_TOTAL;CRC32;0x80000;0xA00FF" → "CHECKSUM=CS_TOTAL;CRC32;0x8;0xA00FF")"},
+      {"a changed condition", "LAYOUT=\"AST_ST10_2BLOCK\"", "LAYOUT=\"AST_TC_2BLOCK\"", false, 3,
+       "layout AST_ST10_2BLOCK → AST_TC_2BLOCK"},
+      {"no layout with the new library", "CODE_FLASH.4=\"80000\"", "CODE_FLASH.4=\"90000\"", false,
+       1, "fails with the new library: 60000 No session was prepared"},
+      {"an image changed since its run", "", "", true, 0, "ecu_st10.hex changed since the run"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string library = row.from.empty() ? changedLibrary("<XKMTOOL>", "<XKMTOOL>")
+                                                 : changedLibrary(row.from, row.to);
+    if (row.changeImage) write("input/ecu_st10.hex", DemoInput("ecu_st10.hex") + "\n");
+    const ChildResult result =
+        RunChild(command({"--compare-library", library, "--orders", work("runs.log")}));
+    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+    EXPECT_NE(result.out.find(row.inOut), std::string::npos) << result.out;
+  }
+}
+
 }  // namespace
 }  // namespace xkm::test

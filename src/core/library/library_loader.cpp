@@ -47,7 +47,12 @@ LibraryLoad LoadLibraryFile(DataContext& ctx) {
   LibraryLoad load;
   if (!ctx.app.LibraryFile.empty()) {
     session.LibraryFilePath = ctx.app.LibraryFile;
-    ParseLibrary(ctx, {}, load);
+    if (ctx.app.LibraryFileModel) {
+      session.Library = ctx.app.LibraryFileModel;
+      load.loaded = true;
+    } else {
+      ParseLibrary(ctx, {}, load);
+    }
     return load;
   }
   const std::string& folder = ctx.app.ExecutableFolder;

@@ -9,6 +9,7 @@
 namespace xkm {
 
 class clsUserData;
+class LibraryModel;
 
 // The process-wide state the main window owns for the life of the program.
 struct AppState {
@@ -38,6 +39,8 @@ struct AppState {
   // A library file used in place of the one found beside the executable,
   // whatever its name (a preview tries a library before it is sealed).
   std::string LibraryFile;
+  // LibraryFile once parsed, for a caller that previews many orders with it.
+  std::shared_ptr<const LibraryModel> LibraryFileModel;
   std::string WindowTitle = "xkmtool";
 };
 
