@@ -140,5 +140,24 @@ TEST(RunAndCapture, LetsTheHostWaitWhileAToolRuns) {
   EXPECT_EQ(host.waits.front(), std::chrono::milliseconds(30));
 }
 
+// What one run did must not pass for the next run's: a container an earlier
+// run wrote would be converted as this run's.
+TEST(Session, BeginRunForgetsTheLastRunsOutputs) {
+  Session session;
+  session.writtenContainer = "earlier.xkm";
+  session.convertedContainer = "earlier.sgo";
+  session.writtenControlFile = "earlier.ctl";
+  session.preparationFailure = "earlier failure";
+  session.prepared.folder = "/earlier";
+  session.endedByStop = true;
+  session.beginRun();
+  EXPECT_EQ(session.writtenContainer, "");
+  EXPECT_EQ(session.convertedContainer, "");
+  EXPECT_EQ(session.writtenControlFile, "");
+  EXPECT_EQ(session.preparationFailure, "");
+  EXPECT_EQ(session.prepared.folder, "");
+  EXPECT_FALSE(session.endedByStop);
+}
+
 }  // namespace
 }  // namespace xkm
