@@ -150,7 +150,7 @@ TEST(A2lScan, EqualsTheWholeTextPatternsAtEveryChunkSize) {
        "ECU  \"E\" \n  ECU_X \"y\"\n%ECU \"long\"\n  /* ECU \"no\" */\n"
        "  SYSTEM_CONSTANT \"SY_A\" \"5\"\nsystem_constant\t\"SY_B\" \"C\"\t\" 1 \"\n"
        "\tSYSTEM_CONSTANT \"SY_\"%\"a\"b\"\n  SYSTEM_CONSTANT\"x\" \"y\"\n"
-       "SYSTEM_CONSTANT \" \"\t\"\n/end MOD_PAR\n",
+       "SYSTEM_CONSTANT \" \"\t\"\nECU \t\n/end MOD_PAR\n",
        "epk 2 [8000] [EPK_1]\necu 6 [e]\nconstant [SY_A] [5]"},
       {"memory segments",
        "/begin MOD_PAR\n/begin MEMORY_SEGMENT SEG \"\" DATA FLASH INTERN 0x80 0x10 -1 -1 -1 -1 -1\n"
