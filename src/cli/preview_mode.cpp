@@ -1,6 +1,5 @@
 #include "cli/preview_mode.h"
 
-#include <filesystem>
 #include <ostream>
 
 #include "cli/batch_host.h"
@@ -12,6 +11,7 @@
 #include "core/platform/os/path.h"
 #include "core/platform/os/sha256.h"
 #include "core/preview/order_preview.h"
+#include "core/preview/preview_folder.h"
 #include "core/resources/message_ids.h"
 #include "core/session/config_names.h"
 #include "core/session/context.h"
@@ -20,21 +20,6 @@
 
 namespace xkm {
 namespace {
-
-// The folder, created when missing; a reason when it cannot take a preview.
-std::string ClaimEmptyFolder(const std::string& folder) {
-  namespace stdfs = std::filesystem;
-  std::error_code error;
-  const stdfs::path path = fs::NativePath(folder);
-  if (!stdfs::exists(path, error)) {
-    stdfs::create_directories(path, error);
-    return error ? folder + ": the folder cannot be created (" + error.message() + ")" : "";
-  }
-  if (!stdfs::is_directory(path, error)) return folder + ": not a folder";
-  if (!stdfs::is_empty(path, error) || error)
-    return folder + ": the folder is not empty; a preview overwrites nothing";
-  return {};
-}
 
 // A library tried before it is sealed carries another name than the one a
 // run requires; the preview says so and goes on.
@@ -104,7 +89,7 @@ int RunPreview(AppState& app, const PreviewOptions& options, std::ostream& out, 
     err << "xkmtool: " << options.libraryFile << ": " << AsError(e).numberAndDescription() << "\n";
     return kExitStartupFailed;
   }
-  if (const std::string refusal = ClaimEmptyFolder(options.folder); !refusal.empty()) {
+  if (const std::string refusal = PrepareEmptyFolder(options.folder); !refusal.empty()) {
     err << "xkmtool: " << refusal << "\n";
     return kExitStartupFailed;
   }
@@ -116,8 +101,7 @@ int RunPreview(AppState& app, const PreviewOptions& options, std::ostream& out, 
   const int exitCode = ExitCodeOf(preview, host);
   const nlohmann::ordered_json json = PreviewToJson(preview, context, host, warning, exitCode);
   try {
-    for (const PreviewFile& file : preview.files)
-      fs::WriteFileAtomic(options.folder + fs::kSeparator + file.name, file.bytes);
+    WritePreviewFiles(options.folder, preview.files);
     fs::WriteFileAtomic(options.folder + fs::kSeparator + kPreviewReportName, json.dump(1) + "\n");
   } catch (const std::exception& e) {
     err << "xkmtool: " << options.folder << ": " << AsError(e).numberAndDescription() << "\n";

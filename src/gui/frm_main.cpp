@@ -35,6 +35,7 @@
 #include "core/userdata/user_data.h"
 #include "gui/elided_label.h"
 #include "gui/frm_check_library.h"
+#include "gui/frm_preview.h"
 #include "gui/grid_look.h"
 #include "gui/help_pane.h"
 #include "gui/qt_text.h"
@@ -284,6 +285,8 @@ void frmMain::SetUpMenus() {
   QAction* mnuCheckLibrary =
       mnuFile->addAction("Check &library…", this, [this] { ShowLibraryCheck(this, app_, host_); });
   mnuCheckLibrary->setObjectName("mnuCheckLibrary");
+  mnuPreview = mnuFile->addAction("&Preview…", this, &frmMain::Preview_Click);
+  mnuPreview->setObjectName("mnuPreview");
   mnuOpenFolder = mnuFile->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
                                      "Open &work folder", this, [this] { OpenWorkFolder_Click(); });
   mnuOpenFolder->setObjectName("mnuOpenFolder");
@@ -525,6 +528,13 @@ void frmMain::NewOrder_Click() {
   }
 }
 
+void frmMain::Preview_Click() {
+  if (runner_.running()) return;
+  if (app_.InputHexPath.empty()) NewOrder_Click();
+  if (app_.InputHexPath.empty()) return;
+  ShowPreview(this, app_, runner_.steps());
+}
+
 void frmMain::Config_Click() {
   if (runner_.running() || !app_.UserDataObject) return;
   app_.UserDataObject->InputUserData(host_);
@@ -578,6 +588,7 @@ void frmMain::setIdleActionsEnabled(bool enabled) {
   mnuStart->setEnabled(enabled);
   mnuConfig->setEnabled(enabled);
   mnuNewOrder->setEnabled(enabled);
+  mnuPreview->setEnabled(enabled);
   // A second Stop stays possible: it hurries a running tool.
   TB->findChild<QAction*>("Stop")->setEnabled(!enabled);
   mnuStop->setEnabled(!enabled);

@@ -78,6 +78,9 @@ class frmMain : public QMainWindow, private RunDisplay {
   void TB_ButtonClick(const QString& key);
   void Stop_Click();
   void NewOrder_Click();
+  // What a run of the current order would write (an order is asked for when
+  // there is none), without writing it.
+  void Preview_Click();
   void Config_Click();
   void pbSizeHelp_Click();
   void OpenWorkFolder_Click();
@@ -118,6 +121,7 @@ class frmMain : public QMainWindow, private RunDisplay {
   QAction* mnuStop = nullptr;
   QAction* mnuConfig = nullptr;
   QAction* mnuNewOrder = nullptr;
+  QAction* mnuPreview = nullptr;
   QAction* mnuOpenFolder = nullptr;
   QFrame* FrameStatus = nullptr;
   QTableWidget* Grid = nullptr;

@@ -1,6 +1,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <filesystem>
 #include <memory>
 
 #include "core/platform/text/text_pieces.h"
@@ -8,6 +11,7 @@
 #include "core/userdata/user_data.h"
 #include "gui/frm_check_library.h"
 #include "gui/frm_init.h"
+#include "gui/frm_preview.h"
 #include "gui/frm_user_data.h"
 #include "gui_fixture.h"
 
@@ -263,6 +267,38 @@ TEST(CheckLibraryWindow, FindingsShowWholeAndCopyAsWholeRows) {
       QGuiApplication::clipboard()->text().toStdString(),
       "error\t1\t1\tthe file name does not match the content's checksum (a run reports "
       "60014): the library must be named \"LIB_XKM_15ADED42.lbr\" (xkmtool --seal-library)\n");
+}
+
+// The preview's dialog: a tab per file under the run's names, and a save
+// that never writes into a folder holding anything.
+TEST(PreviewDialog, ShowsEachFileAndSavesOnlyIntoAnEmptyFolder) {
+  OrderPreview preview;
+  preview.reachesTools = true;
+  preview.files = {{"CS.qsr", "CHECKSUM=A\r\n"},
+                   {"A.xkm.preview",
+                    "Checksum=\xAB"
+                    "A from the checksum tool\xBB"}};
+  Session session;
+  frmPreview form(preview, session, {});
+  QStringList tabs;
+  for (int i = 0; i < form.tabs()->count(); ++i) tabs << form.tabs()->tabText(i);
+  EXPECT_EQ(tabs, QStringList({"&Layout", "CS.qsr", "A.xkm.preview"}));
+  EXPECT_EQ(qobject_cast<QPlainTextEdit*>(form.tabs()->widget(2))->toPlainText().toStdString(),
+            "Checksum=«A from the checksum tool»");
+
+  test::ScratchFolder folder;
+  const struct {
+    const char* name;
+    std::string folder;
+    bool saved;
+  } rows[] = {{"a new folder", folder.file("new"), true},
+              {"a folder that holds a file", folder.path(), false}};
+  folder.write("mine.txt", "x");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(form.saveTo(row.folder).empty(), row.saved);
+    EXPECT_EQ(std::filesystem::exists(row.folder + "/CS.qsr"), row.saved);
+  }
 }
 
 }  // namespace

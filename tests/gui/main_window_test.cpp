@@ -22,6 +22,7 @@
 #include "core/toolchain/container_files.h"
 #include "gui/elided_label.h"
 #include "gui/frm_main.h"
+#include "gui/frm_preview.h"
 #include "gui/qt_text.h"
 #include "gui/session_view.h"
 #include "gui_fixture.h"
@@ -367,6 +368,19 @@ TEST_F(MainWindowTest, CheckLibraryChecksWhatARunWouldLoad) {
     EXPECT_EQ(prompts.messages, expected);
     EXPECT_EQ(window->findChild<QDialog*>("frmCheckLibrary") != nullptr, said.empty());
   }
+}
+
+// File > Preview goes through the process list as a run would, writing
+// nothing: here its first step is no step of the tool chain.
+TEST_F(MainWindowTest, PreviewShowsWhereARunWouldStop) {
+  start();
+  action("mnuPreview").trigger();
+  const auto* form = window->findChild<frmPreview*>("frmPreview");
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(
+      form->summary()->text().toStdString(),
+      "A run would stop before its tools: 438 Object doesn't support this property or method");
+  EXPECT_EQ(called, std::vector<std::string>());  // no step of the window's tool chain ran
 }
 
 // Each row: Ctrl+N, cancelled or not; a run writing the container, if any;
