@@ -51,9 +51,11 @@ std::string Overview(const OrderPreview& preview, const Session& session,
                      "\nConfiguration: " + ValueOf(session.ConfigTable, config::kConfigNum) +
                      "\n\nLayout rules tried:\n";
   for (const LayoutTraceEntry& entry : session.layoutTrace)
-    text += "  " + std::to_string(entry.position) + (entry.matched ? " matched: " : " no: ") +
-            entry.condition + " expected \"" + entry.expected + "\", found \"" + entry.actual +
-            "\"\n";
+    text += "  rule " + std::to_string(entry.position) +
+            (entry.matched ? std::string(" matched")
+                           : ": " + entry.condition + " expected \"" + entry.expected +
+                                 "\", found \"" + entry.actual + "\"") +
+            "\n";
   text += "\nTool command lines, in order:\n";
   for (const std::string& line : preview.commandLines) text += "  " + line + "\n";
   text += "\nMessages a run would show:\n";
