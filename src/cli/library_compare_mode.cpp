@@ -176,8 +176,8 @@ std::vector<std::string> Differences(const SidePreview& before, const SidePrevie
       differences.push_back(FirstDifference(name, x->second, y->second));
   }
   if (before.preview.commandLines != after.preview.commandLines)
-    differences.push_back("the tool command lines");
-  if (before.messages != after.messages) differences.push_back("the messages");
+    differences.emplace_back("the tool command lines");
+  if (before.messages != after.messages) differences.emplace_back("the messages");
   return differences;
 }
 

@@ -219,6 +219,8 @@ TEST(LinePatterns, LongBlankRunsGetAVerdict) {
        Fields{"CODE1" + b(119), "CODE" + blanks + "FLASH" + blanks + "INTERN" + b(117), "", "",
               "8" + b(119), "10"}},
       {segment + " -1 -1 -1 -1 0" + blanks + "/* c */", std::nullopt},
+      {"/begin MEMORY_SEGMENT  \"\" CODE FLASH INTERN 0x8 0x10 -1 -1 -1 -1 -1",
+       Fields{"", "CODE", "FLASH", "INTERN", "8", "10"}},  // no name
       {"/begin MEMORY_SEGMENT CODE1 \"long\" CODE FLASH INTERN 0x8 0x10 -1 -1 -1 -1 -1" + blanks +
            "x",
        std::nullopt},
