@@ -35,21 +35,11 @@
 #include "core/a2l/a2l_reader.h"
 #include "core/platform/os/file_system.h"
 #include "core/session/context.h"
+#include "core/session/keeping_host.h"
 
 namespace {
 
 namespace stdfs = std::filesystem;
-
-class NullHost : public xkm::Host, public xkm::RunObserver {
- public:
-  void showMessage(const std::string&, const std::string&) override {}
-  bool askYesNo(const std::string&, const std::string&) override { return false; }
-  void processEvents() override {}
-  void setBusyPointer(bool) override {}
-  xkm::RunObserver& observer() override { return *this; }
-  void appendStateRow(const xkm::StateRow&) override {}
-  xkm::InputDialogResult showInputDialog() override { return {}; }
-};
 
 const stdfs::path kDemo = stdfs::path(XKM_SOURCE_DIR) / "examples" / "demo";
 constexpr size_t kExtraConstants = 400;
@@ -226,7 +216,7 @@ void BM_ReadA2LData(benchmark::State& state) {
   const double fileMegabytes = static_cast<double>(stdfs::file_size(path)) / (1 << 20);
   xkm::AppState app;
   xkm::Session session;
-  NullHost host;
+  xkm::KeepingHost host;
   xkm::Context ctx{app, session, host};
   double total = 0;
   for (auto _ : state) {
@@ -314,7 +304,7 @@ void BM_SectionBlanks(benchmark::State& state) {
       << segment << "\r\n      /end MEMORY_SEGMENT\r\n/end MOD_PAR\r\n";
   xkm::AppState app;
   xkm::Session session;
-  NullHost host;
+  xkm::KeepingHost host;
   xkm::Context ctx{app, session, host};
   for (auto _ : state) {
     xkm::InitSessionTables(session);

@@ -19,6 +19,7 @@
 #include "core/platform/os/file_system.h"
 #include "core/platform/xml/xml.h"
 #include "core/session/context.h"
+#include "core/session/keeping_host.h"
 #include "core/session/session.h"
 #include "core/toolchain/prepare_session.h"
 
@@ -29,22 +30,6 @@
 namespace {
 
 using namespace xkm;
-
-class CountingHost : public Host, public RunObserver {
- public:
-  void showMessage(const std::string& text, const std::string&) override {
-    ++messages;
-    last = text;
-  }
-  bool askYesNo(const std::string&, const std::string&) override { return false; }
-  void processEvents() override {}
-  void setBusyPointer(bool) override {}
-  RunObserver& observer() override { return *this; }
-  void appendStateRow(const StateRow&) override {}
-  InputDialogResult showInputDialog() override { return {}; }
-  int messages = 0;
-  std::string last;
-};
 
 std::string Demo(const std::string& relative) {
   return fs::ReadAllBytes(std::string(XKM_SOURCE_DIR) + "/examples/demo/" + relative);
@@ -123,11 +108,13 @@ void BM_PrepareSessionWithLargeLibrary(benchmark::State& state) {
   AppState app;
   app.ExecutableFolder = installation.folder();
   Session session;
-  CountingHost host;
+  KeepingHost host;
   Context ctx{app, session, host};
   for (auto _ : state) PrepareSession(ctx, installation.hex(), installation.a2l());
-  if (host.messages != 0 || ReadValue(session.ConfigTable, "AST", 1) != "AST_ST10_2BLOCK")
-    state.SkipWithError(("the preparation did not choose the layout: " + host.last).c_str());
+  if (!host.messages.empty() || ReadValue(session.ConfigTable, "AST", 1) != "AST_ST10_2BLOCK")
+    state.SkipWithError(("the preparation did not choose the layout: " +
+                         (host.messages.empty() ? std::string() : host.messages.back()))
+                            .c_str());
   const double megabytes =
       static_cast<double>(std::filesystem::file_size(installation.library())) / (1 << 20);
   state.counters["library_MB"] = megabytes;

@@ -9,6 +9,7 @@
 
 #include "core/platform/text/text_pieces.h"
 #include "core/session/context.h"
+#include "core/session/keeping_host.h"
 #include "core/session/session.h"
 #include "core/templates/replace_data.h"
 #include "core/templates/template_expansion.h"
@@ -16,17 +17,6 @@
 namespace {
 
 using namespace xkm;
-
-class NullHost : public Host, public RunObserver {
- public:
-  void showMessage(const std::string&, const std::string&) override {}
-  bool askYesNo(const std::string&, const std::string&) override { return false; }
-  void processEvents() override {}
-  void setBusyPointer(bool) override {}
-  RunObserver& observer() override { return *this; }
-  void appendStateRow(const StateRow&) override {}
-  InputDialogResult showInputDialog() override { return {}; }
-};
 
 // A temporary folder with the files the file inserts name.
 class InsertFiles {
@@ -55,7 +45,7 @@ class InsertFiles {
 struct Fixture {
   AppState app;
   Session session;
-  NullHost host;
+  KeepingHost host;
   Context ctx{app, session, host};
   Fixture() { InitSessionTables(session); }
 };

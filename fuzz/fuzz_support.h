@@ -20,22 +20,9 @@
 
 #include "core/platform/os/file_system.h"
 #include "core/platform/os/system_info.h"
-#include "core/session/host.h"
+#include "core/session/keeping_host.h"
 
 namespace xkm::fuzz {
-
-// Records nothing, never blocks: every question is answered No, every dialog
-// is cancelled.
-class NullHost : public Host, public RunObserver {
- public:
-  void showMessage(const std::string&, const std::string&) override {}
-  bool askYesNo(const std::string&, const std::string&) override { return false; }
-  void processEvents() override {}
-  void setBusyPointer(bool) override {}
-  RunObserver& observer() override { return *this; }
-  void appendStateRow(const StateRow&) override {}
-  InputDialogResult showInputDialog() override { return {}; }
-};
 
 // One folder per process under $TMPDIR, removed when the process ends
 // normally. Parallel fuzzing jobs are separate processes and never share it.

@@ -14,7 +14,7 @@ int Run(const uint8_t* data, size_t size) {
   AppState app;
   app.InputXmlPath = WriteScratchFile(folder, "flowdata.xml", AsText(data, size));
   Session session;
-  NullHost host;
+  KeepingHost host;
   Context ctx{app, session, host};
   InitSessionTables(session);
   clsToolChain chain(ctx, [](const std::string&) {});

@@ -14,27 +14,11 @@
 #include "core/preview/preview_folder.h"
 #include "core/session/config_names.h"
 #include "core/session/context.h"
+#include "core/session/keeping_host.h"
 #include "gui/qt_text.h"
 
 namespace xkm {
 namespace {
-
-// Keeps what a run would show instead of showing it, and asks nothing: the
-// window's own boxes are for its runs.
-class KeepingHost : public Host, public RunObserver {
- public:
-  void showMessage(const std::string& text, const std::string&) override {
-    messages.push_back(text);
-  }
-  bool askYesNo(const std::string&, const std::string&) override { return false; }
-  void processEvents() override {}
-  void setBusyPointer(bool) override {}
-  RunObserver& observer() override { return *this; }
-  void appendStateRow(const StateRow&) override {}
-  InputDialogResult showInputDialog() override { return {}; }
-
-  std::vector<std::string> messages;
-};
 
 QPlainTextEdit* TextPage(const QString& text, const QString& name) {
   auto* page = new QPlainTextEdit(text);
