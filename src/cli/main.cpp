@@ -43,6 +43,26 @@ int RunWindowModule(int argc, char** argv, const std::string& commandLine) {
 }
 #endif
 
+// The modes that read the configuration beside the executable, as a run does.
+int RunWithConfiguration(const xkm::CommandOptions& options) {
+  xkm::AppState app;
+  xkm::LocateExecutable(app);
+  switch (options.action) {
+    case xkm::CommandAction::Preview:
+      return xkm::RunPreview(
+          app,
+          {options.previewFolder, options.libraryFile, options.commandLine, options.reportPath},
+          std::cout, std::cerr);
+    case xkm::CommandAction::CompareLibrary:
+      return xkm::RunLibraryCompare(
+          app,
+          {options.compareLibrary, options.libraryFile, options.traceFiles, options.reportPath},
+          std::cout, std::cerr);
+    default:
+      return xkm::RunBatch(app, {options.commandLine, options.reportPath}, std::cout, std::cerr);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,27 +99,10 @@ int main(int argc, char** argv) {
     case xkm::CommandAction::Invalid:
       std::cerr << "xkmtool: " << options.error << "\n" << xkm::UsageText();
       return xkm::kExitStartupFailed;
-    case xkm::CommandAction::Batch: {
-      xkm::AppState app;
-      xkm::LocateExecutable(app);
-      return xkm::RunBatch(app, {options.commandLine, options.reportPath}, std::cout, std::cerr);
-    }
-    case xkm::CommandAction::Preview: {
-      xkm::AppState app;
-      xkm::LocateExecutable(app);
-      return xkm::RunPreview(
-          app,
-          {options.previewFolder, options.libraryFile, options.commandLine, options.reportPath},
-          std::cout, std::cerr);
-    }
-    case xkm::CommandAction::CompareLibrary: {
-      xkm::AppState app;
-      xkm::LocateExecutable(app);
-      return xkm::RunLibraryCompare(
-          app,
-          {options.compareLibrary, options.libraryFile, options.traceFiles, options.reportPath},
-          std::cout, std::cerr);
-    }
+    case xkm::CommandAction::Batch:
+    case xkm::CommandAction::Preview:
+    case xkm::CommandAction::CompareLibrary:
+      return RunWithConfiguration(options);
     case xkm::CommandAction::Gui:
 #ifdef XKM_WITH_GUI
       xkm::RestoreStopRequests();
