@@ -11,11 +11,7 @@ runs=${2:-20}
 . "$(dirname "$0")/demo_install.sh"
 . "$(dirname "$0")/timing.sh"
 
-folder=$(mktemp -d)
-trap 'rm -rf "$folder"' EXIT
-install_demo "$build" "$folder"
-export XDG_CONFIG_HOME=$folder/.config
-cd "$folder"
+enter_demo "$build"
 command_line=input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l
 
 ./xkmtool --batch "$command_line" > /dev/null || {

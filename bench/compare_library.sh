@@ -11,11 +11,7 @@ build=$(cd "$1" && pwd)
 orders=${2:-500}
 . "$(dirname "$0")/demo_install.sh"
 
-folder=$(mktemp -d)
-trap 'rm -rf "$folder"' EXIT
-install_demo "$build" "$folder"
-export XDG_CONFIG_HOME=$folder/.config
-cd "$folder"
+enter_demo "$build"
 
 # One trace line per order, as a run writes it: the three inputs with their
 # size and digest.

@@ -29,3 +29,14 @@ INI
   printf '#!/bin/sh\n: > "${2%%.xkm}.sgo"\n' > "$folder/tools/xkm2sgo"
   chmod +x "$folder"/tools/*
 }
+
+# enter_demo BUILD: the demo laid out (install_demo) in a scratch folder that
+# is removed when the script ends, with the operator's data inside it; the
+# script goes on in that folder, named by $folder.
+enter_demo() {
+  folder=$(mktemp -d)
+  trap 'rm -rf "$folder"' EXIT
+  install_demo "$1" "$folder"
+  export XDG_CONFIG_HOME=$folder/.config
+  cd "$folder"
+}

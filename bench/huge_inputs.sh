@@ -9,11 +9,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 . "$(dirname "$0")/demo_install.sh"
 
-folder=$(mktemp -d)
-trap 'rm -rf "$folder"' EXIT
-install_demo "$build" "$folder"
-export XDG_CONFIG_HOME=$folder/.config
-cd "$folder"
+enter_demo "$build"
 command_line=input/flowdata_4711.xml,input/ecu_st10.hex,input/ecu_st10.a2l
 demo_a2l=$(cat input/ecu_st10.a2l)
 

@@ -67,13 +67,13 @@ class Previewer {
   void step(const std::string& name) {
     using Step = void (Previewer::*)();
     static constexpr std::pair<const char*, Step> kSteps[] = {
-        {"Init", &Previewer::prepare},
-        {"READ_LOGISTIC_DATA", &Previewer::readLogisticData},
-        {"RUN_BCB_CONVERSION", &Previewer::conversion},
-        {"RUN_BCB2MIM_CONVERSION", &Previewer::packing},
-        {"BuildXKMContainer", &Previewer::container},
-        {"CLEANUPSESSION", &Previewer::nothing},
-        {"BuildSGOContainer", &Previewer::sgoConversion}};
+        {step::kInit, &Previewer::prepare},
+        {step::kReadLogisticData, &Previewer::readLogisticData},
+        {step::kConversion, &Previewer::conversion},
+        {step::kPacking, &Previewer::packing},
+        {step::kContainer, &Previewer::container},
+        {step::kCleanUp, &Previewer::nothing},
+        {step::kSgoConversion, &Previewer::sgoConversion}};
     for (const auto& [stepName, run] : kSteps)
       if (EqualsIgnoringCase(stepName, name)) return (this->*run)();
     throw platform_error::ObjectDoesNotSupport("clsToolChain");

@@ -21,13 +21,13 @@ struct StepEntry {
 // The public steps, the only methods the process list may name.
 const std::vector<StepEntry>& Steps() {
   static const std::vector<StepEntry> steps = {
-      {"Init", &clsToolChain::Init},
-      {"READ_LOGISTIC_DATA", &clsToolChain::READ_LOGISTIC_DATA},
-      {"RUN_BCB_CONVERSION", &clsToolChain::RUN_BCB_CONVERSION},
-      {"RUN_BCB2MIM_CONVERSION", &clsToolChain::RUN_BCB2MIM_CONVERSION},
-      {"BuildXKMContainer", &clsToolChain::BuildXKMContainer},
-      {"CLEANUPSESSION", &clsToolChain::CLEANUPSESSION},
-      {"BuildSGOContainer", &clsToolChain::BuildSGOContainer},
+      {step::kInit, &clsToolChain::Init},
+      {step::kReadLogisticData, &clsToolChain::READ_LOGISTIC_DATA},
+      {step::kConversion, &clsToolChain::RUN_BCB_CONVERSION},
+      {step::kPacking, &clsToolChain::RUN_BCB2MIM_CONVERSION},
+      {step::kContainer, &clsToolChain::BuildXKMContainer},
+      {step::kCleanUp, &clsToolChain::CLEANUPSESSION},
+      {step::kSgoConversion, &clsToolChain::BuildSGOContainer},
   };
   return steps;
 }

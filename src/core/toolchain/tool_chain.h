@@ -9,6 +9,17 @@
 
 namespace xkm {
 
+// The names of the process steps, as the process list names them.
+namespace step {
+inline constexpr const char* kInit = "Init";
+inline constexpr const char* kReadLogisticData = "READ_LOGISTIC_DATA";
+inline constexpr const char* kConversion = "RUN_BCB_CONVERSION";
+inline constexpr const char* kPacking = "RUN_BCB2MIM_CONVERSION";
+inline constexpr const char* kContainer = "BuildXKMContainer";
+inline constexpr const char* kCleanUp = "CLEANUPSESSION";
+inline constexpr const char* kSgoConversion = "BuildSGOContainer";
+}  // namespace step
+
 // The process steps the runner calls by name, one fresh object per run. A step
 // takes no arguments, reports progress through UpdateState and stops the whole
 // process only by throwing an Error (number msg::kFailure with a text).
