@@ -106,6 +106,12 @@ TEST_F(Preview, ExitCodesAndFiles) {
        1,
        "No session was prepared",
        {"preview.json"}},
+      {"a library whose name does not carry its checksum",
+       [](Preview& p) {
+         stdfs::rename(p.file("LIB_XKM_B3FCD394.lbr"), p.file("LIB_XKM_00000000.lbr"));
+         return std::vector<std::string>{};
+       },
+       3, "Error: 60014", demoFiles},
       {"a folder that is not empty",
        [](Preview& p) {
          p.write("pv/mine.txt", "not the preview's");
