@@ -204,7 +204,11 @@ int RunLibraryCompare(AppState& app, const LibraryCompareOptions& options, std::
   ReportFile reportFile(options.reportPath);
   std::vector<Order> orders;
   std::string oldLibrary;
-  if (const std::string refusal = reportFile.prepare(options.traces); !refusal.empty()) {
+  // The libraries are inputs as much as the traces: the report replaces none.
+  std::vector<std::string> inputs = options.traces;
+  inputs.push_back(options.newLibrary);
+  if (!options.oldLibrary.empty()) inputs.push_back(options.oldLibrary);
+  if (const std::string refusal = reportFile.prepare(inputs); !refusal.empty()) {
     err << "xkmtool: " << refusal << "\n";
     return kExitStartupFailed;
   }

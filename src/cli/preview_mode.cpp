@@ -76,8 +76,10 @@ int RunPreview(AppState& app, const PreviewOptions& options, std::ostream& out, 
   Session session;
   Context context{app, session, host};
   ReportFile reportFile(options.reportPath);
-  if (const std::string refusal = reportFile.prepare(InputPathsIn(options.commandLine));
-      !refusal.empty()) {
+  // The library tried is an input too: the report must never replace it.
+  std::vector<std::string> inputs = InputPathsIn(options.commandLine);
+  if (!options.libraryFile.empty()) inputs.push_back(options.libraryFile);
+  if (const std::string refusal = reportFile.prepare(inputs); !refusal.empty()) {
     err << "xkmtool: " << refusal << "\n";
     return kExitStartupFailed;
   }

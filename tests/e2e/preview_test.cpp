@@ -149,6 +149,11 @@ TEST_F(Preview, UsesTheGivenLibrary) {
   const std::string library = changedLibrary("CHECKSUM=CS_TOTAL", "; tried\nCHECKSUM=CS_TOTAL");
   ASSERT_EQ(preview({"--library", library}).exitCode, 0);
   EXPECT_NE(ReadFileBytes(file("pv/CS_ST10.qsr")).find("; tried"), std::string::npos);
+  // The library tried is an input: a report named like it is refused.
+  const std::string bytes = ReadFileBytes(library);
+  stdfs::remove_all(file("pv"));
+  EXPECT_EQ(preview({"--library", library, "--report", library}).exitCode, 2);
+  EXPECT_EQ(ReadFileBytes(library), bytes);
 }
 
 // Which orders of a trace a library change would turn out different.
