@@ -105,7 +105,7 @@ class Previewer {
   void convert() {
     RequirePreparedSession(ctx_.session);
     const PreparedRun& run = ctx_.session.prepared;
-    PreparedScript controlFile = RenderControlFile(ctx_);
+    ToolInputFile controlFile = RenderControlFile(ctx_);
     start(tool::kConverter, ConverterArguments(run, ValueAsReadBack(controlFile.name)));
     preview_.files.push_back({controlFile.name, std::move(controlFile.bytes)});
     const WorkingFileNames names = WorkingFileNamesOf(ctx_.session);

@@ -27,7 +27,7 @@ void clsToolChain::RUN_BCB_CONVERSION() {
     ctx_.host.processEvents();
     RequirePreparedSession(ctx_.session);
     const PreparedRun& run = ctx_.session.prepared;
-    const PreparedScript controlFile = RenderControlFile(ctx_);
+    const ToolInputFile controlFile = RenderControlFile(ctx_);
     ctx_.session.writtenControlFile = controlFile.name;
     WriteRunFile(ctx_, run.folder + fs::kSeparator + controlFile.name, controlFile.bytes);
 

@@ -100,7 +100,7 @@ PreparedRun AsReadBack(PreparedRun run) {
 struct Plan {
   PreparedRun run;          // as decided, before the text view trims it
   std::string controlFile;  // the converter's control file, for the leftovers
-  PreparedScript script;
+  ToolInputFile script;
 };
 
 // The steps of a preparation up to the files, in their fixed order; the first
@@ -199,9 +199,9 @@ void PrepareSession(Context& ctx, const std::string& hexPath, const std::string&
   ShowingFailure(ctx, [&] { PrepareSteps(ctx, hexPath, a2lPath); });
 }
 
-std::optional<PreparedScript> PreviewPreparation(Context& ctx, const std::string& hexPath,
-                                                 const std::string& a2lPath) {
-  std::optional<PreparedScript> script;
+std::optional<ToolInputFile> PreviewPreparation(Context& ctx, const std::string& hexPath,
+                                                const std::string& a2lPath) {
+  std::optional<ToolInputFile> script;
   ShowingFailure(ctx, [&] {
     Plan plan = PlanSteps(ctx, hexPath, a2lPath);
     Adopt(ctx.session, plan.run);

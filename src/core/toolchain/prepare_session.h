@@ -19,7 +19,7 @@ inline constexpr const char* kOptionsKey = "XKM-OPTIONS-1";
 void PrepareSession(Context& ctx, const std::string& hexPath, const std::string& a2lPath);
 
 // A file a run hands a tool: its name in the working folder and its bytes.
-struct PreparedScript {
+struct ToolInputFile {
   std::string name;
   std::string bytes;
 };
@@ -27,7 +27,7 @@ struct PreparedScript {
 // Prepares the session as PrepareSession does, showing a failure the same
 // way, but writes, removes and claims nothing: the QSR script a run would
 // write, or none after a failure.
-std::optional<PreparedScript> PreviewPreparation(Context& ctx, const std::string& hexPath,
-                                                 const std::string& a2lPath);
+std::optional<ToolInputFile> PreviewPreparation(Context& ctx, const std::string& hexPath,
+                                                const std::string& a2lPath);
 
 }  // namespace xkm

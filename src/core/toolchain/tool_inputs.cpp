@@ -42,7 +42,7 @@ void MarkMissingValues(std::string& text, const SessionTable& data, const ToolPa
 
 }  // namespace
 
-PreparedScript RenderControlFile(Context& ctx) {
+ToolInputFile RenderControlFile(Context& ctx) {
   const PreparedRun& run = ctx.session.prepared;
   BrakelTemplate brakel = GetBrakelTemplate(ctx, run.layout);
   WriteValue(ctx.session.ConfigTable, config::kBslTemplate, brakel.name);

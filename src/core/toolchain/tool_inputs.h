@@ -12,7 +12,7 @@ namespace xkm {
 // template with the session's values in, as Windows-1252 bytes. Its name goes
 // to BSL_TEMPLATE first, where the template may read it; a name that leaves
 // the working folder fails with msg::kTemplateFileNameError.
-PreparedScript RenderControlFile(Context& ctx);
+ToolInputFile RenderControlFile(Context& ctx);
 
 // What stands for the parts of the container only the tools supply: `value`
 // gets a DATA row the session lacks (the checksum log brings it), `insert` a
