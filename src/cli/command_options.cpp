@@ -16,8 +16,11 @@ constexpr const char* kExitCodes =
     "Exit codes of --compare-library: 0 every order the same, 3 some differ,\n"
     "1 a preview fails with one library only, 2 usage or unreadable traces,\n"
     "5 the report could not be written.\n"
-    "--batch, --preview, --compare-library, --library-name, --seal-library, --check-library and\n"
-    "--version exclude each other. A wrong command line exits with 2 and this text.";
+    "Exit codes of --trace-report: 0 the page written, 3 written but lines were\n"
+    "skipped, 2 usage or unreadable traces, 5 the page or report could not be written.\n"
+    "--batch, --preview, --compare-library, --trace-report, --library-name, --seal-library,\n"
+    "--check-library and --version exclude each other. A wrong command line exits with 2\n"
+    "and this text.";
 
 // The declarations' own words, without CLI11's notes on which options exclude
 // which (the footer says it once).
@@ -50,10 +53,15 @@ struct Declared {
   std::string library;
   std::string compareLibrary;
   std::vector<std::string> orders;
+  std::string tracePage;
+  std::string since;
+  std::string until;
   CLI::Option* batchOption;
   CLI::Option* reportOption;
   CLI::Option* libraryOption;
   CLI::Option* ordersOption;
+  CLI::Option* sinceOption;
+  CLI::Option* untilOption;
   std::vector<CLI::Option*> modes;
 
   Declared() {
@@ -74,6 +82,12 @@ struct Declared {
         app.add_option("--orders", orders,
                        "trace files whose orders --compare-library previews with both libraries")
             ->type_name("TRACE...");
+    sinceOption = app.add_option("--since", since,
+                                 "--trace-report counts the runs that started on this day or later")
+                      ->type_name("YYYY-MM-DD");
+    untilOption = app.add_option("--until", until,
+                                 "--trace-report counts the runs that started on this day or earlier")
+                      ->type_name("YYYY-MM-DD");
     modes = {batchOption,
              app.add_option("--library-name", libraryName, "the name a library file must carry")
                  ->type_name("FILE"),
@@ -90,7 +104,11 @@ struct Declared {
              app.add_option("--compare-library", compareLibrary,
                             "previews the orders of --orders with this library and the other one "
                             "and says which would come out different")
-                 ->type_name("FILE")};
+                 ->type_name("FILE"),
+             app.add_option("--trace-report", tracePage,
+                            "writes one HTML page of the runs in the trace files (or folders of "
+                            "them) given after the options: TRACE...")
+                 ->type_name("FILE.html")};
     // One mode at a time: "--check-library F --batch" never quietly runs a batch.
     for (CLI::Option* mode : modes)
       for (CLI::Option* other : modes)
@@ -102,7 +120,7 @@ struct Declared {
     constexpr CommandAction kActions[] = {CommandAction::Batch,         CommandAction::LibraryName,
                                           CommandAction::SealLibrary,   CommandAction::CheckLibrary,
                                           CommandAction::Version,       CommandAction::Preview,
-                                          CommandAction::CompareLibrary};
+                                          CommandAction::CompareLibrary, CommandAction::TraceReport};
     for (size_t i = 0; i < modes.size(); ++i)
       if (modes[i]->count() > 0) return kActions[i];
     return CommandAction::Gui;
@@ -142,23 +160,38 @@ CommandOptions ParseCommandOptions(const std::vector<std::string>& arguments) {
   options.libraryFile = declared.library;
   options.compareLibrary = declared.compareLibrary;
   options.traceFiles = declared.orders;
+  options.tracePage = declared.tracePage;
+  options.since = declared.since;
+  options.until = declared.until;
   const std::vector<std::string> rest = declared.app.remaining();
   if (!rest.empty() && rest.front().rfind("--", 0) == 0)
     return Invalid("unknown option " + rest.front());
   const bool takesCommandLine = options.action == CommandAction::Gui ||
                                 options.action == CommandAction::Batch ||
                                 options.action == CommandAction::Preview;
-  if (!rest.empty() && !takesCommandLine)
+  const bool tracing = options.action == CommandAction::TraceReport;
+  if (!rest.empty() && !takesCommandLine && !tracing)
     return Invalid("no process command line goes with this option: " + rest.front());
   if (declared.reportOption->count() > 0 && options.action != CommandAction::Batch &&
       options.action != CommandAction::CheckLibrary && options.action != CommandAction::Preview &&
-      options.action != CommandAction::CompareLibrary)
-    return Invalid("--report goes with --batch, --check-library, --preview or --compare-library");
+      options.action != CommandAction::CompareLibrary && !tracing)
+    return Invalid(
+        "--report goes with --batch, --check-library, --preview, --compare-library or "
+        "--trace-report");
   const bool comparing = options.action == CommandAction::CompareLibrary;
   if (declared.libraryOption->count() > 0 && options.action != CommandAction::Preview && !comparing)
     return Invalid("--library goes with --preview or --compare-library");
   if ((declared.ordersOption->count() > 0) != comparing)
     return Invalid("--orders goes with --compare-library, which needs it");
+  if ((declared.sinceOption->count() > 0 || declared.untilOption->count() > 0) && !tracing)
+    return Invalid("--since and --until go with --trace-report");
+  if (tracing) {
+    if (rest.empty()) return Invalid("--trace-report needs one or more trace files or folders");
+    for (const std::string& trace : rest)
+      if (trace.rfind("--", 0) == 0) return Invalid("options come before the traces: " + trace);
+    options.traceFiles = rest;
+    return options;
+  }
   if (options.action == CommandAction::Preview && rest.empty())
     return Invalid("--preview needs the process command line XML,HEX,A2L");
   for (const std::string& part : rest) {

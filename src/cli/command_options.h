@@ -15,6 +15,7 @@ enum class CommandAction {
   CheckLibrary,
   Preview,
   CompareLibrary,
+  TraceReport,
   Invalid
 };
 
@@ -25,7 +26,10 @@ struct CommandOptions {
   std::string previewFolder;            // --preview
   std::string libraryFile;              // --library
   std::string compareLibrary;           // --compare-library
-  std::vector<std::string> traceFiles;  // --orders
+  std::vector<std::string> traceFiles;  // --orders, or the traces of --trace-report
+  std::string tracePage;                // --trace-report
+  std::string since;                    // --since (YYYY-MM-DD)
+  std::string until;                    // --until (YYYY-MM-DD)
   std::string commandLine;              // the arguments after the options, joined by single blanks
   std::string error;                    // why the options are invalid
 };

@@ -8,6 +8,7 @@
 #include "cli/library_check_mode.h"
 #include "cli/library_compare_mode.h"
 #include "cli/preview_mode.h"
+#include "cli/trace_report_mode.h"
 #include "core/library/library_loader.h"
 #include "core/platform/error.h"
 #include "core/platform/os/this_process.h"
@@ -96,6 +97,10 @@ int main(int argc, char** argv) {
       }
     case xkm::CommandAction::CheckLibrary:
       return xkm::RunLibraryCheck(options.libraryPath, options.reportPath, std::cout, std::cerr);
+    case xkm::CommandAction::TraceReport:
+      return xkm::RunTraceReport(
+          {options.tracePage, options.reportPath, options.since, options.until, options.traceFiles},
+          std::cout, std::cerr);
     case xkm::CommandAction::Invalid:
       std::cerr << "xkmtool: " << options.error << "\n" << xkm::UsageText();
       return xkm::kExitStartupFailed;

@@ -61,9 +61,14 @@ std::string ReportFile::prepare(const std::vector<std::string>& inputs) {
 
 int ReportFile::write(const nlohmann::ordered_json& report, int exitCode, std::ostream& err) const {
   if (path_.empty()) return exitCode;
+  return writeText(
+      report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n",
+      exitCode, err);
+}
+
+int ReportFile::writeText(const std::string& text, int exitCode, std::ostream& err) const {
+  if (path_.empty()) return exitCode;
   try {
-    const std::string text =
-        report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
     if (kind_ == fs::NodeKind::Stream) {
       fs::WriteIntoStream(path_, text);
       return exitCode;

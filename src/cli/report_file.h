@@ -32,6 +32,8 @@ class ReportFile {
   // appeared at the path during the run (the container itself, say) is not
   // replaced.
   int write(const nlohmann::ordered_json& report, int exitCode, std::ostream& err) const;
+  // The same for a report that is not JSON (a page).
+  int writeText(const std::string& text, int exitCode, std::ostream& err) const;
 
  private:
   std::string path_;
