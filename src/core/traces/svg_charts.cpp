@@ -32,8 +32,14 @@ double TickStep(double top) {
   const double rough = top / 4;
   const double power = std::pow(10.0, std::floor(std::log10(rough)));
   for (const double factor : {1.0, 2.0, 5.0})
-    if (factor * power >= rough) return std::max(1.0, factor * power);
-  return std::max(1.0, 10 * power);
+    if (factor * power >= rough) return factor * power;
+  return 10 * power;
+}
+
+// The top of a value axis: `highest` rounded up to a whole tick.
+double AxisTop(double highest, double leastStep) {
+  const double step = std::max(TickStep(highest), leastStep);
+  return std::max(std::ceil(highest / step) * step, step);
 }
 
 std::string Open(const std::string& title, int height) {
@@ -57,9 +63,9 @@ std::string Legend(const std::vector<ChartSeries>& series, int y) {
 
 // Horizontal grid lines with their values, for a value axis from 0 to `top`
 // drawn `height` high with its base at `base`.
-std::string ValueAxis(double top, int base, int height, const std::string& unit) {
+std::string ValueAxis(double top, double leastStep, int base, int height, const std::string& unit) {
   std::string svg;
-  const double step = TickStep(top);
+  const double step = std::max(TickStep(top), leastStep);
   for (double value = 0; value <= top + step / 2; value += step) {
     const int y = base - static_cast<int>(std::lround(value / std::max(top, 1.0) * height));
     svg += "<line class=\"grid\" x1=\"" + std::to_string(kLeft) + "\" x2=\"" +
@@ -109,9 +115,9 @@ std::string StackedColumns(const std::string& title, const std::vector<ChartSeri
   svg += Legend(series, 4);
   uint64_t highest = 1;
   for (const StackedBar& bar : bars) highest = std::max(highest, Total(bar));
-  const double scale = TickStep(static_cast<double>(highest));
-  const double axisTop = std::ceil(static_cast<double>(highest) / scale) * scale;
-  svg += ValueAxis(axisTop, base, kColumnsHeight, "");
+  // Runs are whole: no tick between 0 and 1.
+  const double axisTop = AxisTop(static_cast<double>(highest), 1);
+  svg += ValueAxis(axisTop, 1, base, kColumnsHeight, "");
   const double width = static_cast<double>(kWidth - kLeft) / static_cast<double>(std::max<size_t>(bars.size(), 1));
   for (size_t i = 0; i < bars.size(); ++i) {
     const double x = kLeft + width * static_cast<double>(i);
@@ -168,15 +174,15 @@ std::string LineChart(const std::string& title, const std::vector<std::string>& 
   const int base = top + kColumnsHeight;
   std::string svg = Open(title, base + 24);
   std::vector<ChartSeries> series;
-  double highest = 1;
+  double highest = 0;
   for (const ChartLine& line : lines) {
     series.push_back(line.series);
     for (const auto& point : line.points)
       if (point) highest = std::max(highest, *point);
   }
   svg += Legend(series, 4);
-  const double axisTop = std::ceil(highest / TickStep(highest)) * TickStep(highest);
-  svg += ValueAxis(axisTop, base, kColumnsHeight, unit);
+  const double axisTop = AxisTop(highest, 0);
+  svg += ValueAxis(axisTop, 0, base, kColumnsHeight, unit);
   const double width = static_cast<double>(kWidth - kLeft) / static_cast<double>(std::max<size_t>(columns.size(), 1));
   const auto xOf = [&](size_t i) { return kLeft + width * (static_cast<double>(i) + 0.5); };
   const auto yOf = [&](double v) { return base - v / axisTop * kColumnsHeight; };

@@ -1,5 +1,6 @@
 #include "core/traces/trace_page.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "core/traces/html_text.h"
@@ -22,6 +23,7 @@ h3 { font-size: 15px; margin: 16px 0 6px; }
 .chart .rowlabel { text-anchor: end; }
 table { border-collapse: collapse; width: 100%; margin: 4px 0 12px; }
 th, td { text-align: left; padding: 3px 8px; border-bottom: 1px solid #e3e3e3; vertical-align: top; }
+td.t { white-space: nowrap; }
 td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; }
 .summary { display: flex; flex-wrap: wrap; gap: 8px 24px; margin: 8px 0; }
 .summary div { min-width: 120px; }
@@ -126,6 +128,12 @@ std::string Durations(const TraceFigures& figures) {
       "<th class=\"n\">95th percentile</th></tr>";
   std::vector<ChartLine> lines;
   std::vector<std::string> days;
+  // Seconds when a tool takes seconds, else milliseconds.
+  int64_t slowest = 0;
+  for (const auto& [tool, counts] : figures.durations())
+    for (const auto& [day, dayCounts] : counts.byDay) slowest = std::max(slowest, dayCounts.median());
+  const bool inSeconds = slowest >= 2000;
+  const double perUnit = inSeconds ? 1000 : 1;
   for (const auto& [day, counts] : figures.byDay()) days.push_back(day);
   for (const auto& [tool, counts] : figures.durations()) {
     html += "<tr>" + Td(tool) + TdNumber(counts.all.runs()) + "<td class=\"n\">" +
@@ -137,12 +145,14 @@ std::string Durations(const TraceFigures& figures) {
       line.points.push_back(found == counts.byDay.end()
                                 ? std::nullopt
                                 : std::optional<double>(static_cast<double>(found->second.median()) /
-                                                        1000));
+                                                        perUnit));
     }
     lines.push_back(std::move(line));
   }
   html += "</table><h3>Median per day</h3>";
-  return html + LineChart("Median tool duration per day, in seconds", days, lines, " s") +
+  return html + LineChart(std::string("Median tool duration per day, in ") +
+                              (inSeconds ? "seconds" : "milliseconds"),
+                          days, lines, inSeconds ? " s" : " ms") +
          "</section>";
 }
 
@@ -163,9 +173,9 @@ std::string RunTable(const std::vector<RunRow>& rows, const std::string& reasonH
       "</th></tr>";
   for (size_t i = 0; i < rows.size(); ++i) {
     const std::string start = EscapeHtml(rows[i].start);
-    html += "<tr><td>" +
+    html += "<tr><td class=\"t\">" +
             (linked ? "<a href=\"#run-" + std::to_string(i + 1) + "\">" + start + "</a>" : start) +
-            "</td>" + Td(rows[i].host) + Td(rows[i].order) + Td(rows[i].step) +
+            "</td><td class=\"t\">" + EscapeHtml(rows[i].host) + "</td>" + Td(rows[i].order) + Td(rows[i].step) +
             Td(rows[i].reason) + "</tr>";
   }
   return html + "</table>";
