@@ -5,7 +5,7 @@
 
 Lays the installed program out in a scratch folder, runs the demo order (a
 completed run), the same order with a tool missing (a failed run), a library
-check and a preview, and validates each report and trace line against its
+check, a preview and a trace report, and validates each report and trace line against its
 schema. An output with one field renamed must fail, or the schemas would hold
 nothing."""
 import copy
@@ -73,6 +73,13 @@ with tempfile.TemporaryDirectory() as root:
     run(root, "--batch", "--report", "failed.json", order)
     run(root, "--check-library", library, "--report", "check.json")
     run(root, "--preview", "preview", order)
+    # The trace report over this trace and real runs of every outcome, with a
+    # line cut by a crash.
+    shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "data", "traces",
+                             "real_runs.log"), os.path.join(root, "real.log"))
+    with open(os.path.join(root, "real.log"), "a", encoding="utf-8") as f:
+        f.write('{"start":"2026-12-0\n')
+    run(root, "--trace-report", "page.html", "--report", "figures.json", "runs.log", "real.log")
 
     batch = schema("batch-report")
     for name, outcome in (("completed.json", "completed"), ("failed.json", "failed")):
@@ -89,6 +96,11 @@ with tempfile.TemporaryDirectory() as root:
         check("trace line, " + line["outcome"], trace, line)
     check("library check", schema("library-check"), read(os.path.join(root, "check.json")))
     check("preview", schema("preview"), read(os.path.join(root, "preview", "preview.json")))
+    figures = read(os.path.join(root, "figures.json"))
+    if figures["runs"]["total"] != 9 or figures["skippedLines"]["count"] != 1:
+        failures.append("trace figures: %s runs, %s skipped" % (figures["runs"]["total"],
+                                                                figures["skippedLines"]["count"]))
+    check("trace figures", schema("trace-figures"), figures)
 
 for failure in failures:
     print(failure)

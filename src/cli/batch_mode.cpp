@@ -1,5 +1,6 @@
 #include "cli/batch_mode.h"
 
+#include <optional>
 #include <ostream>
 
 #include "cli/batch_host.h"
@@ -12,6 +13,22 @@
 #include "core/toolchain/tool_chain.h"
 
 namespace xkm {
+namespace {
+
+int ExitCodeOf(RunOutcome outcome, BatchHost& host) {
+  switch (outcome) {
+    case RunOutcome::Failed:
+      return kExitStepFailed;
+    case RunOutcome::Stopped:
+      return kExitStopped;
+    case RunOutcome::Completed:
+      break;
+  }
+  return host.messages().empty() ? kExitCompleted : kExitCompletedWithMessages;
+}
+
+
+}  // namespace
 
 int RunBatch(AppState& app, const BatchOptions& options, std::ostream& out, std::ostream& err) {
   BatchHost host(out, err);
@@ -40,21 +57,30 @@ int RunBatch(AppState& app, const BatchOptions& options, std::ostream& out, std:
   }
   runner.setSteps(std::move(startup.steps));
 
+  // The report is written before the trace line, so that the line can say
+  // whether the caller got it; only a message the trace itself adds (it
+  // could not be written) makes the report written again.
+  std::optional<size_t> reportedMessages;
+  std::string lostReason;
+  runner.setBeforeTrace([&](RunRecord& record) {
+    if (reportFile.path().empty()) return;
+    report.outcome = RunOutcomeName(record.outcome);
+    report.exitCode = ExitCodeOf(record.outcome, host);
+    reportedMessages = host.messages().size();
+    lostReason = reportFile.tryWrite(ReportFile::Text(ReportToJson(report)));
+    record.report = ReportRecord{reportFile.path(), lostReason.empty(), lostReason};
+  });
   host.setStopHandler([&runner] { runner.Stop(); });
   RunOutcome outcome = runner.RunProcess();
   host.setStopHandler({});
 
   report.outcome = RunOutcomeName(outcome);
-  switch (outcome) {
-    case RunOutcome::Failed:
-      report.exitCode = kExitStepFailed;
-      break;
-    case RunOutcome::Stopped:
-      report.exitCode = kExitStopped;
-      break;
-    case RunOutcome::Completed:
-      report.exitCode = host.messages().empty() ? kExitCompleted : kExitCompletedWithMessages;
-      break;
+  report.exitCode = ExitCodeOf(outcome, host);
+  if (reportedMessages == host.messages().size()) {
+    if (lostReason.empty()) return report.exitCode;
+    err << "xkmtool: cannot write the report " << reportFile.path() << ": " << lostReason
+        << std::endl;
+    return ReportFile::ExitCodeWhenLost(report.exitCode);
   }
   return reportFile.write(ReportToJson(report), report.exitCode, err);
 }

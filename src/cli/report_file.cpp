@@ -61,32 +61,45 @@ std::string ReportFile::prepare(const std::vector<std::string>& inputs) {
 
 int ReportFile::write(const nlohmann::ordered_json& report, int exitCode, std::ostream& err) const {
   if (path_.empty()) return exitCode;
-  return writeText(
-      report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n",
-      exitCode, err);
+  return writeText(Text(report), exitCode, err);
+}
+
+std::string ReportFile::Text(const nlohmann::ordered_json& report) {
+  return report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+int ReportFile::ExitCodeWhenLost(int exitCode) {
+  const bool failureAlreadyTold =
+      exitCode == kExitStepFailed || exitCode == kExitStartupFailed || exitCode == kExitStopped;
+  return failureAlreadyTold ? exitCode : kExitReportLost;
+}
+
+std::string ReportFile::tryWrite(const std::string& text) const {
+  try {
+    if (kind_ == fs::NodeKind::Stream) {
+      fs::WriteIntoStream(path_, text);
+      return {};
+    }
+    // Removed at the start: whatever lies there now is another's, or a file
+    // this run wrote under that name.
+    const bool own = written_ && fs::StampOf(path_) == written_;
+    if (!own && fs::AnythingAt(path_))
+      throw Error(platform_error::kFileAlreadyExists,
+                  "a file was made under its name during the run and is left as it is");
+    fs::WriteFileAtomic(path_, text);
+    written_ = fs::StampOf(path_);
+    return {};
+  } catch (const std::exception& e) {
+    return AsError(e).description();
+  }
 }
 
 int ReportFile::writeText(const std::string& text, int exitCode, std::ostream& err) const {
   if (path_.empty()) return exitCode;
-  try {
-    if (kind_ == fs::NodeKind::Stream) {
-      fs::WriteIntoStream(path_, text);
-      return exitCode;
-    }
-    // Removed at the start: whatever lies there now is another's, or a file
-    // this run wrote under that name.
-    if (fs::AnythingAt(path_))
-      throw Error(platform_error::kFileAlreadyExists,
-                  "a file was made under its name during the run and is left as it is");
-    fs::WriteFileAtomic(path_, text);
-    return exitCode;
-  } catch (const std::exception& e) {
-    err << "xkmtool: cannot write the report " << path_ << ": " << AsError(e).description()
-        << std::endl;
-  }
-  const bool failureAlreadyTold =
-      exitCode == kExitStepFailed || exitCode == kExitStartupFailed || exitCode == kExitStopped;
-  return failureAlreadyTold ? exitCode : kExitReportLost;
+  const std::string reason = tryWrite(text);
+  if (reason.empty()) return exitCode;
+  err << "xkmtool: cannot write the report " << path_ << ": " << reason << std::endl;
+  return ExitCodeWhenLost(exitCode);
 }
 
 }  // namespace xkm

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,10 +35,22 @@ class ReportFile {
   int write(const nlohmann::ordered_json& report, int exitCode, std::ostream& err) const;
   // The same for a report that is not JSON (a page).
   int writeText(const std::string& text, int exitCode, std::ostream& err) const;
+  // Writes `text`; why it could not, else empty. The file this object wrote
+  // last, untouched since, may be replaced by a newer report of the same run.
+  std::string tryWrite(const std::string& text) const;
+
+  const std::string& path() const { return path_; }
+
+  // A JSON report's bytes.
+  static std::string Text(const nlohmann::ordered_json& report);
+  // The exit code of a run that ended with `exitCode` and lost its report:
+  // kExitReportLost, unless the code already tells of a failure (1, 2 or 4).
+  static int ExitCodeWhenLost(int exitCode);
 
  private:
   std::string path_;
   fs::NodeKind kind_ = fs::NodeKind::Missing;  // as prepare() left it
+  mutable std::optional<fs::FileStamp> written_;  // the file this object wrote
 };
 
 }  // namespace xkm

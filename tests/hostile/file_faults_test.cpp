@@ -189,6 +189,27 @@ TEST_F(ReportPath, AnInputIsNeverReplaced) {
   }
 }
 
+// The trace line says whether the caller got the report, so that the trace
+// report can list the runs whose report was lost.
+TEST_F(ReportPath, TheTraceSaysWhetherTheReportWasWritten) {
+  write("xkmtool.ini", "[System]\nToolConfig=tools.ini\nTraceLog=runs.log\n");
+  const struct {
+    const char* name;
+    std::string report;
+    int exitCode;
+    bool written;
+  } kRows[] = {
+      {"written", file("r.json"), 0, true},
+      {"a file the run made under its name", work(kContainer), 5, false},
+  };
+  for (const auto& row : kRows) {
+    stdfs::remove(file("runs.log"));
+    EXPECT_EQ(runWithReport(row.report).exitCode, row.exitCode) << row.name;
+    const nlohmann::json line = nlohmann::json::parse(ReadFileBytes(file("runs.log")));
+    EXPECT_EQ(line["report"]["written"], row.written) << row.name;
+  }
+}
+
 // The run writes the container under the report's name: the container stays,
 // and the report is not written over it.
 TEST_F(ReportPath, AFileTheRunMadeThereIsNotReplaced) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,13 @@ struct MessageRecord {
   std::string text;
 };
 
+// The report a batch run wrote for its caller, as the trace records it.
+struct ReportRecord {
+  std::string path;
+  bool written = false;
+  std::string reason;  // why it was not
+};
+
 // What one run did, for its trace: the session holds the rest.
 struct RunRecord {
   std::chrono::system_clock::time_point start;
@@ -37,6 +45,7 @@ struct RunRecord {
   std::vector<MessageRecord> messages;  // every message box of the run
   RunOutcome outcome = RunOutcome::Completed;
   std::vector<InputFacts> inputs;  // as the run started, and what changed
+  std::optional<ReportRecord> report;  // a batch run's --report
 };
 
 }  // namespace xkm

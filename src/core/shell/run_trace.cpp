@@ -137,6 +137,10 @@ Json RunTraceToJson(const Context& ctx, const RunRecord& run) {
   trace["outcome"] = RunOutcomeName(run.outcome);
   trace["container"] =
       session.writtenContainer.empty() ? Json(nullptr) : FileFacts(session.writtenContainer);
+  if (run.report) {
+    trace["report"] = {{"path", run.report->path}, {"written", run.report->written}};
+    if (!run.report->written) trace["report"]["reason"] = run.report->reason;
+  }
   return trace;
 }
 

@@ -100,6 +100,7 @@ RunOutcome Runner::RunProcess() {
   record_.end = std::chrono::system_clock::now();
   record_.outcome = outcome;
   record_.messages = host_.messages();
+  if (beforeTrace_) beforeTrace_(record_);
   // Written while the folder is still claimed, so that the trace describes
   // the container as this run left it.
   AppendRunTrace(ctx_, record_);

@@ -30,6 +30,11 @@ class Runner {
   // names one. Calling it while a run is in progress does nothing (returns
   // Failed).
   RunOutcome RunProcess();
+  // Called at the end of a run, before its trace line is written, so that the
+  // line can tell what became of the run's report (RunRecord::report).
+  void setBeforeTrace(std::function<void(RunRecord&)> beforeTrace) {
+    beforeTrace_ = std::move(beforeTrace);
+  }
   // What the last run did (steps, messages, times, outcome).
   const RunRecord& lastRun() const { return record_; }
   bool running() const { return running_; }
@@ -62,6 +67,7 @@ class Runner {
   ProcessRow currentRow_ = ProcessRow::Help;
   bool running_ = false;
   RunRecord record_;
+  std::function<void(RunRecord&)> beforeTrace_;
 };
 
 // The local time as ISO 8601 text, for the "Start" column.

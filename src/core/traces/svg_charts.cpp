@@ -16,6 +16,7 @@ constexpr int kLabelsWidth = 300;  // room for a row's label
 constexpr int kRowHeight = 22;
 constexpr int kLegendHeight = 24;
 constexpr size_t kMostColumnLabels = 12;
+constexpr double kWidestColumn = 60;  // a week of columns stays a chart, not a wall
 
 std::string Number(double value) {
   char text[32];
@@ -118,7 +119,9 @@ std::string StackedColumns(const std::string& title, const std::vector<ChartSeri
   // Runs are whole: no tick between 0 and 1.
   const double axisTop = AxisTop(static_cast<double>(highest), 1);
   svg += ValueAxis(axisTop, 1, base, kColumnsHeight, "");
-  const double width = static_cast<double>(kWidth - kLeft) / static_cast<double>(std::max<size_t>(bars.size(), 1));
+  const double width = std::min(
+      kWidestColumn,
+      static_cast<double>(kWidth - kLeft) / static_cast<double>(std::max<size_t>(bars.size(), 1)));
   for (size_t i = 0; i < bars.size(); ++i) {
     const double x = kLeft + width * static_cast<double>(i);
     svg += "<g><title>" + EscapeHtml(Tooltip(bars[i], series)) + "</title>";
@@ -183,7 +186,9 @@ std::string LineChart(const std::string& title, const std::vector<std::string>& 
   svg += Legend(series, 4);
   const double axisTop = AxisTop(highest, 0);
   svg += ValueAxis(axisTop, 0, base, kColumnsHeight, unit);
-  const double width = static_cast<double>(kWidth - kLeft) / static_cast<double>(std::max<size_t>(columns.size(), 1));
+  const double width = std::min(
+      kWidestColumn, static_cast<double>(kWidth - kLeft) /
+                         static_cast<double>(std::max<size_t>(columns.size(), 1)));
   const auto xOf = [&](size_t i) { return kLeft + width * (static_cast<double>(i) + 0.5); };
   const auto yOf = [&](double v) { return base - v / axisTop * kColumnsHeight; };
   for (const ChartLine& line : lines) {
