@@ -27,7 +27,6 @@ int ExitCodeOf(RunOutcome outcome, BatchHost& host) {
   return host.messages().empty() ? kExitCompleted : kExitCompletedWithMessages;
 }
 
-
 }  // namespace
 
 int RunBatch(AppState& app, const BatchOptions& options, std::ostream& out, std::ostream& err) {

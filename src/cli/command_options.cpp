@@ -85,9 +85,10 @@ struct Declared {
     sinceOption = app.add_option("--since", since,
                                  "--trace-report counts the runs that started on this day or later")
                       ->type_name("YYYY-MM-DD");
-    untilOption = app.add_option("--until", until,
-                                 "--trace-report counts the runs that started on this day or earlier")
-                      ->type_name("YYYY-MM-DD");
+    untilOption =
+        app.add_option("--until", until,
+                       "--trace-report counts the runs that started on this day or earlier")
+            ->type_name("YYYY-MM-DD");
     modes = {batchOption,
              app.add_option("--library-name", libraryName, "the name a library file must carry")
                  ->type_name("FILE"),
@@ -117,10 +118,10 @@ struct Declared {
 
   CommandAction action() const {
     // In the order of `modes`.
-    constexpr CommandAction kActions[] = {CommandAction::Batch,         CommandAction::LibraryName,
-                                          CommandAction::SealLibrary,   CommandAction::CheckLibrary,
-                                          CommandAction::Version,       CommandAction::Preview,
-                                          CommandAction::CompareLibrary, CommandAction::TraceReport};
+    constexpr CommandAction kActions[] = {
+        CommandAction::Batch,          CommandAction::LibraryName, CommandAction::SealLibrary,
+        CommandAction::CheckLibrary,   CommandAction::Version,     CommandAction::Preview,
+        CommandAction::CompareLibrary, CommandAction::TraceReport};
     for (size_t i = 0; i < modes.size(); ++i)
       if (modes[i]->count() > 0) return kActions[i];
     return CommandAction::Gui;

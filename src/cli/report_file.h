@@ -49,7 +49,7 @@ class ReportFile {
 
  private:
   std::string path_;
-  fs::NodeKind kind_ = fs::NodeKind::Missing;  // as prepare() left it
+  fs::NodeKind kind_ = fs::NodeKind::Missing;     // as prepare() left it
   mutable std::optional<fs::FileStamp> written_;  // the file this object wrote
 };
 

@@ -45,8 +45,10 @@ TEST_F(TraceReport, SeveralFilesAndAFolderOfThemMerge) {
     const char* field;
     int runs;
   } kRows[] = {
-      {"all files", "total", 7},           {"completed", "completed", 3},
-      {"with messages", "completedWithMessages", 1}, {"failed", "failed", 2},
+      {"all files", "total", 7},
+      {"completed", "completed", 3},
+      {"with messages", "completedWithMessages", 1},
+      {"failed", "failed", 2},
       {"stopped", "stopped", 1},
   };
   for (const auto& row : kRows) EXPECT_EQ(runs[row.field], row.runs) << row.name;

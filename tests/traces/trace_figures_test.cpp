@@ -1,8 +1,9 @@
+#include "core/traces/trace_figures.h"
+
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
-#include "core/traces/trace_figures.h"
 #include "support/scratch_folder.h"
 
 namespace xkm::test {
@@ -43,11 +44,11 @@ void Feed(TraceFigures& figures, const std::vector<std::string>& lines) {
 
 TEST(TraceFigures, CountsEachRunByDayAndOutcome) {
   TraceFigures figures("", "");
-  Feed(figures, {RunAt(kSt10, "2026-12-01T08:00:00+0100"), RunAt(kTc, "2026-12-01T23:59:59+0100"),
-                 RunAt(kZovenCrash, "2026-12-01T09:00:00+0100"),
-                 RunAt(kStopped, "2026-12-02T00:00:00+0100"),
-                 RunAt(kInputChanged, "2026-12-02T10:00:00-0500"),
-                 RunAt(kLenwatchNoFiles, "2026-12-02T11:00:00+0100")});
+  Feed(figures,
+       {RunAt(kSt10, "2026-12-01T08:00:00+0100"), RunAt(kTc, "2026-12-01T23:59:59+0100"),
+        RunAt(kZovenCrash, "2026-12-01T09:00:00+0100"), RunAt(kStopped, "2026-12-02T00:00:00+0100"),
+        RunAt(kInputChanged, "2026-12-02T10:00:00-0500"),
+        RunAt(kLenwatchNoFiles, "2026-12-02T11:00:00+0100")});
   const struct {
     const char* name;
     const char* day;
@@ -101,10 +102,9 @@ TEST(TraceFigures, SkippedLinesAreCountedAndNamedNotFatal) {
 }
 
 TEST(TraceFigures, SinceAndUntilCountTheDaysBetween) {
-  const std::vector<std::string> lines = {RunAt(kSt10, "2026-11-30T23:59:59+0100"),
-                                          RunAt(kSt10, "2026-12-01T00:00:00+0100"),
-                                          RunAt(kSt10, "2026-12-02T12:00:00+0100"),
-                                          RunAt(kSt10, "2026-12-03T00:00:00+0100")};
+  const std::vector<std::string> lines = {
+      RunAt(kSt10, "2026-11-30T23:59:59+0100"), RunAt(kSt10, "2026-12-01T00:00:00+0100"),
+      RunAt(kSt10, "2026-12-02T12:00:00+0100"), RunAt(kSt10, "2026-12-03T00:00:00+0100")};
   const struct {
     const char* name;
     const char* since;

@@ -44,7 +44,7 @@ struct RunRecord {
   std::vector<StepRecord> steps;        // the steps that were started, in order
   std::vector<MessageRecord> messages;  // every message box of the run
   RunOutcome outcome = RunOutcome::Completed;
-  std::vector<InputFacts> inputs;  // as the run started, and what changed
+  std::vector<InputFacts> inputs;      // as the run started, and what changed
   std::optional<ReportRecord> report;  // a batch run's --report
 };
 

@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kWidth = 960;
 constexpr int kColumnsHeight = 220;
-constexpr int kLeft = 56;        // room for the value axis
+constexpr int kLeft = 56;          // room for the value axis
 constexpr int kLabelsWidth = 300;  // room for a row's label
 constexpr int kRowHeight = 22;
 constexpr int kLegendHeight = 24;
@@ -44,9 +44,8 @@ double AxisTop(double highest, double leastStep) {
 }
 
 std::string Open(const std::string& title, int height) {
-  return "<svg class=\"chart\" role=\"img\" viewBox=\"0 0 " +
-         std::to_string(kWidth) + " " + std::to_string(height) + "\"><title>" + EscapeHtml(title) +
-         "</title>";
+  return "<svg class=\"chart\" role=\"img\" viewBox=\"0 0 " + std::to_string(kWidth) + " " +
+         std::to_string(height) + "\"><title>" + EscapeHtml(title) + "</title>";
 }
 
 std::string Legend(const std::vector<ChartSeries>& series, int y) {
@@ -119,9 +118,9 @@ std::string StackedColumns(const std::string& title, const std::vector<ChartSeri
   // Runs are whole: no tick between 0 and 1.
   const double axisTop = AxisTop(static_cast<double>(highest), 1);
   svg += ValueAxis(axisTop, 1, base, kColumnsHeight, "");
-  const double width = std::min(
-      kWidestColumn,
-      static_cast<double>(kWidth - kLeft) / static_cast<double>(std::max<size_t>(bars.size(), 1)));
+  const double width =
+      std::min(kWidestColumn, static_cast<double>(kWidth - kLeft) /
+                                  static_cast<double>(std::max<size_t>(bars.size(), 1)));
   for (size_t i = 0; i < bars.size(); ++i) {
     const double x = kLeft + width * static_cast<double>(i);
     svg += "<g><title>" + EscapeHtml(Tooltip(bars[i], series)) + "</title>";
@@ -186,9 +185,9 @@ std::string LineChart(const std::string& title, const std::vector<std::string>& 
   svg += Legend(series, 4);
   const double axisTop = AxisTop(highest, 0);
   svg += ValueAxis(axisTop, 0, base, kColumnsHeight, unit);
-  const double width = std::min(
-      kWidestColumn, static_cast<double>(kWidth - kLeft) /
-                         static_cast<double>(std::max<size_t>(columns.size(), 1)));
+  const double width =
+      std::min(kWidestColumn, static_cast<double>(kWidth - kLeft) /
+                                  static_cast<double>(std::max<size_t>(columns.size(), 1)));
   const auto xOf = [&](size_t i) { return kLeft + width * (static_cast<double>(i) + 0.5); };
   const auto yOf = [&](double v) { return base - v / axisTop * kColumnsHeight; };
   for (const ChartLine& line : lines) {
@@ -206,8 +205,8 @@ std::string LineChart(const std::string& title, const std::vector<std::string>& 
            path + "\"/>";
     for (size_t i = 0; i < line.points.size() && i < columns.size(); ++i)
       if (line.points[i])
-        svg += "<circle r=\"3\" cx=\"" + Number(xOf(i)) + "\" cy=\"" + Number(yOf(*line.points[i])) +
-               "\" fill=\"" + line.series.color + "\"><title>" +
+        svg += "<circle r=\"3\" cx=\"" + Number(xOf(i)) + "\" cy=\"" +
+               Number(yOf(*line.points[i])) + "\" fill=\"" + line.series.color + "\"><title>" +
                EscapeHtml(line.series.name + " " + columns[i] + ": " + Number(*line.points[i]) +
                           unit) +
                "</title></circle>";

@@ -38,7 +38,7 @@ struct TraceEntry {
   std::string lastStep;
   std::vector<TraceTool> tools;
   std::vector<std::string> messages;
-  std::vector<int> messageNumbers;  // of each message; 0 for one without a number
+  std::vector<int> messageNumbers;         // of each message; 0 for one without a number
   std::vector<std::string> changedInputs;  // the inputs with an "atEnd"
   std::string lostReport;                  // the report that could not be written
   bool hasSteps = false;

@@ -120,7 +120,8 @@ void TraceFigures::count(const TraceEntry& entry) {
     durations.all.add(tool.durationMs);
     durations.byDay[day].add(tool.durationMs);
     if (tool.result == "exited" && tool.exitCode.value_or(0) == 0) continue;
-    const int64_t code = tool.result == "signal" ? tool.signal.value_or(0) : tool.exitCode.value_or(0);
+    const int64_t code =
+        tool.result == "signal" ? tool.signal.value_or(0) : tool.exitCode.value_or(0);
     ++failuresByTool_[{tool.tool, tool.result, code}];
   }
   for (size_t i = 0; i < entry.messageNumbers.size(); ++i) {
@@ -145,8 +146,8 @@ void TraceFigures::list(const TraceEntry& entry, const std::string& file, uint64
   row.order = OrderOf(entry);
   row.step = entry.failedStep.empty() ? entry.lastStep : entry.failedStep;
   row.reason = !entry.failedError.empty() ? entry.failedError
-               : !entry.messages.empty()     ? entry.messages.front()
-                                             : entry.outcome;
+               : !entry.messages.empty()  ? entry.messages.front()
+                                          : entry.outcome;
   row.outcome = RunKindName(kind);
   row.file = file;
   row.line = number;

@@ -17,10 +17,16 @@ std::vector<std::pair<Key, Value>> SortedByCount(const std::map<Key, Value>& cou
   return sorted;
 }
 
-uint64_t Plain(const uint64_t& count) { return count; }
-uint64_t OfMessage(const MessageFigure& figure) { return figure.count; }
+uint64_t Plain(const uint64_t& count) {
+  return count;
+}
+uint64_t OfMessage(const MessageFigure& figure) {
+  return figure.count;
+}
 
-Json OrNull(const std::string& text) { return text.empty() ? Json(nullptr) : Json(text); }
+Json OrNull(const std::string& text) {
+  return text.empty() ? Json(nullptr) : Json(text);
+}
 
 Json Counted(const std::string& name, const std::string& key, const OutcomeCounts& counts) {
   Json entry = {{name, key}};
@@ -78,10 +84,12 @@ Json Skipped(const TraceFigures& figures) {
 
 }  // namespace
 
-std::vector<std::pair<std::string, uint64_t>> ByCount(const std::map<std::string, uint64_t>& counts) {
+std::vector<std::pair<std::string, uint64_t>> ByCount(
+    const std::map<std::string, uint64_t>& counts) {
   return SortedByCount(counts, Plain);
 }
-std::vector<std::pair<ToolFailure, uint64_t>> ByCount(const std::map<ToolFailure, uint64_t>& counts) {
+std::vector<std::pair<ToolFailure, uint64_t>> ByCount(
+    const std::map<ToolFailure, uint64_t>& counts) {
   return SortedByCount(counts, Plain);
 }
 std::vector<std::pair<int, MessageFigure>> ByCount(const std::map<int, MessageFigure>& counts) {

@@ -13,8 +13,10 @@ nlohmann::ordered_json TraceFiguresToJson(const TraceFigures& figures);
 nlohmann::ordered_json OutcomeCountsToJson(const OutcomeCounts& counts);
 
 // The lists sorted by count, largest first (ties by name), as both show them.
-std::vector<std::pair<std::string, uint64_t>> ByCount(const std::map<std::string, uint64_t>& counts);
-std::vector<std::pair<ToolFailure, uint64_t>> ByCount(const std::map<ToolFailure, uint64_t>& counts);
+std::vector<std::pair<std::string, uint64_t>> ByCount(
+    const std::map<std::string, uint64_t>& counts);
+std::vector<std::pair<ToolFailure, uint64_t>> ByCount(
+    const std::map<ToolFailure, uint64_t>& counts);
 std::vector<std::pair<int, MessageFigure>> ByCount(const std::map<int, MessageFigure>& counts);
 
 // "exit code 3", "signal 9", "not started".

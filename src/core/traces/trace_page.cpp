@@ -45,8 +45,12 @@ const std::vector<ChartSeries>& OutcomeSeries() {
   return kSeries;
 }
 
-std::string Td(const std::string& text) { return "<td>" + EscapeHtml(text) + "</td>"; }
-std::string TdNumber(uint64_t value) { return "<td class=\"n\">" + std::to_string(value) + "</td>"; }
+std::string Td(const std::string& text) {
+  return "<td>" + EscapeHtml(text) + "</td>";
+}
+std::string TdNumber(uint64_t value) {
+  return "<td class=\"n\">" + std::to_string(value) + "</td>";
+}
 
 std::string Duration(int64_t ms) {
   if (ms < 1000) return std::to_string(ms) + " ms";
@@ -66,11 +70,11 @@ std::vector<StackedBar> OutcomeBars(const std::map<std::string, OutcomeCounts>& 
 }
 
 std::string Summary(const TraceFigures& figures) {
-  std::string html = "<div class=\"summary\"><div><b>" +
-                     std::to_string(figures.runs().total()) + "</b>runs</div>";
+  std::string html =
+      "<div class=\"summary\"><div><b>" + std::to_string(figures.runs().total()) + "</b>runs</div>";
   for (int kind = 0; kind < kRunKinds; ++kind)
-    html += "<div><b>" + std::to_string(figures.runs().byKind[static_cast<size_t>(kind)]) +
-            "</b>" + OutcomeSeries()[static_cast<size_t>(kind)].name + "</div>";
+    html += "<div><b>" + std::to_string(figures.runs().byKind[static_cast<size_t>(kind)]) + "</b>" +
+            OutcomeSeries()[static_cast<size_t>(kind)].name + "</div>";
   html += "<div><b>" + std::to_string(figures.skippedCount()) + "</b>lines skipped</div></div>";
   return html;
 }
@@ -93,7 +97,8 @@ std::string Header(const TraceFigures& figures) {
 std::string RunsPerDay(const TraceFigures& figures) {
   std::string html = "<section id=\"days\"><h2>Runs per day</h2>";
   if (figures.byDay().empty()) return html + "<p>No runs.</p></section>";
-  return html + StackedColumns("Runs per day, by outcome", OutcomeSeries(), OutcomeBars(figures.byDay())) +
+  return html +
+         StackedColumns("Runs per day, by outcome", OutcomeSeries(), OutcomeBars(figures.byDay())) +
          "</section>";
 }
 
@@ -131,7 +136,8 @@ std::string Durations(const TraceFigures& figures) {
   // Seconds when a tool takes seconds, else milliseconds.
   int64_t slowest = 0;
   for (const auto& [tool, counts] : figures.durations())
-    for (const auto& [day, dayCounts] : counts.byDay) slowest = std::max(slowest, dayCounts.median());
+    for (const auto& [day, dayCounts] : counts.byDay)
+      slowest = std::max(slowest, dayCounts.median());
   const bool inSeconds = slowest >= 2000;
   const double perUnit = inSeconds ? 1000 : 1;
   for (const auto& [day, counts] : figures.byDay()) days.push_back(day);
@@ -142,23 +148,25 @@ std::string Durations(const TraceFigures& figures) {
     ChartLine line{{tool, SeriesColor(lines.size())}, {}};
     for (const std::string& day : days) {
       const auto found = counts.byDay.find(day);
-      line.points.push_back(found == counts.byDay.end()
-                                ? std::nullopt
-                                : std::optional<double>(static_cast<double>(found->second.median()) /
-                                                        perUnit));
+      line.points.push_back(
+          found == counts.byDay.end()
+              ? std::nullopt
+              : std::optional<double>(static_cast<double>(found->second.median()) / perUnit));
     }
     lines.push_back(std::move(line));
   }
   html += "</table><h3>Median per day</h3>";
-  return html + LineChart(std::string("Median tool duration per day, in ") +
-                              (inSeconds ? "seconds" : "milliseconds"),
-                          days, lines, inSeconds ? " s" : " ms") +
+  return html +
+         LineChart(std::string("Median tool duration per day, in ") +
+                       (inSeconds ? "seconds" : "milliseconds"),
+                   days, lines, inSeconds ? " s" : " ms") +
          "</section>";
 }
 
 std::string Spread(const TraceFigures& figures) {
   std::string html = "<section id=\"stations\"><h2>Runs per station</h2>";
-  html += StackedRows("Runs per station, by outcome", OutcomeSeries(), OutcomeBars(figures.byHost()));
+  html +=
+      StackedRows("Runs per station, by outcome", OutcomeSeries(), OutcomeBars(figures.byHost()));
   html += "<h2 id=\"layouts\">Runs per ECU and layout</h2>";
   return html +
          StackedRows("Runs per ECU and layout, by outcome", OutcomeSeries(),
@@ -167,16 +175,16 @@ std::string Spread(const TraceFigures& figures) {
 }
 
 // A table of listed runs; with `linked`, each row links to its entry below.
-std::string RunTable(const std::vector<RunRow>& rows, const std::string& reasonHeading, bool linked) {
-  std::string html =
-      "<table><tr><th>Start</th><th>Station</th><th>Order</th><th>Step</th><th>" + reasonHeading +
-      "</th></tr>";
+std::string RunTable(const std::vector<RunRow>& rows, const std::string& reasonHeading,
+                     bool linked) {
+  std::string html = "<table><tr><th>Start</th><th>Station</th><th>Order</th><th>Step</th><th>" +
+                     reasonHeading + "</th></tr>";
   for (size_t i = 0; i < rows.size(); ++i) {
     const std::string start = EscapeHtml(rows[i].start);
     html += "<tr><td class=\"t\">" +
             (linked ? "<a href=\"#run-" + std::to_string(i + 1) + "\">" + start + "</a>" : start) +
-            "</td><td class=\"t\">" + EscapeHtml(rows[i].host) + "</td>" + Td(rows[i].order) + Td(rows[i].step) +
-            Td(rows[i].reason) + "</tr>";
+            "</td><td class=\"t\">" + EscapeHtml(rows[i].host) + "</td>" + Td(rows[i].order) +
+            Td(rows[i].step) + Td(rows[i].reason) + "</tr>";
   }
   return html + "</table>";
 }
@@ -240,8 +248,8 @@ std::string TraceReportPage(const TraceFigures& figures) {
   html += Failures(figures);
   html += Durations(figures);
   html += Spread(figures);
-  html += Listed("changed", "Inputs that changed during a run", figures.changedInputRuns(),
-                 "Inputs");
+  html +=
+      Listed("changed", "Inputs that changed during a run", figures.changedInputRuns(), "Inputs");
   html += Listed("reports", "Runs whose report could not be written", figures.lostReportRuns(),
                  "Report");
   html += FailedRuns(figures);

@@ -14,6 +14,8 @@ std::optional<int64_t> EpochSecondsOf(std::string_view iso);
 bool IsIsoDay(std::string_view day);
 
 // The station's local day of a trace time: its first ten characters.
-inline std::string_view DayOf(std::string_view iso) { return iso.substr(0, 10); }
+inline std::string_view DayOf(std::string_view iso) {
+  return iso.substr(0, 10);
+}
 
 }  // namespace xkm
