@@ -37,6 +37,10 @@ std::string Without(RealRun run, const std::string& field) {
   return entry.dump();
 }
 
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  return text.replace(text.find(from), from.size(), to);
+}
+
 void Feed(TraceFigures& figures, const std::vector<std::string>& lines) {
   uint64_t number = 0;
   for (const std::string& line : lines) figures.addLine("runs.log", ++number, line, false);
@@ -84,6 +88,9 @@ TEST(TraceFigures, NamesWhyALineIsNoTraceLine) {
         "host":"a","outcome":"aborted","steps":[],"tools":[],"messages":[]})",
        "no known \"outcome\""},
       {"JSON, but no object", "[1,2]", "no \"start\" time"},
+      {"a duration past any clock",
+       Replaced(real, "\"durationMs\":", "\"durationMs\":1e300,\"x\":"),
+       "a tool without name or duration"},
   };
   TraceEntry entry;
   for (const auto& row : kRows) EXPECT_EQ(ReadTraceEntry(row.line, entry), row.reason) << row.name;

@@ -1,5 +1,7 @@
 #include "core/traces/trace_entry.h"
 
+#include <cmath>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 
 #include "core/traces/trace_time.h"
@@ -47,7 +49,10 @@ class EntryReader : public nlohmann::json_sax<Json> {
                                                                     : static_cast<int64_t>(value));
   }
   bool number_float(number_float_t value, const string_t&) override {
-    return number(static_cast<int64_t>(value));
+    // A value past int64's range (1e300) must not reach the cast; as -1 it
+    // is no duration.
+    constexpr auto kLimit = static_cast<number_float_t>(INT64_MAX / 2);
+    return number(std::abs(value) < kLimit ? static_cast<int64_t>(value) : -1);
   }
   bool string(string_t& value) override {
     Scalar s;

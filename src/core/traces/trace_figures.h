@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "core/traces/duration_counts.h"
@@ -25,7 +26,9 @@ struct ToolFailure {
   std::string tool;
   std::string result;  // "exited", "signal" or "not-started"
   int64_t code = 0;    // the exit code or the signal
-  auto operator<=>(const ToolFailure&) const = default;
+  bool operator<(const ToolFailure& other) const {
+    return std::tie(tool, result, code) < std::tie(other.tool, other.result, other.code);
+  }
 };
 
 struct MessageFigure {
@@ -80,7 +83,7 @@ struct SkippedLine {
 inline constexpr size_t kListedRuns = 50;
 inline constexpr size_t kListedSkippedLines = 200;
 // The part of a trace line the page shows in full for a listed run.
-inline constexpr size_t kShownEntryBytes = 64 * 1024;
+inline constexpr size_t kShownEntryBytes = size_t{64} * 1024;
 
 // The trace report's figures, gathered line by line in room that grows with
 // the days, stations, layouts, tools and message numbers seen, never with the

@@ -65,6 +65,7 @@ StackedBar OutcomeBar(const std::string& label, const OutcomeCounts& counts) {
 
 std::vector<StackedBar> OutcomeBars(const std::map<std::string, OutcomeCounts>& counts) {
   std::vector<StackedBar> bars;
+  bars.reserve(counts.size());
   for (const auto& [label, value] : counts) bars.push_back(OutcomeBar(label, value));
   return bars;
 }

@@ -68,7 +68,7 @@ std::optional<int64_t> EpochSecondsOf(std::string_view iso) {
   if (!hour || !minute || !second || !offset || *hour > 23 || *minute > 59 || *second > 60)
     return std::nullopt;
   const int64_t days = DaysFromCivil(*Digits(iso, 0, 4), *Digits(iso, 5, 2), *Digits(iso, 8, 2));
-  return days * 86400 + *hour * 3600 + *minute * 60 + *second - *offset;
+  return days * 86400 + int64_t{*hour} * 3600 + int64_t{*minute} * 60 + *second - *offset;
 }
 
 }  // namespace xkm
