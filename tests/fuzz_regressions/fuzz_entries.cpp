@@ -13,3 +13,4 @@
 #include "../../fuzz/replace_data.cpp"
 #include "../../fuzz/template_expansion.cpp"
 #include "../../fuzz/text_reader.cpp"
+#include "../../fuzz/trace_line.cpp"
