@@ -155,6 +155,10 @@ TEST(TraceFigures, FailuresMessagesAndChangedInputsOfRealRuns) {
        figures.durations().at("QSR").all.runs(), 6},
   };
   for (const auto& row : kRows) EXPECT_EQ(row.got, row.expected) << row.name;
+  // The latest is the stopped run, which wrote no container.
+  const RunRow latest = figures.failedRuns().rows().front();
+  EXPECT_EQ(latest.order + " " + latest.step + " " + latest.reason,
+            "ecu_st10.hex RUN_BCB_CONVERSION stopped");
 }
 
 TEST(TraceFigures, ARunWhoseReportWasNotWrittenIsListed) {

@@ -47,6 +47,8 @@ TEST(TraceTime, ReadsTheOffsetsStationsWrite) {
       {"a day that does not exist", "2026-02-29T08:00:00+0100", std::nullopt},
       {"a blank for the T", "2026-12-08 07:54:24+0000", std::nullopt},
       {"no offset", "2026-12-08T07:54:24", std::nullopt},
+      {"a letter for a digit", "2026-12-0xT07:54:24+0000", std::nullopt},
+      {"the 25th hour", "2026-12-08T24:00:00+0000", std::nullopt},
   };
   for (const auto& row : kRows) EXPECT_EQ(EpochSecondsOf(row.time), row.expected) << row.name;
   EXPECT_EQ(utc, 1796716464);
@@ -80,11 +82,13 @@ TEST(TraceLines, SplitsPiecesIntoLines) {
 TEST(TraceLines, AnOverlongLineIsPassedOverNotHeld) {
   ScratchFolder folder;
   const std::string path =
-      folder.write("t.log", std::string(kLongestTraceLine + 1, 'x') + "\nnext\n");
-  std::vector<std::pair<bool, std::string>> lines;
-  ForEachTraceLine(path,
-                   [&](const TraceLine& line) { lines.emplace_back(line.overlong, line.text); });
-  EXPECT_EQ(lines, (std::vector<std::pair<bool, std::string>>{{true, ""}, {false, "next"}}));
+      folder.write("t.log", std::string(kLongestTraceLine + 1, 'x') + "\nnext\n" +
+                                std::string(kLongestTraceLine, 'y') + "\n");
+  std::vector<std::pair<bool, size_t>> lines;
+  ForEachTraceLine(
+      path, [&](const TraceLine& line) { lines.emplace_back(line.overlong, line.text.size()); });
+  EXPECT_EQ(lines, (std::vector<std::pair<bool, size_t>>{
+                       {true, 0}, {false, 4}, {false, kLongestTraceLine}}));
 }
 
 }  // namespace

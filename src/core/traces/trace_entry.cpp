@@ -127,7 +127,6 @@ class EntryReader : public nlohmann::json_sax<Json> {
       case Place::Step:
         stepName_.clear();
         stepError_.clear();
-        stepFailed_ = false;
         break;
       case Place::Tools:
         entry_.hasTools = true;
@@ -154,10 +153,7 @@ class EntryReader : public nlohmann::json_sax<Json> {
     stack_.pop_back();
     if (place == Place::Step) {
       entry_.lastStep = stepName_;
-      if (stepFailed_ && entry_.failedStep.empty()) {
-        entry_.failedStep = stepName_;
-        entry_.failedError = stepError_;
-      }
+      entry_.lastStepError = stepError_;
     } else if (place == Place::Report && !reportWritten_) {
       entry_.lostReport = reportPath_.empty() ? "(unnamed)" : reportPath_;
     }
@@ -192,7 +188,6 @@ class EntryReader : public nlohmann::json_sax<Json> {
       case Place::Step:
         if (key_ == "name") Take(s, stepName_);
         if (key_ == "error") Take(s, stepError_);
-        if (key_ == "outcome" && s.text) stepFailed_ = *s.text == "failed";
         break;
       case Place::Tool:
         tool(s, entry_.tools.back());
@@ -232,7 +227,6 @@ class EntryReader : public nlohmann::json_sax<Json> {
   std::string input_;
   std::string stepName_;
   std::string stepError_;
-  bool stepFailed_ = false;
   std::string reportPath_;
   bool reportWritten_ = true;
   std::string error_;
@@ -258,8 +252,8 @@ std::string Missing(const TraceEntry& entry) {
 }  // namespace
 
 void TraceEntry::clear() {
-  for (std::string* field : {&start, &host, &ecu, &layout, &outcome, &container, &image,
-                             &failedStep, &failedError, &lastStep, &lostReport})
+  for (std::string* field : {&start, &host, &ecu, &layout, &outcome, &container, &image, &lastStep,
+                             &lastStepError, &lostReport})
     field->clear();
   tools.clear();
   messages.clear();

@@ -33,9 +33,9 @@ struct TraceEntry {
   std::string outcome;
   std::string container;  // the container's path; empty when none was written
   std::string image;      // the program image's path
-  std::string failedStep;
-  std::string failedError;
+  // A run ends at the step that failed or was stopped: its last step.
   std::string lastStep;
+  std::string lastStepError;
   std::vector<TraceTool> tools;
   std::vector<std::string> messages;
   std::vector<int> messageNumbers;         // of each message; 0 for one without a number

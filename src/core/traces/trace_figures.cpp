@@ -113,8 +113,7 @@ void TraceFigures::count(const TraceEntry& entry) {
   byDay_[day].add(kind);
   byHost_[entry.host].add(kind);
   byLayout_[LayoutKey(entry)].add(kind);
-  if (kind == RunKind::Failed)
-    ++failuresByStep_[entry.failedStep.empty() ? entry.lastStep : entry.failedStep];
+  if (kind == RunKind::Failed) ++failuresByStep_[entry.lastStep];
   for (const TraceTool& tool : entry.tools) {
     ToolDurations& durations = durations_[tool.tool];
     durations.all.add(tool.durationMs);
@@ -144,10 +143,10 @@ void TraceFigures::list(const TraceEntry& entry, const std::string& file, uint64
   row.start = entry.start;
   row.host = entry.host;
   row.order = OrderOf(entry);
-  row.step = entry.failedStep.empty() ? entry.lastStep : entry.failedStep;
-  row.reason = !entry.failedError.empty() ? entry.failedError
-               : !entry.messages.empty()  ? entry.messages.front()
-                                          : entry.outcome;
+  row.step = entry.lastStep;
+  row.reason = !entry.lastStepError.empty() ? entry.lastStepError
+               : !entry.messages.empty()    ? entry.messages.front()
+                                            : entry.outcome;
   row.outcome = RunKindName(kind);
   row.file = file;
   row.line = number;
