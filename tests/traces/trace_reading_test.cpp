@@ -48,6 +48,7 @@ TEST(TraceTime, ReadsTheOffsetsStationsWrite) {
       {"a blank for the T", "2026-12-08 07:54:24+0000", std::nullopt},
       {"no offset", "2026-12-08T07:54:24", std::nullopt},
       {"a letter for a digit", "2026-12-0xT07:54:24+0000", std::nullopt},
+      {"the character before 0 for a digit", "2026-12-08T0/:54:24+0000", std::nullopt},
       {"the 25th hour", "2026-12-08T24:00:00+0000", std::nullopt},
   };
   for (const auto& row : kRows) EXPECT_EQ(EpochSecondsOf(row.time), row.expected) << row.name;
