@@ -58,11 +58,12 @@ int RunBatch(AppState& app, const BatchOptions& options, std::ostream& out, std:
 
   // The report is written before the trace line, so that the line can say
   // whether the caller got it; only a message the trace itself adds (it
-  // could not be written) makes the report written again.
+  // could not be written) makes the report written again. A stream takes
+  // the report once, at the end.
   std::optional<size_t> reportedMessages;
   std::string lostReason;
   runner.setBeforeTrace([&](RunRecord& record) {
-    if (reportFile.path().empty()) return;
+    if (reportFile.path().empty() || reportFile.isStream()) return;
     report.outcome = RunOutcomeName(record.outcome);
     report.exitCode = ExitCodeOf(record.outcome, host);
     reportedMessages = host.messages().size();

@@ -40,6 +40,9 @@ class ReportFile {
   std::string tryWrite(const std::string& text) const;
 
   const std::string& path() const { return path_; }
+  // Whether it is written into a stream (/dev/stdout, a FIFO), which takes a
+  // report once and cannot have it replaced.
+  bool isStream() const { return kind_ == fs::NodeKind::Stream; }
 
   // A JSON report's bytes.
   static std::string Text(const nlohmann::ordered_json& report);

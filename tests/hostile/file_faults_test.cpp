@@ -258,13 +258,29 @@ TEST_F(ReportPath, ADeviceOrFifoIsWrittenWhereItIs) {
 }
 
 // What /dev/stdout is: a link to the caller's own output, here a file. The
-// report is appended after the state lines; the link stays.
+// report is appended after the state lines, once, also when the trace adds a
+// message at the end; the link stays.
 TEST_F(ReportPath, ALinkToTheCallersOwnOutputIsWrittenThere) {
   const std::string link = file("stdout-link");
   stdfs::create_symlink("/proc/self/fd/1", link);
-  const ChildResult run = runWithReport(link);
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(nlohmann::json::parse(run.out.substr(run.out.find("\n{") + 1))["outcome"], "completed");
+  const struct {
+    const char* name;
+    const char* ini;
+    int exitCode;
+  } kRows[] = {
+      {"no trace", "[System]\nToolConfig=tools.ini\n", 0},
+      {"a trace that cannot be written", "[System]\nToolConfig=tools.ini\nTraceLog=none/r.log\n",
+       3},
+  };
+  for (const auto& row : kRows) {
+    write("xkmtool.ini", row.ini);
+    const ChildResult run = runWithReport(link);
+    EXPECT_EQ(run.exitCode, row.exitCode) << row.name;
+    const auto report =
+        nlohmann::json::parse(run.out.substr(run.out.find("\n{") + 1), nullptr, false);
+    EXPECT_EQ(report.is_discarded() ? "not one report" : report["outcome"], "completed")
+        << row.name;
+  }
   EXPECT_TRUE(stdfs::is_symlink(link));
 }
 
