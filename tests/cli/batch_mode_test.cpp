@@ -149,6 +149,16 @@ TEST(CommandOptions, OptionsComeFirstInAnyOrder) {
       {"two modes at once", {"--check-library", "a.lbr", "--batch"}, A::Invalid},
       {"a library name with more", {"--library-name", "a.lbr", "extra"}, A::Invalid},
       {"a report of the window", {"--report", "r.json", "a,b,c"}, A::Invalid},
+      {"a trace report with its figures",
+       {"--since", "2026-12-01", "--trace-report", "p.html", "--report", "f.json", "a.log", "b"},
+       A::TraceReport,
+       "",
+       "f.json"},
+      {"a trace report without traces", {"--trace-report", "p.html"}, A::Invalid},
+      {"an option after the traces",
+       {"--trace-report", "p.html", "a.log", "--since", "x"},
+       A::Invalid},
+      {"days without a trace report", {"--until", "2026-12-01", "--batch", "a,b,c"}, A::Invalid},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -160,6 +170,10 @@ TEST(CommandOptions, OptionsComeFirstInAnyOrder) {
     EXPECT_EQ(o.commandLine, row.commandLine);
   }
   EXPECT_NE(UsageText().find("  --check-library FILE "), std::string::npos);
+  const CommandOptions traced =
+      ParseCommandOptions({"--trace-report", "p.html", "--until", "2026-12-02", "a.log", "b"});
+  EXPECT_EQ(traced.tracePage + " " + traced.until + " " + traced.traceFiles.at(1),
+            "p.html 2026-12-02 b");
 }
 
 TEST(RunLibraryCheck, PrintsFindingsWritesTheReportAndExitsByTheWorstFinding) {
