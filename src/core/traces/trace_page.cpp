@@ -33,7 +33,7 @@ pre { white-space: pre-wrap; word-break: break-all; background: #f6f6f6; padding
       font-size: 12px; }
 .entry:target { outline: 3px solid #1f5fa8; }
 @media print { body { max-width: none; } h2 { break-after: avoid; } .chart, tr { break-inside: avoid; }
-               a { color: inherit; text-decoration: none; } }
+               a { color: inherit; text-decoration: none; } .entries { display: none; } }
 )";
 
 // The outcome colours, in the order of RunKind.
@@ -213,14 +213,16 @@ std::string FailedRuns(const TraceFigures& figures) {
   const std::vector<RunRow> rows = runs.rows();
   html += "<p>" + std::to_string(runs.count()) + " failed or stopped runs; the latest " +
           std::to_string(rows.size()) + " below, each linked to its whole trace entry.</p>";
-  html += RunTable(rows, "Reason", true) + "<h3>Their trace entries</h3>";
+  // On paper the table is enough: fifty entries would be dozens of pages.
+  html += RunTable(rows, "Reason", true) +
+          "<div class=\"entries\"><h3>Their trace entries</h3>";
   for (size_t i = 0; i < rows.size(); ++i)
     html += "<div class=\"entry\" id=\"run-" + std::to_string(i + 1) + "\"><h3>" +
             EscapeHtml(rows[i].start + " · " + rows[i].host + " · " + rows[i].outcome) +
             "</h3><p class=\"note\">" + EscapeHtml(rows[i].file) + " line " +
             std::to_string(rows[i].line) + "</p><pre>" + EscapeHtml(Shown(rows[i].entry)) +
             "</pre></div>";
-  return html + "</section>";
+  return html + "</div></section>";
 }
 
 std::string SkippedLines(const TraceFigures& figures) {
