@@ -214,8 +214,7 @@ std::string FailedRuns(const TraceFigures& figures) {
   html += "<p>" + std::to_string(runs.count()) + " failed or stopped runs; the latest " +
           std::to_string(rows.size()) + " below, each linked to its whole trace entry.</p>";
   // On paper the table is enough: fifty entries would be dozens of pages.
-  html += RunTable(rows, "Reason", true) +
-          "<div class=\"entries\"><h3>Their trace entries</h3>";
+  html += RunTable(rows, "Reason", true) + "<div class=\"entries\"><h3>Their trace entries</h3>";
   for (size_t i = 0; i < rows.size(); ++i)
     html += "<div class=\"entry\" id=\"run-" + std::to_string(i + 1) + "\"><h3>" +
             EscapeHtml(rows[i].start + " · " + rows[i].host + " · " + rows[i].outcome) +
