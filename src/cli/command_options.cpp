@@ -71,7 +71,8 @@ struct Declared {
     app.footer(kExitCodes);
     batchOption = app.add_flag("--batch", batch, "one run without a window on XML,HEX,A2L");
     reportOption = app.add_option("--report", report,
-                                  "the JSON report of --batch, --check-library or --preview")
+                                  "the JSON report of --batch, --check-library, --preview, "
+                                  "--compare-library or --trace-report")
                        ->type_name("FILE");
     libraryOption = app.add_option("--library", library,
                                    "the library --preview uses, or --compare-library compares "
