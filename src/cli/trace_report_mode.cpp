@@ -17,15 +17,28 @@
 namespace xkm {
 namespace {
 
+// Whether a file found in a trace folder is no trace: this report's own
+// outputs (a report kept beside the traces is not read back the next time)
+// or what an interrupted write left.
+bool PassedOver(const std::string& folder, const std::string& name,
+                const std::vector<std::string>& outputs) {
+  if (name.rfind(fs::kTemporaryPrefix, 0) == 0) return true;
+  const std::string path = fs::MakeAbsolute(folder + fs::kSeparator + name);
+  return std::any_of(outputs.begin(), outputs.end(),
+                     [&path](const std::string& output) { return fs::SameFileName(path, output); });
+}
+
 // The trace files named: a folder stands for the regular files directly in
-// it, by name; a path that is neither throws.
-std::vector<std::string> TraceFiles(const std::vector<std::string>& named) {
+// it, by name, but `outputs` (absolute); a path that is neither throws.
+std::vector<std::string> TraceFiles(const std::vector<std::string>& named,
+                                    const std::vector<std::string>& outputs) {
   std::vector<std::string> files;
   for (const std::string& path : named) {
     if (fs::FolderExists(path)) {
       std::vector<std::string> names = fs::ListFiles(path);
       std::sort(names.begin(), names.end());
-      for (const std::string& name : names) files.push_back(path + fs::kSeparator + name);
+      for (const std::string& name : names)
+        if (!PassedOver(path, name, outputs)) files.push_back(path + fs::kSeparator + name);
     } else if (fs::FileExists(path)) {
       files.push_back(path);
     } else {
@@ -64,15 +77,16 @@ int RunTraceReport(const TraceReportOptions& options, std::ostream& out, std::os
     err << "xkmtool: " << fault << "\n";
     return kExitStartupFailed;
   }
+  ReportFile page(options.page);
+  ReportFile report(options.reportPath);
   TraceFigures figures(options.since, options.until);
   try {
-    for (const std::string& file : TraceFiles(options.traces)) figures.addFile(file);
+    for (const std::string& file : TraceFiles(options.traces, {page.path(), report.path()}))
+      figures.addFile(file);
   } catch (const std::exception& e) {
     err << "xkmtool: " << AsError(e).description() << "\n";
     return kExitStartupFailed;
   }
-  ReportFile page(options.page);
-  ReportFile report(options.reportPath);
   if (!options.reportPath.empty() &&
       fs::SameFileName(fs::MakeAbsolute(options.page), fs::MakeAbsolute(options.reportPath))) {
     err << "xkmtool: the page and --report name the same file\n";

@@ -55,6 +55,18 @@ TEST_F(TraceReport, SeveralFilesAndAFolderOfThemMerge) {
   EXPECT_EQ(figures()["files"].size(), 3U);
 }
 
+// A report kept in the folder of the traces it reads is not read back, nor
+// refused as an input, the next time.
+TEST_F(TraceReport, TheReportBesideItsTracesIsNoTrace) {
+  write("traces/runs.log", RealLines(0, 7));
+  for (int time = 1; time <= 2; ++time) {
+    const ChildResult result = run({"--trace-report", file("traces/page.html"), "--report",
+                                    file("traces/figures.json"), file("traces")});
+    EXPECT_EQ(result.exitCode, 0) << time << result.err;
+  }
+  EXPECT_EQ(nlohmann::json::parse(ReadFileBytes(file("traces/figures.json")))["files"].size(), 1U);
+}
+
 TEST_F(TraceReport, ExitCodes) {
   write("runs.log", RealLines(0, 7));
   write("crashed.log", RealLines(0, 2) + "{\"start\":\"2026-12-08T07:5\n");
