@@ -50,6 +50,9 @@ TEST(TraceTime, ReadsTheOffsetsStationsWrite) {
       {"a letter for a digit", "2026-12-0xT07:54:24+0000", std::nullopt},
       {"the character before 0 for a digit", "2026-12-08T0/:54:24+0000", std::nullopt},
       {"the 25th hour", "2026-12-08T24:00:00+0000", std::nullopt},
+      {"the 61st minute", "2026-12-08T07:60:00+0000", std::nullopt},
+      {"a leap second", "2026-12-31T23:59:60+0000", 1798761600},
+      {"past a leap second", "2026-12-31T23:59:61+0000", std::nullopt},
   };
   for (const auto& row : kRows) EXPECT_EQ(EpochSecondsOf(row.time), row.expected) << row.name;
   EXPECT_EQ(utc, 1796716464);
