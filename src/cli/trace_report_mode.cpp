@@ -87,8 +87,7 @@ int RunTraceReport(const TraceReportOptions& options, std::ostream& out, std::os
     err << "xkmtool: " << AsError(e).description() << "\n";
     return kExitStartupFailed;
   }
-  if (!options.reportPath.empty() &&
-      fs::SameFileName(fs::MakeAbsolute(options.page), fs::MakeAbsolute(options.reportPath))) {
+  if (!report.path().empty() && fs::SameFileName(page.path(), report.path())) {
     err << "xkmtool: the page and --report name the same file\n";
     return kExitStartupFailed;
   }

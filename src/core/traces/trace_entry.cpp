@@ -28,6 +28,16 @@ enum class Place {
   Message,
 };
 
+// The number a message text begins with ("60048 The input …"), else 0.
+int MessageNumber(std::string_view text) {
+  int number = 0;
+  size_t i = 0;
+  for (; i < text.size() && i < 9 && text[i] >= '0' && text[i] <= '9'; ++i)
+    number = number * 10 + (text[i] - '0');
+  const bool ended = i == text.size() || text[i] == ' ';
+  return i > 0 && ended ? number : 0;
+}
+
 // The line's fields as they stream past; a DOM of every line would cost
 // more than the whole report needs.
 class EntryReader : public nlohmann::json_sax<Json> {
@@ -194,7 +204,7 @@ class EntryReader : public nlohmann::json_sax<Json> {
         break;
       case Place::Message:
         if (key_ == "text" && s.text) {
-          entry_.messageNumbers.push_back(TraceEntry::MessageNumber(*s.text));
+          entry_.messageNumbers.push_back(MessageNumber(*s.text));
           entry_.messages.push_back(*s.text);
         }
         break;
@@ -266,15 +276,6 @@ RunKind TraceEntry::kind() const {
   if (outcome == "failed") return RunKind::Failed;
   if (outcome == "stopped") return RunKind::Stopped;
   return messageNumbers.empty() ? RunKind::Completed : RunKind::CompletedWithMessages;
-}
-
-int TraceEntry::MessageNumber(std::string_view text) {
-  int number = 0;
-  size_t i = 0;
-  for (; i < text.size() && i < 9 && text[i] >= '0' && text[i] <= '9'; ++i)
-    number = number * 10 + (text[i] - '0');
-  const bool ended = i == text.size() || text[i] == ' ';
-  return i > 0 && ended ? number : 0;
 }
 
 std::string ReadTraceEntry(std::string_view line, TraceEntry& entry) {

@@ -47,8 +47,6 @@ struct TraceEntry {
 
   void clear();
   RunKind kind() const;
-  // The number a message text begins with ("60048 The input …"), else 0.
-  static int MessageNumber(std::string_view text);
 };
 
 // Reads `line` into `entry`. Empty when it is a trace line, else why not

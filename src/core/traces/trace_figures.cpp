@@ -39,6 +39,12 @@ std::string Joined(const std::vector<std::string>& parts) {
   return text;
 }
 
+// "ECU / layout" of a run.
+std::string LayoutKey(const TraceEntry& entry) {
+  return (entry.ecu.empty() ? "(no ECU)" : entry.ecu) + " / " +
+         (entry.layout.empty() ? "(no layout)" : entry.layout);
+}
+
 }  // namespace
 
 uint64_t OutcomeCounts::total() const {
@@ -80,11 +86,6 @@ std::vector<RunRow> LatestRuns::rows() const {
 
 TraceFigures::TraceFigures(std::string since, std::string until)
     : since_(std::move(since)), until_(std::move(until)) {}
-
-std::string TraceFigures::LayoutKey(const TraceEntry& entry) {
-  return (entry.ecu.empty() ? "(no ECU)" : entry.ecu) + " / " +
-         (entry.layout.empty() ? "(no layout)" : entry.layout);
-}
 
 void TraceFigures::skip(const std::string& file, uint64_t number, std::string reason) {
   ++skippedCount_;

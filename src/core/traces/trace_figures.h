@@ -117,8 +117,6 @@ class TraceFigures {
   const std::vector<SkippedLine>& skippedLines() const { return skipped_; }
   uint64_t linesOutsideDays() const { return outsideDays_; }
 
-  static std::string LayoutKey(const TraceEntry& entry);
-
  private:
   void skip(const std::string& file, uint64_t number, std::string reason);
   void count(const TraceEntry& entry);

@@ -28,6 +28,14 @@ Json OrNull(const std::string& text) {
   return text.empty() ? Json(nullptr) : Json(text);
 }
 
+// Counts by how runs ended, under the names of RunKindName.
+Json OutcomeCountsToJson(const OutcomeCounts& counts) {
+  Json json = {{"total", counts.total()}};
+  for (int kind = 0; kind < kRunKinds; ++kind)
+    json[RunKindName(static_cast<RunKind>(kind))] = counts.byKind[static_cast<size_t>(kind)];
+  return json;
+}
+
 Json Counted(const std::string& name, const std::string& key, const OutcomeCounts& counts) {
   Json entry = {{name, key}};
   entry.update(OutcomeCountsToJson(counts));
@@ -100,13 +108,6 @@ std::string ToolFailureText(const ToolFailure& failure) {
   if (failure.result == "signal") return "signal " + std::to_string(failure.code);
   if (failure.result == "not-started") return "not started";
   return "exit code " + std::to_string(failure.code);
-}
-
-Json OutcomeCountsToJson(const OutcomeCounts& counts) {
-  Json json = {{"total", counts.total()}};
-  for (int kind = 0; kind < kRunKinds; ++kind)
-    json[RunKindName(static_cast<RunKind>(kind))] = counts.byKind[static_cast<size_t>(kind)];
-  return json;
 }
 
 Json TraceFiguresToJson(const TraceFigures& figures) {

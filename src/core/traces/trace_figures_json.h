@@ -9,9 +9,6 @@ namespace xkm {
 // The trace report's figures for machines (docs/schema/trace-figures.schema.json).
 nlohmann::ordered_json TraceFiguresToJson(const TraceFigures& figures);
 
-// Counts by how runs ended, as both the JSON and the page name them.
-nlohmann::ordered_json OutcomeCountsToJson(const OutcomeCounts& counts);
-
 // The lists sorted by count, largest first (ties by name), as both show them.
 std::vector<std::pair<std::string, uint64_t>> ByCount(
     const std::map<std::string, uint64_t>& counts);
